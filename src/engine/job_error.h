@@ -1,0 +1,30 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+
+namespace splitwick {
+
+// A failure of a job, carrying the exact text the user is shown.
+class JobError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "Cannot open file "%s". %s" with the file's full path and the system's reason.
+JobError cannotOpen(const std::string& path, const std::string& reason);
+// "Cannot create file "%s". %s".
+JobError cannotCreate(const std::string& path, const std::string& reason);
+// A read that stopped before the end of the file.
+JobError cannotRead(const std::string& path, const std::string& reason);
+// A failed or short write, flush or close of an output.
+JobError streamWriteError();
+
+// The reason given when a file is already open in this job (the source, or another output).
+extern const char* const FileInUse;
+
+// The full path shown in messages: absolute, with "." and ".." folded away.
+std::string fullPath(const std::string& path);
+// The system's text for an errno value.
+std::string systemReason(int error);
+
+} // namespace splitwick

@@ -1,0 +1,79 @@
+#include "output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "job_error.h"
+
+namespace splitwick {
+
+OutputFile::OutputFile(const std::string& path) : path_(path) {
+    // Opened without O_TRUNC: the file is emptied only once it is known not to be one this job
+    // is reading or writing.
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd_ < 0) throw cannotCreate(path, systemReason(errno));
+    struct stat st {};
+    int error = ::fstat(fd_, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+    identity_ = {st.st_dev, st.st_ino};
+    const bool inUse = error == 0 && isOpenInJob(identity_);
+    if (error == 0 && !inUse && ::ftruncate(fd_, 0) != 0) error = errno;
+    if (error != 0 || inUse) {
+        ::close(fd_);
+        throw cannotCreate(path, inUse ? FileInUse : systemReason(error));
+    }
+    registerOpen(identity_);
+    buffer_ = std::make_unique<uint8_t[]>(BufferSize);
+}
+
+OutputFile::~OutputFile() {
+    if (fd_ < 0) return;
+    flush();
+    unregisterOpen(identity_);
+    ::close(fd_);
+}
+
+void OutputFile::write(const uint8_t* data, size_t length) {
+    if (buffered_ + length <= BufferSize) {
+        std::memcpy(buffer_.get() + buffered_, data, length);
+        buffered_ += length;
+        return;
+    }
+    if (!flush()) throw streamWriteError();
+    if (length >= BufferSize / 2) {
+        if (!writeAll(data, length)) throw streamWriteError();
+        return;
+    }
+    std::memcpy(buffer_.get(), data, length);
+    buffered_ = length;
+}
+
+void OutputFile::close() {
+    const bool flushed = flush();
+    unregisterOpen(identity_);
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    if (!flushed || !closed) throw streamWriteError();
+}
+
+bool OutputFile::flush() {
+    const bool ok = writeAll(buffer_.get(), buffered_);
+    buffered_ = 0;
+    return ok;
+}
+
+bool OutputFile::writeAll(const uint8_t* data, size_t length) {
+    while (length > 0) {
+        const ssize_t n = ::write(fd_, data, length);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        length -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace splitwick

@@ -1,0 +1,43 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "open_files.h"
+
+namespace splitwick {
+
+// A job's output file: created new (an existing file is emptied), written through a buffer.
+// Every failure to store bytes, at any write, flush or close, is "Stream write error".
+class OutputFile {
+public:
+    static constexpr size_t BufferSize = 128 * 1024;
+
+    // Throws "Cannot create file ..." when the file cannot be created, or when it is a file this
+    // job already holds open (the source or another output): that one is left untouched.
+    explicit OutputFile(const std::string& path);
+    // Stores what is buffered as far as it can and closes, without throwing: the way out of a
+    // job that is failing anyway.
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    void write(const uint8_t* data, size_t length);
+    // Flushes and closes; throws "Stream write error" when anything could not be stored.
+    void close();
+
+    const std::string& path() const { return path_; }
+
+private:
+    bool flush();
+    bool writeAll(const uint8_t* data, size_t length);
+
+    std::string path_;
+    int fd_ = -1;
+    FileIdentity identity_{};
+    std::unique_ptr<uint8_t[]> buffer_;
+    size_t buffered_ = 0;
+};
+
+} // namespace splitwick

@@ -1,0 +1,310 @@
+#include "pack_scanner.h"
+
+#include <algorithm>
+#include <array>
+
+namespace splitwick {
+
+namespace {
+
+// What a PES start code 00 00 01 xx announces, by xx. Every id not listed (the pack header
+// 0xBA, the system header 0xBB, unknown streams) is no start code to the scanner: its bytes
+// are scanned as if they lay between packets.
+struct StartCodeAction {
+    bool isStartCode = false;
+    PacketKind kind = PacketKind::None;
+    VideoCodec codec = VideoCodec::Mpeg2;
+    const char* foundText = nullptr; // video ids whose index the stream id gives
+};
+
+constexpr std::array<StartCodeAction, 256> StartCodes = [] {
+    std::array<StartCodeAction, 256> table{};
+    const auto set = [&](int from, int to, StartCodeAction action) {
+        action.isStartCode = true;
+        for (int id = from; id <= to; ++id) table[id] = action;
+    };
+    set(0xE0, 0xE1, {true, PacketKind::Video, VideoCodec::Mpeg2, "MPEG-2 video stream "});
+    set(0xE2, 0xE3, {true, PacketKind::Video, VideoCodec::H264, "H.264 video stream "});
+    // Extended stream: VC-1, its index decided by the stream_id_extension.
+    set(0xFD, 0xFD, {true, PacketKind::Video, VideoCodec::Vc1, nullptr});
+    set(0xC0, 0xCF, {true, PacketKind::MpegAudio, VideoCodec::Mpeg2, nullptr});
+    set(0xBC, 0xBC, {true, PacketKind::SkipPacket, VideoCodec::Mpeg2, nullptr}); // stream map
+    set(0xBD, 0xBD, {true, PacketKind::PrivateStream1, VideoCodec::Mpeg2, nullptr});
+    set(0xBE, 0xBF, {true, PacketKind::SkipPacket, VideoCodec::Mpeg2, nullptr}); // padding, nav
+    return table;
+}();
+
+// Private-stream-1 audio sub-streams, told apart by their sub-stream id.
+struct AudioSubStream {
+    uint8_t first, last;
+    AudioCodec codec;
+    uint8_t indexMask;
+    const char* foundText;
+};
+
+constexpr std::array<AudioSubStream, 5> AudioSubStreams = {{
+    {0x80, 0x87, AudioCodec::DD, 0x07, "DD audio stream "},
+    {0x88, 0x8F, AudioCodec::DtsHd, 0x07, "DTS HD audio stream "},
+    {0xC0, 0xCF, AudioCodec::DDPlus, 0x0F, "DD+ audio stream "},
+    {0xA0, 0xA7, AudioCodec::Lpcm, 0x0F, "LPCM audio stream "},
+    {0xB0, 0xB7, AudioCodec::Mlp, 0x07, "MLP audio stream "},
+}};
+
+// Sub-stream header bytes that follow the 4 common ones before the payload begins.
+constexpr int LpcmExtraBytes = 3;
+constexpr int MlpExtraBytes = 1;
+
+bool handedToWriter(PacketKind kind) {
+    // MPEG audio payloads are parsed past and dropped: they have no box and no output.
+    return kind == PacketKind::Video || kind == PacketKind::Audio ||
+           kind == PacketKind::Subpicture;
+}
+
+uint32_t loadBigEndian(const uint8_t* p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+} // namespace
+
+PackScanner::PackScanner(StreamTable& table, ScanSink& sink, bool checkMode)
+    : table_(table), sink_(sink), checkMode_(checkMode) {}
+
+void PackScanner::feed(const uint8_t* data, size_t n) {
+    size_t i = 0;
+    while (i < n) {
+        const uint8_t b = data[i];
+        window_ = window_ << 8 | b;
+        if (payload_) {
+            const size_t consumed = payloadRun(data + i, n - i);
+            // A run of length 0 consumes nothing: the byte is scanned again, as no payload.
+            i += consumed;
+            continue;
+        }
+        if (skipPacket_ > 0) {
+            i += skipPacket(data + i, n - i);
+            continue;
+        }
+        ++i;
+        if ((window_ >> 8) == 0x000001 && StartCodes[b].isStartCode)
+            startCode(b);
+        else
+            step(b);
+    }
+}
+
+size_t PackScanner::payloadRun(const uint8_t* data, size_t available) {
+    const size_t length =
+        remaining_ > 0 ? std::min(static_cast<size_t>(remaining_), available) : 0;
+    if (handedToWriter(kind_)) {
+        PayloadRun run{kind_,       data,      length,       videoIndex_, audioIndex_,
+                       subpictureIndex_, videoCodec_, pendingPts_};
+        sink_.payload(run);
+    }
+    // A length field smaller than the header left nothing (or less than nothing) for the
+    // payload: no negative run, and the scan goes on at the next start code.
+    remaining_ -= static_cast<int32_t>(length);
+    if (remaining_ <= 0) payload_ = false;
+    return length;
+}
+
+size_t PackScanner::skipPacket(const uint8_t* data, size_t available) {
+    // Padding, navigation and stream-map packets are counted down without looking for start
+    // codes; the window still ends up holding the last four bytes passed.
+    const size_t count = std::min(static_cast<size_t>(skipPacket_), available);
+    if (count > 4) {
+        window_ = loadBigEndian(data + count - 4);
+    } else {
+        for (size_t k = 1; k < count; ++k) window_ = window_ << 8 | data[k];
+    }
+    skipPacket_ -= static_cast<int32_t>(count);
+    remaining_ -= static_cast<int32_t>(count);
+    return count;
+}
+
+void PackScanner::startCode(uint8_t id) {
+    const StartCodeAction& action = StartCodes[id];
+    lengthField_ = 2;
+    kind_ = action.kind;
+    // A .pts side file gets only a subpicture packet's own PTS: nothing stays pending from an
+    // earlier packet.
+    pendingPts_ = 0;
+    if (action.kind != PacketKind::Video) return;
+    videoCodec_ = action.codec;
+    if (action.foundText != nullptr) {
+        videoIndex_ = id & 1;
+        markFound(StreamTable::VideoFirst + videoIndex_, id, action.foundText, videoIndex_);
+    }
+}
+
+void PackScanner::step(uint8_t b) {
+    if (lengthField_ > 0) {
+        // PES_packet_length, high byte first.
+        if (--lengthField_ > 0) return;
+        remaining_ = static_cast<int32_t>(window_ & 0xFFFF);
+        if (kind_ == PacketKind::SkipPacket)
+            skipPacket_ = remaining_;
+        else
+            fixedHeader_ = 3;
+    } else if (fixedHeader_ > 0) {
+        fixedHeaderByte(b);
+    } else if (pts_ > 0) {
+        ptsByte(b);
+    } else if (ptsAndDts_ > 0) {
+        // Both timestamps are passed over; the pending PTS stays as it was.
+        consumeHeaderByte();
+        if (--ptsAndDts_ == 0) afterTimestamps();
+    } else if (extensionFlagsField_ > 0) {
+        extensionFlagsByte(b);
+    } else if (pstd_ > 0) {
+        // P-STD_buffer_scale and P-STD_buffer_size.
+        consumeHeaderByte();
+        if (--pstd_ > 0) return;
+        if (extensionFlags_ & 0x01)
+            extension2_ = 2;
+        else if (headerRemaining_ == 0)
+            payload_ = true;
+    } else if (extension2_ > 0) {
+        extension2Byte(b);
+    } else if (headerRemaining_ > 0) {
+        // Header bytes not parsed above, such as stuffing.
+        --remaining_;
+        if (--headerRemaining_ == 0) headerEnded();
+    } else if (subStreamHeader_ > 0) {
+        subStreamHeaderByte(b);
+    } else if (lpcmExtra_ > 0 || mlpExtra_ > 0) {
+        --remaining_;
+        int& extra = lpcmExtra_ > 0 ? lpcmExtra_ : mlpExtra_;
+        if (--extra > 0) return;
+        kind_ = PacketKind::Audio;
+        payload_ = true;
+    }
+    // Anything else lies between packets and is ignored.
+}
+
+void PackScanner::fixedHeaderByte(uint8_t b) {
+    // '10' marker byte, then the flags byte, then PES_header_data_length.
+    --remaining_;
+    --fixedHeader_;
+    if (fixedHeader_ == 1) flags_ = b;
+    if (fixedHeader_ != 0) return;
+    headerRemaining_ = b;
+    if ((flags_ & 0xC0) == 0x80)
+        pts_ = 5;
+    else if ((flags_ & 0xC0) == 0xC0)
+        ptsAndDts_ = 10;
+    else if ((flags_ & 0xC1) == 0x01)
+        extensionFlagsField_ = 1;
+    if (headerRemaining_ == 0) headerEnded();
+}
+
+void PackScanner::ptsByte(uint8_t b) {
+    consumeHeaderByte();
+    switch (--pts_) {
+    case 4: ptsRegister_ = uint32_t(b & 0x06) << 29; break; // PTS[31..30]; PTS[32] dropped
+    case 3: ptsRegister_ |= uint32_t(b) << 22; break;
+    case 2: ptsRegister_ |= uint32_t(b & 0xFE) << 14; break;
+    case 1: ptsRegister_ |= uint32_t(b) << 7; break;
+    case 0:
+        ptsRegister_ |= uint32_t(b & 0xFE) >> 1;
+        pendingPts_ = ptsRegister_;
+        afterTimestamps();
+        break;
+    }
+}
+
+void PackScanner::afterTimestamps() {
+    if (headerRemaining_ == 0)
+        headerEnded();
+    else if (kind_ == PacketKind::Video && (flags_ & 0x01))
+        extensionFlagsField_ = 1;
+}
+
+void PackScanner::extensionFlagsByte(uint8_t b) {
+    consumeHeaderByte();
+    --extensionFlagsField_;
+    extensionFlags_ = b;
+    if (b & 0x10) // P-STD_buffer_flag
+        pstd_ = 2;
+    else if (b & 0x01) // PES_extension_flag_2
+        extension2_ = 2;
+    else if (headerRemaining_ == 0)
+        payload_ = true;
+}
+
+void PackScanner::extension2Byte(uint8_t b) {
+    // PES_extension_field_length, then stream_id_extension.
+    consumeHeaderByte();
+    if (--extension2_ > 0) return;
+    const int extension = b & 0x7F;
+    if (extension == 0x55 || extension == 0x56) {
+        videoIndex_ = extension - 0x55;
+        markFound(StreamTable::VideoFirst + videoIndex_, extension, "VC-1 video stream ",
+                  videoIndex_);
+        kind_ = PacketKind::Video;
+    } else {
+        kind_ = PacketKind::SkipPayload;
+    }
+    if (headerRemaining_ == 0) payload_ = true;
+}
+
+void PackScanner::subStreamHeaderByte(uint8_t b) {
+    --remaining_;
+    --subStreamHeader_;
+    if (subStreamHeader_ == 3) {
+        // The sub-stream id. Subpicture payloads begin right behind it.
+        if ((b & 0xE0) == 0x20) {
+            if (checkMode_) pendingPts_ = 0;
+            subpicture(b, "Subpicture stream ");
+        }
+        if ((b & 0xE0) == 0x60) subpicture(b, "Extended subpicture stream ");
+    } else if (subStreamHeader_ == 0) {
+        identifyAudio();
+    }
+}
+
+void PackScanner::subpicture(uint8_t id, const char* text) {
+    subpictureIndex_ = id & 0x1F;
+    markFound(StreamTable::SubpictureFirst + subpictureIndex_, id, text, subpictureIndex_);
+    subStreamHeader_ = 0;
+    kind_ = PacketKind::Subpicture;
+    payload_ = true;
+}
+
+void PackScanner::identifyAudio() {
+    // The window holds the sub-stream id and the three bytes behind it.
+    const uint8_t id = static_cast<uint8_t>(window_ >> 24);
+    pendingPts_ = 0;
+    const auto* match = std::find_if(AudioSubStreams.begin(), AudioSubStreams.end(),
+                                     [id](const auto& s) { return id >= s.first && id <= s.last; });
+    if (match == AudioSubStreams.end()) {
+        // An id that matches no codec: its payload is skipped, without guessing.
+        kind_ = PacketKind::SkipPayload;
+        payload_ = true;
+        return;
+    }
+    audioIndex_ = id & match->indexMask;
+    markFound(StreamTable::AudioFirst + audioIndex_, id, match->foundText, audioIndex_);
+    switch (match->codec) {
+    case AudioCodec::Mlp: mlpExtra_ = MlpExtraBytes; break;
+    case AudioCodec::Lpcm: lpcmExtra_ = LpcmExtraBytes; break;
+    default:
+        kind_ = PacketKind::Audio;
+        payload_ = true;
+    }
+}
+
+void PackScanner::headerEnded() {
+    if (kind_ == PacketKind::PrivateStream1)
+        subStreamHeader_ = 4;
+    else
+        payload_ = true;
+}
+
+void PackScanner::markFound(int entry, int32_t value, const char* text, int index) {
+    // The first stream met for an entry keeps it for the rest of the scan.
+    if (table_[entry] >= 0) return;
+    table_[entry] = value;
+    sink_.streamFound(text, index);
+}
+
+} // namespace splitwick

@@ -1,0 +1,107 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "stream_table.h"
+
+namespace splitwick {
+
+enum class PacketKind : uint8_t {
+    None,
+    Video,
+    Audio,
+    SkipPayload,
+    SkipPacket,
+    MpegAudio,
+    PrivateStream1,
+    Subpicture
+};
+enum class VideoCodec : uint8_t { Mpeg2, H264, Vc1 };
+enum class AudioCodec : uint8_t { DD, DtsHd, DDPlus, Lpcm, Mlp };
+
+// A stretch of one packet's payload that lies in one chunk.
+struct PayloadRun {
+    PacketKind kind;
+    const uint8_t* data;
+    size_t length;
+    int videoIndex;      // 0 or 1, -1 before any video packet
+    int audioIndex;      // 0 to 15, -1 before any audio sub-stream
+    int subpictureIndex; // 0 to 31, -1 before any subpicture
+    VideoCodec videoCodec;
+    uint32_t& pendingPts; // low 32 bits of the packet's PTS, 0 for none; the writer may clear it
+};
+
+// Where the scanner's findings go.
+class ScanSink {
+public:
+    virtual ~ScanSink() = default;
+    // A run of video, audio or subpicture payload, in file order.
+    virtual void payload(PayloadRun& run) = 0;
+    // A stream-table entry went from -1 to a stream: text is e.g. "DD+ audio stream ".
+    virtual void streamFound(const char* text, int index) = 0;
+};
+
+// The byte-level state machine over an EVO's program stream. Bytes go in chunk by chunk; all
+// state survives chunk boundaries, so packets may be split anywhere. It needs no
+// resynchronisation: every PES start code met outside a payload or a skipped packet restarts
+// the packet logic.
+class PackScanner {
+public:
+    PackScanner(StreamTable& table, ScanSink& sink, bool checkMode);
+    void feed(const uint8_t* data, size_t n);
+
+private:
+    size_t payloadRun(const uint8_t* data, size_t available);
+    size_t skipPacket(const uint8_t* data, size_t available);
+    void startCode(uint8_t id);
+    void step(uint8_t b);
+    void fixedHeaderByte(uint8_t b);
+    void ptsByte(uint8_t b);
+    void extensionFlagsByte(uint8_t b);
+    void extension2Byte(uint8_t b);
+    void subStreamHeaderByte(uint8_t b);
+    void subpicture(uint8_t id, const char* text);
+    void identifyAudio();
+    void headerEnded();
+    // After a timestamp field: the header ends, or a video packet's PES extension follows.
+    void afterTimestamps();
+    void markFound(int entry, int32_t value, const char* text, int index);
+    // Consumes one byte of the PES packet's header.
+    void consumeHeaderByte() {
+        --remaining_;
+        --headerRemaining_;
+    }
+
+    StreamTable& table_;
+    ScanSink& sink_;
+    const bool checkMode_;
+
+    uint32_t window_ = 0;
+    PacketKind kind_ = PacketKind::None;
+    VideoCodec videoCodec_ = VideoCodec::Mpeg2;
+    int videoIndex_ = -1;
+    int audioIndex_ = -1;
+    int subpictureIndex_ = -1;
+    int32_t remaining_ = 0;       // bytes of the packet after its length field not yet consumed
+    uint8_t headerRemaining_ = 0; // PES_header_data_length left
+    uint8_t flags_ = 0;           // PTS_DTS_flags ... PES_extension_flag
+    uint8_t extensionFlags_ = 0;  // first byte of the PES extension
+    uint32_t pendingPts_ = 0;
+    uint32_t ptsRegister_ = 0;
+    bool payload_ = false;
+
+    // Countdowns; several may run at once in damaged data, and the first in step() wins.
+    int lengthField_ = 0;
+    int fixedHeader_ = 0;
+    int pts_ = 0;
+    int ptsAndDts_ = 0;
+    int extensionFlagsField_ = 0;
+    int pstd_ = 0;
+    int extension2_ = 0;
+    int32_t skipPacket_ = 0;
+    int subStreamHeader_ = 0;
+    int lpcmExtra_ = 0;
+    int mlpExtra_ = 0;
+};
+
+} // namespace splitwick

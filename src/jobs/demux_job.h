@@ -1,0 +1,10 @@
+#pragma once
+#include "engine/session.h"
+
+namespace splitwick {
+
+// Demux: writes every ticked stream of the chosen EVO into a file of its own (and a .pts side
+// file per subpicture), going on into the second part of a split title.
+void bDemuxClick(Session& session);
+
+} // namespace splitwick

@@ -1,0 +1,66 @@
+#include "file_choice.h"
+
+namespace splitwick {
+
+const char* const PlaylistFileName = "VPLST000.XPL";
+
+namespace {
+
+const std::string EvoFolder = "HVDVD_TS/";
+const std::string PlaylistFolder = "ADV_OBJ/";
+
+bool endsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The folder beside a disc folder: "D:/HVDVD_TS/" with "HVDVD_TS/" and "ADV_OBJ/" gives
+// "D:/ADV_OBJ/"; empty when the folder is not that disc folder.
+std::string siblingFolder(const std::string& folder, const std::string& from,
+                          const std::string& to) {
+    if (!endsWith(folder, from)) return {};
+    return folder.substr(0, folder.size() - from.size()) + to;
+}
+
+} // namespace
+
+PathParts splitPath(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return {"", path};
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+bool EVOadj(Session& session) {
+    JobState& state = session.state;
+    Controls& controls = session.controls;
+    const std::string path = controls.field(Field::EVOfile);
+    controls.setButtonEnabled(Button::Check, !path.empty());
+    const PathParts parts = splitPath(path);
+    state.EVOfile = parts.name;
+    state.EVOname = state.EVOfile.size() > 4 ? state.EVOfile.substr(0, state.EVOfile.size() - 4)
+                                             : std::string();
+    state.EVOdir = parts.folder;
+    controls.setField(Field::XPLfile, PlaylistFileName);
+    const std::string playlistDir = siblingFolder(state.EVOdir, EvoFolder, PlaylistFolder);
+    const bool onDisc = !playlistDir.empty();
+    if (onDisc) {
+        state.XPLdir = playlistDir;
+        state.XPLfile = PlaylistFileName;
+        controls.setField(Field::XPLfile, state.XPLdir + state.XPLfile);
+    }
+    controls.setButtonEnabled(Button::ReadXPL, !state.XPLfile.empty());
+    return onDisc;
+}
+
+bool XPLadj(Session& session) {
+    JobState& state = session.state;
+    const PathParts parts = splitPath(session.controls.field(Field::XPLfile));
+    state.XPLfile = parts.name;
+    state.XPLdir = parts.folder;
+    session.controls.setButtonEnabled(Button::ReadXPL, !state.XPLfile.empty());
+    const std::string evoDir = siblingFolder(state.XPLdir, PlaylistFolder, EvoFolder);
+    if (evoDir.empty()) return false;
+    state.EVOdir = evoDir;
+    return true;
+}
+
+} // namespace splitwick

@@ -1,0 +1,55 @@
+#pragma once
+#include <string>
+
+#include "engine/session.h"
+
+namespace splitwick {
+
+// Steps the jobs share.
+
+// "Opening file X", "Opening", open eEVOfile as Source, "File size: N Mbytes.". The caller's
+// SourceHold closes it again.
+void openEvo(Session& session);
+
+// Every job's end: "Done.", "Ready" in panel 0, panel 1 emptied.
+void finishJob(Session& session);
+
+// "N frames count in video stream 0." (and 1) for each counter above 0.
+void logFrameCounts(Session& session);
+
+// Closes Source on every way out of a job's protected block.
+struct SourceHold {
+    explicit SourceHold(JobState& s) : state(s) {}
+    ~SourceHold() { state.Source.reset(); }
+    SourceHold(const SourceHold&) = delete;
+    SourceHold& operator=(const SourceHold&) = delete;
+    JobState& state;
+};
+
+// A file name part taken from a caption or an extension: "/" would lead out of the output
+// folder, so it becomes "_".
+std::string safeNamePart(std::string part);
+
+// The output stem: the output folder joined with EVOname, or EVOname alone for no folder.
+std::string outputStem(const std::string& workdir, const std::string& evoName);
+
+// The first part of a split title ("..._1.EVO") and the path of its partner ("..._2.EVO").
+struct SplitTitle {
+    bool isFirstPart = false;
+    std::string secondPart;
+    // The partner exists now, as a file.
+    bool secondPartExists() const;
+};
+
+// Read from the controls at the start of a job: only when cbContinue is ticked is a source a
+// first part.
+SplitTitle splitTitle(const Session& session);
+
+// After the first pass: go on into the second part when cbContinue is still ticked, the pass
+// was not cancelled, and the partner exists now.
+bool continueWithSecondPart(const Session& session, const SplitTitle& title);
+
+// Closes the first part and opens the second as Source, logging "Continue on NAME".
+void openSecondPart(Session& session, const SplitTitle& title);
+
+} // namespace splitwick
