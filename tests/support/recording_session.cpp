@@ -1,0 +1,7 @@
+#include "recording_session.h"
+
+namespace splitwick::testing {
+
+RecordingSession::RecordingSession() : session(controls, report, events) {}
+
+} // namespace splitwick::testing
