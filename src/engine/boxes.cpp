@@ -18,11 +18,12 @@ struct KindInfo {
 constexpr std::array<KindInfo, 3> Kinds = {{
     {BoxKind::Video, 8, "cbVideo", StreamTable::VideoFirst, "No video stream", "Video stream"},
     {BoxKind::Audio, 16, "cbAudio", StreamTable::AudioFirst, "No audio stream", "Audio stream"},
-    {BoxKind::Subpicture, 16, "cbSub", StreamTable::SubpictureFirst, "No subpicture",
-     "Subpicture"},
+    {BoxKind::Subpicture, 16, "cbSub", StreamTable::SubpictureFirst, "No subpicture", "Subpicture"},
 }};
 
-const KindInfo& info(BoxKind kind) { return Kinds[static_cast<int>(kind)]; }
+const KindInfo& info(BoxKind kind) {
+    return Kinds[static_cast<int>(kind)];
+}
 
 // Video boxes carry one digit, the others two.
 std::string indexText(Box box) {
@@ -31,14 +32,17 @@ std::string indexText(Box box) {
 
 } // namespace
 
-int boxesOfKind(BoxKind kind) { return info(kind).count; }
+int boxesOfKind(BoxKind kind) {
+    return info(kind).count;
+}
 
 const std::array<Box, BoxCount>& allBoxes() {
     static const auto boxes = [] {
         std::array<Box, BoxCount> all{};
         int n = 0;
         for (const KindInfo& k : Kinds)
-            for (int i = 0; i < k.count; ++i) all[n++] = Box{k.kind, i};
+            for (int i = 0; i < k.count; ++i)
+                all[n++] = Box{k.kind, i};
         return all;
     }();
     return boxes;
@@ -57,11 +61,14 @@ const std::array<Box, StreamBoxCount>& streamBoxes() {
 
 int boxPosition(Box box) {
     int position = box.index;
-    for (int k = 0; k < static_cast<int>(box.kind); ++k) position += Kinds[k].count;
+    for (int k = 0; k < static_cast<int>(box.kind); ++k)
+        position += Kinds[k].count;
     return position;
 }
 
-std::string boxName(Box box) { return info(box.kind).namePrefix + indexText(box); }
+std::string boxName(Box box) {
+    return info(box.kind).namePrefix + indexText(box);
+}
 
 std::optional<Box> boxFromName(std::string_view name) {
     for (Box box : allBoxes())
@@ -69,13 +76,21 @@ std::optional<Box> boxFromName(std::string_view name) {
     return std::nullopt;
 }
 
-int tableEntry(Box box) { return info(box.kind).firstEntry + box.index; }
+int tableEntry(Box box) {
+    return info(box.kind).firstEntry + box.index;
+}
 
-std::string captionSuffix(Box box) { return "." + indexText(box); }
+std::string captionSuffix(Box box) {
+    return "." + indexText(box);
+}
 
-std::string noStreamCaption(BoxKind kind) { return info(kind).noStream; }
+std::string noStreamCaption(BoxKind kind) {
+    return info(kind).noStream;
+}
 
-std::string laidOutCaption(BoxKind kind) { return info(kind).laidOut; }
+std::string laidOutCaption(BoxKind kind) {
+    return info(kind).laidOut;
+}
 
 std::string twoDigits(int number) {
     std::string text = std::to_string(number);

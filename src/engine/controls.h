@@ -14,7 +14,7 @@ enum class Page { Status = 0, Video, Audio, Subpicture, XPL, Options };
 // the command line and the tests with PlainControls. Jobs read ticks and options live, so a
 // change made while a scan lets events through takes effect at once.
 class Controls {
-public:
+  public:
     virtual ~Controls() = default;
 
     virtual bool ticked(Box box) const = 0;

@@ -52,14 +52,12 @@ void demux(Session& session, bool writeFlag) {
         const size_t n = source.read(state.Buffer.data(), BufferSize);
         const int64_t position = source.position();
         if (position % ProgressStep == 0) {
-            session.slog(verb + source.fileName() + " " +
-                             progressTail(clock, position, source.size()),
-                         1);
+            session.slog(
+                verb + source.fileName() + " " + progressTail(clock, position, source.size()), 1);
             // The one point where Cancel can be pressed during a scan.
             session.events.processPendingEvents();
         }
-        if (!writeFlag && session.controls.option(Option::FastCheck) &&
-            position > FastCheckLimit)
+        if (!writeFlag && session.controls.option(Option::FastCheck) && position > FastCheckLimit)
             state.Cancelled = true;
         if (position % RepaintStep == 0) session.events.repaint();
         if (position == int64_t(BufferSize) && hasSystemHeader(state.Buffer))

@@ -27,7 +27,14 @@ JobError cannotRead(const std::string& path, const std::string& reason) {
     return fileError("Cannot read file", path, reason);
 }
 
-JobError streamWriteError() { return JobError("Stream write error"); }
+JobError streamWriteError() {
+    return JobError("Stream write error");
+}
+
+std::string errorBoxText(const std::string& text) {
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') return text + ".";
+    return text;
+}
 
 std::string fullPath(const std::string& path) {
     if (path.empty()) return path;
@@ -36,6 +43,8 @@ std::string fullPath(const std::string& path) {
     return ec ? path : absolute.lexically_normal().string();
 }
 
-std::string systemReason(int error) { return std::strerror(error); }
+std::string systemReason(int error) {
+    return std::strerror(error);
+}
 
 } // namespace splitwick

@@ -6,7 +6,7 @@ namespace splitwick {
 
 // A failure of a job, carrying the exact text the user is shown.
 class JobError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -21,6 +21,10 @@ JobError streamWriteError();
 
 // The reason given when a file is already open in this job (the source, or another output).
 extern const char* const FileInUse;
+
+// An error's text as the error box and the command line show it: a "." is added when the
+// text's last character comes after "." in character order.
+std::string errorBoxText(const std::string& text);
 
 // The full path shown in messages: absolute, with "." and ".." folded away.
 std::string fullPath(const std::string& path);

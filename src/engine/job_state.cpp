@@ -7,10 +7,14 @@ namespace splitwick {
 namespace {
 
 template <typename Each> void forEachSlot(JobState& state, Each each) {
-    for (auto& slot : state.VideoOut) each(slot);
-    for (auto& slot : state.AudioOut) each(slot);
-    for (auto& slot : state.SubOut) each(slot);
-    for (auto& slot : state.PtsOut) each(slot);
+    for (auto& slot : state.VideoOut)
+        each(slot);
+    for (auto& slot : state.AudioOut)
+        each(slot);
+    for (auto& slot : state.SubOut)
+        each(slot);
+    for (auto& slot : state.PtsOut)
+        each(slot);
 }
 
 } // namespace

@@ -26,7 +26,9 @@ bool isOpenInJob(FileIdentity id) {
     return std::find(files.begin(), files.end(), id) != files.end();
 }
 
-void registerOpen(FileIdentity id) { openFiles().push_back(id); }
+void registerOpen(FileIdentity id) {
+    openFiles().push_back(id);
+}
 
 void unregisterOpen(FileIdentity id) {
     auto& files = openFiles();

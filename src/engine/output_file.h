@@ -11,7 +11,7 @@ namespace splitwick {
 // A job's output file: created new (an existing file is emptied), written through a buffer.
 // Every failure to store bytes, at any write, flush or close, is "Stream write error".
 class OutputFile {
-public:
+  public:
     static constexpr size_t BufferSize = 128 * 1024;
 
     // Throws "Cannot create file ..." when the file cannot be created, or when it is a file this
@@ -29,7 +29,7 @@ public:
 
     const std::string& path() const { return path_; }
 
-private:
+  private:
     bool flush();
     bool writeAll(const uint8_t* data, size_t length);
 

@@ -21,7 +21,8 @@ constexpr std::array<StartCodeAction, 256> StartCodes = [] {
     std::array<StartCodeAction, 256> table{};
     const auto set = [&](int from, int to, StartCodeAction action) {
         action.isStartCode = true;
-        for (int id = from; id <= to; ++id) table[id] = action;
+        for (int id = from; id <= to; ++id)
+            table[id] = action;
     };
     set(0xE0, 0xE1, {true, PacketKind::Video, VideoCodec::Mpeg2, "MPEG-2 video stream "});
     set(0xE2, 0xE3, {true, PacketKind::Video, VideoCodec::H264, "H.264 video stream "});
@@ -56,8 +57,7 @@ constexpr int MlpExtraBytes = 1;
 
 bool handedToWriter(PacketKind kind) {
     // MPEG audio payloads are parsed past and dropped: they have no box and no output.
-    return kind == PacketKind::Video || kind == PacketKind::Audio ||
-           kind == PacketKind::Subpicture;
+    return kind == PacketKind::Video || kind == PacketKind::Audio || kind == PacketKind::Subpicture;
 }
 
 uint32_t loadBigEndian(const uint8_t* p) {
@@ -93,11 +93,10 @@ void PackScanner::feed(const uint8_t* data, size_t n) {
 }
 
 size_t PackScanner::payloadRun(const uint8_t* data, size_t available) {
-    const size_t length =
-        remaining_ > 0 ? std::min(static_cast<size_t>(remaining_), available) : 0;
+    const size_t length = remaining_ > 0 ? std::min(static_cast<size_t>(remaining_), available) : 0;
     if (handedToWriter(kind_)) {
-        PayloadRun run{kind_,       data,      length,       videoIndex_, audioIndex_,
-                       subpictureIndex_, videoCodec_, pendingPts_};
+        PayloadRun run{kind_,       data,       length, videoIndex_, audioIndex_, subpictureIndex_,
+                       videoCodec_, pendingPts_};
         sink_.payload(run);
     }
     // A length field smaller than the header left nothing (or less than nothing) for the
@@ -114,7 +113,8 @@ size_t PackScanner::skipPacket(const uint8_t* data, size_t available) {
     if (count > 4) {
         window_ = loadBigEndian(data + count - 4);
     } else {
-        for (size_t k = 1; k < count; ++k) window_ = window_ << 8 | data[k];
+        for (size_t k = 1; k < count; ++k)
+            window_ = window_ << 8 | data[k];
     }
     skipPacket_ -= static_cast<int32_t>(count);
     remaining_ -= static_cast<int32_t>(count);
@@ -200,10 +200,18 @@ void PackScanner::fixedHeaderByte(uint8_t b) {
 void PackScanner::ptsByte(uint8_t b) {
     consumeHeaderByte();
     switch (--pts_) {
-    case 4: ptsRegister_ = uint32_t(b & 0x06) << 29; break; // PTS[31..30]; PTS[32] dropped
-    case 3: ptsRegister_ |= uint32_t(b) << 22; break;
-    case 2: ptsRegister_ |= uint32_t(b & 0xFE) << 14; break;
-    case 1: ptsRegister_ |= uint32_t(b) << 7; break;
+    case 4:
+        ptsRegister_ = uint32_t(b & 0x06) << 29;
+        break; // PTS[31..30]; PTS[32] dropped
+    case 3:
+        ptsRegister_ |= uint32_t(b) << 22;
+        break;
+    case 2:
+        ptsRegister_ |= uint32_t(b & 0xFE) << 14;
+        break;
+    case 1:
+        ptsRegister_ |= uint32_t(b) << 7;
+        break;
     case 0:
         ptsRegister_ |= uint32_t(b & 0xFE) >> 1;
         pendingPts_ = ptsRegister_;
@@ -285,8 +293,12 @@ void PackScanner::identifyAudio() {
     audioIndex_ = id & match->indexMask;
     markFound(StreamTable::AudioFirst + audioIndex_, id, match->foundText, audioIndex_);
     switch (match->codec) {
-    case AudioCodec::Mlp: mlpExtra_ = MlpExtraBytes; break;
-    case AudioCodec::Lpcm: lpcmExtra_ = LpcmExtraBytes; break;
+    case AudioCodec::Mlp:
+        mlpExtra_ = MlpExtraBytes;
+        break;
+    case AudioCodec::Lpcm:
+        lpcmExtra_ = LpcmExtraBytes;
+        break;
     default:
         kind_ = PacketKind::Audio;
         payload_ = true;

@@ -33,7 +33,7 @@ struct PayloadRun {
 
 // Where the scanner's findings go.
 class ScanSink {
-public:
+  public:
     virtual ~ScanSink() = default;
     // A run of video, audio or subpicture payload, in file order.
     virtual void payload(PayloadRun& run) = 0;
@@ -46,11 +46,11 @@ public:
 // resynchronisation: every PES start code met outside a payload or a skipped packet restarts
 // the packet logic.
 class PackScanner {
-public:
+  public:
     PackScanner(StreamTable& table, ScanSink& sink, bool checkMode);
     void feed(const uint8_t* data, size_t n);
 
-private:
+  private:
     size_t payloadRun(const uint8_t* data, size_t available);
     size_t skipPacket(const uint8_t* data, size_t available);
     void startCode(uint8_t id);

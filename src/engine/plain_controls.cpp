@@ -11,7 +11,8 @@ PlainControls::PlainControls()
                {Button::Demux, false},
                {Button::Rebuild, true},
                {Button::Cancel, false}} {
-    for (Box box : allBoxes()) state(box).caption = laidOutCaption(box.kind);
+    for (Box box : allBoxes())
+        state(box).caption = laidOutCaption(box.kind);
 }
 
 void PlainControls::setTicked(Box box, bool ticked) {

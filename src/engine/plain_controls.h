@@ -10,7 +10,7 @@ namespace splitwick {
 // The controls as plain values, laid out as the window lays them out: for the command line and
 // the tests, which drive the jobs without a window.
 class PlainControls : public Controls {
-public:
+  public:
     struct BoxState {
         bool enabled = false;
         bool ticked = false;
@@ -39,7 +39,7 @@ public:
     void showPage(Page page) override { page_ = page; }
     Page page() const { return page_; }
 
-private:
+  private:
     BoxState& state(Box box);
     const BoxState& state(Box box) const;
 

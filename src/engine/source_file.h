@@ -9,7 +9,7 @@ namespace splitwick {
 
 // The job's input: an existing regular file opened read-only, closed when the object goes.
 class SourceFile {
-public:
+  public:
     // Throws "Cannot open file ..." when the file is missing, unreadable, a folder, or already
     // open in this job.
     explicit SourceFile(const std::string& path);
@@ -27,7 +27,7 @@ public:
     // "Cannot read file ..." rather than returning 0, so no reading loop can spin for ever.
     size_t read(uint8_t* into, size_t max);
 
-private:
+  private:
     std::string path_;
     int fd_ = -1;
     FileIdentity identity_{};

@@ -8,7 +8,7 @@ namespace splitwick {
 // -1 means no stream is known for the entry; a scan stores the stream's identifier there,
 // a playlist read stores 1. At program start every entry is 0.
 class StreamTable {
-public:
+  public:
     static constexpr int Entries = 64;
     static constexpr int VideoFirst = 1;
     static constexpr int AudioFirst = 17;
@@ -21,7 +21,7 @@ public:
 
     void fill(int32_t value) { entries_.fill(value); }
 
-private:
+  private:
     std::array<int32_t, Entries> entries_{};
 };
 

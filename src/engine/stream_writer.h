@@ -8,12 +8,12 @@ namespace splitwick {
 // mode, appends each run to the output slot of its stream while the stream's box is ticked.
 // Boxes and options are read at every run, so changes during a scan take effect at once.
 class StreamWriter : public ScanSink {
-public:
+  public:
     StreamWriter(Session& session, bool demuxMode);
     void payload(PayloadRun& run) override;
     void streamFound(const char* text, int index) override;
 
-private:
+  private:
     void countFrames(const PayloadRun& run);
     void write(const PayloadRun& run);
     void writeSubpicture(PayloadRun& run);

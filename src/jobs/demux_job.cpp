@@ -24,8 +24,12 @@ void createOutputs(Session& session, const std::string& outputPrefix) {
         const std::string name = stem + "." + safeNamePart(extensionFor(box.kind, extensions));
         auto output = std::make_unique<OutputFile>(name);
         switch (box.kind) {
-        case BoxKind::Video: state.VideoOut[box.index] = std::move(output); break;
-        case BoxKind::Audio: state.AudioOut[box.index] = std::move(output); break;
+        case BoxKind::Video:
+            state.VideoOut[box.index] = std::move(output);
+            break;
+        case BoxKind::Audio:
+            state.AudioOut[box.index] = std::move(output);
+            break;
         case BoxKind::Subpicture:
             state.SubOut[box.index] = std::move(output);
             state.PtsOut[box.index] = std::make_unique<OutputFile>(stem + ".pts");

@@ -10,7 +10,8 @@ const std::string EvoFolder = "HVDVD_TS/";
 const std::string PlaylistFolder = "ADV_OBJ/";
 
 bool endsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // The folder beside a disc folder: "D:/HVDVD_TS/" with "HVDVD_TS/" and "ADV_OBJ/" gives

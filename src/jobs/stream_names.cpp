@@ -38,15 +38,24 @@ constexpr std::array<NameRange, 2> SubpictureNames = {{
 
 } // namespace
 
-std::string VideoStreamName(int32_t id) { return lookUp(VideoNames, id); }
-std::string AudioStreamName(int32_t id) { return lookUp(AudioNames, id); }
-std::string SubpictureStreamName(int32_t id) { return lookUp(SubpictureNames, id); }
+std::string VideoStreamName(int32_t id) {
+    return lookUp(VideoNames, id);
+}
+std::string AudioStreamName(int32_t id) {
+    return lookUp(AudioNames, id);
+}
+std::string SubpictureStreamName(int32_t id) {
+    return lookUp(SubpictureNames, id);
+}
 
 std::string streamName(BoxKind kind, int32_t id) {
     switch (kind) {
-    case BoxKind::Video: return VideoStreamName(id);
-    case BoxKind::Audio: return AudioStreamName(id);
-    case BoxKind::Subpicture: return SubpictureStreamName(id);
+    case BoxKind::Video:
+        return VideoStreamName(id);
+    case BoxKind::Audio:
+        return AudioStreamName(id);
+    case BoxKind::Subpicture:
+        return SubpictureStreamName(id);
     }
     return {};
 }

@@ -11,7 +11,7 @@ namespace splitwick::testing {
 
 // What a job reported, line by line, and the two status panels as last set.
 class RecordingReport : public Report {
-public:
+  public:
     void log(const std::string& text) override { lines.push_back(text); }
     void slog(const std::string& text, uint8_t panel) override {
         panels.at(panel) = text;
@@ -25,7 +25,7 @@ public:
 // Counts the points where a scan lets the window breathe; a test may act there, as a user
 // pressing Cancel would.
 class RecordingEvents : public Events {
-public:
+  public:
     void processPendingEvents() override {
         ++pumps;
         if (onPump) onPump();

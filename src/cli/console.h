@@ -1,0 +1,43 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "engine/report.h"
+#include "engine/session.h"
+
+namespace splitwick::cli {
+
+// The message log on stdout, one line each (or kept for the JSON summary), and the progress of
+// panel 1 on stderr: one live line on a terminal, plain lines otherwise.
+class ConsoleReport : public Report {
+  public:
+    explicit ConsoleReport(bool keepLines);
+    ~ConsoleReport() override;
+    void log(const std::string& text) override;
+    void slog(const std::string& text, uint8_t panel) override;
+    const std::vector<std::string>& lines() const { return lines_; }
+
+  private:
+    void clearLiveLine();
+    const bool keepLines_;
+    const bool liveProgress_;
+    bool liveLineShown_ = false;
+    std::vector<std::string> lines_;
+};
+
+// Ctrl-C acts as the Cancel button, without the question: the running pass stops at its next
+// event point and closes its files; no further job starts.
+class InterruptEvents : public Events {
+  public:
+    InterruptEvents();
+    // The session whose pass a Ctrl-C cancels.
+    void attach(Session& session) { session_ = &session; }
+    void processPendingEvents() override;
+    void repaint() override {}
+    static bool interrupted();
+
+  private:
+    Session* session_ = nullptr;
+};
+
+} // namespace splitwick::cli

@@ -1,0 +1,33 @@
+// splitwick-cli: the window's jobs for scripts and batch work.
+#include <QCoreApplication>
+
+#include <iostream>
+
+#include "commands.h"
+#include "engine/job_error.h"
+
+namespace {
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::vector<std::string> arguments;
+    for (const QString& argument : QCoreApplication::arguments())
+        arguments.push_back(argument.toStdString());
+    try {
+        const auto request = splitwick::cli::parseRequest(arguments);
+        if (!request.help.empty()) {
+            std::cout << request.help;
+            return 0;
+        }
+        return splitwick::cli::runRequest(request);
+    } catch (const splitwick::cli::UsageError& error) {
+        std::cerr << "splitwick-cli: " << error.what() << '\n';
+        return ExitUsage;
+    } catch (const std::exception& error) {
+        std::cerr << splitwick::errorBoxText(error.what()) << '\n';
+        return ExitFailed;
+    }
+}

@@ -1,0 +1,138 @@
+#include "request.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+namespace splitwick::cli {
+
+namespace {
+
+const char* const Summary =
+    "Splits an HD DVD video file (.EVO) into its elementary streams, as the window does.\n"
+    "\n"
+    "Commands:\n"
+    "  read FILE.EVO    find the streams the file carries (Read EVO)\n"
+    "  demux FILE.EVO   read the file, then write each chosen stream to a file of its own\n"
+    "\n"
+    "stdout carries the message-log lines, one per line; progress goes to stderr.\n"
+    "Exit codes: 0 done, 1 the job failed (its error on stderr), 2 usage error,\n"
+    "130 interrupted (Ctrl-C cancels the running pass, closes every file, and stops).\n"
+    "Run 'splitwick-cli COMMAND --help' for the options of a command.";
+
+struct OptionSpec {
+    const char* name;
+    const char* valueName; // nullptr for a flag
+    const char* description;
+};
+
+const std::map<std::string, std::vector<OptionSpec>> CommandOptions = {
+    {"read",
+     {{"no-fast-check", nullptr, "Read the whole file, not just its first ~300 MB."},
+      {"no-count-frames", nullptr, "Do not count video frames."},
+      {"json", nullptr,
+       "Print one JSON object: log lines, streams found (box, caption, id), frame counts, "
+       "and whether the scan was cancelled."}}},
+    {"demux",
+     {{"out", "DIR", "Output folder (default: the current directory)."},
+      {"streams", "LIST",
+       "Streams to write: box names without \"cb\" in lower case, comma-separated, e.g. "
+       "video0,audio00,sub03; 'all' (the default) writes every stream found."},
+      {"no-continue", nullptr, "Do not go on into NAME_2.EVO after NAME_1.EVO."},
+      {"no-count-frames", nullptr, "Do not count video frames."},
+      {"video-ext", "E", "Extension of video streams (default mpv)."},
+      {"audio-ext", "E", "Extension of audio streams (default mpa)."},
+      {"sub-ext", "E", "Extension of subpicture streams (default sup)."},
+      {"json", nullptr, "Print one JSON object instead of the log lines."}}},
+};
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+void addOptions(QCommandLineParser& parser, const std::vector<OptionSpec>& specs) {
+    for (const OptionSpec& spec : specs) {
+        if (spec.valueName != nullptr)
+            parser.addOption({spec.name, spec.description, spec.valueName});
+        else
+            parser.addOption({spec.name, spec.description});
+    }
+}
+
+std::string value(const QCommandLineParser& parser, const char* name, std::string fallback) {
+    return parser.isSet(name) ? parser.value(name).toStdString() : fallback;
+}
+
+} // namespace
+
+std::optional<std::vector<Box>> parseStreamList(const std::string& list) {
+    if (list == "all") return std::nullopt;
+    std::vector<Box> boxes;
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        const std::string name = list.substr(start, comma - start);
+        const auto& all = allBoxes();
+        const auto box = std::find_if(all.begin(), all.end(),
+                                      [&](Box b) { return lowerCase(boxName(b)) == "cb" + name; });
+        if (box == all.end()) throw UsageError("Unknown stream '" + name + "' in --streams");
+        boxes.push_back(*box);
+        start = comma + 1;
+    }
+    return boxes;
+}
+
+Request parseRequest(const std::vector<std::string>& arguments) {
+    QStringList args;
+    for (const std::string& a : arguments)
+        args << QString::fromStdString(a);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(Summary);
+    const QCommandLineOption help = parser.addHelpOption();
+    parser.addPositionalArgument("command", "read or demux");
+    parser.parse(args);
+    const QStringList positional = parser.positionalArguments();
+    Request request;
+    request.command = positional.isEmpty() ? "" : positional.first().toStdString();
+    const auto options = CommandOptions.find(request.command);
+    if (options == CommandOptions.end()) {
+        if (parser.isSet(help) || request.command.empty()) {
+            request.help = parser.helpText().toStdString();
+            if (!parser.isSet(help)) throw UsageError("No command given\n" + request.help);
+            return request;
+        }
+        throw UsageError("Unknown command '" + request.command + "'");
+    }
+
+    parser.clearPositionalArguments();
+    parser.addPositionalArgument(QString::fromStdString(request.command), "The command.");
+    parser.addPositionalArgument("FILE.EVO", "The EVO file.");
+    addOptions(parser, options->second);
+    if (!parser.parse(args)) throw UsageError(parser.errorText().toStdString());
+    if (parser.isSet(help)) {
+        request.help = parser.helpText().toStdString();
+        return request;
+    }
+    const QStringList files = parser.positionalArguments().mid(1);
+    if (files.size() != 1) throw UsageError("Give exactly one EVO file");
+    request.evoFile = files.first().toStdString();
+    request.fastCheck = request.command == "read" && !parser.isSet("no-fast-check");
+    request.countFrames = !parser.isSet("no-count-frames");
+    request.json = parser.isSet("json");
+    if (request.command != "demux") return request;
+    request.continueSplit = !parser.isSet("no-continue");
+    request.outputFolder = value(parser, "out", "");
+    request.videoExt = value(parser, "video-ext", request.videoExt);
+    request.audioExt = value(parser, "audio-ext", request.audioExt);
+    request.subExt = value(parser, "sub-ext", request.subExt);
+    request.streams = parseStreamList(value(parser, "streams", "all"));
+    return request;
+}
+
+} // namespace splitwick::cli
