@@ -1,0 +1,97 @@
+#pragma once
+// Hand-built PES packets for the scanner's rules, and a sink that records what it reports.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/pack_scanner.h"
+
+namespace splitwick::testing {
+
+using Bytes = std::vector<uint8_t>;
+
+inline Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The five PTS bytes of a PTS-only header ('0010' marker nibble).
+inline Bytes ptsField(uint64_t pts, uint8_t marker = 0x21) {
+    return {uint8_t(marker | ((pts >> 29) & 0x0E)), uint8_t(pts >> 22),
+            uint8_t(((pts >> 14) & 0xFE) | 1), uint8_t(pts >> 7), uint8_t(((pts << 1) & 0xFE) | 1)};
+}
+
+// 00 00 01 id | PES_packet_length | 0x81 | flags | PES_header_data_length | header | payload.
+// The length counts from behind the length field; lengthOverride writes a wrong one.
+inline Bytes pes(uint8_t id, uint8_t flags, const Bytes& header, const Bytes& payload,
+                 int lengthOverride = -1) {
+    const size_t length =
+        lengthOverride >= 0 ? size_t(lengthOverride) : 3 + header.size() + payload.size();
+    Bytes packet = {0x00,
+                    0x00,
+                    0x01,
+                    id,
+                    uint8_t(length >> 8),
+                    uint8_t(length),
+                    0x81,
+                    flags,
+                    uint8_t(header.size())};
+    return packet + header + payload;
+}
+
+// A packet without PES header fields (padding, navigation): 00 00 01 id | length | body.
+inline Bytes rawPacket(uint8_t id, const Bytes& body) {
+    Bytes packet = {0x00, 0x00, 0x01, id, uint8_t(body.size() >> 8), uint8_t(body.size())};
+    return packet + body;
+}
+
+// A 14-byte MPEG-2 pack header with no stuffing.
+inline Bytes packHeader() {
+    return {0x00, 0x00, 0x01, 0xBA, 0x44, 0x00, 0x04, 0x00, 0x04, 0x01, 0x01, 0x89, 0xC3, 0xF8};
+}
+
+struct RecordedRun {
+    PacketKind kind;
+    Bytes bytes;
+    int videoIndex, audioIndex, subpictureIndex;
+    uint32_t pts;
+};
+
+// Records runs (joining a packet's runs split over feeds) and "found" lines.
+class RecordingSink : public ScanSink {
+  public:
+    void payload(PayloadRun& run) override {
+        runs.push_back({run.kind, Bytes(run.data, run.data + run.length), run.videoIndex,
+                        run.audioIndex, run.subpictureIndex, run.pendingPts});
+        if (clearPts) run.pendingPts = 0;
+    }
+    void streamFound(const char* text, int index) override {
+        found.push_back(text + std::to_string(index) + " found!");
+    }
+    // All payload bytes handed on for one kind, in order.
+    Bytes bytesOf(PacketKind kind) const {
+        Bytes all;
+        for (const auto& r : runs)
+            if (r.kind == kind) all = all + r.bytes;
+        return all;
+    }
+    std::vector<RecordedRun> runs;
+    std::vector<std::string> found;
+    bool clearPts = true;
+};
+
+// Feeds the bytes to a fresh scanner in pieces of the given size, in demux mode by default.
+struct ScanResult {
+    RecordingSink sink;
+    StreamTable table;
+};
+
+inline void scan(ScanResult& result, const Bytes& bytes, size_t piece = 32768,
+                 bool checkMode = false) {
+    result.table.fill(-1);
+    PackScanner scanner(result.table, result.sink, checkMode);
+    for (size_t at = 0; at < bytes.size(); at += piece)
+        scanner.feed(bytes.data() + at, std::min(piece, bytes.size() - at));
+}
+
+} // namespace splitwick::testing
