@@ -7,9 +7,15 @@
 namespace splitwick::cli {
 
 namespace {
+
 QString text(const std::string& s) {
     return QString::fromStdString(s);
 }
+
+std::string compact(const QJsonArray& array) {
+    return QJsonDocument(array).toJson(QJsonDocument::Compact).toStdString();
+}
+
 } // namespace
 
 std::string summaryJson(const Session& session, const std::vector<std::string>& log) {
@@ -24,11 +30,10 @@ std::string summaryJson(const Session& session, const std::vector<std::string>& 
                                    {"id", session.state.StreamTable[tableEntry(box)]}});
     }
     const auto& frames = session.state.FrameCount;
-    const QJsonObject summary{{"log", lines},
-                              {"streams", streams},
-                              {"frames", QJsonArray{frames[0], frames[1]}},
-                              {"cancelled", session.state.Cancelled}};
-    return QJsonDocument(summary).toJson(QJsonDocument::Compact).toStdString();
+    // Assembled member by member: a QJsonObject would sort the members by name.
+    return "{\"log\":" + compact(lines) + ",\"streams\":" + compact(streams) +
+           ",\"frames\":" + compact(QJsonArray{frames[0], frames[1]}) +
+           ",\"cancelled\":" + (session.state.Cancelled ? "true" : "false") + "}";
 }
 
 } // namespace splitwick::cli

@@ -4,56 +4,12 @@
 
 #include "engine/demux.h"
 #include "engine/job_error.h"
-#include "scanner_fixture.h"
+#include "support/pes_fixture.h"
 #include "support/recording_session.h"
 #include "support/temp_dir.h"
 
 namespace splitwick::testing {
 namespace {
-
-constexpr size_t PackSize = 2048;
-
-// pack header | 00 00 01 BB, length 12, rate_bound | audio_bound<<2 | video_bound | ...,
-// padded to one pack.
-Bytes systemHeaderPack(int videoBound, int audioBound) {
-    Bytes pack = packHeader() + Bytes{0x00,
-                                      0x00,
-                                      0x01,
-                                      0xBB,
-                                      0x00,
-                                      0x0C,
-                                      0x80,
-                                      0x00,
-                                      0x01,
-                                      uint8_t(audioBound << 2 | 0x01),
-                                      uint8_t(0xE0 | videoBound),
-                                      0x7F};
-    pack.resize(PackSize, 0xFF);
-    return pack;
-}
-
-Bytes paddingPack() {
-    return packHeader() + rawPacket(0xBE, Bytes(PackSize - 14 - 6, 0xFF));
-}
-
-// One pack holding one video packet whose payload carries `frames` picture start codes.
-Bytes videoPack(uint8_t id, int frames) {
-    const size_t payloadSize = PackSize - packHeader().size() - 9;
-    Bytes payload(payloadSize, 0x42);
-    for (int f = 0; f < frames; ++f) {
-        const size_t at = 16 + size_t(f) * 8;
-        payload[at] = 0x00, payload[at + 1] = 0x00, payload[at + 2] = 0x01, payload[at + 3] = 0x00;
-    }
-    return packHeader() + pes(id, 0x00, {}, payload);
-}
-
-Bytes repeat(const Bytes& pack, size_t times) {
-    Bytes all;
-    all.reserve(pack.size() * times);
-    for (size_t i = 0; i < times; ++i)
-        all.insert(all.end(), pack.begin(), pack.end());
-    return all;
-}
 
 struct DemuxRun : RecordingSession {
     TempDir dir;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "scanner_fixture.h"
+#include "support/pes_fixture.h"
 
 namespace splitwick::testing {
 namespace {
