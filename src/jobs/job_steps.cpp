@@ -21,12 +21,12 @@ std::string withoutLast(const std::string& text, size_t k) {
 
 } // namespace
 
-void openEvo(Session& session) {
+void openEvo(Session& session, const char* phaseAfterOpening) {
     JobState& state = session.state;
     session.log("Opening file " + state.EVOfile);
     session.slog("Opening", 0);
     state.Source = std::make_unique<SourceFile>(session.controls.field(Field::EVOfile));
-    session.slog("Reading", 0);
+    if (phaseAfterOpening != nullptr) session.slog(phaseAfterOpening, 0);
     session.log("File size: " + std::to_string(state.Source->size() / MiB) + " Mbytes.");
 }
 

@@ -7,9 +7,9 @@ namespace splitwick {
 
 // Steps the jobs share.
 
-// "Opening file X", "Opening", open eEVOfile as Source, "File size: N Mbytes.". The caller's
-// SourceHold closes it again.
-void openEvo(Session& session);
+// "Opening file X", "Opening", open eEVOfile as Source, [the phase word after opening],
+// "File size: N Mbytes.". The caller's SourceHold closes it again.
+void openEvo(Session& session, const char* phaseAfterOpening = nullptr);
 
 // Every job's end: "Done.", "Ready" in panel 0, panel 1 emptied.
 void finishJob(Session& session);

@@ -29,7 +29,7 @@ void bCheckClick(Session& session) {
     session.state.FrameCount = {0, 0};
     {
         SourceHold hold(session.state);
-        openEvo(session);
+        openEvo(session, "Reading");
         demux(session, false);
     }
     labelBoxes(session);
