@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 
 namespace splitwick {
 
@@ -123,7 +125,7 @@ size_t PackScanner::skipPacket(const uint8_t* data, size_t available) {
 
 void PackScanner::startCode(uint8_t id) {
     const StartCodeAction& action = StartCodes[id];
-    lengthField_ = 2;
+    countdown_[LengthField] = 2;
     kind_ = action.kind;
     // A .pts side file gets only a subpicture packet's own PTS: nothing stays pending from an
     // earlier packet.
@@ -136,70 +138,86 @@ void PackScanner::startCode(uint8_t id) {
     }
 }
 
+int PackScanner::firstRunning() const {
+    // The first non-zero countdown, looked for eight at a time.
+    static_assert(std::endian::native == std::endian::little);
+    uint64_t low, high;
+    std::memcpy(&low, countdown_.data(), 8);
+    std::memcpy(&high, countdown_.data() + 8, 8);
+    if (low != 0) return std::countr_zero(low) / 8;
+    if (high != 0) return 8 + std::countr_zero(high) / 8;
+    return Idle;
+}
+
 void PackScanner::step(uint8_t b) {
-    if (lengthField_ > 0) {
-        // PES_packet_length, high byte first.
-        if (--lengthField_ > 0) return;
-        remaining_ = static_cast<int32_t>(window_ & 0xFFFF);
-        if (kind_ == PacketKind::SkipPacket)
-            skipPacket_ = remaining_;
-        else
-            fixedHeader_ = 3;
-    } else if (fixedHeader_ > 0) {
+    switch (firstRunning()) {
+    case LengthField:
+        lengthFieldByte();
+        break;
+    case FixedHeader:
         fixedHeaderByte(b);
-    } else if (pts_ > 0) {
+        break;
+    case Pts:
         ptsByte(b);
-    } else if (ptsAndDts_ > 0) {
-        // Both timestamps are passed over; the pending PTS stays as it was.
-        consumeHeaderByte();
-        if (--ptsAndDts_ == 0) afterTimestamps();
-    } else if (extensionFlagsField_ > 0) {
+        break;
+    case PtsAndDts:
+        ptsAndDtsByte();
+        break;
+    case ExtensionFlags:
         extensionFlagsByte(b);
-    } else if (pstd_ > 0) {
-        // P-STD_buffer_scale and P-STD_buffer_size.
-        consumeHeaderByte();
-        if (--pstd_ > 0) return;
-        if (extensionFlags_ & 0x01)
-            extension2_ = 2;
-        else if (headerRemaining_ == 0)
-            payload_ = true;
-    } else if (extension2_ > 0) {
+        break;
+    case PStd:
+        pstdByte();
+        break;
+    case Extension2:
         extension2Byte(b);
-    } else if (headerRemaining_ > 0) {
-        // Header bytes not parsed above, such as stuffing.
-        --remaining_;
-        if (--headerRemaining_ == 0) headerEnded();
-    } else if (subStreamHeader_ > 0) {
+        break;
+    case HeaderData:
+        headerDataByte();
+        break;
+    case SubStreamHeader:
         subStreamHeaderByte(b);
-    } else if (lpcmExtra_ > 0 || mlpExtra_ > 0) {
-        --remaining_;
-        int& extra = lpcmExtra_ > 0 ? lpcmExtra_ : mlpExtra_;
-        if (--extra > 0) return;
-        kind_ = PacketKind::Audio;
-        payload_ = true;
+        break;
+    case LpcmExtra:
+        extraSubStreamHeaderByte(LpcmExtra);
+        break;
+    case MlpExtra:
+        extraSubStreamHeaderByte(MlpExtra);
+        break;
+    default:
+        break; // between packets: ignored
     }
-    // Anything else lies between packets and is ignored.
+}
+
+void PackScanner::lengthFieldByte() {
+    // PES_packet_length, high byte first.
+    if (--countdown_[LengthField] > 0) return;
+    remaining_ = static_cast<int32_t>(window_ & 0xFFFF);
+    if (kind_ == PacketKind::SkipPacket)
+        skipPacket_ = remaining_;
+    else
+        countdown_[FixedHeader] = 3;
 }
 
 void PackScanner::fixedHeaderByte(uint8_t b) {
     // '10' marker byte, then the flags byte, then PES_header_data_length.
     --remaining_;
-    --fixedHeader_;
-    if (fixedHeader_ == 1) flags_ = b;
-    if (fixedHeader_ != 0) return;
-    headerRemaining_ = b;
+    const uint8_t left = --countdown_[FixedHeader];
+    if (left == 1) flags_ = b;
+    if (left != 0) return;
+    countdown_[HeaderData] = b;
     if ((flags_ & 0xC0) == 0x80)
-        pts_ = 5;
+        countdown_[Pts] = 5;
     else if ((flags_ & 0xC0) == 0xC0)
-        ptsAndDts_ = 10;
+        countdown_[PtsAndDts] = 10;
     else if ((flags_ & 0xC1) == 0x01)
-        extensionFlagsField_ = 1;
-    if (headerRemaining_ == 0) headerEnded();
+        countdown_[ExtensionFlags] = 1;
+    if (headerRemaining() == 0) headerEnded();
 }
 
 void PackScanner::ptsByte(uint8_t b) {
     consumeHeaderByte();
-    switch (--pts_) {
+    switch (--countdown_[Pts]) {
     case 4:
         ptsRegister_ = uint32_t(b & 0x06) << 29;
         break; // PTS[31..30]; PTS[32] dropped
@@ -220,29 +238,45 @@ void PackScanner::ptsByte(uint8_t b) {
     }
 }
 
+void PackScanner::ptsAndDtsByte() {
+    // Both timestamps are passed over; the pending PTS stays as it was.
+    consumeHeaderByte();
+    if (--countdown_[PtsAndDts] == 0) afterTimestamps();
+}
+
 void PackScanner::afterTimestamps() {
-    if (headerRemaining_ == 0)
+    if (headerRemaining() == 0)
         headerEnded();
     else if (kind_ == PacketKind::Video && (flags_ & 0x01))
-        extensionFlagsField_ = 1;
+        countdown_[ExtensionFlags] = 1;
 }
 
 void PackScanner::extensionFlagsByte(uint8_t b) {
     consumeHeaderByte();
-    --extensionFlagsField_;
+    --countdown_[ExtensionFlags];
     extensionFlags_ = b;
     if (b & 0x10) // P-STD_buffer_flag
-        pstd_ = 2;
+        countdown_[PStd] = 2;
     else if (b & 0x01) // PES_extension_flag_2
-        extension2_ = 2;
-    else if (headerRemaining_ == 0)
+        countdown_[Extension2] = 2;
+    else if (headerRemaining() == 0)
+        payload_ = true;
+}
+
+void PackScanner::pstdByte() {
+    // P-STD_buffer_scale and P-STD_buffer_size.
+    consumeHeaderByte();
+    if (--countdown_[PStd] > 0) return;
+    if (extensionFlags_ & 0x01)
+        countdown_[Extension2] = 2;
+    else if (headerRemaining() == 0)
         payload_ = true;
 }
 
 void PackScanner::extension2Byte(uint8_t b) {
     // PES_extension_field_length, then stream_id_extension.
     consumeHeaderByte();
-    if (--extension2_ > 0) return;
+    if (--countdown_[Extension2] > 0) return;
     const int extension = b & 0x7F;
     if (extension == 0x55 || extension == 0x56) {
         videoIndex_ = extension - 0x55;
@@ -252,28 +286,42 @@ void PackScanner::extension2Byte(uint8_t b) {
     } else {
         kind_ = PacketKind::SkipPayload;
     }
-    if (headerRemaining_ == 0) payload_ = true;
+    if (headerRemaining() == 0) payload_ = true;
+}
+
+void PackScanner::headerDataByte() {
+    // Header bytes not parsed above, such as stuffing.
+    --remaining_;
+    if (--countdown_[HeaderData] == 0) headerEnded();
 }
 
 void PackScanner::subStreamHeaderByte(uint8_t b) {
     --remaining_;
-    --subStreamHeader_;
-    if (subStreamHeader_ == 3) {
+    const uint8_t left = --countdown_[SubStreamHeader];
+    if (left == 3) {
         // The sub-stream id. Subpicture payloads begin right behind it.
         if ((b & 0xE0) == 0x20) {
             if (checkMode_) pendingPts_ = 0;
             subpicture(b, "Subpicture stream ");
         }
         if ((b & 0xE0) == 0x60) subpicture(b, "Extended subpicture stream ");
-    } else if (subStreamHeader_ == 0) {
+    } else if (left == 0) {
         identifyAudio();
     }
+}
+
+void PackScanner::extraSubStreamHeaderByte(Countdown extra) {
+    // LPCM and MLP sub-stream headers run on behind the common four bytes.
+    --remaining_;
+    if (--countdown_[extra] > 0) return;
+    kind_ = PacketKind::Audio;
+    payload_ = true;
 }
 
 void PackScanner::subpicture(uint8_t id, const char* text) {
     subpictureIndex_ = id & 0x1F;
     markFound(StreamTable::SubpictureFirst + subpictureIndex_, id, text, subpictureIndex_);
-    subStreamHeader_ = 0;
+    countdown_[SubStreamHeader] = 0;
     kind_ = PacketKind::Subpicture;
     payload_ = true;
 }
@@ -294,10 +342,10 @@ void PackScanner::identifyAudio() {
     markFound(StreamTable::AudioFirst + audioIndex_, id, match->foundText, audioIndex_);
     switch (match->codec) {
     case AudioCodec::Mlp:
-        mlpExtra_ = MlpExtraBytes;
+        countdown_[MlpExtra] = MlpExtraBytes;
         break;
     case AudioCodec::Lpcm:
-        lpcmExtra_ = LpcmExtraBytes;
+        countdown_[LpcmExtra] = LpcmExtraBytes;
         break;
     default:
         kind_ = PacketKind::Audio;
@@ -307,7 +355,7 @@ void PackScanner::identifyAudio() {
 
 void PackScanner::headerEnded() {
     if (kind_ == PacketKind::PrivateStream1)
-        subStreamHeader_ = 4;
+        countdown_[SubStreamHeader] = 4;
     else
         payload_ = true;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -51,26 +52,51 @@ class PackScanner {
     void feed(const uint8_t* data, size_t n);
 
   private:
+    // The countdowns that walk through a packet's header, in order of precedence: in damaged
+    // data several may run at once, and the first one running takes the byte. HeaderData is
+    // PES_header_data_length left; the timestamp and extension fields count it down too.
+    enum Countdown : uint8_t {
+        LengthField,
+        FixedHeader,
+        Pts,
+        PtsAndDts,
+        ExtensionFlags,
+        PStd,
+        Extension2,
+        HeaderData,
+        SubStreamHeader,
+        LpcmExtra,
+        MlpExtra,
+        Idle = 16
+    };
+
     size_t payloadRun(const uint8_t* data, size_t available);
     size_t skipPacket(const uint8_t* data, size_t available);
     void startCode(uint8_t id);
+    int firstRunning() const;
     void step(uint8_t b);
+    void lengthFieldByte();
     void fixedHeaderByte(uint8_t b);
     void ptsByte(uint8_t b);
+    void ptsAndDtsByte();
     void extensionFlagsByte(uint8_t b);
+    void pstdByte();
     void extension2Byte(uint8_t b);
+    void headerDataByte();
     void subStreamHeaderByte(uint8_t b);
+    void extraSubStreamHeaderByte(Countdown extra);
     void subpicture(uint8_t id, const char* text);
     void identifyAudio();
     void headerEnded();
     // After a timestamp field: the header ends, or a video packet's PES extension follows.
     void afterTimestamps();
     void markFound(int entry, int32_t value, const char* text, int index);
-    // Consumes one byte of the PES packet's header.
+    // Consumes one byte of the PES header counted by PES_header_data_length.
     void consumeHeaderByte() {
         --remaining_;
-        --headerRemaining_;
+        --countdown_[HeaderData];
     }
+    uint8_t headerRemaining() const { return countdown_[HeaderData]; }
 
     StreamTable& table_;
     ScanSink& sink_;
@@ -82,26 +108,14 @@ class PackScanner {
     int videoIndex_ = -1;
     int audioIndex_ = -1;
     int subpictureIndex_ = -1;
-    int32_t remaining_ = 0;       // bytes of the packet after its length field not yet consumed
-    uint8_t headerRemaining_ = 0; // PES_header_data_length left
-    uint8_t flags_ = 0;           // PTS_DTS_flags ... PES_extension_flag
-    uint8_t extensionFlags_ = 0;  // first byte of the PES extension
+    int32_t remaining_ = 0;      // bytes of the packet after its length field not yet consumed
+    int32_t skipPacket_ = 0;     // bytes of a padding, navigation or map packet still to pass
+    uint8_t flags_ = 0;          // PTS_DTS_flags ... PES_extension_flag
+    uint8_t extensionFlags_ = 0; // first byte of the PES extension
     uint32_t pendingPts_ = 0;
     uint32_t ptsRegister_ = 0;
     bool payload_ = false;
-
-    // Countdowns; several may run at once in damaged data, and the first in step() wins.
-    int lengthField_ = 0;
-    int fixedHeader_ = 0;
-    int pts_ = 0;
-    int ptsAndDts_ = 0;
-    int extensionFlagsField_ = 0;
-    int pstd_ = 0;
-    int extension2_ = 0;
-    int32_t skipPacket_ = 0;
-    int subStreamHeader_ = 0;
-    int lpcmExtra_ = 0;
-    int mlpExtra_ = 0;
+    alignas(8) std::array<uint8_t, 16> countdown_{};
 };
 
 } // namespace splitwick
