@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+
+#include "playlist.h"
+
+namespace splitwick {
+
+// The tests every scanned tag passes through: the playlist's title and its media attribute
+// items, filling the attribute tables. Its value holders live for one read and keep their
+// value from tag to tag, as AttrText leaves a holder alone when the attribute is absent: the
+// playlist's closing tag thus keeps the title, and an item's closing tag rewrites its entry.
+class AttributeItems {
+  public:
+    explicit AttributeItems(Playlist& playlist) : playlist_(playlist) {}
+
+    // Throws JobError when an item's "index" is not an integer.
+    void test(const std::string& tag);
+
+    const std::string& playlistTitle() const { return playlistTitle_; }
+
+  private:
+    void playlistTag(const std::string& tag);
+    void videoItem(const std::string& tag);
+    void audioItem(const std::string& tag);
+    void subpictureItem(const std::string& tag);
+
+    Playlist& playlist_;
+    std::string playlistTitle_;
+    std::string videoIndex_, videoCodec_;
+    std::string audioChannels_, audioCodec_, audioIndex_;
+    std::string subpictureIndex_, subpictureCodec_;
+};
+
+} // namespace splitwick

@@ -1,0 +1,81 @@
+#include "read_xpl.h"
+
+#include <span>
+
+#include "attribute_items.h"
+#include "jobs/job_steps.h"
+#include "tag_scanner.h"
+#include "title_lines.h"
+#include "title_selection.h"
+
+namespace splitwick {
+
+namespace {
+
+// Opens the playlist and reads it in chunks through Buffer into the memo, one line per tag,
+// testing each tag for the playlist's title and attribute items. Closes it on every path.
+// Returns the playlist's title.
+std::string scanPlaylist(Session& session, Playlist& playlist, PlaylistView& view) {
+    JobState& state = session.state;
+    SourceHold hold(state);
+    state.Source = std::make_unique<SourceFile>(session.controls.field(Field::XPLfile));
+    SourceFile& source = *state.Source;
+    const std::string size = std::to_string(source.size());
+    session.log("Open " + state.XPLfile);
+    session.log("Filesize: " + size + " bytes");
+
+    AttributeItems items(playlist);
+    TagScanner scanner([&](const std::string& line) {
+        playlist.memo.push_back(line);
+        items.test(line);
+    });
+    playlist.memo.clear();
+    view.clearAndHideMemo();
+    while (source.position() < source.size()) {
+        const size_t n = source.read(state.Buffer.data(), state.Buffer.size());
+        session.slog(std::to_string(source.position()) + "/" + size + " bytes", 1);
+        scanner.feed(std::span(state.Buffer.data(), n));
+    }
+    return items.playlistTitle();
+}
+
+// Cuts the memo to the title that plays the EVO and reads its lines into a new tree and the
+// boxes. False, leaving memo and tree as they are, when no line names the EVO.
+bool readTitle(Session& session, Playlist& playlist, PlaylistView& view,
+               const std::string& playlistTitle) {
+    const std::optional<size_t> line = evoLine(playlist.memo, session.state.EVOname);
+    if (!line) return false;
+    cutToTitle(playlist.memo, *line);
+    PlaylistTree tree;
+    if (!playlistTitle.empty()) tree.add(TreeBranch::Info, "Title: " + playlistTitle);
+    TitleLines title(session, playlist, tree);
+    for (const std::string& memoLine : playlist.memo)
+        title.read(memoLine);
+    view.replaceTree(tree);
+    return true;
+}
+
+} // namespace
+
+bool bReadXPLClick(Session& session, Playlist& playlist, PlaylistView& view) {
+    Controls& controls = session.controls;
+    try {
+        Resetcbs(controls);
+        controls.setButtonEnabled(Button::ReadXPL, false);
+        controls.showPage(Page::XPL);
+        const std::string playlistTitle = scanPlaylist(session, playlist, view);
+        // From here on the table marks the streams the title names.
+        session.state.StreamTable.fill(-1);
+        const bool found = readTitle(session, playlist, view, playlistTitle);
+        view.showMemo(playlist.memo);
+        finishJob(session);
+        controls.setButtonEnabled(Button::ReadXPL, true);
+        return found;
+    } catch (...) {
+        view.showMemo(playlist.memo);
+        controls.setButtonEnabled(Button::ReadXPL, true);
+        throw;
+    }
+}
+
+} // namespace splitwick

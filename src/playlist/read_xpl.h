@@ -1,0 +1,15 @@
+#pragma once
+#include "engine/session.h"
+#include "playlist.h"
+#include "playlist_view.h"
+
+namespace splitwick {
+
+// Read XPL: reads the playlist named by eXPLfile into the memo, one tag a line, and fills the
+// attribute tables; then cuts the memo down to the title that plays EVOname, rebuilds the tree
+// from it, and labels, enables and ticks the boxes of that title's streams. Returns whether
+// the title was found (the tree is left as it was when not).
+// A failure shows the memo again and enables Read XPL again before it goes on to the caller.
+bool bReadXPLClick(Session& session, Playlist& playlist, PlaylistView& view);
+
+} // namespace splitwick

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "playlist/attr.h"
+#include "playlist/integer_text.h"
+#include "xpl_fixture.h"
+
+namespace splitwick {
+namespace {
+
+TEST(IntegerText, ReadsDecimalAndHexadecimalForms) {
+    EXPECT_EQ(parseInteger("12"), 12);
+    EXPECT_EQ(parseInteger("   12"), 12);
+    EXPECT_EQ(parseInteger("-5"), -5);
+    EXPECT_EQ(parseInteger("+7"), 7);
+    EXPECT_EQ(parseInteger("$1F"), 31);
+    EXPECT_EQ(parseInteger("0x1f"), 31);
+    EXPECT_EQ(parseInteger("-$10"), -16);
+    EXPECT_EQ(parseInteger("2147483647"), INT32_MAX);
+    EXPECT_EQ(parseInteger("-2147483648"), INT32_MIN);
+}
+
+TEST(IntegerText, RejectsWhatIsNotWhollyANumber) {
+    for (const char* text : {"", " ", "-", "$", "0x", "12abc", "1 ", "1.5", "+-1", "$G",
+                             "2147483648", "-2147483649", "0x100000000"})
+        EXPECT_EQ(parseInteger(text), std::nullopt) << text;
+}
+
+TEST(IntegerText, StrictConversionNamesTheText) {
+    EXPECT_EQ(strictInteger(" 8"), 8);
+    EXPECT_EQ(testing::jobErrorOf([] { strictInteger("abc"); }),
+              "'abc' is not a valid integer value");
+    EXPECT_EQ(testing::jobErrorOf([] { strictInteger(""); }), "'' is not a valid integer value");
+}
+
+std::string attrText(const std::string& line, const std::string& name,
+                     std::string holder = "kept") {
+    AttrText(line, name, holder);
+    return holder;
+}
+
+TEST(AttrText, FindsTheNameInAnyCaseAndKeepsTheValueAsWritten) {
+    EXPECT_EQ(attrText(R"(<AudioAttributeItem CODEC="dd+" Index="2"/>)", "codec"), "dd+");
+    EXPECT_EQ(attrText(R"(<AudioAttributeItem CODEC="dd+" Index="2"/>)", "INDEX"), "2");
+    EXPECT_EQ(attrText(R"(<Audio description = "Français"/>)", "description"), "Français");
+}
+
+TEST(AttrText, LeavesTheHolderAloneWhenTheNameIsAbsent) {
+    EXPECT_EQ(attrText(R"(<Chapter titleTimeBegin="00:00:00:00"/>)", "displayName"), "kept");
+}
+
+TEST(AttrText, MatchesInsideALongerWord) {
+    // "index" is found in "subindex" first.
+    EXPECT_EQ(attrText(R"(<X subindex="7" index="1"/>)", "index"), "7");
+}
+
+TEST(AttrText, GivesAnEmptyValueWithoutDoubleQuotes) {
+    EXPECT_EQ(attrText("<Audio description='English'/>", "description"), "");
+    EXPECT_EQ(attrText("<Audio description=English/>", "description"), "");
+}
+
+TEST(AttrText, ValueMustCloseWithin255CharactersOfTheName) {
+    // '="' + value + '"' behind the name: 255 characters fit, 256 do not.
+    const std::string fits(252, 'x');
+    const std::string tooLong(253, 'x');
+    EXPECT_EQ(attrText("<A description=\"" + fits + "\"/>", "description"), fits);
+    EXPECT_EQ(attrText("<A description=\"" + tooLong + "\"/>", "description"), "");
+}
+
+TEST(AttrNumber, GivesZeroForAbsentOrBadValues) {
+    EXPECT_EQ(AttrNumber(R"(<Audio streamNumber="11" mediaAttr="2"/>)", "streamNumber"), 11);
+    EXPECT_EQ(AttrNumber(R"(<Audio streamNumber="11"/>)", "mediaAttr"), 0);
+    EXPECT_EQ(AttrNumber(R"(<Audio streamNumber="one"/>)", "streamNumber"), 0);
+    EXPECT_EQ(AttrNumber(R"(<Audio streamNumber="99999999999"/>)", "streamNumber"), 0);
+}
+
+} // namespace
+} // namespace splitwick

@@ -1,0 +1,194 @@
+#include "playlist_writer.h"
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+
+namespace splitwick::testing {
+
+namespace {
+
+const std::string LineEnd = "\r\n";
+
+std::string indent(int level) {
+    return std::string(static_cast<size_t>(level), '\t');
+}
+
+void write(const XmlElement& element, int level, std::string& out) {
+    if (!element.comment.empty())
+        out += indent(level) + "<!-- " + element.comment + " -->" + LineEnd;
+    out += indent(level) + "<" + element.name;
+    for (const auto& [attribute, value] : element.attributes) {
+        out += element.attributesOnLines ? LineEnd + indent(level + 1) : " ";
+        out += attribute + "=\"" + value + "\"";
+    }
+    if (element.children.empty() && !element.closeExplicitly) {
+        out += "/>" + LineEnd;
+        return;
+    }
+    out += ">" + LineEnd;
+    for (const XmlElement& child : element.children)
+        write(child, level + 1, out);
+    out += indent(level) + "</" + element.name + ">" + LineEnd;
+}
+
+XmlElement element(const std::string& name,
+                   std::vector<std::pair<std::string, std::string>> attributes,
+                   std::vector<XmlElement> children = {}) {
+    XmlElement made;
+    made.name = name;
+    made.attributes = std::move(attributes);
+    made.children = std::move(children);
+    return made;
+}
+
+std::string number(int n) {
+    return std::to_string(n);
+}
+
+} // namespace
+
+XmlElement& XmlElement::set(const std::string& attribute, const std::string& value) {
+    for (auto& [name, old] : attributes) {
+        if (name == attribute) {
+            old = value;
+            return *this;
+        }
+    }
+    attributes.emplace_back(attribute, value);
+    return *this;
+}
+
+XmlElement& XmlElement::drop(const std::string& attribute) {
+    std::erase_if(attributes, [&](const auto& a) { return a.first == attribute; });
+    return *this;
+}
+
+const std::string& XmlElement::value(const std::string& attribute) const {
+    for (const auto& [name, value] : attributes)
+        if (name == attribute) return value;
+    throw std::out_of_range("no attribute " + attribute);
+}
+
+std::string xmlDocument(const XmlElement& root) {
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + LineEnd;
+    write(root, 0, out);
+    return out;
+}
+
+void writeTextFile(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    if (!file.flush()) throw std::runtime_error("cannot write " + path);
+}
+
+XmlElement videoItem(int index, const std::string& codec) {
+    return element("VideoAttributeItem", {{"index", number(index)},
+                                          {"codec", codec},
+                                          {"sampleAspectRatio", "16:9"},
+                                          {"horizontalResolution", "1920"},
+                                          {"verticalResolution", "1080"},
+                                          {"encodedFrameRate", "24"},
+                                          {"sourceFrameRate", "24"}});
+}
+
+XmlElement audioItem(int index, const std::string& codec, const std::string& channels) {
+    XmlElement item = element("AudioAttributeItem", {{"index", number(index)},
+                                                     {"codec", codec},
+                                                     {"sampleFrequency", "48"},
+                                                     {"sampleDepth", "16"}});
+    if (!channels.empty()) item.set("channels", channels);
+    return item.set("bitrate", "640");
+}
+
+XmlElement subpictureItem(int index, const std::string& codec) {
+    return element("SubpictureAttributeItem", {{"index", number(index)}, {"codec", codec}});
+}
+
+XmlElement video(int track, int mediaAttr) {
+    return element("Video", {{"track", number(track)}, {"mediaAttr", number(mediaAttr)}});
+}
+
+XmlElement audio(int streamNumber, int mediaAttr, const std::string& description) {
+    return element("Audio", {{"track", number(streamNumber)},
+                             {"streamNumber", number(streamNumber)},
+                             {"mediaAttr", number(mediaAttr)},
+                             {"description", description},
+                             {"langcode", "en:00"}});
+}
+
+XmlElement subtitle(int streamNumber, int mediaAttr, const std::string& description) {
+    return element("Subtitle", {{"track", number(streamNumber)},
+                                {"streamNumber", number(streamNumber)},
+                                {"mediaAttr", number(mediaAttr)},
+                                {"description", description},
+                                {"langcode", "en:00"}});
+}
+
+XmlElement clip(const std::string& stem, std::vector<XmlElement> streams) {
+    return element("PrimaryAudioVideoClip",
+                   {{"titleTimeBegin", "00:00:00:00"},
+                    {"src", "file:///dvddisc/HVDVD_TS/" + stem + ".MAP"},
+                    {"titleTimeEnd", "00:10:00:00"},
+                    {"dataSource", "Disc"}},
+                   std::move(streams));
+}
+
+XmlElement chapter(const std::string& begin, const std::string& displayName) {
+    return element("Chapter", {{"titleTimeBegin", begin}, {"displayName", displayName}});
+}
+
+XmlElement chapterList(std::vector<XmlElement> chapters) {
+    return element("ChapterList", {}, std::move(chapters));
+}
+
+XmlElement title(int number, const std::string& displayName, const std::string& duration,
+                 std::vector<XmlElement> children) {
+    return element("Title",
+                   {{"id", "Title" + std::to_string(number)},
+                    {"titleNumber", std::to_string(number)},
+                    {"displayName", displayName},
+                    {"titleDuration", duration}},
+                   std::move(children));
+}
+
+XmlElement firstPlayTitle(std::vector<XmlElement> clips) {
+    return element("FirstPlayTitle", {{"titleDuration", "00:00:05:00"}}, std::move(clips));
+}
+
+XmlElement playlistRoot(const std::string& displayName, std::vector<XmlElement> items,
+                        std::vector<XmlElement> titles) {
+    XmlElement root =
+        element("Playlist", {{"xmlns", "http://www.dvdforum.org/2005/HDDVDVideo/Playlist"},
+                             {"majorVersion", "1"},
+                             {"minorVersion", "0"}});
+    if (!displayName.empty()) root.set("displayName", displayName);
+    root.children = {
+        element("Configuration", {},
+                {element("StreamingBuffer", {{"size", "0"}}),
+                 element("Aperture", {{"size", "1920x1080"}}),
+                 element("MainVideoDefaultColor", {{"color", "108080"}})}),
+        element("MediaAttributeList", {}, std::move(items)),
+        element("TitleSet", {{"timeBase", "60fps"}, {"defaultLanguage", "en"}}, std::move(titles)),
+    };
+    return root;
+}
+
+XmlElement discPlaylist(const std::vector<std::string>& stems) {
+    std::vector<XmlElement> titles;
+    int number = 0;
+    for (const std::string& stem : stems) {
+        ++number;
+        titles.push_back(title(number, stem, "00:10:00:00",
+                               {clip(stem, {video(1, 1), audio(1, 1, "English"),
+                                            audio(2, 2, "Commentary"), subtitle(1, 1, "English")}),
+                                chapterList({chapter("00:00:00:00", "Chapter 1"),
+                                             chapter("00:05:00:00", "Chapter 2")})}));
+    }
+    return playlistRoot("SAMPLE DISC",
+                        {videoItem(1, "VC-1"), audioItem(1, "DD+", "6"), audioItem(2, "DD+", "2"),
+                         subpictureItem(1, "8bitRLE")},
+                        std::move(titles));
+}
+
+} // namespace splitwick::testing

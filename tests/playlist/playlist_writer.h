@@ -1,0 +1,52 @@
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace splitwick::testing {
+
+// One element of an XML file as authoring tools write them.
+struct XmlElement {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> attributes;
+    std::vector<XmlElement> children;
+    bool closeExplicitly = false;   // <Video ...></Video> rather than <Video .../>
+    bool attributesOnLines = false; // each attribute on a text line of its own
+    std::string comment;            // written as <!-- comment --> before the element
+
+    // Sets the attribute, keeping its place when it is there already.
+    XmlElement& set(const std::string& attribute, const std::string& value);
+    XmlElement& drop(const std::string& attribute);
+    const std::string& value(const std::string& attribute) const;
+};
+
+// The file's text: the XML declaration, then the root, one tag a line ended by CR LF, indented
+// by one tab per level.
+std::string xmlDocument(const XmlElement& root);
+void writeTextFile(const std::string& path, const std::string& text);
+
+// Playlist elements with the attributes HD DVD discs carry, in the order discs write them.
+XmlElement videoItem(int index, const std::string& codec);
+// An empty channels text leaves the attribute out.
+XmlElement audioItem(int index, const std::string& codec, const std::string& channels);
+XmlElement subpictureItem(int index, const std::string& codec);
+XmlElement video(int track, int mediaAttr);
+XmlElement audio(int streamNumber, int mediaAttr, const std::string& description);
+XmlElement subtitle(int streamNumber, int mediaAttr, const std::string& description);
+// A PrimaryAudioVideoClip playing HVDVD_TS/<stem>.MAP with these stream elements.
+XmlElement clip(const std::string& stem, std::vector<XmlElement> streams);
+XmlElement chapter(const std::string& begin, const std::string& displayName);
+XmlElement chapterList(std::vector<XmlElement> chapters);
+XmlElement title(int number, const std::string& displayName, const std::string& duration,
+                 std::vector<XmlElement> children);
+XmlElement firstPlayTitle(std::vector<XmlElement> clips);
+// The namespaced Playlist root with its Configuration, the MediaAttributeList of these items
+// and a TitleSet of these titles. An empty displayName leaves the attribute out.
+XmlElement playlistRoot(const std::string& displayName, std::vector<XmlElement> items,
+                        std::vector<XmlElement> titles);
+
+// A playlist for a disc of these EVO stems: one title per stem, each playing that EVO with a
+// VC-1 video, two DD+ audio streams, one subtitle and two chapters.
+XmlElement discPlaylist(const std::vector<std::string>& stems);
+
+} // namespace splitwick::testing

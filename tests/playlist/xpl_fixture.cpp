@@ -1,0 +1,79 @@
+#include "xpl_fixture.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "engine/job_error.h"
+#include "jobs/file_choice.h"
+#include "playlist/read_xpl.h"
+#include "playlist_writer.h"
+
+namespace splitwick::testing {
+
+XplTest::XplTest() {
+    std::string pattern = ::testing::TempDir() + "xpl-disc-XXXXXX";
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    discDir = pattern;
+    std::filesystem::create_directory(discDir + "/ADV_OBJ");
+    playlistPath = discDir + "/ADV_OBJ/VPLST000.XPL";
+}
+
+XplTest::~XplTest() {
+    std::filesystem::remove_all(discDir);
+}
+
+void XplTest::choosePlaylist(const std::string& text) {
+    writeTextFile(playlistPath, text);
+    rs.controls.setField(Field::XPLfile, playlistPath);
+    XPLadj(rs.session);
+}
+
+bool XplTest::read(const std::string& evoName) {
+    rs.state().EVOname = evoName;
+    return bReadXPLClick(rs.session, playlist, view);
+}
+
+std::vector<std::string> XplTest::enabledBoxes() const {
+    std::vector<std::string> boxes;
+    for (Box box : allBoxes())
+        if (rs.controls.boxEnabled(box))
+            boxes.push_back(boxName(box) + ": " + rs.controls.caption(box) + " | " +
+                            rs.controls.hint(box));
+    return boxes;
+}
+
+std::vector<int> XplTest::markedEntries() const {
+    std::vector<int> entries;
+    for (int entry = 1; entry <= StreamTable::Entries; ++entry)
+        if (rs.session.state.StreamTable[entry] == 1) entries.push_back(entry);
+    return entries;
+}
+
+std::string jobErrorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const JobError& e) {
+        return e.what();
+    }
+    return {};
+}
+
+std::string tinyPlaylist(const std::string& items, const std::string& titleBody) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<Playlist xmlns=\"http://www.dvdforum.org/2005/HDDVDVideo/Playlist\" "
+           "displayName=\"TINY\">\n"
+           "<MediaAttributeList>\n" +
+           items +
+           "</MediaAttributeList>\n"
+           "<TitleSet>\n"
+           "<Title id=\"T1\" displayName=\"Main\" titleDuration=\"00:01:00:00\">\n"
+           "<PrimaryAudioVideoClip src=\"file:///dvddisc/HVDVD_TS/MAIN.MAP\">\n" +
+           titleBody +
+           "</PrimaryAudioVideoClip>\n"
+           "</Title>\n"
+           "</TitleSet>\n"
+           "</Playlist>\n";
+}
+
+} // namespace splitwick::testing

@@ -1,0 +1,45 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "playlist/playlist.h"
+#include "playlist/playlist_view.h"
+#include "support/recording_session.h"
+
+namespace splitwick::testing {
+
+// A disc folder with ADV_OBJ/VPLST000.XPL, chosen as the window chooses it, and the state
+// that lives beside the session for the whole run.
+class XplTest : public ::testing::Test {
+  protected:
+    XplTest();
+    ~XplTest() override;
+
+    // Writes the playlist and puts its path into eXPLfile, as choosing it does.
+    void choosePlaylist(const std::string& text);
+    // Read XPL for the EVO of this stem.
+    bool read(const std::string& evoName);
+
+    // "cbAudio00: caption | hint" for every enabled box, in box order.
+    std::vector<std::string> enabledBoxes() const;
+    // The stream-table entries that hold 1.
+    std::vector<int> markedEntries() const;
+
+    std::string discDir;
+    std::string playlistPath;
+    RecordingSession rs;
+    Playlist playlist;
+    PlainPlaylistView view;
+};
+
+// The text of the JobError the call throws; empty when it throws none.
+std::string jobErrorOf(const std::function<void()>& call);
+
+// A small playlist: these attribute items, and one title "Main" that plays MAIN.MAP with these
+// elements. Lines end in LF.
+std::string tinyPlaylist(const std::string& items, const std::string& titleBody);
+
+} // namespace splitwick::testing
