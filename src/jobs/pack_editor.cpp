@@ -85,16 +85,17 @@ PackEditor::PackEditor(const Session& session, RebuildState& rebuild)
 bool PackEditor::edit(uint8_t* pack, size_t n) {
     if (n < PackStartCode.size() || !std::equal(PackStartCode.begin(), PackStartCode.end(), pack))
         return false;
-    // Nothing of a packet was read: the pack header alone is written as it is.
+    // The read ended before the first packet's stream_id: nothing tells whose the pack is.
     if (n <= StreamIdOffset) return true;
     const uint8_t sid = pack[StreamIdOffset];
     if (sid == SystemHeader) rewriteBounds(pack, n);
 
-    // x: a private stream 1 packet's sub-stream id (its first payload byte), else the last byte
-    // of the PES header data (an extended stream's stream_id_extension).
+    // x: the payload begins at 23 + H; a private stream 1 packet's sub-stream id is its first
+    // byte, an extended stream's stream_id_extension the last header byte before it.
     std::optional<size_t> xOffset;
     if (n > HeaderLengthOffset) {
-        const size_t offset = (sid == PrivateStream1 ? 23 : 22) + size_t(pack[HeaderLengthOffset]);
+        const size_t payloadStart = 23 + size_t(pack[HeaderLengthOffset]);
+        const size_t offset = sid == PrivateStream1 ? payloadStart : payloadStart - 1;
         if (offset < n) xOffset = offset;
     }
     const auto row = std::find_if(DropRows.begin(), DropRows.end(), [&](const DropRow& r) {

@@ -10,14 +10,8 @@ void RebuildState::reset() {
 }
 
 uint8_t& RebuildState::kept(BoxKind kind) {
-    switch (kind) {
-    case BoxKind::Video:
-        return KeptVideo;
-    case BoxKind::Audio:
-        return KeptAudio;
-    case BoxKind::Subpicture:
-        break;
-    }
+    if (kind == BoxKind::Video) return KeptVideo;
+    if (kind == BoxKind::Audio) return KeptAudio;
     return KeptSubpicture;
 }
 
