@@ -42,9 +42,9 @@ constexpr std::array<DropRow, 6> DropRows = {{
     {TestsStreamId, 0xC0, 0xDF, BoxKind::Audio},       // MPEG audio
 }};
 
-// How a kept stream's new identifier is formed: the old one's fixed bits, plus the count of its
-// kind kept before it in the low bits. Capacity is what the low bits can number; within it the
-// sum is the same as an OR into them. One counter serves every identifier of a kind, so the
+// How a kept stream's new identifier is formed: the old one's fixed bits or a base, plus the count
+// of its kind kept before it in the low bits. Capacity is what the low bits can number; within it
+// the sum is the same as an OR into them. One counter serves every identifier of a kind, so the
 // numbers stay unique across codecs.
 struct NumberingRule {
     BoxKind kind;
