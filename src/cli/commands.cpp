@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <iostream>
+#include <map>
 
 #include "engine/job_error.h"
 #include "engine/plain_controls.h"
 #include "jobs/demux_job.h"
 #include "jobs/file_choice.h"
 #include "jobs/read_evo.h"
+#include "jobs/rebuild_job.h"
 #include "summary.h"
 
 namespace splitwick::cli {
@@ -36,6 +38,21 @@ void tickStreams(const std::vector<Box>& wanted, Controls& controls, const std::
         controls.setTicked(box, std::find(wanted.begin(), wanted.end(), box) != wanted.end());
 }
 
+void demux(Session& session) {
+    bDemuxClick(session);
+}
+
+void rebuild(Session& session) {
+    RebuildState rebuild;
+    bRebuildClick(session, rebuild);
+}
+
+// The commands that read the file first, tick the boxes asked for, then run a job on them.
+const std::map<std::string, void (*)(Session&)> JobsAfterRead = {
+    {"demux", demux},
+    {"rebuild", rebuild},
+};
+
 } // namespace
 
 int runRequest(const Request& request) {
@@ -49,9 +66,10 @@ int runRequest(const Request& request) {
     controls.setField(Field::EVOfile, request.evoFile);
     EVOadj(session);
     bCheckClick(session);
-    if (request.command == "demux" && !InterruptEvents::interrupted()) {
+    const auto job = JobsAfterRead.find(request.command);
+    if (job != JobsAfterRead.end() && !InterruptEvents::interrupted()) {
         if (request.streams) tickStreams(*request.streams, controls, session.state.EVOfile);
-        bDemuxClick(session);
+        job->second(session);
     }
     if (request.json) std::cout << summaryJson(session, report.lines()) << '\n';
     return InterruptEvents::interrupted() ? ExitInterrupted : 0;

@@ -17,6 +17,8 @@ const char* const Summary =
     "Commands:\n"
     "  read FILE.EVO    find the streams the file carries (Read EVO)\n"
     "  demux FILE.EVO   read the file, then write each chosen stream to a file of its own\n"
+    "  rebuild FILE.EVO read the file, then write a copy of it that keeps the chosen streams\n"
+    "                   only, renumbered (NAME.rebuilt.EVO)\n"
     "\n"
     "stdout carries the message-log lines, one per line; progress goes to stderr.\n"
     "Exit codes: 0 done, 1 the job failed (its error on stderr), 2 usage error,\n"
@@ -26,8 +28,16 @@ const char* const Summary =
 struct OptionSpec {
     const char* name;
     const char* valueName; // nullptr for a flag
-    const char* description;
+    std::string description;
 };
+
+// Options that the commands writing files share.
+const OptionSpec OutOption = {"out", "DIR", "Output folder (default: the current directory)."};
+const OptionSpec NoContinueOption = {"no-continue", nullptr,
+                                     "Do not go on into NAME_2.EVO after NAME_1.EVO."};
+const OptionSpec JsonOption = {"json", nullptr, "Print one JSON object instead of the log lines."};
+const char* const StreamListHelp =
+    "box names without \"cb\" in lower case, comma-separated, e.g. video0,audio00,sub03; ";
 
 const std::map<std::string, std::vector<OptionSpec>> CommandOptions = {
     {"read",
@@ -37,16 +47,23 @@ const std::map<std::string, std::vector<OptionSpec>> CommandOptions = {
        "Print one JSON object: log lines, streams found (box, caption, id), frame counts, "
        "and whether the scan was cancelled."}}},
     {"demux",
-     {{"out", "DIR", "Output folder (default: the current directory)."},
+     {OutOption,
       {"streams", "LIST",
-       "Streams to write: box names without \"cb\" in lower case, comma-separated, e.g. "
-       "video0,audio00,sub03; 'all' (the default) writes every stream found."},
-      {"no-continue", nullptr, "Do not go on into NAME_2.EVO after NAME_1.EVO."},
+       (std::string("Streams to write: ") + StreamListHelp +
+        "'all' (the default) writes every stream found.")},
+      NoContinueOption,
       {"no-count-frames", nullptr, "Do not count video frames."},
       {"video-ext", "E", "Extension of video streams (default mpv)."},
       {"audio-ext", "E", "Extension of audio streams (default mpa)."},
       {"sub-ext", "E", "Extension of subpicture streams (default sup)."},
-      {"json", nullptr, "Print one JSON object instead of the log lines."}}},
+      JsonOption}},
+    {"rebuild",
+     {OutOption,
+      {"streams", "LIST",
+       (std::string("Streams to keep: ") + StreamListHelp +
+        "'all' (the default) keeps every stream found.")},
+      NoContinueOption,
+      JsonOption}},
 };
 
 std::string lowerCase(std::string text) {
@@ -58,14 +75,19 @@ std::string lowerCase(std::string text) {
 void addOptions(QCommandLineParser& parser, const std::vector<OptionSpec>& specs) {
     for (const OptionSpec& spec : specs) {
         if (spec.valueName != nullptr)
-            parser.addOption({spec.name, spec.description, spec.valueName});
+            parser.addOption({spec.name, QString::fromStdString(spec.description), spec.valueName});
         else
-            parser.addOption({spec.name, spec.description});
+            parser.addOption({spec.name, QString::fromStdString(spec.description)});
     }
 }
 
+// Whether the option was given; false for an option the command does not offer.
+bool given(const QCommandLineParser& parser, const char* name) {
+    return parser.optionNames().contains(name);
+}
+
 std::string value(const QCommandLineParser& parser, const char* name, std::string fallback) {
-    return parser.isSet(name) ? parser.value(name).toStdString() : fallback;
+    return given(parser, name) ? parser.value(name).toStdString() : fallback;
 }
 
 } // namespace
@@ -95,7 +117,7 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(Summary);
     const QCommandLineOption help = parser.addHelpOption();
-    parser.addPositionalArgument("command", "read or demux");
+    parser.addPositionalArgument("command", "read, demux or rebuild");
     parser.parse(args);
     const QStringList positional = parser.positionalArguments();
     Request request;
@@ -122,16 +144,17 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     const QStringList files = parser.positionalArguments().mid(1);
     if (files.size() != 1) throw UsageError("Give exactly one EVO file");
     request.evoFile = files.first().toStdString();
-    request.fastCheck = request.command == "read" && !parser.isSet("no-fast-check");
-    request.countFrames = !parser.isSet("no-count-frames");
-    request.json = parser.isSet("json");
-    if (request.command != "demux") return request;
-    request.continueSplit = !parser.isSet("no-continue");
+    // Only Read EVO alone may stop early: the boxes must know every stream of the file.
+    request.fastCheck = request.command == "read" && !given(parser, "no-fast-check");
+    request.countFrames = !given(parser, "no-count-frames");
+    request.json = given(parser, "json");
+    if (request.command == "read") return request;
+    request.continueSplit = !given(parser, "no-continue");
     request.outputFolder = value(parser, "out", "");
+    request.streams = parseStreamList(value(parser, "streams", "all"));
     request.videoExt = value(parser, "video-ext", request.videoExt);
     request.audioExt = value(parser, "audio-ext", request.audioExt);
     request.subExt = value(parser, "sub-ext", request.subExt);
-    request.streams = parseStreamList(value(parser, "streams", "all"));
     return request;
 }
 

@@ -10,7 +10,7 @@ namespace splitwick::cli {
 
 // What the command line asks for.
 struct Request {
-    std::string command; // "read" or "demux"
+    std::string command; // "read", "demux" or "rebuild"
     std::string evoFile;
     bool fastCheck = true;
     bool countFrames = true;

@@ -35,6 +35,24 @@ class Controls {
     virtual void showPage(Page page) = 0;
 };
 
+// Gives a button one state for the stretch of a job it lives and the other on every way out of
+// it, failures included.
+class ButtonHold {
+  public:
+    ButtonHold(Controls& controls, Button button, bool enabledMeanwhile)
+        : controls_(controls), button_(button), enabledMeanwhile_(enabledMeanwhile) {
+        controls_.setButtonEnabled(button_, enabledMeanwhile_);
+    }
+    ~ButtonHold() { controls_.setButtonEnabled(button_, !enabledMeanwhile_); }
+    ButtonHold(const ButtonHold&) = delete;
+    ButtonHold& operator=(const ButtonHold&) = delete;
+
+  private:
+    Controls& controls_;
+    const Button button_;
+    const bool enabledMeanwhile_;
+};
+
 // Disables every stream box and gives it its no-stream caption; ticks stay as they are.
 void Resetcbs(Controls& controls);
 

@@ -8,7 +8,6 @@ namespace splitwick {
 
 namespace {
 
-constexpr int64_t ProgressStep = 4 * MiB;
 constexpr int64_t RepaintStep = 64 * MiB;
 
 // "It contains 1 video stream and 2 audio streams.", from video_bound and audio_bound of the
@@ -24,20 +23,11 @@ bool hasSystemHeader(const std::array<uint8_t, BufferSize>& buffer) {
     return buffer[16] == 0x01 && buffer[17] == 0xBB;
 }
 
-// Disables bCancel when the scan ends, by any way out.
-struct CancelButtonHold {
-    explicit CancelButtonHold(Controls& c) : controls(c) {
-        controls.setButtonEnabled(Button::Cancel, true);
-    }
-    ~CancelButtonHold() { controls.setButtonEnabled(Button::Cancel, false); }
-    Controls& controls;
-};
-
 } // namespace
 
 void demux(Session& session, bool writeFlag) {
     JobState& state = session.state;
-    CancelButtonHold cancelButton(session.controls);
+    ButtonHold cancelButton(session.controls, Button::Cancel, true);
     state.Cancelled = false;
     state.DemuxMode = writeFlag;
     const PassClock clock;

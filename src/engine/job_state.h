@@ -13,6 +13,9 @@ namespace splitwick {
 
 constexpr size_t BufferSize = 32768;
 constexpr int64_t MiB = 1048576;
+// A pass over a file shows its progress and lets the window's events through each time its
+// position reaches a multiple of this.
+constexpr int64_t ProgressStep = 4 * MiB;
 
 using OutputSlot = std::unique_ptr<OutputFile>;
 

@@ -5,7 +5,7 @@
 
 #include "process.h"
 #include "support/pes_fixture.h"
-#include "support/temp_dir.h"
+#include "support/test_files.h"
 
 namespace splitwick::testing {
 namespace {
@@ -20,10 +20,10 @@ ProcessResult cli(std::vector<std::string> args) {
 // MPEG-2 video 0xE0 with 3 frames a pack, DD 0x80 and DD+ 0xC1, after a system header; by
 // default one full first chunk of 16 packs.
 struct MadeEvo {
-    TempDir dir;
+    TempFolder dir;
     std::string evo = dir / "FEATURE_1.EVO";
     explicit MadeEvo(size_t repeats = 5) {
-        writeFile(evo, systemHeaderPack(1, 2) + repeat(videoPack(0xE0, 3) + audioPack(0x80, 0xAA) +
+        writeBytes(evo, systemHeaderPack(1, 2) + repeat(videoPack(0xE0, 3) + audioPack(0x80, 0xAA) +
                                                            audioPack(0xC1, 0xBB),
                                                        repeats));
     }
@@ -100,7 +100,7 @@ TEST(CliDemux, WritesTheChosenStreamsOnly) {
     for (const auto& entry : std::filesystem::directory_iterator(out))
         files.push_back(entry.path().filename().string());
     EXPECT_EQ(files, std::vector<std::string>{"FEATURE_1.DD+.stream.01.ac3"});
-    EXPECT_EQ(readFile(out + "/FEATURE_1.DD+.stream.01.ac3"),
+    EXPECT_EQ(readBytes(out + "/FEATURE_1.DD+.stream.01.ac3"),
               Bytes(5 * (PackSize - 14 - 9 - 4), 0xBB));
 }
 

@@ -6,17 +6,17 @@
 #include "engine/job_error.h"
 #include "support/pes_fixture.h"
 #include "support/recording_session.h"
-#include "support/temp_dir.h"
+#include "support/test_files.h"
 
 namespace splitwick::testing {
 namespace {
 
 struct DemuxRun : RecordingSession {
-    TempDir dir;
+    TempFolder dir;
     std::string evo = dir / "FEATURE_1.EVO";
 
     void open(const Bytes& bytes) {
-        writeFile(evo, bytes);
+        writeBytes(evo, bytes);
         state().Source = std::make_unique<SourceFile>(evo);
     }
     void run(bool writeFlag) {
@@ -90,7 +90,7 @@ TEST(Cancel, TakesEffectAfterTheChunkInHandAndClearsTheFrameCounts) {
 
 TEST(FastCheck, StopsReadEvoAfterTheChunkPast300MB) {
     DemuxRun r;
-    writeFile(r.evo, {});
+    writeBytes(r.evo, {});
     ASSERT_EQ(::truncate(r.evo.c_str(), FastCheckLimit + 5 * 32768), 0); // sparse: quick to read
     for (bool writeFlag : {false, true}) {
         r.state().Source.reset();
@@ -114,7 +114,7 @@ TEST(Writer, WritesAndCountsOnlyTickedStreamsReadingTicksLive) {
     closeOutputs(r.state());
     EXPECT_EQ(r.state().FrameCount[0], 2 * (1024 - 8));
     EXPECT_EQ(r.state().FrameCount[1], 0);
-    EXPECT_EQ(readFile(r.dir / "video0").size(), 2048 * (PackSize - 14 - 9));
+    EXPECT_EQ(readBytes(r.dir / "video0").size(), 2048 * (PackSize - 14 - 9));
 }
 
 TEST(ReadFailure, AFileThatShrinksEndsTheScanWithAnErrorNamingIt) {

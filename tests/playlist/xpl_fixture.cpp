@@ -1,7 +1,5 @@
 #include "xpl_fixture.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 
 #include "engine/job_error.h"
@@ -11,16 +9,8 @@
 
 namespace splitwick::testing {
 
-XplTest::XplTest() {
-    std::string pattern = ::testing::TempDir() + "xpl-disc-XXXXXX";
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    discDir = pattern;
-    std::filesystem::create_directory(discDir + "/ADV_OBJ");
-    playlistPath = discDir + "/ADV_OBJ/VPLST000.XPL";
-}
-
-XplTest::~XplTest() {
-    std::filesystem::remove_all(discDir);
+XplTest::XplTest() : playlistPath(disc / "ADV_OBJ/VPLST000.XPL") {
+    std::filesystem::create_directory(disc / "ADV_OBJ");
 }
 
 void XplTest::choosePlaylist(const std::string& text) {

@@ -8,6 +8,7 @@
 #include "playlist/playlist.h"
 #include "playlist/playlist_view.h"
 #include "support/recording_session.h"
+#include "support/test_files.h"
 
 namespace splitwick::testing {
 
@@ -16,7 +17,6 @@ namespace splitwick::testing {
 class XplTest : public ::testing::Test {
   protected:
     XplTest();
-    ~XplTest() override;
 
     // Writes the playlist and puts its path into eXPLfile, as choosing it does.
     void choosePlaylist(const std::string& text);
@@ -28,7 +28,7 @@ class XplTest : public ::testing::Test {
     // The stream-table entries that hold 1.
     std::vector<int> markedEntries() const;
 
-    std::string discDir;
+    TempFolder disc;
     std::string playlistPath;
     RecordingSession rs;
     Playlist playlist;

@@ -1,0 +1,125 @@
+// splitwick-cli rebuild: the request it parses and the program run on a real file.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "request.h"
+#include "support/test_files.h"
+
+namespace splitwick::cli {
+namespace {
+
+using splitwick::testing::TempFolder;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+Request parse(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "splitwick-cli");
+    return parseRequest(arguments);
+}
+
+TEST(RebuildRequest, ReadsTheWholeFileAndKeepsEveryStreamByDefault) {
+    const Request request = parse({"rebuild", "A.EVO"});
+    EXPECT_EQ(request.command, "rebuild");
+    EXPECT_EQ(request.evoFile, "A.EVO");
+    EXPECT_FALSE(request.fastCheck);
+    EXPECT_TRUE(request.continueSplit);
+    EXPECT_FALSE(request.streams.has_value());
+    EXPECT_EQ(request.outputFolder, "");
+    EXPECT_FALSE(request.json);
+}
+
+TEST(RebuildRequest, TakesItsOptions) {
+    const Request request = parse({"rebuild", "A.EVO", "--out", "o", "--streams", "video0,audio01",
+                                   "--no-continue", "--json"});
+    EXPECT_EQ(request.outputFolder, "o");
+    EXPECT_THAT(*request.streams, ElementsAre(Box{BoxKind::Video, 0}, Box{BoxKind::Audio, 1}));
+    EXPECT_FALSE(request.continueSplit);
+    EXPECT_TRUE(request.json);
+}
+
+TEST(RebuildRequest, RefusesTheOptionsOfOtherCommands) {
+    EXPECT_THROW(parse({"rebuild", "A.EVO", "--video-ext", "m2v"}), UsageError);
+    EXPECT_THROW(parse({"rebuild", "A.EVO", "--no-fast-check"}), UsageError);
+    EXPECT_THROW(parse({"rebuild", "A.EVO", "--streams", "audio16"}), UsageError);
+}
+
+// What one run of the program gave.
+struct CliRun {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+CliRun runCli(const TempFolder& folder, const std::string& arguments) {
+    const std::string out = folder / "stdout", err = folder / "stderr";
+    const int status = std::system(
+        (std::string(SPLITWICK_CLI) + " " + arguments + " >" + out + " 2>" + err).c_str());
+    const auto text = [](const std::string& path) {
+        const auto bytes = splitwick::testing::readBytes(path);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    return {WEXITSTATUS(status), text(out), text(err)};
+}
+
+class RebuildCommand : public ::testing::Test {
+  protected:
+    TempFolder work;
+    const std::string source = splitwick::testing::ffmpegMade("DTS.EVO");
+};
+
+TEST_F(RebuildCommand, LogsTheReadThenTheRebuildOfTheChosenStreams) {
+    const CliRun run =
+        runCli(work, "rebuild " + source + " --out " + work.path() + " --streams video0,audio01");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Opening file DTS.EVO\n"
+                       "File size: 0 Mbytes.\n"
+                       "It contains 1 video stream and 2 audio streams.\n"
+                       "MPEG-2 video stream 0 found!\n"
+                       "DTS HD audio stream 0 found!\n"
+                       "DTS HD audio stream 1 found!\n"
+                       "Done.\n"
+                       "50 frames count in video stream 0.\n"
+                       "Opening file DTS.EVO\n"
+                       "File size: 0 Mbytes.\n"
+                       "Creating " +
+                           work.path() +
+                           "/DTS.rebuilt.EVO\n"
+                           "Done.\n");
+    EXPECT_THAT(splitwick::testing::probeStreams(work / "DTS.rebuilt.EVO"),
+                ElementsAre("dvd_nav_packet,0x1bf", "mpeg2video,0x1e0", "dts,0x88"));
+}
+
+TEST_F(RebuildCommand, JsonCarriesTheLogLines) {
+    const CliRun run = runCli(work, "rebuild " + source + " --out " + work.path() + " --json");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_THAT(run.out, HasSubstr("\"Creating " + work.path() + "/DTS.rebuilt.EVO\",\"Done.\"]"));
+    // Every stream kept: every pack written.
+    EXPECT_EQ(splitwick::testing::readBytes(work / "DTS.rebuilt.EVO").size(),
+              splitwick::testing::readBytes(source).size());
+}
+
+TEST_F(RebuildCommand, FailsWithTheErrorTextAndExitCode1) {
+    // The output folder holds a link named like the output that leads to the source.
+    std::filesystem::create_symlink(source, work / "DTS.rebuilt.EVO");
+    const auto sourceBytes = splitwick::testing::readBytes(source);
+    const CliRun run = runCli(work, "rebuild " + source + " --out " + work.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "Cannot create file \"" + work.path() +
+                           "/DTS.rebuilt.EVO\". The file is already in use by this job.\n");
+    EXPECT_EQ(splitwick::testing::readBytes(source), sourceBytes);
+
+    const CliRun missing = runCli(work, "rebuild " + source + " --streams audio05");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "No stream for cbAudio05 in DTS.EVO.\n");
+}
+
+TEST_F(RebuildCommand, UsageErrorsExitWith2) {
+    EXPECT_EQ(runCli(work, "rebuild").exitCode, 2);
+    EXPECT_EQ(runCli(work, "rebuild " + source + " --sub-ext x").exitCode, 2);
+}
+
+} // namespace
+} // namespace splitwick::cli

@@ -1,0 +1,137 @@
+// The Rebuild command around its passes: names, log and status lines, buttons, split titles,
+// cancel.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "made_packs.h"
+#include "rebuild_flow.h"
+
+namespace splitwick::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::MatchesRegex;
+
+class RebuildJob : public ::testing::Test {
+  protected:
+    TempFolder work;
+    RebuildSession s;
+};
+
+TEST_F(RebuildJob, SplitTitleGoesOnIntoTheSecondPartWithTheNumberingCarriedOver) {
+    writePacks(work / "A_1.EVO", {subStreamPack(0xC5), streamPack(0xE1)});
+    writePacks(work / "A_2.EVO", {subStreamPack(0x89), subStreamPack(0xC5), streamPack(0xE1)});
+    s.read(work / "A_1.EVO");
+    std::filesystem::create_directory(work / "out");
+    EXPECT_THAT(s.rebuildInto(work / "out/"),
+                ElementsAre("Opening file A_1.EVO", "File size: 0 Mbytes.",
+                            "Creating " + work.path() + "/out/A_1_2.rebuilt.EVO",
+                            "Continue on A_2.EVO", "Done."));
+    EXPECT_EQ(readBytes(work / "out/A_1_2.rebuilt.EVO"),
+              joined({subStreamPack(0xC0), streamPack(0xE0), subStreamPack(0x89),
+                      subStreamPack(0xC0), streamPack(0xE0)}));
+    EXPECT_EQ(s.report.panels[0], "Ready");
+    EXPECT_EQ(s.report.panels[1], "");
+}
+
+TEST_F(RebuildJob, ContinuesOnlyFromAnUpperCaseFirstPartWithTheOptionTicked) {
+    const Packs first = {streamPack(0xE0)};
+    writePacks(work / "B_1.evo", first);
+    writePacks(work / "B_2.EVO", {subStreamPack(0xC0)});
+    s.read(work / "B_1.evo");
+    EXPECT_THAT(s.rebuildInto(work.path()),
+                ::testing::Contains("Creating " + work.path() + "/B_1.rebuilt.EVO"));
+    EXPECT_EQ(readBytes(work / "B_1.rebuilt.EVO"), joined(first));
+
+    writePacks(work / "C_1.EVO", first);
+    s.read(work / "C_1.EVO");
+    // No second part beside it.
+    EXPECT_THAT(s.rebuildInto(work.path()),
+                ::testing::Not(::testing::Contains(::testing::StartsWith("Continue on"))));
+    EXPECT_EQ(readBytes(work / "C_1.rebuilt.EVO"), joined(first));
+
+    writePacks(work / "B_1.EVO", first);
+    s.read(work / "B_1.EVO");
+    s.controls.setOption(Option::Continue, false);
+    s.rebuildInto(work.path());
+    EXPECT_EQ(readBytes(work / "B_1.rebuilt.EVO"), joined(first));
+}
+
+TEST_F(RebuildJob, ReplacesAnExistingOutput) {
+    writePacks(work / "A.EVO", {streamPack(0xE0)});
+    writeBytes(work / "A.rebuilt.EVO", Bytes(3 * 2048, 0x55));
+    s.read(work / "A.EVO");
+    s.rebuildInto(work.path());
+    EXPECT_EQ(readBytes(work / "A.rebuilt.EVO"), streamPack(0xE0));
+}
+
+TEST_F(RebuildJob, EmptySourceGivesAnEmptyOutputAndNoProgressLine) {
+    writeBytes(work / "A.EVO", {});
+    s.read(work / "A.EVO");
+    s.report.progress.clear();
+    EXPECT_THAT(s.rebuildInto(work.path()),
+                ElementsAre("Opening file A.EVO", "File size: 0 Mbytes.",
+                            "Creating " + work.path() + "/A.rebuilt.EVO", "Done."));
+    EXPECT_TRUE(readBytes(work / "A.rebuilt.EVO").empty());
+    EXPECT_TRUE(s.report.progress.empty());
+}
+
+TEST_F(RebuildJob, EmptyOutputFolderWritesIntoTheWorkingFolder) {
+    writePacks(work / "A.EVO", {streamPack(0xE0)});
+    s.read(work / "A.EVO");
+    const auto here = std::filesystem::current_path();
+    std::filesystem::current_path(work.path());
+    EXPECT_THAT(s.rebuildInto(""), ::testing::Contains("Creating A.rebuilt.EVO"));
+    std::filesystem::current_path(here);
+    EXPECT_EQ(readBytes(work / "A.rebuilt.EVO"), streamPack(0xE0));
+}
+
+// A first part long enough to reach the 4 MiB point, where the pass lets the window's events
+// through, and one pack more.
+class RebuildLongSplitTitle : public RebuildJob {
+  protected:
+    void SetUp() override {
+        writePacks(work / "L_1.EVO", Packs(2049, streamPack(0xE0)));
+        writePacks(work / "L_2.EVO", {streamPack(0xE0)});
+        s.read(work / "L_1.EVO");
+        s.report.progress.clear();
+        s.events.pumps = 0;
+        s.state().Cancelled = true; // as a fast check leaves it: the pass clears it
+    }
+};
+
+TEST_F(RebuildLongSplitTitle, ShowsProgressAndHoldsTheButtonsWhileThePassRuns) {
+    s.events.onPump = [&] {
+        EXPECT_TRUE(s.controls.buttonEnabled(Button::Cancel));
+        EXPECT_FALSE(s.controls.buttonEnabled(Button::Rebuild));
+        EXPECT_TRUE(s.state().DemuxMode);
+        EXPECT_FALSE(s.state().Cancelled);
+        EXPECT_EQ(s.report.panels[0], "Writing EVO...");
+    };
+    s.rebuildInto(work.path());
+    EXPECT_EQ(s.events.pumps, 1);
+    ASSERT_EQ(s.report.progress.size(), 1u);
+    EXPECT_THAT(
+        s.report.progress[0],
+        MatchesRegex(
+            "Rebuilding L_1\\.EVO 4/4 Mbytes, Remaining time: [0-9]:[0-5][0-9]:[0-5][0-9]"));
+    EXPECT_EQ(readBytes(work / "L_1_2.rebuilt.EVO").size(), 2050u * 2048);
+    EXPECT_FALSE(s.controls.buttonEnabled(Button::Cancel));
+    EXPECT_TRUE(s.controls.buttonEnabled(Button::Rebuild));
+}
+
+TEST_F(RebuildLongSplitTitle, CancelInTheFirstPartEndsAfterThePackInHandWithoutTheSecond) {
+    // The user presses Cancel and answers Yes.
+    s.events.onPump = [&] { s.state().Cancelled = true; };
+    const auto lines = s.rebuildInto(work.path());
+    EXPECT_THAT(lines, ElementsAre("Opening file L_1.EVO", "File size: 4 Mbytes.",
+                                   "Creating " + work.path() + "/L_1_2.rebuilt.EVO", "Done."));
+    EXPECT_EQ(readBytes(work / "L_1_2.rebuilt.EVO"), joined(Packs(2048, streamPack(0xE0))));
+    EXPECT_EQ(s.report.panels[0], "Ready");
+    EXPECT_EQ(s.report.panels[1], "");
+}
+
+} // namespace
+} // namespace splitwick::testing

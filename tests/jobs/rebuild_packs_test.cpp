@@ -1,0 +1,117 @@
+// What the rebuild does to each pack: which it leaves out, how it renumbers the streams it keeps,
+// and the bounds it writes into system headers. Files of single-stream packs, read by Read EVO.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "made_packs.h"
+#include "rebuild_flow.h"
+
+namespace splitwick::testing {
+namespace {
+
+const Box Video0{BoxKind::Video, 0};
+const Box Audio00{BoxKind::Audio, 0};
+
+class RebuildPacks : public ::testing::Test {
+  protected:
+    // Writes the packs as A.EVO, chooses and reads it.
+    void readPacks(const Packs& packs) {
+        writePacks(source, packs);
+        s.read(source);
+    }
+    Bytes rebuilt() {
+        s.rebuildInto(work.path());
+        return readBytes(work / "A.rebuilt.EVO");
+    }
+
+    TempFolder work;
+    const std::string source = work / "A.EVO";
+    RebuildSession s;
+};
+
+TEST_F(RebuildPacks, RenumbersEachKindFromZeroInOrderOfFirstAppearance) {
+    readPacks({subStreamPack(0xC2), streamPack(0xE1), subStreamPack(0x25), subStreamPack(0xC2),
+               extendedPack(0x56), subStreamPack(0x21)});
+    // One video counter serves the stream_ids and the VC-1 extensions.
+    EXPECT_EQ(rebuilt(), joined({subStreamPack(0xC0), streamPack(0xE0), subStreamPack(0x20),
+                                 subStreamPack(0xC0), extendedPack(0x56), subStreamPack(0x21)}));
+}
+
+TEST_F(RebuildPacks, OneAudioCounterServesEveryAudioCodec) {
+    readPacks({subStreamPack(0x89), subStreamPack(0xC0), streamPack(0xD3), subStreamPack(0x89)});
+    EXPECT_EQ(rebuilt(), joined({subStreamPack(0x88), subStreamPack(0xC1), streamPack(0xD2),
+                                 subStreamPack(0x88)}));
+}
+
+TEST_F(RebuildPacks, OfTwoDdPlusStreamsOnlyTheTickedIsKeptAsTheFirst) {
+    readPacks({subStreamPack(0xC0), subStreamPack(0xC1), subStreamPack(0xC0)});
+    s.tick(Audio00, false);
+    EXPECT_EQ(rebuilt(), joined({subStreamPack(0xC0)}));
+}
+
+TEST_F(RebuildPacks, IdentifiersNoDropTestCoversBecome0xFF) {
+    // LPCM, DD, DD+ 9, subpicture 16, extended subpicture; a VC-1 extension beyond 0x56.
+    const Packs packs = {subStreamPack(0xA0), subStreamPack(0x83), subStreamPack(0xC9),
+                         subStreamPack(0x30), subStreamPack(0x60), extendedPack(0x57)};
+    readPacks(packs);
+    Packs expected;
+    for (size_t i = 0; i + 1 < packs.size(); ++i)
+        expected.push_back(withByte(packs[i], SubStreamIdAt, 0xFF));
+    expected.push_back(withByte(packs.back(), ExtensionAt, 0xFF));
+    EXPECT_EQ(rebuilt(), joined(expected));
+}
+
+TEST_F(RebuildPacks, NoBoxTickedLeavesOutEveryRecordedStreamAndZeroesTheBounds) {
+    const Bytes header = systemHeaderPack(1, 4);
+    readPacks({header, streamPack(0xE0), subStreamPack(0xC0), subStreamPack(0x89),
+               subStreamPack(0x20), extendedPack(0x56), subStreamPack(0x83)});
+    s.tickAll(false);
+    // VC-1 0x56 shares entry 2 with nothing here, so it is recorded and left out too; DD 0x83 is
+    // covered by no drop test and stays, as 0xFF.
+    EXPECT_EQ(rebuilt(),
+              joined({systemHeaderPack(0, 0), withByte(subStreamPack(0x83), SubStreamIdAt, 0xFF)}));
+}
+
+TEST_F(RebuildPacks, SystemHeaderBoundsCountTheTickedBoxes) {
+    readPacks({systemHeaderPack(1, 1), streamPack(0xE0), subStreamPack(0xC0)});
+    // Ticked boxes count, enabled or not, whether their stream is covered or not.
+    s.tick({BoxKind::Video, 1}, true);
+    s.tick({BoxKind::Audio, 7}, true);
+    s.tick({BoxKind::Audio, 15}, true);
+    s.tick({BoxKind::Subpicture, 0}, true);
+    const Bytes out = rebuilt();
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + 2048), systemHeaderPack(2, 3));
+}
+
+TEST_F(RebuildPacks, WithoutIdentifiersInTheTableNothingIsLeftOut) {
+    const Packs packs = {streamPack(0xE1), subStreamPack(0xC3), subStreamPack(0x2A)};
+    const Bytes renumbered = joined({streamPack(0xE0), subStreamPack(0xC0), subStreamPack(0x20)});
+    writePacks(source, packs);
+    // Before any scan every entry is 0.
+    s.choose(source);
+    EXPECT_EQ(rebuilt(), renumbered);
+    // A playlist read leaves 1 for each listed stream and -1 for the others.
+    s.state().StreamTable.fill(-1);
+    s.state().StreamTable[1] = 1;
+    s.state().StreamTable[17] = 1;
+    EXPECT_EQ(rebuilt(), renumbered);
+}
+
+TEST_F(RebuildPacks, PackWithoutPackStartCodeIsNotWritten) {
+    readPacks({streamPack(0xE0), withByte(streamPack(0xE0), 3, 0xB9),
+               withByte(subStreamPack(0xC0), 0, 0x01), streamPack(0xE0)});
+    EXPECT_EQ(rebuilt(), joined({streamPack(0xE0), streamPack(0xE0)}));
+}
+
+TEST_F(RebuildPacks, DroppedStreamsAreNeverNumbered) {
+    readPacks({streamPack(0xE0), streamPack(0xE1), subStreamPack(0xC0), subStreamPack(0xC1)});
+    s.tick(Video0, false);
+    s.tick(Audio00, false);
+    EXPECT_EQ(rebuilt(), joined({streamPack(0xE0), subStreamPack(0xC0)}));
+    EXPECT_EQ(s.rebuild.KeptVideo, 1);
+    EXPECT_EQ(s.rebuild.KeptAudio, 1);
+    EXPECT_EQ(s.rebuild.IdMap[0xE0], RebuildState::Unassigned);
+}
+
+} // namespace
+} // namespace splitwick::testing

@@ -1,0 +1,84 @@
+#include "test_files.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+
+namespace splitwick::testing {
+
+TempFolder::TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "splitwick-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+Bytes readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string runCommand(const std::string& command) {
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) throw std::runtime_error("cannot run " + command);
+    std::string output;
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, pipe.get())) > 0)
+        output.append(chunk, n);
+    if (::pclose(pipe.release()) != 0) throw std::runtime_error("failed: " + command);
+    return output;
+}
+
+void makeWithFfmpeg(const std::string& arguments, const std::string& path) {
+    runCommand("ffmpeg -nostdin -v error -y " + arguments + " -f dvd '" + path + "'");
+}
+
+const std::string& ffmpegMade(const std::string& name) {
+    const std::string sine = "-f lavfi -i sine=frequency=440:sample_rate=48000 ";
+    const std::string picture = "-f lavfi -i testsrc=size=320x240:rate=25 ";
+    const std::string mpeg2 = "-c:v mpeg2video -b:v 2M -t 2 ";
+    static const std::map<std::string, std::string> Recipes = {
+        {"DD.EVO", picture + sine + mpeg2 + "-c:a ac3 -b:a 192k"},
+        {"DTS.EVO", picture + sine + sine + mpeg2 + "-map 0 -map 1 -map 2 -c:a dca -strict -2"},
+    };
+    static TempFolder files;
+    static std::map<std::string, std::string> made;
+    if (!made.count(name)) {
+        makeWithFfmpeg(Recipes.at(name), files / name);
+        made[name] = files / name;
+    }
+    return made.at(name);
+}
+
+std::vector<std::string> probeStreams(const std::string& path) {
+    std::istringstream lines(runCommand(
+        "ffprobe -v error -show_entries stream=codec_name,id -of csv=p=0 '" + path + "'"));
+    std::vector<std::string> streams;
+    for (std::string line; std::getline(lines, line);) {
+        // Side data of a stream follows it as a line of its own: only "codec,id" lines count.
+        while (!line.empty() && line.back() == ',')
+            line.pop_back();
+        if (line.find(',') != std::string::npos) streams.push_back(line);
+    }
+    return streams;
+}
+
+} // namespace splitwick::testing

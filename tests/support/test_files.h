@@ -1,0 +1,44 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace splitwick::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    // The folder itself, without a trailing "/".
+    const std::string& path() const { return path_; }
+    // A path in the folder.
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes readBytes(const std::string& path);
+void writeBytes(const std::string& path, const Bytes& bytes);
+
+// Runs a shell command and gives its stdout; throws std::runtime_error when it fails.
+std::string runCommand(const std::string& command);
+
+// Makes a DVD-style program stream with ffmpeg: "ffmpeg -v error -y ARGUMENTS -f dvd PATH".
+void makeWithFfmpeg(const std::string& arguments, const std::string& path);
+
+// A file made with ffmpeg once per test program, on first use, by its name:
+// "DD.EVO": MPEG-2 video 0xE0 and DD audio 0x80, 2 seconds;
+// "DTS.EVO": MPEG-2 video 0xE0 and two DTS audio streams 0x88 and 0x89, 2 seconds.
+// Throws when ffmpeg fails, which fails the test that asked.
+const std::string& ffmpegMade(const std::string& name);
+
+// ffprobe's "codec_name,id" line for each stream of the file, e.g. "dts,0x88".
+std::vector<std::string> probeStreams(const std::string& path);
+
+} // namespace splitwick::testing

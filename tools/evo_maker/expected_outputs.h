@@ -1,0 +1,54 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "byte_file.h"
+#include "engine/boxes.h"
+
+namespace splitwick::maker {
+
+// The files a Demux of the made EVO writes when every stream found is ticked, with the captions
+// Read EVO gives and the default extensions: FOLDER/PREFIX.MPEG-2.stream.0.mpv,
+// FOLDER/PREFIX.DD+.stream.00.mpa, FOLDER/PREFIX.Subpicture.03.sup and .pts. The maker feeds it
+// what a scan would meet, in file order.
+class ExpectedOutputs {
+  public:
+    // folder ends in "/" or is empty.
+    ExpectedOutputs(std::string folder, std::string prefix);
+
+    // A stream is identified: the first met for a slot names the slot's output and creates it,
+    // as a ticked box does.
+    void streamMet(BoxKind kind, int index, int id);
+    // Payload of a stream of that kind and index; dropped when it has no output.
+    void payload(BoxKind kind, int index, const uint8_t* data, size_t length);
+    // The low 32 bits of a subpicture packet's own PTS, not 0.
+    void timestamp(int subpictureIndex, uint32_t pts);
+    // From now on no new outputs: the boxes were ticked by a scan of the first part only.
+    void freeze() { frozen_ = true; }
+    void close();
+
+    // Every file created, in creation order.
+    const std::vector<std::string>& files() const { return files_; }
+
+  private:
+    struct Slot {
+        std::unique_ptr<ByteFile> stream;
+        std::unique_ptr<ByteFile> timestamps;
+    };
+    Slot* slot(BoxKind kind, int index);
+    std::unique_ptr<ByteFile> create(const std::string& name);
+
+    std::string folder_;
+    std::string prefix_;
+    bool frozen_ = false;
+    std::array<Slot, 2> video_;
+    std::array<Slot, 16> audio_;
+    std::array<Slot, 16> subpicture_;
+    std::vector<std::string> files_;
+};
+
+} // namespace splitwick::maker

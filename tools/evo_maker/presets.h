@@ -1,0 +1,16 @@
+#pragma once
+#include <cstdint>
+
+#include "evo_maker.h"
+
+namespace splitwick::maker {
+
+// The sample disc's title: a split title of MPEG-2 video, DD+ audio 0 and 1, DTS-HD audio 2
+// and subpicture 0, about 5 MiB per part.
+Recipe sampleDiscRecipe();
+
+// A feature-like mix for benchmarks: VC-1 video at about 20 Mbit/s, two DD+, one DTS-HD and
+// one MLP audio stream, two subpicture streams, a navigation pack every 128 packs.
+Recipe featureRecipe(int64_t size, uint64_t seed);
+
+} // namespace splitwick::maker
