@@ -12,7 +12,7 @@ const std::string& extensionFor(BoxKind kind, const std::string (&extensions)[3]
 }
 
 // Creates the outputs of the ticked boxes, in box order, each in its box's slot.
-void createOutputs(Session& session, const std::string& outputPrefix) {
+void createOutputs(Session& session, const SplitTitle& title, const std::string& outputPrefix) {
     Controls& controls = session.controls;
     JobState& state = session.state;
     const std::string extensions[3] = {controls.field(Field::VideoExt),
@@ -22,7 +22,7 @@ void createOutputs(Session& session, const std::string& outputPrefix) {
         if (!controls.ticked(box)) continue;
         const std::string stem = outputPrefix + "." + safeNamePart(controls.caption(box));
         const std::string name = stem + "." + safeNamePart(extensionFor(box.kind, extensions));
-        auto output = std::make_unique<OutputFile>(name);
+        OutputSlot output = createOutput(title, name);
         switch (box.kind) {
         case BoxKind::Video:
             state.VideoOut[box.index] = std::move(output);
@@ -32,7 +32,7 @@ void createOutputs(Session& session, const std::string& outputPrefix) {
             break;
         case BoxKind::Subpicture:
             state.SubOut[box.index] = std::move(output);
-            state.PtsOut[box.index] = std::make_unique<OutputFile>(stem + ".pts");
+            state.PtsOut[box.index] = createOutput(title, stem + ".pts");
             break;
         }
         session.log("Creating " + name);
@@ -42,7 +42,7 @@ void createOutputs(Session& session, const std::string& outputPrefix) {
 void demuxParts(Session& session, const SplitTitle& title, const std::string& outputPrefix) {
     SourceHold hold(session.state);
     openEvo(session);
-    createOutputs(session, outputPrefix);
+    createOutputs(session, title, outputPrefix);
     session.slog("Writing stream(s)", 0);
     demux(session, true);
     if (continueWithSecondPart(session, title)) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "engine/job_error.h"
 #include "file_choice.h"
 
 namespace splitwick {
@@ -71,6 +72,13 @@ SplitTitle splitTitle(const Session& session) {
 bool continueWithSecondPart(const Session& session, const SplitTitle& title) {
     return session.controls.option(Option::Continue) && !session.state.Cancelled &&
            title.isFirstPart && title.secondPartExists();
+}
+
+OutputSlot createOutput(const SplitTitle& title, const std::string& name) {
+    std::error_code ec;
+    if (title.isFirstPart && std::filesystem::equivalent(name, title.secondPart, ec))
+        throw cannotCreate(name, FileInUse);
+    return std::make_unique<OutputFile>(name);
 }
 
 void openSecondPart(Session& session, const SplitTitle& title) {

@@ -49,6 +49,11 @@ SplitTitle splitTitle(const Session& session);
 // was not cancelled, and the partner exists now.
 bool continueWithSecondPart(const Session& session, const SplitTitle& title);
 
+// Creates a job's output. Outputs are created before the second part of a split title is
+// opened: one created over it (a link to it under the output's name) would empty it before it
+// is read, so that is refused as a file in use, like the source itself.
+OutputSlot createOutput(const SplitTitle& title, const std::string& name);
+
 // Closes the first part and opens the second as Source, logging "Continue on NAME".
 void openSecondPart(Session& session, const SplitTitle& title);
 
