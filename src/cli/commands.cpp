@@ -10,6 +10,7 @@
 #include "jobs/file_choice.h"
 #include "jobs/read_evo.h"
 #include "jobs/rebuild_job.h"
+#include "playlist/read_xpl.h"
 #include "summary.h"
 
 namespace splitwick::cli {
@@ -26,6 +27,15 @@ void applyOptions(const Request& request, PlainControls& controls) {
     controls.setField(Field::VideoExt, request.videoExt);
     controls.setField(Field::AudioExt, request.audioExt);
     controls.setField(Field::SubExt, request.subExt);
+}
+
+// The boxes the reads enabled: every stream Read EVO found or, after Read XPL, every stream the
+// playlist's title names. Boxes ticked before and disabled since are not among them.
+std::vector<Box> enabledBoxes(const Controls& controls) {
+    std::vector<Box> boxes;
+    for (Box box : allBoxes())
+        if (controls.boxEnabled(box)) boxes.push_back(box);
+    return boxes;
 }
 
 // Ticks exactly the boxes named; a box whose stream the file lacks cannot be ticked in the
@@ -53,6 +63,18 @@ const std::map<std::string, void (*)(Session&)> JobsAfterRead = {
     {"rebuild", rebuild},
 };
 
+// Chooses the files as browsing for them would: the EVO first, then the playlist.
+void chooseFiles(const Request& request, Session& session) {
+    if (!request.evoFile.empty()) {
+        session.controls.setField(Field::EVOfile, request.evoFile);
+        EVOadj(session);
+    }
+    if (!request.xplFile.empty()) {
+        session.controls.setField(Field::XPLfile, request.xplFile);
+        XPLadj(session);
+    }
+}
+
 } // namespace
 
 int runRequest(const Request& request) {
@@ -62,13 +84,23 @@ int runRequest(const Request& request) {
     Session session(controls, report, events);
     events.attach(session);
     applyOptions(request, controls);
+    chooseFiles(request, session);
+    Playlist playlist;
+    PlainPlaylistView view;
 
-    controls.setField(Field::EVOfile, request.evoFile);
-    EVOadj(session);
+    if (request.command == "xpl") {
+        const bool titleFound = bReadXPLClick(session, playlist, view);
+        if (request.json)
+            std::cout << playlistJson(controls, view, report.lines(), titleFound) << '\n';
+        return 0;
+    }
     bCheckClick(session);
+    if (!request.xplFile.empty() && !InterruptEvents::interrupted())
+        bReadXPLClick(session, playlist, view);
     const auto job = JobsAfterRead.find(request.command);
     if (job != JobsAfterRead.end() && !InterruptEvents::interrupted()) {
-        if (request.streams) tickStreams(*request.streams, controls, session.state.EVOfile);
+        tickStreams(request.streams.value_or(enabledBoxes(controls)), controls,
+                    session.state.EVOfile);
         job->second(session);
     }
     if (request.json) std::cout << summaryJson(session, report.lines()) << '\n';

@@ -19,6 +19,8 @@ const char* const Summary =
     "  demux FILE.EVO   read the file, then write each chosen stream to a file of its own\n"
     "  rebuild FILE.EVO read the file, then write a copy of it that keeps the chosen streams\n"
     "                   only, renumbered (NAME.rebuilt.EVO)\n"
+    "  xpl FILE.XPL     read the disc's playlist (Read XPL): its tags, the title that plays\n"
+    "                   the EVO given with --evo, and the labels of that title's streams\n"
     "\n"
     "stdout carries the message-log lines, one per line; progress goes to stderr.\n"
     "Exit codes: 0 done, 1 the job failed (its error on stderr), 2 usage error,\n"
@@ -36,6 +38,10 @@ const OptionSpec OutOption = {"out", "DIR", "Output folder (default: the current
 const OptionSpec NoContinueOption = {"no-continue", nullptr,
                                      "Do not go on into NAME_2.EVO after NAME_1.EVO."};
 const OptionSpec JsonOption = {"json", nullptr, "Print one JSON object instead of the log lines."};
+const OptionSpec XplOption = {
+    "xpl", "FILE.XPL",
+    "Label the streams from the disc's playlist after reading the EVO, as Read XPL does in the "
+    "window."};
 const char* const StreamListHelp =
     "box names without \"cb\" in lower case, comma-separated, e.g. video0,audio00,sub03; ";
 
@@ -45,12 +51,14 @@ const std::map<std::string, std::vector<OptionSpec>> CommandOptions = {
       {"no-count-frames", nullptr, "Do not count video frames."},
       {"json", nullptr,
        "Print one JSON object: log lines, streams found (box, caption, id), frame counts, "
-       "and whether the scan was cancelled."}}},
+       "and whether the scan was cancelled."},
+      XplOption}},
     {"demux",
      {OutOption,
       {"streams", "LIST",
        (std::string("Streams to write: ") + StreamListHelp +
-        "'all' (the default) writes every stream found.")},
+        "'all' (the default) writes every stream the reads enabled.")},
+      XplOption,
       NoContinueOption,
       {"no-count-frames", nullptr, "Do not count video frames."},
       {"video-ext", "E", "Extension of video streams (default mpv)."},
@@ -61,9 +69,16 @@ const std::map<std::string, std::vector<OptionSpec>> CommandOptions = {
      {OutOption,
       {"streams", "LIST",
        (std::string("Streams to keep: ") + StreamListHelp +
-        "'all' (the default) keeps every stream found.")},
+        "'all' (the default) keeps every stream the reads enabled.")},
+      XplOption,
       NoContinueOption,
       JsonOption}},
+    {"xpl",
+     {{"evo", "FILE.EVO",
+       "The EVO whose title to find: its name stem picks the title, as choosing it does."},
+      {"json", nullptr,
+       "Print one JSON object: log lines, the memo's lines, the tree, the boxes labelled "
+       "(box, caption, hint) and whether the EVO's title was found."}}},
 };
 
 std::string lowerCase(std::string text) {
@@ -117,7 +132,7 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(Summary);
     const QCommandLineOption help = parser.addHelpOption();
-    parser.addPositionalArgument("command", "read, demux or rebuild");
+    parser.addPositionalArgument("command", "read, demux, rebuild or xpl");
     parser.parse(args);
     const QStringList positional = parser.positionalArguments();
     Request request;
@@ -134,7 +149,9 @@ Request parseRequest(const std::vector<std::string>& arguments) {
 
     parser.clearPositionalArguments();
     parser.addPositionalArgument(QString::fromStdString(request.command), "The command.");
-    parser.addPositionalArgument("FILE.EVO", "The EVO file.");
+    const bool playlist = request.command == "xpl";
+    const QString file = playlist ? "FILE.XPL" : "FILE.EVO";
+    parser.addPositionalArgument(file, playlist ? "The playlist file." : "The EVO file.");
     addOptions(parser, options->second);
     if (!parser.parse(args)) throw UsageError(parser.errorText().toStdString());
     if (parser.isSet(help)) {
@@ -142,13 +159,17 @@ Request parseRequest(const std::vector<std::string>& arguments) {
         return request;
     }
     const QStringList files = parser.positionalArguments().mid(1);
-    if (files.size() != 1) throw UsageError("Give exactly one EVO file");
-    request.evoFile = files.first().toStdString();
+    if (files.size() != 1) throw UsageError("Give exactly one " + file.toStdString());
+    (playlist ? request.xplFile : request.evoFile) = files.first().toStdString();
+    if (playlist)
+        request.evoFile = value(parser, "evo", "");
+    else
+        request.xplFile = value(parser, "xpl", "");
     // Only Read EVO alone may stop early: the boxes must know every stream of the file.
     request.fastCheck = request.command == "read" && !given(parser, "no-fast-check");
     request.countFrames = !given(parser, "no-count-frames");
     request.json = given(parser, "json");
-    if (request.command == "read") return request;
+    if (request.command == "read" || playlist) return request;
     request.continueSplit = !given(parser, "no-continue");
     request.outputFolder = value(parser, "out", "");
     request.streams = parseStreamList(value(parser, "streams", "all"));

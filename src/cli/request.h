@@ -10,8 +10,9 @@ namespace splitwick::cli {
 
 // What the command line asks for.
 struct Request {
-    std::string command; // "read", "demux" or "rebuild"
+    std::string command; // "read", "demux", "rebuild" or "xpl"
     std::string evoFile;
+    std::string xplFile; // the playlist that labels the streams, if any
     bool fastCheck = true;
     bool countFrames = true;
     bool continueSplit = true;
@@ -20,7 +21,7 @@ struct Request {
     std::string videoExt = "mpv";
     std::string audioExt = "mpa";
     std::string subExt = "sup";
-    // The boxes to tick after Read EVO; none given means every box Read EVO ticked.
+    // The boxes to tick before the job; none given means every box the reads enabled.
     std::optional<std::vector<Box>> streams;
     // Set when the user asked for --help: the text to print.
     std::string help;

@@ -2,7 +2,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/plain_controls.h"
 #include "engine/session.h"
+#include "playlist/playlist_view.h"
 
 namespace splitwick::cli {
 
@@ -10,5 +12,11 @@ namespace splitwick::cli {
 //  "frames":[n0,n1],"cancelled":false}: every enabled box in box order with its caption and its
 // stream-table entry.
 std::string summaryJson(const Session& session, const std::vector<std::string>& log);
+
+// {"log":[...],"memo":[...],"tree":{"Info":[...],"Video":[...],"Audio":[...],"Subtitle":[...],
+//  "Chapter":[...]},"boxes":[{"box":"cbAudio00","caption":"...","hint":"..."}],
+//  "title_found":true}: the boxes are those the playlist enabled, in box order.
+std::string playlistJson(const PlainControls& controls, const PlainPlaylistView& view,
+                         const std::vector<std::string>& log, bool titleFound);
 
 } // namespace splitwick::cli

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "playlist_writer.h"
 #include "process.h"
 #include "support/pes_fixture.h"
 #include "support/test_files.h"
@@ -24,8 +25,8 @@ struct MadeEvo {
     std::string evo = dir / "FEATURE_1.EVO";
     explicit MadeEvo(size_t repeats = 5) {
         writeBytes(evo, systemHeaderPack(1, 2) + repeat(videoPack(0xE0, 3) + audioPack(0x80, 0xAA) +
-                                                           audioPack(0xC1, 0xBB),
-                                                       repeats));
+                                                            audioPack(0xC1, 0xBB),
+                                                        repeats));
     }
 };
 
@@ -133,6 +134,81 @@ TEST(CliInterrupt, CtrlCCancelsClosesTheFilesAndExits130) {
     EXPECT_GT(written, 0u);
     EXPECT_LT(written, 12000u * (PackSize - 14 - 9 - 4));
     EXPECT_EQ(written % (PackSize - 14 - 9 - 4), 0u);
+}
+
+// The sample disc's layout: HVDVD_TS/FEATURE_1.EVO (the made EVO) and ADV_OBJ/VPLST000.XPL.
+struct MadeDisc {
+    TempFolder dir;
+    std::string evo = dir / "HVDVD_TS/FEATURE_1.EVO";
+    std::string xpl = dir / "ADV_OBJ/VPLST000.XPL";
+    MadeDisc() {
+        std::filesystem::create_directories(dir / "HVDVD_TS");
+        std::filesystem::create_directories(dir / "ADV_OBJ");
+        writeBytes(evo, MadeEvoBytes());
+        writeTextFile(xpl, xmlDocument(discPlaylist({"FEATURE_1"})));
+    }
+    static Bytes MadeEvoBytes() {
+        MadeEvo made;
+        return readBytes(made.evo);
+    }
+};
+
+const std::vector<std::string> PlaylistLines = {
+    "Open VPLST000.XPL",
+    "Filesize: 1877 bytes",
+    "MPEG-2.stream.0 found!",
+    "DD+.6ch.stream.00.English found!",
+    "DD+.2ch.stream.01.Commentary found!",
+    "DTS-HD.6ch.stream.02.French found!",
+    "8bitRLE.stream.00.English found!",
+    "Done.",
+};
+
+TEST(CliPlaylist, XplPrintsTheReadersLinesAndItsJson) {
+    MadeDisc disc;
+    const auto r = cli({"xpl", disc.xpl, "--evo", disc.evo});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, joined(PlaylistLines));
+
+    const auto none = cli({"xpl", disc.xpl, "--json"});
+    EXPECT_EQ(none.exitCode, 0) << none.err;
+    EXPECT_NE(none.out.find(",\"tree\":{\"Info\":[],\"Video\":[],\"Audio\":[],\"Subtitle\":[],"
+                            "\"Chapter\":[]},\"boxes\":[],\"title_found\":false}\n"),
+              std::string::npos)
+        << none.out;
+
+    const auto json = cli({"xpl", disc.xpl, "--evo", disc.evo, "--json"});
+    EXPECT_NE(json.out.find("\"tree\":{\"Info\":[\"Title: SAMPLE DISC\",\"Name: FEATURE_1\","
+                            "\"Duration: 00:10:00:00\"],\"Video\":[\"MPEG-2.stream.0\"],"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("{\"box\":\"cbAudio01\",\"caption\":\"DD+.2ch.stream.01.Commentary\","
+                            "\"hint\":\"DD+.2ch.stream.01.Commentary\"}"),
+              std::string::npos);
+    EXPECT_EQ(cli({"xpl"}).exitCode, 2);
+}
+
+TEST(CliPlaylist, DemuxWithThePlaylistNamesItsOutputsAfterTheLabels) {
+    MadeDisc disc;
+    const std::string out = disc.dir / "out";
+    std::filesystem::create_directory(out);
+    const auto r = cli({"demux", disc.evo, "--xpl", disc.xpl, "--out", out});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::vector<std::string> expected = ReadLines;
+    expected.insert(expected.end(), PlaylistLines.begin(), PlaylistLines.end());
+    for (const std::string& line :
+         std::vector<std::string>{"Opening file FEATURE_1.EVO", "File size: 0 Mbytes.",
+                                  "Creating " + out + "/FEATURE_1.MPEG-2.stream.0.mpv",
+                                  "Creating " + out + "/FEATURE_1.DD+.6ch.stream.00.English.mpa",
+                                  "Creating " + out + "/FEATURE_1.DD+.2ch.stream.01.Commentary.mpa",
+                                  "Creating " + out + "/FEATURE_1.DTS-HD.6ch.stream.02.French.mpa",
+                                  "Creating " + out + "/FEATURE_1.8bitRLE.stream.00.English.sup",
+                                  "It contains 1 video stream and 2 audio streams.", "Done.",
+                                  "15 frames count in video stream 0."})
+        expected.push_back(line);
+    EXPECT_EQ(r.out, joined(expected));
+    // The playlist's DTS-HD and subtitle streams are not in this EVO: their files stay empty.
+    EXPECT_EQ(std::filesystem::file_size(out + "/FEATURE_1.DTS-HD.6ch.stream.02.French.mpa"), 0u);
 }
 
 } // namespace

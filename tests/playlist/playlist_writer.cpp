@@ -181,13 +181,14 @@ XmlElement discPlaylist(const std::vector<std::string>& stems) {
         ++number;
         titles.push_back(title(number, stem, "00:10:00:00",
                                {clip(stem, {video(1, 1), audio(1, 1, "English"),
-                                            audio(2, 2, "Commentary"), subtitle(1, 1, "English")}),
+                                            audio(2, 2, "Commentary"), audio(3, 3, "French"),
+                                            subtitle(1, 1, "English")}),
                                 chapterList({chapter("00:00:00:00", "Chapter 1"),
                                              chapter("00:05:00:00", "Chapter 2")})}));
     }
     return playlistRoot("SAMPLE DISC",
-                        {videoItem(1, "VC-1"), audioItem(1, "DD+", "6"), audioItem(2, "DD+", "2"),
-                         subpictureItem(1, "8bitRLE")},
+                        {videoItem(1, "MPEG-2"), audioItem(1, "DD+", "6"), audioItem(2, "DD+", "2"),
+                         audioItem(3, "DTS-HD", "6"), subpictureItem(1, "8bitRLE")},
                         std::move(titles));
 }
 

@@ -45,8 +45,9 @@ XmlElement firstPlayTitle(std::vector<XmlElement> clips);
 XmlElement playlistRoot(const std::string& displayName, std::vector<XmlElement> items,
                         std::vector<XmlElement> titles);
 
-// A playlist for a disc of these EVO stems: one title per stem, each playing that EVO with a
-// VC-1 video, two DD+ audio streams, one subtitle and two chapters.
+// A playlist for a disc of these EVO stems, as the sample disc carries them: one title per stem,
+// each playing that EVO with an MPEG-2 video, two DD+ audio streams, a DTS-HD one, one subtitle
+// and two chapters.
 XmlElement discPlaylist(const std::vector<std::string>& stems);
 
 } // namespace splitwick::testing
