@@ -26,6 +26,8 @@ constexpr uint8_t ExtendedStream = 0xFD;
 
 // The packets a drop test covers. A row either names the stream_id and tests the packet's
 // sub-stream or extension id, or tests the stream_id itself. A packet matches at most one row.
+// Every audio and subpicture sub-stream that Read EVO finds is covered: one that no row covered
+// could not be left out, and would be written with no identifier of its kind (0xFF).
 constexpr int TestsStreamId = -1;
 struct DropRow {
     int streamId;
@@ -33,10 +35,14 @@ struct DropRow {
     BoxKind kind;
 };
 
-constexpr std::array<DropRow, 6> DropRows = {{
-    {PrivateStream1, 0xC0, 0xC8, BoxKind::Audio},      // DD+
+constexpr std::array<DropRow, 10> DropRows = {{
+    {PrivateStream1, 0xC0, 0xCF, BoxKind::Audio},      // DD+
     {PrivateStream1, 0x88, 0x8F, BoxKind::Audio},      // DTS-HD
-    {PrivateStream1, 0x20, 0x2F, BoxKind::Subpicture}, // subpicture
+    {PrivateStream1, 0x80, 0x87, BoxKind::Audio},      // DD
+    {PrivateStream1, 0xA0, 0xA7, BoxKind::Audio},      // LPCM
+    {PrivateStream1, 0xB0, 0xB7, BoxKind::Audio},      // MLP
+    {PrivateStream1, 0x20, 0x3F, BoxKind::Subpicture}, // subpicture
+    {PrivateStream1, 0x60, 0x7F, BoxKind::Subpicture}, // extended subpicture
     {ExtendedStream, 0x55, 0x56, BoxKind::Video},      // VC-1 stream_id_extension
     {TestsStreamId, 0xE0, 0xE3, BoxKind::Video},       // MPEG-2, H.264
     {TestsStreamId, 0xC0, 0xDF, BoxKind::Audio},       // MPEG audio
@@ -58,8 +64,8 @@ constexpr std::array<NumberingRule, 5> NumberingRules = {{
     {BoxKind::Video, 0x55, 0x56, 0x00, 0x55, 2},       // VC-1: 0x55 and 0x56 only
     {BoxKind::Video, 0x00, 0xFF, 0xFE, 0x00, 2},       // 0xE0 to 0xE3: bit 1 tells the codec
     {BoxKind::Audio, 0xC0, 0xCF, 0x00, 0xC0, 16},      // 0xC0 to 0xCF
-    {BoxKind::Audio, 0x00, 0xFF, 0xF8, 0x00, 8},       // 0x88 to 0x8F, 0xD0 to 0xDF
-    {BoxKind::Subpicture, 0x00, 0xFF, 0xE0, 0x00, 32}, // 0x20 to 0x3F
+    {BoxKind::Audio, 0x00, 0xFF, 0xF8, 0x00, 8},       // DD, DTS-HD, LPCM, MLP, 0xD0 to 0xDF
+    {BoxKind::Subpicture, 0x00, 0xFF, 0xE0, 0x00, 32}, // 0x20 to 0x3F, 0x60 to 0x7F
 }};
 
 const char* kindName(BoxKind kind) {
@@ -106,8 +112,8 @@ bool PackEditor::edit(uint8_t* pack, size_t n) {
     if (row != DropRows.end() && drop(row->kind, testsStreamId ? sid : pack[*xOffset]))
         return false;
 
-    // Every sub-stream and extension id is rewritten, also those no drop test covers: theirs
-    // have no new identifier and become 0xFF.
+    // Every sub-stream and extension id is rewritten, also those no drop test covers (ids of no
+    // known codec): theirs have no new identifier and become 0xFF.
     if ((sid == PrivateStream1 || sid == ExtendedStream) && xOffset)
         pack[*xOffset] = rebuild_.IdMap[pack[*xOffset]];
     else if (testsStreamId)

@@ -71,14 +71,15 @@ TEST_F(RebuildMadeFile, StreamsLeftOutAreGoneAndTheOthersRenumbered) {
 
     const auto before = demuxAll(source, work / "before");
     const auto after = demuxAll(work / "M.rebuilt.EVO", work / "after");
-    // DD+ 0xC2 and DTS-HD 0x8B are the first and second audio kept; LPCM is covered by no drop
-    // test and written as 0xFF, so no reader finds it any more.
-    ASSERT_EQ(after.size(), 4u);
+    // DD+ 0xC2, DTS-HD 0x8B and LPCM 0xA5 are the first, second and third audio kept.
+    ASSERT_EQ(after.size(), 5u);
     EXPECT_EQ(after.at("cbVideo0"), before.at("cbVideo0"));
     EXPECT_EQ(after.at("cbAudio00"),
               (DemuxedStream{"DD+.stream.00", before.at("cbAudio02").bytes}));
     EXPECT_EQ(after.at("cbAudio01"),
               (DemuxedStream{"DTSHD.stream.01", before.at("cbAudio03").bytes}));
+    EXPECT_EQ(after.at("cbAudio02"),
+              (DemuxedStream{"LPCM.stream.02", before.at("cbAudio05").bytes}));
     EXPECT_EQ(after.at("cbSub00"), (DemuxedStream{"Subpicture.00", before.at("cbSub03").bytes}));
 
     RebuildSession check;

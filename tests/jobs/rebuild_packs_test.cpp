@@ -49,16 +49,28 @@ TEST_F(RebuildPacks, OfTwoDdPlusStreamsOnlyTheTickedIsKeptAsTheFirst) {
     EXPECT_EQ(rebuilt(), joined({subStreamPack(0xC0)}));
 }
 
-TEST_F(RebuildPacks, IdentifiersNoDropTestCoversBecome0xFF) {
-    // LPCM, DD, DD+ 9, subpicture 16, extended subpicture; a VC-1 extension beyond 0x56.
-    const Packs packs = {subStreamPack(0xA0), subStreamPack(0x83), subStreamPack(0xC9),
-                         subStreamPack(0x30), subStreamPack(0x60), extendedPack(0x57)};
+TEST_F(RebuildPacks, KeptDdLpcmMlpAndExtendedSubpicturesStayStreamsOfTheirKind) {
+    // Once written as 0xFF: a kept DD, LPCM or MLP track lost its identity.
+    readPacks({subStreamPack(0xA0), subStreamPack(0x83), subStreamPack(0xC9), subStreamPack(0xB1),
+               subStreamPack(0x30), subStreamPack(0x60)});
+    EXPECT_EQ(rebuilt(), joined({subStreamPack(0xA0), subStreamPack(0x81), subStreamPack(0xC2),
+                                 subStreamPack(0xB3), subStreamPack(0x20), subStreamPack(0x61)}));
+}
+
+TEST_F(RebuildPacks, UntickedDdLpcmAndMlpStreamsAreLeftOut) {
+    readPacks({subStreamPack(0x80), subStreamPack(0xA1), subStreamPack(0xB2), subStreamPack(0xC3)});
+    s.tick(Audio00, false);
+    s.tick({BoxKind::Audio, 1}, false);
+    s.tick({BoxKind::Audio, 2}, false);
+    EXPECT_EQ(rebuilt(), joined({subStreamPack(0xC0)}));
+}
+
+TEST_F(RebuildPacks, IdentifiersOfNoKnownCodecBecome0xFF) {
+    // A sub-stream id of no codec, and a VC-1 extension beyond 0x56.
+    const Packs packs = {subStreamPack(0x50), extendedPack(0x57)};
     readPacks(packs);
-    Packs expected;
-    for (size_t i = 0; i + 1 < packs.size(); ++i)
-        expected.push_back(withByte(packs[i], SubStreamIdAt, 0xFF));
-    expected.push_back(withByte(packs.back(), ExtensionAt, 0xFF));
-    EXPECT_EQ(rebuilt(), joined(expected));
+    EXPECT_EQ(rebuilt(), joined({withByte(packs[0], SubStreamIdAt, 0xFF),
+                                 withByte(packs[1], ExtensionAt, 0xFF)}));
 }
 
 TEST_F(RebuildPacks, NoBoxTickedLeavesOutEveryRecordedStreamAndZeroesTheBounds) {
@@ -66,10 +78,8 @@ TEST_F(RebuildPacks, NoBoxTickedLeavesOutEveryRecordedStreamAndZeroesTheBounds) 
     readPacks({header, streamPack(0xE0), subStreamPack(0xC0), subStreamPack(0x89),
                subStreamPack(0x20), extendedPack(0x56), subStreamPack(0x83)});
     s.tickAll(false);
-    // VC-1 0x56 shares entry 2 with nothing here, so it is recorded and left out too; DD 0x83 is
-    // covered by no drop test and stays, as 0xFF.
-    EXPECT_EQ(rebuilt(),
-              joined({systemHeaderPack(0, 0), withByte(subStreamPack(0x83), SubStreamIdAt, 0xFF)}));
+    // VC-1 0x56 shares entry 2 with nothing here, so it is recorded and left out too.
+    EXPECT_EQ(rebuilt(), joined({systemHeaderPack(0, 0)}));
 }
 
 TEST_F(RebuildPacks, SystemHeaderBoundsCountTheTickedBoxes) {
