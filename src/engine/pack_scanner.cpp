@@ -162,7 +162,7 @@ void PackScanner::step(uint8_t b) {
         if (extensionFlags_ & 0x01)
             extension2_ = 2;
         else if (headerRemaining_ == 0)
-            payload_ = true;
+            headerEnded();
     } else if (extension2_ > 0) {
         extension2Byte(b);
     } else if (headerRemaining_ > 0) {
@@ -228,7 +228,7 @@ void PackScanner::extensionFlagsByte(uint8_t b) {
     else if (b & 0x01) // PES_extension_flag_2
         extension2_ = 2;
     else if (headerRemaining_ == 0)
-        payload_ = true;
+        headerEnded(); // a private-stream-1 packet goes on with its sub-stream header
 }
 
 void PackScanner::extension2Byte(uint8_t b) {
@@ -244,7 +244,7 @@ void PackScanner::extension2Byte(uint8_t b) {
     } else {
         kind_ = PacketKind::SkipPayload;
     }
-    if (headerRemaining_ == 0) payload_ = true;
+    if (headerRemaining_ == 0) headerEnded();
 }
 
 void PackScanner::subStreamHeaderByte(uint8_t b) {
