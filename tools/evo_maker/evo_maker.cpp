@@ -194,6 +194,7 @@ void Maker::writePart(const std::string& path, int64_t budget, bool lastPart, Ma
         if (packet) deliver(*packet, offset, kept, made, tally);
         offset += int64_t(kept);
         ++packsWritten_;
+        if (kept < PackSize) break; // the cut pack ends the file
         if (recipe_.garbageEvery > 0 && (packNumber + 1) % recipe_.garbageEvery == 0) {
             const size_t garbage = 1 + layout_.below(PackSize - 1);
             if (offset + int64_t(garbage + PackSize) > budget) continue;
