@@ -27,9 +27,9 @@ streams, for tests, demonstrations and benchmarks.
   --sample-disc DIR  make DIR/HVDVD_TS/FEATURE_1.EVO and DIR/HVDVD_TS/FEATURE_2.EVO, a split
                      title of MPEG-2 video, two DD+ audio streams, one DTS-HD audio stream
                      and one subpicture stream, about 5 MiB per part
-  --out FILE.EVO     make one EVO of a feature-like mix: VC-1 video at about 20 Mbit/s, two
-                     DD+, one DTS-HD and one MLP audio stream, two subpicture streams and a
-                     navigation pack every 128 packs; its folder is created when missing
+  --out FILE.EVO     make one EVO (and its folder, when missing) of a feature-like mix: VC-1
+                     video at about 20 Mbit/s, two DD+, one DTS-HD and one MLP audio stream,
+                     two subpicture streams and a navigation pack every 128 packs
   --size SIZE        size of --out in bytes, or with a K, M or G suffix (1024-based);
                      default 1G
   --seed N           seed of the random content of --out; default 1
