@@ -28,8 +28,8 @@ streams, for tests, demonstrations and benchmarks.
                      title of MPEG-2 video, two DD+ audio streams, one DTS-HD audio stream
                      and one subpicture stream, about 5 MiB per part
   --out FILE.EVO     make one EVO (and its folder, when missing) of a feature-like mix: VC-1
-                     video at about 20 Mbit/s, two DD+, one DTS-HD and one MLP audio stream,
-                     two subpicture streams and a navigation pack every 128 packs
+                     video in five of six packs, two DD+, one DTS-HD and one MLP audio
+                     stream, two subpicture streams and a navigation pack every 128 packs
   --size SIZE        size of --out in bytes, or with a K, M or G suffix (1024-based);
                      default 1G
   --seed N           seed of the random content of --out; default 1

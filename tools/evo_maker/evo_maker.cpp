@@ -17,7 +17,7 @@ namespace splitwick::maker {
 namespace {
 
 constexpr size_t EvoBufferSize = 4 << 20;
-constexpr uint64_t ScrPerPack = 600; // 90 kHz ticks
+constexpr uint64_t ScrPerPack = 49; // 90 kHz ticks: 2048 bytes at 30.24 Mbit/s
 constexpr size_t PciPacketSize = 986;
 constexpr uint32_t MaxStuffing = 8;
 constexpr uint32_t ShortPacketOdds = 8; // 1 in 8 varied packets leaves room for padding
