@@ -1,5 +1,6 @@
 // splitwick-make-evo: makes EVO files of synthetic streams, and the exact outputs a Demux must
 // write for them, for tests, the sample disc and benchmarks.
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
@@ -26,9 +27,9 @@ streams, for tests, demonstrations and benchmarks.
   --sample-disc DIR  make DIR/HVDVD_TS/FEATURE_1.EVO and DIR/HVDVD_TS/FEATURE_2.EVO, a split
                      title of MPEG-2 video, two DD+ audio streams, one DTS-HD audio stream
                      and one subpicture stream, about 5 MiB per part
-  --out FILE.EVO     make one EVO of a feature-like mix: VC-1 video at about 20 Mbit/s, two
-                     DD+, one DTS-HD and one MLP audio stream, two subpicture streams and a
-                     navigation pack every 128 packs
+  --out FILE.EVO     make one EVO (and its folder, when missing) of a feature-like mix: VC-1
+                     video in five of six packs, two DD+, one DTS-HD and one MLP audio
+                     stream, two subpicture streams and a navigation pack every 128 packs
   --size SIZE        size of --out in bytes, or with a K, M or G suffix (1024-based);
                      default 1G
   --seed N           seed of the random content of --out; default 1
@@ -56,21 +57,22 @@ struct Options {
     bool split = false;
 };
 
-int64_t parseSize(const std::string& text) {
+// A whole number, with a K, M or G suffix (1024-based) where units are allowed.
+int64_t parseNumber(const std::string& text, bool units) {
     static const std::map<char, int64_t> Units = {{'K', 1 << 10}, {'M', 1 << 20}, {'G', 1 << 30}};
     size_t used = 0;
-    int64_t number = 0;
+    int64_t number = -1;
     try {
         number = std::stoll(text, &used);
     } catch (const std::exception&) {
-        throw UsageError{"not a size: " + text};
     }
     int64_t unit = 1;
-    if (used + 1 == text.size() && Units.count(char(std::toupper(text[used]))))
-        unit = Units.at(char(std::toupper(text[used])));
-    else if (used != text.size())
-        throw UsageError{"not a size: " + text};
-    if (number <= 0) throw UsageError{"the size must be positive"};
+    const char suffix = used < text.size() ? char(std::toupper(text[used])) : '\0';
+    if (units && used + 1 == text.size() && Units.count(suffix)) {
+        unit = Units.at(suffix);
+        ++used;
+    }
+    if (number < 0 || used != text.size()) throw UsageError{"not a number: " + text};
     return number * unit;
 }
 
@@ -89,9 +91,9 @@ Options parseOptions(const std::vector<std::string>& args) {
         else if (arg == "--expect")
             options.expect = value();
         else if (arg == "--size")
-            options.size = parseSize(value());
+            options.size = parseNumber(value(), true);
         else if (arg == "--seed")
-            options.seed = std::stoull(value());
+            options.seed = uint64_t(parseNumber(value(), false));
         else if (arg == "--split")
             options.split = true;
         else
@@ -127,6 +129,8 @@ int run(const Options& options) {
         recipe = featureRecipe(options.size, options.seed);
         recipe.parts = options.split ? 2 : 1;
         path = *options.out;
+        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        if (!folder.empty()) std::filesystem::create_directories(folder);
     }
     if (options.expect) std::filesystem::create_directories(*options.expect);
     report(makeEvo(recipe, path, options.expect.value_or("")));

@@ -17,10 +17,13 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd_ < 0) throw cannotCreate(path, systemReason(errno));
     struct stat st {};
-    int error = ::fstat(fd_, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+    int error = ::fstat(fd_, &st) != 0 ? errno : 0;
+    // A regular file, or a character device such as /dev/null; a pipe could block the job for
+    // ever and a block device is no output.
+    if (error == 0 && !S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) error = EINVAL;
     identity_ = {st.st_dev, st.st_ino};
     const bool inUse = error == 0 && isOpenInJob(identity_);
-    if (error == 0 && !inUse && ::ftruncate(fd_, 0) != 0) error = errno;
+    if (error == 0 && !inUse && S_ISREG(st.st_mode) && ::ftruncate(fd_, 0) != 0) error = errno;
     if (error != 0 || inUse) {
         ::close(fd_);
         throw cannotCreate(path, inUse ? FileInUse : systemReason(error));

@@ -260,7 +260,7 @@ void PackScanner::extensionFlagsByte(uint8_t b) {
     else if (b & 0x01) // PES_extension_flag_2
         countdown_[Extension2] = 2;
     else if (headerRemaining() == 0)
-        payload_ = true;
+        headerEnded(); // a private-stream-1 packet goes on with its sub-stream header
 }
 
 void PackScanner::pstdByte() {
@@ -270,7 +270,7 @@ void PackScanner::pstdByte() {
     if (extensionFlags_ & 0x01)
         countdown_[Extension2] = 2;
     else if (headerRemaining() == 0)
-        payload_ = true;
+        headerEnded();
 }
 
 void PackScanner::extension2Byte(uint8_t b) {
@@ -286,7 +286,7 @@ void PackScanner::extension2Byte(uint8_t b) {
     } else {
         kind_ = PacketKind::SkipPayload;
     }
-    if (headerRemaining() == 0) payload_ = true;
+    if (headerRemaining() == 0) headerEnded();
 }
 
 void PackScanner::headerDataByte() {

@@ -25,6 +25,8 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes readBytes(const std::string& path);
 void writeBytes(const std::string& path, const Bytes& bytes);
+// The names of the entries of a folder, sorted.
+std::vector<std::string> fileNamesIn(const std::string& folder);
 
 // Runs a shell command and gives its stdout; throws std::runtime_error when it fails.
 std::string runCommand(const std::string& command);

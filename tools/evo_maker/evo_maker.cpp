@@ -17,7 +17,7 @@ namespace splitwick::maker {
 namespace {
 
 constexpr size_t EvoBufferSize = 4 << 20;
-constexpr uint64_t ScrPerPack = 600; // 90 kHz ticks
+constexpr uint64_t ScrPerPack = 49; // 90 kHz ticks: 2048 bytes at 30.24 Mbit/s
 constexpr size_t PciPacketSize = 986;
 constexpr uint32_t MaxStuffing = 8;
 constexpr uint32_t ShortPacketOdds = 8; // 1 in 8 varied packets leaves room for padding
@@ -194,6 +194,7 @@ void Maker::writePart(const std::string& path, int64_t budget, bool lastPart, Ma
         if (packet) deliver(*packet, offset, kept, made, tally);
         offset += int64_t(kept);
         ++packsWritten_;
+        if (kept < PackSize) break; // the cut pack ends the file
         if (recipe_.garbageEvery > 0 && (packNumber + 1) % recipe_.garbageEvery == 0) {
             const size_t garbage = 1 + layout_.below(PackSize - 1);
             if (offset + int64_t(garbage + PackSize) > budget) continue;

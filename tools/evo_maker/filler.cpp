@@ -6,11 +6,11 @@ namespace splitwick::maker {
 
 namespace {
 
-// Sets bit 0 of every zero byte of the word: zero bytes become 0x01, the others stay.
+// Sets bit 7 of every zero byte of the word: zero bytes become 0x80, the others stay.
 uint64_t withoutZeroBytes(uint64_t word) {
     constexpr uint64_t Low7 = 0x7F7F7F7F7F7F7F7FULL;
     const uint64_t zeroHighBits = ~(((word & Low7) + Low7) | word | Low7);
-    return word | zeroHighBits >> 7;
+    return word | zeroHighBits;
 }
 
 } // namespace

@@ -9,7 +9,7 @@ namespace splitwick::maker {
 // and subpicture 0, about 5 MiB per part.
 Recipe sampleDiscRecipe();
 
-// A feature-like mix for benchmarks: VC-1 video at about 20 Mbit/s, two DD+, one DTS-HD and
+// A feature-like mix for benchmarks: VC-1 video in five of six packs, two DD+, one DTS-HD and
 // one MLP audio stream, two subpicture streams, a navigation pack every 128 packs.
 Recipe featureRecipe(int64_t size, uint64_t seed);
 

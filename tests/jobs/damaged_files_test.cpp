@@ -1,0 +1,86 @@
+// Damaged and strange files: no crash, no hang, and every stream before and after the damage
+// still comes out as the maker says.
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "evo_maker/evo_maker.h"
+#include "job_runs.h"
+#include "support/test_files.h"
+
+namespace splitwick::testing {
+namespace {
+
+using maker::Codec;
+
+class DamagedFiles : public ::testing::Test {
+  protected:
+    // Read EVO, then Demux of every stream found; both must end normally.
+    Lines readAndDemux(const std::string& path) {
+        chooseEvo(rs, path);
+        const Lines read = readEvo(rs);
+        EXPECT_EQ(read.at(read.size() - frameCountLines(rs.state().FrameCount).size() - 1),
+                  "Done.");
+        if (!rs.controls.buttonEnabled(Button::Demux)) return read;
+        return demuxInto(rs, out.path());
+    }
+
+    TempFolder folder, expected, out;
+    RecordingSession rs;
+};
+
+TEST_F(DamagedFiles, StreamsAroundTheDamageComeOutAsTheMakerSays) {
+    maker::Recipe recipe;
+    recipe.streams = {
+        {Codec::Mpeg2, 0xE0, 8},         {Codec::DDPlus, 0xC2, 1},
+        {Codec::Lpcm, 0xA0, 1},          {Codec::Subpicture, 0x22, 1},
+        {Codec::UnknownStream, 0xE5, 1}, {Codec::UnknownSubStream, 0x92, 1},
+        {Codec::MpegAudio, 0xC1, 1},
+    };
+    recipe.size = 2 * 1048576;
+    recipe.varyHeaders = true;
+    recipe.zeroLengthEvery = 7; // packets that claim PES_packet_length 0
+    recipe.garbageEvery = 2;    // garbage between packs
+    // The file ends inside a payload, a sub-stream header, a PES header, a pack header.
+    for (int cut : {1, 1000, 2020, 2030, 2040, 2047}) {
+        SCOPED_TRACE("cut " + std::to_string(cut));
+        recipe.truncateLastPack = cut;
+        TempFolder expectedNow;
+        const maker::MadeEvo made =
+            maker::makeEvo(recipe, folder / "DAMAGED.EVO", expectedNow.path());
+        const Lines lines = readAndDemux(folder / "DAMAGED.EVO");
+        EXPECT_EQ(rs.state().FrameCount, made.parts.at(0).frames);
+        EXPECT_EQ(lines.back(), frameCountLines(made.parts.at(0).frames).back());
+        expectOutputs(made.expectedFiles, out.path());
+    }
+}
+
+TEST_F(DamagedFiles, FilesWithoutStreamsEndNormally) {
+    // Empty.
+    writeBytes(folder / "EMPTY.EVO", {});
+    EXPECT_EQ(readAndDemux(folder / "EMPTY.EVO"),
+              (Lines{"Opening file EMPTY.EVO", "File size: 0 Mbytes.", "Done."}));
+    EXPECT_FALSE(rs.controls.boxEnabled({BoxKind::Video, 0}));
+
+    // Navigation packs only, under a system header with both bounds 0.
+    maker::Recipe navigationOnly;
+    navigationOnly.size = 100000;
+    navigationOnly.navigationEvery = 1;
+    maker::makeEvo(navigationOnly, folder / "NAV.EVO");
+    EXPECT_EQ(readAndDemux(folder / "NAV.EVO"),
+              (Lines{"Opening file NAV.EVO", "File size: 0 Mbytes.",
+                     "It contains 0 video stream and 0 audio stream.", "Done."}));
+
+    // Noise, start codes and all: whatever it seems to hold is read and demuxed to the end.
+    std::mt19937 noise(20240611);
+    Bytes bytes(3 * 1048576 + 777);
+    for (uint8_t& b : bytes)
+        b = uint8_t(noise() & 0xFF);
+    writeBytes(folder / "NOISE.EVO", bytes);
+    const Lines lines = readAndDemux(folder / "NOISE.EVO");
+    EXPECT_EQ(lines.at(0), "Opening file NOISE.EVO");
+    EXPECT_EQ(rs.report.panels[0], "Ready");
+}
+
+} // namespace
+} // namespace splitwick::testing

@@ -1,0 +1,206 @@
+// Every way a Demux can fail: the exact message, what the log shows, what exists afterwards,
+// and that the job leaves nothing open.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "engine/job_error.h"
+#include "evo_maker/evo_maker.h"
+#include "job_runs.h"
+#include "jobs/demux_job.h"
+#include "support/test_files.h"
+
+namespace splitwick::testing {
+namespace {
+
+using maker::Codec;
+namespace fs = std::filesystem;
+
+maker::Recipe smallTitle(int parts) {
+    maker::Recipe recipe;
+    recipe.streams = {{Codec::Mpeg2, 0xE0, 6}, {Codec::DD, 0x80, 1}, {Codec::Subpicture, 0x21, 1}};
+    recipe.size = parts * 1048576;
+    recipe.parts = parts;
+    return recipe;
+}
+
+void expectNothingOpen(JobState& state) {
+    EXPECT_FALSE(state.Source);
+    for (const auto* slots :
+         {state.VideoOut.data(), state.AudioOut.data(), state.SubOut.data(), state.PtsOut.data()}) {
+        const size_t count = slots == state.VideoOut.data() ? 2 : 16;
+        for (size_t i = 0; i < count; ++i)
+            EXPECT_FALSE(slots[i]);
+    }
+}
+
+class DemuxFailures : public ::testing::Test {
+  protected:
+    void make(int parts = 1) {
+        made = maker::makeEvo(smallTitle(parts), source, expected.path());
+        chooseEvo(rs, source);
+        readEvo(rs);
+    }
+    // Runs Demux into workdir, which must fail with message; gives the lines it logged.
+    Lines demuxFails(const std::string& workdir, const std::string& message) {
+        rs.controls.setField(Field::Workdir, workdir);
+        const size_t before = rs.report.lines.size();
+        try {
+            bDemuxClick(rs.session);
+            ADD_FAILURE() << "Demux did not fail";
+        } catch (const JobError& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+        expectNothingOpen(rs.state());
+        // No "Done.", and the button waits for the next tick change.
+        EXPECT_FALSE(rs.controls.buttonEnabled(Button::Demux));
+        return {rs.report.lines.begin() + long(before), rs.report.lines.end()};
+    }
+    std::string creating(const std::string& name) const { return "Creating " + out / name; }
+
+    TempFolder disc, expected, out;
+    const std::string source = disc / "FEATURE_1.EVO";
+    const Lines head = {"Opening file FEATURE_1.EVO", "File size: 1 Mbytes."};
+    const std::string contains = "It contains 1 video stream and 1 audio stream.";
+    maker::MadeEvo made;
+    RecordingSession rs;
+};
+
+TEST_F(DemuxFailures, SourceThatCannotBeOpenedCreatesNothing) {
+    make();
+    const struct {
+        std::string path, message, firstLine;
+    } rows[] = {
+        {disc / "MISSING_1.EVO",
+         "Cannot open file \"" + disc / "MISSING_1.EVO" + "\". No such file or directory",
+         "Opening file MISSING_1.EVO"},
+        {disc.path(), "Cannot open file \"" + disc.path() + "\". Is a directory",
+         "Opening file " + fs::path(disc.path()).filename().string()},
+        {"", "Cannot open file \"\". No such file or directory", "Opening file "},
+    };
+    for (const auto& row : rows) {
+        chooseEvo(rs, row.path);
+        EXPECT_EQ(demuxFails(out.path(), row.message), Lines{row.firstLine});
+        EXPECT_EQ(rs.report.panels[0], "Opening");
+        EXPECT_TRUE(fileNamesIn(out.path()).empty());
+    }
+}
+
+TEST_F(DemuxFailures, OutputThatCannotBeCreatedStopsBeforeTheScan) {
+    make();
+    // The folder is missing: nothing is created.
+    const std::string missing = out / "missing";
+    EXPECT_EQ(
+        demuxFails(missing, "Cannot create file \"" + missing +
+                                "/FEATURE_1.MPEG-2.stream.0.mpv\". No such file or directory"),
+        head);
+    EXPECT_TRUE(fileNamesIn(out.path()).empty());
+
+    // The audio output's name is taken by a folder: the video output before it stays, empty;
+    // the engine never runs (no system-header line).
+    fs::create_directory(out / "FEATURE_1.DD.stream.00.mpa");
+    EXPECT_EQ(demuxFails(out.path(), "Cannot create file \"" + out / "FEATURE_1.DD.stream.00.mpa" +
+                                         "\". Is a directory"),
+              (head + Lines{creating("FEATURE_1.MPEG-2.stream.0.mpv")}));
+    EXPECT_EQ(fs::file_size(out / "FEATURE_1.MPEG-2.stream.0.mpv"), 0u);
+    fs::remove(out / "FEATURE_1.DD.stream.00.mpa");
+
+    // The side file cannot be created: its stream file stays, empty, and gets no line.
+    fs::create_directory(out / "FEATURE_1.Subpicture.01.pts");
+    EXPECT_EQ(demuxFails(out.path(), "Cannot create file \"" + out / "FEATURE_1.Subpicture.01.pts" +
+                                         "\". Is a directory"),
+              (head + Lines{creating("FEATURE_1.MPEG-2.stream.0.mpv"),
+                            creating("FEATURE_1.DD.stream.00.mpa")}));
+    EXPECT_EQ(fs::file_size(out / "FEATURE_1.Subpicture.01.sup"), 0u);
+}
+
+TEST_F(DemuxFailures, OutputOverTheSecondPartIsRefusedBeforeEmptyingIt) {
+    // Outputs are created before the second part is read: one that is the second part under
+    // another name would have emptied it.
+    make(2);
+    const Bytes secondPart = readBytes(disc / "FEATURE_2.EVO");
+    const std::string video = out / "FEATURE_1_2.MPEG-2.stream.0.mpv";
+    fs::create_symlink(disc / "FEATURE_2.EVO", video);
+    demuxFails(out.path(),
+               "Cannot create file \"" + video + "\". The file is already in use by this job");
+    EXPECT_EQ(readBytes(disc / "FEATURE_2.EVO"), secondPart);
+}
+
+TEST_F(DemuxFailures, SecondPartThatCannotBeOpenedLeavesTheFirstPartComplete) {
+    make(2);
+    // A regular file that nobody may read, root included: a second part that exists but cannot
+    // be opened.
+    fs::remove(disc / "FEATURE_2.EVO");
+    fs::create_symlink("/proc/sys/vm/drop_caches", disc / "FEATURE_2.EVO");
+
+    const Lines lines = demuxFails(out.path(), "Cannot open file \"" + disc / "FEATURE_2.EVO" +
+                                                   "\". Permission denied");
+    EXPECT_EQ(lines.back(), contains);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Continue on FEATURE_2.EVO"), 0);
+    for (const std::string& path : withPrefix(made.expectedFiles, "FEATURE_1.")) {
+        const std::string name = path.substr(path.rfind('/') + 1);
+        EXPECT_TRUE(sameBytes(path, out / ("FEATURE_1_2" + name.substr(9))));
+    }
+}
+
+TEST_F(DemuxFailures, FailedWriteIsAStreamWriteErrorNeverSuccess) {
+    make();
+    // The audio output is a full disk: a write fails during the scan or at the latest when the
+    // output is closed. The outputs keep what was written before.
+    fs::create_symlink("/dev/full", out / "FEATURE_1.DD.stream.00.mpa");
+    Lines lines = demuxFails(out.path(), "Stream write error");
+    EXPECT_EQ(lines.back(), contains);
+    const Bytes video = readBytes(out / "FEATURE_1.MPEG-2.stream.0.mpv");
+    const Bytes whole = readBytes(expected / "FEATURE_1.MPEG-2.stream.0.mpv");
+    ASSERT_LE(video.size(), whole.size());
+    EXPECT_TRUE(std::equal(video.begin(), video.end(), whole.begin()));
+    fs::remove(out / "FEATURE_1.DD.stream.00.mpa");
+
+    // The same for a subpicture's side file, whose bytes go out last, at closing.
+    fs::remove(out / "FEATURE_1.Subpicture.01.pts");
+    fs::create_symlink("/dev/full", out / "FEATURE_1.Subpicture.01.pts");
+    lines = demuxFails(out.path(), "Stream write error");
+    EXPECT_EQ(lines.back(), contains);
+    EXPECT_TRUE(
+        sameBytes(expected / "FEATURE_1.Subpicture.01.sup", out / "FEATURE_1.Subpicture.01.sup"));
+}
+
+TEST_F(DemuxFailures, TwoOutputsOfOneNameFailBeforeTheSecondTruncatesTheFirst) {
+    make();
+    // Two disabled boxes ticked by the user: both are named "No audio stream".
+    rs.controls.setTicked({BoxKind::Audio, 5}, true);
+    rs.controls.setTicked({BoxKind::Audio, 6}, true);
+    const std::string twice = out / "FEATURE_1.No audio stream.mpa";
+    EXPECT_EQ(demuxFails(out.path(), "Cannot create file \"" + twice +
+                                         "\". The file is already in use by this job"),
+              (head + Lines{creating("FEATURE_1.MPEG-2.stream.0.mpv"),
+                            creating("FEATURE_1.DD.stream.00.mpa"),
+                            creating("FEATURE_1.No audio stream.mpa")}));
+    EXPECT_TRUE(fs::is_regular_file(twice));
+}
+
+TEST_F(DemuxFailures, OutputThatIsTheSourceFailsBeforeTouchingIt) {
+    // FEATURE.0.x read from its own folder, with the caption "0" and the video extension "x",
+    // names its video output FEATURE.0.x.
+    const std::string named = disc / "FEATURE.0.x";
+    maker::makeEvo(smallTitle(1), named);
+    const Bytes original = readBytes(named);
+    chooseEvo(rs, named);
+    readEvo(rs);
+    rs.controls.setCaption({BoxKind::Video, 0}, "0");
+    rs.controls.setField(Field::VideoExt, "x");
+    EXPECT_EQ(demuxFails(disc.path(), "Cannot create file \"" + named +
+                                          "\". The file is already in use by this job"),
+              (Lines{"Opening file FEATURE.0.x", "File size: 1 Mbytes."}));
+    EXPECT_EQ(readBytes(named), original);
+
+    // An output that is a link to the source, likewise.
+    rs.controls.setField(Field::VideoExt, "mpv");
+    fs::create_symlink(named, out / "FEATURE.0.mpv");
+    demuxFails(out.path(), "Cannot create file \"" + out / "FEATURE.0.mpv" +
+                               "\". The file is already in use by this job");
+    EXPECT_EQ(readBytes(named), original);
+}
+
+} // namespace
+} // namespace splitwick::testing

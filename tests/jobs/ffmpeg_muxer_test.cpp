@@ -1,0 +1,205 @@
+// Files made by ffmpeg's dvd and vob muxers from streams ffmpeg encoded: Demux gives back the
+// very elementary streams that went in. Skipped where ffmpeg is not installed.
+#include <cstdlib>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "job_runs.h"
+#include "support/test_files.h"
+
+namespace splitwick::testing {
+namespace {
+
+const std::string Ffmpeg = "ffmpeg -nostdin -v error -y ";
+const std::string Picture = "-f lavfi -i testsrc=size=320x240:rate=25:duration=2 ";
+constexpr int Pictures = 50;
+
+std::string tone(int hertz) {
+    return "-f lavfi -i sine=frequency=" + std::to_string(hertz) +
+           ":sample_rate=48000:duration=2 -ac 2 ";
+}
+
+bool succeeds(const std::string& command) {
+    return std::system(command.c_str()) == 0;
+}
+
+// Frame start codes that a scan counts in a well-formed program stream: those wholly inside
+// one payload run of the video stream (one PES packet's payload within one 32768-byte chunk).
+// Walks the packs by their lengths, as a muxer lays them out.
+int32_t framesInRuns(const Bytes& file, uint8_t videoId, uint8_t startCodeLast) {
+    const uint8_t* b = file.data();
+    const size_t n = file.size();
+    int32_t frames = 0;
+    size_t i = 0;
+    while (i + 14 <= n) {
+        if (b[i] != 0 || b[i + 1] != 0 || b[i + 2] != 1) return -1; // not laid out as expected
+        const uint8_t id = b[i + 3];
+        if (id == 0xBA) {
+            i += 14 + (b[i + 13] & 0x07); // pack header and its stuffing
+            continue;
+        }
+        const size_t end = i + 6 + (size_t(b[i + 4]) << 8 | b[i + 5]);
+        for (size_t p = i + 9 + b[i + 8]; id == videoId && p + 4 <= end; ++p)
+            if (b[p] == 0 && b[p + 1] == 0 && b[p + 2] == 1 && b[p + 3] == startCodeLast &&
+                p / 32768 == (p + 3) / 32768)
+                ++frames;
+        i = end;
+    }
+    return frames;
+}
+
+class FfmpegMuxedFiles : public ::testing::TestWithParam<const char*> {
+  protected:
+    void SetUp() override {
+        if (!succeeds("ffmpeg -version > /dev/null 2>&1"))
+            GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    // Encodes an elementary stream into the folder: ffmpeg arguments and the file's name.
+    std::string encode(const std::string& args, const std::string& name) {
+        const std::string path = folder / name;
+        if (!succeeds(Ffmpeg + args + "'" + path + "'")) ADD_FAILURE() << "cannot make " << name;
+        return path;
+    }
+    // Muxes the streams with the muxer under test into NAME.EVO, copying them (or encoding
+    // with codecArgs) and chooses the file.
+    std::string mux(const std::vector<std::string>& inputs, const std::string& name,
+                    const std::string& codecArgs = "-c copy") {
+        std::string command = Ffmpeg;
+        for (const std::string& input : inputs)
+            command += input + " ";
+        for (size_t i = 0; i < inputs.size(); ++i)
+            command += "-map " + std::to_string(i) + " ";
+        const std::string path = folder / (name + ".EVO");
+        EXPECT_TRUE(succeeds(command + codecArgs + " -f " + GetParam() + " '" + path + "'"));
+        chooseEvo(rs, path);
+        return path;
+    }
+    std::string input(const std::string& path) const { return "-i '" + path + "'"; }
+    // Read EVO: its lines up to "Done.", checked against the expected ones; the frame count
+    // line must give what a scan of this layout counts.
+    void expectReadEvo(const Lines& untilDone, int32_t frames) {
+        EXPECT_EQ(readEvo(rs), untilDone + frameCountLines({frames, 0}));
+    }
+
+    TempFolder folder, out;
+    RecordingSession rs;
+};
+
+TEST_P(FfmpegMuxedFiles, MpegTwoWithTwoAc3StreamsComesBackByteForByte) {
+    const std::string video = encode(Picture + "-c:v mpeg2video -b:v 1M -f mpeg2video ", "v.m2v");
+    const std::string first = encode(tone(440) + "-c:a ac3 -b:a 192k -f ac3 ", "first.ac3");
+    const std::string second = encode(tone(660) + "-c:a ac3 -b:a 192k -f ac3 ", "second.ac3");
+    const std::string evo = mux({input(video), input(first), input(second)}, "TWO_AC3");
+    const int32_t frames = framesInRuns(readBytes(evo), 0xE0, 0x00);
+    EXPECT_GT(frames, Pictures - 5);
+
+    expectReadEvo({"Opening file TWO_AC3.EVO", "File size: 0 Mbytes.",
+                   "It contains 1 video stream and 2 audio streams.",
+                   "MPEG-2 video stream 0 found!", "DD audio stream 0 found!",
+                   "DD audio stream 1 found!", "Done."},
+                  frames);
+    demuxInto(rs, out.path());
+    EXPECT_TRUE(sameBytes(video, out / "TWO_AC3.MPEG-2.stream.0.mpv"));
+    EXPECT_TRUE(sameBytes(first, out / "TWO_AC3.DD.stream.00.mpa"));
+    EXPECT_TRUE(sameBytes(second, out / "TWO_AC3.DD.stream.01.mpa"));
+    EXPECT_EQ(rs.state().FrameCount[0], frames);
+}
+
+TEST_P(FfmpegMuxedFiles, MpegTwoWithDtsComesBackByteForByte) {
+    const std::string video = encode(Picture + "-c:v mpeg2video -b:v 1M -f mpeg2video ", "v.m2v");
+    const std::string dts = encode(tone(440) + "-c:a dca -strict -2 -b:a 768k -f dts ", "a.dts");
+    const std::string evo = mux({input(video), input(dts)}, "DTS");
+    expectReadEvo({"Opening file DTS.EVO", "File size: 0 Mbytes.",
+                   "It contains 1 video stream and 1 audio stream.", "MPEG-2 video stream 0 found!",
+                   "DTS HD audio stream 0 found!", "Done."},
+                  framesInRuns(readBytes(evo), 0xE0, 0x00));
+    demuxInto(rs, out.path());
+    EXPECT_TRUE(sameBytes(video, out / "DTS.MPEG-2.stream.0.mpv"));
+    EXPECT_TRUE(sameBytes(dts, out / "DTS.DTSHD.stream.00.mpa"));
+}
+
+TEST_P(FfmpegMuxedFiles, MpegTwoWithLpcmComesBackByteForByte) {
+    // The muxer writes 16-bit big-endian samples behind a 7-byte LPCM sub-stream header, the
+    // packets cut at sample boundaries: the payloads are the samples, in order. (Its complaints
+    // about its buffer model for uncompressed audio are silenced.)
+    const std::string video = encode(Picture + "-c:v mpeg2video -b:v 1M -f mpeg2video ", "v.m2v");
+    const std::string pcm = encode(tone(440) + "-f s16be ", "a.pcm");
+    const std::string evo = mux({input(video), "-f s16be -ar 48000 -ac 2 " + input(pcm)}, "LPCM",
+                                "-v fatal -c:v copy -c:a pcm_s16be");
+    expectReadEvo({"Opening file LPCM.EVO", "File size: 0 Mbytes.",
+                   "It contains 1 video stream and 1 audio stream.", "MPEG-2 video stream 0 found!",
+                   "LPCM audio stream 0 found!", "Done."},
+                  framesInRuns(readBytes(evo), 0xE0, 0x00));
+    demuxInto(rs, out.path());
+    EXPECT_TRUE(sameBytes(video, out / "LPCM.MPEG-2.stream.0.mpv"));
+    EXPECT_TRUE(sameBytes(pcm, out / "LPCM.LPCM.stream.00.mpa"));
+}
+
+TEST_P(FfmpegMuxedFiles, H264WithAc3ComesBackByteForByte) {
+    // With access unit delimiters, the H.264 frame start codes.
+    const std::string video =
+        encode(Picture + "-c:v libx264 -preset ultrafast -x264-params aud=1 -f h264 ", "v.h264");
+    const std::string ac3 = encode(tone(440) + "-c:a ac3 -b:a 192k -f ac3 ", "a.ac3");
+    const std::string evo = mux({input(video), input(ac3)}, "AVC");
+    const int32_t frames = framesInRuns(readBytes(evo), 0xE2, 0x09);
+    EXPECT_GT(frames, Pictures - 5);
+    expectReadEvo({"Opening file AVC.EVO", "File size: 0 Mbytes.",
+                   "It contains 1 video stream and 1 audio stream.", "H.264 video stream 0 found!",
+                   "DD audio stream 0 found!", "Done."},
+                  frames);
+    demuxInto(rs, out.path());
+    EXPECT_TRUE(sameBytes(video, out / "AVC.H.264.stream.0.mpv"));
+    EXPECT_TRUE(sameBytes(ac3, out / "AVC.DD.stream.00.mpa"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Muxers, FfmpegMuxedFiles, ::testing::Values("dvd", "vob"),
+                         [](const auto& info) { return std::string(info.param); });
+
+// ffmpeg numbers each codec from its own base: AC-3 0x80 and DTS 0x88 both have audio index
+// 0. The first met names the box, and the writer goes by index: both land in one output, each
+// packet's payload in packet order.
+TEST(FfmpegAudioIndex, Ac3AndDtsOfIndexZeroShareOneOutput) {
+    if (!succeeds("ffmpeg -version > /dev/null 2>&1")) GTEST_SKIP() << "ffmpeg is not installed";
+    TempFolder folder, out;
+    const std::string ac3 = folder / "a.ac3";
+    const std::string dts = folder / "a.dts";
+    const std::string evo = folder / "SHARED.EVO";
+    ASSERT_TRUE(succeeds(Ffmpeg + tone(440) + "-c:a ac3 -b:a 192k -f ac3 '" + ac3 + "'"));
+    ASSERT_TRUE(
+        succeeds(Ffmpeg + tone(660) + "-c:a dca -strict -2 -b:a 768k -f dts '" + dts + "'"));
+    ASSERT_TRUE(succeeds(Ffmpeg + "-i '" + ac3 + "' -i '" + dts +
+                         "' -map 0 -map 1 -c copy -f dvd '" + evo + "'"));
+    RecordingSession rs;
+    chooseEvo(rs, evo);
+    const Lines read = readEvo(rs);
+    EXPECT_EQ(std::count(read.begin(), read.end(), "DD audio stream 0 found!"), 1);
+    EXPECT_EQ(std::count(read.begin(), read.end(), "DTS HD audio stream 0 found!"), 0);
+    EXPECT_FALSE(rs.controls.boxEnabled({BoxKind::Audio, 1}));
+    demuxInto(rs, out.path());
+    EXPECT_EQ(fileNamesIn(out.path()), Lines{"SHARED.DD.stream.00.mpa"});
+
+    // Take the output apart, run by run, into the two streams: each run continues one of them.
+    const Bytes shared = readBytes(out / "SHARED.DD.stream.00.mpa");
+    const Bytes streams[2] = {readBytes(ac3), readBytes(dts)};
+    size_t taken[2] = {0, 0};
+    size_t at = 0;
+    while (at < shared.size()) {
+        size_t longest[2];
+        for (int s = 0; s < 2; ++s) {
+            longest[s] = 0;
+            while (at + longest[s] < shared.size() && taken[s] + longest[s] < streams[s].size() &&
+                   shared[at + longest[s]] == streams[s][taken[s] + longest[s]])
+                ++longest[s];
+        }
+        const int s = longest[0] >= longest[1] ? 0 : 1;
+        ASSERT_GT(longest[s], 0u) << "byte " << at << " continues neither stream";
+        taken[s] += longest[s];
+        at += longest[s];
+    }
+    EXPECT_EQ(taken[0], streams[0].size());
+    EXPECT_EQ(taken[1], streams[1].size());
+}
+
+} // namespace
+} // namespace splitwick::testing
