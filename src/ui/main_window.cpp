@@ -97,17 +97,16 @@ bool TfMain::runCommand(const std::function<void()>& command) {
 void TfMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     FormShow();
-    applyFrameMinimum();
-    if (started_) return;
-    started_ = true;
-    // Runs once the window stands, before the user can act in it.
-    QMetaObject::invokeMethod(this, &TfMain::startUp, Qt::QueuedConnection);
 }
 
-void TfMain::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
-    // The desktop may add its frame only after the window is shown.
-    applyFrameMinimum();
+bool TfMain::event(QEvent* event) {
+    // The first activation comes once the desktop has framed the window, before the user can
+    // act in it; later ones (back from a dialog or another program) start nothing.
+    if (event->type() == QEvent::WindowActivate && !activated_) {
+        activated_ = true;
+        startUp();
+    }
+    return QWidget::event(event);
 }
 
 void TfMain::resizeEvent(QResizeEvent* event) {
@@ -144,6 +143,7 @@ void TfMain::FormShow() {
 }
 
 void TfMain::startUp() {
+    placeFramed();
     runCommand([this] { FormActivate(); });
     if (!fileAtStart_.isEmpty()) runCommand([this] { takeFile(fileAtStart_); });
 }
@@ -162,8 +162,9 @@ void TfMain::FormResize() {
     w_.imLogo->move(width > 432 ? width / 2 - 63 : 153, w_.imLogo->y());
 }
 
-void TfMain::applyFrameMinimum() {
+void TfMain::placeFramed() {
     setMinimumSize(MinimumFrameSize - (frameGeometry().size() - size()));
+    move(0, 0);
 }
 
 void TfMain::cbVideoClick() {

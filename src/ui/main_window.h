@@ -52,8 +52,8 @@ class TfMain : public QWidget, public Report {
     XplPage& xplPage() { return *w_.xpl; }
 
   protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -67,7 +67,9 @@ class TfMain : public QWidget, public Report {
     void FormActivate();
     void FormClose();
     void FormResize();
-    void applyFrameMinimum();
+    // The minimum size and the top-left place count the frame, which the desktop adds only once
+    // the window is shown.
+    void placeFramed();
 
     void cbVideoClick();
     void bCancelClick();
@@ -96,7 +98,7 @@ class TfMain : public QWidget, public Report {
     FileDialog odXPL_;
     QString fileAtStart_;
     bool busy_ = false;
-    bool started_ = false;
+    bool activated_ = false;
     // The last close was abandoned because the settings could not be saved.
     bool closeRefused_ = false;
 };

@@ -77,6 +77,21 @@ class TestMainWindow : public QObject {
         QVERIFY(s.window.acceptDrops());
     }
 
+    // Settings and the box reset come with the first activation only, not when the window is
+    // active again after a dialog or another program.
+    void startUpRunsOnceOnly() {
+        SettingsFolder settings;
+        Window s;
+        settings.write("AudioExt=string:ac3\n");
+        s.window.session().controls.setCaption({BoxKind::Video, 0}, "MPEG-2.stream.0");
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(&s.window, &deactivate);
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&s.window, &activate);
+        QCOMPARE(s.w().eAudioExt->text(), QString("mpa"));
+        QCOMPARE(s.w().box({BoxKind::Video, 0})->text(), QString("MPEG-2.stream.0"));
+    }
+
     void captionsAndHints() {
         SettingsFolder settings;
         Window s;
