@@ -154,7 +154,8 @@ void TfMain::FormActivate() {
 }
 
 void TfMain::FormClose() {
-    RegWrite();
+    // Settings never read into this window would be replaced by its laid-out values.
+    if (activated_) RegWrite();
 }
 
 void TfMain::FormResize() {

@@ -87,6 +87,16 @@ class TestSettings : public QObject {
         QCOMPARE(installLine(settings.read()), firstInstall);
     }
 
+    // A window closed before it ever became active never read the settings: it leaves them.
+    void aWindowThatNeverStartedLeavesTheSettingsAsTheyAre() {
+        SettingsFolder settings;
+        settings.write("AudioExt=string:ac3\n");
+        ScriptedDialogs dialogs;
+        TfMain window(dialogs);
+        QVERIFY(window.close());
+        QCOMPARE(settings.read(), QString("AudioExt=string:ac3\n"));
+    }
+
     void aMaximisedWindowReturnsToItsOlderPlacement() {
         SettingsFolder settings;
         settings.write("WindowState=int:0\nTop=int:5\nLeft=int:6\nWidth=int:500\nHeight=int:420\n");
