@@ -1,6 +1,5 @@
 #include "status_bar.h"
 
-#include <QCoreApplication>
 #include <QLayout>
 
 namespace splitwick {

@@ -92,57 +92,6 @@ class TestMainWindow : public QObject {
         QCOMPARE(s.w().box({BoxKind::Video, 0})->text(), QString("MPEG-2.stream.0"));
     }
 
-    void captionsAndHints() {
-        SettingsFolder settings;
-        Window s;
-        const QList<QPair<const char*, const char*>> hints = {
-            {"eEVOfile", "Drop here the source EVO file"},
-            {"bbEVO", "Browse an EVO file"},
-            {"bCheck", "Read the source EVO file to detect streams"},
-            {"eXPLfile", "Drop here the VPLST000.XPL"},
-            {"bbXPL", "Browse the HD DVD disc's VPLST000.XPL"},
-            {"bReadXPL", "Read the XPL file to detect stream infos"},
-            {"bDemux", "Demux the source EVO to streams"},
-            {"bRebuild", ""},
-            {"imLogo", "HD DVD logo :-)"},
-            {"bCancel", "You can stop the actual process"},
-            {"tsVideo", "Check the desired video stream"},
-            {"cbVideo7", "Check the desired video stream"},
-            {"tsAudio", "Check the desired audio streams"},
-            {"cbAudio15", "Check the desired audio streams"},
-            {"tsSubpicture", "Check the desired subpicture streams"},
-            {"cbSub00", "Check the desired subpicture streams"},
-            {"tvXPL", "Infos from your XPL file"},
-            {"mXPL", "This is your XPL file (part of it)"},
-            {"cbContinue", "Demux continues with e.g. FEATURE_2.EVO if it exists"},
-            {"cbFastCheck", "Read EVO checks only the first ~300 MB of the file"},
-            {"cbCountFr", ""},
-        };
-        for (const auto& [name, hint] : hints)
-            QCOMPARE(child(s.window, name)->toolTip(), QString(hint));
-        const QStringList tabs = {"Status", "Video", "Audio", "Subpicture", "XPL", "Options"};
-        const QStringList pages = {"tsStatus",     "tsVideo", "tsAudio",
-                                   "tsSubpicture", "tsXPL",   "tsOption"};
-        for (int i = 0; i < 6; ++i) {
-            QCOMPARE(s.w().PageControl->tabText(i), tabs[i]);
-            QCOMPARE(s.w().PageControl->widget(i)->objectName(), pages[i]);
-        }
-        const QList<QPair<const char*, const char*>> captions = {
-            {"bCheck", "Read EVO"},
-            {"bReadXPL", "Read XPL"},
-            {"bDemux", "Demux"},
-            {"bRebuild", "Rebuild"},
-            {"bCancel", "Cancel"},
-            {"lVideoExt", "Extensions (video, audio, subtitle)"},
-            {"lWorkdir", "Output folder"},
-            {"cbContinue", "Continue with second  EVO"},
-            {"cbFastCheck", "Fast EVO checking"},
-            {"cbCountFr", "Count frames"},
-        };
-        for (const auto& [name, caption] : captions)
-            QCOMPARE(child(s.window, name)->property("text").toString(), QString(caption));
-    }
-
     // Every caption fits its control in the window's font: nothing is cut.
     void captionsFitTheirControls() {
         SettingsFolder settings;
@@ -165,31 +114,6 @@ class TestMainWindow : public QObject {
         }
         auto* label = child(s.window, "lVideoExt");
         QVERIFY(label->geometry().right() < s.w().eVideoExt->geometry().left());
-    }
-
-    void placesAsLaidOut() {
-        SettingsFolder settings;
-        ScriptedDialogs dialogs;
-        TfMain window(dialogs);
-        const QList<QPair<const char*, QRect>> places = {
-            {"eEVOfile", {8, 8, 249, 21}},      {"bbEVO", {263, 6, 25, 25}},
-            {"bCheck", {294, 7, 60, 25}},       {"eXPLfile", {8, 40, 249, 21}},
-            {"bbXPL", {263, 38, 25, 25}},       {"bReadXPL", {294, 38, 60, 25}},
-            {"PageControl", {8, 69, 346, 219}}, {"bDemux", {8, 294, 60, 25}},
-            {"bRebuild", {74, 294, 60, 25}},    {"imLogo", {153, 292, 125, 31}},
-            {"bCancel", {294, 294, 60, 25}},    {"StatusBar", {0, 325, 362, 21}},
-            {"cbVideo0", {9, 9, 140, 17}},      {"cbVideo7", {9, 165, 140, 17}},
-            {"cbAudio04", {9, 98, 140, 17}},    {"cbAudio08", {165, 9, 140, 17}},
-            {"cbSub15", {165, 165, 140, 17}},   {"gbFile", {3, 0, 320, 78}},
-            {"eVideoExt", {182, 16, 38, 21}},   {"eAudioExt", {226, 16, 38, 21}},
-            {"eSubExt", {270, 16, 38, 21}},     {"eWorkdir", {84, 45, 224, 21}},
-            {"cbContinue", {3, 84, 149, 17}},   {"cbFastCheck", {3, 107, 112, 17}},
-            {"cbCountFr", {3, 130, 91, 17}},
-        };
-        for (const auto& [name, place] : places)
-            QCOMPARE(child(window, name)->geometry(), place);
-        QCOMPARE(child(window, "lVideoExt")->pos(), QPoint(13, 19));
-        QCOMPARE(child(window, "lWorkdir")->pos(), QPoint(12, 48));
     }
 
     void anchorsFollowTheWindowsEdges() {
@@ -329,30 +253,6 @@ class TestMainWindow : public QObject {
             s.window.log("line");
         QScrollBar* bar = s.w().mMessage->verticalScrollBar();
         QCOMPARE(bar->value(), bar->maximum());
-    }
-
-    void cancelStopsAReadAtOnce() {
-        SettingsFolder settings;
-        Window s;
-        s.window.session().state.DemuxMode = false;
-        s.w().bCancel->setEnabled(true);
-        QTest::mouseClick(s.w().bCancel, Qt::LeftButton);
-        QVERIFY(s.window.session().state.Cancelled);
-        QCOMPARE(s.dialogs.questions, 0);
-    }
-
-    void cancelAsksBeforeStoppingAPassThatWrites() {
-        SettingsFolder settings;
-        Window s;
-        JobState& state = s.window.session().state;
-        state.DemuxMode = true;
-        s.w().bCancel->setEnabled(true);
-        QTest::mouseClick(s.w().bCancel, Qt::LeftButton);
-        QCOMPARE(s.dialogs.questions, 1);
-        QVERIFY(!state.Cancelled);
-        s.dialogs.answerYes = true;
-        QTest::mouseClick(s.w().bCancel, Qt::LeftButton);
-        QVERIFY(state.Cancelled);
     }
 
     void theConfirmBox() {

@@ -21,10 +21,6 @@ QString errorOf(const std::function<void()>& read) {
     return {};
 }
 
-std::string withoutInstall(const std::string& text) {
-    return text.substr(0, text.find("Install="));
-}
-
 SavedSettings everything(int32_t windowState) {
     SavedSettings s;
     s.windowState = windowState;
@@ -124,25 +120,13 @@ class TestSettingsStore : public QObject {
         QCOMPARE(QString(read.error->what()), QString("Invalid data type for 'Height'"));
     }
 
-    void readingTakesWhatIsThereAndLeavesTheRest() {
-        const ReadSettings read =
-            readSettings(SettingsStore::parse(std::string(FirstRunText) + "Install=binary:00\n"));
-        QVERIFY(!read.error);
-        QCOMPARE(*read.values.workdir, std::string("/out\\new\nline"));
-        QCOMPARE(*read.values.left, -20);
-        QVERIFY(!*read.values.fastCheck);
-        const ReadSettings some = readSettings(SettingsStore::parse("SubExt=string:idx\n"));
-        QCOMPARE(*some.values.subExt, std::string("idx"));
-        QVERIFY(!some.values.evoDir && !some.values.windowState);
-    }
-
     void firstWriteHoldsAllSixteenValuesInOrder() {
         SettingsStore store;
         writeSettings(store, everything(0), 2.5);
         QCOMPARE(store.text(), std::string(FirstRunText) + "Install=binary:0000000000000440\n");
     }
 
-    void aMaximisedWindowKeepsTheStoredPlacement() {
+    void aMaximisedFirstCloseStoresTwelveValues() {
         SettingsStore first;
         writeSettings(first, everything(Maximised), 1.0);
         const std::string firstRun = FirstRunText;
@@ -150,23 +134,6 @@ class TestSettingsStore : public QObject {
         const std::string afterPlacement = firstRun.substr(firstRun.find("TreeWidth"));
         QCOMPARE(first.text(), header + "WindowState=int:2\n" + afterPlacement +
                                    "Install=binary:000000000000f03f\n");
-
-        SettingsStore store;
-        writeSettings(store, everything(0), 1.0);
-        SavedSettings later = everything(Maximised);
-        later.width = 999;
-        writeSettings(store, later, 7.0);
-        const SettingsStore read = SettingsStore::parse(store.text());
-        QCOMPARE(read.readInteger("WindowState"), 2);
-        QCOMPARE(read.readInteger("Width"), 500);
-    }
-
-    void installKeepsTheFirstMoment() {
-        SettingsStore store;
-        writeSettings(store, everything(0), 1.0);
-        writeSettings(store, everything(1), 2.5);
-        QVERIFY(withoutInstall(store.text()).find("WindowState=int:1\n") != std::string::npos);
-        QVERIFY(store.text().ends_with("Install=binary:000000000000f03f\n"));
     }
 
     void dateTimeIsDaysSinceTheEndOf1899() {
