@@ -1,0 +1,51 @@
+#pragma once
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QString>
+#include <memory>
+
+namespace splitwick {
+
+// The program's title: the desktop lists the program under it, and error boxes carry it.
+extern const char* const ProgramTitle; // "HD DVD Splitwick"
+
+// One of the window's two file-open dialogs (odEVOfile, odXPL), with what it keeps between
+// uses: the folder it starts in and the path last confirmed in it (or a preset name).
+struct FileDialog {
+    QString title; // empty: the toolkit's own title of an open dialog
+    QString filter;
+    QString defaultSuffix;
+    bool mustExist = false;
+    QString startFolder;
+    QString fileName;
+};
+
+// The modal questions the window asks. The program shows real boxes; tests answer them.
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    // The error box, captioned with the program's title.
+    virtual void showError(QWidget* parent, const QString& text) = 0;
+    // "Are you sure to stop demuxing?": true for Yes.
+    virtual bool confirmStop(QWidget* parent) = 0;
+    // Shows the dialog; after OK its fileName is the path chosen, after Cancel it is unchanged.
+    virtual void chooseFile(QWidget* parent, FileDialog& dialog) = 0;
+};
+
+class ModalDialogs : public Dialogs {
+  public:
+    void showError(QWidget* parent, const QString& text) override;
+    bool confirmStop(QWidget* parent) override;
+    void chooseFile(QWidget* parent, FileDialog& dialog) override;
+};
+
+// The boxes as ModalDialogs shows them.
+std::unique_ptr<QMessageBox> makeErrorBox(QWidget* parent, const QString& text);
+std::unique_ptr<QMessageBox> makeConfirmBox(QWidget* parent);
+std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialog& dialog);
+
+// An error's text as the box shows it: with "." behind it when its last character comes after
+// "." in character order.
+QString errorBoxText(const QString& text);
+
+} // namespace splitwick

@@ -1,0 +1,82 @@
+// The choice of the source EVO and the playlist: browse buttons, drops and the command line.
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+
+#include "jobs/file_choice.h"
+#include "main_window.h"
+
+namespace splitwick {
+
+namespace {
+
+// The extension from the last "." of the file name on, in capitals; empty without one.
+QString extensionOf(const QString& path) {
+    const QString name = path.mid(path.lastIndexOf('/') + 1);
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot < 0 ? QString() : name.mid(dot).toUpper();
+}
+
+} // namespace
+
+void TfMain::bbEVOClick() {
+    odEVOfile_.startFolder = QString::fromStdString(session_.state.EVOdir);
+    dialogs_.chooseFile(this, odEVOfile_);
+    w_.eEVOfile->setText(odEVOfile_.fileName);
+    evoChosen();
+}
+
+void TfMain::bbXPLClick() {
+    odXPL_.startFolder = QString::fromStdString(session_.state.XPLdir);
+    dialogs_.chooseFile(this, odXPL_);
+    w_.eXPLfile->setText(odXPL_.fileName);
+    xplChosen();
+}
+
+void TfMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!busy_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TfMain::dropEvent(QDropEvent* event) {
+    WMDropFiles(event);
+}
+
+void TfMain::WMDropFiles(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (!url.isLocalFile()) continue;
+        runCommand([&] { takeFile(url.toLocalFile()); });
+        event->acceptProposedAction();
+        return;
+    }
+}
+
+void TfMain::takeFile(const QString& path) {
+    const QString extension = extensionOf(path);
+    if (extension == ".EVO") {
+        w_.eEVOfile->setText(path);
+        evoChosen();
+    } else if (extension == ".XPL") {
+        w_.eXPLfile->setText(path);
+        xplChosen();
+    }
+}
+
+void TfMain::takeFileAtStart(const QString& path) {
+    fileAtStart_ = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// After eEVOfile changed: the file names for the jobs, and the dialogs' start folders.
+void TfMain::evoChosen() {
+    if (EVOadj(session_)) {
+        odXPL_.startFolder = QString::fromStdString(session_.state.XPLdir);
+        odXPL_.fileName = PlaylistFileName;
+    }
+    odEVOfile_.startFolder = QString::fromStdString(session_.state.EVOdir);
+}
+
+void TfMain::xplChosen() {
+    if (XPLadj(session_)) odEVOfile_.startFolder = QString::fromStdString(session_.state.EVOdir);
+}
+
+} // namespace splitwick

@@ -1,0 +1,181 @@
+#include "main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+#include "jobs/demux_job.h"
+#include "jobs/read_evo.h"
+
+namespace splitwick {
+
+namespace {
+
+const char* const Caption = "Splitwick 0.541 (based on Morlanth's demux 0.5)";
+// The smallest whole window, frame included.
+constexpr QSize MinimumFrameSize{370, 380};
+
+// The input by which a user starts a command or changes a tick.
+bool isUserInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void WindowEvents::processPendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+void WindowEvents::repaint() {
+    window_->repaint();
+}
+
+TfMain::TfMain(Dialogs& dialogs)
+    : dialogs_(dialogs), anchors_(DesignedClientSize), w_(buildWindow(this, anchors_)),
+      controls_(w_), events_(this), session_(controls_, *this, events_),
+      odEVOfile_{"Choose the EVO file to demux", "EVO files (*.EVO)", "EVO", true, {}, {}},
+      odXPL_{{}, "XPL (VPLST000.XPL)", "xpl", false, {}, {}} {
+    setObjectName("fMain");
+    setWindowTitle(Caption);
+    resize(DesignedClientSize);
+    move(0, 0);
+
+    for (QCheckBox* box : w_.boxes) {
+        connect(box, &QCheckBox::toggled, this, &TfMain::cbVideoClick);
+        box->installEventFilter(this);
+    }
+    for (QPushButton* command :
+         {w_.bbEVO, w_.bCheck, w_.bbXPL, w_.bReadXPL, w_.bDemux, w_.bRebuild})
+        command->installEventFilter(this);
+
+    connect(w_.bbEVO, &QPushButton::clicked, this,
+            [this] { runCommand([this] { bbEVOClick(); }); });
+    connect(w_.bbXPL, &QPushButton::clicked, this,
+            [this] { runCommand([this] { bbXPLClick(); }); });
+    bindJob(w_.bCheck, bCheckClick);
+    bindJob(w_.bDemux, bDemuxClick);
+    connect(w_.bCancel, &QPushButton::clicked, this, &TfMain::bCancelClick);
+}
+
+void TfMain::log(const std::string& text) {
+    w_.mMessage->appendLine(QString::fromStdString(text));
+}
+
+void TfMain::slog(const std::string& text, uint8_t panel) {
+    w_.statusBar->slog(QString::fromStdString(text), panel);
+}
+
+void TfMain::bindJob(QAbstractButton* button, std::function<void(Session&)> job) {
+    connect(button, &QAbstractButton::clicked, this,
+            [this, job = std::move(job)] { runCommand([&] { job(session_); }); });
+}
+
+bool TfMain::runCommand(const std::function<void()>& command) {
+    if (busy_) return false;
+    QString failure;
+    busy_ = true;
+    try {
+        command();
+    } catch (const std::exception& error) {
+        failure = errorBoxText(QString::fromUtf8(error.what()));
+    }
+    busy_ = false;
+    if (failure.isNull()) return true;
+    dialogs_.showError(this, failure);
+    return false;
+}
+
+void TfMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+bool TfMain::event(QEvent* event) {
+    // The first activation comes once the desktop has framed the window, before the user can
+    // act in it; later ones (back from a dialog or another program) start nothing.
+    if (event->type() == QEvent::WindowActivate && !activated_) {
+        activated_ = true;
+        startUp();
+    }
+    return QWidget::event(event);
+}
+
+void TfMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    anchors_.apply(size());
+    FormResize();
+}
+
+void TfMain::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        event->ignore();
+        return;
+    }
+    // A store that cannot be written keeps the window open once, so the user learns that the
+    // settings are not saved; a second close goes through.
+    if (runCommand([this] { FormClose(); }) || closeRefused_) {
+        event->accept();
+        return;
+    }
+    closeRefused_ = true;
+    event->ignore();
+}
+
+bool TfMain::eventFilter(QObject* watched, QEvent* event) {
+    if (busy_ && isUserInput(event->type())) return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void TfMain::FormShow() {
+    setAcceptDrops(true);
+    // Files dropped anywhere on the window come to the window, not to a text field.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->setAcceptDrops(false);
+}
+
+void TfMain::startUp() {
+    placeFramed();
+    runCommand([this] { FormActivate(); });
+    if (!fileAtStart_.isEmpty()) runCommand([this] { takeFile(fileAtStart_); });
+}
+
+void TfMain::FormActivate() {
+    RegRead();
+    Resetcbs(controls_);
+}
+
+void TfMain::FormClose() {
+    // Settings never read into this window would be replaced by its laid-out values.
+    if (activated_) RegWrite();
+}
+
+void TfMain::FormResize() {
+    const int width = frameGeometry().width();
+    w_.imLogo->move(width > 432 ? width / 2 - 63 : 153, w_.imLogo->y());
+}
+
+void TfMain::placeFramed() {
+    setMinimumSize(MinimumFrameSize - (frameGeometry().size() - size()));
+    move(0, 0);
+}
+
+void TfMain::cbVideoClick() {
+    controls_.setButtonEnabled(Button::Demux, anyBoxTicked(controls_));
+}
+
+void TfMain::bCancelClick() {
+    JobState& state = session_.state;
+    // Stopping a pass that writes output is asked first; a read is stopped at once.
+    if (!state.DemuxMode || dialogs_.confirmStop(this)) state.Cancelled = true;
+}
+
+} // namespace splitwick

@@ -1,0 +1,106 @@
+#pragma once
+#include <QAbstractButton>
+#include <QWidget>
+#include <functional>
+
+#include "dialogs.h"
+#include "engine/session.h"
+#include "saved_settings.h"
+#include "widget_controls.h"
+#include "window_layout.h"
+
+namespace splitwick {
+
+// The window's side of a long scan: pending events are processed where the scan lets them
+// through, and the window is painted at once when asked.
+class WindowEvents : public Events {
+  public:
+    explicit WindowEvents(QWidget* window) : window_(window) {}
+    void processPendingEvents() override;
+    void repaint() override;
+
+  private:
+    QWidget* window_;
+};
+
+// The program's one window, fMain. It owns the job state and is the jobs' controls, report and
+// event pump; the jobs themselves live below it and know no toolkit.
+//
+// Commands run one at a time inside runCommand, which shows an error box for a failure. While
+// one runs (a job lets events through every 4 MiB), every other command is held off: the
+// command buttons and stream boxes take no mouse or key input, drops are refused and the
+// window does not close. Only Cancel stays live.
+class TfMain : public QWidget, public Report {
+  public:
+    explicit TfMain(Dialogs& dialogs);
+
+    void log(const std::string& text) override;
+    void slog(const std::string& text, uint8_t panel) override;
+
+    // Binds a button to a job, to run as a command. Read XPL and Rebuild plug in here.
+    void bindJob(QAbstractButton* button, std::function<void(Session&)> job);
+    // Runs a command unless another one runs; shows its error, if any, in the error box.
+    // True when it ran to its end.
+    bool runCommand(const std::function<void()>& command);
+    bool busy() const { return busy_; }
+
+    // A file named on the command line, taken like a drop once the window has started.
+    void takeFileAtStart(const QString& path);
+
+    Session& session() { return session_; }
+    const Widgets& widgets() const { return w_; }
+    XplPage& xplPage() { return *w_.xpl; }
+
+  protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // Start-up and close.
+    void FormShow();
+    void startUp();
+    void FormActivate();
+    void FormClose();
+    void FormResize();
+    // The minimum size and the top-left place count the frame, which the desktop adds only once
+    // the window is shown.
+    void placeFramed();
+
+    void cbVideoClick();
+    void bCancelClick();
+
+    // File selection (file_selection.cpp).
+    void bbEVOClick();
+    void bbXPLClick();
+    void WMDropFiles(QDropEvent* event);
+    void takeFile(const QString& path);
+    void evoChosen();
+    void xplChosen();
+
+    // Settings (settings_window.cpp).
+    void RegRead();
+    void RegWrite();
+    SavedSettings currentSettings() const;
+    void applySettings(const SavedSettings& settings);
+
+    Dialogs& dialogs_;
+    Anchors anchors_;
+    const Widgets w_;
+    WidgetControls controls_;
+    WindowEvents events_;
+    Session session_;
+    FileDialog odEVOfile_;
+    FileDialog odXPL_;
+    QString fileAtStart_;
+    bool busy_ = false;
+    bool activated_ = false;
+    // The last close was abandoned because the settings could not be saved.
+    bool closeRefused_ = false;
+};
+
+} // namespace splitwick

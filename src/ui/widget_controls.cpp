@@ -1,0 +1,85 @@
+#include "widget_controls.h"
+
+namespace splitwick {
+
+namespace {
+
+// A check box shows "&" as the mark of a shortcut key; a caption shows it as it is.
+QString shownCaption(const std::string& caption) {
+    return QString::fromStdString(caption).replace("&", "&&");
+}
+
+std::string captionShown(const QString& text) {
+    return QString(text).replace("&&", "&").toStdString();
+}
+
+} // namespace
+
+WidgetControls::WidgetControls(const Widgets& widgets) : w_(widgets) {}
+
+bool WidgetControls::ticked(Box box) const {
+    return w_.box(box)->isChecked();
+}
+
+void WidgetControls::setTicked(Box box, bool ticked) {
+    w_.box(box)->setChecked(ticked);
+}
+
+bool WidgetControls::boxEnabled(Box box) const {
+    return w_.box(box)->isEnabled();
+}
+
+void WidgetControls::setBoxEnabled(Box box, bool enabled) {
+    w_.box(box)->setEnabled(enabled);
+}
+
+std::string WidgetControls::caption(Box box) const {
+    return captionShown(w_.box(box)->text());
+}
+
+void WidgetControls::setCaption(Box box, const std::string& caption) {
+    w_.box(box)->setText(shownCaption(caption));
+}
+
+void WidgetControls::setHint(Box box, const std::string& hint) {
+    w_.box(box)->setToolTip(QString::fromStdString(hint));
+}
+
+bool WidgetControls::option(Option option) const {
+    const std::array<QCheckBox*, 3> options = {w_.cbFastCheck, w_.cbCountFr, w_.cbContinue};
+    return options.at(size_t(option))->isChecked();
+}
+
+std::string WidgetControls::field(Field field) const {
+    return fieldWidget(field)->text().toStdString();
+}
+
+void WidgetControls::setField(Field field, const std::string& text) {
+    fieldWidget(field)->setText(QString::fromStdString(text));
+}
+
+bool WidgetControls::buttonEnabled(Button button) const {
+    return buttonWidget(button)->isEnabled();
+}
+
+void WidgetControls::setButtonEnabled(Button button, bool enabled) {
+    buttonWidget(button)->setEnabled(enabled);
+}
+
+void WidgetControls::showPage(Page page) {
+    w_.PageControl->setCurrentIndex(int(page));
+}
+
+QLineEdit* WidgetControls::fieldWidget(Field field) const {
+    const std::array<QLineEdit*, 6> fields = {w_.eEVOfile,  w_.eXPLfile,  w_.eWorkdir,
+                                              w_.eVideoExt, w_.eAudioExt, w_.eSubExt};
+    return fields.at(size_t(field));
+}
+
+QPushButton* WidgetControls::buttonWidget(Button button) const {
+    const std::array<QPushButton*, 5> buttons = {w_.bCheck, w_.bReadXPL, w_.bDemux, w_.bRebuild,
+                                                 w_.bCancel};
+    return buttons.at(size_t(button));
+}
+
+} // namespace splitwick

@@ -1,0 +1,200 @@
+#include "window_layout.h"
+
+#include <QGroupBox>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace splitwick {
+
+namespace {
+
+constexpr int AllEdges = AnchorLeft | AnchorTop | AnchorRight | AnchorBottom;
+
+// The stream boxes' grid on their pages.
+constexpr std::array<int, 2> BoxColumns = {9, 165};
+constexpr std::array<int, 8> BoxRows = {9, 31, 53, 75, 98, 120, 142, 165};
+constexpr QSize BoxSize{140, 17};
+
+struct BoxPage {
+    BoxKind kind;
+    const char* name;
+    const char* caption;
+    const char* hint;
+};
+constexpr std::array<BoxPage, 3> BoxPages = {{
+    {BoxKind::Video, "tsVideo", "Video", "Check the desired video stream"},
+    {BoxKind::Audio, "tsAudio", "Audio", "Check the desired audio streams"},
+    {BoxKind::Subpicture, "tsSubpicture", "Subpicture", "Check the desired subpicture streams"},
+}};
+
+// The controls' pixel sizes were made for a narrow face. A condensed sans serif of 10 pixels
+// keeps every caption whole in them and reads as large as that face at 11.
+QFont windowFont() {
+    QFont font("DejaVu Sans Condensed");
+    font.setPixelSize(10);
+    return font;
+}
+
+template <class W> W* place(W* widget, const char* name, QRect at, const char* hint = nullptr) {
+    widget->setObjectName(name);
+    widget->setGeometry(at);
+    if (hint != nullptr) widget->setToolTip(hint);
+    return widget;
+}
+
+QLineEdit* readOnlyField(QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setReadOnly(true);
+    return field;
+}
+
+QPushButton* browseButton(QWidget* parent) {
+    auto* button = new QPushButton(parent);
+    button->setIcon(parent->style()->standardIcon(QStyle::SP_DirOpenIcon));
+    button->setIconSize({16, 16});
+    return button;
+}
+
+QPushButton* disabledButton(const char* caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setEnabled(false);
+    return button;
+}
+
+// Pages are made inside the page control, so that they take the window's font as they are laid
+// out.
+QWidget* fillingPage(const char* name, QWidget* content, QWidget* pages) {
+    auto* page = new QWidget(pages);
+    page->setObjectName(name);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content);
+    return page;
+}
+
+QWidget* boxPage(const BoxPage& kind, Widgets& w) {
+    auto* page = new QWidget(w.PageControl);
+    page->setObjectName(kind.name);
+    page->setToolTip(kind.hint);
+    for (int i = 0; i < boxesOfKind(kind.kind); ++i) {
+        const Box box{kind.kind, i};
+        auto* check = new QCheckBox(QString::fromStdString(laidOutCaption(kind.kind)), page);
+        place(check, boxName(box).c_str(), {{BoxColumns[i / 8], BoxRows[i % 8]}, BoxSize},
+              kind.hint);
+        check->setEnabled(false);
+        w.boxes[boxPosition(box)] = check;
+    }
+    return page;
+}
+
+// Typing stops at the limit; a longer text set by the program is kept whole.
+class MaxLength : public QValidator {
+  public:
+    MaxLength(int length, QObject* parent) : QValidator(parent), length_(length) {}
+    State validate(QString& input, int&) const override {
+        return input.size() <= length_ ? Acceptable : Invalid;
+    }
+
+  private:
+    int length_;
+};
+
+QLineEdit* extensionField(const char* text, QWidget* parent) {
+    auto* field = new QLineEdit(text, parent);
+    field->setValidator(new MaxLength(5, field));
+    return field;
+}
+
+QCheckBox* tickedBox(const char* caption, QWidget* parent) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setChecked(true);
+    return box;
+}
+
+QWidget* optionPage(Widgets& w) {
+    auto* page = new QWidget(w.PageControl);
+    page->setObjectName("tsOption");
+    auto* file = place(new QGroupBox(page), "gbFile", {3, 0, 320, 78});
+    auto* extensions =
+        place(new QLabel("Extensions (video, audio, subtitle)", file), "lVideoExt", {13, 19, 0, 0});
+    extensions->adjustSize();
+    w.eVideoExt = place(extensionField("mpv", file), "eVideoExt", {182, 16, 38, 21});
+    w.eAudioExt = place(extensionField("mpa", file), "eAudioExt", {226, 16, 38, 21});
+    w.eSubExt = place(extensionField("sup", file), "eSubExt", {270, 16, 38, 21});
+    auto* workdir = place(new QLabel("Output folder", file), "lWorkdir", {12, 48, 0, 0});
+    workdir->adjustSize();
+    w.eWorkdir = place(new QLineEdit(file), "eWorkdir", {84, 45, 224, 21});
+    w.cbContinue = place(tickedBox("Continue with second  EVO", page), "cbContinue",
+                         {3, 84, 149, 17}, "Demux continues with e.g. FEATURE_2.EVO if it exists");
+    w.cbFastCheck = place(tickedBox("Fast EVO checking", page), "cbFastCheck", {3, 107, 112, 17},
+                          "Read EVO checks only the first ~300 MB of the file");
+    w.cbCountFr = place(tickedBox("Count frames", page), "cbCountFr", {3, 130, 91, 17});
+    return page;
+}
+
+void buildPages(Widgets& w) {
+    w.mMessage = new MessageLog;
+    w.PageControl->addTab(fillingPage("tsStatus", w.mMessage, w.PageControl), "Status");
+    for (const BoxPage& kind : BoxPages)
+        w.PageControl->addTab(boxPage(kind, w), kind.caption);
+    w.xpl = new XplPage(w.PageControl);
+    w.PageControl->addTab(w.xpl, "XPL");
+    w.PageControl->addTab(optionPage(w), "Options");
+}
+
+void setTabOrder(const Widgets& w) {
+    const std::array<QWidget*, 10> order = {w.eEVOfile,    w.bCheck,   w.eXPLfile, w.bDemux,
+                                            w.PageControl, w.bReadXPL, w.bCancel,  w.bbEVO,
+                                            w.bbXPL,       w.bRebuild};
+    for (size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+} // namespace
+
+Widgets buildWindow(QWidget* window, Anchors& anchors) {
+    window->setFont(windowFont());
+    Widgets w{};
+    auto onWindow = [&](auto* widget, const char* name, QRect at, int anchor,
+                        const char* hint = nullptr) {
+        anchors.add(place(widget, name, at, hint), anchor);
+        return widget;
+    };
+    constexpr int TopRight = AnchorTop | AnchorRight;
+    constexpr int Stretched = AnchorLeft | AnchorTop | AnchorRight;
+    w.eEVOfile = onWindow(readOnlyField(window), "eEVOfile", {8, 8, 249, 21}, Stretched,
+                          "Drop here the source EVO file");
+    w.bbEVO =
+        onWindow(browseButton(window), "bbEVO", {263, 6, 25, 25}, TopRight, "Browse an EVO file");
+    w.bCheck = onWindow(disabledButton("Read EVO", window), "bCheck", {294, 7, 60, 25}, TopRight,
+                        "Read the source EVO file to detect streams");
+    w.eXPLfile = onWindow(readOnlyField(window), "eXPLfile", {8, 40, 249, 21}, Stretched,
+                          "Drop here the VPLST000.XPL");
+    w.bbXPL = onWindow(browseButton(window), "bbXPL", {263, 38, 25, 25}, TopRight,
+                       "Browse the HD DVD disc's VPLST000.XPL");
+    w.bReadXPL = onWindow(disabledButton("Read XPL", window), "bReadXPL", {294, 38, 60, 25},
+                          TopRight, "Read the XPL file to detect stream infos");
+    w.PageControl = onWindow(new QTabWidget(window), "PageControl", {8, 69, 346, 219}, AllEdges);
+    w.bDemux = onWindow(disabledButton("Demux", window), "bDemux", {8, 294, 60, 25},
+                        AnchorLeft | AnchorBottom, "Demux the source EVO to streams");
+    QFont bold = w.bDemux->font();
+    bold.setBold(true);
+    w.bDemux->setFont(bold);
+    w.bRebuild = onWindow(new QPushButton("Rebuild", window), "bRebuild", {74, 294, 60, 25},
+                          AnchorLeft | AnchorBottom);
+    // Its left edge follows the window's width (FormResize).
+    w.imLogo = onWindow(new QLabel(window), "imLogo", {153, 292, 125, 31}, AnchorBottom,
+                        "HD DVD logo :-)");
+    w.imLogo->setPixmap(QPixmap(":/splitwick/logo.png"));
+    w.bCancel = onWindow(disabledButton("Cancel", window), "bCancel", {294, 294, 60, 25},
+                         AnchorRight | AnchorBottom, "You can stop the actual process");
+    w.statusBar = onWindow(new StatusBar(window), "StatusBar",
+                           {0, DesignedClientSize.height() - StatusBar::Height,
+                            DesignedClientSize.width(), StatusBar::Height},
+                           AnchorLeft | AnchorRight | AnchorBottom);
+    buildPages(w);
+    setTabOrder(w);
+    return w;
+}
+
+} // namespace splitwick

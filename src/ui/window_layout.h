@@ -1,0 +1,54 @@
+#pragma once
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <array>
+
+#include "anchors.h"
+#include "engine/boxes.h"
+#include "message_log.h"
+#include "status_bar.h"
+#include "xpl_page.h"
+
+namespace splitwick {
+
+// The client area the window is laid out for; controls keep their anchored distances to its
+// edges when it grows.
+constexpr QSize DesignedClientSize{362, 346};
+
+// The main window's controls, by their names.
+struct Widgets {
+    QLineEdit* eEVOfile;
+    QPushButton* bbEVO;
+    QPushButton* bCheck;
+    QLineEdit* eXPLfile;
+    QPushButton* bbXPL;
+    QPushButton* bReadXPL;
+    QTabWidget* PageControl;
+    QPushButton* bDemux;
+    QPushButton* bRebuild;
+    QLabel* imLogo;
+    QPushButton* bCancel;
+    StatusBar* statusBar;
+
+    MessageLog* mMessage;
+    std::array<QCheckBox*, BoxCount> boxes; // in allBoxes() order
+    XplPage* xpl;
+
+    QLineEdit* eVideoExt;
+    QLineEdit* eAudioExt;
+    QLineEdit* eSubExt;
+    QLineEdit* eWorkdir;
+    QCheckBox* cbContinue;
+    QCheckBox* cbFastCheck;
+    QCheckBox* cbCountFr;
+
+    QCheckBox* box(Box b) const { return boxes.at(boxPosition(b)); }
+};
+
+// Creates every control on the window in its laid-out place and state, with its anchors.
+Widgets buildWindow(QWidget* window, Anchors& anchors);
+
+} // namespace splitwick

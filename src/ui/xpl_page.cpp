@@ -1,0 +1,85 @@
+#include "xpl_page.h"
+
+#include <QHBoxLayout>
+
+namespace splitwick {
+
+namespace {
+
+QFont memoFont() {
+    QFont font;
+    font.setFamilies({"Courier New", "Nimbus Mono PS", "DejaVu Sans Mono"});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(11);
+    return font;
+}
+
+} // namespace
+
+XplPage::XplPage(QWidget* parent)
+    : QWidget(parent), tree_(new QTreeWidget), splitter_(new QSplitter), memo_(new QPlainTextEdit) {
+    setObjectName("tsXPL");
+    tree_->setObjectName("tvXPL");
+    tree_->setToolTip("Infos from your XPL file");
+    tree_->setHeaderHidden(true);
+    tree_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tree_->setIndentation(19);
+    tree_->setMinimumWidth(MinimumSide);
+    for (const char* top : {"Video", "Audio", "Subpicture", "Chapter"})
+        addTreeNode(nullptr, top);
+
+    memo_->setObjectName("mXPL");
+    memo_->setToolTip("This is your XPL file (part of it)");
+    memo_->setFont(memoFont());
+    memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo_->setMinimumWidth(MinimumSide);
+
+    splitter_->setObjectName("splXPL");
+    splitter_->setChildrenCollapsible(false);
+    splitter_->setHandleWidth(3);
+    splitter_->addWidget(tree_);
+    splitter_->addWidget(memo_);
+    // A wider page widens the memo; the tree keeps its width.
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    setTreeWidth(treeWidth_);
+    connect(splitter_, &QSplitter::splitterMoved, this,
+            [this] { treeWidth_ = splitter_->sizes().at(0); });
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter_);
+}
+
+void XplPage::setMemoLines(const QStringList& lines) {
+    memo_->setPlainText(lines.join('\n'));
+}
+
+QStringList XplPage::memoLines() const {
+    return memo_->toPlainText().split('\n');
+}
+
+QTreeWidgetItem* XplPage::addTreeNode(QTreeWidgetItem* parent, const QString& text) {
+    auto* node = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree_);
+    node->setText(0, text);
+    return node;
+}
+
+int XplPage::treeWidth() const {
+    // Until the page is first shown, the splitter has laid nothing out.
+    return isVisible() ? splitter_->sizes().at(0) : treeWidth_;
+}
+
+void XplPage::setTreeWidth(int width) {
+    treeWidth_ = std::max(width, MinimumSide);
+    splitter_->setSizes({treeWidth_, QWIDGETSIZE_MAX});
+}
+
+void XplPage::hideEvent(QHideEvent* event) {
+    treeWidth_ = splitter_->sizes().at(0);
+    QWidget::hideEvent(event);
+}
+
+} // namespace splitwick

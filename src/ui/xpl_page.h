@@ -1,0 +1,40 @@
+#pragma once
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTreeWidget>
+
+namespace splitwick {
+
+// The XPL page: the playlist tree tvXPL, the splitter splXPL and the memo mXPL with the
+// playlist's tags. Read XPL fills it through the methods below.
+class XplPage : public QWidget {
+  public:
+    static constexpr int MinimumSide = 50;
+
+    explicit XplPage(QWidget* parent = nullptr);
+
+    QTreeWidget* tree() const { return tree_; }
+    QPlainTextEdit* memo() const { return memo_; }
+
+    // Replaces the memo's lines.
+    void setMemoLines(const QStringList& lines);
+    QStringList memoLines() const;
+    // Empties the tree; adds a node under parent, or at the top for none.
+    void clearTree() { tree_->clear(); }
+    QTreeWidgetItem* addTreeNode(QTreeWidgetItem* parent, const QString& text);
+
+    // The tree's width, also while the page has never been shown.
+    int treeWidth() const;
+    void setTreeWidth(int width);
+
+  protected:
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    QTreeWidget* tree_;
+    QSplitter* splitter_;
+    QPlainTextEdit* memo_;
+    int treeWidth_ = 96;
+};
+
+} // namespace splitwick

@@ -1,0 +1,200 @@
+// Choosing the EVO and the playlist: the two dialogs, drops and the command line.
+#include <QDir>
+
+#include "window_fixture.h"
+
+using namespace splitwick;
+using namespace splitwick::testing;
+
+namespace {
+
+struct Chosen {
+    QString evoFile, xplFile;
+    std::string EVOdir, EVOfile, EVOname, XPLdir, XPLfile;
+    bool readEvo, readXpl;
+};
+
+Chosen chosen(Window& s) {
+    const JobState& state = s.window.session().state;
+    return {s.w().eEVOfile->text(),
+            s.w().eXPLfile->text(),
+            state.EVOdir,
+            state.EVOfile,
+            state.EVOname,
+            state.XPLdir,
+            state.XPLfile,
+            s.w().bCheck->isEnabled(),
+            s.w().bReadXPL->isEnabled()};
+}
+
+void browseEvo(Window& s, std::optional<QString> choice) {
+    s.dialogs.choice = std::move(choice);
+    QTest::mouseClick(s.w().bbEVO, Qt::LeftButton);
+}
+
+void browseXpl(Window& s, std::optional<QString> choice) {
+    s.dialogs.choice = std::move(choice);
+    QTest::mouseClick(s.w().bbXPL, Qt::LeftButton);
+}
+
+} // namespace
+
+class TestFileSelection : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void theEvoDialog() {
+        SettingsFolder settings;
+        Window s;
+        s.window.session().state.EVOdir = "/discs/";
+        browseEvo(s, std::nullopt);
+        QCOMPARE(s.dialogs.shown.size(), size_t(1));
+        const auto dialog = makeFileDialog(nullptr, s.dialogs.shown[0]);
+        QCOMPARE(dialog->windowTitle(), QString("Choose the EVO file to demux"));
+        QCOMPARE(dialog->nameFilters(), QStringList("EVO files (*.EVO)"));
+        QCOMPARE(dialog->defaultSuffix(), QString("EVO"));
+        QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
+        QVERIFY(dialog->testOption(QFileDialog::DontResolveSymlinks));
+        QCOMPARE(s.dialogs.shown[0].startFolder, QString("/discs/"));
+    }
+
+    void theXplDialog() {
+        SettingsFolder settings;
+        Window s;
+        drop(&s.window, QStringList("/d/HVDVD_TS/FEATURE_1.EVO"));
+        browseXpl(s, std::nullopt);
+        const FileDialog& shown = s.dialogs.shown.at(0);
+        QCOMPARE(shown.startFolder, QString("/d/ADV_OBJ/"));
+        QCOMPARE(shown.fileName, QString("VPLST000.XPL"));
+        const auto dialog = makeFileDialog(nullptr, shown);
+        QCOMPARE(dialog->nameFilters(), QStringList("XPL (VPLST000.XPL)"));
+        QCOMPARE(dialog->defaultSuffix(), QString("xpl"));
+        QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
+        QVERIFY(dialog->testOption(QFileDialog::DontResolveSymlinks));
+    }
+
+    void anEvoInTheDiscFolderFindsItsPlaylist() {
+        SettingsFolder settings;
+        Window s;
+        browseEvo(s, "/d/HVDVD_TS/FEATURE_1.EVO");
+        const Chosen c = chosen(s);
+        QCOMPARE(c.evoFile, QString("/d/HVDVD_TS/FEATURE_1.EVO"));
+        QCOMPARE(c.EVOfile, std::string("FEATURE_1.EVO"));
+        QCOMPARE(c.EVOname, std::string("FEATURE_1"));
+        QCOMPARE(c.EVOdir, std::string("/d/HVDVD_TS/"));
+        QCOMPARE(c.XPLdir, std::string("/d/ADV_OBJ/"));
+        QCOMPARE(c.XPLfile, std::string("VPLST000.XPL"));
+        QCOMPARE(c.xplFile, QString("/d/ADV_OBJ/VPLST000.XPL"));
+        QVERIFY(c.readEvo && c.readXpl);
+        // The next EVO dialog starts where this one ended.
+        browseEvo(s, std::nullopt);
+        QCOMPARE(s.dialogs.shown.at(1).startFolder, QString("/d/HVDVD_TS/"));
+        QCOMPARE(s.dialogs.shown.at(1).fileName, QString("/d/HVDVD_TS/FEATURE_1.EVO"));
+    }
+
+    void anEvoElsewhereShowsTheBarePlaylistName() {
+        SettingsFolder settings;
+        Window s;
+        browseEvo(s, "/movies/FEATURE_1.EVO");
+        const Chosen c = chosen(s);
+        QCOMPARE(c.xplFile, QString("VPLST000.XPL"));
+        QCOMPARE(c.XPLfile, std::string());
+        QVERIFY(c.readEvo && !c.readXpl);
+        drop(&s.window, QStringList("/d/hvdvd_ts/FEATURE_1.EVO"));
+        QCOMPARE(chosen(s).XPLdir, std::string());
+    }
+
+    void aPlaylistInTheDiscFolderPointsTheEvoDialogAtItsSibling() {
+        SettingsFolder settings;
+        Window s;
+        drop(&s.window, QStringList("/x/FEATURE_1.EVO"));
+        browseXpl(s, "/e/DISC/ADV_OBJ/VPLST000.XPL");
+        const Chosen c = chosen(s);
+        QCOMPARE(c.XPLdir, std::string("/e/DISC/ADV_OBJ/"));
+        QCOMPARE(c.EVOdir, std::string("/e/DISC/HVDVD_TS/"));
+        QCOMPARE(c.evoFile, QString("/x/FEATURE_1.EVO"));
+        QVERIFY(c.readXpl);
+        browseEvo(s, std::nullopt);
+        QCOMPARE(s.dialogs.shown.at(1).startFolder, QString("/e/DISC/HVDVD_TS/"));
+    }
+
+    void cancelInTheEvoDialogWithNothingConfirmedEmptiesTheChoice() {
+        SettingsFolder settings;
+        Window s;
+        drop(&s.window, QStringList("/d/HVDVD_TS/FEATURE_1.EVO"));
+        browseEvo(s, std::nullopt);
+        const Chosen c = chosen(s);
+        QVERIFY(c.evoFile.isEmpty());
+        QVERIFY(c.EVOfile.empty() && c.EVOname.empty() && c.EVOdir.empty());
+        QVERIFY(!c.readEvo);
+    }
+
+    void cancelInThePresetXplDialogTakesTheBareName() {
+        SettingsFolder settings;
+        Window s;
+        drop(&s.window, QStringList("/d/HVDVD_TS/FEATURE_1.EVO"));
+        browseXpl(s, std::nullopt);
+        const Chosen c = chosen(s);
+        QCOMPARE(c.xplFile, QString("VPLST000.XPL"));
+        QCOMPARE(c.XPLdir, std::string());
+        QVERIFY(c.readXpl);
+    }
+
+    void dropsTakeTheFirstLocalFileByItsExtension() {
+        SettingsFolder settings;
+        Window s;
+        QVERIFY(dragIsAccepted(&s.window, QStringList("/a/notes.txt")));
+        drop(&s.window, QStringList("/a/notes.txt"));
+        drop(&s.window, QStringList("/a/HVDVD_TS"));
+        QVERIFY(s.w().eEVOfile->text().isEmpty() && s.w().eXPLfile->text().isEmpty());
+
+        drop(&s.window, QStringList({"/a/a.evo", "/a/b.EVO", "/a/VPLST000.XPL"}));
+        QCOMPARE(s.w().eEVOfile->text(), QString("/a/a.evo"));
+        QCOMPARE(chosen(s).EVOname, std::string("a"));
+        drop(&s.window, QStringList({"/a/ADV_OBJ/vplst000.xpl", "/b/c.EVO"}));
+        QCOMPARE(s.w().eXPLfile->text(), QString("/a/ADV_OBJ/vplst000.xpl"));
+        QCOMPARE(s.w().eEVOfile->text(), QString("/a/a.evo"));
+        dropUrls(&s.window, QList<QUrl>({QUrl("https://example.org/x.EVO"),
+                                         QUrl::fromLocalFile("/c/FEATURE_2.EVO")}));
+        QCOMPARE(s.w().eEVOfile->text(), QString("/c/FEATURE_2.EVO"));
+        QVERIFY(s.dialogs.errors.isEmpty());
+    }
+
+    void aShortNameGivesAnEmptyStem() {
+        SettingsFolder settings;
+        Window s;
+        drop(&s.window, QStringList("/a/.EVO"));
+        QCOMPARE(chosen(s).EVOfile, std::string(".EVO"));
+        QCOMPARE(chosen(s).EVOname, std::string());
+    }
+
+    // Drops on a text field or the log reach the window too.
+    void dropsAnywhereOnTheWindowComeToTheWindow() {
+        SettingsFolder settings;
+        Window s;
+        for (QWidget* field : {static_cast<QWidget*>(s.w().eWorkdir),
+                               static_cast<QWidget*>(s.w().mMessage->viewport())})
+            QVERIFY(!field->acceptDrops());
+    }
+
+    void aFileOnTheCommandLineIsTakenAfterTheSettings() {
+        SettingsFolder settings;
+        settings.write("EVOdir=string:/stored/\n");
+        const QString here = QDir::currentPath();
+        QDir::setCurrent(settings.path());
+        Window s(
+            [](TfMain& window) { window.takeFileAtStart("disc/HVDVD_TS/../HVDVD_TS/F_1.EVO"); });
+        QDir::setCurrent(here);
+        const QString folder = settings.path() + "/disc/HVDVD_TS/";
+        QCOMPARE(s.w().eEVOfile->text(), folder + "F_1.EVO");
+        QCOMPARE(chosen(s).EVOdir, folder.toStdString());
+        QCOMPARE(s.w().eXPLfile->text(), settings.path() + "/disc/ADV_OBJ/VPLST000.XPL");
+        QVERIFY(s.w().bCheck->isEnabled());
+        // The boxes were reset before it.
+        QCOMPARE(s.w().box({BoxKind::Video, 0})->text(), QString("No video stream"));
+    }
+};
+
+QTEST_MAIN(TestFileSelection)
+#include "test_file_selection.moc"

@@ -1,0 +1,338 @@
+// The window as laid out: start state, places and anchors, the Demux rule, Cancel, the status
+// bar, the log, the error box and the XPL page.
+#include <QScrollBar>
+#include <QStyle>
+#include <QTreeWidget>
+
+#include "engine/controls.h"
+#include "window_fixture.h"
+
+using namespace splitwick;
+using namespace splitwick::testing;
+
+namespace {
+
+QStringList enabledButtons(const Widgets& w) {
+    QStringList names;
+    for (QPushButton* b : {w.bbEVO, w.bCheck, w.bbXPL, w.bReadXPL, w.bDemux, w.bRebuild, w.bCancel})
+        if (b->isEnabled()) names << b->objectName();
+    return names;
+}
+
+QWidget* child(const TfMain& window, const char* name) {
+    auto* found = window.findChild<QWidget*>(name);
+    if (found == nullptr) qFatal("no control %s", name);
+    return found;
+}
+
+int frameExtraWidth(const TfMain& window) {
+    return window.frameGeometry().width() - window.width();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void createdAtTheScreensCornerWithTheLaidOutClientArea() {
+        SettingsFolder settings;
+        ScriptedDialogs dialogs;
+        TfMain window(dialogs);
+        QCOMPARE(window.objectName(), QString("fMain"));
+        QCOMPARE(window.windowTitle(), QString("Splitwick 0.541 (based on Morlanth's demux 0.5)"));
+        QCOMPARE(window.size(), QSize(362, 346));
+        QCOMPARE(window.pos(), QPoint(0, 0));
+    }
+
+    void startState() {
+        SettingsFolder settings;
+        Window s;
+        const Widgets& w = s.w();
+        QCOMPARE(w.PageControl->currentIndex(), 0);
+        QCOMPARE(enabledButtons(w), QStringList({"bbEVO", "bbXPL", "bRebuild"}));
+        for (Box box : allBoxes()) {
+            QCheckBox* check = w.box(box);
+            QVERIFY(!check->isEnabled());
+            QVERIFY(!check->isChecked());
+            QCOMPARE(check->text().toStdString(), noStreamCaption(box.kind));
+        }
+        QCOMPARE(w.statusBar->panelText(0), QString(" Ready"));
+        QCOMPARE(w.statusBar->panelText(1), QString(" Select or drop an EVO file to demux"));
+        QCOMPARE(w.statusBar->toolTip(), QString(" Select or drop an EVO file to demux"));
+        QCOMPARE(w.statusBar->panelWidth(0), 40);
+        QCOMPARE(w.statusBar->height(), 21);
+        QCOMPARE(w.eVideoExt->text(), QString("mpv"));
+        QCOMPARE(w.eAudioExt->text(), QString("mpa"));
+        QCOMPARE(w.eSubExt->text(), QString("sup"));
+        QVERIFY(w.eWorkdir->text().isEmpty());
+        QVERIFY(w.cbContinue->isChecked() && w.cbFastCheck->isChecked() &&
+                w.cbCountFr->isChecked());
+        QVERIFY(w.eEVOfile->isReadOnly() && w.eXPLfile->isReadOnly());
+        QVERIFY(w.mMessage->toPlainText().isEmpty() && !w.mMessage->isReadOnly());
+        QVERIFY(w.bDemux->font().bold());
+        QVERIFY(!w.imLogo->pixmap().isNull());
+        QCOMPARE(w.imLogo->pixmap().size(), QSize(125, 31));
+        QVERIFY(w.imLogo->pixmap().hasAlphaChannel());
+        QVERIFY(s.window.acceptDrops());
+    }
+
+    // Settings and the box reset come with the first activation only, not when the window is
+    // active again after a dialog or another program.
+    void startUpRunsOnceOnly() {
+        SettingsFolder settings;
+        Window s;
+        settings.write("AudioExt=string:ac3\n");
+        s.window.session().controls.setCaption({BoxKind::Video, 0}, "MPEG-2.stream.0");
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(&s.window, &deactivate);
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&s.window, &activate);
+        QCOMPARE(s.w().eAudioExt->text(), QString("mpa"));
+        QCOMPARE(s.w().box({BoxKind::Video, 0})->text(), QString("MPEG-2.stream.0"));
+    }
+
+    // Every caption fits its control in the window's font: nothing is cut.
+    void captionsFitTheirControls() {
+        SettingsFolder settings;
+        Window s;
+        for (const char* name : {"cbContinue", "cbFastCheck", "cbCountFr"}) {
+            auto* box = qobject_cast<QCheckBox*>(child(s.window, name));
+            QVERIFY2(box->sizeHint().width() <= box->width(), name);
+        }
+        QCheckBox* stream = s.w().box({BoxKind::Subpicture, 15});
+        for (const char* caption : {"No video stream", "No subpicture", "Ext.Subpicture.15",
+                                    "MPEG-2.stream.1", "DTSHD.stream.15", "LPCM.stream.07"}) {
+            stream->setText(caption);
+            QVERIFY2(stream->sizeHint().width() <= stream->width(), caption);
+        }
+        const int margin = s.window.style()->pixelMetric(QStyle::PM_ButtonMargin);
+        for (const char* name : {"bCheck", "bReadXPL", "bDemux", "bRebuild", "bCancel"}) {
+            auto* button = qobject_cast<QPushButton*>(child(s.window, name));
+            const int text = button->fontMetrics().horizontalAdvance(button->text());
+            QVERIFY2(text + 2 * margin <= button->width(), name);
+        }
+        auto* label = child(s.window, "lVideoExt");
+        QVERIFY(label->geometry().right() < s.w().eVideoExt->geometry().left());
+    }
+
+    void anchorsFollowTheWindowsEdges() {
+        SettingsFolder settings;
+        Window s;
+        s.window.resize(462, 396); // 100 wider, 50 higher than laid out
+        const QList<QPair<const char*, QRect>> places = {
+            {"eEVOfile", {8, 8, 349, 21}},      {"bbEVO", {363, 6, 25, 25}},
+            {"bCheck", {394, 7, 60, 25}},       {"eXPLfile", {8, 40, 349, 21}},
+            {"bbXPL", {363, 38, 25, 25}},       {"bReadXPL", {394, 38, 60, 25}},
+            {"PageControl", {8, 69, 446, 269}}, {"bDemux", {8, 344, 60, 25}},
+            {"bRebuild", {74, 344, 60, 25}},    {"bCancel", {394, 344, 60, 25}},
+            {"StatusBar", {0, 375, 462, 21}},
+        };
+        for (const auto& [name, place] : places)
+            QCOMPARE(child(s.window, name)->geometry(), place);
+        QCOMPARE(s.w().imLogo->y(), 342);
+    }
+
+    void logoFollowsTheWindowsWidth() {
+        SettingsFolder settings;
+        Window s;
+        const int frame = frameExtraWidth(s.window);
+        const QList<QPair<int, int>> leftForWidth = {
+            {370, 153}, {432, 153}, {433, 153}, {600, 237}};
+        for (const auto& [width, left] : leftForWidth) {
+            s.window.resize(width - frame, 400);
+            QCOMPARE(s.window.frameGeometry().width(), width);
+            QCOMPARE(s.w().imLogo->x(), left);
+        }
+    }
+
+    void cannotBeMadeSmallerThanItsMinimum() {
+        SettingsFolder settings;
+        Window s;
+        s.window.resize(100, 100);
+        QCOMPARE(s.window.frameGeometry().size(), QSize(370, 380));
+    }
+
+    void tabOrder() {
+        SettingsFolder settings;
+        Window s;
+        const QStringList order = {"eEVOfile", "bCheck",  "eXPLfile", "bDemux", "PageControl",
+                                   "bReadXPL", "bCancel", "bbEVO",    "bbXPL",  "bRebuild"};
+        // The controls in the order the focus chain meets them, from the first on.
+        QStringList met;
+        QWidget* first = child(s.window, "eEVOfile");
+        QWidget* next = first;
+        do {
+            if (order.contains(next->objectName())) met << next->objectName();
+            next = next->nextInFocusChain();
+        } while (next != first);
+        QCOMPARE(met, order);
+    }
+
+    void tickingABoxEnablesDemuxAndUntickingDisables() {
+        SettingsFolder settings;
+        Window s;
+        QCheckBox* box = s.w().box({BoxKind::Subpicture, 15});
+        box->setEnabled(true);
+        QTest::mouseClick(box, Qt::LeftButton);
+        QVERIFY(box->isChecked());
+        QVERIFY(s.w().bDemux->isEnabled());
+        QTest::mouseClick(box, Qt::LeftButton);
+        QVERIFY(!s.w().bDemux->isEnabled());
+    }
+
+    // cbVideoClick runs on a change only; a tick set to what it was leaves Demux alone.
+    void aTickSetToItsStateRunsNothing() {
+        SettingsFolder settings;
+        Window s;
+        Controls& controls = s.window.session().controls;
+        controls.setTicked({BoxKind::Audio, 3}, true);
+        QVERIFY(s.w().bDemux->isEnabled());
+        controls.setButtonEnabled(Button::Demux, false);
+        controls.setTicked({BoxKind::Audio, 3}, true);
+        QVERIFY(!s.w().bDemux->isEnabled());
+    }
+
+    void aTickedBoxStaysTickedThroughResetAndKeepsDemuxEnabled() {
+        SettingsFolder settings;
+        Window s;
+        Controls& controls = s.window.session().controls;
+        const Box box{BoxKind::Video, 2};
+        controls.setBoxEnabled(box, true);
+        controls.setCaption(box, "MPEG-2.stream.0");
+        controls.setTicked(box, true);
+        Resetcbs(controls);
+        QVERIFY(s.w().box(box)->isChecked());
+        QVERIFY(!s.w().box(box)->isEnabled());
+        QCOMPARE(s.w().box(box)->text(), QString("No video stream"));
+        QVERIFY(s.w().bDemux->isEnabled());
+    }
+
+    // A caption is shown and read back as given, "&" included.
+    void captionsWithAnAmpersandRoundTrip() {
+        SettingsFolder settings;
+        Window s;
+        Controls& controls = s.window.session().controls;
+        controls.setCaption({BoxKind::Audio, 0}, "DD&DTS.stream.00");
+        QCOMPARE(controls.caption({BoxKind::Audio, 0}), std::string("DD&DTS.stream.00"));
+        QCOMPARE(s.w().box({BoxKind::Audio, 0})->text(), QString("DD&&DTS.stream.00"));
+    }
+
+    void slogSizesPanelZeroAndHintsPanelOne() {
+        SettingsFolder settings;
+        Window s;
+        StatusBar* bar = s.w().statusBar;
+        const QFontMetrics metrics = bar->fontMetrics();
+        s.window.slog("Writing stream(s)", 0);
+        QCOMPARE(bar->panelText(0), QString(" Writing stream(s)"));
+        QCOMPARE(bar->panelWidth(0), metrics.horizontalAdvance(" Writing stream(s)a"));
+        s.window.slog("Ready", 0);
+        QCOMPARE(bar->panelWidth(0), metrics.horizontalAdvance(" Readya"));
+        s.window.slog("", 0);
+        QCOMPARE(bar->panelWidth(0), metrics.horizontalAdvance(" a"));
+        QCOMPARE(bar->toolTip(), QString(" Select or drop an EVO file to demux"));
+
+        s.window.slog("Reading A.EVO 4/8 Mbytes", 1);
+        QCOMPARE(bar->panelText(1), QString(" Reading A.EVO 4/8 Mbytes"));
+        QCOMPARE(bar->toolTip(), QString("Reading A.EVO 4/8 Mbytes"));
+        s.window.slog("", 1);
+        QCOMPARE(bar->panelText(1), QString(" "));
+        QCOMPARE(bar->toolTip(), QString());
+        // Panel 1 takes the rest of the bar.
+        QVERIFY(bar->panelWidth(1) > s.window.width() - bar->panelWidth(0) - 40);
+    }
+
+    void logAppendsEveryLineAndShowsTheLast() {
+        SettingsFolder settings;
+        Window s;
+        s.window.log("");
+        s.window.log("Done.");
+        s.window.log("Done.");
+        QCOMPARE(s.logLines(), QStringList({"", "Done.", "Done."}));
+        for (int i = 0; i < 100; ++i)
+            s.window.log("line");
+        QScrollBar* bar = s.w().mMessage->verticalScrollBar();
+        QCOMPARE(bar->value(), bar->maximum());
+    }
+
+    void theConfirmBox() {
+        const auto box = makeConfirmBox(nullptr);
+        QCOMPARE(box->windowTitle(), QString("Confirm"));
+        QCOMPARE(box->text(), QString("Are you sure to stop demuxing?"));
+        QCOMPARE(box->icon(), QMessageBox::Question);
+        QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+        QCOMPARE(box->escapeButton(), static_cast<QAbstractButton*>(box->button(QMessageBox::No)));
+    }
+
+    void theErrorBox() {
+        const auto box = makeErrorBox(nullptr, "Stream write error.");
+        QCOMPARE(box->windowTitle(), QString("HD DVD Splitwick"));
+        QCOMPARE(box->text(), QString("Stream write error."));
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+    }
+
+    void errorTextGetsAFullStopAfterLettersOnly() {
+        QCOMPARE(errorBoxText("Stream write error"), QString("Stream write error."));
+        QCOMPARE(errorBoxText("Done."), QString("Done."));
+        QCOMPARE(errorBoxText("Invalid data type for 'Width'"),
+                 QString("Invalid data type for 'Width'"));
+        QCOMPARE(errorBoxText("(x)"), QString("(x)"));
+        QCOMPARE(errorBoxText("x/"), QString("x/."));
+        QCOMPARE(errorBoxText("Fehler: Datei gelöscht ä"), QString("Fehler: Datei gelöscht ä."));
+        QCOMPARE(errorBoxText(""), QString(""));
+    }
+
+    void aFailingCommandShowsItsErrorAndTheWindowGoesOn() {
+        SettingsFolder settings;
+        Window s;
+        QVERIFY(!s.window.runCommand([] { throw JobError("Stream write error"); }));
+        QVERIFY(!s.window.runCommand([] { throw std::runtime_error("stoi"); }));
+        QCOMPARE(s.dialogs.errors, QStringList({"Stream write error.", "stoi."}));
+        QVERIFY(!s.window.busy());
+        QVERIFY(s.window.runCommand([] {}));
+    }
+
+    void xplPageStartsWithFourEntriesAndShowsLinesAndNodes() {
+        SettingsFolder settings;
+        Window s;
+        XplPage& page = s.window.xplPage();
+        QTreeWidget* tree = page.tree();
+        QCOMPARE(tree->topLevelItemCount(), 4);
+        QStringList tops;
+        for (int i = 0; i < 4; ++i)
+            tops << tree->topLevelItem(i)->text(0);
+        QCOMPARE(tops, QStringList({"Video", "Audio", "Subpicture", "Chapter"}));
+        QCOMPARE(tree->indentation(), 19);
+        QCOMPARE(tree->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QCOMPARE(page.memo()->font().pixelSize(), 11);
+        QVERIFY(QFontInfo(page.memo()->font()).fixedPitch());
+        QCOMPARE(page.treeWidth(), 96);
+
+        page.setMemoLines({"<Title>", "  <Video/>"});
+        QCOMPARE(page.memoLines(), QStringList({"<Title>", "  <Video/>"}));
+        page.clearTree();
+        QTreeWidgetItem* info = page.addTreeNode(nullptr, "Info");
+        page.addTreeNode(info, "Title: Feature");
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QString("Title: Feature"));
+    }
+
+    void xplTreeKeepsItsWidthAndAtLeastFifty() {
+        SettingsFolder settings;
+        Window s;
+        XplPage& page = s.window.xplPage();
+        page.setTreeWidth(20);
+        QCOMPARE(page.treeWidth(), 50);
+        page.setTreeWidth(120);
+        s.w().PageControl->setCurrentIndex(int(Page::XPL));
+        QCOMPARE(page.treeWidth(), 120);
+        s.window.resize(700, 500);
+        QCOMPARE(page.tree()->width(), 120);
+        s.w().PageControl->setCurrentIndex(int(Page::Status));
+        QCOMPARE(page.treeWidth(), 120);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

@@ -1,0 +1,185 @@
+// The window's settings from one run to the next: the first run, round trips, the maximised
+// rule, the reading rules, a value of the wrong type and a store that cannot be written.
+#include <QDir>
+#include <QRegularExpression>
+
+#include "ui/settings_store.h"
+#include "window_fixture.h"
+
+using namespace splitwick;
+using namespace splitwick::testing;
+
+namespace {
+
+QString installLine(const QString& text) {
+    return QRegularExpression("Install=binary:[0-9a-f]{16}\n$").match(text).captured(0);
+}
+
+void closeWindow(Window& s) {
+    QVERIFY(s.window.close());
+}
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void firstRunOpensAsLaidOutAndTheFirstCloseStoresEverything() {
+        SettingsFolder settings;
+        Window s;
+        QCOMPARE(s.window.frameGeometry(), QRect(0, 0, 370, 380));
+        QCOMPARE(s.w().box({BoxKind::Audio, 0})->text(), QString("No audio stream"));
+        closeWindow(s);
+
+        const QString text = settings.read();
+        const QString install = installLine(text);
+        QVERIFY2(!install.isEmpty(), qPrintable(text));
+        QCOMPARE(text.chopped(install.size()),
+                 QString("# Splitwick settings: NAME=TYPE:VALUE, one value a line\n"
+                         "WindowState=int:0\nTop=int:0\nLeft=int:0\nWidth=int:370\n"
+                         "Height=int:380\nTreeWidth=int:96\nAudioExt=string:mpa\n"
+                         "VideoExt=string:mpv\nSubExt=string:sup\nWorkdir=string:\n"
+                         "EVOdir=string:\nXPLdir=string:\nContinue=int:1\nFastCheck=int:1\n"
+                         "CountFrames=int:1\n"));
+        // The moment of the first close, in days since the end of 1899.
+        const QByteArray bytes = QByteArray::fromHex(install.mid(15, 16).toLatin1());
+        double days = 0;
+        std::memcpy(&days, bytes.constData(), sizeof days);
+        QVERIFY(std::abs(days - localDateTimeNow()) < 1.0 / 24);
+    }
+
+    void everythingComesBackOnTheNextRun() {
+        SettingsFolder settings;
+        {
+            Window s;
+            const Widgets& w = s.w();
+            w.eVideoExt->setText("m2v");
+            w.eAudioExt->setText("ac3");
+            w.eSubExt->setText("");
+            w.eWorkdir->setText("/out/\"x\"\\y");
+            w.cbContinue->setChecked(false);
+            w.cbCountFr->setChecked(false);
+            s.window.xplPage().setTreeWidth(150);
+            drop(&s.window, QStringList("/d/HVDVD_TS/FEATURE_1.EVO"));
+            s.window.setGeometry(30, 40, 500 - 4, 420 - 4);
+            const QRect frame = s.window.frameGeometry();
+            s.window.move(30, 40);
+            QCOMPARE(s.window.frameGeometry(), QRect(30, 40, frame.width(), frame.height()));
+            closeWindow(s);
+        }
+        const QString firstInstall = installLine(settings.read());
+        Window s;
+        const Widgets& w = s.w();
+        QCOMPARE(s.window.frameGeometry().topLeft(), QPoint(30, 40));
+        QCOMPARE(w.eVideoExt->text(), QString("m2v"));
+        QCOMPARE(w.eAudioExt->text(), QString("ac3"));
+        QCOMPARE(w.eSubExt->text(), QString(""));
+        QCOMPARE(w.eWorkdir->text(), QString("/out/\"x\"\\y"));
+        QVERIFY(!w.cbContinue->isChecked() && w.cbFastCheck->isChecked() &&
+                !w.cbCountFr->isChecked());
+        QCOMPARE(s.window.xplPage().treeWidth(), 150);
+        QCOMPARE(s.window.session().state.EVOdir, std::string("/d/HVDVD_TS/"));
+        QCOMPARE(s.window.session().state.XPLdir, std::string("/d/ADV_OBJ/"));
+        // The folders are start folders only.
+        QVERIFY(w.eEVOfile->text().isEmpty() && !w.bCheck->isEnabled() && !w.bReadXPL->isEnabled());
+        closeWindow(s);
+        QCOMPARE(installLine(settings.read()), firstInstall);
+    }
+
+    // A window closed before it ever became active never read the settings: it leaves them.
+    void aWindowThatNeverStartedLeavesTheSettingsAsTheyAre() {
+        SettingsFolder settings;
+        settings.write("AudioExt=string:ac3\n");
+        ScriptedDialogs dialogs;
+        TfMain window(dialogs);
+        QVERIFY(window.close());
+        QCOMPARE(settings.read(), QString("AudioExt=string:ac3\n"));
+    }
+
+    void aMaximisedWindowReturnsToItsOlderPlacement() {
+        SettingsFolder settings;
+        settings.write("WindowState=int:0\nTop=int:5\nLeft=int:6\nWidth=int:500\nHeight=int:420\n");
+        {
+            Window s;
+            QCOMPARE(s.window.frameGeometry(), QRect(6, 5, 500, 420));
+            s.window.showMaximized();
+            closeWindow(s);
+        }
+        const SettingsStore stored = SettingsStore::parse(settings.read().toStdString());
+        QCOMPARE(stored.readInteger("WindowState"), 2);
+        QCOMPARE(stored.readInteger("Top"), 5);
+        QCOMPARE(stored.readInteger("Width"), 500);
+        Window s;
+        QVERIFY(s.window.isMaximized());
+        s.window.showNormal();
+        QCoreApplication::processEvents(); // the platform hands back the normal placement
+        QCOMPARE(s.window.frameGeometry(), QRect(6, 5, 500, 420));
+    }
+
+    void storedValuesFollowTheWindowsRules() {
+        SettingsFolder settings;
+        settings.write("Width=int:200\nHeight=int:900\nWindowState=int:7\nAudioExt=string:abcdef\n"
+                       "Continue=int:0\nFastCheck=int:5\nXPLdir=string:/x/ADV_OBJ/\n");
+        Window s;
+        QCOMPARE(s.window.frameGeometry().size(), QSize(370, 900));
+        QVERIFY(!s.window.isMaximized() && !s.window.isMinimized());
+        QCOMPARE(s.w().eAudioExt->text(), QString("abcdef"));
+        QVERIFY(!s.w().cbContinue->isChecked());
+        QVERIFY(s.w().cbFastCheck->isChecked());
+        QCOMPARE(s.window.session().state.EVOdir, std::string());
+        QCOMPARE(s.window.session().state.XPLdir, std::string("/x/ADV_OBJ/"));
+        // Typing stops at five characters.
+        s.w().eVideoExt->setFocus();
+        s.w().eVideoExt->end(false);
+        QTest::keyClicks(s.w().eVideoExt, "xyz");
+        QCOMPARE(s.w().eVideoExt->text(), QString("mpvxy"));
+        QVERIFY(s.dialogs.errors.isEmpty());
+    }
+
+    void aValueOfTheWrongTypeStopsTheReadingThere() {
+        SettingsFolder settings;
+        settings.write("Width=string:wide\nAudioExt=string:ac3\nHeight=int:500\n");
+        Window s;
+        QCOMPARE(s.dialogs.errors, QStringList("Invalid data type for 'Width'"));
+        QCOMPARE(s.window.frameGeometry().size(), QSize(370, 380));
+        QCOMPARE(s.w().eAudioExt->text(), QString("mpa"));
+        // The boxes were not reset either.
+        QCOMPARE(s.w().box({BoxKind::Subpicture, 0})->text(), QString("Subpicture"));
+    }
+
+    void aStoreThatCannotBeReadIsPassedOver() {
+        SettingsFolder settings;
+        QDir().mkpath(settings.file());
+        Window s;
+        QVERIFY(s.dialogs.errors.isEmpty());
+        QCOMPARE(s.w().box({BoxKind::Video, 0})->text(), QString("No video stream"));
+    }
+
+    // The close is abandoned once, so the user learns that nothing was saved; the next close
+    // goes through, or the window could never be closed.
+    void aStoreThatCannotBeWrittenKeepsTheWindowOpenOnce() {
+        SettingsFolder settings;
+        QDir().mkpath(settings.file());
+        Window s;
+        QVERIFY(!s.window.close());
+        QVERIFY(s.window.isVisible());
+        QCOMPARE(s.dialogs.errors, QStringList("Failed to set data for 'WindowState'"));
+        QVERIFY(s.window.close());
+        QCOMPARE(s.dialogs.errors.size(), 2);
+    }
+
+    void withoutAFolderForTheStoreNothingIsWritten() {
+        SettingsFolder settings;
+        QFile blocker(settings.path() + "/Corvellan");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Window s;
+        QVERIFY(s.window.close());
+        QVERIFY(s.dialogs.errors.isEmpty());
+        QCOMPARE(fileBytes(settings.path() + "/Corvellan"), QByteArray());
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "test_settings.moc"

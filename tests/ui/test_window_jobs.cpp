@@ -1,0 +1,255 @@
+// Read EVO and Demux started from the window on small made EVO files: boxes, captions, files,
+// log lines, progress, Cancel, and the hold-off of every other command while a job runs.
+#include <QDir>
+
+#include "small_evo.h"
+#include "window_fixture.h"
+
+using namespace splitwick;
+using namespace splitwick::testing;
+
+namespace {
+
+// Pack 0 and 1024 pairs, 2049 packs: the scan lets events through once, at 4 MiB (2048 packs).
+constexpr int PairsPastFourMiB = 1024;
+
+} // namespace
+
+class TestWindowJobs : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString disc_;
+    QString out_;
+
+    QString evo(const char* name) const { return disc_ + "/" + name; }
+
+    // The window with an EVO dropped on it and the output folder set.
+    void choose(Window& s, const QString& path) {
+        drop(&s.window, QStringList(path));
+        s.w().eWorkdir->setText(out_);
+    }
+
+  private slots:
+    void init() {
+        disc_ = dir_.path() + "/HVDVD_TS";
+        out_ = dir_.path() + "/out";
+        QDir().mkpath(disc_);
+        QDir().mkpath(out_);
+    }
+
+    void cleanup() {
+        QDir(disc_).removeRecursively();
+        QDir(out_).removeRecursively();
+    }
+
+    void readEvoTicksAndLabelsTheStreamsFound() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), 10);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        s.w().PageControl->setCurrentIndex(int(Page::Options));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+
+        QCOMPARE(s.logLines(),
+                 QStringList({"Opening file FEATURE_1.EVO", "File size: 0 Mbytes.",
+                              "It contains 1 video stream and 1 audio stream.",
+                              "MPEG-2 video stream 0 found!", "DD+ audio stream 0 found!", "Done.",
+                              "10 frames count in video stream 0."}));
+        const Widgets& w = s.w();
+        QCOMPARE(w.PageControl->currentIndex(), int(Page::Status));
+        for (Box box : allBoxes()) {
+            const bool found = box == Box{BoxKind::Video, 0} || box == Box{BoxKind::Audio, 0};
+            QCOMPARE(w.box(box)->isEnabled(), found);
+            QCOMPARE(w.box(box)->isChecked(), found);
+        }
+        QCOMPARE(w.box({BoxKind::Video, 0})->text(), QString("MPEG-2.stream.0"));
+        QCOMPARE(w.box({BoxKind::Audio, 0})->text(), QString("DD+.stream.00"));
+        QCOMPARE(w.box({BoxKind::Audio, 1})->text(), QString("No audio stream"));
+        QVERIFY(w.bCheck->isEnabled() && w.bDemux->isEnabled() && !w.bCancel->isEnabled());
+        QCOMPARE(w.statusBar->panelText(0), QString(" Ready"));
+        QCOMPARE(w.statusBar->panelText(1), QString(" "));
+        QVERIFY(s.dialogs.errors.isEmpty());
+    }
+
+    void demuxWritesEveryTickedStream() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), 10);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+
+        const QString video = out_ + "/FEATURE_1.MPEG-2.stream.0.mpv";
+        const QString audio = out_ + "/FEATURE_1.DD+.stream.00.mpa";
+        QCOMPARE(
+            s.logLines().mid(7),
+            QStringList({"Opening file FEATURE_1.EVO", "File size: 0 Mbytes.", "Creating " + video,
+                         "Creating " + audio, "It contains 1 video stream and 1 audio stream.",
+                         "Done.", "10 frames count in video stream 0."}));
+        QCOMPARE(fileBytes(video), SmallEvo::videoPayload().repeated(10));
+        QCOMPARE(fileBytes(audio), SmallEvo::audioPayload().repeated(10));
+        QVERIFY(s.w().bDemux->isEnabled());
+        QCOMPARE(s.w().statusBar->panelText(0), QString(" Ready"));
+    }
+
+    void demuxGoesOnIntoTheSecondPart() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), 10);
+        SmallEvo::write(evo("FEATURE_2.EVO"), 5);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+
+        QVERIFY(s.logLines().contains("Continue on FEATURE_2.EVO"));
+        QCOMPARE(s.logLines().last(), QString("15 frames count in video stream 0."));
+        QCOMPARE(fileBytes(out_ + "/FEATURE_1_2.DD+.stream.00.mpa"),
+                 SmallEvo::audioPayload().repeated(15));
+    }
+
+    void aMissingSourceShowsTheErrorAndLeavesReadEvoDisabled() {
+        SettingsFolder settings;
+        Window s;
+        choose(s, evo("FEATURE_9.EVO"));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+
+        QCOMPARE(s.dialogs.errors, QStringList("Cannot open file \"" + evo("FEATURE_9.EVO") +
+                                               "\". No such file or directory."));
+        QCOMPARE(s.logLines().last(), QString("Opening file FEATURE_9.EVO"));
+        QCOMPARE(s.w().statusBar->panelText(0), QString(" Opening"));
+        QVERIFY(!s.w().bCheck->isEnabled());
+        QVERIFY(!s.window.busy());
+    }
+
+    void progressIsShownEveryFourMiB() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), PairsPastFourMiB);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        QString progress, hint;
+        s.duringJob([&] {
+            progress = s.w().statusBar->panelText(1);
+            hint = s.w().statusBar->toolTip();
+        });
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        QVERIFY2(progress.startsWith(" Reading FEATURE_1.EVO 4/4 Mbytes, Remaining time: "),
+                 qPrintable(progress));
+        QCOMPARE(" " + hint, progress);
+    }
+
+    void cancelStopsReadEvoWithoutAQuestion() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), PairsPastFourMiB);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        s.duringJob([&] { QTest::mouseClick(s.w().bCancel, Qt::LeftButton); });
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+
+        QCOMPARE(s.dialogs.questions, 0);
+        // Stopped before the end: no frame count follows "Done.".
+        QCOMPARE(s.logLines().last(), QString("Done."));
+        QVERIFY(s.w().box({BoxKind::Audio, 0})->isChecked());
+        QVERIFY(!s.w().bCancel->isEnabled());
+    }
+
+    void cancelDuringDemuxAnsweredNoKeepsItRunning() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), PairsPastFourMiB);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        s.dialogs.answerYes = false;
+        s.duringJob([&] { QTest::mouseClick(s.w().bCancel, Qt::LeftButton); });
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+
+        QCOMPARE(s.dialogs.questions, 1);
+        QCOMPARE(s.logLines().last(), QString("1024 frames count in video stream 0."));
+        QCOMPARE(fileBytes(out_ + "/FEATURE_1.DD+.stream.00.mpa"),
+                 SmallEvo::audioPayload().repeated(PairsPastFourMiB));
+    }
+
+    void cancelDuringDemuxAnsweredYesStopsAfterTheChunk() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), PairsPastFourMiB);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        s.dialogs.answerYes = true;
+        s.duringJob([&] { QTest::mouseClick(s.w().bCancel, Qt::LeftButton); });
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+
+        QCOMPARE(s.dialogs.questions, 1);
+        QCOMPARE(s.logLines().last(), QString("Done."));
+        // The packs up to 4 MiB: pack 0, 1023 pairs and one more video pack.
+        QCOMPARE(fileBytes(out_ + "/FEATURE_1.MPEG-2.stream.0.mpv"),
+                 SmallEvo::videoPayload().repeated(1024));
+        QCOMPARE(fileBytes(out_ + "/FEATURE_1.DD+.stream.00.mpa"),
+                 SmallEvo::audioPayload().repeated(1023));
+    }
+
+    // While Demux runs, clicks and keys on the other commands and the stream boxes, drops and
+    // closing the window are held off; Cancel still works.
+    void everyOtherCommandIsHeldOffDuringDemux() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), PairsPastFourMiB);
+        SmallEvo::write(evo("OTHER.EVO"), 10);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        const Widgets& w = s.w();
+        const int linesBefore = int(s.logLines().size());
+        bool busy = false, dragAccepted = true, closed = true;
+        s.duringJob([&] {
+            busy = s.window.busy();
+            QTest::mouseClick(w.box({BoxKind::Audio, 0}), Qt::LeftButton);
+            w.box({BoxKind::Video, 0})->setFocus();
+            QTest::keyClick(w.box({BoxKind::Video, 0}), Qt::Key_Space);
+            for (QPushButton* command : {w.bCheck, w.bbEVO, w.bbXPL, w.bReadXPL, w.bRebuild})
+                QTest::mouseClick(command, Qt::LeftButton);
+            dragAccepted = dragIsAccepted(&s.window, QStringList(evo("OTHER.EVO")));
+            drop(&s.window, QStringList(evo("OTHER.EVO")));
+            closed = s.window.close();
+            QTest::mouseClick(w.bCancel, Qt::LeftButton);
+        });
+        QTest::mouseClick(w.bDemux, Qt::LeftButton);
+
+        QVERIFY(busy);
+        QVERIFY(!dragAccepted);
+        QVERIFY(!closed);
+        QVERIFY(s.window.isVisible());
+        QVERIFY(w.box({BoxKind::Audio, 0})->isChecked());
+        QVERIFY(w.box({BoxKind::Video, 0})->isChecked());
+        QVERIFY(s.dialogs.shown.empty());
+        QCOMPARE(w.eEVOfile->text(), evo("FEATURE_1.EVO"));
+        QCOMPARE(s.dialogs.questions, 1); // Cancel was heard
+        const QStringList demuxLines = s.logLines().mid(linesBefore);
+        QCOMPARE(demuxLines.count("Opening file FEATURE_1.EVO"), 1);
+        QVERIFY(!demuxLines.contains("Opening file OTHER.EVO"));
+        QCOMPARE(demuxLines.last(), QString("1024 frames count in video stream 0."));
+        QVERIFY(!s.window.busy());
+        // Afterwards the window answers again.
+        QVERIFY(dragIsAccepted(&s.window, QStringList(evo("OTHER.EVO"))));
+        QTest::mouseClick(w.box({BoxKind::Audio, 0}), Qt::LeftButton);
+        QVERIFY(!w.box({BoxKind::Audio, 0})->isChecked());
+    }
+
+    void demuxCannotStartWhileReadEvoRuns() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), PairsPastFourMiB);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        QVERIFY(s.w().bDemux->isEnabled());
+        s.duringJob([&] {
+            QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+            s.w().bDemux->click(); // not even through the button itself
+        });
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        QVERIFY(!s.logLines().join('\n').contains("Creating"));
+        QVERIFY(QDir(out_).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestWindowJobs)
+#include "test_window_jobs.moc"

@@ -1,0 +1,70 @@
+#pragma once
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "ui/main_window.h"
+
+namespace splitwick::testing {
+
+// Answers the window's modal questions as the test says, and records what was asked.
+class ScriptedDialogs : public Dialogs {
+  public:
+    void showError(QWidget*, const QString& text) override { errors << text; }
+    bool confirmStop(QWidget*) override {
+        ++questions;
+        return answerYes;
+    }
+    void chooseFile(QWidget*, FileDialog& dialog) override {
+        shown.push_back(dialog);
+        if (choice) dialog.fileName = *choice;
+    }
+
+    QStringList errors;
+    int questions = 0;
+    bool answerYes = false;
+    std::optional<QString> choice; // the path chosen with OK; none for Cancel
+    std::vector<FileDialog> shown; // each dialog as it was when shown
+};
+
+// Points the settings at a folder of its own for as long as it lives.
+class SettingsFolder {
+  public:
+    SettingsFolder();
+    ~SettingsFolder();
+    QString path() const { return dir_.path(); }
+    QString file() const { return dir_.path() + "/Corvellan/Splitwick.conf"; }
+    void write(const QString& text) const;
+    QString read() const;
+
+  private:
+    QTemporaryDir dir_;
+};
+
+// The window as the program shows it, with its start-up (settings, box reset) done.
+struct Window {
+    Window() : Window([](TfMain&) {}) {}
+    // before runs between creation and showing, as the command line does.
+    explicit Window(const std::function<void(TfMain&)>& before);
+
+    const Widgets& w() const { return window.widgets(); }
+    QStringList logLines() const;
+    // Runs action from within the next job, where it lets events through (every 4 MiB).
+    void duringJob(std::function<void()> action);
+
+    ScriptedDialogs dialogs;
+    TfMain window{dialogs};
+};
+
+QByteArray fileBytes(const QString& path);
+
+// Files dragged from a file manager: the window's answer as the drag enters it, and the drop
+// (a drag that enters and is released).
+bool dragIsAccepted(QWidget* window, const QStringList& paths);
+void drop(QWidget* window, const QStringList& paths);
+void dropUrls(QWidget* window, const QList<QUrl>& urls);
+
+} // namespace splitwick::testing
