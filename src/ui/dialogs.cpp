@@ -48,8 +48,4 @@ void ModalDialogs::chooseFile(QWidget* parent, FileDialog& dialog) {
         dialog.fileName = box->selectedFiles().first();
 }
 
-QString errorBoxText(const QString& text) {
-    return !text.isEmpty() && text.back() > QChar('.') ? text + "." : text;
-}
-
 } // namespace splitwick

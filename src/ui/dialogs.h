@@ -44,8 +44,4 @@ std::unique_ptr<QMessageBox> makeErrorBox(QWidget* parent, const QString& text);
 std::unique_ptr<QMessageBox> makeConfirmBox(QWidget* parent);
 std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialog& dialog);
 
-// An error's text as the box shows it: with "." behind it when its last character comes after
-// "." in character order.
-QString errorBoxText(const QString& text);
-
 } // namespace splitwick

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 
+#include "engine/job_error.h"
 #include "jobs/demux_job.h"
 #include "jobs/read_evo.h"
 
@@ -86,7 +87,7 @@ bool TfMain::runCommand(const std::function<void()>& command) {
     try {
         command();
     } catch (const std::exception& error) {
-        failure = errorBoxText(QString::fromUtf8(error.what()));
+        failure = QString::fromStdString(errorBoxText(error.what()));
     }
     busy_ = false;
     if (failure.isNull()) return true;

@@ -272,17 +272,6 @@ class TestMainWindow : public QObject {
         QCOMPARE(box->icon(), QMessageBox::Critical);
     }
 
-    void errorTextGetsAFullStopAfterLettersOnly() {
-        QCOMPARE(errorBoxText("Stream write error"), QString("Stream write error."));
-        QCOMPARE(errorBoxText("Done."), QString("Done."));
-        QCOMPARE(errorBoxText("Invalid data type for 'Width'"),
-                 QString("Invalid data type for 'Width'"));
-        QCOMPARE(errorBoxText("(x)"), QString("(x)"));
-        QCOMPARE(errorBoxText("x/"), QString("x/."));
-        QCOMPARE(errorBoxText("Fehler: Datei gelöscht ä"), QString("Fehler: Datei gelöscht ä."));
-        QCOMPARE(errorBoxText(""), QString(""));
-    }
-
     void aFailingCommandShowsItsErrorAndTheWindowGoesOn() {
         SettingsFolder settings;
         Window s;
