@@ -6,6 +6,8 @@
 #include "engine/job_error.h"
 #include "jobs/demux_job.h"
 #include "jobs/read_evo.h"
+#include "jobs/rebuild_job.h"
+#include "playlist/read_xpl.h"
 
 namespace splitwick {
 
@@ -64,6 +66,8 @@ TfMain::TfMain(Dialogs& dialogs)
             [this] { runCommand([this] { bbXPLClick(); }); });
     bindJob(w_.bCheck, bCheckClick);
     bindJob(w_.bDemux, bDemuxClick);
+    bindJob(w_.bReadXPL, [this](Session& s) { bReadXPLClick(s, playlist_, *w_.xpl); });
+    bindJob(w_.bRebuild, [this](Session& s) { bRebuildClick(s, rebuild_); });
     connect(w_.bCancel, &QPushButton::clicked, this, &TfMain::bCancelClick);
 }
 

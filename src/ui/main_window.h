@@ -5,6 +5,8 @@
 
 #include "dialogs.h"
 #include "engine/session.h"
+#include "jobs/rebuild_state.h"
+#include "playlist/playlist.h"
 #include "saved_settings.h"
 #include "widget_controls.h"
 #include "window_layout.h"
@@ -94,6 +96,9 @@ class TfMain : public QWidget, public Report {
     WidgetControls controls_;
     WindowEvents events_;
     Session session_;
+    // What Read XPL and Rebuild keep from one run of theirs to the next.
+    Playlist playlist_;
+    RebuildState rebuild_;
     FileDialog odEVOfile_;
     FileDialog odXPL_;
     QString fileAtStart_;

@@ -67,6 +67,29 @@ QTreeWidgetItem* XplPage::addTreeNode(QTreeWidgetItem* parent, const QString& te
     return node;
 }
 
+void XplPage::clearAndHideMemo() {
+    memo_->clear();
+    memo_->hide();
+}
+
+void XplPage::showMemo(const std::vector<std::string>& lines) {
+    QStringList text;
+    for (const std::string& line : lines)
+        text << QString::fromStdString(line);
+    // One change of the whole text: the memo is not redrawn once per line.
+    setMemoLines(text);
+    memo_->show();
+}
+
+void XplPage::replaceTree(const PlaylistTree& tree) {
+    clearTree();
+    for (const TreeNode& node : tree.nodes) {
+        QTreeWidgetItem* top = addTreeNode(nullptr, QString::fromStdString(node.text));
+        for (const std::string& child : node.children)
+            addTreeNode(top, QString::fromStdString(child));
+    }
+}
+
 int XplPage::treeWidth() const {
     // Until the page is first shown, the splitter has laid nothing out.
     return isVisible() ? splitter_->sizes().at(0) : treeWidth_;

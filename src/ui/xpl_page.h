@@ -3,11 +3,13 @@
 #include <QSplitter>
 #include <QTreeWidget>
 
+#include "playlist/playlist_view.h"
+
 namespace splitwick {
 
 // The XPL page: the playlist tree tvXPL, the splitter splXPL and the memo mXPL with the
-// playlist's tags. Read XPL fills it through the methods below.
-class XplPage : public QWidget {
+// playlist's tags. Read XPL fills it as its PlaylistView.
+class XplPage : public QWidget, public PlaylistView {
   public:
     static constexpr int MinimumSide = 50;
 
@@ -22,6 +24,10 @@ class XplPage : public QWidget {
     // Empties the tree; adds a node under parent, or at the top for none.
     void clearTree() { tree_->clear(); }
     QTreeWidgetItem* addTreeNode(QTreeWidgetItem* parent, const QString& text);
+
+    void clearAndHideMemo() override;
+    void showMemo(const std::vector<std::string>& lines) override;
+    void replaceTree(const PlaylistTree& tree) override;
 
     // The tree's width, also while the page has never been shown.
     int treeWidth() const;
