@@ -87,11 +87,30 @@ void PackScanner::feed(const uint8_t* data, size_t n) {
             continue;
         }
         ++i;
+        const int running = firstRunning();
         if ((window_ >> 8) == 0x000001 && StartCodes[b].isStartCode)
             startCode(b);
+        else if (running == Idle)
+            i = betweenPackets(data, i, n);
         else
-            step(b);
+            step(b, running);
     }
+}
+
+size_t PackScanner::betweenPackets(const uint8_t* data, size_t i, size_t n) {
+    // With no packet being read, a byte can only complete a start code: a tight loop to it.
+    uint32_t window = window_;
+    while (i < n) {
+        const uint8_t b = data[i++];
+        window = window << 8 | b;
+        if ((window >> 8) == 0x000001 && StartCodes[b].isStartCode) {
+            window_ = window;
+            startCode(b);
+            return i;
+        }
+    }
+    window_ = window;
+    return i;
 }
 
 size_t PackScanner::payloadRun(const uint8_t* data, size_t available) {
@@ -149,8 +168,8 @@ int PackScanner::firstRunning() const {
     return Idle;
 }
 
-void PackScanner::step(uint8_t b) {
-    switch (firstRunning()) {
+void PackScanner::step(uint8_t b, int running) {
+    switch (running) {
     case LengthField:
         lengthFieldByte();
         break;

@@ -74,7 +74,9 @@ class PackScanner {
     size_t skipPacket(const uint8_t* data, size_t available);
     void startCode(uint8_t id);
     int firstRunning() const;
-    void step(uint8_t b);
+    size_t betweenPackets(const uint8_t* data, size_t i, size_t n);
+    // The byte goes to the first running countdown.
+    void step(uint8_t b, int running);
     void lengthFieldByte();
     void fixedHeaderByte(uint8_t b);
     void ptsByte(uint8_t b);
