@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -40,18 +41,15 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::write(const uint8_t* data, size_t length) {
-    if (buffered_ + length <= BufferSize) {
-        std::memcpy(buffer_.get() + buffered_, data, length);
-        buffered_ += length;
-        return;
+    // The buffer goes out whole, so that every write but the last covers whole pages of the file.
+    while (length > 0) {
+        const size_t taken = std::min(length, BufferSize - buffered_);
+        std::memcpy(buffer_.get() + buffered_, data, taken);
+        buffered_ += taken;
+        data += taken;
+        length -= taken;
+        if (buffered_ == BufferSize && !flush()) throw streamWriteError();
     }
-    if (!flush()) throw streamWriteError();
-    if (length >= BufferSize / 2) {
-        if (!writeAll(data, length)) throw streamWriteError();
-        return;
-    }
-    std::memcpy(buffer_.get(), data, length);
-    buffered_ = length;
 }
 
 void OutputFile::close() {
