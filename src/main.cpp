@@ -12,5 +12,8 @@ int main(int argc, char** argv) {
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1) fMain.takeFileAtStart(arguments.at(1));
     fMain.show();
+    // A desktop activates a new window itself; without a window manager nothing would, and the
+    // start-up that the first activation runs would never come.
+    fMain.activateWindow();
     return QApplication::exec();
 }
