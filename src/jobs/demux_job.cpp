@@ -44,11 +44,7 @@ void demuxParts(Session& session, const SplitTitle& title, const std::string& ou
     openEvo(session);
     createOutputs(session, title, outputPrefix);
     session.slog("Writing stream(s)", 0);
-    demux(session, true);
-    if (continueWithSecondPart(session, title)) {
-        openSecondPart(session, title);
-        demux(session, true);
-    }
+    passOverParts(session, title, [&] { demux(session, true); });
 }
 
 } // namespace

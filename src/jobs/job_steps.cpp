@@ -20,6 +20,13 @@ std::string withoutLast(const std::string& text, size_t k) {
     return text.size() <= k ? std::string() : text.substr(0, text.size() - k);
 }
 
+// After the first pass: go on into the second part when cbContinue is still ticked, the pass
+// was not cancelled, and the partner exists now.
+bool continueWithSecondPart(const Session& session, const SplitTitle& title) {
+    return session.controls.option(Option::Continue) && !session.state.Cancelled &&
+           title.isFirstPart && title.secondPartExists();
+}
+
 } // namespace
 
 void openEvo(Session& session, const char* phaseAfterOpening) {
@@ -69,11 +76,6 @@ SplitTitle splitTitle(const Session& session) {
     return title;
 }
 
-bool continueWithSecondPart(const Session& session, const SplitTitle& title) {
-    return session.controls.option(Option::Continue) && !session.state.Cancelled &&
-           title.isFirstPart && title.secondPartExists();
-}
-
 OutputSlot createOutput(const SplitTitle& title, const std::string& name) {
     std::error_code ec;
     if (title.isFirstPart && std::filesystem::equivalent(name, title.secondPart, ec))
@@ -81,11 +83,14 @@ OutputSlot createOutput(const SplitTitle& title, const std::string& name) {
     return std::make_unique<OutputFile>(name);
 }
 
-void openSecondPart(Session& session, const SplitTitle& title) {
+void passOverParts(Session& session, const SplitTitle& title, const std::function<void()>& pass) {
+    pass();
+    if (!continueWithSecondPart(session, title)) return;
     JobState& state = session.state;
     state.Source.reset();
     state.Source = std::make_unique<SourceFile>(title.secondPart);
     session.log("Continue on " + splitPath(title.secondPart).name);
+    pass();
 }
 
 } // namespace splitwick

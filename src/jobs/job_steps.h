@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "engine/session.h"
@@ -45,16 +46,13 @@ struct SplitTitle {
 // first part.
 SplitTitle splitTitle(const Session& session);
 
-// After the first pass: go on into the second part when cbContinue is still ticked, the pass
-// was not cancelled, and the partner exists now.
-bool continueWithSecondPart(const Session& session, const SplitTitle& title);
-
 // Creates a job's output. Outputs are created before the second part of a split title is
 // opened: one created over it (a link to it under the output's name) would empty it before it
 // is read, so that is refused as a file in use, like the source itself.
 OutputSlot createOutput(const SplitTitle& title, const std::string& name);
 
-// Closes the first part and opens the second as Source, logging "Continue on NAME".
-void openSecondPart(Session& session, const SplitTitle& title);
+// Runs a job's pass over the open source and, when the title goes on (continueWithSecondPart),
+// closes the first part, opens the second, logs "Continue on NAME" and runs the pass again.
+void passOverParts(Session& session, const SplitTitle& title, const std::function<void()>& pass);
 
 } // namespace splitwick

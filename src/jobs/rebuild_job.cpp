@@ -15,11 +15,7 @@ void rebuildParts(Session& session, RebuildState& rebuild, const SplitTitle& tit
     state.VideoOut[0] = createOutput(title, outputName);
     session.log("Creating " + outputName);
     session.slog("Writing EVO...", 0);
-    Rebuild(session, rebuild);
-    if (continueWithSecondPart(session, title)) {
-        openSecondPart(session, title);
-        Rebuild(session, rebuild);
-    }
+    passOverParts(session, title, [&] { Rebuild(session, rebuild); });
 }
 
 } // namespace
