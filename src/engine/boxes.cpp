@@ -70,12 +70,6 @@ std::string boxName(Box box) {
     return info(box.kind).namePrefix + indexText(box);
 }
 
-std::optional<Box> boxFromName(std::string_view name) {
-    for (Box box : allBoxes())
-        if (boxName(box) == name) return box;
-    return std::nullopt;
-}
-
 int tableEntry(Box box) {
     return info(box.kind).firstEntry + box.index;
 }

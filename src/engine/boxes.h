@@ -1,8 +1,6 @@
 #pragma once
 #include <array>
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace splitwick {
 
@@ -32,7 +30,6 @@ int boxPosition(Box box);
 
 // "cbVideo0", "cbAudio05", "cbSub12".
 std::string boxName(Box box);
-std::optional<Box> boxFromName(std::string_view name);
 
 // The box's stream-table entry (1 + index, 17 + index, 33 + index).
 int tableEntry(Box box);

@@ -17,8 +17,6 @@ class PassClock {
     std::chrono::steady_clock::time_point start_;
 };
 
-std::string formatTimeOfDay(double seconds);
-
 // "512/7634 Mbytes, Remaining time: 0:03:12": the common tail of the progress lines.
 std::string progressTail(const PassClock& clock, int64_t position, int64_t size);
 

@@ -13,7 +13,6 @@ class StreamTable {
     static constexpr int VideoFirst = 1;
     static constexpr int AudioFirst = 17;
     static constexpr int SubpictureFirst = 33;
-    static constexpr int SubpictureUpperFirst = 49;
 
     // Entries are numbered from 1; a number outside 1 to 64 is a programming error.
     int32_t& operator[](int entry) { return entries_.at(entry - 1); }

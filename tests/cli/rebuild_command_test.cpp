@@ -2,15 +2,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
+#include "process.h"
 #include "request.h"
 #include "support/test_files.h"
 
 namespace splitwick::cli {
 namespace {
 
+using splitwick::testing::ProcessResult;
 using splitwick::testing::TempFolder;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -46,22 +47,9 @@ TEST(RebuildRequest, RefusesTheOptionsOfOtherCommands) {
     EXPECT_THROW(parse({"rebuild", "A.EVO", "--streams", "audio16"}), UsageError);
 }
 
-// What one run of the program gave.
-struct CliRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-CliRun runCli(const TempFolder& folder, const std::string& arguments) {
-    const std::string out = folder / "stdout", err = folder / "stderr";
-    const int status = std::system(
-        (std::string(SPLITWICK_CLI) + " " + arguments + " >" + out + " 2>" + err).c_str());
-    const auto text = [](const std::string& path) {
-        const auto bytes = splitwick::testing::readBytes(path);
-        return std::string(bytes.begin(), bytes.end());
-    };
-    return {WEXITSTATUS(status), text(out), text(err)};
+ProcessResult runCli(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), SPLITWICK_CLI);
+    return splitwick::testing::runProcess(arguments);
 }
 
 class RebuildCommand : public ::testing::Test {
@@ -71,8 +59,8 @@ class RebuildCommand : public ::testing::Test {
 };
 
 TEST_F(RebuildCommand, LogsTheReadThenTheRebuildOfTheChosenStreams) {
-    const CliRun run =
-        runCli(work, "rebuild " + source + " --out " + work.path() + " --streams video0,audio01");
+    const auto run =
+        runCli({"rebuild", source, "--out", work.path(), "--streams", "video0,audio01"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "Opening file DTS.EVO\n"
                        "File size: 0 Mbytes.\n"
@@ -93,7 +81,7 @@ TEST_F(RebuildCommand, LogsTheReadThenTheRebuildOfTheChosenStreams) {
 }
 
 TEST_F(RebuildCommand, JsonCarriesTheLogLines) {
-    const CliRun run = runCli(work, "rebuild " + source + " --out " + work.path() + " --json");
+    const auto run = runCli({"rebuild", source, "--out", work.path(), "--json"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_THAT(run.out, HasSubstr("\"Creating " + work.path() + "/DTS.rebuilt.EVO\",\"Done.\"]"));
     // Every stream kept: every pack written.
@@ -105,20 +93,20 @@ TEST_F(RebuildCommand, FailsWithTheErrorTextAndExitCode1) {
     // The output folder holds a link named like the output that leads to the source.
     std::filesystem::create_symlink(source, work / "DTS.rebuilt.EVO");
     const auto sourceBytes = splitwick::testing::readBytes(source);
-    const CliRun run = runCli(work, "rebuild " + source + " --out " + work.path());
+    const auto run = runCli({"rebuild", source, "--out", work.path()});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "Cannot create file \"" + work.path() +
                            "/DTS.rebuilt.EVO\". The file is already in use by this job.\n");
     EXPECT_EQ(splitwick::testing::readBytes(source), sourceBytes);
 
-    const CliRun missing = runCli(work, "rebuild " + source + " --streams audio05");
+    const auto missing = runCli({"rebuild", source, "--streams", "audio05"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, "No stream for cbAudio05 in DTS.EVO.\n");
 }
 
 TEST_F(RebuildCommand, UsageErrorsExitWith2) {
-    EXPECT_EQ(runCli(work, "rebuild").exitCode, 2);
-    EXPECT_EQ(runCli(work, "rebuild " + source + " --sub-ext x").exitCode, 2);
+    EXPECT_EQ(runCli({"rebuild"}).exitCode, 2);
+    EXPECT_EQ(runCli({"rebuild", source, "--sub-ext", "x"}).exitCode, 2);
 }
 
 } // namespace
