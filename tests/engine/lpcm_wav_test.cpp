@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <ostream>
 #include <random>
 #include <tuple>
 
@@ -92,6 +93,10 @@ struct Made {
     int sampleBytes;   // of each sample in the WAV
 };
 
+void PrintTo(const Made& made, std::ostream* out) {
+    *out << made.file;
+}
+
 class LpcmMadeByFfmpeg : public ::testing::TestWithParam<Made> {};
 
 TEST_P(LpcmMadeByFfmpeg, WavHoldsFfmpegsDecodeAndReadsAsItsFormat) {
@@ -112,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Made{"LPCM_24_MONO_96K.EVO", "pcm_s24le,96000,1,mono", 3}),
     [](const auto& info) {
         std::string name = info.param.file;
-        name.erase(name.find('.'));
+        name.erase(name.rfind('.'));
+        std::replace(name.begin(), name.end(), '.', '_');
         return name;
     });
 
