@@ -52,6 +52,10 @@ void OutputFile::write(const uint8_t* data, size_t length) {
     }
 }
 
+void OutputFile::writeAt(uint64_t offset, const uint8_t* data, size_t length) {
+    if (!flush() || !writeAll(data, length, offset)) throw streamWriteError();
+}
+
 void OutputFile::close() {
     const bool flushed = flush();
     unregisterOpen(identity_);
@@ -66,13 +70,15 @@ bool OutputFile::flush() {
     return ok;
 }
 
-bool OutputFile::writeAll(const uint8_t* data, size_t length) {
+bool OutputFile::writeAll(const uint8_t* data, size_t length, std::optional<uint64_t> offset) {
     while (length > 0) {
-        const ssize_t n = ::write(fd_, data, length);
+        const ssize_t n = offset ? ::pwrite(fd_, data, length, static_cast<off_t>(*offset))
+                                 : ::write(fd_, data, length);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         data += n;
         length -= static_cast<size_t>(n);
+        if (offset) *offset += static_cast<uint64_t>(n);
     }
     return true;
 }

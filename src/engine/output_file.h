@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "open_files.h"
@@ -24,6 +25,10 @@ class OutputFile {
     OutputFile& operator=(const OutputFile&) = delete;
 
     void write(const uint8_t* data, size_t length);
+    // Stores bytes over ones written before, at a position counted from the file's start: a
+    // header whose sizes are known only at the end. What is buffered is stored first, so that
+    // it cannot land over them later.
+    void writeAt(uint64_t offset, const uint8_t* data, size_t length);
     // Flushes and closes; throws "Stream write error" when anything could not be stored.
     void close();
 
@@ -31,7 +36,8 @@ class OutputFile {
 
   private:
     bool flush();
-    bool writeAll(const uint8_t* data, size_t length);
+    // Stores all the bytes at the file's position, or at `offset` when it is given.
+    bool writeAll(const uint8_t* data, size_t length, std::optional<uint64_t> offset = {});
 
     std::string path_;
     int fd_ = -1;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "job_runs.h"
+#include "support/program_stream.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
@@ -26,25 +27,15 @@ bool succeeds(const std::string& command) {
 
 // Frame start codes that a scan counts in a well-formed program stream: those wholly inside
 // one payload run of the video stream (one PES packet's payload within one 32768-byte chunk).
-// Walks the packs by their lengths, as a muxer lays them out.
 int32_t framesInRuns(const Bytes& file, uint8_t videoId, uint8_t startCodeLast) {
     const uint8_t* b = file.data();
-    const size_t n = file.size();
     int32_t frames = 0;
-    size_t i = 0;
-    while (i + 14 <= n) {
-        if (b[i] != 0 || b[i + 1] != 0 || b[i + 2] != 1) return -1; // not laid out as expected
-        const uint8_t id = b[i + 3];
-        if (id == 0xBA) {
-            i += 14 + (b[i + 13] & 0x07); // pack header and its stuffing
-            continue;
-        }
-        const size_t end = i + 6 + (size_t(b[i + 4]) << 8 | b[i + 5]);
-        for (size_t p = i + 9 + b[i + 8]; id == videoId && p + 4 <= end; ++p)
+    for (const StreamPacket& packet : streamPackets(file)) {
+        if (packet.streamId != videoId) continue;
+        for (size_t p = packet.payload(file); p + 4 <= packet.end; ++p)
             if (b[p] == 0 && b[p + 1] == 0 && b[p + 2] == 1 && b[p + 3] == startCodeLast &&
                 p / 32768 == (p + 3) / 32768)
                 ++frames;
-        i = end;
     }
     return frames;
 }

@@ -60,6 +60,20 @@ void makeWithFfmpeg(const std::string& arguments, const std::string& path) {
     runCommand("ffmpeg -nostdin -v error -y " + arguments + " -f dvd '" + path + "'");
 }
 
+namespace {
+
+// A quarter of a second of a tone of its own in each channel, so that a channel out of place
+// shows, as ffmpeg's pcm_dvd encoder stores it: 16 bits, or 24 bits from sample format s32.
+std::string lpcmTones(const std::string& layout, int channels, int rate, int bits) {
+    std::string tones;
+    for (int c = 0; c < channels; ++c)
+        tones += (c > 0 ? "|sin(" : "sin(") + std::to_string(300 + 110 * c) + "*2*PI*t)*0.8";
+    return "-f lavfi -i 'aevalsrc=" + tones + ":c=" + layout + ":s=" + std::to_string(rate) +
+           ":d=0.25' -c:a pcm_dvd -sample_fmt " + (bits == 16 ? "s16" : "s32");
+}
+
+} // namespace
+
 const std::string& ffmpegMade(const std::string& name) {
     const std::string sine = "-f lavfi -i sine=frequency=440:sample_rate=48000 ";
     const std::string picture = "-f lavfi -i testsrc=size=320x240:rate=25 ";
@@ -67,6 +81,10 @@ const std::string& ffmpegMade(const std::string& name) {
     static const std::map<std::string, std::string> Recipes = {
         {"DD.EVO", picture + sine + mpeg2 + "-c:a ac3 -b:a 192k"},
         {"DTS.EVO", picture + sine + sine + mpeg2 + "-map 0 -map 1 -map 2 -c:a dca -strict -2"},
+        {"LPCM_16_STEREO_48K.EVO", lpcmTones("stereo", 2, 48000, 16)},
+        {"LPCM_24_5.1_48K.EVO", lpcmTones("5.1(side)", 6, 48000, 24)},
+        {"LPCM_24_STEREO_96K.EVO", lpcmTones("stereo", 2, 96000, 24)},
+        {"LPCM_24_MONO_96K.EVO", lpcmTones("mono", 1, 96000, 24)},
     };
     static TempFolder files;
     static std::map<std::string, std::string> made;

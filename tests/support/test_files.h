@@ -36,7 +36,9 @@ void makeWithFfmpeg(const std::string& arguments, const std::string& path);
 
 // A file made with ffmpeg once per test program, on first use, by its name:
 // "DD.EVO": MPEG-2 video 0xE0 and DD audio 0x80, 2 seconds;
-// "DTS.EVO": MPEG-2 video 0xE0 and two DTS audio streams 0x88 and 0x89, 2 seconds.
+// "DTS.EVO": MPEG-2 video 0xE0 and two DTS audio streams 0x88 and 0x89, 2 seconds;
+// "LPCM_16_STEREO_48K.EVO", "LPCM_24_5.1_48K.EVO", "LPCM_24_STEREO_96K.EVO",
+// "LPCM_24_MONO_96K.EVO": one LPCM stream 0xA0 of that format, a quarter of a second.
 // Throws when ffmpeg fails, which fails the test that asked.
 const std::string& ffmpegMade(const std::string& name);
 

@@ -1,0 +1,269 @@
+// LPCM streams that ffmpeg's pcm_dvd encoder and dvd muxer made, written as WAV packet by
+// packet, their samples fed in pieces of random sizes: the WAV must hold what ffmpeg's own
+// decoder makes of the stream, and ffprobe must read it as the stream's format.
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <ostream>
+#include <random>
+#include <tuple>
+
+#include <gtest/gtest.h>
+
+#include "engine/job_error.h"
+#include "engine/lpcm_wav_file.h"
+#include "engine/wav_header.h"
+#include "support/program_stream.h"
+#include "support/test_files.h"
+
+namespace splitwick::testing {
+namespace {
+
+// Feeds the file's LPCM packets: each packet's header bytes, then its samples in pieces of 1
+// to 700 bytes, a quarter of them shorter than a sample, until `limit` sample bytes are in.
+// Header bytes 0 and 2 (flags and frame number, dynamic range) differ from packet to packet,
+// as on discs: they are no change of format.
+void feed(LpcmWavFile& wav, const Bytes& evo, size_t limit = SIZE_MAX) {
+    std::mt19937 random(7);
+    for (const LpcmPacket& packet : lpcmPackets(evo)) {
+        if (limit == 0) return;
+        wav.packetHeader({uint8_t(random()), evo[packet.header + 1], uint8_t(random())});
+        for (size_t at = packet.samples; at < packet.end && limit > 0;) {
+            const size_t piece = random() % 4 == 0 ? random() % 3 + 1 : random() % 700 + 1;
+            const size_t taken = std::min({piece, packet.end - at, limit});
+            wav.write(evo.data() + at, taken);
+            at += taken;
+            limit -= taken;
+        }
+    }
+}
+
+// Writes the file's LPCM stream, or its first `limit` sample bytes, as a closed WAV file.
+void writeWav(const std::string& path, const Bytes& evo, size_t limit = SIZE_MAX) {
+    LpcmWavFile wav(path, 0);
+    feed(wav, evo, limit);
+    wav.close();
+}
+
+// ffmpeg's own decode of the file's first audio stream, as a WAV file of samples of that many
+// bytes.
+void decodeWithFfmpeg(const std::string& path, const std::string& input, int sampleBytes) {
+    runCommand("ffmpeg -nostdin -v error -y -i '" + input + "' -map 0:a:0 -c:a pcm_" +
+               (sampleBytes == 2 ? "s16le" : "s24le") + " '" + path + "'");
+}
+
+// ffprobe's view of the file's first audio stream, e.g. "pcm_s24le,48000,6,5.1".
+std::string probeAudio(const std::string& path) {
+    std::string line = runCommand("ffprobe -v error -select_streams a:0 -show_entries "
+                                  "stream=codec_name,sample_rate,channels,channel_layout -of "
+                                  "csv=p=0 '" +
+                                  path + "'");
+    while (!line.empty() && line.back() == '\n')
+        line.pop_back();
+    return line;
+}
+
+uint32_t le32(const Bytes& b, size_t at) {
+    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
+           uint32_t(b[at + 3]) << 24;
+}
+
+// The samples of a RIFF WAV file: its data chunk, found by walking the chunks. The RIFF size
+// must account for the whole file, and the file must end on an even size (a chunk of odd size
+// is followed by a pad byte).
+Bytes wavSamples(const std::string& path) {
+    const Bytes wav = readBytes(path);
+    if (wav.size() < 12 || std::string(wav.begin(), wav.begin() + 4) != "RIFF")
+        throw std::runtime_error(path + " is no RIFF file");
+    EXPECT_EQ(le32(wav, 4), wav.size() - 8);
+    EXPECT_EQ(wav.size() % 2, 0u);
+    for (size_t at = 12; at + 8 <= wav.size();
+         at += 8 + le32(wav, at + 4) + le32(wav, at + 4) % 2) {
+        const size_t size = le32(wav, at + 4);
+        if (at + 8 + size > wav.size()) throw std::runtime_error("chunk beyond the file's end");
+        if (std::string(wav.begin() + long(at), wav.begin() + long(at) + 4) == "data")
+            return Bytes(wav.begin() + long(at) + 8, wav.begin() + long(at + 8 + size));
+    }
+    throw std::runtime_error(path + " has no data chunk");
+}
+
+struct Made {
+    const char* file;
+    const char* probe; // what ffprobe reads in the WAV
+    int sampleBytes;   // of each sample in the WAV
+};
+
+void PrintTo(const Made& made, std::ostream* out) {
+    *out << made.file;
+}
+
+class LpcmMadeByFfmpeg : public ::testing::TestWithParam<Made> {};
+
+TEST_P(LpcmMadeByFfmpeg, WavHoldsFfmpegsDecodeAndReadsAsItsFormat) {
+    const std::string evo = ffmpegMade(GetParam().file);
+    TempFolder folder;
+    writeWav(folder / "ours.wav", readBytes(evo));
+    decodeWithFfmpeg(folder / "theirs.wav", evo, GetParam().sampleBytes);
+    EXPECT_EQ(probeAudio(folder / "ours.wav"), GetParam().probe);
+    EXPECT_EQ(wavSamples(folder / "ours.wav"), wavSamples(folder / "theirs.wav"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, LpcmMadeByFfmpeg,
+    // A plain PCM WAV (16-bit mono or stereo) names no channel layout, ffmpeg's own neither.
+    ::testing::Values(Made{"LPCM_16_STEREO_48K.EVO", "pcm_s16le,48000,2,unknown", 2},
+                      Made{"LPCM_24_5.1_48K.EVO", "pcm_s24le,48000,6,5.1", 3},
+                      Made{"LPCM_24_STEREO_96K.EVO", "pcm_s24le,96000,2,stereo", 3},
+                      Made{"LPCM_24_MONO_96K.EVO", "pcm_s24le,96000,1,mono", 3}),
+    [](const auto& info) {
+        std::string name = info.param.file;
+        name.erase(name.rfind('.'));
+        std::replace(name.begin(), name.end(), '.', '_');
+        return name;
+    });
+
+// What the WAV is for: a muxer takes it, samples and all.
+TEST(LpcmWavMuxers, MkvmergeTakesTheWavWithItsSamples) {
+    TempFolder folder;
+    writeWav(folder / "ours.wav", readBytes(ffmpegMade("LPCM_24_5.1_48K.EVO")));
+    runCommand("mkvmerge -q -o '" + folder / "ours.mkv" + "' '" + folder / "ours.wav" + "'");
+    decodeWithFfmpeg(folder / "from_mkv.wav", folder / "ours.mkv", 3);
+    EXPECT_EQ(wavSamples(folder / "from_mkv.wav"), wavSamples(folder / "ours.wav"));
+}
+
+// ffmpeg's 24-bit 5.1 stream with its headers rewritten to each sample size and channel count
+// (header byte 1: quantization_word_length << 6 | audio_sampling_frequency << 4 | channels - 1):
+// the same bytes read in that layout by ffmpeg's decoder into its own WAV and by ours. Each
+// sampling frequency code comes up under two channel counts.
+class LpcmEveryLayout : public ::testing::TestWithParam<std::tuple<int, int>> {};
+
+TEST_P(LpcmEveryLayout, WavHoldsFfmpegsDecodeAndReadsAsFfmpegsOwn) {
+    const auto [bits, channels] = GetParam();
+    Bytes evo = readBytes(ffmpegMade("LPCM_24_5.1_48K.EVO"));
+    for (const LpcmPacket& packet : lpcmPackets(evo))
+        evo[packet.header + 1] = uint8_t((bits - 16) / 4 << 6 | channels % 4 << 4 | (channels - 1));
+    TempFolder folder;
+    writeBytes(folder / "a.EVO", evo);
+    writeWav(folder / "ours.wav", evo);
+    const int sampleBytes = bits == 16 ? 2 : 3;
+    decodeWithFfmpeg(folder / "theirs.wav", folder / "a.EVO", sampleBytes);
+
+    EXPECT_EQ(probeAudio(folder / "ours.wav"), probeAudio(folder / "theirs.wav"));
+    const Bytes ours = wavSamples(folder / "ours.wav");
+    const Bytes theirs = wavSamples(folder / "theirs.wav");
+    // ffmpeg decodes in blocks of up to four frames and drops an unfinished last one; the WAV
+    // keeps every whole frame.
+    ASSERT_GE(ours.size(), theirs.size());
+    EXPECT_LT(ours.size() - theirs.size(), size_t(4 * channels * sampleBytes));
+    EXPECT_TRUE(std::equal(theirs.begin(), theirs.end(), ours.begin()));
+}
+
+INSTANTIATE_TEST_SUITE_P(SampleSizesAndChannels, LpcmEveryLayout,
+                         ::testing::Combine(::testing::Values(16, 20, 24), ::testing::Range(1, 9)),
+                         [](const auto& info) {
+                             return std::to_string(std::get<0>(info.param)) + "bit" +
+                                    std::to_string(std::get<1>(info.param)) + "ch";
+                         });
+
+// A run cut short, the file closed or left to a failing job's clean-up, holds the whole frames
+// that came in, as ffmpeg decodes them, and ffprobe reads it. In 24-bit 5.1 three 12-byte groups
+// of four samples hold two frames: 24 bytes into them the first frame is whole, 23 bytes in it
+// is not.
+TEST(LpcmWavCutShort, HoldsExactlyTheWholeFramesThatCameIn) {
+    const std::string evo = ffmpegMade("LPCM_24_5.1_48K.EVO");
+    TempFolder theirs;
+    decodeWithFfmpeg(theirs / "whole.wav", evo, 3);
+    const Bytes decoded = wavSamples(theirs / "whole.wav");
+    constexpr size_t FrameBytes = 18;
+    struct Cut {
+        size_t bytes;
+        size_t frames;
+        bool closed;
+    };
+    for (const Cut cut : {Cut{3600 + 23, 200, true}, Cut{3600 + 24, 201, false},
+                          Cut{3600 + 35, 201, true}, Cut{3600 + 36, 202, false}, Cut{5, 0, true}}) {
+        SCOPED_TRACE(cut.bytes);
+        TempFolder folder;
+        {
+            LpcmWavFile wav(folder / "cut.wav", 0);
+            feed(wav, readBytes(evo), cut.bytes);
+            if (cut.closed) wav.close();
+        }
+        EXPECT_EQ(probeAudio(folder / "cut.wav"), "pcm_s24le,48000,6,5.1");
+        EXPECT_EQ(wavSamples(folder / "cut.wav"),
+                  Bytes(decoded.begin(), decoded.begin() + long(cut.frames * FrameBytes)));
+    }
+}
+
+// 24-bit 3-channel: one group of four samples makes one whole frame of 9 bytes, an odd size.
+TEST(LpcmWavCutShort, DataOfOddSizeIsPadded) {
+    TempFolder folder;
+    const uint8_t group[12] = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 1, 2, 3, 4};
+    {
+        LpcmWavFile wav(folder / "odd.wav", 0);
+        wav.packetHeader({0x00, 0x82, 0x80});
+        wav.write(group, sizeof group);
+        wav.close();
+    }
+    EXPECT_EQ(wavSamples(folder / "odd.wav"), (Bytes{1, 0x34, 0x12, 2, 0x78, 0x56, 3, 0xBC, 0x9A}));
+    EXPECT_EQ(probeAudio(folder / "odd.wav"), "pcm_s24le,48000,3,2.1");
+}
+
+// A stream whose format changes, or whose header codes no sample size, cannot go on in its
+// WAV file: the job ends with an error that names the stream, and the file keeps what came
+// before (nothing at all when no format was ever known).
+TEST(LpcmWavFormats, ThoseAWavCannotHoldEndTheJobAndKeepTheFileValid) {
+    const std::string evo = ffmpegMade("LPCM_24_5.1_48K.EVO");
+    TempFolder folder;
+    {
+        LpcmWavFile wav(folder / "changed.wav", 3);
+        feed(wav, readBytes(evo), 3600);
+        try {
+            wav.packetHeader({0x00, 0x01, 0x80});
+            ADD_FAILURE() << "a change to 16-bit stereo was taken";
+        } catch (const JobError& e) {
+            EXPECT_STREQ(e.what(), "LPCM audio stream 3 changes from 24-bit 6-channel 48000 Hz to "
+                                   "16-bit 2-channel 48000 Hz after 200 sample frames; a WAV "
+                                   "file holds one format. Demux the stream without WAV "
+                                   "conversion");
+        }
+    }
+    EXPECT_EQ(probeAudio(folder / "changed.wav"), "pcm_s24le,48000,6,5.1");
+    decodeWithFfmpeg(folder / "whole.wav", evo, 3);
+    const Bytes decoded = wavSamples(folder / "whole.wav");
+    EXPECT_EQ(wavSamples(folder / "changed.wav"), Bytes(decoded.begin(), decoded.begin() + 3600));
+
+    {
+        LpcmWavFile wav(folder / "unknown.wav", 1);
+        try {
+            wav.packetHeader({0x00, 0xC1, 0x80});
+            ADD_FAILURE() << "quantization_word_length 3 was taken";
+        } catch (const JobError& e) {
+            EXPECT_STREQ(e.what(), "LPCM audio stream 1 gives a sample size that LPCM does not "
+                                   "code. Demux the stream without WAV conversion");
+        }
+    }
+    EXPECT_EQ(std::filesystem::file_size(folder / "unknown.wav"), 0u);
+}
+
+// Past 4 GiB the sizes no longer fit RIFF's 32 bits: the header turns RF64, its ds64 chunk in
+// the JUNK chunk's place. Behind it, 300 million frames of 24-bit 5.1 as a sparse file: ffprobe
+// reads the duration that the 64-bit sizes give.
+TEST(WavHeaderSizes, FileBeyondFourGiBIsRf64ThatFfprobeReads) {
+    const WavFormat format{6, 48000, 3, 24};
+    const uint64_t data = 300'000'000ull * 18;
+    const Bytes header = wavHeader(format, data);
+    TempFolder folder;
+    writeBytes(folder / "long.wav", header);
+    std::filesystem::resize_file(folder / "long.wav", header.size() + data);
+    EXPECT_EQ(std::string(header.begin(), header.begin() + 4), "RF64");
+    EXPECT_EQ(runCommand("ffprobe -v error -show_entries format=duration -of csv=p=0 '" +
+                         folder / "long.wav" + "'"),
+              "6250.000000\n");
+    // The RIFF size counts the header too: data a little below 4 GiB outgrows it already.
+    EXPECT_EQ(wavHeader(format, UINT32_MAX - 50)[0], 'R');
+    EXPECT_EQ(wavHeader(format, UINT32_MAX - 50)[1], 'F');
+}
+
+} // namespace
+} // namespace splitwick::testing
