@@ -8,12 +8,13 @@
 #include "jobs/read_evo.h"
 #include "jobs/rebuild_job.h"
 #include "playlist/read_xpl.h"
+#include "version.h"
 
 namespace splitwick {
 
 namespace {
 
-const char* const Caption = "Splitwick 0.541 (based on Morlanth's demux 0.5)";
+const QString Caption = QString("Splitwick %1 (based on Morlanth's demux 0.5)").arg(Version);
 // The smallest whole window, frame included.
 constexpr QSize MinimumFrameSize{370, 380};
 
