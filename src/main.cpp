@@ -77,6 +77,8 @@ int main(int argc, char** argv) {
         return ExitUsage;
     }
     QApplication::setApplicationName(splitwick::ProgramTitle);
+    // Lets a Wayland desktop find the menu entry, and with it the icon, for the window.
+    QApplication::setDesktopFileName("splitwick");
     splitwick::ModalDialogs dialogs;
     splitwick::TfMain fMain(dialogs);
     if (!arguments.file.isEmpty()) fMain.takeFileAtStart(arguments.file);

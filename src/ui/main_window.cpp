@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDirIterator>
+#include <QIcon>
 
 #include "engine/job_error.h"
 #include "jobs/demux_job.h"
@@ -15,6 +17,16 @@ namespace splitwick {
 namespace {
 
 const QString Caption = QString("Splitwick %1 (based on Morlanth's demux 0.5)").arg(Version);
+
+// The installed icon theme's, and the bundled sizes where no theme has one.
+QIcon themedIcon() {
+    QIcon bundled;
+    QDirIterator sizes(":/splitwick/icons", QDir::Files, QDirIterator::Subdirectories);
+    while (sizes.hasNext())
+        bundled.addFile(sizes.next());
+    return QIcon::fromTheme("splitwick", bundled);
+}
+
 // The smallest whole window, frame included.
 constexpr QSize MinimumFrameSize{370, 380};
 
@@ -50,6 +62,7 @@ TfMain::TfMain(Dialogs& dialogs)
       odXPL_{{}, "XPL (VPLST000.XPL)", "xpl", false, {}, {}} {
     setObjectName("fMain");
     setWindowTitle(Caption);
+    setWindowIcon(themedIcon());
     resize(DesignedClientSize);
     move(0, 0);
 
