@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iostream>
 #include <optional>
+#include <string_view>
 
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
@@ -18,6 +19,10 @@ const char* const Help =
     "Open the window that splits an HD DVD video file (.EVO) into its elementary streams.\n"
     "A FILE given is taken as if it were dropped on the window: an EVO fills the first field,\n"
     "a playlist the second.\n"
+    "\n"
+    "Exit status:\n"
+    "  0     the window was closed\n"
+    "  2     usage error\n"
     "\n"
     "Options:\n"
     "  -h, --help                Display this help and exit.\n"

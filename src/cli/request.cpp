@@ -1,13 +1,13 @@
 #include "request.h"
 
-#include "command_options.h"
-#include "help_text.h"
-
 #include <QCommandLineParser>
 #include <QStringList>
 
 #include <algorithm>
 #include <cctype>
+
+#include "command_options.h"
+#include "help_text.h"
 
 namespace splitwick::cli {
 
