@@ -1,9 +1,11 @@
 # Wraps CMake. `make run` and `make test` set everything up on a fresh Debian 12 machine.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+DEB_BUILD  ?= build-deb
 JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
 
-.PHONY: all deps build test test-asan run bench clean
+.PHONY: all deps build test test-asan run bench install deb deb-test clean
 
 all: build
 
@@ -28,5 +30,22 @@ run: build
 bench: build
 	@bench/run $(BUILD)
 
+# PREFIX and DESTDIR as usual: make install PREFIX=/usr DESTDIR=/tmp/root
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, built with all of Debian's hardening flags and without the tests.
+deb: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+deb: deps
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DSPLITWICK_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(DEB_BUILD) -j $(JOBS)
+	cd $(DEB_BUILD) && cpack
+
+# Installs the package on this machine and removes it again: needs root, so not in make test.
+deb-test: deb
+	@scripts/deb-test $(DEB_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) sample
+	rm -rf $(BUILD) $(ASAN_BUILD) $(DEB_BUILD) sample

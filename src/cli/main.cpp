@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "engine/job_error.h"
+#include "help_text.h"
 
 namespace {
 constexpr int ExitFailed = 1;
@@ -18,13 +19,14 @@ int main(int argc, char** argv) {
         arguments.push_back(argument.toStdString());
     try {
         const auto request = splitwick::cli::parseRequest(arguments);
-        if (!request.help.empty()) {
-            std::cout << request.help;
+        if (!request.answer.empty()) {
+            std::cout << request.answer;
             return 0;
         }
         return splitwick::cli::runRequest(request);
     } catch (const splitwick::cli::UsageError& error) {
-        std::cerr << "splitwick-cli: " << error.what() << '\n';
+        std::cerr << splitwick::cli::ProgramName << ": " << error.what() << '\n'
+                  << splitwick::cli::tryHelpLine(error.command());
         return ExitUsage;
     } catch (const std::exception& error) {
         std::cerr << splitwick::errorBoxText(error.what()) << '\n';

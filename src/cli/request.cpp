@@ -5,81 +5,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <map>
+
+#include "command_options.h"
+#include "help_text.h"
 
 namespace splitwick::cli {
 
 namespace {
-
-const char* const Summary =
-    "Splits an HD DVD video file (.EVO) into its elementary streams, as the window does.\n"
-    "\n"
-    "Commands:\n"
-    "  read FILE.EVO    find the streams the file carries (Read EVO)\n"
-    "  demux FILE.EVO   read the file, then write each chosen stream to a file of its own\n"
-    "  rebuild FILE.EVO read the file, then write a copy of it that keeps the chosen streams\n"
-    "                   only, renumbered (NAME.rebuilt.EVO)\n"
-    "  xpl FILE.XPL     read the disc's playlist (Read XPL): its tags, the title that plays\n"
-    "                   the EVO given with --evo, and the labels of that title's streams\n"
-    "\n"
-    "stdout carries the message-log lines, one per line; progress goes to stderr.\n"
-    "Exit codes: 0 done, 1 the job failed (its error on stderr), 2 usage error,\n"
-    "130 interrupted (Ctrl-C cancels the running pass, closes every file, and stops).\n"
-    "Run 'splitwick-cli COMMAND --help' for the options of a command.";
-
-struct OptionSpec {
-    const char* name;
-    const char* valueName; // nullptr for a flag
-    std::string description;
-};
-
-// Options that the commands writing files share.
-const OptionSpec OutOption = {"out", "DIR", "Output folder (default: the current directory)."};
-const OptionSpec NoContinueOption = {"no-continue", nullptr,
-                                     "Do not go on into NAME_2.EVO after NAME_1.EVO."};
-const OptionSpec JsonOption = {"json", nullptr, "Print one JSON object instead of the log lines."};
-const OptionSpec XplOption = {
-    "xpl", "FILE.XPL",
-    "Label the streams from the disc's playlist after reading the EVO, as Read XPL does in the "
-    "window."};
-const char* const StreamListHelp =
-    "box names without \"cb\" in lower case, comma-separated, e.g. video0,audio00,sub03; ";
-
-const std::map<std::string, std::vector<OptionSpec>> CommandOptions = {
-    {"read",
-     {{"no-fast-check", nullptr, "Read the whole file, not just its first ~300 MB."},
-      {"no-count-frames", nullptr, "Do not count video frames."},
-      {"json", nullptr,
-       "Print one JSON object: log lines, streams found (box, caption, id), frame counts, "
-       "and whether the scan was cancelled."},
-      XplOption}},
-    {"demux",
-     {OutOption,
-      {"streams", "LIST",
-       (std::string("Streams to write: ") + StreamListHelp +
-        "'all' (the default) writes every stream the reads enabled.")},
-      XplOption,
-      NoContinueOption,
-      {"no-count-frames", nullptr, "Do not count video frames."},
-      {"video-ext", "E", "Extension of video streams (default mpv)."},
-      {"audio-ext", "E", "Extension of audio streams (default mpa)."},
-      {"sub-ext", "E", "Extension of subpicture streams (default sup)."},
-      JsonOption}},
-    {"rebuild",
-     {OutOption,
-      {"streams", "LIST",
-       (std::string("Streams to keep: ") + StreamListHelp +
-        "'all' (the default) keeps every stream the reads enabled.")},
-      XplOption,
-      NoContinueOption,
-      JsonOption}},
-    {"xpl",
-     {{"evo", "FILE.EVO",
-       "The EVO whose title to find: its name stem picks the title, as choosing it does."},
-      {"json", nullptr,
-       "Print one JSON object: log lines, the memo's lines, the tree, the boxes labelled "
-       "(box, caption, hint) and whether the EVO's title was found."}}},
-};
 
 std::string lowerCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -89,11 +21,23 @@ std::string lowerCase(std::string text) {
 
 void addOptions(QCommandLineParser& parser, const std::vector<OptionSpec>& specs) {
     for (const OptionSpec& spec : specs) {
+        QStringList names{spec.name};
+        if (spec.shortName != '\0') names.prepend(QString(QChar(spec.shortName)));
+        const QString description = QString::fromStdString(spec.description);
         if (spec.valueName != nullptr)
-            parser.addOption({spec.name, QString::fromStdString(spec.description), spec.valueName});
+            parser.addOption({names, description, spec.valueName});
         else
-            parser.addOption({spec.name, QString::fromStdString(spec.description)});
+            parser.addOption({names, description});
     }
+}
+
+// The parser's own text, except that an unknown option is named as it was written.
+std::string parseError(const QCommandLineParser& parser) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (unknown.isEmpty()) return parser.errorText().toStdString();
+    const QString& name = unknown.first();
+    return "Unknown option '" + std::string(name.size() == 1 ? "-" : "--") + name.toStdString() +
+           "'";
 }
 
 // Whether the option was given; false for an option the command does not offer.
@@ -129,37 +73,40 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     for (const std::string& a : arguments)
         args << QString::fromStdString(a);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(Summary);
-    const QCommandLineOption help = parser.addHelpOption();
-    parser.addPositionalArgument("command", "read, demux, rebuild or xpl");
-    parser.parse(args);
-    const QStringList positional = parser.positionalArguments();
+    // First the program's own options and the command; the command's options are not known yet.
+    QCommandLineParser program;
+    addOptions(program, programOptions());
+    const bool understood = program.parse(args);
     Request request;
-    request.command = positional.isEmpty() ? "" : positional.first().toStdString();
-    const auto options = CommandOptions.find(request.command);
-    if (options == CommandOptions.end()) {
-        if (parser.isSet(help) || request.command.empty()) {
-            request.help = parser.helpText().toStdString();
-            if (!parser.isSet(help)) throw UsageError("No command given\n" + request.help);
-            return request;
-        }
-        throw UsageError("Unknown command '" + request.command + "'");
-    }
-
-    parser.clearPositionalArguments();
-    parser.addPositionalArgument(QString::fromStdString(request.command), "The command.");
-    const bool playlist = request.command == "xpl";
-    const QString file = playlist ? "FILE.XPL" : "FILE.EVO";
-    parser.addPositionalArgument(file, playlist ? "The playlist file." : "The EVO file.");
-    addOptions(parser, options->second);
-    if (!parser.parse(args)) throw UsageError(parser.errorText().toStdString());
-    if (parser.isSet(help)) {
-        request.help = parser.helpText().toStdString();
+    if (program.isSet("version") || program.isSet("help-all")) {
+        request.answer = program.isSet("version") ? versionText() : allHelp();
         return request;
     }
+    const QStringList positional = program.positionalArguments();
+    request.command = positional.isEmpty() ? "" : positional.first().toStdString();
+    const CommandSpec* command = findCommand(request.command);
+    if (command == nullptr) {
+        if (program.isSet("help")) {
+            request.answer = generalHelp();
+            return request;
+        }
+        if (!understood) throw UsageError(parseError(program));
+        throw UsageError(request.command.empty() ? "No command given"
+                                                 : "Unknown command '" + request.command + "'");
+    }
+
+    QCommandLineParser parser;
+    addOptions(parser, programOptions());
+    addOptions(parser, command->options);
+    if (!parser.parse(args)) throw UsageError(parseError(parser), request.command);
+    if (parser.isSet("help")) {
+        request.answer = commandHelp(*command);
+        return request;
+    }
+    const bool playlist = request.command == "xpl";
     const QStringList files = parser.positionalArguments().mid(1);
-    if (files.size() != 1) throw UsageError("Give exactly one " + file.toStdString());
+    if (files.size() != 1)
+        throw UsageError(std::string("Give exactly one ") + command->file, request.command);
     (playlist ? request.xplFile : request.evoFile) = files.first().toStdString();
     if (playlist)
         request.evoFile = value(parser, "evo", "");

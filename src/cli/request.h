@@ -2,6 +2,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/boxes.h"
@@ -23,14 +24,20 @@ struct Request {
     std::string subExt = "sup";
     // The boxes to tick before the job; none given means every box the reads enabled.
     std::optional<std::vector<Box>> streams;
-    // Set when the user asked for --help: the text to print.
-    std::string help;
+    // Set for --help, --help-all and --version: the text to print instead of running a command.
+    std::string answer;
 };
 
-// A command line that cannot be understood; its text says why.
+// A command line that cannot be understood; its text says why. The command, when one was
+// recognised, is the one whose help to point at.
 class UsageError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    explicit UsageError(const std::string& text, std::string command = "")
+        : std::runtime_error(text), command_(std::move(command)) {}
+    const std::string& command() const { return command_; }
+
+  private:
+    std::string command_;
 };
 
 Request parseRequest(const std::vector<std::string>& arguments);

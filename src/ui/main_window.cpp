@@ -2,18 +2,31 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDirIterator>
+#include <QIcon>
 
 #include "engine/job_error.h"
 #include "jobs/demux_job.h"
 #include "jobs/read_evo.h"
 #include "jobs/rebuild_job.h"
 #include "playlist/read_xpl.h"
+#include "version.h"
 
 namespace splitwick {
 
 namespace {
 
-const char* const Caption = "Splitwick 0.541 (based on Morlanth's demux 0.5)";
+const QString Caption = QString("Splitwick %1 (based on Morlanth's demux 0.5)").arg(Version);
+
+// The installed icon theme's, and the bundled sizes where no theme has one.
+QIcon themedIcon() {
+    QIcon bundled;
+    QDirIterator sizes(":/splitwick/icons", QDir::Files, QDirIterator::Subdirectories);
+    while (sizes.hasNext())
+        bundled.addFile(sizes.next());
+    return QIcon::fromTheme("splitwick", bundled);
+}
+
 // The smallest whole window, frame included.
 constexpr QSize MinimumFrameSize{370, 380};
 
@@ -49,6 +62,7 @@ TfMain::TfMain(Dialogs& dialogs)
       odXPL_{{}, "XPL (VPLST000.XPL)", "xpl", false, {}, {}} {
     setObjectName("fMain");
     setWindowTitle(Caption);
+    setWindowIcon(themedIcon());
     resize(DesignedClientSize);
     move(0, 0);
 

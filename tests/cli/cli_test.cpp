@@ -3,10 +3,12 @@
 #include <csignal>
 #include <filesystem>
 
+#include "help_text.h"
 #include "playlist_writer.h"
-#include "process.h"
 #include "support/pes_fixture.h"
+#include "support/process.h"
 #include "support/test_files.h"
+#include "version.h"
 
 namespace splitwick::testing {
 namespace {
@@ -65,6 +67,70 @@ TEST(CliUsage, MistakesExitWith2AndHelpWith0) {
     const auto help = cli({"demux", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--streams"), std::string::npos);
+}
+
+TEST(CliConventions, VersionNamesTheProgramAndExitsWith0) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--version"}, {"-V"}, {"read", "--version"}, {"demux", "none.EVO", "--version"}}) {
+        const auto r = cli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, std::string("splitwick-cli ") + Version + "\n");
+    }
+}
+
+// Without a command, an unknown option was taken for a missing command; after one, it lost its
+// dashes.
+TEST(CliConventions, UnknownOptionIsNamedAsWrittenAndExitsWith2) {
+    MadeEvo made;
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--bogus"}, "'--bogus'\nTry 'splitwick-cli --help'"},
+        {{"-x", "read", made.evo}, "'-x'\nTry 'splitwick-cli read --help'"},
+        {{"read", made.evo, "--bogus=1"}, "'--bogus'\nTry 'splitwick-cli read --help'"},
+        {{"xpl", "VPLST000.XPL", "--out", "x"}, "'--out'\nTry 'splitwick-cli xpl --help'"},
+    };
+    for (const auto& [args, named] : cases) {
+        const auto r = cli(args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.err, "splitwick-cli: Unknown option " + named + " for more information.\n");
+        EXPECT_TRUE(r.out.empty());
+    }
+}
+
+// The text from HEADING to the next blank line; empty when HEADING is missing.
+std::string paragraph(const std::string& text, const std::string& heading) {
+    const size_t start = text.find(heading);
+    if (start == std::string::npos) return "";
+    return text.substr(start, text.find("\n\n", start) - start);
+}
+
+void expectOptionsOf(const cli::CommandSpec& command, const std::string& text) {
+    for (const cli::OptionSpec& option : command.options)
+        EXPECT_NE(text.find(std::string("  --") + option.name), std::string::npos)
+            << command.name << " lacks --" << option.name << " in:\n"
+            << text;
+}
+
+// COMMAND --help printed the general text again, with the command's options at its end.
+TEST(CliConventions, CommandHelpShowsThatCommandsUsageAndOptionsOnly) {
+    for (const cli::CommandSpec& command : cli::commands()) {
+        const auto r = cli({command.name, "--help"});
+        EXPECT_EQ(r.exitCode, 0);
+        const std::string usage =
+            std::string("Usage: splitwick-cli ") + command.name + " " + command.file;
+        EXPECT_EQ(r.out.rfind(usage + " [OPTION]...\n", 0), 0u) << r.out;
+        EXPECT_EQ(r.out.find("Commands:"), std::string::npos) << r.out;
+        expectOptionsOf(command, paragraph(r.out, "\nOptions:\n"));
+    }
+}
+
+// The manual page is made from --help-all: the general help, then every command's options.
+TEST(CliConventions, HelpAllAddsEveryCommandsOptionsToTheGeneralHelp) {
+    const auto all = cli({"--help-all"});
+    EXPECT_EQ(all.exitCode, 0);
+    EXPECT_EQ(all.out.rfind(cli({"--help"}).out, 0), 0u) << all.out;
+    for (const cli::CommandSpec& command : cli::commands())
+        expectOptionsOf(command,
+                        paragraph(all.out, std::string("\nOptions of ") + command.name + ":\n"));
 }
 
 TEST(CliRead, PrintsTheMessageLogLines) {

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "process.h"
+#include "support/process.h"
 #include "request.h"
 #include "support/test_files.h"
 

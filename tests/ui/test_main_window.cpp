@@ -4,6 +4,8 @@
 #include <QStyle>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 #include "engine/controls.h"
 #include "window_fixture.h"
 
@@ -43,6 +45,12 @@ class TestMainWindow : public QObject {
         QCOMPARE(window.windowTitle(), QString("Splitwick 0.541 (based on Morlanth's demux 0.5)"));
         QCOMPARE(window.size(), QSize(362, 346));
         QCOMPARE(window.pos(), QPoint(0, 0));
+        // Where the desktop's theme has no icon of the program, the bundled one in every size.
+        QList<int> iconSizes;
+        for (QSize size : window.windowIcon().availableSizes())
+            iconSizes << size.width();
+        std::sort(iconSizes.begin(), iconSizes.end());
+        QCOMPARE(iconSizes, QList<int>({16, 32, 48, 128, 256}));
     }
 
     void startState() {

@@ -1,0 +1,94 @@
+#include "command_options.h"
+
+#include <algorithm>
+
+namespace splitwick::cli {
+
+namespace {
+
+// Options that the commands writing files share.
+const OptionSpec OutOption = {'\0', "out", "DIR",
+                              "Output folder (default: the current directory)."};
+const OptionSpec NoContinueOption = {'\0', "no-continue", nullptr,
+                                     "Do not go on into NAME_2.EVO after NAME_1.EVO."};
+const OptionSpec JsonOption = {'\0', "json", nullptr,
+                               "Print one JSON object instead of the log lines."};
+const OptionSpec NoCountFramesOption = {'\0', "no-count-frames", nullptr,
+                                        "Do not count video frames."};
+const OptionSpec XplOption = {
+    '\0', "xpl", "FILE.XPL",
+    "Label the streams from the disc's playlist after reading the EVO, as Read XPL does in the "
+    "window."};
+const char* const StreamListHelp =
+    "box names without \"cb\" in lower case, comma-separated, e.g. video0,audio00,sub03; ";
+
+const std::vector<CommandSpec> Commands = {
+    {"read",
+     "FILE.EVO",
+     "find the streams the file carries (Read EVO)",
+     {{'\0', "no-fast-check", nullptr, "Read the whole file, not just its first ~300 MB."},
+      NoCountFramesOption,
+      {'\0', "json", nullptr,
+       "Print one JSON object: log lines, streams found (box, caption, id), frame counts, "
+       "and whether the scan was cancelled."},
+      XplOption}},
+    {"demux",
+     "FILE.EVO",
+     "read the file, then write each chosen stream to a file of its own",
+     {OutOption,
+      {'\0', "streams", "LIST",
+       std::string("Streams to write: ") + StreamListHelp +
+           "'all' (the default) writes every stream the reads enabled."},
+      XplOption,
+      NoContinueOption,
+      NoCountFramesOption,
+      {'\0', "video-ext", "E", "Extension of video streams (default mpv)."},
+      {'\0', "audio-ext", "E", "Extension of audio streams (default mpa)."},
+      {'\0', "sub-ext", "E", "Extension of subpicture streams (default sup)."},
+      JsonOption}},
+    {"rebuild",
+     "FILE.EVO",
+     "read the file, then write a copy of it that keeps the chosen streams only, renumbered "
+     "(NAME.rebuilt.EVO)",
+     {OutOption,
+      {'\0', "streams", "LIST",
+       std::string("Streams to keep: ") + StreamListHelp +
+           "'all' (the default) keeps every stream the reads enabled."},
+      XplOption,
+      NoContinueOption,
+      JsonOption}},
+    {"xpl",
+     "FILE.XPL",
+     "read the disc's playlist (Read XPL): its tags, the title that plays the EVO given with "
+     "--evo, and the labels of that title's streams",
+     {{'\0', "evo", "FILE.EVO",
+       "The EVO whose title to find: its name stem picks the title, as choosing it does."},
+      {'\0', "json", nullptr,
+       "Print one JSON object: log lines, the memo's lines, the tree, the boxes labelled "
+       "(box, caption, hint) and whether the EVO's title was found."}}},
+};
+
+const std::vector<OptionSpec> ProgramOptions = {
+    {'h', "help", nullptr, "Display this help and exit; after a command, that command's help."},
+    {'\0', "help-all", nullptr, "Display this help with the options of every command and exit."},
+    {'V', "version", nullptr, "Display the program's name and version and exit."},
+};
+
+} // namespace
+
+const std::vector<CommandSpec>& commands() {
+    return Commands;
+}
+
+const CommandSpec* findCommand(const std::string& name) {
+    const auto found =
+        std::find_if(Commands.begin(), Commands.end(),
+                     [&](const CommandSpec& command) { return name == command.name; });
+    return found == Commands.end() ? nullptr : &*found;
+}
+
+const std::vector<OptionSpec>& programOptions() {
+    return ProgramOptions;
+}
+
+} // namespace splitwick::cli

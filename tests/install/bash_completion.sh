@@ -1,0 +1,53 @@
+#!/bin/bash
+# The installed completion of splitwick-cli, driven as bash drives it on a Tab.
+set -u
+prefix=$1
+source /usr/share/bash-completion/bash_completion
+source "$prefix/share/bash-completion/completions/splitwick-cli"
+PATH=$prefix/bin:$PATH
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failed=0
+
+# The words offered for the command line given, the last word being the one completed.
+offered() {
+    COMP_WORDS=("$@")
+    COMP_CWORD=$(($# - 1))
+    COMP_LINE="$*"
+    COMP_POINT=${#COMP_LINE}
+    COMPREPLY=()
+    _splitwick_cli splitwick-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+    printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort
+}
+
+expect() {
+    local name=$1 expected=$2 found=$3
+    if [ "$found" != "$expected" ]; then
+        echo "$name: offered [$found], expected [$expected]"
+        failed=1
+    fi
+}
+
+expect commands "$(printf '%s\n' demux read rebuild xpl)" "$(offered splitwick-cli '')"
+expect "commands from r" "$(printf '%s\n' read rebuild)" "$(offered splitwick-cli r)"
+for command in read demux rebuild xpl; do
+    options=$(splitwick-cli "$command" --help | grep -o -- '--[a-z][a-z-]*' | LC_ALL=C sort -u)
+    expect "options of $command" "$options" "$(offered splitwick-cli "$command" x --)"
+done
+expect "second name of --streams" "$(printf 'video0,sub%s\n' 00 01 02 03 04 05 06 07 08 09 10 \
+    11 12 13 14 15)" "$(offered splitwick-cli demux x --streams video0,s)"
+
+# Every box name offered is one the program takes: a missing file (exit 1), not a usage
+# error (exit 2).
+names=$(offered splitwick-cli rebuild x --streams '' | grep -vx all | paste -sd,)
+for list in all "$names"; do
+    splitwick-cli demux "$work/none.EVO" --streams "$list" 2>/dev/null
+    status=$?
+    [ $status -eq 1 ] || { echo "--streams $list: exit $status"; failed=1; }
+done
+
+cd "$work" && touch a.EVO b.evo VPLST000.XPL notes.txt && mkdir disc
+expect "files for read" "$(printf '%s\n' a.EVO b.evo disc)" "$(offered splitwick-cli read '')"
+expect "files for xpl" "$(printf '%s\n' VPLST000.XPL disc)" "$(offered splitwick-cli xpl '')"
+expect "folders for --out" disc "$(offered splitwick-cli demux a.EVO --out '')"
+exit $failed
