@@ -78,7 +78,11 @@ const std::map<std::string, std::vector<OptionSpec>> CommandOptions = {
        "The EVO whose title to find: its name stem picks the title, as choosing it does."},
       {"json", nullptr,
        "Print one JSON object: log lines, the memo's lines, the tree, the boxes labelled "
-       "(box, caption, hint) and whether the EVO's title was found."}}},
+       "(box, caption, hint, language, kind), whether the EVO's title was found, the title "
+       "(name, duration) and its chapters."},
+      {"chapters", "OUT.xml",
+       "Write the title's chapters as Matroska chapter XML (what mkvmerge --chapters reads). "
+       "Needs --evo."}}},
 };
 
 std::string lowerCase(std::string text) {
@@ -161,10 +165,14 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     const QStringList files = parser.positionalArguments().mid(1);
     if (files.size() != 1) throw UsageError("Give exactly one " + file.toStdString());
     (playlist ? request.xplFile : request.evoFile) = files.first().toStdString();
-    if (playlist)
+    if (playlist) {
         request.evoFile = value(parser, "evo", "");
-    else
+        request.chaptersFile = value(parser, "chapters", "");
+        if (!request.chaptersFile.empty() && request.evoFile.empty())
+            throw UsageError("--chapters needs --evo: the EVO's title has the chapters");
+    } else {
         request.xplFile = value(parser, "xpl", "");
+    }
     // Only Read EVO alone may stop early: the boxes must know every stream of the file.
     request.fastCheck = request.command == "read" && !given(parser, "no-fast-check");
     request.countFrames = !given(parser, "no-count-frames");
