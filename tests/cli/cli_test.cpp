@@ -153,11 +153,6 @@ struct MadeDisc {
     }
 };
 
-std::string readText(const std::string& path) {
-    const Bytes bytes = readBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // The sample title's three chapters at 60 frames a second; its default language is English.
 const std::string SampleChapterXml = R"(<?xml version="1.0" encoding="UTF-8"?>
 <!DOCTYPE Chapters SYSTEM "matroskachapters.dtd">
