@@ -168,6 +168,7 @@ TEST_F(TitleInfoRead, PrefixTrapsCommentsAndOtherClipsAreNotTaken) {
          titleTimeBegin="00:01:00:00"/>
 <Chapter id="ch2" titleTimeBegin="00:02:00:00"></Chapter>
 <Chapter titleTimeBegin="00:03:00:00"/>
+<Chapter titleTimeBegin="00:03:30:00" displayName="&#201;t&#xE9; &bogus; &#0; &amp;amp;"/>
 <!-- chapters -> removed:
 <Chapter titleTimeBegin="00:04:00:00" displayName="Removed"/>
 <Chapter titleTimeBegin="00:04:30:00" displayName="Removed too"/>
@@ -187,8 +188,9 @@ TEST_F(TitleInfoRead, PrefixTrapsCommentsAndOtherClipsAreNotTaken) {
 </TrackNavigationList>
 )"));
     EXPECT_EQ(names(title.chapters),
-              (std::vector<std::string>{"titleTimeBegin=\"00:09:00:00\" & more", "ch2", ""}));
-    EXPECT_EQ(startsMs(title.chapters), (std::vector<int64_t>{60000, 120000, 180000}));
+              (std::vector<std::string>{"titleTimeBegin=\"00:09:00:00\" & more", "ch2", "",
+                                        "\xC3\x89t\xC3\xA9 &bogus; &#0; &amp;"}));
+    EXPECT_EQ(startsMs(title.chapters), (std::vector<int64_t>{60000, 120000, 180000, 210000}));
     EXPECT_EQ(audioBox(0), language("en", "eng", "commentary"));
     for (int box : {1, 2, 3})
         EXPECT_EQ(audioBox(box), std::nullopt) << box;
