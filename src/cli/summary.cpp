@@ -32,7 +32,7 @@ std::string member(const std::string& name, const std::string& value) {
 }
 
 // One value as JSON text: QJsonDocument writes arrays and objects only.
-std::string value(const QJsonValue& value) {
+std::string scalar(const QJsonValue& value) {
     const std::string array = compact(QJsonArray{value});
     return array.substr(1, array.size() - 2);
 }
@@ -50,13 +50,13 @@ std::string object(const std::vector<std::string>& members) {
 }
 
 std::string boxJson(const PlainControls& controls, Box box, const TitleInfo& title) {
-    std::vector<std::string> members = {member("box", value(text(boxName(box)))),
-                                        member("caption", value(text(controls.caption(box)))),
-                                        member("hint", value(text(controls.hint(box))))};
+    std::vector<std::string> members = {member("box", scalar(text(boxName(box)))),
+                                        member("caption", scalar(text(controls.caption(box)))),
+                                        member("hint", scalar(text(controls.hint(box))))};
     const std::optional<TrackLanguage> track = title.track(box);
     if (track && !track->language.empty())
-        members.push_back(member("language", value(text(track->language))));
-    if (track && !track->kind.empty()) members.push_back(member("kind", value(text(track->kind))));
+        members.push_back(member("language", scalar(text(track->language))));
+    if (track && !track->kind.empty()) members.push_back(member("kind", scalar(text(track->kind))));
     return object(members);
 }
 
@@ -65,15 +65,15 @@ std::string titleJson(const TitleInfo& title) {
     const QJsonValue duration =
         title.durationMs ? QJsonValue(static_cast<qint64>(*title.durationMs)) : QJsonValue();
     return object(
-        {member("name", value(text(title.name))), member("duration_ms", value(duration))});
+        {member("name", scalar(text(title.name))), member("duration_ms", scalar(duration))});
 }
 
 std::string chaptersJson(const TitleInfo& title) {
     std::vector<std::string> chapters;
     for (const ChapterMark& mark : title.chapters)
         chapters.push_back(
-            object({member("start_ms", value(static_cast<qint64>(roundedMs(mark.startNs)))),
-                    member("name", value(text(mark.name)))}));
+            object({member("start_ms", scalar(static_cast<qint64>(roundedMs(mark.startNs)))),
+                    member("name", scalar(text(mark.name)))}));
     return joined(chapters, "[]");
 }
 

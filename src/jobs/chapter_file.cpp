@@ -2,11 +2,13 @@
 
 #include <cstdio>
 
+#include "engine/output_file.h"
+
 namespace splitwick {
 
 namespace {
 
-// The length of the UTF-8 sequence at the text's start; 0 when it is not one.
+// The length of the UTF-8 character that begins at this byte; 0 when none does.
 size_t utf8Length(const std::string& text, size_t at) {
     const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
     const uint8_t lead = byte(at);

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/output_file.h"
-
 namespace splitwick {
+
+class OutputFile;
 
 struct ChapterMark {
     int64_t startNs;  // from the start of the outputs
