@@ -65,7 +65,11 @@ const std::vector<CommandSpec> Commands = {
        "The EVO whose title to find: its name stem picks the title, as choosing it does."},
       {'\0', "json", nullptr,
        "Print one JSON object: log lines, the memo's lines, the tree, the boxes labelled "
-       "(box, caption, hint) and whether the EVO's title was found."}}},
+       "(box, caption, hint, language, kind), whether the EVO's title was found, the title "
+       "(name, duration) and its chapters."},
+      {'\0', "chapters", "OUT.xml",
+       "Write the title's chapters as Matroska chapter XML (what mkvmerge --chapters reads). "
+       "Needs --evo."}}},
 };
 
 const std::vector<OptionSpec> ProgramOptions = {

@@ -5,7 +5,9 @@
 #include <map>
 
 #include "engine/job_error.h"
+#include "engine/output_file.h"
 #include "engine/plain_controls.h"
+#include "jobs/chapter_file.h"
 #include "jobs/demux_job.h"
 #include "jobs/file_choice.h"
 #include "jobs/read_evo.h"
@@ -48,17 +50,17 @@ void tickStreams(const std::vector<Box>& wanted, Controls& controls, const std::
         controls.setTicked(box, std::find(wanted.begin(), wanted.end(), box) != wanted.end());
 }
 
-void demux(Session& session) {
-    bDemuxClick(session);
+void demux(Session& session, const Playlist& playlist) {
+    bDemuxClick(session, playlist.title.chaptersFor(session.state.EVOname));
 }
 
-void rebuild(Session& session) {
+void rebuild(Session& session, const Playlist&) {
     RebuildState rebuild;
     bRebuildClick(session, rebuild);
 }
 
 // The commands that read the file first, tick the boxes asked for, then run a job on them.
-const std::map<std::string, void (*)(Session&)> JobsAfterRead = {
+const std::map<std::string, void (*)(Session&, const Playlist&)> JobsAfterRead = {
     {"demux", demux},
     {"rebuild", rebuild},
 };
@@ -73,6 +75,16 @@ void chooseFiles(const Request& request, Session& session) {
         session.controls.setField(Field::XPLfile, request.xplFile);
         XPLadj(session);
     }
+}
+
+// xpl --chapters: the title that plays the EVO must have chapters, or there is nothing to
+// write.
+void writeChapters(const std::string& path, const Session& session, const Playlist& playlist) {
+    const TitleChapters chapters = playlist.title.chaptersFor(session.state.EVOname);
+    if (chapters.marks.empty())
+        throw JobError(session.state.XPLfile + " gives no chapters for " + session.state.EVOname);
+    OutputFile file(path);
+    writeChapterFile(file, chapters);
 }
 
 } // namespace
@@ -90,8 +102,10 @@ int runRequest(const Request& request) {
 
     if (request.command == "xpl") {
         const bool titleFound = bReadXPLClick(session, playlist, view);
+        if (!request.chaptersFile.empty()) writeChapters(request.chaptersFile, session, playlist);
         if (request.json)
-            std::cout << playlistJson(controls, view, report.lines(), titleFound) << '\n';
+            std::cout << playlistJson(controls, view, report.lines(), titleFound, playlist.title)
+                      << '\n';
         return 0;
     }
     bCheckClick(session);
@@ -101,7 +115,7 @@ int runRequest(const Request& request) {
     if (job != JobsAfterRead.end() && !InterruptEvents::interrupted()) {
         tickStreams(request.streams.value_or(enabledBoxes(controls)), controls,
                     session.state.EVOfile);
-        job->second(session);
+        job->second(session, playlist);
     }
     if (request.json) std::cout << summaryJson(session, report.lines()) << '\n';
     return InterruptEvents::interrupted() ? ExitInterrupted : 0;

@@ -108,10 +108,15 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     if (files.size() != 1)
         throw UsageError(std::string("Give exactly one ") + command->file, request.command);
     (playlist ? request.xplFile : request.evoFile) = files.first().toStdString();
-    if (playlist)
+    if (playlist) {
         request.evoFile = value(parser, "evo", "");
-    else
+        request.chaptersFile = value(parser, "chapters", "");
+        if (!request.chaptersFile.empty() && request.evoFile.empty())
+            throw UsageError("--chapters needs --evo: the EVO's title has the chapters",
+                             request.command);
+    } else {
         request.xplFile = value(parser, "xpl", "");
+    }
     // Only Read EVO alone may stop early: the boxes must know every stream of the file.
     request.fastCheck = request.command == "read" && !given(parser, "no-fast-check");
     request.countFrames = !given(parser, "no-count-frames");

@@ -13,7 +13,8 @@ namespace splitwick::cli {
 struct Request {
     std::string command; // "read", "demux", "rebuild" or "xpl"
     std::string evoFile;
-    std::string xplFile; // the playlist that labels the streams, if any
+    std::string xplFile;      // the playlist that labels the streams, if any
+    std::string chaptersFile; // xpl: where to write the title's chapters, if anywhere
     bool fastCheck = true;
     bool countFrames = true;
     bool continueSplit = true;

@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "playlist/title_time.h"
+
 namespace splitwick::cli {
 
 namespace {
@@ -29,6 +31,52 @@ std::string member(const std::string& name, const std::string& value) {
     return "\"" + name + "\":" + value;
 }
 
+// One value as JSON text: QJsonDocument writes arrays and objects only.
+std::string scalar(const QJsonValue& value) {
+    const std::string array = compact(QJsonArray{value});
+    return array.substr(1, array.size() - 2);
+}
+
+// "[a,b]" or "{a,b}" of JSON texts.
+std::string joined(const std::vector<std::string>& items, const char* brackets) {
+    std::string text(1, brackets[0]);
+    for (const std::string& item : items)
+        text += (text.size() == 1 ? "" : ",") + item;
+    return text + brackets[1];
+}
+
+std::string object(const std::vector<std::string>& members) {
+    return joined(members, "{}");
+}
+
+std::string boxJson(const PlainControls& controls, Box box, const TitleInfo& title) {
+    std::vector<std::string> members = {member("box", scalar(text(boxName(box)))),
+                                        member("caption", scalar(text(controls.caption(box)))),
+                                        member("hint", scalar(text(controls.hint(box))))};
+    const std::optional<TrackLanguage> track = title.track(box);
+    if (track && !track->language.empty())
+        members.push_back(member("language", scalar(text(track->language))));
+    if (track && !track->kind.empty()) members.push_back(member("kind", scalar(text(track->kind))));
+    return object(members);
+}
+
+std::string titleJson(const TitleInfo& title) {
+    if (!title.found()) return "null";
+    const QJsonValue duration =
+        title.durationMs ? QJsonValue(static_cast<qint64>(*title.durationMs)) : QJsonValue();
+    return object(
+        {member("name", scalar(text(title.name))), member("duration_ms", scalar(duration))});
+}
+
+std::string chaptersJson(const TitleInfo& title) {
+    std::vector<std::string> chapters;
+    for (const ChapterMark& mark : title.chapters)
+        chapters.push_back(
+            object({member("start_ms", scalar(static_cast<qint64>(roundedMs(mark.startNs)))),
+                    member("name", scalar(text(mark.name)))}));
+    return joined(chapters, "[]");
+}
+
 } // namespace
 
 std::string summaryJson(const Session& session, const std::vector<std::string>& log) {
@@ -47,21 +95,19 @@ std::string summaryJson(const Session& session, const std::vector<std::string>& 
 }
 
 std::string playlistJson(const PlainControls& controls, const PlainPlaylistView& view,
-                         const std::vector<std::string>& log, bool titleFound) {
+                         const std::vector<std::string>& log, bool titleFound,
+                         const TitleInfo& title) {
     std::string tree;
     for (const TreeNode& node : view.tree.nodes)
         tree += (tree.empty() ? "" : ",") + member(node.text, compact(textArray(node.children)));
-    QJsonArray boxes;
-    for (Box box : allBoxes()) {
-        if (!controls.boxEnabled(box)) continue;
-        boxes.append(QJsonObject{{"box", text(boxName(box))},
-                                 {"caption", text(controls.caption(box))},
-                                 {"hint", text(controls.hint(box))}});
-    }
+    std::vector<std::string> boxes;
+    for (Box box : allBoxes())
+        if (controls.boxEnabled(box)) boxes.push_back(boxJson(controls, box, title));
     return "{" + member("log", compact(textArray(log))) + "," +
            member("memo", compact(textArray(view.memo))) + "," + member("tree", "{" + tree + "}") +
-           "," + member("boxes", compact(boxes)) + "," +
-           member("title_found", titleFound ? "true" : "false") + "}";
+           "," + member("boxes", joined(boxes, "[]")) + "," +
+           member("title_found", titleFound ? "true" : "false") + "," +
+           member("title", titleJson(title)) + "," + member("chapters", chaptersJson(title)) + "}";
 }
 
 } // namespace splitwick::cli

@@ -5,6 +5,7 @@
 #include "engine/plain_controls.h"
 #include "engine/session.h"
 #include "playlist/playlist_view.h"
+#include "playlist/title_info.h"
 
 namespace splitwick::cli {
 
@@ -14,9 +15,14 @@ namespace splitwick::cli {
 std::string summaryJson(const Session& session, const std::vector<std::string>& log);
 
 // {"log":[...],"memo":[...],"tree":{"Info":[...],"Video":[...],"Audio":[...],"Subtitle":[...],
-//  "Chapter":[...]},"boxes":[{"box":"cbAudio00","caption":"...","hint":"..."}],
-//  "title_found":true}: the boxes are those the playlist enabled, in box order.
+//  "Chapter":[...]},"boxes":[{"box":"cbAudio00","caption":"...","hint":"...","language":"eng",
+//  "kind":"commentary"}],"title_found":true,"title":{"name":"...","duration_ms":N},
+//  "chapters":[{"start_ms":N,"name":"..."}]}: the boxes are those the playlist enabled, in box
+// order, with language and kind where the playlist gives them; title is null when no title was
+// found, duration_ms null when the title gives none that can be read; the chapters are on the
+// title's timeline.
 std::string playlistJson(const PlainControls& controls, const PlainPlaylistView& view,
-                         const std::vector<std::string>& log, bool titleFound);
+                         const std::vector<std::string>& log, bool titleFound,
+                         const TitleInfo& title);
 
 } // namespace splitwick::cli

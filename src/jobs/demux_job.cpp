@@ -39,10 +39,22 @@ void createOutputs(Session& session, const SplitTitle& title, const std::string&
     }
 }
 
-void demuxParts(Session& session, const SplitTitle& title, const std::string& outputPrefix) {
+// The chapters go beside the streams, under the streams' prefix; a split title's chapters
+// already cover both parts.
+void createChapterFile(Session& session, const SplitTitle& title, const TitleChapters& chapters,
+                       const std::string& outputPrefix) {
+    if (chapters.marks.empty()) return;
+    const std::string name = outputPrefix + ".chapters.xml";
+    writeChapterFile(*createOutput(title, name), chapters);
+    session.log("Creating " + name);
+}
+
+void demuxParts(Session& session, const SplitTitle& title, const std::string& outputPrefix,
+                const TitleChapters& chapters) {
     SourceHold hold(session.state);
     openEvo(session);
     createOutputs(session, title, outputPrefix);
+    createChapterFile(session, title, chapters, outputPrefix);
     session.slog("Writing stream(s)", 0);
     passOverParts(session, title, [&] { demux(session, true); });
 }
@@ -50,6 +62,10 @@ void demuxParts(Session& session, const SplitTitle& title, const std::string& ou
 } // namespace
 
 void bDemuxClick(Session& session) {
+    bDemuxClick(session, TitleChapters{});
+}
+
+void bDemuxClick(Session& session, const TitleChapters& chapters) {
     Controls& controls = session.controls;
     JobState& state = session.state;
     controls.setButtonEnabled(Button::Demux, false);
@@ -59,7 +75,7 @@ void bDemuxClick(Session& session) {
     const SplitTitle title = splitTitle(session);
     if (title.isFirstPart && title.secondPartExists()) outputPrefix += "_2";
     try {
-        demuxParts(session, title, outputPrefix);
+        demuxParts(session, title, outputPrefix, chapters);
     } catch (...) {
         dropOutputs(state);
         throw;

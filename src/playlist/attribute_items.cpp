@@ -4,6 +4,7 @@
 
 #include "attr.h"
 #include "integer_text.h"
+#include "xml_tag.h"
 
 namespace splitwick {
 
@@ -23,11 +24,12 @@ void AttributeItems::test(const std::string& tag) {
         const char* element;
         Test action;
     };
-    static const std::array<ItemTest, 4> Items = {{
+    static const std::array<ItemTest, 5> Items = {{
         {"Playlist", &AttributeItems::playlistTag},
         {"VideoAttributeItem", &AttributeItems::videoItem},
         {"AudioAttributeItem", &AttributeItems::audioItem},
         {"SubpictureAttributeItem", &AttributeItems::subpictureItem},
+        {"TitleSet", &AttributeItems::titleSet},
     }};
     for (const ItemTest& item : Items)
         if (tag.find(item.element) != std::string::npos) (this->*item.action)(tag);
@@ -57,6 +59,12 @@ void AttributeItems::subpictureItem(const std::string& tag) {
     AttrText(tag, "index", subpictureIndex_);
     AttrText(tag, "codec", subpictureCodec_);
     store(playlist_.SubpictureAttr, subpictureIndex_, subpictureCodec_);
+}
+
+void AttributeItems::titleSet(const std::string& tag) {
+    const XmlTag titleSet = readXmlTag(tag);
+    if (!titleSet.opens("TitleSet")) return;
+    playlist_.titleSet = {titleSet.firstOf({"timeBase"}), titleSet.firstOf({"defaultLanguage"})};
 }
 
 } // namespace splitwick

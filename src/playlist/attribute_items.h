@@ -9,6 +9,7 @@ namespace splitwick {
 // items, filling the attribute tables. Its value holders live for one read and keep their
 // value from tag to tag, as AttrText leaves a holder alone when the attribute is absent: the
 // playlist's closing tag thus keeps the title, and an item's closing tag rewrites its entry.
+// The TitleSet's attributes go to the playlist whole, for the title's data.
 class AttributeItems {
   public:
     explicit AttributeItems(Playlist& playlist) : playlist_(playlist) {}
@@ -23,6 +24,7 @@ class AttributeItems {
     void videoItem(const std::string& tag);
     void audioItem(const std::string& tag);
     void subpictureItem(const std::string& tag);
+    void titleSet(const std::string& tag);
 
     Playlist& playlist_;
     std::string playlistTitle_;

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "title_info.h"
+
 namespace splitwick {
 
 // Eight texts numbered 1 to 8, as the playlist's attribute items index them.
@@ -29,6 +31,11 @@ struct Playlist {
 
     // mXPL's lines: one per tag while the file is read, then cut down to the title.
     std::vector<std::string> memo;
+
+    // What the last read found: the attributes of the TitleSet, and what the title that plays
+    // the EVO says beyond its labels (nothing when the read found none or failed).
+    TitleSetAttributes titleSet;
+    TitleInfo title;
 };
 
 } // namespace splitwick

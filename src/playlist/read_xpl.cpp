@@ -51,6 +51,7 @@ bool readTitle(Session& session, Playlist& playlist, PlaylistView& view,
     TitleLines title(session, playlist, tree);
     for (const std::string& memoLine : playlist.memo)
         title.read(memoLine);
+    playlist.title = readTitleInfo(playlist.memo, playlist.titleSet, session.state.EVOname);
     view.replaceTree(tree);
     return true;
 }
@@ -63,6 +64,8 @@ bool bReadXPLClick(Session& session, Playlist& playlist, PlaylistView& view) {
         Resetcbs(controls);
         controls.setButtonEnabled(Button::ReadXPL, false);
         controls.showPage(Page::XPL);
+        playlist.titleSet = {};
+        playlist.title = {};
         const std::string playlistTitle = scanPlaylist(session, playlist, view);
         // From here on the table marks the streams the title names.
         session.state.StreamTable.fill(-1);

@@ -79,7 +79,8 @@ TfMain::TfMain(Dialogs& dialogs)
     connect(w_.bbXPL, &QPushButton::clicked, this,
             [this] { runCommand([this] { bbXPLClick(); }); });
     bindJob(w_.bCheck, bCheckClick);
-    bindJob(w_.bDemux, bDemuxClick);
+    bindJob(w_.bDemux,
+            [this](Session& s) { bDemuxClick(s, playlist_.title.chaptersFor(s.state.EVOname)); });
     bindJob(w_.bReadXPL, [this](Session& s) { bReadXPLClick(s, playlist_, *w_.xpl); });
     bindJob(w_.bRebuild, [this](Session& s) { bRebuildClick(s, rebuild_); });
     connect(w_.bCancel, &QPushButton::clicked, this, &TfMain::bCancelClick);

@@ -219,9 +219,39 @@ struct MadeDisc {
     }
 };
 
+// The sample title's three chapters at 60 frames a second; its default language is English.
+const std::string SampleChapterXml = R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE Chapters SYSTEM "matroskachapters.dtd">
+<Chapters>
+  <EditionEntry>
+    <ChapterAtom>
+      <ChapterTimeStart>00:00:00.000000000</ChapterTimeStart>
+      <ChapterDisplay>
+        <ChapterString>Chapter 1</ChapterString>
+        <ChapterLanguage>eng</ChapterLanguage>
+      </ChapterDisplay>
+    </ChapterAtom>
+    <ChapterAtom>
+      <ChapterTimeStart>00:05:00.000000000</ChapterTimeStart>
+      <ChapterDisplay>
+        <ChapterString>Chapter 2</ChapterString>
+        <ChapterLanguage>eng</ChapterLanguage>
+      </ChapterDisplay>
+    </ChapterAtom>
+    <ChapterAtom>
+      <ChapterTimeStart>00:07:30.500000000</ChapterTimeStart>
+      <ChapterDisplay>
+        <ChapterString>Chapter 3</ChapterString>
+        <ChapterLanguage>eng</ChapterLanguage>
+      </ChapterDisplay>
+    </ChapterAtom>
+  </EditionEntry>
+</Chapters>
+)";
+
 const std::vector<std::string> PlaylistLines = {
     "Open VPLST000.XPL",
-    "Filesize: 1877 bytes",
+    "Filesize: 2327 bytes",
     "MPEG-2.stream.0 found!",
     "DD+.6ch.stream.00.English found!",
     "DD+.2ch.stream.01.Commentary found!",
@@ -239,7 +269,8 @@ TEST(CliPlaylist, XplPrintsTheReadersLinesAndItsJson) {
     const auto none = cli({"xpl", disc.xpl, "--json"});
     EXPECT_EQ(none.exitCode, 0) << none.err;
     EXPECT_NE(none.out.find(",\"tree\":{\"Info\":[],\"Video\":[],\"Audio\":[],\"Subtitle\":[],"
-                            "\"Chapter\":[]},\"boxes\":[],\"title_found\":false}\n"),
+                            "\"Chapter\":[]},\"boxes\":[],\"title_found\":false,\"title\":null,"
+                            "\"chapters\":[]}\n"),
               std::string::npos)
         << none.out;
 
@@ -249,8 +280,18 @@ TEST(CliPlaylist, XplPrintsTheReadersLinesAndItsJson) {
               std::string::npos)
         << json.out;
     EXPECT_NE(json.out.find("{\"box\":\"cbAudio01\",\"caption\":\"DD+.2ch.stream.01.Commentary\","
-                            "\"hint\":\"DD+.2ch.stream.01.Commentary\"}"),
+                            "\"hint\":\"DD+.2ch.stream.01.Commentary\",\"language\":\"eng\","
+                            "\"kind\":\"commentary\"}"),
               std::string::npos);
+    EXPECT_NE(
+        json.out.find("{\"box\":\"cbVideo0\",\"caption\":\"MPEG-2.stream.0\",\"hint\":\"\"},"),
+        std::string::npos);
+    EXPECT_NE(json.out.find("\"title_found\":true,\"title\":{\"name\":\"FEATURE_1\","
+                            "\"duration_ms\":600000},\"chapters\":[{\"start_ms\":0,\"name\":"
+                            "\"Chapter 1\"},{\"start_ms\":300000,\"name\":\"Chapter 2\"},"
+                            "{\"start_ms\":450500,\"name\":\"Chapter 3\"}]}\n"),
+              std::string::npos)
+        << json.out;
     EXPECT_EQ(cli({"xpl"}).exitCode, 2);
 }
 
@@ -269,12 +310,37 @@ TEST(CliPlaylist, DemuxWithThePlaylistNamesItsOutputsAfterTheLabels) {
                                   "Creating " + out + "/FEATURE_1.DD+.2ch.stream.01.Commentary.mpa",
                                   "Creating " + out + "/FEATURE_1.DTS-HD.6ch.stream.02.French.mpa",
                                   "Creating " + out + "/FEATURE_1.8bitRLE.stream.00.English.sup",
+                                  "Creating " + out + "/FEATURE_1.chapters.xml",
                                   "It contains 1 video stream and 2 audio streams.", "Done.",
                                   "15 frames count in video stream 0."})
         expected.push_back(line);
     EXPECT_EQ(r.out, joined(expected));
     // The playlist's DTS-HD and subtitle streams are not in this EVO: their files stay empty.
     EXPECT_EQ(std::filesystem::file_size(out + "/FEATURE_1.DTS-HD.6ch.stream.02.French.mpa"), 0u);
+    EXPECT_EQ(readText(out + "/FEATURE_1.chapters.xml"), SampleChapterXml);
+}
+
+TEST(CliPlaylist, XplWritesTheChaptersOfTheEvosTitle) {
+    MadeDisc disc;
+    const std::string chapters = disc.dir / "chapters.xml";
+    const auto r = cli({"xpl", disc.xpl, "--evo", disc.evo, "--chapters", chapters});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, joined(PlaylistLines));
+    EXPECT_EQ(readText(chapters), SampleChapterXml);
+
+    const auto noEvo = cli({"xpl", disc.xpl, "--chapters", chapters});
+    EXPECT_EQ(noEvo.exitCode, 2);
+    EXPECT_EQ(noEvo.err,
+              "splitwick-cli: --chapters needs --evo: the EVO's title has the chapters\n"
+              "Try 'splitwick-cli xpl --help' for more information.\n");
+
+    // A title that is not in the playlist has no chapters to write: that is a failure, not an
+    // empty file.
+    const auto other = cli({"xpl", disc.xpl, "--evo", disc.dir / "HVDVD_TS/OTHER.EVO", "--chapters",
+                            disc.dir / "other.xml"});
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_TRUE(other.err.ends_with("\nVPLST000.XPL gives no chapters for OTHER.\n")) << other.err;
+    EXPECT_FALSE(std::filesystem::exists(disc.dir / "other.xml"));
 }
 
 } // namespace

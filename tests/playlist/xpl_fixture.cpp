@@ -49,6 +49,16 @@ std::string jobErrorOf(const std::function<void()>& call) {
     return {};
 }
 
+std::vector<std::string> elementTexts(const std::string& xml, const std::string& element) {
+    std::vector<std::string> texts;
+    const std::string open = "<" + element + ">", close = "</" + element + ">";
+    for (size_t at = xml.find(open); at != std::string::npos; at = xml.find(open, at)) {
+        at += open.size();
+        texts.push_back(xml.substr(at, xml.find(close, at) - at));
+    }
+    return texts;
+}
+
 std::string tinyPlaylist(const std::string& items, const std::string& titleBody) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<Playlist xmlns=\"http://www.dvdforum.org/2005/HDDVDVideo/Playlist\" "

@@ -38,6 +38,9 @@ class XplTest : public ::testing::Test {
 // The text of the JobError the call throws; empty when it throws none.
 std::string jobErrorOf(const std::function<void()>& call);
 
+// Every text between the element's start and end tags in the XML, in order.
+std::vector<std::string> elementTexts(const std::string& xml, const std::string& element);
+
 // A small playlist: these attribute items, and one title "Main" that plays MAIN.MAP with these
 // elements. Lines end in LF.
 std::string tinyPlaylist(const std::string& items, const std::string& titleBody);

@@ -25,6 +25,7 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes readBytes(const std::string& path);
 void writeBytes(const std::string& path, const Bytes& bytes);
+std::string readText(const std::string& path);
 // The names of the entries of a folder, sorted.
 std::vector<std::string> fileNamesIn(const std::string& folder);
 

@@ -80,6 +80,35 @@ class TestWindowXplRebuild : public QObject {
         QCOMPARE(s.logLines().last(), QString("Done."));
     }
 
+    // The chapters are those of the title Read XPL found for this EVO: another EVO chosen since
+    // gets none of them.
+    void demuxAfterReadXplWritesTheChaptersOfTheEvosTitleOnly() {
+        SettingsFolder settings;
+        SmallEvo::write(evo_, 10);
+        Window s;
+        choose(s);
+        QTest::mouseClick(s.w().bReadXPL, Qt::LeftButton);
+        const int linesBefore = int(s.logLines().size());
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+
+        QVERIFY(s.dialogs.errors.isEmpty());
+        const QStringList lines = s.logLines().mid(linesBefore);
+        const QString chapters = out_ + "/FEATURE_1.chapters.xml";
+        QCOMPARE(lines.indexOf("Creating " + chapters),
+                 lines.indexOf("Creating " + out_ + "/FEATURE_1.8bitRLE.stream.00.English.sup") +
+                     1);
+        QVERIFY(fileBytes(chapters).contains("<ChapterString>Chapter 3</ChapterString>"));
+
+        const QString other = dir_.path() + "/HVDVD_TS/FEATURE_3.EVO";
+        SmallEvo::write(other, 10);
+        drop(&s.window, QStringList(other));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        QVERIFY(s.dialogs.errors.isEmpty());
+        QVERIFY(s.logLines().contains("Creating " + out_ + "/FEATURE_3.MPEG-2.stream.0.mpv"));
+        QVERIFY(!QFile::exists(out_ + "/FEATURE_3.chapters.xml"));
+    }
+
     void rebuildWritesTheTickedStreamsOnly() {
         SettingsFolder settings;
         SmallEvo::write(evo_, 10);

@@ -1,5 +1,6 @@
-// splitwick-make-xpl OUT.XPL STEM...: writes a disc playlist with one title per EVO stem, for
-// the sample disc's ADV_OBJ/VPLST000.XPL.
+// splitwick-make-xpl OUT.XPL STEM...: writes a disc playlist with one title per EVO stem (NAME_2
+// after NAME_1 being the second part of its title), with languages and chapters, for the sample
+// disc's ADV_OBJ/VPLST000.XPL.
 #include <exception>
 #include <iostream>
 #include <string>

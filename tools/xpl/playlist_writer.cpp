@@ -125,11 +125,12 @@ XmlElement subtitle(int streamNumber, int mediaAttr, const std::string& descript
                                 {"langcode", "en:00"}});
 }
 
-XmlElement clip(const std::string& stem, std::vector<XmlElement> streams) {
+XmlElement clip(const std::string& stem, std::vector<XmlElement> streams, const std::string& begin,
+                const std::string& end) {
     return element("PrimaryAudioVideoClip",
-                   {{"titleTimeBegin", "00:00:00:00"},
+                   {{"titleTimeBegin", begin},
                     {"src", "file:///dvddisc/HVDVD_TS/" + stem + ".MAP"},
-                    {"titleTimeEnd", "00:10:00:00"},
+                    {"titleTimeEnd", end},
                     {"dataSource", "Disc"}},
                    std::move(streams));
 }
@@ -140,6 +141,26 @@ XmlElement chapter(const std::string& begin, const std::string& displayName) {
 
 XmlElement chapterList(std::vector<XmlElement> chapters) {
     return element("ChapterList", {}, std::move(chapters));
+}
+
+XmlElement videoTrack(int track) {
+    return element("VideoTrack", {{"track", number(track)}, {"selectable", "true"}});
+}
+
+XmlElement audioTrack(int track, const std::string& langcode) {
+    XmlElement entry = element("AudioTrack", {{"track", number(track)}});
+    if (!langcode.empty()) entry.set("langcode", langcode);
+    return entry.set("selectable", "true");
+}
+
+XmlElement subtitleTrack(int track, const std::string& langcode, const std::string& description) {
+    XmlElement entry = audioTrack(track, langcode);
+    entry.name = "SubtitleTrack";
+    return entry.set("description", description);
+}
+
+XmlElement trackNavigationList(std::vector<XmlElement> tracks) {
+    return element("TrackNavigationList", {}, std::move(tracks));
 }
 
 XmlElement title(int number, const std::string& displayName, const std::string& duration,
@@ -176,15 +197,29 @@ XmlElement playlistRoot(const std::string& displayName, std::vector<XmlElement> 
 
 XmlElement discPlaylist(const std::vector<std::string>& stems) {
     std::vector<XmlElement> titles;
-    int number = 0;
+    std::string previous;
     for (const std::string& stem : stems) {
-        ++number;
-        titles.push_back(title(number, stem, "00:10:00:00",
-                               {clip(stem, {video(1, 1), audio(1, 1, "English"),
-                                            audio(2, 2, "Commentary"), audio(3, 3, "French"),
-                                            subtitle(1, 1, "English")}),
-                                chapterList({chapter("00:00:00:00", "Chapter 1"),
-                                             chapter("00:05:00:00", "Chapter 2")})}));
+        const std::vector<XmlElement> streams = {video(1, 1), audio(1, 1, "English"),
+                                                 audio(2, 2, "Commentary"), audio(3, 3, "French"),
+                                                 subtitle(1, 1, "English")};
+        if (!previous.empty() && stem.ends_with("_2") &&
+            previous == stem.substr(0, stem.size() - 1) + "1") {
+            XmlElement& whole = titles.back();
+            whole.children.insert(whole.children.begin() + 1,
+                                  clip(stem, streams, "00:10:00:00", "00:20:00:00"));
+            whole.set("titleDuration", "00:20:00:00");
+            whole.children[2].children.push_back(chapter("00:12:30:00", "Chapter 4"));
+            previous.clear();
+            continue;
+        }
+        previous = stem;
+        titles.push_back(title(
+            static_cast<int>(titles.size()) + 1, stem, "00:10:00:00",
+            {clip(stem, streams),
+             chapterList({chapter("00:00:00:00", "Chapter 1"), chapter("00:05:00:00", "Chapter 2"),
+                          chapter("00:07:30:30", "Chapter 3")}),
+             trackNavigationList({videoTrack(1), audioTrack(1, "en:01"), audioTrack(2, "en:03"),
+                                  audioTrack(3, "fr:01"), subtitleTrack(1, "en:01", "English")})}));
     }
     return playlistRoot("SAMPLE DISC",
                         {videoItem(1, "MPEG-2"), audioItem(1, "DD+", "6"), audioItem(2, "DD+", "2"),

@@ -33,21 +33,30 @@ XmlElement subpictureItem(int index, const std::string& codec);
 XmlElement video(int track, int mediaAttr);
 XmlElement audio(int streamNumber, int mediaAttr, const std::string& description);
 XmlElement subtitle(int streamNumber, int mediaAttr, const std::string& description);
-// A PrimaryAudioVideoClip playing HVDVD_TS/<stem>.MAP with these stream elements.
-XmlElement clip(const std::string& stem, std::vector<XmlElement> streams);
+// A PrimaryAudioVideoClip playing HVDVD_TS/<stem>.MAP with these stream elements, from begin to
+// end on the title's timeline.
+XmlElement clip(const std::string& stem, std::vector<XmlElement> streams,
+                const std::string& begin = "00:00:00:00", const std::string& end = "00:10:00:00");
 XmlElement chapter(const std::string& begin, const std::string& displayName);
 XmlElement chapterList(std::vector<XmlElement> chapters);
+// The title's TrackNavigationList and its entries; an empty langcode leaves the attribute out.
+XmlElement videoTrack(int track);
+XmlElement audioTrack(int track, const std::string& langcode);
+XmlElement subtitleTrack(int track, const std::string& langcode, const std::string& description);
+XmlElement trackNavigationList(std::vector<XmlElement> tracks);
 XmlElement title(int number, const std::string& displayName, const std::string& duration,
                  std::vector<XmlElement> children);
 XmlElement firstPlayTitle(std::vector<XmlElement> clips);
 // The namespaced Playlist root with its Configuration, the MediaAttributeList of these items
-// and a TitleSet of these titles. An empty displayName leaves the attribute out.
+// and a TitleSet (60fps, default language en) of these titles. An empty displayName leaves the
+// attribute out.
 XmlElement playlistRoot(const std::string& displayName, std::vector<XmlElement> items,
                         std::vector<XmlElement> titles);
 
 // A playlist for a disc of these EVO stems, as the sample disc carries them: one title per stem,
-// each playing that EVO with an MPEG-2 video, two DD+ audio streams, a DTS-HD one, one subtitle
-// and two chapters.
+// each playing that EVO with an MPEG-2 video, English and commentary DD+ audio, French DTS-HD
+// audio and English subtitles, with languages and three chapters. NAME_2 after NAME_1 is the
+// second part of NAME_1's title: its clip follows on the title's timeline, with a fourth chapter.
 XmlElement discPlaylist(const std::vector<std::string>& stems);
 
 } // namespace splitwick::testing

@@ -1,0 +1,50 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/boxes.h"
+#include "jobs/chapter_file.h"
+#include "languages.h"
+
+namespace splitwick {
+
+// What the title's data needs of the TitleSet around it. The scan keeps it, as the cut to the
+// title leaves the TitleSet behind.
+struct TitleSetAttributes {
+    std::string timeBase;        // "60fps", "50fps"; empty when absent
+    std::string defaultLanguage; // "en"; empty when absent
+};
+
+// The languages of the 16 audio or the 16 subtitle boxes, by box index; nothing for a stream the
+// playlist gives no language.
+using TrackBoxes = std::array<std::optional<TrackLanguage>, 16>;
+
+// What the playlist says about the title that plays the EVO, beside the labels Read XPL gives.
+struct TitleInfo {
+    std::string evoName; // the stem the title was found for; empty when no title was read
+    std::string name;    // displayName, else id
+    std::optional<int64_t> durationMs;
+    std::vector<ChapterMark> chapters;   // on the title's timeline, in the playlist's order
+    std::string chapterLanguage = "und"; // the TitleSet's defaultLanguage, ISO 639-2
+    // Where the clip of the EVO begins on the title's timeline.
+    int64_t evoStartNs = 0;
+    TrackBoxes audio, subtitle;
+
+    bool found() const { return !evoName.empty(); }
+    // Nothing for video boxes.
+    std::optional<TrackLanguage> track(Box box) const;
+    // The chapters of a demux of this EVO, on the timeline of its outputs: from the start of
+    // its clip, which the chapter running there begins. None for another EVO's outputs.
+    TitleChapters chaptersFor(const std::string& evoName) const;
+};
+
+// Reads the lines of the title element that plays the EVO of this stem (Read XPL's cut memo).
+// The audio and subtitle streams are those of its PrimaryAudioVideoClip elements, each joined
+// through its track number to the title's TrackNavigationList for the langcode.
+TitleInfo readTitleInfo(const std::vector<std::string>& titleLines,
+                        const TitleSetAttributes& titleSet, const std::string& evoName);
+
+} // namespace splitwick
