@@ -90,8 +90,10 @@ int runRequest(const Request& request) {
 
     if (request.command == "xpl") {
         const bool titleFound = bReadXPLClick(session, playlist, view);
-        if (request.json)
-            std::cout << playlistJson(controls, view, report.lines(), titleFound) << '\n';
+        if (request.json) {
+            writePlaylistJson(std::cout, controls, view, report.lines(), titleFound);
+            std::cout << '\n';
+        }
         return 0;
     }
     bCheckClick(session);

@@ -1,4 +1,5 @@
 #pragma once
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,9 @@ std::string summaryJson(const Session& session, const std::vector<std::string>& 
 // {"log":[...],"memo":[...],"tree":{"Info":[...],"Video":[...],"Audio":[...],"Subtitle":[...],
 //  "Chapter":[...]},"boxes":[{"box":"cbAudio00","caption":"...","hint":"..."}],
 //  "title_found":true}: the boxes are those the playlist enabled, in box order.
-std::string playlistJson(const PlainControls& controls, const PlainPlaylistView& view,
-                         const std::vector<std::string>& log, bool titleFound);
+// Written as it goes, since the memo may be large.
+void writePlaylistJson(std::ostream& out, const PlainControls& controls,
+                       const PlainPlaylistView& view, const std::vector<std::string>& log,
+                       bool titleFound);
 
 } // namespace splitwick::cli

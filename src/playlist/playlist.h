@@ -1,7 +1,6 @@
 #pragma once
 #include <array>
 #include <string>
-#include <vector>
 
 namespace splitwick {
 
@@ -26,9 +25,6 @@ struct Playlist {
     AttributeTable VideoAttr;      // codec of each VideoAttributeItem
     AttributeTable AudioAttr;      // codec and channel suffix of each AudioAttributeItem
     AttributeTable SubpictureAttr; // codec of each SubpictureAttributeItem
-
-    // mXPL's lines: one per tag while the file is read, then cut down to the title.
-    std::vector<std::string> memo;
 };
 
 } // namespace splitwick
