@@ -1,7 +1,6 @@
 #pragma once
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -41,7 +40,7 @@ class SettingsStore {
     std::string readString(std::string_view name) const;
     // A string that names a file or a folder, or a part of such a name. A control character
     // (below 32) in it fails with "Failed to get data for 'NAME'": the system would cut the
-    // name at a NUL, and no folder a user chooses holds the others.
+    // name at a NUL and write somewhere else than the window shows.
     std::string readPath(std::string_view name) const;
 
     void writeInteger(std::string_view name, int32_t value);
