@@ -17,7 +17,6 @@ class MemoLines {
 
     void append(uint8_t indentLevels, std::string_view text);
     size_t size() const { return ends_.size(); }
-    bool empty() const { return ends_.empty(); }
     // The line as the memo shows it: two spaces per level of indentation, then the text.
     std::string line(size_t index) const;
     // Keeps the lines from first up to, not including, end.

@@ -229,6 +229,16 @@ TEST_F(FailedRead, MissingFileStopsBeforeAnyLogLine) {
     EXPECT_TRUE(view.memoVisible);
 }
 
+TEST_F(FailedRead, FileThatCannotBeOpenedLeavesTheMemoOfTheLastRead) {
+    choosePlaylist(tinyPlaylist("", ""));
+    read("MAIN");
+    const Lines shown = linesOf(view.memo);
+    std::filesystem::remove(playlistPath);
+    EXPECT_NE(jobErrorOf([&] { read("MAIN"); }), "");
+    EXPECT_EQ(linesOf(view.memo), shown);
+    EXPECT_TRUE(view.memoVisible);
+}
+
 TEST_F(FailedRead, ItemWithoutIndexStopsAndShowsTheTagsSoFar) {
     const std::string text = tinyPlaylist("<VideoAttributeItem codec=\"VC-1\"/>\n", "");
     choosePlaylist(text);
