@@ -103,9 +103,11 @@ int runRequest(const Request& request) {
     if (request.command == "xpl") {
         const bool titleFound = bReadXPLClick(session, playlist, view);
         if (!request.chaptersFile.empty()) writeChapters(request.chaptersFile, session, playlist);
-        if (request.json)
-            std::cout << playlistJson(controls, view, report.lines(), titleFound, playlist.title)
-                      << '\n';
+        if (request.json) {
+            writePlaylistJson(std::cout, controls, view, report.lines(), titleFound,
+                              playlist.title);
+            std::cout << '\n';
+        }
         return 0;
     }
     bCheckClick(session);

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <string_view>
 
 #include "playlist/title_time.h"
 
@@ -23,6 +24,17 @@ QJsonArray textArray(const std::vector<std::string>& texts) {
     for (const std::string& t : texts)
         array.append(text(t));
     return array;
+}
+
+// The memo as a JSON array, written a line at a time: text that is not XML makes it many
+// times larger than the file.
+void writeMemo(std::ostream& out, const MemoLines& memo) {
+    out << '[';
+    for (size_t i = 0; i < memo.size(); ++i) {
+        const std::string element = compact(QJsonArray{text(memo.line(i))}); // ["..."]
+        out << (i > 0 ? "," : "") << std::string_view(element).substr(1, element.size() - 2);
+    }
+    out << ']';
 }
 
 // JSON objects here are assembled member by member: a QJsonObject would sort the members by
@@ -94,20 +106,21 @@ std::string summaryJson(const Session& session, const std::vector<std::string>& 
            member("cancelled", session.state.Cancelled ? "true" : "false") + "}";
 }
 
-std::string playlistJson(const PlainControls& controls, const PlainPlaylistView& view,
-                         const std::vector<std::string>& log, bool titleFound,
-                         const TitleInfo& title) {
+void writePlaylistJson(std::ostream& out, const PlainControls& controls,
+                       const PlainPlaylistView& view, const std::vector<std::string>& log,
+                       bool titleFound, const TitleInfo& title) {
     std::string tree;
     for (const TreeNode& node : view.tree.nodes)
         tree += (tree.empty() ? "" : ",") + member(node.text, compact(textArray(node.children)));
     std::vector<std::string> boxes;
     for (Box box : allBoxes())
         if (controls.boxEnabled(box)) boxes.push_back(boxJson(controls, box, title));
-    return "{" + member("log", compact(textArray(log))) + "," +
-           member("memo", compact(textArray(view.memo))) + "," + member("tree", "{" + tree + "}") +
-           "," + member("boxes", joined(boxes, "[]")) + "," +
-           member("title_found", titleFound ? "true" : "false") + "," +
-           member("title", titleJson(title)) + "," + member("chapters", chaptersJson(title)) + "}";
+    out << "{" << member("log", compact(textArray(log))) << "," << member("memo", "");
+    writeMemo(out, view.memo);
+    out << "," << member("tree", "{" + tree + "}") << "," << member("boxes", joined(boxes, "[]"))
+        << "," << member("title_found", titleFound ? "true" : "false") << ","
+        << member("title", titleJson(title)) << "," << member("chapters", chaptersJson(title))
+        << "}";
 }
 
 } // namespace splitwick::cli

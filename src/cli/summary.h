@@ -1,4 +1,5 @@
 #pragma once
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,9 @@ std::string summaryJson(const Session& session, const std::vector<std::string>& 
 //  "chapters":[{"start_ms":N,"name":"..."}]}: the boxes are those the playlist enabled, in box
 // order, with language and kind where the playlist gives them; title is null when no title was
 // found, duration_ms null when the title gives none that can be read; the chapters are on the
-// title's timeline.
-std::string playlistJson(const PlainControls& controls, const PlainPlaylistView& view,
-                         const std::vector<std::string>& log, bool titleFound,
-                         const TitleInfo& title);
+// title's timeline. Written as it goes, since the memo may be large.
+void writePlaylistJson(std::ostream& out, const PlainControls& controls,
+                       const PlainPlaylistView& view, const std::vector<std::string>& log,
+                       bool titleFound, const TitleInfo& title);
 
 } // namespace splitwick::cli

@@ -1,7 +1,6 @@
 #pragma once
 #include <array>
 #include <string>
-#include <vector>
 
 #include "title_info.h"
 
@@ -28,9 +27,6 @@ struct Playlist {
     AttributeTable VideoAttr;      // codec of each VideoAttributeItem
     AttributeTable AudioAttr;      // codec and channel suffix of each AudioAttributeItem
     AttributeTable SubpictureAttr; // codec of each SubpictureAttributeItem
-
-    // mXPL's lines: one per tag while the file is read, then cut down to the title.
-    std::vector<std::string> memo;
 
     // What the last read found: the attributes of the TitleSet, and what the title that plays
     // the EVO says beyond its labels (nothing when the read found none or failed).

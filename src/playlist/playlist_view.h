@@ -1,7 +1,10 @@
 #pragma once
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "memo_lines.h"
 
 namespace splitwick {
 
@@ -15,11 +18,17 @@ struct TreeNode {
 
 // tvXPL's content after a read that found the EVO's title.
 struct PlaylistTree {
+    // A title lists a few hundred chapters at most. Text that is not a playlist can repeat a
+    // chapter or title line without its attributes a million times, each child repeating up
+    // to 255 characters of the line before: so each branch takes this many children only.
+    static constexpr size_t MaxChildren = 9999;
+
     std::array<TreeNode, 5> nodes{
         {{"Info", {}}, {"Video", {}}, {"Audio", {}}, {"Subtitle", {}}, {"Chapter", {}}}};
 
     void add(TreeBranch branch, const std::string& child) {
-        nodes[static_cast<size_t>(branch)].children.push_back(child);
+        std::vector<std::string>& children = nodes[static_cast<size_t>(branch)].children;
+        if (children.size() < MaxChildren) children.push_back(child);
     }
     const std::vector<std::string>& children(TreeBranch branch) const {
         return nodes[static_cast<size_t>(branch)].children;
@@ -28,16 +37,16 @@ struct PlaylistTree {
 
 // The XPL page's two views, mXPL and tvXPL. The window implements it with its widgets, the
 // command line and the tests with PlainPlaylistView. The reader keeps the memo's lines itself
-// and hands them over once, so the memo is not redrawn once per tag.
+// and hands them over once, so the memo is not redrawn once per tag nor held twice.
 class PlaylistView {
   public:
     virtual ~PlaylistView() = default;
     // Empties the memo and hides it.
     virtual void clearAndHideMemo() = 0;
     // Gives the memo these lines and shows it again.
-    virtual void showMemo(const std::vector<std::string>& lines) = 0;
+    virtual void showMemo(MemoLines lines) = 0;
     // Replaces every node of the tree with these.
-    virtual void replaceTree(const PlaylistTree& tree) = 0;
+    virtual void replaceTree(PlaylistTree tree) = 0;
 };
 
 // The views as plain values.
@@ -47,13 +56,13 @@ class PlainPlaylistView : public PlaylistView {
         memo.clear();
         memoVisible = false;
     }
-    void showMemo(const std::vector<std::string>& lines) override {
-        memo = lines;
+    void showMemo(MemoLines lines) override {
+        memo = std::move(lines);
         memoVisible = true;
     }
-    void replaceTree(const PlaylistTree& replacement) override { tree = replacement; }
+    void replaceTree(PlaylistTree replacement) override { tree = std::move(replacement); }
 
-    std::vector<std::string> memo;
+    MemoLines memo;
     bool memoVisible = true;
     PlaylistTree tree; // as last replaced; every node without children before that
 };

@@ -3,6 +3,7 @@
 #include <span>
 
 #include "attribute_items.h"
+#include "engine/job_error.h"
 #include "jobs/job_steps.h"
 #include "tag_scanner.h"
 #include "title_lines.h"
@@ -12,47 +13,58 @@ namespace splitwick {
 
 namespace {
 
+// Real playlists are under 100 KiB; this bounds what text that is not one can cost.
+constexpr int64_t MaxPlaylistSize = 16 * MiB;
+
 // Opens the playlist and reads it in chunks through Buffer into the memo, one line per tag,
-// testing each tag for the playlist's title and attribute items. Closes it on every path.
-// Returns the playlist's title.
-std::string scanPlaylist(Session& session, Playlist& playlist, PlaylistView& view) {
+// testing each tag for the playlist's title and attribute items. Closes it on every path; a
+// failure once the memo is hidden shows the lines read so far. Returns the playlist's title.
+std::string scanPlaylist(Session& session, Playlist& playlist, MemoLines& memo,
+                         PlaylistView& view) {
     JobState& state = session.state;
     SourceHold hold(state);
     state.Source = std::make_unique<SourceFile>(session.controls.field(Field::XPLfile));
     SourceFile& source = *state.Source;
+    if (source.size() > MaxPlaylistSize)
+        throw cannotOpen(source.path(), "The file is over 16 MiB, too large for a playlist");
     const std::string size = std::to_string(source.size());
     session.log("Open " + state.XPLfile);
     session.log("Filesize: " + size + " bytes");
 
     AttributeItems items(playlist);
-    TagScanner scanner([&](const std::string& line) {
-        playlist.memo.push_back(line);
-        items.test(line);
+    TagScanner scanner([&](uint8_t indentLevels, const std::string& text) {
+        memo.append(indentLevels, text);
+        // Indentation is spaces in front of the tag: it cannot make or break a match.
+        items.test(text);
     });
-    playlist.memo.clear();
     view.clearAndHideMemo();
-    while (source.position() < source.size()) {
-        const size_t n = source.read(state.Buffer.data(), state.Buffer.size());
-        session.slog(std::to_string(source.position()) + "/" + size + " bytes", 1);
-        scanner.feed(std::span(state.Buffer.data(), n));
+    try {
+        while (source.position() < source.size()) {
+            const size_t n = source.read(state.Buffer.data(), state.Buffer.size());
+            session.slog(std::to_string(source.position()) + "/" + size + " bytes", 1);
+            scanner.feed(std::span(state.Buffer.data(), n));
+        }
+    } catch (...) {
+        view.showMemo(std::move(memo));
+        throw;
     }
     return items.playlistTitle();
 }
 
 // Cuts the memo to the title that plays the EVO and reads its lines into a new tree and the
 // boxes. False, leaving memo and tree as they are, when no line names the EVO.
-bool readTitle(Session& session, Playlist& playlist, PlaylistView& view,
+bool readTitle(Session& session, Playlist& playlist, MemoLines& memo, PlaylistView& view,
                const std::string& playlistTitle) {
-    const std::optional<size_t> line = evoLine(playlist.memo, session.state.EVOname);
+    const std::optional<size_t> line = evoLine(memo, session.state.EVOname);
     if (!line) return false;
-    cutToTitle(playlist.memo, *line);
+    cutToTitle(memo, *line);
     PlaylistTree tree;
     if (!playlistTitle.empty()) tree.add(TreeBranch::Info, "Title: " + playlistTitle);
     TitleLines title(session, playlist, tree);
-    for (const std::string& memoLine : playlist.memo)
-        title.read(memoLine);
-    playlist.title = readTitleInfo(playlist.memo, playlist.titleSet, session.state.EVOname);
-    view.replaceTree(tree);
+    for (size_t i = 0; i < memo.size(); ++i)
+        title.read(memo.line(i));
+    playlist.title = readTitleInfo(memo, playlist.titleSet, session.state.EVOname);
+    view.replaceTree(std::move(tree));
     return true;
 }
 
@@ -66,16 +78,16 @@ bool bReadXPLClick(Session& session, Playlist& playlist, PlaylistView& view) {
         controls.showPage(Page::XPL);
         playlist.titleSet = {};
         playlist.title = {};
-        const std::string playlistTitle = scanPlaylist(session, playlist, view);
+        MemoLines memo;
+        const std::string playlistTitle = scanPlaylist(session, playlist, memo, view);
         // From here on the table marks the streams the title names.
         session.state.StreamTable.fill(-1);
-        const bool found = readTitle(session, playlist, view, playlistTitle);
-        view.showMemo(playlist.memo);
+        const bool found = readTitle(session, playlist, memo, view, playlistTitle);
+        view.showMemo(std::move(memo));
         finishJob(session);
         controls.setButtonEnabled(Button::ReadXPL, true);
         return found;
     } catch (...) {
-        view.showMemo(playlist.memo);
         controls.setButtonEnabled(Button::ReadXPL, true);
         throw;
     }

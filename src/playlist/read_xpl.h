@@ -9,7 +9,8 @@ namespace splitwick {
 // attribute tables; then cuts the memo down to the title that plays EVOname, rebuilds the tree
 // from it, and labels, enables and ticks the boxes of that title's streams. Returns whether
 // the title was found (the tree is left as it was when not).
-// A failure shows the memo again and enables Read XPL again before it goes on to the caller.
+// A playlist over 16 MiB is refused as it is opened. A failure during the scan shows the tags
+// read so far; every failure enables Read XPL again before it goes on to the caller.
 bool bReadXPLClick(Session& session, Playlist& playlist, PlaylistView& view);
 
 } // namespace splitwick

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "memo_lines.h"
+
 namespace splitwick {
 
 namespace {
 
-const std::string IndentUnit = "  ";
 // Text that is not XML can open thousands of elements it never closes; deeper lines are
-// indented as this level, so the memo grows with the file and not with its square.
+// indented as this level, so a line of indentation stays short.
 constexpr int64_t MaxIndentLevels = 64;
 
 } // namespace
@@ -31,9 +32,13 @@ void TagScanner::feed(uint8_t c) {
             tag_ += ' ';
     }
     if (c == '/' && previous_ == '<') {
-        // A closing tag stands at its opening tag's indentation.
+        // A closing tag stands at its opening tag's indentation: one unit goes from the line's
+        // start, taken from the text itself when the line has no indentation.
         depth_ -= 2;
-        tag_.erase(0, IndentUnit.size());
+        if (indent_ > 0)
+            --indent_;
+        else
+            tag_.erase(0, MemoLines::IndentUnit);
     }
     // Also outside a tag: a ">" in character data ends a line of indentation only.
     if (c == '>') endLine();
@@ -43,15 +48,13 @@ void TagScanner::feed(uint8_t c) {
 
 void TagScanner::endLine() {
     inTag_ = false;
-    const std::string line = std::move(tag_);
+    onLine_(indent_, tag_);
     tag_.clear();
-    onLine_(line);
     // "/>" empty element, "?>" processing instruction, "-->" end of a comment: nothing stays open.
     if (previous_ == '/') --depth_;
     if (previous_ == '?') --depth_;
     if (previous_ == '-' && beforePrevious_ == '-') --depth_;
-    for (int64_t level = 0; level < std::min(depth_, MaxIndentLevels); ++level)
-        tag_ += IndentUnit;
+    indent_ = static_cast<uint8_t>(std::clamp<int64_t>(depth_, 0, MaxIndentLevels));
 }
 
 } // namespace splitwick

@@ -7,11 +7,12 @@
 namespace splitwick {
 
 // Cuts XML text into tags without parsing it: every ">" ends one line that holds the tag
-// indented by two spaces per open element, its line breaks folded into single spaces. The
+// indented by one level per open element, its line breaks folded into single spaces. The
 // state runs on from one chunk to the next, so a tag may span chunks.
 class TagScanner {
   public:
-    using LineHandler = std::function<void(const std::string& line)>;
+    // A line is shown as two spaces per level, then its text.
+    using LineHandler = std::function<void(uint8_t indentLevels, const std::string& text)>;
     explicit TagScanner(LineHandler onLine) : onLine_(std::move(onLine)) {}
 
     void feed(std::span<const uint8_t> bytes);
@@ -21,6 +22,7 @@ class TagScanner {
     void endLine();
 
     LineHandler onLine_;
+    uint8_t indent_ = 0; // of the line being collected
     std::string tag_;
     bool inTag_ = false;
     int64_t depth_ = 0;

@@ -209,11 +209,11 @@ TitleChapters TitleInfo::chaptersFor(const std::string& evo) const {
     return file;
 }
 
-TitleInfo readTitleInfo(const std::vector<std::string>& titleLines,
-                        const TitleSetAttributes& titleSet, const std::string& evoName) {
+TitleInfo readTitleInfo(const MemoLines& titleLines, const TitleSetAttributes& titleSet,
+                        const std::string& evoName) {
     TitleInfoReader reader(titleSet, evoName);
-    for (const std::string& line : titleLines)
-        reader.read(line);
+    for (size_t i = 0; i < titleLines.size(); ++i)
+        reader.read(titleLines.line(i));
     return reader.result();
 }
 

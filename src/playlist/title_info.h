@@ -8,6 +8,7 @@
 #include "engine/boxes.h"
 #include "jobs/chapter_file.h"
 #include "languages.h"
+#include "memo_lines.h"
 
 namespace splitwick {
 
@@ -44,7 +45,7 @@ struct TitleInfo {
 // Reads the lines of the title element that plays the EVO of this stem (Read XPL's cut memo).
 // The audio and subtitle streams are those of its PrimaryAudioVideoClip elements, each joined
 // through its track number to the title's TrackNavigationList for the langcode.
-TitleInfo readTitleInfo(const std::vector<std::string>& titleLines,
-                        const TitleSetAttributes& titleSet, const std::string& evoName);
+TitleInfo readTitleInfo(const MemoLines& titleLines, const TitleSetAttributes& titleSet,
+                        const std::string& evoName);
 
 } // namespace splitwick

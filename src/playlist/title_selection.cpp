@@ -6,9 +6,9 @@ namespace splitwick {
 
 namespace {
 
-std::optional<size_t> firstLineWith(const std::vector<std::string>& memo, const std::string& text) {
+std::optional<size_t> firstLineWith(const MemoLines& memo, const std::string& text) {
     for (size_t i = 0; i < memo.size(); ++i)
-        if (memo[i].find(text) != std::string::npos) return i;
+        if (memo.line(i).find(text) != std::string::npos) return i;
     return std::nullopt;
 }
 
@@ -18,7 +18,7 @@ bool upperHas(const std::string& line, const char* text) {
 
 } // namespace
 
-std::optional<size_t> evoLine(const std::vector<std::string>& memo, const std::string& stem) {
+std::optional<size_t> evoLine(const MemoLines& memo, const std::string& stem) {
     if (stem.empty()) return std::nullopt;
     // FEATURE_1 must not take the title of FEATURE_10.MAP, nor a stem such as "black" that of
     // an attribute onEnd="black".
@@ -28,20 +28,23 @@ std::optional<size_t> evoLine(const std::vector<std::string>& memo, const std::s
     return line;
 }
 
-void cutToTitle(std::vector<std::string>& memo, size_t evoLine) {
+void cutToTitle(MemoLines& memo, size_t evoLine) {
     // "<TITLE " with its space: a TitleSet or FirstPlayTitle is no title to cut to.
+    size_t first = 0;
     for (size_t i = evoLine; i-- > 0;) {
-        if (upperHas(memo[i], "<TITLE ")) {
-            memo.erase(memo.begin(), memo.begin() + static_cast<ptrdiff_t>(i));
+        if (upperHas(memo.line(i), "<TITLE ")) {
+            first = i;
             break;
         }
     }
-    for (size_t i = 1; i < memo.size(); ++i) {
-        if (upperHas(memo[i], "</TITLE")) {
-            memo.resize(i + 1);
+    size_t end = memo.size();
+    for (size_t i = first + 1; i < memo.size(); ++i) {
+        if (upperHas(memo.line(i), "</TITLE")) {
+            end = i + 1;
             break;
         }
     }
+    memo.keep(first, end);
 }
 
 } // namespace splitwick

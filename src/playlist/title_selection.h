@@ -1,7 +1,8 @@
 #pragma once
 #include <optional>
 #include <string>
-#include <vector>
+
+#include "memo_lines.h"
 
 namespace splitwick {
 
@@ -9,10 +10,10 @@ namespace splitwick {
 // clip's file name (src="file:///dvddisc/HVDVD_TS/FEATURE_1.MAP" for FEATURE_1), else the
 // first that holds the stem anywhere. Nothing for an empty stem, and nothing when the line
 // found is line 0.
-std::optional<size_t> evoLine(const std::vector<std::string>& memo, const std::string& stem);
+std::optional<size_t> evoLine(const MemoLines& memo, const std::string& stem);
 
 // Cuts the memo down to the title element around the line that names the EVO: from the
 // nearest "<Title " above that line to the first "</Title" after the memo's first line.
-void cutToTitle(std::vector<std::string>& memo, size_t evoLine);
+void cutToTitle(MemoLines& memo, size_t evoLine);
 
 } // namespace splitwick

@@ -48,7 +48,7 @@ void readInto(const SettingsStore& store, const char* name, std::optional<int32_
     value = store.readInteger(name);
 }
 void readInto(const SettingsStore& store, const char* name, std::optional<std::string>& value) {
-    value = store.readString(name);
+    value = store.readPath(name);
 }
 void readInto(const SettingsStore& store, const char* name, std::optional<bool>& value) {
     value = store.readBool(name);

@@ -76,7 +76,8 @@ std::string settingsPath() {
 }
 
 LoadedSettings loadSettingsFile(const std::string& path) {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK, opening a FIFO waits for a writer: the window would never start.
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.fd < 0)
         return {errno == ENOENT ? LoadedSettings::Status::Missing
                                 : LoadedSettings::Status::Unreadable,

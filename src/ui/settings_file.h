@@ -9,6 +9,8 @@ namespace splitwick {
 // variable is unset, empty or not an absolute path.
 std::string settingsPath();
 
+// A file that is not a regular one (a folder, a FIFO, a device) is Unreadable, and opening it
+// never waits.
 struct LoadedSettings {
     enum class Status { Missing, Unreadable, Loaded };
     Status status;

@@ -1,6 +1,8 @@
 #include "settings_store.h"
 
+#include <algorithm>
 #include <charconv>
+#include <optional>
 
 namespace splitwick {
 
@@ -48,6 +50,23 @@ std::string unescape(std::string_view data) {
     return out;
 }
 
+struct ValueLine {
+    std::string_view name, type, data;
+};
+
+// What a line of the file holds when it holds a value: "NAME=TYPE:DATA", or "NAME=DATA" of an
+// empty type, which no read accepts.
+std::optional<ValueLine> valueLine(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const size_t equals = line.find('=');
+    if (line.empty() || line.front() == '#' || equals == std::string_view::npos) return {};
+    const std::string_view name = line.substr(0, equals);
+    const std::string_view typed = line.substr(equals + 1);
+    const size_t colon = typed.find(':');
+    if (colon == std::string_view::npos) return ValueLine{name, {}, typed};
+    return ValueLine{name, typed.substr(0, colon), typed.substr(colon + 1)};
+}
+
 } // namespace
 
 JobError invalidDataType(std::string_view name) {
@@ -60,40 +79,37 @@ JobError failedToSetData(std::string_view name) {
     return namedError("Failed to set data for", name);
 }
 
+SettingsStore::SettingsStore()
+    : lines_{"# Splitwick settings: NAME=TYPE:VALUE, one value a line"} {}
+
 SettingsStore SettingsStore::parse(std::string_view text) {
     SettingsStore store;
+    store.lines_.clear(); // the file's own lines only
     while (!text.empty()) {
         const size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
+        store.lines_.emplace_back(text.substr(0, end));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        const size_t equals = line.find('=');
-        if (line.empty() || line.front() == '#' || equals == std::string_view::npos) continue;
-        const std::string_view typed = line.substr(equals + 1);
-        const size_t colon = typed.find(':');
-        // A value without a type is kept with an empty one, which no read accepts.
-        Value value = colon == std::string_view::npos ? Value{"", std::string(typed)}
-                                                      : Value{std::string(typed.substr(0, colon)),
-                                                              std::string(typed.substr(colon + 1))};
-        const std::string_view name = line.substr(0, equals);
-        store.write(name, value.type, std::move(value.data));
+        if (const std::optional<ValueLine> value = valueLine(store.lines_.back()))
+            store.lineOf_[std::string(value->name)] = store.lines_.size() - 1;
     }
     return store;
 }
 
 std::string SettingsStore::text() const {
-    std::string out = "# Splitwick settings: NAME=TYPE:VALUE, one value a line\n";
-    for (const auto& [name, value] : values_)
-        out += name + "=" + (value.type.empty() ? "" : value.type + ":") + value.data + "\n";
+    std::string out;
+    for (const std::string& line : lines_) {
+        out += line;
+        out += '\n';
+    }
     return out;
 }
 
 bool SettingsStore::has(std::string_view name) const {
-    return find(name) != nullptr;
+    return lineOf_.contains(std::string(name));
 }
 
 int32_t SettingsStore::readInteger(std::string_view name) const {
-    const std::string& data = dataOf(name, IntegerType);
+    const std::string_view data = dataOf(name, IntegerType);
     int32_t value = 0;
     const auto [end, error] = std::from_chars(data.data(), data.data() + data.size(), value);
     if (error != std::errc() || end != data.data() + data.size()) throw failedToGetData(name);
@@ -102,6 +118,13 @@ int32_t SettingsStore::readInteger(std::string_view name) const {
 
 std::string SettingsStore::readString(std::string_view name) const {
     return unescape(dataOf(name, StringType));
+}
+
+std::string SettingsStore::readPath(std::string_view name) const {
+    std::string path = readString(name);
+    if (std::ranges::any_of(path, [](char c) { return static_cast<unsigned char>(c) < 32; }))
+        throw failedToGetData(name);
+    return path;
 }
 
 void SettingsStore::writeInteger(std::string_view name, int32_t value) {
@@ -122,27 +145,21 @@ void SettingsStore::writeBinary(std::string_view name, const std::array<uint8_t,
     write(name, BinaryType, data);
 }
 
-const SettingsStore::Value* SettingsStore::find(std::string_view name) const {
-    for (const auto& [valueName, value] : values_)
-        if (valueName == name) return &value;
-    return nullptr;
-}
-
-const std::string& SettingsStore::dataOf(std::string_view name, std::string_view type) const {
-    const Value* value = find(name);
-    if (value == nullptr) throw failedToGetData(name);
+std::string_view SettingsStore::dataOf(std::string_view name, std::string_view type) const {
+    const auto at = lineOf_.find(std::string(name));
+    if (at == lineOf_.end()) throw failedToGetData(name);
+    const std::optional<ValueLine> value = valueLine(lines_[at->second]);
     if (value->type != type) throw invalidDataType(name);
     return value->data;
 }
 
-void SettingsStore::write(std::string_view name, std::string_view type, std::string data) {
-    for (auto& [valueName, value] : values_) {
-        if (valueName == name) {
-            value = Value{std::string(type), std::move(data)};
-            return;
-        }
-    }
-    values_.emplace_back(std::string(name), Value{std::string(type), std::move(data)});
+void SettingsStore::write(std::string_view name, std::string_view type, std::string_view data) {
+    std::string line = std::string(name) + "=" + std::string(type) + ":" + std::string(data);
+    const auto [at, added] = lineOf_.try_emplace(std::string(name), lines_.size());
+    if (added)
+        lines_.push_back(std::move(line));
+    else
+        lines_[at->second] = std::move(line);
 }
 
 } // namespace splitwick

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/job_error.h"
@@ -18,11 +18,15 @@ JobError failedToSetData(std::string_view name); // "Failed to set data for 'NAM
 //   NAME=int:-12          a signed 32-bit integer in decimal
 //   NAME=string:C:\\x\ny  UTF-8 text; "\\", "\n" and "\r" stand for a backslash, LF and CR
 //   NAME=binary:00ff      raw bytes in hexadecimal
-// Blank lines and lines that begin with "#" are comments. Values keep the order in which the
-// file lists them (new ones go to the end); a value of a type this program does not know is
-// kept as it stands.
+// A line that ends in CR reads as if it did not. Blank lines and lines that begin with "#" are
+// comments; where a name stands on several lines, the last one holds its value. A write
+// replaces that one line or adds a line at the end: every other line stays as it stands, so
+// values this program does not know, of types it does not know, survive it byte for byte.
+// Names are the program's own: not empty, without "=", CR or LF, not beginning with "#".
 class SettingsStore {
   public:
+    // A store of no values: a comment that says what the file holds.
+    SettingsStore();
     static SettingsStore parse(std::string_view text);
     std::string text() const;
 
@@ -34,6 +38,10 @@ class SettingsStore {
     // Any non-zero integer is true.
     bool readBool(std::string_view name) const { return readInteger(name) != 0; }
     std::string readString(std::string_view name) const;
+    // A string that names a file or a folder, or a part of such a name. A control character
+    // (below 32) in it fails with "Failed to get data for 'NAME'": the system would cut the
+    // name at a NUL and write somewhere else than the window shows.
+    std::string readPath(std::string_view name) const;
 
     void writeInteger(std::string_view name, int32_t value);
     void writeBool(std::string_view name, bool value) { writeInteger(name, value ? 1 : 0); }
@@ -41,16 +49,12 @@ class SettingsStore {
     void writeBinary(std::string_view name, const std::array<uint8_t, 8>& bytes);
 
   private:
-    struct Value {
-        std::string type; // "int", "string", "binary", or one kept from the file
-        std::string data; // as it stands in the file
-    };
-    const Value* find(std::string_view name) const;
     // The value's data when it has this type; throws "Invalid data type" otherwise.
-    const std::string& dataOf(std::string_view name, std::string_view type) const;
-    void write(std::string_view name, std::string_view type, std::string data);
+    std::string_view dataOf(std::string_view name, std::string_view type) const;
+    void write(std::string_view name, std::string_view type, std::string_view data);
 
-    std::vector<std::pair<std::string, Value>> values_;
+    std::vector<std::string> lines_;                 // as they stand in the file, without their LF
+    std::unordered_map<std::string, size_t> lineOf_; // each value's name: the line holding it
 };
 
 } // namespace splitwick

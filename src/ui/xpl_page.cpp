@@ -72,16 +72,19 @@ void XplPage::clearAndHideMemo() {
     memo_->hide();
 }
 
-void XplPage::showMemo(const std::vector<std::string>& lines) {
-    QStringList text;
-    for (const std::string& line : lines)
-        text << QString::fromStdString(line);
+void XplPage::showMemo(MemoLines lines) {
+    QString text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) text += '\n';
+        text += QString::fromStdString(lines.line(i));
+    }
+    lines = {}; // held only until it is text
     // One change of the whole text: the memo is not redrawn once per line.
-    setMemoLines(text);
+    memo_->setPlainText(text);
     memo_->show();
 }
 
-void XplPage::replaceTree(const PlaylistTree& tree) {
+void XplPage::replaceTree(PlaylistTree tree) {
     clearTree();
     for (const TreeNode& node : tree.nodes) {
         QTreeWidgetItem* top = addTreeNode(nullptr, QString::fromStdString(node.text));

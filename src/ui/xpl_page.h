@@ -26,8 +26,8 @@ class XplPage : public QWidget, public PlaylistView {
     QTreeWidgetItem* addTreeNode(QTreeWidgetItem* parent, const QString& text);
 
     void clearAndHideMemo() override;
-    void showMemo(const std::vector<std::string>& lines) override;
-    void replaceTree(const PlaylistTree& tree) override;
+    void showMemo(MemoLines lines) override;
+    void replaceTree(PlaylistTree tree) override;
 
     // The tree's width, also while the page has never been shown.
     int treeWidth() const;

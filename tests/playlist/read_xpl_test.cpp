@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <filesystem>
 
 #include "jobs/file_choice.h"
 #include "playlist_writer.h"
@@ -126,8 +127,7 @@ TEST_F(ReadXpl, CutsTheMemoToTheTitleElement) {
         R"(      </ChapterList>)",
         R"(    </Title>)",
     };
-    EXPECT_EQ(playlist.memo, memo);
-    EXPECT_EQ(view.memo, memo);
+    EXPECT_EQ(linesOf(view.memo), memo);
     EXPECT_TRUE(view.memoVisible);
 }
 
@@ -145,7 +145,7 @@ TEST_F(ReadXpl, SecondPartOfTheFeatureFindsTheSameTitle) {
     read("FEATURE_2");
     EXPECT_EQ(view.tree.children(TreeBranch::Info),
               (Lines{"Title: SPLITWICK SAMPLE", "Name: Feature", "Duration: 01:42:17:12"}));
-    EXPECT_EQ(playlist.memo.size(), 21u);
+    EXPECT_EQ(view.memo.size(), 21u);
 }
 
 TEST_F(ReadXpl, StemPlayedBySeveralTitlesTakesTheFirst) {
@@ -170,8 +170,8 @@ TEST_F(ReadXpl, NoLineNamingTheEvoKeepsEveryTagAndTheTree) {
     EXPECT_FALSE(read("OTHER"));
     EXPECT_EQ(rs.lines(), (Lines{"Open VPLST000.XPL", "Filesize: " + size() + " bytes", "Done."}));
     EXPECT_EQ(view.tree.nodes[2].children, before.nodes[2].children);
-    EXPECT_EQ(view.memo.front(), R"(<?xml version="1.0" encoding="UTF-8"?>)");
-    EXPECT_EQ(view.memo.back(), "</Playlist>");
+    EXPECT_EQ(view.memo.line(0), R"(<?xml version="1.0" encoding="UTF-8"?>)");
+    EXPECT_EQ(view.memo.line(56), "</Playlist>");
     EXPECT_EQ(view.memo.size(), 57u);
     EXPECT_EQ(markedEntries(), std::vector<int>{});
     EXPECT_EQ(rs.state().StreamTable[1], -1);
@@ -229,6 +229,16 @@ TEST_F(FailedRead, MissingFileStopsBeforeAnyLogLine) {
     EXPECT_TRUE(view.memoVisible);
 }
 
+TEST_F(FailedRead, FileThatCannotBeOpenedLeavesTheMemoOfTheLastRead) {
+    choosePlaylist(tinyPlaylist("", ""));
+    read("MAIN");
+    const Lines shown = linesOf(view.memo);
+    std::filesystem::remove(playlistPath);
+    EXPECT_NE(jobErrorOf([&] { read("MAIN"); }), "");
+    EXPECT_EQ(linesOf(view.memo), shown);
+    EXPECT_TRUE(view.memoVisible);
+}
+
 TEST_F(FailedRead, ItemWithoutIndexStopsAndShowsTheTagsSoFar) {
     const std::string text = tinyPlaylist("<VideoAttributeItem codec=\"VC-1\"/>\n", "");
     choosePlaylist(text);
@@ -239,7 +249,7 @@ TEST_F(FailedRead, ItemWithoutIndexStopsAndShowsTheTagsSoFar) {
         R"(<?xml version="1.0" encoding="UTF-8"?>)",
         R"(<Playlist xmlns="http://www.dvdforum.org/2005/HDDVDVideo/Playlist" displayName="TINY">)",
         "  <MediaAttributeList>", R"(    <VideoAttributeItem codec="VC-1"/>)"};
-    EXPECT_EQ(view.memo, memo);
+    EXPECT_EQ(linesOf(view.memo), memo);
     EXPECT_TRUE(view.memoVisible);
     EXPECT_TRUE(rs.controls.buttonEnabled(Button::ReadXPL));
     EXPECT_EQ(rs.report.panels[1], size + "/" + size + " bytes");
@@ -253,10 +263,26 @@ TEST_F(FailedRead, IndexThatIsNoNumberIsNamedInTheError) {
     EXPECT_EQ(jobErrorOf([&] { read("MAIN"); }), "'one' is not a valid integer value");
 }
 
+TEST_F(FailedRead, PlaylistOver16MiBIsRefusedBeforeAnyLogLine) {
+    choosePlaylist("");
+    std::filesystem::resize_file(playlistPath, 16 << 20);
+    EXPECT_FALSE(read("MAIN"));
+    EXPECT_EQ(rs.lines().back(), "Done.");
+
+    rs.report.lines.clear();
+    std::filesystem::resize_file(playlistPath, (16 << 20) + 1);
+    EXPECT_EQ(jobErrorOf([&] { read("MAIN"); }),
+              "Cannot open file \"" + playlistPath +
+                  "\". The file is over 16 MiB, too large for a playlist");
+    EXPECT_EQ(rs.lines(), Lines{});
+    EXPECT_TRUE(rs.controls.buttonEnabled(Button::ReadXPL));
+    EXPECT_EQ(rs.state().Source, nullptr);
+}
+
 TEST_F(FailedRead, FileThatIsNotXmlGivesTheTagsItsBracketsDelimit) {
     choosePlaylist("This is not <XML> at all -> just text\n\x01\x02<b\n>");
     EXPECT_FALSE(read("MAIN"));
-    EXPECT_EQ(view.memo, (Lines{"<XML>", "  ", "  <b >"}));
+    EXPECT_EQ(linesOf(view.memo), (Lines{"<XML>", "  ", "  <b >"}));
     EXPECT_EQ(rs.lines().back(), "Done.");
 }
 

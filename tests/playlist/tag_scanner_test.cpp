@@ -12,7 +12,9 @@ using Lines = std::vector<std::string>;
 // The memo lines of the text, fed in these chunks.
 Lines scan(std::initializer_list<std::string_view> chunks) {
     Lines lines;
-    TagScanner scanner([&](const std::string& line) { lines.push_back(line); });
+    TagScanner scanner([&](uint8_t indentLevels, const std::string& text) {
+        lines.push_back(std::string(2 * indentLevels, ' ') + text);
+    });
     for (std::string_view chunk : chunks)
         scanner.feed({reinterpret_cast<const uint8_t*>(chunk.data()), chunk.size()});
     return lines;

@@ -8,30 +8,25 @@ namespace {
 using Lines = std::vector<std::string>;
 
 TEST(TitleSelection, CutsFromTheNearestTitleAboveToTheFirstTitleEnd) {
-    Lines memo{"<?xml?>",    "<TitleSet>",         "  <Title id=\"A\">",
-               "  </Title>", "  <title id=\"B\">", "    <Clip src=\"x/B.MAP\"/>",
-               "  </title>", "  <Title id=\"C\">", "  </Title>",
-               "</TitleSet>"};
+    MemoLines memo = memoOf({"<?xml?>", "<TitleSet>", "  <Title id=\"A\">", "  </Title>",
+                             "  <title id=\"B\">", "    <Clip src=\"x/B.MAP\"/>", "  </title>",
+                             "  <Title id=\"C\">", "  </Title>", "</TitleSet>"});
     cutToTitle(memo, 5);
-    EXPECT_EQ(memo, (Lines{"  <title id=\"B\">", "    <Clip src=\"x/B.MAP\"/>", "  </title>"}));
+    EXPECT_EQ(linesOf(memo),
+              (Lines{"  <title id=\"B\">", "    <Clip src=\"x/B.MAP\"/>", "  </title>"}));
 }
 
 TEST(TitleSelection, TitleSetIsNoTitleAndNoTitleAboveDeletesNothingAbove) {
-    Lines memo{"<?xml?>",
-               "<TitleSet >",
-               "  <FirstPlayTitle>",
-               "    <Clip src=\"x/S.MAP\"/>",
-               "  </FirstPlayTitle>",
-               "  <Title id=\"A\">",
-               "  </Title>",
-               "</TitleSet>"};
+    MemoLines memo =
+        memoOf({"<?xml?>", "<TitleSet >", "  <FirstPlayTitle>", "    <Clip src=\"x/S.MAP\"/>",
+                "  </FirstPlayTitle>", "  <Title id=\"A\">", "  </Title>", "</TitleSet>"});
     cutToTitle(memo, 3);
     EXPECT_EQ(memo.size(), 7u);
-    EXPECT_EQ(memo.back(), "  </Title>");
+    EXPECT_EQ(memo.line(6), "  </Title>");
 }
 
 TEST(TitleSelection, LineZeroAndEmptyStemNameNoEvo) {
-    const Lines memo{"<a src=\"x/FEATURE.MAP\">", "<b/>"};
+    const MemoLines memo = memoOf({"<a src=\"x/FEATURE.MAP\">", "<b/>"});
     EXPECT_EQ(evoLine(memo, "FEATURE"), std::nullopt);
     EXPECT_EQ(evoLine(memo, ""), std::nullopt);
     EXPECT_EQ(evoLine(memo, "b"), 1u);
@@ -62,8 +57,8 @@ TEST_F(TitleOfTheEvo, StemInAnotherTitlesOnEndDoesNotTakeThatTitle) {
     XmlElement intro = titlePlaying(1, "Intro", "INTRO");
     intro.set("onEnd", "black");
     EXPECT_EQ(titleFound({intro, titlePlaying(2, "Black", "black")}, "black"), "Name: Black");
-    EXPECT_EQ(playlist.memo.front().substr(0, 19), "    <Title id=\"Titl");
-    EXPECT_EQ(playlist.memo.size(), 5u);
+    EXPECT_EQ(view.memo.line(0).substr(0, 19), "    <Title id=\"Titl");
+    EXPECT_EQ(view.memo.size(), 5u);
 }
 
 TEST_F(TitleOfTheEvo, StemThatIsNoClipNameFallsBackToTheFirstLineHoldingIt) {

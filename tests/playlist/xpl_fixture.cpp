@@ -1,5 +1,6 @@
 #include "xpl_fixture.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "engine/job_error.h"
@@ -38,6 +39,22 @@ std::vector<int> XplTest::markedEntries() const {
     for (int entry = 1; entry <= StreamTable::Entries; ++entry)
         if (rs.session.state.StreamTable[entry] == 1) entries.push_back(entry);
     return entries;
+}
+
+std::vector<std::string> linesOf(const MemoLines& memo) {
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < memo.size(); ++i)
+        lines.push_back(memo.line(i));
+    return lines;
+}
+
+MemoLines memoOf(const std::vector<std::string>& lines) {
+    MemoLines memo;
+    for (const std::string& line : lines) {
+        const size_t levels = std::min(line.find_first_not_of(' '), line.size()) / 2;
+        memo.append(static_cast<uint8_t>(levels), std::string_view(line).substr(levels * 2));
+    }
+    return memo;
 }
 
 std::string jobErrorOf(const std::function<void()>& call) {

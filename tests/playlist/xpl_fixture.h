@@ -35,6 +35,11 @@ class XplTest : public ::testing::Test {
     PlainPlaylistView view;
 };
 
+// Every line of the memo, as it shows them.
+std::vector<std::string> linesOf(const MemoLines& memo);
+// A memo of these lines: each pair of leading spaces is a level of indentation.
+MemoLines memoOf(const std::vector<std::string>& lines);
+
 // The text of the JobError the call throws; empty when it throws none.
 std::string jobErrorOf(const std::function<void()>& call);
 

@@ -1,15 +1,58 @@
 // The window's settings from one run to the next: the first run, round trips, the maximised
 // rule, the reading rules, a value of the wrong type and a store that cannot be written.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QRegularExpression>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "ui/settings_store.h"
 #include "window_fixture.h"
 
 using namespace splitwick;
 using namespace splitwick::testing;
+using namespace std::string_literals;
 
 namespace {
+
+// Lets a reader that waits for a writer on the FIFO go on: every two seconds while it lives, it
+// opens the FIFO for writing, which succeeds only while a reader has it open or waits to.
+class FifoWatchdog {
+  public:
+    explicit FifoWatchdog(const QString& fifo) : path_(fifo.toStdString()) {}
+    ~FifoWatchdog() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        woken_.notify_one();
+        thread_.join();
+    }
+    bool hadToLetAReaderOn() const { return letOn_; }
+
+  private:
+    void watch() {
+        std::unique_lock lock(mutex_);
+        while (!woken_.wait_for(lock, std::chrono::seconds(2), [this] { return done_; })) {
+            const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0) continue;
+            letOn_ = true;
+            ::close(fd);
+        }
+    }
+
+    std::string path_;
+    std::mutex mutex_;
+    std::condition_variable woken_;
+    bool done_ = false;
+    std::atomic<bool> letOn_ = false;
+    std::thread thread_{[this] { watch(); }};
+};
 
 QString installLine(const QString& text) {
     return QRegularExpression("Install=binary:[0-9a-f]{16}\n$").match(text).captured(0);
@@ -146,6 +189,35 @@ class TestSettings : public QObject {
         QCOMPARE(s.w().eAudioExt->text(), QString("mpa"));
         // The boxes were not reset either.
         QCOMPARE(s.w().box({BoxKind::Subpicture, 0})->text(), QString("Subpicture"));
+    }
+
+    // "Workdir=string:/home/u/victim<NUL>/out" filled the output folder, and Demux then wrote
+    // into /home/u/victim.
+    void aPathWithANulStopsTheReadingThere() {
+        SettingsFolder settings;
+        settings.write(QString::fromUtf8(QByteArray::fromStdString(
+            "AudioExt=string:ac3\nWorkdir=string:/home/u/victim\0/out\nEVOdir=string:/d/\n"s)));
+        Window s;
+        QCOMPARE(s.dialogs.errors, QStringList("Failed to get data for 'Workdir'"));
+        QCOMPARE(s.w().eAudioExt->text(), QString("ac3"));
+        QCOMPARE(s.w().eWorkdir->text(), QString());
+        QCOMPARE(s.window.session().state.EVOdir, std::string());
+    }
+
+    // Opening a FIFO without a writer waited for one: the window never started.
+    void aStoreThatIsAFifoIsPassedOverWithoutWaiting() {
+        SettingsFolder settings;
+        QVERIFY(QDir().mkpath(settings.path() + "/Corvellan"));
+        QCOMPARE(::mkfifo(settings.file().toLocal8Bit().constData(), 0600), 0);
+        FifoWatchdog watchdog(settings.file());
+        Window s;
+        QVERIFY(s.dialogs.errors.isEmpty());
+        QCOMPARE(s.w().box({BoxKind::Video, 0})->text(), QString("No video stream"));
+        // Nor can it be written: the close is abandoned once, as for any such store.
+        QVERIFY(!s.window.close());
+        QVERIFY(s.window.close());
+        QCOMPARE(s.dialogs.errors, QStringList(2, "Failed to set data for 'WindowState'"));
+        QVERIFY(!watchdog.hadToLetAReaderOn());
     }
 
     void aStoreThatCannotBeReadIsPassedOver() {
