@@ -42,7 +42,8 @@ class TfMain : public QWidget, public Report {
     // Binds a button to a job, to run as a command. Read XPL and Rebuild plug in here.
     void bindJob(QAbstractButton* button, std::function<void(Session&)> job);
     // Runs a command unless another one runs; shows its error, if any, in the error box.
-    // True when it ran to its end.
+    // Afterwards Demux is enabled exactly while a stream box is ticked. True when it ran to its
+    // end.
     bool runCommand(const std::function<void()>& command);
     bool busy() const { return busy_; }
 

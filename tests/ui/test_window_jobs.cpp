@@ -234,6 +234,31 @@ class TestWindowJobs : public QObject {
         QVERIFY(!w.box({BoxKind::Audio, 0})->isChecked());
     }
 
+    // A Demux into a folder that does not exist failed and left Demux disabled; the next jobs
+    // ticked boxes that were ticked already, so nothing enabled it again. Demux is enabled
+    // exactly while a box is ticked, after every job.
+    void demuxStayedDisabledAfterAFailedDemux() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), 10);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        s.w().eWorkdir->setText(dir_.path() + "/missing");
+        const std::vector<std::pair<const char*, QPushButton*>> next = {
+            {"Read EVO", s.w().bCheck}, {"Rebuild", s.w().bRebuild}, {"Read XPL", s.w().bReadXPL}};
+        for (const auto& [job, button] : next) {
+            QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+            QCOMPARE(s.dialogs.errors.size(), 1);
+            s.dialogs.errors.clear();
+            // Boxes are ticked: the user may set the folder right and press Demux again.
+            QVERIFY(s.w().bDemux->isEnabled());
+            // Rebuild fails into the missing folder, Read XPL on a missing playlist.
+            QTest::mouseClick(button, Qt::LeftButton);
+            s.dialogs.errors.clear();
+            QVERIFY2(s.w().bDemux->isEnabled(), job);
+        }
+    }
+
     void demuxCannotStartWhileReadEvoRuns() {
         SettingsFolder settings;
         SmallEvo::write(evo("FEATURE_1.EVO"), PairsPastFourMiB);
