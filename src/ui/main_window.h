@@ -82,7 +82,9 @@ class TfMain : public QWidget, public Report {
     void bbXPLClick();
     void WMDropFiles(QDropEvent* event);
     void takeFile(const QString& path);
-    void evoChosen();
+    // Puts the path into eEVOfile; another file than before resets and unticks the boxes.
+    void chooseEvo(const QString& path);
+    void forgetStreams();
     void xplChosen();
 
     // Settings (settings_window.cpp).
