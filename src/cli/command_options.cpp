@@ -73,6 +73,7 @@ const std::vector<CommandSpec> Commands = {
 };
 
 const std::vector<OptionSpec> ProgramOptions = {
+    {'q', "quiet", nullptr, "Show no progress on stderr; errors still go there."},
     {'h', "help", nullptr, "Display this help and exit; after a command, that command's help."},
     {'\0', "help-all", nullptr, "Display this help with the options of every command and exit."},
     {'V', "version", nullptr, "Display the program's name and version and exit."},

@@ -121,6 +121,7 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.fastCheck = request.command == "read" && !given(parser, "no-fast-check");
     request.countFrames = !given(parser, "no-count-frames");
     request.json = given(parser, "json");
+    request.quiet = parser.isSet("quiet");
     if (request.command == "read" || playlist) return request;
     request.continueSplit = !given(parser, "no-continue");
     request.outputFolder = value(parser, "out", "");
