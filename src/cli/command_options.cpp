@@ -67,6 +67,9 @@ const std::vector<CommandSpec> Commands = {
        "Print one JSON object: log lines, the memo's lines, the tree, the boxes labelled "
        "(box, caption, hint, language, kind), whether the EVO's title was found, the title "
        "(name, duration) and its chapters."},
+      {'\0', "tree", nullptr,
+       "After the log lines, print the tree of the XPL page as indented text: Info, Video, "
+       "Audio, Subtitle and Chapter, each with its entries indented by two spaces."},
       {'\0', "chapters", "OUT.xml",
        "Write the title's chapters as Matroska chapter XML (what mkvmerge --chapters reads). "
        "Needs --evo."}}},

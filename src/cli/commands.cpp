@@ -107,6 +107,8 @@ int runRequest(const Request& request) {
         if (request.json)
             std::cout << playlistJson(controls, view, report.lines(), titleFound, playlist.title)
                       << '\n';
+        else if (request.tree)
+            std::cout << treeText(view.tree);
         return 0;
     }
     bCheckClick(session);

@@ -111,6 +111,7 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     if (playlist) {
         request.evoFile = value(parser, "evo", "");
         request.chaptersFile = value(parser, "chapters", "");
+        request.tree = given(parser, "tree");
         if (!request.chaptersFile.empty() && request.evoFile.empty())
             throw UsageError("--chapters needs --evo: the EVO's title has the chapters",
                              request.command);

@@ -21,6 +21,10 @@ std::string summaryJson(const Session& session, const std::vector<std::string>& 
 // order, with language and kind where the playlist gives them; title is null when no title was
 // found, duration_ms null when the title gives none that can be read; the chapters are on the
 // title's timeline.
+// The XPL page's tree as text: each top-level entry on a line of its own, its children below
+// it indented by two spaces.
+std::string treeText(const PlaylistTree& tree);
+
 std::string playlistJson(const PlainControls& controls, const PlainPlaylistView& view,
                          const std::vector<std::string>& log, bool titleFound,
                          const TitleInfo& title);

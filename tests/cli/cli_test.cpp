@@ -364,6 +364,36 @@ TEST(CliPlaylist, XplPrintsTheReadersLinesAndItsJson) {
     EXPECT_EQ(cli({"xpl"}).exitCode, 2);
 }
 
+TEST(CliPlaylist, XplTreeFollowsTheLogAsIndentedText) {
+    MadeDisc disc;
+    const auto r = cli({"xpl", disc.xpl, "--evo", disc.evo, "--tree"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, joined(PlaylistLines) + "Info\n"
+                                             "  Title: SAMPLE DISC\n"
+                                             "  Name: FEATURE_1\n"
+                                             "  Duration: 00:10:00:00\n"
+                                             "Video\n"
+                                             "  MPEG-2.stream.0\n"
+                                             "Audio\n"
+                                             "  DD+.6ch.stream.00.English\n"
+                                             "  DD+.2ch.stream.01.Commentary\n"
+                                             "  DTS-HD.6ch.stream.02.French\n"
+                                             "Subtitle\n"
+                                             "  8bitRLE.stream.00.English\n"
+                                             "Chapter\n"
+                                             "  00:00:00:00: Chapter 1\n"
+                                             "  00:05:00:00: Chapter 2\n"
+                                             "  00:07:30:30: Chapter 3\n");
+    // No title for the EVO: the five entries, empty.
+    const auto none = cli({"xpl", disc.xpl, "--tree"});
+    EXPECT_EQ(none.exitCode, 0) << none.err;
+    EXPECT_NE(none.out.find("Done.\nInfo\nVideo\nAudio\nSubtitle\nChapter\n"), std::string::npos)
+        << none.out;
+    // The JSON object holds the tree already.
+    const auto json = cli({"xpl", disc.xpl, "--tree", "--json"});
+    EXPECT_EQ(json.out.find("\nInfo"), std::string::npos) << json.out;
+}
+
 TEST(CliPlaylist, DemuxWithThePlaylistNamesItsOutputsAfterTheLabels) {
     MadeDisc disc;
     const std::string out = disc.dir / "out";
