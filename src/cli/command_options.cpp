@@ -69,7 +69,8 @@ const std::vector<CommandSpec> Commands = {
        "(name, duration) and its chapters."},
       {'\0', "tree", nullptr,
        "After the log lines, print the tree of the XPL page as indented text: Info, Video, "
-       "Audio, Subtitle and Chapter, each with its entries indented by two spaces."},
+       "Audio, Subtitle and Chapter, each with its entries indented by two spaces. (With "
+       "--json the object holds the tree.)"},
       {'\0', "chapters", "OUT.xml",
        "Write the title's chapters as Matroska chapter XML (what mkvmerge --chapters reads). "
        "Needs --evo."}}},

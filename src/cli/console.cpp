@@ -1,7 +1,5 @@
 #include "console.h"
 
-#include <unistd.h>
-
 #include <csignal>
 #include <cstdio>
 #include <iostream>

@@ -122,6 +122,7 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.fastCheck = request.command == "read" && !given(parser, "no-fast-check");
     request.countFrames = !given(parser, "no-count-frames");
     request.json = given(parser, "json");
+    // Every command offers it, and as -q too, which given() would not see.
     request.quiet = parser.isSet("quiet");
     if (request.command == "read" || playlist) return request;
     request.continueSplit = !given(parser, "no-continue");
