@@ -5,15 +5,20 @@ DEB_BUILD  ?= build-deb
 JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 
-.PHONY: all deps build test test-asan run bench install deb deb-test clean
+# What make run starts: the window, the command line, and the makers of its sample disc.
+RUN_PROGRAMS = splitwick splitwick-cli splitwick-make-evo splitwick-make-xpl
+
+.PHONY: all deps configure build test test-asan run bench install deb deb-test clean
 
 all: build
 
 deps:
 	@scripts/install-deps
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
@@ -24,7 +29,9 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-run: build
+# Only the programs it runs: the tests are built by make test.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target $(RUN_PROGRAMS)
 	@scripts/run-sample $(BUILD)
 
 bench: build

@@ -67,12 +67,17 @@ const std::vector<CommandSpec> Commands = {
        "Print one JSON object: log lines, the memo's lines, the tree, the boxes labelled "
        "(box, caption, hint, language, kind), whether the EVO's title was found, the title "
        "(name, duration) and its chapters."},
+      {'\0', "tree", nullptr,
+       "After the log lines, print the tree of the XPL page as indented text: Info, Video, "
+       "Audio, Subtitle and Chapter, each with its entries indented by two spaces. (With "
+       "--json the object holds the tree.)"},
       {'\0', "chapters", "OUT.xml",
        "Write the title's chapters as Matroska chapter XML (what mkvmerge --chapters reads). "
        "Needs --evo."}}},
 };
 
 const std::vector<OptionSpec> ProgramOptions = {
+    {'q', "quiet", nullptr, "Show no progress on stderr; errors still go there."},
     {'h', "help", nullptr, "Display this help and exit; after a command, that command's help."},
     {'\0', "help-all", nullptr, "Display this help with the options of every command and exit."},
     {'V', "version", nullptr, "Display the program's name and version and exit."},

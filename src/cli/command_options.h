@@ -24,7 +24,7 @@ const std::vector<CommandSpec>& commands();
 // nullptr for a name that is no command.
 const CommandSpec* findCommand(const std::string& name);
 
-// Understood with any command and without one: help and version.
+// Understood with any command and without one: quiet, help and version.
 const std::vector<OptionSpec>& programOptions();
 
 } // namespace splitwick::cli

@@ -90,10 +90,11 @@ void writeChapters(const std::string& path, const Session& session, const Playli
 } // namespace
 
 int runRequest(const Request& request) {
-    ConsoleReport report(request.json);
+    ConsoleReport report(request.json, ProgressLine::forStderr(request.quiet));
     PlainControls controls;
     InterruptEvents events;
     Session session(controls, report, events);
+    report.follow(session.state);
     events.attach(session);
     applyOptions(request, controls);
     chooseFiles(request, session);
@@ -107,6 +108,8 @@ int runRequest(const Request& request) {
             writePlaylistJson(std::cout, controls, view, report.lines(), titleFound,
                               playlist.title);
             std::cout << '\n';
+        } else if (request.tree) {
+            std::cout << treeText(view.tree);
         }
         return 0;
     }

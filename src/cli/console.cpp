@@ -1,7 +1,5 @@
 #include "console.h"
 
-#include <unistd.h>
-
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -18,40 +16,23 @@ extern "C" void onInterrupt(int) {
 
 } // namespace
 
-ConsoleReport::ConsoleReport(bool keepLines)
-    : keepLines_(keepLines), liveProgress_(::isatty(STDERR_FILENO) == 1) {}
-
-ConsoleReport::~ConsoleReport() {
-    clearLiveLine();
-}
+ConsoleReport::ConsoleReport(bool keepLines, ProgressLine::Mode progress)
+    : keepLines_(keepLines), progress_(progress) {}
 
 void ConsoleReport::log(const std::string& text) {
     if (keepLines_) {
         lines_.push_back(text);
         return;
     }
-    clearLiveLine();
+    progress_.clear();
     std::cout << text << '\n' << std::flush;
 }
 
 void ConsoleReport::slog(const std::string& text, uint8_t panel) {
     if (panel != 1) return;
-    if (!liveProgress_) {
-        if (!text.empty()) std::cerr << text << '\n';
-        return;
-    }
-    if (text.empty()) {
-        clearLiveLine();
-        return;
-    }
-    std::cerr << '\r' << text << "\x1b[K" << std::flush;
-    liveLineShown_ = true;
-}
-
-void ConsoleReport::clearLiveLine() {
-    if (!liveLineShown_) return;
-    std::cerr << "\r\x1b[K" << std::flush;
-    liveLineShown_ = false;
+    const SourceFile* source = state_ != nullptr ? state_->Source.get() : nullptr;
+    progress_.show(text, source != nullptr ? source->position() : 0,
+                   source != nullptr ? source->size() : 0);
 }
 
 InterruptEvents::InterruptEvents() {

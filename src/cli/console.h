@@ -4,24 +4,25 @@
 
 #include "engine/report.h"
 #include "engine/session.h"
+#include "progress_line.h"
 
 namespace splitwick::cli {
 
 // The message log on stdout, one line each (or kept for the JSON summary), and the progress of
-// panel 1 on stderr: one live line on a terminal, plain lines otherwise.
+// panel 1 on stderr (ProgressLine).
 class ConsoleReport : public Report {
   public:
-    explicit ConsoleReport(bool keepLines);
-    ~ConsoleReport() override;
+    ConsoleReport(bool keepLines, ProgressLine::Mode progress);
+    // The job state whose source the progress texts are about.
+    void follow(const JobState& state) { state_ = &state; }
     void log(const std::string& text) override;
     void slog(const std::string& text, uint8_t panel) override;
     const std::vector<std::string>& lines() const { return lines_; }
 
   private:
-    void clearLiveLine();
     const bool keepLines_;
-    const bool liveProgress_;
-    bool liveLineShown_ = false;
+    ProgressLine progress_;
+    const JobState* state_ = nullptr;
     std::vector<std::string> lines_;
 };
 

@@ -21,7 +21,8 @@ constexpr size_t LineWidth = 79;
 const char* const Description =
     "Split an HD DVD video file (.EVO) into its elementary streams, as the window does.";
 const char* const OutputNote =
-    "stdout carries the message-log lines, one per line; progress goes to stderr.";
+    "stdout carries the message-log lines, one per line; progress goes to stderr:\n"
+    "one live line on a terminal, otherwise a line at each 5 % of the file.";
 
 const std::pair<const char*, const char*> ExitStatus[] = {
     {"0", "done"},

@@ -111,6 +111,7 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     if (playlist) {
         request.evoFile = value(parser, "evo", "");
         request.chaptersFile = value(parser, "chapters", "");
+        request.tree = given(parser, "tree");
         if (!request.chaptersFile.empty() && request.evoFile.empty())
             throw UsageError("--chapters needs --evo: the EVO's title has the chapters",
                              request.command);
@@ -121,6 +122,8 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.fastCheck = request.command == "read" && !given(parser, "no-fast-check");
     request.countFrames = !given(parser, "no-count-frames");
     request.json = given(parser, "json");
+    // Every command offers it, and as -q too, which given() would not see.
+    request.quiet = parser.isSet("quiet");
     if (request.command == "read" || playlist) return request;
     request.continueSplit = !given(parser, "no-continue");
     request.outputFolder = value(parser, "out", "");

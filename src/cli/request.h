@@ -19,6 +19,8 @@ struct Request {
     bool countFrames = true;
     bool continueSplit = true;
     bool json = false;
+    bool tree = false;  // xpl: the tree as text after the log lines
+    bool quiet = false; // no progress on stderr
     std::string outputFolder;
     std::string videoExt = "mpv";
     std::string audioExt = "mpa";

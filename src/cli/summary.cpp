@@ -106,6 +106,16 @@ std::string summaryJson(const Session& session, const std::vector<std::string>& 
            member("cancelled", session.state.Cancelled ? "true" : "false") + "}";
 }
 
+std::string treeText(const PlaylistTree& tree) {
+    std::string text;
+    for (const TreeNode& node : tree.nodes) {
+        text += node.text + "\n";
+        for (const std::string& child : node.children)
+            text += "  " + child + "\n";
+    }
+    return text;
+}
+
 void writePlaylistJson(std::ostream& out, const PlainControls& controls,
                        const PlainPlaylistView& view, const std::vector<std::string>& log,
                        bool titleFound, const TitleInfo& title) {

@@ -26,4 +26,8 @@ void writePlaylistJson(std::ostream& out, const PlainControls& controls,
                        const PlainPlaylistView& view, const std::vector<std::string>& log,
                        bool titleFound, const TitleInfo& title);
 
+// The XPL page's tree as text: each top-level entry on a line of its own, its children below
+// it indented by two spaces.
+std::string treeText(const PlaylistTree& tree);
+
 } // namespace splitwick::cli

@@ -23,8 +23,7 @@ QString extensionOf(const QString& path) {
 void TfMain::bbEVOClick() {
     odEVOfile_.startFolder = QString::fromStdString(session_.state.EVOdir);
     dialogs_.chooseFile(this, odEVOfile_);
-    w_.eEVOfile->setText(odEVOfile_.fileName);
-    evoChosen();
+    chooseEvo(odEVOfile_.fileName);
 }
 
 void TfMain::bbXPLClick() {
@@ -54,8 +53,7 @@ void TfMain::WMDropFiles(QDropEvent* event) {
 void TfMain::takeFile(const QString& path) {
     const QString extension = extensionOf(path);
     if (extension == ".EVO") {
-        w_.eEVOfile->setText(path);
-        evoChosen();
+        chooseEvo(path);
     } else if (extension == ".XPL") {
         w_.eXPLfile->setText(path);
         xplChosen();
@@ -66,13 +64,25 @@ void TfMain::takeFileAtStart(const QString& path) {
     fileAtStart_ = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-// After eEVOfile changed: the file names for the jobs, and the dialogs' start folders.
-void TfMain::evoChosen() {
+// eEVOfile changes: the file names for the jobs, and the dialogs' start folders.
+void TfMain::chooseEvo(const QString& path) {
+    const bool anotherFile = path != w_.eEVOfile->text();
+    w_.eEVOfile->setText(path);
     if (EVOadj(session_)) {
         odXPL_.startFolder = QString::fromStdString(session_.state.XPLdir);
         odXPL_.fileName = PlaylistFileName;
     }
     odEVOfile_.startFolder = QString::fromStdString(session_.state.EVOdir);
+    // The boxes name and tick the streams of the file they were read from: Demux would write
+    // another file's streams under those names. The same file again (a Cancel in the dialog
+    // gives it back) keeps the user's choice.
+    if (anotherFile) forgetStreams();
+}
+
+void TfMain::forgetStreams() {
+    Resetcbs(controls_);
+    for (Box box : allBoxes())
+        controls_.setTicked(box, false);
 }
 
 void TfMain::xplChosen() {

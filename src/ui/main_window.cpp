@@ -109,6 +109,8 @@ bool TfMain::runCommand(const std::function<void()>& command) {
         failure = QString::fromStdString(errorBoxText(error.what()));
     }
     busy_ = false;
+    // Whatever the command did to Demux, a failed Demux included, it ends as the boxes say.
+    cbVideoClick();
     if (failure.isNull()) return true;
     dialogs_.showError(this, failure);
     return false;

@@ -42,7 +42,8 @@ class TfMain : public QWidget, public Report {
     // Binds a button to a job, to run as a command. Read XPL and Rebuild plug in here.
     void bindJob(QAbstractButton* button, std::function<void(Session&)> job);
     // Runs a command unless another one runs; shows its error, if any, in the error box.
-    // True when it ran to its end.
+    // Afterwards Demux is enabled exactly while a stream box is ticked. True when it ran to its
+    // end.
     bool runCommand(const std::function<void()>& command);
     bool busy() const { return busy_; }
 
@@ -81,7 +82,9 @@ class TfMain : public QWidget, public Report {
     void bbXPLClick();
     void WMDropFiles(QDropEvent* event);
     void takeFile(const QString& path);
-    void evoChosen();
+    // Puts the path into eEVOfile; another file than before resets and unticks the boxes.
+    void chooseEvo(const QString& path);
+    void forgetStreams();
     void xplChosen();
 
     // Settings (settings_window.cpp).

@@ -202,6 +202,53 @@ TEST(CliInterrupt, CtrlCCancelsClosesTheFilesAndExits130) {
     EXPECT_EQ(written % (PackSize - 14 - 9 - 4), 0u);
 }
 
+// The made EVO followed by zeros (a sparse file, read at once) up to 200 MiB: 50 progress
+// points of 4 MiB.
+struct LongEvo : MadeEvo {
+    static constexpr int Mbytes = 200;
+    LongEvo() { std::filesystem::resize_file(evo, uintmax_t(Mbytes) << 20); }
+};
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+// Off a terminal every progress point stayed as a line of its own: 467 lines for 1 GB.
+// Checks that lines are the progress of passes over a LongEvo, each verb a pass of its own:
+// 4 MiB, then the first point past each further 10 MiB (5 %), up to the end.
+void expectOneLinePerFivePercent(const std::vector<std::string>& lines,
+                                 const std::vector<std::string>& passes) {
+    ASSERT_EQ(lines.size(), 21 * passes.size());
+    for (size_t pass = 0; pass < passes.size(); ++pass) {
+        int lastStep = -1;
+        for (size_t i = 21 * pass; i < 21 * (pass + 1); ++i) {
+            int read = 0, size = 0;
+            const std::string format =
+                passes[pass] + " FEATURE_1.EVO %d/%d Mbytes, Remaining time: ";
+            ASSERT_EQ(std::sscanf(lines[i].c_str(), format.c_str(), &read, &size), 2) << lines[i];
+            EXPECT_EQ(size, LongEvo::Mbytes);
+            EXPECT_GT(read * 20 / size, lastStep) << lines[i];
+            lastStep = read * 20 / size;
+        }
+        EXPECT_EQ(lastStep, 20);
+    }
+}
+
+// Off a terminal every progress point stayed as a line of its own: 467 lines for 1 GB.
+TEST(CliProgress, OffATerminalProgressIsOneLinePerFivePercent) {
+    LongEvo made;
+    const auto read = cli({"read", made.evo, "--no-fast-check"});
+    EXPECT_EQ(read.exitCode, 0) << read.err;
+    expectOneLinePerFivePercent(linesOf(read.err), {"Reading"});
+    const auto demux = cli({"demux", made.evo, "--out", made.dir.path()});
+    EXPECT_EQ(demux.exitCode, 0) << demux.err;
+    expectOneLinePerFivePercent(linesOf(demux.err), {"Reading", "Demuxing"});
+}
+
 // The sample disc's layout: HVDVD_TS/FEATURE_1.EVO (the made EVO) and ADV_OBJ/VPLST000.XPL.
 struct MadeDisc {
     TempFolder dir;
@@ -260,6 +307,28 @@ const std::vector<std::string> PlaylistLines = {
     "Done.",
 };
 
+TEST(CliProgress, QuietShowsNoProgressButStillTheErrors) {
+    LongEvo made;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"read", made.evo, "--no-fast-check", "-q"},
+          {"--quiet", "read", made.evo, "--no-fast-check", "--json"}}) {
+        const auto r = cli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+    }
+    const auto demux = cli({"demux", made.evo, "--quiet", "--out", made.dir.path()});
+    EXPECT_EQ(demux.exitCode, 0) << demux.err;
+    EXPECT_EQ(demux.err, "");
+    MadeDisc disc;
+    const auto xpl = cli({"xpl", disc.xpl, "-q"});
+    EXPECT_EQ(xpl.exitCode, 0) << xpl.err;
+    EXPECT_EQ(xpl.err, "");
+    const auto missing = cli({"-q", "demux", made.dir / "none.EVO"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err,
+              "Cannot open file \"" + made.dir / "none.EVO" + "\". No such file or directory.\n");
+}
+
 TEST(CliPlaylist, XplPrintsTheReadersLinesAndItsJson) {
     MadeDisc disc;
     const auto r = cli({"xpl", disc.xpl, "--evo", disc.evo});
@@ -293,6 +362,36 @@ TEST(CliPlaylist, XplPrintsTheReadersLinesAndItsJson) {
               std::string::npos)
         << json.out;
     EXPECT_EQ(cli({"xpl"}).exitCode, 2);
+}
+
+TEST(CliPlaylist, XplTreeFollowsTheLogAsIndentedText) {
+    MadeDisc disc;
+    const auto r = cli({"xpl", disc.xpl, "--evo", disc.evo, "--tree"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, joined(PlaylistLines) + "Info\n"
+                                             "  Title: SAMPLE DISC\n"
+                                             "  Name: FEATURE_1\n"
+                                             "  Duration: 00:10:00:00\n"
+                                             "Video\n"
+                                             "  MPEG-2.stream.0\n"
+                                             "Audio\n"
+                                             "  DD+.6ch.stream.00.English\n"
+                                             "  DD+.2ch.stream.01.Commentary\n"
+                                             "  DTS-HD.6ch.stream.02.French\n"
+                                             "Subtitle\n"
+                                             "  8bitRLE.stream.00.English\n"
+                                             "Chapter\n"
+                                             "  00:00:00:00: Chapter 1\n"
+                                             "  00:05:00:00: Chapter 2\n"
+                                             "  00:07:30:30: Chapter 3\n");
+    // No title for the EVO: the five entries, empty.
+    const auto none = cli({"xpl", disc.xpl, "--tree"});
+    EXPECT_EQ(none.exitCode, 0) << none.err;
+    EXPECT_NE(none.out.find("Done.\nInfo\nVideo\nAudio\nSubtitle\nChapter\n"), std::string::npos)
+        << none.out;
+    // The JSON object holds the tree already.
+    const auto json = cli({"xpl", disc.xpl, "--tree", "--json"});
+    EXPECT_EQ(json.out.find("\nInfo"), std::string::npos) << json.out;
 }
 
 TEST(CliPlaylist, DemuxWithThePlaylistNamesItsOutputsAfterTheLabels) {
@@ -330,9 +429,8 @@ TEST(CliPlaylist, XplWritesTheChaptersOfTheEvosTitle) {
 
     const auto noEvo = cli({"xpl", disc.xpl, "--chapters", chapters});
     EXPECT_EQ(noEvo.exitCode, 2);
-    EXPECT_EQ(noEvo.err,
-              "splitwick-cli: --chapters needs --evo: the EVO's title has the chapters\n"
-              "Try 'splitwick-cli xpl --help' for more information.\n");
+    EXPECT_EQ(noEvo.err, "splitwick-cli: --chapters needs --evo: the EVO's title has the chapters\n"
+                         "Try 'splitwick-cli xpl --help' for more information.\n");
 
     // A title that is not in the playlist has no chapters to write: that is a failure, not an
     // empty file.

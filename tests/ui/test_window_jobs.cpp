@@ -234,6 +234,70 @@ class TestWindowJobs : public QObject {
         QVERIFY(!w.box({BoxKind::Audio, 0})->isChecked());
     }
 
+    // A Demux into a folder that does not exist failed and left Demux disabled; the next jobs
+    // ticked boxes that were ticked already, so nothing enabled it again. Demux is enabled
+    // exactly while a box is ticked, after every job.
+    void demuxStayedDisabledAfterAFailedDemux() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), 10);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        s.w().eWorkdir->setText(dir_.path() + "/missing");
+        const std::vector<std::pair<const char*, QPushButton*>> next = {
+            {"Read EVO", s.w().bCheck}, {"Rebuild", s.w().bRebuild}, {"Read XPL", s.w().bReadXPL}};
+        for (const auto& [job, button] : next) {
+            QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+            QCOMPARE(s.dialogs.errors.size(), 1);
+            s.dialogs.errors.clear();
+            // Boxes are ticked: the user may set the folder right and press Demux again.
+            QVERIFY(s.w().bDemux->isEnabled());
+            // Rebuild fails into the missing folder, Read XPL on a missing playlist.
+            QTest::mouseClick(button, Qt::LeftButton);
+            s.dialogs.errors.clear();
+            QVERIFY2(s.w().bDemux->isEnabled(), job);
+        }
+    }
+
+    // Read EVO on one file, then another chosen: Demux wrote the second file under the first
+    // one's captions and ticks. A new EVO's streams are unknown until it is read.
+    void aNewEvoKeptTheOldEvosBoxes() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), 10);
+        SmallEvo::write(evo("OTHER.EVO"), 10);
+        Window s;
+        const Widgets& w = s.w();
+        const std::function<void(const QString&)> chooseByDrop = [&](const QString& path) {
+            drop(&s.window, QStringList(path));
+        };
+        const std::function<void(const QString&)> chooseInDialog = [&](const QString& path) {
+            s.dialogs.choice = path;
+            QTest::mouseClick(w.bbEVO, Qt::LeftButton);
+        };
+        for (const auto& chooseOther : {chooseByDrop, chooseInDialog}) {
+            choose(s, evo("FEATURE_1.EVO"));
+            QTest::mouseClick(w.bCheck, Qt::LeftButton);
+            chooseOther(evo("OTHER.EVO"));
+            for (Box box : allBoxes()) {
+                QVERIFY(!w.box(box)->isChecked());
+                QVERIFY(!w.box(box)->isEnabled());
+                QCOMPARE(w.box(box)->text(), QString::fromStdString(noStreamCaption(box.kind)));
+            }
+            QVERIFY(!w.bDemux->isEnabled());
+            QTest::mouseClick(w.bCheck, Qt::LeftButton);
+            QCOMPARE(w.box({BoxKind::Audio, 0})->text(), QString("DD+.stream.00"));
+            QVERIFY(w.bDemux->isEnabled());
+        }
+        // The same file again (a Cancel in the dialog gives it back) keeps the user's choice.
+        w.box({BoxKind::Video, 0})->setChecked(false);
+        chooseByDrop(evo("OTHER.EVO"));
+        chooseInDialog(evo("OTHER.EVO"));
+        QVERIFY(!w.box({BoxKind::Video, 0})->isChecked());
+        QVERIFY(w.box({BoxKind::Audio, 0})->isChecked() && w.box({BoxKind::Audio, 0})->isEnabled());
+        QCOMPARE(w.box({BoxKind::Audio, 0})->text(), QString("DD+.stream.00"));
+        QVERIFY(s.dialogs.errors.isEmpty());
+    }
+
     void demuxCannotStartWhileReadEvoRuns() {
         SettingsFolder settings;
         SmallEvo::write(evo("FEATURE_1.EVO"), PairsPastFourMiB);
