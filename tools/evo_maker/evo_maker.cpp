@@ -16,7 +16,6 @@ namespace splitwick::maker {
 namespace {
 
 constexpr size_t EvoBufferSize = 4 << 20;
-constexpr uint64_t ScrPerPack = 49; // 90 kHz ticks: 2048 bytes at 30.24 Mbit/s
 constexpr uint32_t MaxStuffing = 8;
 constexpr uint32_t ShortPacketOdds = 8; // 1 in 8 varied packets leaves room for padding
 constexpr uint32_t MaxShortfall = 600;

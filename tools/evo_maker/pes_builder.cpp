@@ -151,6 +151,12 @@ Bytes subStreamHeader(uint8_t id) {
     return subStreamHeader(id, AudioUnits{});
 }
 
+uint8_t lpcmCoding(const LpcmFormat& format) {
+    // Bits 7-6: 16, 20 or 24 bits; bits 5-4: 48 or 96 kHz; bits 2-0: channels less one.
+    return uint8_t((format.bitsPerSample - 16) / 4 << 6 | (format.sampleRate == 96000) << 4 |
+                   (format.channels - 1));
+}
+
 uint16_t firstAccessUnitPointer(uint8_t id, size_t payloadOffset) {
     return uint16_t(payloadOffset + subStreamHeaderSize(id) - 3);
 }

@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "engine/lpcm_format.h"
+
 // The low level of the test-file maker: the exact bytes of one pack header, system header, PES
 // packet, sub-stream header or padding packet of an MPEG-2 program stream as HD DVD EVO files
 // use it. Tests build scanner edge cases from these; the recipe level builds whole files.
@@ -25,6 +27,7 @@ constexpr uint8_t ExtendedStream = 0xFD;   // VC-1, told apart by stream_id_exte
 
 // HD DVD's 30.24 Mbit/s in units of 50 bytes/s.
 constexpr uint32_t DefaultMuxRate = 75600;
+constexpr uint64_t ScrPerPack = 49; // 90 kHz ticks: 2048 bytes at that rate
 
 // The optional fields of a PES header, written in the order the format fixes.
 struct PesHeader {
@@ -74,6 +77,9 @@ struct AudioUnits {
     uint8_t lpcmCoding = 0x01; // 16 bit, 48 kHz, 2 channels
 };
 Bytes subStreamHeader(uint8_t subStreamId, const AudioUnits& units);
+// The LPCM header byte of a sample format: quantization_word_length, audio_sampling_frequency
+// and number_of_audio_channels less one.
+uint8_t lpcmCoding(const LpcmFormat& format);
 // first_access_unit_pointer for a unit that begins at that offset of the payload: it counts
 // from the pointer's own last byte, so LPCM's three header bytes behind it count too.
 uint16_t firstAccessUnitPointer(uint8_t subStreamId, size_t payloadOffset);
