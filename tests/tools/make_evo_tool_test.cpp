@@ -66,7 +66,7 @@ TEST(MakeEvoTool, MisplacedOrMixedOptionsAreUsageErrors) {
         EXPECT_EQ(result.exitCode, 2) << args[2] << ": " << result.err;
         EXPECT_NE(result.err.find("Try --help."), std::string::npos) << result.err;
     }
-    // A list that does not fit its stream is no usage error but a bad input: the file names it.
+    // A unit list that does not fit its stream is refused, naming the list.
     const EncodedStream& video = encoded(Encoded::H264At25);
     const ProcessResult mismatched = makeEvo(
         {"--out", out, "--stream", "h264", video.es, "--units", encoded(Encoded::Ac3).units});

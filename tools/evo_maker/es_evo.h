@@ -48,7 +48,7 @@ struct PartTiming {
 };
 
 struct MadeEsEvo {
-    MadeEvo evo;
+    MadeEvo evo; // as makeEvo gives it, less the start codes put in, which are the streams' own
     std::string videoFrameRate; // of video stream 0: "24000/1001", "25"
     std::vector<PartTiming> parts;
     std::string expectedData; // the file of all of this beside the EVO (see the tool's --help)

@@ -1,3 +1,5 @@
+#include "es_evo.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -5,7 +7,6 @@
 #include <stdexcept>
 
 #include "byte_file.h"
-#include "es_evo.h"
 #include "es_expected_data.h"
 #include "pes_builder.h"
 #include "scan_record.h"
@@ -21,7 +22,6 @@ constexpr int64_t PtsModulus = int64_t(1) << 33;
 // Packs reach the decoder this long before their data is decoded.
 constexpr int64_t DeliveryLead = Second / 2;
 constexpr size_t TimestampBytes = 5;
-constexpr size_t PstdBytes = 3; // PES extension flags and P-STD buffer fields
 
 struct EsCodec {
     const char* name;
@@ -31,6 +31,10 @@ constexpr EsCodec EsCodecs[] = {
     {"mpeg2", Codec::Mpeg2}, {"h264", Codec::H264},  {"ac3", Codec::DD},    {"eac3", Codec::DDPlus},
     {"dts", Codec::DtsHd},   {"truehd", Codec::Mlp}, {"lpcm", Codec::Lpcm},
 };
+
+Box boxOf(Codec codec, uint8_t id) {
+    return {*traitsOf(codec).output, outputIndex(codec, id)};
+}
 
 uint64_t wrapped(int64_t ticks) {
     return uint64_t(ticks) & uint64_t(PtsModulus - 1);
@@ -70,16 +74,16 @@ struct Input {
 
     bool done() const { return position == size; }
     int64_t nextDts() const { return list.units[unit].dts; }
+    // The bytes of the stream that the next packet carries, in the room it has.
+    int64_t packetLength(size_t room) const;
     // The first unit that begins in the next length bytes, if any, and how many do.
     std::pair<size_t, size_t> unitsBeginning(int64_t length) const;
-    // Of the next length bytes, those up to the next unit that begins in them.
-    int64_t upToNextUnit(int64_t length) const;
+    Bytes subStreamHeaderFor(size_t first, size_t count) const;
     void advance(int64_t length);
 };
 
 Input::Input(const EsStream& r, size_t n, uint64_t ptsBase)
-    : recipe(r), number(n),
-      traits(traitsOf(r.codec)), box{*traits.output, outputIndex(r.codec, r.id)},
+    : recipe(r), number(n), traits(traitsOf(r.codec)), box(boxOf(r.codec, r.id)),
       pesId(pesStreamId(r.codec, r.id)),
       subHeaderSize(inPrivateStream1(r.codec) ? subStreamHeaderSize(r.id) : 0),
       file(r.es, std::ios::binary) {
@@ -108,9 +112,32 @@ std::pair<size_t, size_t> Input::unitsBeginning(int64_t length) const {
     return {first, count};
 }
 
-int64_t Input::upToNextUnit(int64_t length) const {
-    if (unit + 1 == list.units.size()) return length;
-    return std::min(length, list.units[unit + 1].offset - position);
+int64_t Input::packetLength(size_t room) const {
+    int64_t length = std::min(int64_t(room), size - position);
+    if (recipe.codec == Codec::Lpcm) {
+        // LPCM packets hold whole units, so that each PTS is that of the packet's first sample.
+        const int64_t unitSize = lpcmUnitSize(recipe.lpcm);
+        if (unitSize > int64_t(room))
+            throw std::invalid_argument(describe(recipe.lpcm) +
+                                        " has too many bytes per 1/1200 s for a packet");
+        length = std::min(length, int64_t(room) / unitSize * unitSize);
+    }
+    // Each picture begins a packet, so that it carries the picture's timestamps whole (a reader
+    // may not find a start code split over two packets) and a VOBU's navigation pack can go
+    // in front of its first.
+    if (box.kind == BoxKind::Video && unit + 1 < list.units.size())
+        length = std::min(length, list.units[unit + 1].offset - position);
+    return length;
+}
+
+Bytes Input::subStreamHeaderFor(size_t first, size_t count) const {
+    AudioUnits units;
+    units.count = uint8_t(std::min<size_t>(count, 255));
+    units.firstPointer =
+        count == 0 ? 0
+                   : firstAccessUnitPointer(recipe.id, size_t(list.units[first].offset - position));
+    units.lpcmCoding = lpcmCoding(recipe.lpcm);
+    return subStreamHeader(recipe.id, units);
 }
 
 void Input::advance(int64_t length) {
@@ -140,6 +167,7 @@ class EsMuxer {
     void endPart();
     void navigationPack(int64_t dts);
     void streamPack(Input& input);
+    void logPacket(const Input& input, size_t first, size_t count, int64_t length);
     int64_t nextScr(int64_t dts);
     void writePack();
     PartTiming timingOf(const PartLog& log) const;
@@ -178,7 +206,7 @@ void EsMuxer::checkRecipe() const {
     for (const EsStream& s : recipe_.streams) {
         require(!esCodecName(s.codec).empty(), "no elementary-stream input for this codec");
         checkId(s.codec, s.id);
-        const Box box{*traitsOf(s.codec).output, outputIndex(s.codec, s.id)};
+        const Box box = boxOf(s.codec, s.id);
         require(std::find(boxes.begin(), boxes.end(), box) == boxes.end(),
                 "two streams for " + boxName(box));
         boxes.push_back(box);
@@ -288,19 +316,7 @@ void EsMuxer::streamPack(Input& input) {
     header.pstd = input.firstPacket;
     const size_t room =
         PackSize - PackHeaderSize - pesHeaderSize(header) - timestampRoom - input.subHeaderSize;
-    int64_t length = std::min(int64_t(room), input.size - input.position);
-    if (input.recipe.codec == Codec::Lpcm) {
-        // LPCM packets hold whole units, so that each PTS is that of the packet's first sample.
-        const int64_t unitSize = lpcmUnitSize(input.recipe.lpcm);
-        if (unitSize > int64_t(room))
-            throw std::invalid_argument(describe(input.recipe.lpcm) + " has too many bytes per "
-                                                                      "1/1200 s for a packet");
-        length = std::min(length, int64_t(room) / unitSize * unitSize);
-    }
-    // Each picture begins a packet, so that it carries the picture's timestamps whole (a reader
-    // may not find a start code split over two packets) and a VOBU's navigation pack can go
-    // in front of its first.
-    if (input.box.kind == BoxKind::Video) length = input.upToNextUnit(length);
+    const int64_t length = input.packetLength(room);
 
     // The timestamps are those of the first unit that begins in the packet.
     const auto [first, count] = input.unitsBeginning(length);
@@ -318,15 +334,7 @@ void EsMuxer::streamPack(Input& input) {
     }
     appendPesHeader(pack_, input.pesId, header, input.subHeaderSize + size_t(length));
     if (input.subHeaderSize > 0) {
-        AudioUnits units;
-        units.count = uint8_t(std::min<size_t>(count, 255));
-        units.firstPointer =
-            count == 0
-                ? 0
-                : firstAccessUnitPointer(input.recipe.id,
-                                         size_t(input.list.units[first].offset - input.position));
-        units.lpcmCoding = lpcmCoding(input.recipe.lpcm);
-        const Bytes sub = subStreamHeader(input.recipe.id, units);
+        const Bytes sub = input.subStreamHeaderFor(first, count);
         pack_.insert(pack_.end(), sub.begin(), sub.end());
     }
     const size_t payloadStart = pack_.size();
@@ -339,19 +347,21 @@ void EsMuxer::streamPack(Input& input) {
     record_->payload(input.box.kind, input.box.index, input.traits.frameStartCode,
                      pack_.data() + payloadStart, size_t(length),
                      partSize_ + int64_t(payloadStart));
-    const size_t i = input.number;
-    if (count > 0) {
-        const Unit& unit = input.list.units[first];
-        if (!log_.firstPts[i]) log_.firstPts[i] = unit.pts;
-        if (&input == video_) log_.videoTimestamps.emplace_back(unit.pts, unit.dts);
-    }
-    auto& range = log_.esRange[i];
-    if (!range) range.emplace(input.position, input.position);
-    range->second = input.position + length;
-
+    logPacket(input, first, count, length);
     input.firstPacket = false;
     input.advance(length);
     writePack();
+}
+
+void EsMuxer::logPacket(const Input& input, size_t first, size_t count, int64_t length) {
+    if (count > 0) {
+        const Unit& unit = input.list.units[first];
+        if (!log_.firstPts[input.number]) log_.firstPts[input.number] = unit.pts;
+        if (&input == video_) log_.videoTimestamps.emplace_back(unit.pts, unit.dts);
+    }
+    auto& range = log_.esRange[input.number];
+    if (!range) range.emplace(input.position, input.position);
+    range->second = input.position + length;
 }
 
 // The SCR of the next pack: a pack's time at the mux rate behind the last, or later where that
@@ -413,12 +423,9 @@ std::string esCodecName(Codec codec) {
 
 uint8_t nextFreeId(Codec codec, const std::vector<EsStream>& streams) {
     const CodecTraits& traits = traitsOf(codec);
-    const auto boxOf = [](Codec c, int id) {
-        return Box{*traitsOf(c).output, outputIndex(c, uint8_t(id))};
-    };
     for (int id = traits.firstId; id <= traits.lastId; ++id)
         if (std::none_of(streams.begin(), streams.end(), [&](const EsStream& s) {
-                return boxOf(s.codec, s.id) == boxOf(codec, id);
+                return boxOf(s.codec, s.id) == boxOf(codec, uint8_t(id));
             }))
             return uint8_t(id);
     throw std::invalid_argument("no " + esCodecName(codec) +
