@@ -53,10 +53,11 @@ streams, or of real elementary streams, for tests, demonstrations and benchmarks
   --help             show this text
 
 Elementary streams. With --stream the EVO is laid out as an HD DVD muxer lays it out: one
-packet a pack, interleaved by decoding time; a navigation pack with the system header at
-the start and before every key unit of video stream 0; a PTS, and a DTS where it differs,
-on each packet in which a unit begins; audio in private stream 1 behind its sub-stream
-header; SCR at the mux rate, or later where data would come more than 0.5 s early.
+packet a pack, interleaved by decoding time, each picture beginning a packet of its own; a
+navigation pack with the system header at the start and before every key unit of video
+stream 0; a PTS, and a DTS where it differs, on each packet in which a unit begins; audio
+in private stream 1 behind its sub-stream header; SCR at the mux rate, or later where data
+would come more than 0.5 s early.
 
   --stream CODEC FILE  a stream: CODEC is mpeg2, h264, ac3, eac3, dts, truehd or lpcm, and
                        FILE its elementary stream (lpcm: samples coded as DVD LPCM, which
@@ -89,9 +90,10 @@ Beside the EVO the maker writes STEM.expected.json, what a reader must find in i
                            "es_begin": 0, "es_end": N}, ...]}, ...]}
 reference_pts is the smallest PTS of video stream 0 among its units decoded within one
 second of its first (its first presented frame); first_pts the first PTS the stream's
-packets carry; delay_ms first_pts less reference_pts in ms, rounded to the nearest; es_begin
-and es_end the bytes of FILE that the part carries, which a Demux of the part writes out.
-PTS have 33 bits; null where the part has none. A split title's delays are those of part 1.
+packets carry; delay_ms first_pts less reference_pts in ms, rounded to the nearest (halves
+away from 0); es_begin and es_end the bytes of FILE that the part carries, which a Demux of
+the part writes out. PTS have 33 bits; null where the part has none. A split title's delays
+are those of its first part.
 
 Prints each file made with its size and the frames a scan counts in it.
 Exit status: 0 made, 1 a file could not be read or written, 2 usage error.

@@ -37,10 +37,8 @@ const std::vector<std::string> EveryCodecOutputs = {
     ".DTSHD.stream.02.mpa", ".MLP.stream.03.mpa", ".LPCM.stream.04.mpa",
 };
 
-std::string demux(const std::string& evo, const std::string& out, bool continuing = true) {
-    std::vector<std::string> args = {SPLITWICK_CLI, "demux", evo, "--out", out};
-    if (!continuing) args.push_back("--no-continue");
-    const ProcessResult result = runProcess(args);
+std::string demux(const std::string& evo, const std::string& out) {
+    const ProcessResult result = runProcess({SPLITWICK_CLI, "demux", evo, "--out", out});
     if (result.exitCode != 0) throw std::runtime_error(result.err);
     return result.out;
 }
@@ -103,6 +101,12 @@ void expectStartsAtTheirDelays(const maker::EsRecipe& recipe, const maker::MadeE
     }
 }
 
+// A PES header's 33-bit PTS or DTS: '001x' [32..30] 1, [29..15] 1, [14..0] 1.
+int64_t timestampAt(const uint8_t* p) {
+    return int64_t(p[0] >> 1 & 0x07) << 30 | int64_t(p[1]) << 22 | int64_t(p[2] >> 1) << 15 |
+           int64_t(p[3]) << 7 | p[4] >> 1;
+}
+
 // The 33-bit PTS of each PES packet that has one, in file order, by stream (the PES stream_id,
 // or 0xBD00 plus the private-stream-1 sub-stream id).
 std::map<int, std::vector<int64_t>> packetTimestamps(const Bytes& file) {
@@ -111,11 +115,8 @@ std::map<int, std::vector<int64_t>> packetTimestamps(const Bytes& file) {
         const uint8_t id = packet.streamId;
         if ((id & 0xF0) != 0xE0 && id != 0xBD) continue;
         if ((file[packet.start + 7] & 0x80) == 0) continue;
-        const uint8_t* p = &file[packet.start + 9];
-        const int64_t pts = int64_t(p[0] >> 1 & 0x07) << 30 | int64_t(p[1]) << 22 |
-                            int64_t(p[2] >> 1) << 15 | int64_t(p[3]) << 7 | p[4] >> 1;
         const int key = id == 0xBD ? 0xBD00 + file[packet.payload(file)] : id;
-        timestamps[key].push_back(pts);
+        timestamps[key].push_back(timestampAt(&file[packet.start + 9]));
     }
     return timestamps;
 }
@@ -132,12 +133,14 @@ class EsEvo : public ::testing::Test {
 };
 
 TEST_F(EsEvo, DemuxGivesBackEveryEncodedStream) {
-    make(EveryCodec);
+    const maker::MadeEsEvo made = make(EveryCodec);
+    // Each picture begins a packet, so the scan counts every access unit delimiter.
+    EXPECT_EQ(made.evo.parts[0].frames[0], 72);
     const std::string log = demux(folder / "T.EVO", out.path());
     for (const char* line :
          {"H.264 video stream 0 found!", "DD audio stream 0 found!", "DD+ audio stream 1 found!",
           "DTS HD audio stream 2 found!", "MLP audio stream 3 found!", "LPCM audio stream 4 found!",
-          "It contains 1 video stream and 5 audio streams."})
+          "It contains 1 video stream and 5 audio streams.", "72 frames count in video stream 0."})
         EXPECT_NE(log.find(line), std::string::npos) << line;
     for (size_t i = 0; i < recipe.streams.size(); ++i)
         EXPECT_EQ(readBytes(out / ("T" + EveryCodecOutputs[i])), readBytes(recipe.streams[i].es))
@@ -209,7 +212,8 @@ TEST_F(EsEvo, PacksArriveBeforeTheirDataIsDecoded) {
     title.ptsBase = Wrap - 30000; // SCR and timestamps wrap too
     make(title);
     const Bytes file = readBytes(folder / "T.EVO");
-    const auto timestamp = [&](size_t at) {
+    // system_clock_reference_base: '01' [32..30] 1 [29..15] 1 [14..0] 1, extension behind.
+    const auto scrAt = [&](size_t at) {
         const uint8_t* p = &file[at];
         return int64_t(p[0] >> 3 & 0x07) << 30 | int64_t(p[0] & 0x03) << 28 | int64_t(p[1]) << 20 |
                int64_t(p[2] >> 3) << 15 | int64_t(p[2] & 0x03) << 13 | int64_t(p[3]) << 5 |
@@ -218,8 +222,8 @@ TEST_F(EsEvo, PacksArriveBeforeTheirDataIsDecoded) {
     std::optional<int64_t> scr;
     for (const StreamPacket& packet : streamPackets(file)) {
         if (packet.start % 2048 == 14) {
-            // The SCR of the pack header in front: system_clock_reference_base.
-            const int64_t next = timestamp(packet.start - 10);
+            // The SCR of the pack header in front.
+            const int64_t next = scrAt(packet.start - 10);
             if (scr) {
                 const int64_t step = (next - *scr + Wrap) % Wrap;
                 EXPECT_TRUE(step >= 49 && step < 90000) << "pack at " << packet.start;
@@ -230,9 +234,7 @@ TEST_F(EsEvo, PacksArriveBeforeTheirDataIsDecoded) {
         if ((packet.streamId != 0xBD && (packet.streamId & 0xF0) != 0xE0) || !(flags & 0x80))
             continue;
         // The decoding time: the DTS where there is one, else the PTS.
-        const uint8_t* p = &file[packet.start + 9 + ((flags & 0x40) ? 5 : 0)];
-        const int64_t dts = int64_t(p[0] >> 1 & 0x07) << 30 | int64_t(p[1]) << 22 |
-                            int64_t(p[2] >> 1) << 15 | int64_t(p[3]) << 7 | p[4] >> 1;
+        const int64_t dts = timestampAt(&file[packet.start + 9 + ((flags & 0x40) ? 5 : 0)]);
         // Never late, and no more than a second early.
         EXPECT_LT((dts - *scr + Wrap) % Wrap, 90000) << "packet at " << packet.start;
     }
@@ -376,16 +378,14 @@ TEST_F(EsEvo, ExpectedOutputsAreTheInputsBytes) {
     TempFolder expect;
     recipe = recipeOf(title);
     const maker::MadeEsEvo made = maker::makeEsEvo(recipe, folder / "T_1.EVO", expect.path());
+    EXPECT_EQ(made.evo.expectedFiles.size(), 6u);
     EXPECT_EQ(fileNamesIn(expect.path()),
               (std::vector<std::string>{"T_1.DD+.stream.00.mpa", "T_1.MPEG-2.stream.0.mpv",
                                         "T_1_2.DD+.stream.00.mpa", "T_1_2.MPEG-2.stream.0.mpv",
                                         "T_2.DD+.stream.00.mpa", "T_2.MPEG-2.stream.0.mpv"}));
     EXPECT_EQ(readBytes(expect / "T_1_2.MPEG-2.stream.0.mpv"), readBytes(recipe.streams[0].es));
     EXPECT_EQ(readBytes(expect / "T_1_2.DD+.stream.00.mpa"), readBytes(recipe.streams[1].es));
-    // A scan counts one picture start code a frame, less those split across two chunks.
-    const int32_t frames = made.evo.parts[0].frames[0] + made.evo.parts[1].frames[0];
-    EXPECT_LE(frames, 75);
-    EXPECT_GE(frames, 70);
+    EXPECT_EQ(made.evo.parts[0].frames[0] + made.evo.parts[1].frames[0], 75);
 }
 
 TEST_F(EsEvo, RecipesItCannotMakeAreRefused) {
