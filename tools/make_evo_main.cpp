@@ -1,40 +1,50 @@
-// splitwick-make-evo: makes EVO files of synthetic streams, and the exact outputs a Demux must
-// write for them, for tests, the sample disc and benchmarks.
+// splitwick-make-evo: makes EVO files of synthetic streams or of real elementary streams, and the
+// exact outputs a Demux must write for them, for tests, the sample disc and benchmarks.
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <optional>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "evo_maker/es_evo.h"
 #include "evo_maker/evo_maker.h"
 #include "evo_maker/presets.h"
 
 namespace {
 
 using namespace splitwick::maker;
+using splitwick::LpcmFormat;
 
 const char* const Help = R"(Usage: splitwick-make-evo --sample-disc DIR [--expect DIR]
        splitwick-make-evo --out FILE.EVO [--size SIZE] [--seed N] [--split] [--expect DIR]
+       splitwick-make-evo --out FILE.EVO --stream CODEC FILE [STREAM OPTIONS]...
+                          [--pts-base N] [--split] [--expect DIR]
 
 Makes HD DVD video files (.EVO: MPEG program streams of 2048-byte packs) of synthetic
-streams, for tests, demonstrations and benchmarks.
+streams, or of real elementary streams, for tests, demonstrations and benchmarks.
 
   --sample-disc DIR  make DIR/HVDVD_TS/FEATURE_1.EVO and DIR/HVDVD_TS/FEATURE_2.EVO, a split
                      title of MPEG-2 video, two DD+ audio streams, one DTS-HD audio stream
                      and one subpicture stream, about 5 MiB per part
   --out FILE.EVO     make one EVO (and its folder, when missing) of a feature-like mix: VC-1
                      video in five of six packs, two DD+, one DTS-HD and one MLP audio
-                     stream, two subpicture streams and a navigation pack every 128 packs
+                     stream, two subpicture streams and a navigation pack every 128 packs;
+                     with --stream, of the streams given
   --size SIZE        size of --out in bytes, or with a K, M or G suffix (1024-based);
                      default 1G
   --seed N           seed of the random content of --out; default 1
   --split            make --out a split title: FILE.EVO must end in _1.EVO; its partner
-                     ending in _2.EVO gets the second half
+                     ending in _2.EVO gets the second half (with --stream: from the key
+                     unit of video stream 0 nearest the middle of its units on)
   --expect DIR       also write into DIR (created when missing) the exact files that a Demux
                      of every stream writes, named as Demux names them with the default
                      extensions (FEATURE_1.MPEG-2.stream.0.mpv, FEATURE_1.DD+.stream.00.mpa,
@@ -42,23 +52,73 @@ streams, for tests, demonstrations and benchmarks.
                      for a split title, for both parts together (FEATURE_1_2....)
   --help             show this text
 
+Elementary streams. With --stream the EVO is laid out as an HD DVD muxer lays it out: one
+packet a pack, interleaved by decoding time, each picture beginning a packet of its own; a
+navigation pack with the system header at the start and before every key unit of video
+stream 0; a PTS, and a DTS where it differs, on each packet in which a unit begins; audio
+in private stream 1 behind its sub-stream header; SCR at the mux rate, or later where data
+would come more than 0.5 s early.
+
+  --stream CODEC FILE  a stream: CODEC is mpeg2, h264, ac3, eac3, dts, truehd or lpcm, and
+                       FILE its elementary stream (lpcm: samples coded as DVD LPCM, which
+                       at 16 bits is plain big-endian); one stream must be video stream 0.
+                       The options up to the next --stream apply to this stream:
+  --units FILE       its unit list (every codec but lpcm, whose units are 1/1200 s)
+  --id ID            its stream_id (video) or sub-stream id (audio), e.g. 0xC1; default
+                     the codec's first whose box is free (0xE0 mpeg2, 0xE2 h264, 0x80 ac3,
+                     0xC0 eac3, 0x88 dts, 0xB0 truehd, 0xA0 lpcm)
+  --start MS         the PTS of its first presented unit less that of video stream 0's
+                     first presented frame, in ms (below 0: before the picture); default 0
+  --start-ticks N    the same in 90 kHz ticks
+  --lpcm BITS,RATE,CHANNELS
+                     how lpcm samples are coded: 16, 20 or 24 bits, 48000 or 96000 Hz,
+                     1 to 8 channels; default 16,48000,2
+  --pts-base N       the PTS of video stream 0's first presented frame, below 2^33;
+                     default 90000 (8589934592 less a little crosses the wrap)
+
+A unit list is a text file: a line "timebase NUM/DEN" (the seconds of one timestamp unit),
+then a line "OFFSET SIZE PTS DTS [key]" for every unit (frame) in file order, covering the
+stream without gaps; "key" marks a unit a decoder can start at. The packets of ffmpeg's
+framecrc muxer give its figures: ffmpeg ... -f tee "[f=h264]v.h264|[f=framecrc]v.crc".
+
+Beside the EVO the maker writes STEM.expected.json, what a reader must find in it:
+  {"video_frame_rate": "24000/1001", "pts_base": 90000,
+   "streams": [{"box": "cbAudio00", "codec": "ac3", "id": 128, "es": FILE,
+                "start_ticks": 9000}, ...],
+   "parts": [{"file": EVO, "reference_pts": N, "last_video_pts": N,
+              "streams": [{"box": "cbAudio00", "first_pts": N, "delay_ms": 100,
+                           "es_begin": 0, "es_end": N}, ...]}, ...]}
+reference_pts is the smallest PTS of video stream 0 among its units decoded within one
+second of its first (its first presented frame); first_pts the first PTS the stream's
+packets carry; delay_ms first_pts less reference_pts in ms, rounded to the nearest (halves
+away from 0); es_begin and es_end the bytes of FILE that the part carries, which a Demux of
+the part writes out. PTS have 33 bits; null where the part has none. A split title's delays
+are those of its first part.
+
 Prints each file made with its size and the frames a scan counts in it.
-Exit status: 0 made, 1 a file could not be written, 2 usage error.
+Exit status: 0 made, 1 a file could not be read or written, 2 usage error.
 )";
 
 struct UsageError {
     std::string text;
 };
 
+struct StreamOptions {
+    EsStream stream;
+    bool idGiven = false;
+};
+
 struct Options {
     std::optional<std::string> sampleDisc, out, expect;
-    int64_t size = int64_t(1) << 30;
-    uint64_t seed = 1;
+    std::optional<int64_t> size;
+    std::optional<uint64_t> seed;
     bool split = false;
+    std::vector<StreamOptions> streams;
+    uint64_t ptsBase = 90000;
 };
 
 // A whole number, with a K, M or G suffix (1024-based) where units are allowed.
-int64_t parseNumber(const std::string& text, bool units) {
+int64_t parseNumber(const std::string& text, bool units = false) {
     static const std::map<char, int64_t> Units = {{'K', 1 << 10}, {'M', 1 << 20}, {'G', 1 << 30}};
     size_t used = 0;
     int64_t number = -1;
@@ -76,15 +136,72 @@ int64_t parseNumber(const std::string& text, bool units) {
     return number * unit;
 }
 
+// A number that may be negative, decimal or hexadecimal (0x...).
+int64_t parseSigned(const std::string& text) {
+    size_t used = 0;
+    int64_t number = 0;
+    try {
+        number = std::stoll(text, &used, 0);
+    } catch (const std::exception&) {
+    }
+    if (used == 0 || used != text.size()) throw UsageError{"not a number: " + text};
+    return number;
+}
+
+LpcmFormat parseLpcm(const std::string& text) {
+    LpcmFormat format{};
+    char comma1 = 0, comma2 = 0;
+    std::istringstream in(text);
+    std::string rest;
+    if (!(in >> format.bitsPerSample >> comma1 >> format.sampleRate >> comma2 >> format.channels) ||
+        comma1 != ',' || comma2 != ',' || in >> rest)
+        throw UsageError{"--lpcm is BITS,RATE,CHANNELS, e.g. 16,48000,2: " + text};
+    return format;
+}
+
+// An option that belongs to the last --stream; false when arg is none of them.
+bool parseStreamOption(const std::string& arg, const std::function<std::string()>& value,
+                       Options& options) {
+    static const std::set<std::string> Names = {"--units", "--id", "--start", "--start-ticks",
+                                                "--lpcm"};
+    if (!Names.count(arg)) return false;
+    if (options.streams.empty()) throw UsageError{arg + " belongs to a --stream before it"};
+    StreamOptions& s = options.streams.back();
+    if (arg == "--units") {
+        s.stream.units = value();
+    } else if (arg == "--id") {
+        const int64_t id = parseSigned(value());
+        if (id < 0 || id > 0xFF) throw UsageError{"a stream id is a byte"};
+        s.stream.id = uint8_t(id);
+        s.idGiven = true;
+    } else if (arg == "--start") {
+        s.stream.start = parseSigned(value()) * 90;
+    } else if (arg == "--start-ticks") {
+        s.stream.start = parseSigned(value());
+    } else {
+        s.stream.lpcm = parseLpcm(value());
+    }
+    return true;
+}
+
 Options parseOptions(const std::vector<std::string>& args) {
     Options options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const auto value = [&]() -> std::string {
+        const std::function<std::string()> value = [&]() -> std::string {
             if (i + 1 >= args.size()) throw UsageError{arg + " needs a value"};
             return args[++i];
         };
-        if (arg == "--sample-disc")
+        if (parseStreamOption(arg, value, options)) continue;
+        if (arg == "--stream") {
+            const std::string name = value();
+            const std::optional<Codec> codec = esCodecNamed(name);
+            if (!codec) throw UsageError{"no such codec for --stream: " + name};
+            EsStream stream{*codec, 0, value(), ""};
+            options.streams.push_back({stream, false});
+        } else if (arg == "--pts-base")
+            options.ptsBase = uint64_t(parseNumber(value()));
+        else if (arg == "--sample-disc")
             options.sampleDisc = value();
         else if (arg == "--out")
             options.out = value();
@@ -93,7 +210,7 @@ Options parseOptions(const std::vector<std::string>& args) {
         else if (arg == "--size")
             options.size = parseNumber(value(), true);
         else if (arg == "--seed")
-            options.seed = uint64_t(parseNumber(value(), false));
+            options.seed = uint64_t(parseNumber(value()));
         else if (arg == "--split")
             options.split = true;
         else
@@ -101,7 +218,29 @@ Options parseOptions(const std::vector<std::string>& args) {
     }
     if (options.sampleDisc.has_value() == options.out.has_value())
         throw UsageError{"give either --sample-disc or --out"};
+    if (!options.streams.empty() && (options.sampleDisc || options.size || options.seed))
+        throw UsageError{
+            "--stream goes with --out alone, not with --sample-disc, --size or --seed"};
     return options;
+}
+
+// The recipe of the --stream options, each stream without an --id given the first free one.
+EsRecipe esRecipe(const Options& options) {
+    EsRecipe recipe;
+    recipe.ptsBase = options.ptsBase;
+    recipe.parts = options.split ? 2 : 1;
+    std::vector<EsStream> known; // the streams whose ids are chosen
+    for (const StreamOptions& s : options.streams)
+        if (s.idGiven) known.push_back(s.stream);
+    for (const StreamOptions& s : options.streams) {
+        EsStream stream = s.stream;
+        if (!s.idGiven) {
+            stream.id = nextFreeId(stream.codec, known);
+            known.push_back(stream);
+        }
+        recipe.streams.push_back(stream);
+    }
+    return recipe;
 }
 
 void report(const MadeEvo& made) {
@@ -116,24 +255,33 @@ void report(const MadeEvo& made) {
         std::cout << made.expectedFiles.size() << " expected outputs written\n";
 }
 
+void createFolderOf(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder);
+}
+
 int run(const Options& options) {
+    if (options.expect) std::filesystem::create_directories(*options.expect);
+    const std::string expect = options.expect.value_or("");
+    if (!options.streams.empty()) {
+        createFolderOf(*options.out);
+        const MadeEsEvo made = makeEsEvo(esRecipe(options), *options.out, expect);
+        report(made.evo);
+        std::cout << "expected data: " << made.expectedData << "\n";
+        return 0;
+    }
     Recipe recipe;
     std::string path;
     if (options.sampleDisc) {
         recipe = sampleDiscRecipe();
-        const std::filesystem::path folder =
-            std::filesystem::path(*options.sampleDisc) / "HVDVD_TS";
-        std::filesystem::create_directories(folder);
-        path = (folder / "FEATURE_1.EVO").string();
+        path = (std::filesystem::path(*options.sampleDisc) / "HVDVD_TS" / "FEATURE_1.EVO").string();
     } else {
-        recipe = featureRecipe(options.size, options.seed);
+        recipe = featureRecipe(options.size.value_or(int64_t(1) << 30), options.seed.value_or(1));
         recipe.parts = options.split ? 2 : 1;
         path = *options.out;
-        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-        if (!folder.empty()) std::filesystem::create_directories(folder);
     }
-    if (options.expect) std::filesystem::create_directories(*options.expect);
-    report(makeEvo(recipe, path, options.expect.value_or("")));
+    createFolderOf(path);
+    report(makeEvo(recipe, path, expect));
     return 0;
 }
 

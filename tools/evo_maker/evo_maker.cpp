@@ -7,18 +7,15 @@
 
 #include "byte_file.h"
 #include "elementary_stream.h"
-#include "expected_outputs.h"
 #include "filler.h"
-#include "frame_tally.h"
 #include "pes_builder.h"
+#include "scan_record.h"
 
 namespace splitwick::maker {
 
 namespace {
 
 constexpr size_t EvoBufferSize = 4 << 20;
-constexpr uint64_t ScrPerPack = 49; // 90 kHz ticks: 2048 bytes at 30.24 Mbit/s
-constexpr size_t PciPacketSize = 986;
 constexpr uint32_t MaxStuffing = 8;
 constexpr uint32_t ShortPacketOdds = 8; // 1 in 8 varied packets leaves room for padding
 constexpr uint32_t MaxShortfall = 600;
@@ -53,17 +50,6 @@ struct LaidOutPacket {
     bool zeroLength;
     std::optional<uint32_t> ownPts; // low 32 bits of a PTS-only header
 };
-
-std::string fileNameOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The output stem of an EVO: its file name less the ".EVO".
-std::string stemOf(const std::string& path) {
-    const std::string name = fileNameOf(path);
-    return name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
-}
 
 int countOutputs(const Recipe& recipe, BoxKind kind, bool withMpegAudio) {
     int count = 0;
@@ -101,15 +87,15 @@ class Maker {
     MadeEvo make(const std::string& path, const std::string& expectFolder);
 
   private:
-    void writePart(const std::string& path, int64_t budget, bool lastPart, MadePart& made);
+    void writePart(const std::string& path, int64_t budget, bool lastPart, MadePart& made,
+                   ScanRecord& record);
     std::optional<LaidOutPacket> buildPack(int64_t packNumber);
     void navigationPackets();
     LaidOutPacket streamPacket();
     PesHeader headerFor(StreamState& stream);
     StreamState& nextStream();
     void plantTrap(size_t at);
-    void deliver(const LaidOutPacket& packet, int64_t packOffset, size_t kept, MadePart& made,
-                 FrameTally& tally);
+    void deliver(const LaidOutPacket& packet, int64_t packOffset, size_t kept, ScanRecord& record);
 
     const Recipe& recipe_;
     Filler layout_;
@@ -120,7 +106,6 @@ class Maker {
     Bytes pack_;
     int64_t packsWritten_ = 0;
     int64_t pesPackets_ = 0;
-    std::vector<ExpectedOutputs*> sinks_;
 };
 
 Maker::Maker(const Recipe& recipe)
@@ -141,44 +126,21 @@ MadeEvo Maker::make(const std::string& path, const std::string& expectFolder) {
     const int64_t firstBudget = recipe_.parts == 2
                                     ? recipe_.size / 2 / int64_t(PackSize) * int64_t(PackSize)
                                     : recipe_.size;
-
-    std::string folder = expectFolder;
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    std::unique_ptr<ExpectedOutputs> whole;
-    if (!folder.empty() && recipe_.parts == 2)
-        whole = std::make_unique<ExpectedOutputs>(folder, stemOf(path) + "_2");
-
-    std::vector<std::unique_ptr<ExpectedOutputs>> partOutputs;
+    ScanRecord record(expectFolder, paths);
     for (size_t part = 0; part < paths.size(); ++part) {
-        sinks_.clear();
-        if (!folder.empty()) {
-            partOutputs.push_back(std::make_unique<ExpectedOutputs>(folder, stemOf(paths[part])));
-            sinks_.push_back(partOutputs.back().get());
-        }
-        if (whole) sinks_.push_back(whole.get());
         made.parts.emplace_back();
         const bool last = part + 1 == paths.size();
         writePart(paths[part], part == 0 ? firstBudget : recipe_.size - firstBudget, last,
-                  made.parts.back());
-        // The boxes of a job over both parts come from a Read EVO of the first.
-        if (whole) whole->freeze();
+                  made.parts.back(), record);
     }
-    for (auto& outputs : partOutputs) {
-        outputs->close();
-        made.expectedFiles.insert(made.expectedFiles.end(), outputs->files().begin(),
-                                  outputs->files().end());
-    }
-    if (whole) {
-        whole->close();
-        made.expectedFiles.insert(made.expectedFiles.end(), whole->files().begin(),
-                                  whole->files().end());
-    }
+    made.expectedFiles = record.close();
     return made;
 }
 
-void Maker::writePart(const std::string& path, int64_t budget, bool lastPart, MadePart& made) {
+void Maker::writePart(const std::string& path, int64_t budget, bool lastPart, MadePart& made,
+                      ScanRecord& record) {
     ByteFile out(path, EvoBufferSize);
-    FrameTally tally;
+    record.beginPart(made);
     std::array<int64_t, 2> startCodesBefore{};
     for (const auto& s : streams_)
         if (s->traits.frameStartCode != 0) startCodesBefore[s->index] += s->payload.startCodes();
@@ -191,7 +153,7 @@ void Maker::writePart(const std::string& path, int64_t budget, bool lastPart, Ma
         const size_t kept =
             lastPart && lastPack ? PackSize - size_t(recipe_.truncateLastPack) : PackSize;
         out.write(pack_.data(), kept);
-        if (packet) deliver(*packet, offset, kept, made, tally);
+        if (packet) deliver(*packet, offset, kept, record);
         offset += int64_t(kept);
         ++packsWritten_;
         if (kept < PackSize) break; // the cut pack ends the file
@@ -205,10 +167,10 @@ void Maker::writePart(const std::string& path, int64_t budget, bool lastPart, Ma
         }
     }
     out.close();
+    record.endPart();
 
     made.path = path;
     made.size = offset;
-    made.frames = tally.counts();
     for (const auto& s : streams_)
         if (s->traits.frameStartCode != 0) made.startCodes[s->index] += s->payload.startCodes();
     for (int i = 0; i < 2; ++i)
@@ -230,15 +192,8 @@ std::optional<LaidOutPacket> Maker::buildPack(int64_t packNumber) {
 }
 
 void Maker::navigationPackets() {
-    // Presentation control (PCI) and data search (DSI) information, as zeros.
-    const size_t room = PackSize - pack_.size();
     const size_t start = pack_.size();
-    if (room >= PciPacketSize + PesStartSize + 1) {
-        appendNavigationPacket(pack_, PciPacketSize, 0x00);
-        appendNavigationPacket(pack_, room - PciPacketSize, 0x01);
-    } else {
-        appendNavigationPacket(pack_, room, 0x01);
-    }
+    fillWithNavigation(pack_);
     if (recipe_.startCodeTraps) plantTrap(start + TrapOffset);
 }
 
@@ -330,36 +285,23 @@ void Maker::plantTrap(size_t at) {
     std::memcpy(pack_.data() + at, Trap, sizeof Trap);
 }
 
-void Maker::deliver(const LaidOutPacket& packet, int64_t packOffset, size_t kept, MadePart& made,
-                    FrameTally& tally) {
+void Maker::deliver(const LaidOutPacket& packet, int64_t packOffset, size_t kept,
+                    ScanRecord& record) {
     const StreamState& s = *packet.stream;
     if (kept <= packet.identifiedAt || !s.traits.output) return;
     const BoxKind kind = *s.traits.output;
-    const FoundStream entry{kind, s.index, s.recipe.id};
-    const bool first = std::none_of(made.found.begin(), made.found.end(), [&](const auto& f) {
-        return f.kind == kind && f.index == s.index;
-    });
-    if (first) {
-        made.found.push_back(entry);
-        for (ExpectedOutputs* sink : sinks_)
-            sink->streamMet(kind, s.index, s.recipe.id);
-    }
+    record.streamMet(kind, s.index, s.recipe.id);
 
     // A packet claiming length 0 has no payload for a scan; a cut one only what is left.
     const bool payloadReached = kept > packet.payloadStart;
     const size_t delivered = packet.zeroLength || !payloadReached
                                  ? 0
                                  : std::min(packet.payloadLength, kept - packet.payloadStart);
-    const uint8_t* data = pack_.data() + packet.payloadStart;
-    for (ExpectedOutputs* sink : sinks_)
-        sink->payload(kind, s.index, data, delivered);
-    if (s.traits.frameStartCode != 0)
-        tally.add(s.index, s.traits.frameStartCode, data, delivered,
-                  packOffset + int64_t(packet.payloadStart));
+    record.payload(kind, s.index, s.traits.frameStartCode, pack_.data() + packet.payloadStart,
+                   delivered, packOffset + int64_t(packet.payloadStart));
     // The timestamp goes out with the packet's first payload run, even an empty one.
     if (kind == BoxKind::Subpicture && packet.ownPts && *packet.ownPts != 0 && payloadReached)
-        for (ExpectedOutputs* sink : sinks_)
-            sink->timestamp(s.index, *packet.ownPts);
+        record.timestamp(s.index, *packet.ownPts);
 }
 
 } // namespace

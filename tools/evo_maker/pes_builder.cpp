@@ -9,6 +9,7 @@ namespace {
 constexpr uint8_t PtsOnlyPrefix = 0x2; // '0010'
 constexpr uint8_t PtsWithDtsPrefix = 0x3;
 constexpr uint8_t DtsPrefix = 0x1;
+constexpr size_t PciPacketSize = 986;
 
 // A 33-bit timestamp in five bytes, with its marker bits: prefix PTS[32..30] 1, PTS[29..22],
 // PTS[21..15] 1, PTS[14..7], PTS[6..0] 1.
@@ -147,14 +148,41 @@ size_t subStreamHeaderSize(uint8_t id) {
 }
 
 Bytes subStreamHeader(uint8_t id) {
-    // The sub-stream id, number_of_frame_headers 1, first_access_unit_pointer 1; LPCM goes on
-    // with emphasis/mute/frame number 0, 16 bit 48 kHz 2 channels and dynamic range 0x80; MLP
-    // with one more byte.
-    const uint8_t lpcm[] = {id, 0x01, 0x00, 0x01, 0x00, 0x01, 0x80};
-    const uint8_t mlp[] = {id, 0x01, 0x00, 0x01, 0x80};
+    return subStreamHeader(id, AudioUnits{});
+}
+
+uint8_t lpcmCoding(const LpcmFormat& format) {
+    // Bits 7-6: 16, 20 or 24 bits; bits 5-4: 48 or 96 kHz; bits 2-0: channels less one.
+    return uint8_t((format.bitsPerSample - 16) / 4 << 6 | (format.sampleRate == 96000) << 4 |
+                   (format.channels - 1));
+}
+
+uint16_t firstAccessUnitPointer(uint8_t id, size_t payloadOffset) {
+    return uint16_t(payloadOffset + subStreamHeaderSize(id) - 3);
+}
+
+Bytes subStreamHeader(uint8_t id, const AudioUnits& units) {
+    const uint16_t pointer = units.firstPointer;
+    // The sub-stream id, number_of_frame_headers, first_access_unit_pointer; LPCM goes on with
+    // emphasis/mute/frame number 0, the sample format and dynamic range 0x80; MLP with one
+    // more byte.
+    const uint8_t lpcm[] = {
+        id, units.count, uint8_t(pointer >> 8), uint8_t(pointer), 0x00, units.lpcmCoding, 0x80};
+    const uint8_t mlp[] = {id, units.count, uint8_t(pointer >> 8), uint8_t(pointer), 0x80};
     const size_t size = subStreamHeaderSize(id);
     const uint8_t* bytes = size == sizeof mlp ? mlp : lpcm;
     return Bytes(bytes, bytes + size);
+}
+
+void fillWithNavigation(Bytes& pack) {
+    // Presentation control (PCI) and data search (DSI) information, as zeros.
+    const size_t room = PackSize - pack.size();
+    if (room >= PciPacketSize + PesStartSize + 1) {
+        appendNavigationPacket(pack, PciPacketSize, 0x00);
+        appendNavigationPacket(pack, room - PciPacketSize, 0x01);
+    } else {
+        appendNavigationPacket(pack, room, 0x01);
+    }
 }
 
 Bytes pack(uint64_t scr, const std::vector<Bytes>& pieces) {

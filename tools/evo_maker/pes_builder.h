@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "engine/lpcm_format.h"
+
 // The low level of the test-file maker: the exact bytes of one pack header, system header, PES
 // packet, sub-stream header or padding packet of an MPEG-2 program stream as HD DVD EVO files
 // use it. Tests build scanner edge cases from these; the recipe level builds whole files.
@@ -25,6 +27,7 @@ constexpr uint8_t ExtendedStream = 0xFD;   // VC-1, told apart by stream_id_exte
 
 // HD DVD's 30.24 Mbit/s in units of 50 bytes/s.
 constexpr uint32_t DefaultMuxRate = 75600;
+constexpr uint64_t ScrPerPack = 49; // 90 kHz ticks: 2048 bytes at that rate
 
 // The optional fields of a PES header, written in the order the format fixes.
 struct PesHeader {
@@ -53,13 +56,33 @@ void appendPaddingPacket(Bytes& out, size_t totalBytes, uint8_t fill = 0xFF);
 // A private-stream-2 packet of totalBytes in all (navigation data: PCI or DSI), at least 7.
 void appendNavigationPacket(Bytes& out, size_t totalBytes, uint8_t subStreamId);
 
+// The navigation data of a pack: a PCI and a DSI packet over all the room left in it, or a DSI
+// packet alone where the room is too small for both.
+void fillWithNavigation(Bytes& pack);
+
 // A whole PES packet: header and body.
 Bytes pesPacket(uint8_t streamId, const PesHeader& header, const Bytes& body);
 
 // The private-stream-1 sub-stream header that goes in front of a payload, by the id's range:
 // 1 byte for subpictures, 7 for LPCM, 5 for MLP, 4 for DD, DD+, DTS-HD and any other id.
+// This one says: one access unit, beginning with the payload; LPCM 16 bit 48 kHz 2 channels.
 Bytes subStreamHeader(uint8_t subStreamId);
 size_t subStreamHeaderSize(uint8_t subStreamId);
+
+// The fields of an audio sub-stream header: number_of_frame_headers (access units beginning in
+// the packet), first_access_unit_pointer, and for LPCM the byte that codes the sample format.
+struct AudioUnits {
+    uint8_t count = 1;
+    uint16_t firstPointer = 1;
+    uint8_t lpcmCoding = 0x01; // 16 bit, 48 kHz, 2 channels
+};
+Bytes subStreamHeader(uint8_t subStreamId, const AudioUnits& units);
+// The LPCM header byte of a sample format: quantization_word_length, audio_sampling_frequency
+// and number_of_audio_channels less one.
+uint8_t lpcmCoding(const LpcmFormat& format);
+// first_access_unit_pointer for a unit that begins at that offset of the payload: it counts
+// from the pointer's own last byte, so LPCM's three header bytes behind it count too.
+uint16_t firstAccessUnitPointer(uint8_t subStreamId, size_t payloadOffset);
 
 // One 2048-byte pack: pack header, the pieces in order, and a padding packet over the rest.
 // Throws std::invalid_argument when the pieces leave 1 to 5 bytes (too few for padding) or

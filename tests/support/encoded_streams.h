@@ -1,0 +1,50 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "evo_maker/es_evo.h"
+
+namespace splitwick::testing {
+
+// Elementary streams that ffmpeg's encoders make, three seconds each, with the unit lists the
+// test-file maker cuts them by. Each is made once per build, on first use, into the build's
+// folder "encoded-streams"; test programs running side by side wait for each other's.
+enum class Encoded {
+    H264At24000_1001, // libx264, 640x360, two B-frames, open GOPs of 12, access unit delimiters
+    H264At25,         // the same at 25 frames a second
+    Mpeg2At25,        // 640x360, two B-frames, GOPs of 12
+    Ac3,              // 48 kHz stereo, 192 kbit/s
+    Eac3,             // 48 kHz stereo, 192 kbit/s
+    Dts,              // DTS core, 48 kHz stereo
+    TrueHd,           // 48 kHz stereo
+    Lpcm16Stereo,     // 48 kHz, 16-bit big-endian samples: DVD LPCM, a tone of its own a channel
+};
+
+struct EncodedStream {
+    maker::Codec codec;
+    std::string es;    // the elementary stream
+    std::string units; // its unit list; empty for LPCM
+};
+
+// Makes the stream when the cache lacks it. Throws when ffmpeg fails.
+const EncodedStream& encoded(Encoded which);
+
+// A stream of a title made of encoded streams, and its start against the picture's.
+struct TitleStream {
+    Encoded input;
+    int64_t startMs = 0;
+};
+
+struct EncodedTitle {
+    std::vector<TitleStream> streams; // ids as splitwick-make-evo gives them by default
+    uint64_t ptsBase = 90000;
+    int parts = 1;
+};
+
+// The maker's recipe for the title, and the title made at path (NAME_1.EVO for two parts).
+maker::EsRecipe recipeOf(const EncodedTitle& title);
+maker::MadeEsEvo makeEncodedEvo(const EncodedTitle& title, const std::string& path,
+                                const std::string& expectFolder = "");
+
+} // namespace splitwick::testing

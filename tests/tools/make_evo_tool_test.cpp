@@ -1,0 +1,78 @@
+// splitwick-make-evo as the tests of other parts and a user run it: its elementary-stream
+// options make the title and its expected data.
+#include <gtest/gtest.h>
+
+#include "support/encoded_streams.h"
+#include "support/process.h"
+#include "support/test_files.h"
+
+namespace splitwick::testing {
+namespace {
+
+ProcessResult makeEvo(std::vector<std::string> args) {
+    args.insert(args.begin(), SPLITWICK_MAKE_EVO);
+    return runProcess(args);
+}
+
+TEST(MakeEvoTool, StreamOptionsApplyToTheStreamBeforeThem) {
+    TempFolder folder;
+    const EncodedStream& video = encoded(Encoded::H264At25);
+    const EncodedStream& ac3 = encoded(Encoded::Ac3);
+    const EncodedStream& lpcm = encoded(Encoded::Lpcm16Stereo);
+    const ProcessResult made = makeEvo({"--out",      folder / "disc/T.EVO",
+                                        "--pts-base", "900000",
+                                        "--stream",   "h264",
+                                        video.es,     "--units",
+                                        video.units,  "--stream",
+                                        "ac3",        ac3.es,
+                                        "--units",    ac3.units,
+                                        "--start",    "-40",
+                                        "--id",       "0x82",
+                                        "--stream",   "lpcm",
+                                        lpcm.es,      "--start-ticks",
+                                        "45",         "--stream",
+                                        "ac3",        ac3.es,
+                                        "--units",    ac3.units});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    EXPECT_NE(made.out.find("expected data: " + folder / "disc/T.expected.json"),
+              std::string::npos);
+    const std::string data = readText(folder / "disc/T.expected.json");
+    // The second AC-3 stream takes the first free box; LPCM the next.
+    for (const std::string& line :
+         {"{\"box\": \"cbAudio02\", \"codec\": \"ac3\", \"id\": 130, \"es\": \"" + ac3.es +
+              "\", \"start_ticks\": -3600}",
+          "{\"box\": \"cbAudio00\", \"codec\": \"lpcm\", \"id\": 160, \"es\": \"" + lpcm.es +
+              "\", \"start_ticks\": 45}",
+          std::string("{\"box\": \"cbAudio01\", \"codec\": \"ac3\", \"id\": 129,"),
+          std::string("{\"box\": \"cbVideo0\", \"first_pts\": 900000, \"delay_ms\": 0,"),
+          std::string("{\"box\": \"cbAudio02\", \"first_pts\": 896400, \"delay_ms\": -40,"),
+          std::string("{\"box\": \"cbAudio00\", \"first_pts\": 900045, \"delay_ms\": 1,"),
+          std::string("\"video_frame_rate\": \"25\"")})
+        EXPECT_NE(data.find(line), std::string::npos) << line << " not in\n" << data;
+}
+
+TEST(MakeEvoTool, MisplacedOrMixedOptionsAreUsageErrors) {
+    TempFolder folder;
+    const std::string out = folder / "T.EVO";
+    const std::vector<std::vector<std::string>> wrong = {
+        {"--out", out, "--units", "x.units", "--stream", "h264", "x.h264"},
+        {"--out", out, "--stream", "vc1", "x.vc1"},
+        {"--out", out, "--size", "1M", "--stream", "h264", "x.h264"},
+        {"--out", out, "--stream", "lpcm", "x.pcm", "--lpcm", "16,48000"},
+        {"--out", out, "--stream", "h264", "x.h264", "--id", "0x1E2"},
+    };
+    for (const auto& args : wrong) {
+        const ProcessResult result = makeEvo(args);
+        EXPECT_EQ(result.exitCode, 2) << args[2] << ": " << result.err;
+        EXPECT_NE(result.err.find("Try --help."), std::string::npos) << result.err;
+    }
+    // A unit list that does not fit its stream is refused, naming the list.
+    const EncodedStream& video = encoded(Encoded::H264At25);
+    const ProcessResult mismatched = makeEvo(
+        {"--out", out, "--stream", "h264", video.es, "--units", encoded(Encoded::Ac3).units});
+    EXPECT_EQ(mismatched.exitCode, 2);
+    EXPECT_NE(mismatched.err.find(encoded(Encoded::Ac3).units), std::string::npos);
+}
+
+} // namespace
+} // namespace splitwick::testing

@@ -1,0 +1,75 @@
+#include "scan_record.h"
+
+#include <algorithm>
+
+namespace splitwick::maker {
+
+std::string stemOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
+}
+
+ScanRecord::ScanRecord(const std::string& expectFolder, const std::vector<std::string>& partPaths)
+    : folder_(expectFolder) {
+    if (!folder_.empty() && folder_.back() != '/') folder_ += '/';
+    for (const std::string& path : partPaths)
+        stems_.push_back(stemOf(path));
+    if (!folder_.empty() && stems_.size() == 2)
+        whole_ = std::make_unique<ExpectedOutputs>(folder_, stems_[0] + "_2");
+}
+
+void ScanRecord::beginPart(MadePart& part) {
+    part_ = &part;
+    tally_ = FrameTally();
+    sinks_.clear();
+    if (!folder_.empty()) {
+        partOutputs_.push_back(
+            std::make_unique<ExpectedOutputs>(folder_, stems_.at(partOutputs_.size())));
+        sinks_.push_back(partOutputs_.back().get());
+    }
+    if (whole_) sinks_.push_back(whole_.get());
+}
+
+void ScanRecord::streamMet(BoxKind kind, int index, int id) {
+    std::vector<FoundStream>& found = part_->found;
+    const bool first = std::none_of(found.begin(), found.end(), [&](const FoundStream& f) {
+        return f.kind == kind && f.index == index;
+    });
+    if (!first) return;
+    found.push_back({kind, index, id});
+    for (ExpectedOutputs* sink : sinks_)
+        sink->streamMet(kind, index, id);
+}
+
+void ScanRecord::payload(BoxKind kind, int index, uint32_t frameStartCode, const uint8_t* data,
+                         size_t length, int64_t fileOffset) {
+    for (ExpectedOutputs* sink : sinks_)
+        sink->payload(kind, index, data, length);
+    if (frameStartCode != 0) tally_.add(index, frameStartCode, data, length, fileOffset);
+}
+
+void ScanRecord::timestamp(int subpictureIndex, uint32_t pts) {
+    for (ExpectedOutputs* sink : sinks_)
+        sink->timestamp(subpictureIndex, pts);
+}
+
+void ScanRecord::endPart() {
+    part_->frames = tally_.counts();
+    // The boxes of a job over both parts come from a Read EVO of the first.
+    if (whole_) whole_->freeze();
+}
+
+std::vector<std::string> ScanRecord::close() {
+    std::vector<std::string> files;
+    const auto take = [&](ExpectedOutputs& outputs) {
+        outputs.close();
+        files.insert(files.end(), outputs.files().begin(), outputs.files().end());
+    };
+    for (auto& outputs : partOutputs_)
+        take(*outputs);
+    if (whole_) take(*whole_);
+    return files;
+}
+
+} // namespace splitwick::maker
