@@ -2,24 +2,14 @@
 // that is not whole, never a partial file left behind.
 #include <QEventLoop>
 
-#include "engine/job_error.h"
 #include "mux_fixture.h"
+#include "support/job_error_of.h"
 
 namespace splitwick::testing {
 namespace {
 
 Box audio(int index) {
     return {BoxKind::Audio, index};
-}
-
-// The job error's text, empty when the call throws none.
-std::string jobError(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const JobError& error) {
-        return error.what();
-    }
-    return {};
 }
 
 bool never() {
@@ -56,7 +46,7 @@ TEST_F(MuxFailure, BrokenInputFailsWithMkvmergesErrorAndLeavesNoFile) {
     EXPECT_EQ(report.panels, (std::array<std::string, 2>{"Ready", ""}));
 
     // The command line's way gives the same text as its error.
-    EXPECT_EQ(jobError([&] { muxAndWait(plan, report, never); }), outcome.error);
+    EXPECT_EQ(jobErrorOf([&] { muxAndWait(plan, report, never); }), outcome.error);
 }
 
 TEST_F(MuxFailure, WarningsAreLoggedAndTheFileIsMade) {
@@ -123,9 +113,9 @@ TEST_F(MuxFailure, MissingMkvmergeNamesThePackageToInstall) {
     const MuxPlan plan = picturePlan();
     const std::string hint = "mkvmerge was not found: install the mkvtoolnix package";
     runner = std::make_unique<MuxRunner>(report, [](const MuxOutcome&) {});
-    EXPECT_EQ(jobError([&] { runner->start(plan); }), hint);
+    EXPECT_EQ(jobErrorOf([&] { runner->start(plan); }), hint);
     EXPECT_FALSE(runner->running());
-    EXPECT_EQ(jobError([&] { muxAndWait(plan, report, never); }), hint);
+    EXPECT_EQ(jobErrorOf([&] { muxAndWait(plan, report, never); }), hint);
     EXPECT_EQ(report.lines, std::vector<std::string>{});
     EXPECT_EQ(fileNamesIn(folder.path()), std::vector<std::string>{});
 }
