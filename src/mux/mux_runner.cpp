@@ -156,12 +156,13 @@ void MuxRunner::failedToStart() {
 
 MuxOutcome MuxRunner::outcome(int exitCode, QProcess::ExitStatus status) {
     // Exit code 1: done, with warnings.
-    const bool succeeded = status == QProcess::NormalExit && (exitCode == 0 || exitCode == 1);
-    if (succeeded && std::rename(partial_.c_str(), target_.c_str()) == 0)
-        return {MuxEnd::Muxed, {}};
-    const int renameError = errno;
+    if (status == QProcess::NormalExit && (exitCode == 0 || exitCode == 1)) {
+        if (std::rename(partial_.c_str(), target_.c_str()) == 0) return {MuxEnd::Muxed, {}};
+        const int renameError = errno;
+        removePartial();
+        return {MuxEnd::Failed, cannotCreate(target_, systemReason(renameError)).what()};
+    }
     removePartial();
-    if (succeeded) return {MuxEnd::Failed, cannotCreate(target_, systemReason(renameError)).what()};
     if (status == QProcess::CrashExit) return {MuxEnd::Failed, "mkvmerge stopped unexpectedly"};
     if (errors_.empty())
         return {MuxEnd::Failed, "mkvmerge failed with exit code " + std::to_string(exitCode)};

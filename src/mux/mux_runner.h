@@ -32,7 +32,7 @@ struct MuxOutcome {
 class MuxRunner : private MkvmergeListener {
   public:
     // Called once a started mux has ended, from the event loop. It must not destroy the
-    // runner; a queued call or deleteLater can.
+    // runner (a queued call can).
     using Finished = std::function<void(const MuxOutcome&)>;
 
     MuxRunner(Report& report, Finished finished);

@@ -62,7 +62,7 @@ class TitleInfoReader {
     void navigation(const XmlTag& tag, StreamsOfKind& kind);
     void languages(const StreamsOfKind& kind, BoxKind boxKind, TrackBoxes& boxes) const;
     static void descriptions(const StreamsOfKind& kind, TrackDescriptions& boxes);
-    static std::optional<int> firstBox(const StreamsOfKind& kind);
+    static std::optional<Box> firstAudio(const StreamsOfKind& audio);
     bool skipComment(const std::string& line);
 
     const int rate_;
@@ -185,14 +185,14 @@ void TitleInfoReader::descriptions(const StreamsOfKind& kind, TrackDescriptions&
     }
 }
 
-std::optional<int> TitleInfoReader::firstBox(const StreamsOfKind& kind) {
+std::optional<Box> TitleInfoReader::firstAudio(const StreamsOfKind& audio) {
     const ClipStream* first = nullptr;
     // Elements without a track number come after the numbered ones, in the playlist's order.
     const auto order = [](const ClipStream& s) { return s.track >= 1 ? s.track : INT_MAX; };
-    for (const ClipStream& stream : kind.streams)
+    for (const ClipStream& stream : audio.streams)
         if (first == nullptr || order(stream) < order(*first)) first = &stream;
     if (first == nullptr) return std::nullopt;
-    return static_cast<int>(first->box);
+    return Box{BoxKind::Audio, static_cast<int>(first->box)};
 }
 
 TitleInfo TitleInfoReader::result() {
@@ -200,7 +200,7 @@ TitleInfo TitleInfoReader::result() {
     languages(subtitle_, BoxKind::Subpicture, info_.subtitle);
     descriptions(audio_, info_.audioDescription);
     descriptions(subtitle_, info_.subtitleDescription);
-    info_.firstAudioBox = firstBox(audio_);
+    info_.firstAudio = firstAudio(audio_);
     return std::move(info_);
 }
 

@@ -39,13 +39,13 @@ struct TitleInfo {
     TrackDescriptions audioDescription, subtitleDescription;
     // The audio box of the title's first audio track (the lowest track number): the one a
     // player starts with.
-    std::optional<int> firstAudioBox;
+    std::optional<Box> firstAudio;
 
     bool found() const { return !evoName.empty(); }
     // Nothing for video boxes.
     std::optional<TrackLanguage> track(Box box) const;
-    // The box's language and kind, and its description as the track's name; a box the
-    // playlist describes not is named by its caption.
+    // The box's language and kind, and its description as the track's name; a box without a
+    // description is named by its caption.
     MuxLabel muxLabel(Box box, const std::string& caption) const;
     // The chapters of a demux of this EVO, on the timeline of its outputs: from the start of
     // its clip, which the chapter running there begins. None for another EVO's outputs.

@@ -41,17 +41,5 @@ TEST(MkvmergeOutput, MessagesSplitAnywhereComeOutWhole) {
     }
 }
 
-TEST(MkvmergeOutput, AnOverlongLineIsCutAndTheNextOneStillRead) {
-    Messages messages;
-    MkvmergeOutput output(messages);
-    const std::string longWarning = "#GUI#warning " + std::string(200000, 'w');
-    for (size_t at = 0; at < longWarning.size(); at += 4096)
-        output.feed(std::string_view(longWarning).substr(at, 4096));
-    output.feed("\n#GUI#progress 7%\n");
-    ASSERT_EQ(messages.seen.size(), 2u);
-    EXPECT_EQ(messages.seen[0].size(), std::string("warning ").size() + 65536 - 13);
-    EXPECT_EQ(messages.seen[1], "progress 7");
-}
-
 } // namespace
 } // namespace splitwick::testing

@@ -68,6 +68,18 @@ TEST_F(MuxFailure, WarningsAreLoggedAndTheFileIsMade) {
               (std::vector<std::string>{"FEATURE_1.DD.stream.00.mpa", "FEATURE_1.mkv"}));
 }
 
+TEST_F(MuxFailure, FinalNameThatCannotBeTakenFailsAndRemovesThePartialFile) {
+    MuxPlan plan = planFor("FEATURE_1");
+    plan.tracks = {track(Encoded::Ac3, audio(0), MuxCodec::Ac3)};
+    std::filesystem::create_directories(plan.output + "/kept");
+
+    const MuxOutcome outcome = run(plan);
+    EXPECT_EQ(outcome.end, MuxEnd::Failed);
+    EXPECT_EQ(outcome.error, "Cannot create file \"" + plan.output + "\". Is a directory");
+    EXPECT_EQ(fileNamesIn(folder.path()), std::vector<std::string>{"FEATURE_1.mkv"});
+    EXPECT_EQ(report.lines, std::vector<std::string>{"Muxing " + plan.output});
+}
+
 TEST_F(MuxFailure, CancelLeavesNeitherTheFileNorThePartialOne) {
     const MuxPlan plan = picturePlan();
     // While mkvmerge writes: its partial file is there to be removed.

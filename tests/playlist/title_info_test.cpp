@@ -123,7 +123,7 @@ TEST_F(TitleInfoRead, LanguagesJoinThroughTrackToTheStreamNumbersBox) {
     EXPECT_EQ(title.track(Box{BoxKind::Video, 0}), std::nullopt);
 
     // A player starts with track 1, whatever the elements' order: the third stream's box.
-    EXPECT_EQ(title.firstAudioBox, 2);
+    EXPECT_EQ(title.firstAudio, (Box{BoxKind::Audio, 2}));
     // The description names the track; without one, the box's caption does.
     const auto label = [&](Box box, const std::string& caption) {
         const MuxLabel l = title.muxLabel(box, caption);
