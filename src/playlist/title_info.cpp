@@ -1,6 +1,7 @@
 #include "title_info.h"
 
 #include <algorithm>
+#include <climits>
 #include <map>
 
 #include "integer_text.h"
@@ -11,11 +12,12 @@ namespace splitwick {
 
 namespace {
 
-// An Audio or Subtitle element of the EVO's clip.
+// An Audio or Subtitle element of the EVO's clip whose stream has a box.
 struct ClipStream {
     int track;
-    int streamNumber;
+    size_t box;           // its streamNumber less one
     std::string langcode; // its own, when it carries one
+    std::string description;
 };
 
 struct StreamsOfKind {
@@ -59,6 +61,8 @@ class TitleInfoReader {
     void clipStream(const XmlTag& tag, StreamsOfKind& kind);
     void navigation(const XmlTag& tag, StreamsOfKind& kind);
     void languages(const StreamsOfKind& kind, BoxKind boxKind, TrackBoxes& boxes) const;
+    static void descriptions(const StreamsOfKind& kind, TrackDescriptions& boxes);
+    static std::optional<Box> firstAudio(const StreamsOfKind& audio);
     bool skipComment(const std::string& line);
 
     const int rate_;
@@ -141,8 +145,10 @@ void TitleInfoReader::chapter(const XmlTag& tag) {
 void TitleInfoReader::clipStream(const XmlTag& tag, StreamsOfKind& kind) {
     // Secondary and substitute clips play other files; their streams are no boxes of this EVO.
     if (!inPrimaryClip_) return;
-    kind.streams.push_back(
-        {number(tag, "track"), number(tag, "streamNumber"), tag.firstOf({"langcode"})});
+    const int streamNumber = number(tag, "streamNumber");
+    if (streamNumber < 1 || streamNumber > static_cast<int>(std::tuple_size_v<TrackBoxes>)) return;
+    kind.streams.push_back({number(tag, "track"), static_cast<size_t>(streamNumber - 1),
+                            tag.firstOf({"langcode"}), tag.firstOf({"description"})});
 }
 
 void TitleInfoReader::navigation(const XmlTag& tag, StreamsOfKind& kind) {
@@ -153,9 +159,7 @@ void TitleInfoReader::navigation(const XmlTag& tag, StreamsOfKind& kind) {
 void TitleInfoReader::languages(const StreamsOfKind& kind, BoxKind boxKind,
                                 TrackBoxes& boxes) const {
     for (const ClipStream& stream : kind.streams) {
-        if (stream.streamNumber < 1 || stream.streamNumber > static_cast<int>(boxes.size()))
-            continue;
-        std::optional<TrackLanguage>& box = boxes[static_cast<size_t>(stream.streamNumber - 1)];
+        std::optional<TrackLanguage>& box = boxes[stream.box];
         // Like the labels: the first element that names a stream number describes it.
         if (box) continue;
         const auto navigated = kind.langcodes.find(stream.track);
@@ -171,9 +175,32 @@ void TitleInfoReader::languages(const StreamsOfKind& kind, BoxKind boxKind,
     }
 }
 
+void TitleInfoReader::descriptions(const StreamsOfKind& kind, TrackDescriptions& boxes) {
+    std::array<bool, std::tuple_size_v<TrackDescriptions>> described{};
+    for (const ClipStream& stream : kind.streams) {
+        // Like the labels: the first element that names a stream number describes it.
+        if (described[stream.box]) continue;
+        described[stream.box] = true;
+        boxes[stream.box] = stream.description;
+    }
+}
+
+std::optional<Box> TitleInfoReader::firstAudio(const StreamsOfKind& audio) {
+    const ClipStream* first = nullptr;
+    // Elements without a track number come after the numbered ones, in the playlist's order.
+    const auto order = [](const ClipStream& s) { return s.track >= 1 ? s.track : INT_MAX; };
+    for (const ClipStream& stream : audio.streams)
+        if (first == nullptr || order(stream) < order(*first)) first = &stream;
+    if (first == nullptr) return std::nullopt;
+    return Box{BoxKind::Audio, static_cast<int>(first->box)};
+}
+
 TitleInfo TitleInfoReader::result() {
     languages(audio_, BoxKind::Audio, info_.audio);
     languages(subtitle_, BoxKind::Subpicture, info_.subtitle);
+    descriptions(audio_, info_.audioDescription);
+    descriptions(subtitle_, info_.subtitleDescription);
+    info_.firstAudio = firstAudio(audio_);
     return std::move(info_);
 }
 
@@ -190,6 +217,27 @@ std::optional<TrackLanguage> TitleInfo::track(Box box) const {
         break;
     }
     return std::nullopt;
+}
+
+MuxLabel TitleInfo::muxLabel(Box box, const std::string& caption) const {
+    MuxLabel label;
+    if (const std::optional<TrackLanguage> language = track(box)) {
+        if (!language->language.empty()) label.language = language->language;
+        label.kind = language->kind;
+    }
+    const auto index = static_cast<size_t>(box.index);
+    switch (box.kind) {
+    case BoxKind::Audio:
+        label.name = audioDescription.at(index);
+        break;
+    case BoxKind::Subpicture:
+        label.name = subtitleDescription.at(index);
+        break;
+    case BoxKind::Video:
+        break;
+    }
+    if (label.name.empty()) label.name = caption;
+    return label;
 }
 
 TitleChapters TitleInfo::chaptersFor(const std::string& evo) const {

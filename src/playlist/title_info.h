@@ -7,6 +7,7 @@
 
 #include "engine/boxes.h"
 #include "jobs/chapter_file.h"
+#include "jobs/mux_plan.h"
 #include "languages.h"
 #include "memo_lines.h"
 
@@ -22,6 +23,8 @@ struct TitleSetAttributes {
 // The languages of the 16 audio or the 16 subtitle boxes, by box index; nothing for a stream the
 // playlist gives no language.
 using TrackBoxes = std::array<std::optional<TrackLanguage>, 16>;
+// The description each box's stream element gives, by box index; empty where it gives none.
+using TrackDescriptions = std::array<std::string, 16>;
 
 // What the playlist says about the title that plays the EVO, beside the labels Read XPL gives.
 struct TitleInfo {
@@ -33,10 +36,17 @@ struct TitleInfo {
     // Where the clip of the EVO begins on the title's timeline.
     int64_t evoStartNs = 0;
     TrackBoxes audio, subtitle;
+    TrackDescriptions audioDescription, subtitleDescription;
+    // The audio box of the title's first audio track (the lowest track number): the one a
+    // player starts with.
+    std::optional<Box> firstAudio;
 
     bool found() const { return !evoName.empty(); }
     // Nothing for video boxes.
     std::optional<TrackLanguage> track(Box box) const;
+    // The box's language and kind, and its description as the track's name; a box without a
+    // description is named by its caption.
+    MuxLabel muxLabel(Box box, const std::string& caption) const;
     // The chapters of a demux of this EVO, on the timeline of its outputs: from the start of
     // its clip, which the chapter running there begins. None for another EVO's outputs.
     TitleChapters chaptersFor(const std::string& evoName) const;

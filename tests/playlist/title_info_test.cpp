@@ -92,9 +92,10 @@ TEST_F(TitleInfoRead, LanguagesJoinThroughTrackToTheStreamNumbersBox) {
     // langcodes, the title's TrackNavigationList does.
     const TitleInfo& title =
         readMain(titlePlaylist(R"( defaultLanguage="en")",
-                               R"(<Audio track="1" streamNumber="3" mediaAttr="1"/>
-<Audio track="2" streamNumber="1" mediaAttr="1"/>
-<Audio track="4" streamNumber="2" mediaAttr="1"/>
+                               R"(<Audio track="2" streamNumber="1" mediaAttr="1"/>
+<Audio track="4" streamNumber="2" mediaAttr="1" description="Director"/>
+<Audio track="1" streamNumber="3" mediaAttr="1" description="Français"/>
+<Audio track="3" streamNumber="3" mediaAttr="1" description="Not the first"/>
 <Subtitle track="1" streamNumber="2" mediaAttr="1"/>
 <Subtitle track="2" streamNumber="1" mediaAttr="1"/>
 <Subtitle track="3" streamNumber="4" mediaAttr="1"/>
@@ -120,6 +121,20 @@ TEST_F(TitleInfoRead, LanguagesJoinThroughTrackToTheStreamNumbersBox) {
     EXPECT_EQ(subtitleBox(3), language("zh", "chi", "commentary"));
     EXPECT_EQ(audioBox(3), std::nullopt);
     EXPECT_EQ(title.track(Box{BoxKind::Video, 0}), std::nullopt);
+
+    // A player starts with track 1, whatever the elements' order: the third stream's box.
+    EXPECT_EQ(title.firstAudio, (Box{BoxKind::Audio, 2}));
+    // The description names the track; without one, the box's caption does.
+    const auto label = [&](Box box, const std::string& caption) {
+        const MuxLabel l = title.muxLabel(box, caption);
+        return l.language + "|" + l.kind + "|" + l.name;
+    };
+    EXPECT_EQ(label(Box{BoxKind::Audio, 1}, "DD+.stream.01.Director"), "eng|commentary|Director");
+    EXPECT_EQ(label(Box{BoxKind::Audio, 2}, "caption"), "fre|normal|Français");
+    EXPECT_EQ(label(Box{BoxKind::Audio, 0}, "DD+.stream.00."),
+              "ger|visually-impaired|DD+.stream.00.");
+    EXPECT_EQ(label(Box{BoxKind::Audio, 3}, "No audio stream"), "und||No audio stream");
+    EXPECT_EQ(label(Box{BoxKind::Video, 0}, "VC-1.stream.0"), "und||VC-1.stream.0");
 }
 
 TEST_F(TitleInfoRead, TrackWithoutLangcodeTakesTheDefaultLanguageButNoKind) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/job_error.h"
 #include "jobs/file_choice.h"
 #include "playlist/read_xpl.h"
 #include "playlist_writer.h"
@@ -55,15 +54,6 @@ MemoLines memoOf(const std::vector<std::string>& lines) {
         memo.append(static_cast<uint8_t>(levels), std::string_view(line).substr(levels * 2));
     }
     return memo;
-}
-
-std::string jobErrorOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const JobError& e) {
-        return e.what();
-    }
-    return {};
 }
 
 std::vector<std::string> elementTexts(const std::string& xml, const std::string& element) {

@@ -7,6 +7,7 @@
 
 #include "playlist/playlist.h"
 #include "playlist/playlist_view.h"
+#include "support/job_error_of.h"
 #include "support/recording_session.h"
 #include "support/test_files.h"
 
@@ -39,9 +40,6 @@ class XplTest : public ::testing::Test {
 std::vector<std::string> linesOf(const MemoLines& memo);
 // A memo of these lines: each pair of leading spaces is a level of indentation.
 MemoLines memoOf(const std::vector<std::string>& lines);
-
-// The text of the JobError the call throws; empty when it throws none.
-std::string jobErrorOf(const std::function<void()>& call);
 
 // Every text between the element's start and end tags in the XML, in order.
 std::vector<std::string> elementTexts(const std::string& xml, const std::string& element);

@@ -1,0 +1,95 @@
+#include "mux_plan.h"
+
+#include <array>
+
+#include "stream_names.h"
+
+namespace splitwick {
+
+namespace {
+
+struct CodecInfo {
+    MuxCodec codec;
+    BoxKind kind;
+    const char* name;
+};
+
+constexpr std::array<CodecInfo, 8> Codecs = {{
+    {MuxCodec::Mpeg2, BoxKind::Video, "MPEG-2"},
+    {MuxCodec::H264, BoxKind::Video, "H.264"},
+    {MuxCodec::Vc1, BoxKind::Video, "VC-1"},
+    {MuxCodec::Ac3, BoxKind::Audio, "AC-3"},
+    {MuxCodec::Eac3, BoxKind::Audio, "E-AC-3"},
+    {MuxCodec::Dts, BoxKind::Audio, "DTS"},
+    {MuxCodec::TrueHd, BoxKind::Audio, "TrueHD"},
+    {MuxCodec::LpcmWav, BoxKind::Audio, "LPCM"},
+}};
+
+struct CaptionCodec {
+    const char* text; // what a caption begins with, before its next "."
+    MuxCodec codec;
+};
+
+// The codec names of Read EVO's captions ("DTSHD.stream.00") and those playlists give their
+// attribute items, with the common names of the same codecs.
+constexpr std::array<CaptionCodec, 17> CaptionCodecs = {{
+    {"MPEG-2", MuxCodec::Mpeg2},
+    {"H.264", MuxCodec::H264},
+    {"AVC", MuxCodec::H264},
+    {"MPEG-4 AVC", MuxCodec::H264},
+    {"VC-1", MuxCodec::Vc1},
+    {"DD", MuxCodec::Ac3},
+    {"AC-3", MuxCodec::Ac3},
+    {"DD+", MuxCodec::Eac3},
+    {"E-AC-3", MuxCodec::Eac3},
+    {"DTSHD", MuxCodec::Dts},
+    {"DTS-HD", MuxCodec::Dts},
+    {"DTS", MuxCodec::Dts},
+    {"MLP", MuxCodec::TrueHd},
+    {"TrueHD", MuxCodec::TrueHd},
+    {"LPCM", MuxCodec::LpcmWav},
+    {"PCM", MuxCodec::LpcmWav},
+    {"WAV", MuxCodec::LpcmWav},
+}};
+
+// Codecs is indexed by the codec.
+constexpr bool inCodecOrder() {
+    for (size_t i = 0; i < Codecs.size(); ++i)
+        if (static_cast<size_t>(Codecs[i].codec) != i) return false;
+    return true;
+}
+static_assert(inCodecOrder());
+
+const CodecInfo& info(MuxCodec codec) {
+    return Codecs[static_cast<size_t>(codec)];
+}
+
+} // namespace
+
+std::string codecName(MuxCodec codec) {
+    return info(codec).name;
+}
+
+std::optional<MuxCodec> muxCodec(Box box, const std::string& caption, int32_t streamId) {
+    // The stream's own identifier names its caption the way Read EVO does.
+    const std::string fromId = streamName(box.kind, streamId);
+    const std::string& text = fromId.empty() ? caption : fromId;
+    for (const CaptionCodec& entry : CaptionCodecs) {
+        const std::string prefix = std::string(entry.text) + ".";
+        if (text.starts_with(prefix) && info(entry.codec).kind == box.kind) return entry.codec;
+    }
+    return std::nullopt;
+}
+
+std::optional<size_t> defaultAudioTrack(const MuxPlan& plan) {
+    std::optional<size_t> first;
+    for (size_t i = 0; i < plan.tracks.size(); ++i) {
+        const Box box = plan.tracks[i].box;
+        if (box.kind != BoxKind::Audio) continue;
+        if (box == plan.playlistFirstAudio) return i;
+        if (!first) first = i;
+    }
+    return first;
+}
+
+} // namespace splitwick

@@ -1,0 +1,64 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/boxes.h"
+
+namespace splitwick {
+
+// What a stream file holds, as the muxer has to be told or can be trusted to find.
+enum class MuxCodec { Mpeg2, H264, Vc1, Ac3, Eac3, Dts, TrueHd, LpcmWav };
+
+// "H.264", "E-AC-3", "LPCM", ...: the codec as messages and summaries name it.
+std::string codecName(MuxCodec codec);
+
+// The codec of a box's stream file: from the stream identifier a scan stored for the box when
+// it is one (Read XPL leaves only marks in the stream table), else from the codec that begins
+// the box's caption ("DD+.stream.00", "DTS-HD.6ch.stream.01.English"). None for a subpicture
+// box, which no Matroska track can take as it is, and for a stream of no known codec. LPCM
+// streams are muxed from their WAV files.
+std::optional<MuxCodec> muxCodec(Box box, const std::string& caption, int32_t streamId);
+
+// Frames per second as a fraction, 24000/1001 for NTSC film.
+struct FrameRate {
+    int64_t numerator;
+    int64_t denominator;
+};
+
+// How a track is labelled in the Matroska file.
+struct MuxLabel {
+    std::string language = "und"; // ISO 639-2
+    // As the playlist gives it: "normal", "commentary", "visually-impaired",
+    // "hearing-impaired", "forced", ...; empty when it gives none.
+    std::string kind;
+    std::string name; // may be empty
+};
+
+// One stream file to mux: it becomes one track.
+struct MuxTrack {
+    std::string path;
+    Box box;
+    MuxCodec codec;
+    MuxLabel label;
+    int64_t delayMs = 0; // the stream's start against the picture's; negative when earlier
+    // Video only: the rate the stream was measured at.
+    std::optional<FrameRate> frameRate;
+};
+
+// The whole Matroska file.
+struct MuxPlan {
+    std::string output;           // STEM.mkv, the name it gets once it is complete
+    std::string title;            // the segment title; empty for none
+    std::string chapterFile;      // Matroska chapter XML; empty for none
+    std::vector<MuxTrack> tracks; // in box order
+    // The box of the audio stream the playlist lists first; none without a playlist.
+    std::optional<Box> playlistFirstAudio;
+};
+
+// The track that plays by default among the audio tracks: that of the playlist's first audio
+// stream when it is muxed, else the first audio track. None without audio.
+std::optional<size_t> defaultAudioTrack(const MuxPlan& plan);
+
+} // namespace splitwick

@@ -1,0 +1,84 @@
+#pragma once
+#include <QProcess>
+#include <QTemporaryFile>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/remaining_time.h"
+#include "engine/report.h"
+#include "jobs/mux_plan.h"
+#include "mkvmerge_output.h"
+
+namespace splitwick {
+
+enum class MuxEnd { Muxed, Cancelled, Failed };
+
+struct MuxOutcome {
+    MuxEnd end;
+    std::string error; // the text the user is shown when the mux failed
+};
+
+// Runs mkvmerge over a plan while the event loop goes on: the window stays live and its
+// Cancel button can stop the mux. Progress goes to status panel 1, mkvmerge's warnings to the
+// log (they tell what may be wrong with the file made, and the log is where each job's
+// record is kept, in the window and on the command line alike). mkvmerge writes into a
+// partial file that is renamed to the plan's output only when mkvmerge succeeded (with or
+// without warnings); a failure or a cancel removes it, so no partial file ever carries the
+// final name.
+class MuxRunner : private MkvmergeListener {
+  public:
+    // Called once a started mux has ended, from the event loop. It must not destroy the
+    // runner (a queued call can).
+    using Finished = std::function<void(const MuxOutcome&)>;
+
+    MuxRunner(Report& report, Finished finished);
+    // A mux still running is stopped as a cancel stops it, without a call to finished.
+    ~MuxRunner() override;
+    MuxRunner(const MuxRunner&) = delete;
+    MuxRunner& operator=(const MuxRunner&) = delete;
+
+    // Starts mkvmerge and returns at once. Throws JobError when mkvmerge is not installed or
+    // its options cannot be written: then nothing has started and finished is not called.
+    void start(const MuxPlan& plan);
+    // Stops mkvmerge; finished follows with a cancel once it has stopped and its partial file
+    // is gone. Nothing when no mux runs.
+    void cancel();
+    bool running() const { return running_; }
+
+  private:
+    void progress(int percent) override;
+    void warning(const std::string& text) override;
+    void error(const std::string& text) override;
+
+    void writeOptions(const MuxPlan& plan);
+    void readOutput();
+    void exited(int exitCode, QProcess::ExitStatus status);
+    void failedToStart();
+    // The outcome of an mkvmerge that ran to its end, the output renamed when it succeeded.
+    MuxOutcome outcome(int exitCode, QProcess::ExitStatus status);
+    void finish(const MuxOutcome& outcome);
+    void removePartial() const;
+
+    Report& report_;
+    const Finished finished_;
+    QProcess process_;
+    MkvmergeOutput output_;
+    std::unique_ptr<QTemporaryFile> options_;
+    std::optional<PassClock> clock_;
+    std::string target_, partial_;
+    std::vector<std::string> errors_;
+    int percentShown_ = -1;
+    bool running_ = false;
+    bool cancelled_ = false;
+};
+
+// The command line's way to mux: runs an event loop until mkvmerge has ended, and stops it
+// once stopRequested answers true (asked every tenth of a second, e.g. after Ctrl-C). Gives
+// Muxed or Cancelled; a failure is thrown as a JobError with its text.
+MuxEnd muxAndWait(const MuxPlan& plan, Report& report, const std::function<bool()>& stopRequested);
+
+} // namespace splitwick

@@ -1,0 +1,72 @@
+#include "mux_fixture.h"
+
+#include <QEventLoop>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "engine/lpcm_wav_file.h"
+
+namespace splitwick::testing {
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+    if (const char* saved = std::getenv(name)) saved_ = saved;
+    ::setenv(name, value.c_str(), 1);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    if (saved_)
+        ::setenv(name_, saved_->c_str(), 1);
+    else
+        ::unsetenv(name_);
+}
+
+void MuxTest::TearDown() {
+    runner.reset();
+    EXPECT_EQ(fileNamesIn(optionFiles.path()), std::vector<std::string>{});
+}
+
+MuxOutcome MuxTest::run(const MuxPlan& plan, const std::function<void()>& afterStart) {
+    QEventLoop loop;
+    std::optional<MuxOutcome> outcome;
+    runner = std::make_unique<MuxRunner>(report, [&](const MuxOutcome& ended) {
+        outcome = ended;
+        loop.quit();
+    });
+    runner->start(plan);
+    if (afterStart) afterStart();
+    while (!outcome)
+        loop.exec();
+    return *outcome;
+}
+
+MuxPlan MuxTest::planFor(const std::string& stem) const {
+    MuxPlan plan;
+    plan.output = folder / (stem + ".mkv");
+    return plan;
+}
+
+MuxTrack track(Encoded input, Box box, MuxCodec codec, MuxLabel label, int64_t delayMs) {
+    return {encoded(input).es, box, codec, std::move(label), delayMs, std::nullopt};
+}
+
+std::string lpcmWav(Encoded input, const std::string& path) {
+    // quantization_word_length 0 (16 bits), audio_sampling_frequency 0 (48 kHz), two channels.
+    constexpr LpcmHeader Stereo16At48k = {0x00, 0x01, 0x80};
+    const Bytes samples = readBytes(encoded(input).es);
+    LpcmWavFile wav(path, 0);
+    wav.packetHeader(Stereo16At48k);
+    wav.write(samples.data(), samples.size());
+    wav.close();
+    return path;
+}
+
+std::vector<std::string> outputLines(const std::string& command) {
+    std::istringstream output(runCommand(command));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(output, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace splitwick::testing

@@ -1,0 +1,198 @@
+// A title of ffmpeg-encoded streams muxed by mkvmerge: every track as the plan labels it, at
+// its delay, with every frame it went in with.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+#include <filesystem>
+
+#include "engine/output_file.h"
+#include "jobs/chapter_file.h"
+#include "mux_fixture.h"
+
+namespace splitwick::testing {
+namespace {
+
+constexpr int64_t Eac3FrameMs = 32; // 1536 samples at 48 kHz
+
+Box audio(int index) {
+    return {BoxKind::Audio, index};
+}
+
+class MuxedTitle : public MuxTest {
+  protected:
+    // A name and a title of more than ASCII, and a title that begins with "@" (which mkvmerge
+    // takes for an option file when it is an argument); mkvmerge runs under a C locale, in
+    // which it would take neither.
+    MuxPlan titlePlan() {
+        MuxPlan plan = planFor("FEATURE_1");
+        plan.title = "@Home: Ça commence";
+        TitleChapters chapters{"fre", {{0, "Début"}, {1'500'000'000, "Suite"}}};
+        plan.chapterFile = folder / "FEATURE_1.chapters.xml";
+        OutputFile chapterFile(plan.chapterFile);
+        writeChapterFile(chapterFile, chapters);
+
+        MuxTrack video = track(Encoded::H264At24000_1001, {BoxKind::Video, 0}, MuxCodec::H264,
+                               {"und", "", "H.264.stream.0"});
+        video.frameRate = FrameRate{24000, 1001};
+        MuxTrack lpcm = track(Encoded::Lpcm16Stereo, audio(4), MuxCodec::LpcmWav,
+                              {"spa", "forced", "LPCM.stream.04"}, 100);
+        lpcm.path = lpcmWav(Encoded::Lpcm16Stereo, folder / "Piste française.wav");
+        plan.tracks = {
+            video,
+            track(Encoded::Ac3, audio(0), MuxCodec::Ac3, {"eng", "normal", "English"}, 100),
+            track(Encoded::Eac3, audio(1), MuxCodec::Eac3,
+                  {"ger", "commentary", "Kommentar des Regisseurs"}, -50),
+            track(Encoded::Dts, audio(2), MuxCodec::Dts,
+                  {"fre", "visually-impaired", "Français audiodescription"}),
+            track(Encoded::TrueHd, audio(3), MuxCodec::TrueHd, {"jpn", "hearing-impaired", ""},
+                  100),
+            lpcm,
+        };
+        // The playlist's first audio track is the third box's stream.
+        plan.playlistFirstAudio = audio(2);
+        return plan;
+    }
+
+    MuxOutcome muxInCLocale(const MuxPlan& plan) {
+        ScopedEnvironment locale("LC_ALL", "C");
+        return run(plan);
+    }
+
+    std::string quoted(const std::string& path) const { return "'" + path + "'"; }
+};
+
+QJsonObject mkvmergeIdentification(const std::string& path) {
+    return QJsonDocument::fromJson(
+               QByteArray::fromStdString(runCommand("mkvmerge -J '" + path + "'")))
+        .object();
+}
+
+// The MD5 of each frame: decoded, or as stored with copy.
+std::vector<std::string> frameHashes(const std::string& input, const std::string& codec = "") {
+    std::vector<std::string> hashes;
+    for (const std::string& line :
+         outputLines("ffmpeg -nostdin -v error " + input + " " + codec + " -f framemd5 -")) {
+        if (line.empty() || line[0] == '#') continue;
+        hashes.push_back(line.substr(line.rfind(' ') + 1));
+    }
+    return hashes;
+}
+
+std::string fromMkv(const std::string& mkv, const std::string& map) {
+    return "-i '" + mkv + "' -map " + map;
+}
+
+std::string elementary(const char* format, Encoded input) {
+    return std::string("-f ") + format + " -i '" + encoded(input).es + "'";
+}
+
+TEST_F(MuxedTitle, TracksCarryTheirCodecsLabelsAndFlagsWithTitleAndChapters) {
+    const MuxPlan plan = titlePlan();
+    // While mkvmerge reports progress, only the partial file exists.
+    int partialSeen = 0, finalSeen = 0;
+    report.onProgress = [&] {
+        partialSeen += std::filesystem::exists(plan.output + ".part");
+        finalSeen += std::filesystem::exists(plan.output);
+    };
+    const MuxOutcome outcome = muxInCLocale(plan);
+    ASSERT_EQ(outcome.end, MuxEnd::Muxed) << outcome.error;
+    ASSERT_FALSE(report.progress.empty());
+    EXPECT_EQ(partialSeen, int(report.progress.size()));
+    EXPECT_EQ(finalSeen, 0);
+    EXPECT_EQ(report.progress.back(), "Muxing FEATURE_1.mkv 100%, Remaining time: 0:00:01");
+    EXPECT_EQ(report.lines,
+              (std::vector<std::string>{"Muxing " + plan.output, "Muxed " + plan.output}));
+    EXPECT_EQ(report.panels, (std::array<std::string, 2>{"Ready", ""}));
+    EXPECT_EQ(fileNamesIn(folder.path()),
+              (std::vector<std::string>{"FEATURE_1.chapters.xml", "FEATURE_1.mkv",
+                                        "Piste française.wav"}));
+
+    const QJsonObject mkv = mkvmergeIdentification(plan.output);
+    EXPECT_EQ(mkv["container"]["properties"]["title"].toString().toStdString(),
+              "@Home: Ça commence");
+    EXPECT_EQ(mkv["chapters"][0]["num_entries"].toInt(), 2);
+
+    struct Expected {
+        const char* codecId;
+        const char* language;
+        const char* name; // "" for none
+        bool isDefault, commentary, visuallyImpaired, hearingImpaired, forced;
+    };
+    const std::vector<Expected> expected = {
+        {"V_MPEG4/ISO/AVC", "und", "H.264.stream.0", true, false, false, false, false},
+        {"A_AC3", "eng", "English", false, false, false, false, false},
+        {"A_EAC3", "ger", "Kommentar des Regisseurs", false, true, false, false, false},
+        {"A_DTS", "fre", "Français audiodescription", true, false, true, false, false},
+        {"A_TRUEHD", "jpn", "", false, false, false, true, false},
+        {"A_PCM/INT/LIT", "spa", "LPCM.stream.04", false, false, false, false, true},
+    };
+    const QJsonArray tracks = mkv["tracks"].toArray();
+    ASSERT_EQ(tracks.size(), qsizetype(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE("track " + std::to_string(i));
+        const QJsonObject properties = tracks[qsizetype(i)]["properties"].toObject();
+        EXPECT_EQ(properties["codec_id"].toString().toStdString(), expected[i].codecId);
+        EXPECT_EQ(properties["language"].toString().toStdString(), expected[i].language);
+        EXPECT_EQ(properties["track_name"].toString().toStdString(), expected[i].name);
+        EXPECT_EQ(properties["default_track"].toBool(), expected[i].isDefault);
+        EXPECT_EQ(properties["flag_commentary"].toBool(), expected[i].commentary);
+        EXPECT_EQ(properties["flag_visual_impaired"].toBool(), expected[i].visuallyImpaired);
+        EXPECT_EQ(properties["flag_hearing_impaired"].toBool(), expected[i].hearingImpaired);
+        EXPECT_EQ(properties["forced_track"].toBool(), expected[i].forced);
+    }
+    // 24000/1001 frames a second.
+    EXPECT_EQ(tracks[0]["properties"]["default_duration"].toInteger(), 41708333);
+
+    EXPECT_EQ(outputLines("ffprobe -v error -show_entries chapter=start_time:chapter_tags=title "
+                          "-of csv=p=0 " +
+                          quoted(plan.output)),
+              (std::vector<std::string>{"0.000000,Début", "1.500000,Suite"}));
+}
+
+TEST_F(MuxedTitle, TracksStartAtTheirDelaysAndKeepEveryFrame) {
+    const MuxPlan plan = titlePlan();
+    const MuxOutcome outcome = muxInCLocale(plan);
+    ASSERT_EQ(outcome.end, MuxEnd::Muxed) << outcome.error;
+    const std::string& mkv = plan.output;
+
+    std::vector<double> startMs;
+    for (const std::string& line :
+         outputLines("ffprobe -v error -show_entries stream=start_time -of csv=p=0 " + quoted(mkv)))
+        startMs.push_back(std::stod(line) * 1000);
+    ASSERT_EQ(startMs.size(), 6u);
+    // The picture starts at 0; the streams that start later start at their delays.
+    for (const auto& [index, delay] :
+         std::vector<std::pair<size_t, double>>{{0, 0}, {1, 100}, {3, 0}, {4, 100}, {5, 100}})
+        EXPECT_NEAR(startMs[index], delay, 1.0) << "track " << index;
+    // mkvmerge drops the frames a negative delay puts before the start: the first one kept
+    // starts a whole number of frames after -50 ms, within the first frame's length of 0.
+    const double eac3Start = startMs[2];
+    const int64_t dropped = std::llround((eac3Start + 50) / Eac3FrameMs);
+    EXPECT_NEAR(eac3Start, -50 + double(dropped * Eac3FrameMs), 1.0);
+    EXPECT_GE(eac3Start, 0.0);
+    EXPECT_LT(eac3Start, double(Eac3FrameMs));
+
+    EXPECT_EQ(frameHashes(fromMkv(mkv, "0:v:0")),
+              frameHashes(elementary("h264", Encoded::H264At24000_1001)));
+    EXPECT_EQ(frameHashes(fromMkv(mkv, "0:a:0")), frameHashes(elementary("ac3", Encoded::Ac3)));
+    EXPECT_EQ(frameHashes(fromMkv(mkv, "0:a:2")), frameHashes(elementary("dts", Encoded::Dts)));
+    EXPECT_EQ(frameHashes(fromMkv(mkv, "0:a:3")),
+              frameHashes(elementary("truehd", Encoded::TrueHd)));
+    // The decoder's dither noise runs on from frame to frame, so after the cut the decoded
+    // frames differ from the source's: the frames themselves must not.
+    std::vector<std::string> eac3 = frameHashes(elementary("eac3", Encoded::Eac3), "-c copy");
+    ASSERT_GT(eac3.size(), size_t(dropped));
+    eac3.erase(eac3.begin(), eac3.begin() + dropped);
+    EXPECT_EQ(frameHashes(fromMkv(mkv, "0:a:1"), "-c copy"), eac3);
+
+    // The WAV's samples, decoded back to the DVD's big-endian order, are the source's.
+    const std::string samples =
+        runCommand("ffmpeg -nostdin -v error " + fromMkv(mkv, "0:a:4") + " -f s16be -");
+    const Bytes source = readBytes(encoded(Encoded::Lpcm16Stereo).es);
+    EXPECT_TRUE(Bytes(samples.begin(), samples.end()) == source);
+}
+
+} // namespace
+} // namespace splitwick::testing
