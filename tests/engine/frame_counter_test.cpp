@@ -53,5 +53,25 @@ TEST(FrameCounter, AgreesWithAByteWindowOverRunsOfEveryLengthAndPlace) {
     }
 }
 
+TEST(PacketFrameCounter, CodeCutBetweenRunsOfOnePacketCountsOnceButNotBetweenPackets) {
+    // 42 00 | 00 01 | 00 42: one picture start code, cut twice.
+    const std::vector<std::vector<uint8_t>> runs = {{0x42, 0x00}, {0x00, 0x01}, {0x00, 0x42}};
+    for (bool samePacket : {true, false}) {
+        PacketFrameCounter counter;
+        int64_t frames = 0;
+        for (size_t i = 0; i < runs.size(); ++i)
+            frames += counter.count(runs[i].data(), runs[i].size(), VideoCodec::Mpeg2,
+                                    i > 0 && samePacket);
+        EXPECT_EQ(frames, samePacket ? 1 : 0);
+    }
+    // A run that went by uncounted leaves nothing to join.
+    PacketFrameCounter counter;
+    counter.count(runs[0].data(), 2, VideoCodec::Mpeg2, false);
+    counter.forget();
+    EXPECT_EQ(
+        counter.count(std::vector<uint8_t>{0x00, 0x01, 0x00}.data(), 3, VideoCodec::Mpeg2, true),
+        0);
+}
+
 } // namespace
 } // namespace splitwick

@@ -108,8 +108,7 @@ class Maker {
     PesHeader headerFor(StreamState& stream);
     StreamState& nextStream();
     void plantTrap(size_t at);
-    void deliver(const LaidOutPacket& packet, int64_t packOffset, size_t kept, MadePart& made,
-                 FrameTally& tally);
+    void deliver(const LaidOutPacket& packet, size_t kept, MadePart& made, FrameTally& tally);
 
     const Recipe& recipe_;
     Filler layout_;
@@ -191,7 +190,7 @@ void Maker::writePart(const std::string& path, int64_t budget, bool lastPart, Ma
         const size_t kept =
             lastPart && lastPack ? PackSize - size_t(recipe_.truncateLastPack) : PackSize;
         out.write(pack_.data(), kept);
-        if (packet) deliver(*packet, offset, kept, made, tally);
+        if (packet) deliver(*packet, kept, made, tally);
         offset += int64_t(kept);
         ++packsWritten_;
         if (kept < PackSize) break; // the cut pack ends the file
@@ -330,8 +329,7 @@ void Maker::plantTrap(size_t at) {
     std::memcpy(pack_.data() + at, Trap, sizeof Trap);
 }
 
-void Maker::deliver(const LaidOutPacket& packet, int64_t packOffset, size_t kept, MadePart& made,
-                    FrameTally& tally) {
+void Maker::deliver(const LaidOutPacket& packet, size_t kept, MadePart& made, FrameTally& tally) {
     const StreamState& s = *packet.stream;
     if (kept <= packet.identifiedAt || !s.traits.output) return;
     const BoxKind kind = *s.traits.output;
@@ -353,9 +351,7 @@ void Maker::deliver(const LaidOutPacket& packet, int64_t packOffset, size_t kept
     const uint8_t* data = pack_.data() + packet.payloadStart;
     for (ExpectedOutputs* sink : sinks_)
         sink->payload(kind, s.index, data, delivered);
-    if (s.traits.frameStartCode != 0)
-        tally.add(s.index, s.traits.frameStartCode, data, delivered,
-                  packOffset + int64_t(packet.payloadStart));
+    if (s.traits.frameStartCode != 0) tally.add(s.index, s.traits.frameStartCode, data, delivered);
     // The timestamp goes out with the packet's first payload run, even an empty one.
     if (kind == BoxKind::Subpicture && packet.ownPts && *packet.ownPts != 0 && payloadReached)
         for (ExpectedOutputs* sink : sinks_)

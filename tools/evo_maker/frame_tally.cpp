@@ -1,6 +1,5 @@
 #include "frame_tally.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace splitwick::maker {
@@ -21,16 +20,8 @@ int32_t countInRun(const uint8_t* data, size_t length, uint32_t startCode) {
 
 } // namespace
 
-void FrameTally::add(int videoIndex, uint32_t startCode, const uint8_t* data, size_t length,
-                     int64_t fileOffset) {
-    while (length > 0) {
-        const size_t run =
-            std::min<size_t>(length, static_cast<size_t>(ChunkSize - fileOffset % ChunkSize));
-        counts_.at(videoIndex) += countInRun(data, run, startCode);
-        data += run;
-        length -= run;
-        fileOffset += static_cast<int64_t>(run);
-    }
+void FrameTally::add(int videoIndex, uint32_t startCode, const uint8_t* data, size_t length) {
+    counts_.at(videoIndex) += countInRun(data, length, startCode);
 }
 
 } // namespace splitwick::maker
