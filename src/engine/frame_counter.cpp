@@ -20,8 +20,8 @@ bool startCodeAt(const uint8_t* data, size_t at, uint8_t last) {
 }
 
 // Offsets from at to end (the 0x01's place), one at a time.
-int32_t countFrom(const uint8_t* data, size_t at, size_t end, uint8_t last) {
-    int32_t count = 0;
+int64_t countFrom(const uint8_t* data, size_t at, size_t end, uint8_t last) {
+    int64_t count = 0;
     for (; at < end; ++at)
         count += startCodeAt(data, at, last);
     return count;
@@ -30,10 +30,10 @@ int32_t countFrom(const uint8_t* data, size_t at, size_t end, uint8_t last) {
 #if defined(__x86_64__)
 // Thirty-two offsets at a time, keeping those where 00 01 stands: in coded video that is hardly
 // anywhere but at start codes, so the few left are looked at one by one.
-__attribute__((target("avx2"))) int32_t countWide(const uint8_t* data, size_t end, uint8_t last) {
+__attribute__((target("avx2"))) int64_t countWide(const uint8_t* data, size_t end, uint8_t last) {
     const __m256i ones = _mm256_set1_epi8(1);
     const __m256i zeros = _mm256_setzero_si256();
-    int32_t count = 0;
+    int64_t count = 0;
     size_t at = 2;
     for (; at + 32 <= end; at += 32) {
         const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at));

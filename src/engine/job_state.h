@@ -37,7 +37,7 @@ struct JobState {
     bool Cancelled = false;
     // The running (or last) pass writes output: Cancel asks first.
     bool DemuxMode = false;
-    std::array<int32_t, 2> FrameCount{};
+    std::array<int64_t, 2> FrameCount{};
 
     std::string EVOdir;  // folder of the chosen EVO, with its trailing "/"
     std::string EVOfile; // its name without folder

@@ -46,7 +46,7 @@ void finishJob(Session& session) {
 
 void logFrameCounts(Session& session) {
     for (int i = 0; i < 2; ++i) {
-        const int32_t frames = session.state.FrameCount[i];
+        const int64_t frames = session.state.FrameCount[i];
         if (frames > 0)
             session.log(std::to_string(frames) + " frames count in video stream " +
                         std::to_string(i) + ".");

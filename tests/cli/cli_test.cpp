@@ -5,7 +5,9 @@
 
 #include "playlist_writer.h"
 #include "process.h"
+#include "summary.h"
 #include "support/pes_fixture.h"
+#include "support/recording_session.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
@@ -46,6 +48,15 @@ std::string joined(const std::vector<std::string>& lines) {
     for (const auto& line : lines)
         all += line + "\n";
     return all;
+}
+
+TEST(CliRegression, FrameCountsPast2To31AreWholeInTheJson) {
+    RecordingSession rs;
+    const int64_t count = 3000000000;
+    rs.state().FrameCount[0] = count;
+    rs.state().FrameCount[1] = 1;
+    EXPECT_NE(cli::summaryJson(rs.session, {}).find("\"frames\":[3000000000,1]"),
+              std::string::npos);
 }
 
 TEST(CliUsage, MistakesExitWith2AndHelpWith0) {

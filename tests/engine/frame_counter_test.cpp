@@ -8,7 +8,7 @@
 namespace splitwick {
 namespace {
 
-int32_t count(const std::vector<uint8_t>& bytes, VideoCodec codec) {
+int64_t count(const std::vector<uint8_t>& bytes, VideoCodec codec) {
     return countFrames(bytes.data(), bytes.size(), codec);
 }
 
@@ -28,9 +28,9 @@ TEST(FrameCounter, OverlappingCodesCountAndCodesCutByTheRunsEdgeDoNot) {
 }
 
 // The window of four bytes, byte by byte: what the counter must agree with.
-int32_t countByWindow(const std::vector<uint8_t>& run, uint8_t last) {
+int64_t countByWindow(const std::vector<uint8_t>& run, uint8_t last) {
     uint32_t window = 0;
-    int32_t count = 0;
+    int64_t count = 0;
     for (size_t i = 0; i < run.size(); ++i) {
         window = window << 8 | run[i];
         count += i >= 3 && window == (0x00000100u | last);

@@ -31,7 +31,7 @@ class SplitTitle : public ::testing::Test {
             lines.push_back("Creating " + folder + "/" + prefix + "." + caption);
         return lines;
     }
-    std::array<int32_t, 2> frames(size_t part) const { return made.parts.at(part).frames; }
+    std::array<int64_t, 2> frames(size_t part) const { return made.parts.at(part).frames; }
     // A job over the first part alone.
     Lines onePartLines(const std::string& folder) const {
         return Lines{"Opening file FEATURE_1.EVO", "File size: 5 Mbytes."} +
@@ -51,7 +51,7 @@ TEST_F(SplitTitle, ContinuedJobAppendsTheSecondPartUnderBothPartsNames) {
     EXPECT_EQ(readEvo(rs), head + Lines{Contains} + FirstPartFound + Lines{"Done."} +
                                frameCountLines(frames(0)));
 
-    const std::array<int32_t, 2> both = {frames(0)[0] + frames(1)[0], 0};
+    const std::array<int64_t, 2> both = {frames(0)[0] + frames(1)[0], 0};
     const Lines expectedLines = head + creatingLines("FEATURE_1_2", out.path()) +
                                 Lines{Contains, "Continue on FEATURE_2.EVO", Contains, "Done."} +
                                 frameCountLines(both);

@@ -6,10 +6,10 @@ namespace splitwick::maker {
 
 namespace {
 
-int32_t countInRun(const uint8_t* data, size_t length, uint32_t startCode) {
+int64_t countInRun(const uint8_t* data, size_t length, uint32_t startCode) {
     const uint8_t last = uint8_t(startCode);
     const uint8_t* const end = data + length;
-    int32_t count = 0;
+    int64_t count = 0;
     for (const uint8_t* p = data; end - p >= 4; ++p) {
         p = static_cast<const uint8_t*>(std::memchr(p, 0x00, end - p));
         if (p == nullptr || end - p < 4) break;

@@ -11,10 +11,10 @@ class FrameTally {
   public:
     // A payload of video stream videoIndex.
     void add(int videoIndex, uint32_t startCode, const uint8_t* data, size_t length);
-    const std::array<int32_t, 2>& counts() const { return counts_; }
+    const std::array<int64_t, 2>& counts() const { return counts_; }
 
   private:
-    std::array<int32_t, 2> counts_{};
+    std::array<int64_t, 2> counts_{};
 };
 
 } // namespace splitwick::maker
