@@ -6,6 +6,7 @@
 namespace splitwick {
 
 const char* const FileInUse = "The file is already in use by this job";
+const char* const NotRegularFile = "Not a regular file";
 
 namespace {
 

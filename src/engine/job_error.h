@@ -21,6 +21,8 @@ JobError streamWriteError();
 
 // The reason given when a file is already open in this job (the source, or another output).
 extern const char* const FileInUse;
+// The reason a FIFO or a device is refused as a source.
+extern const char* const NotRegularFile;
 
 // An error's text as the error box and the command line show it: a "." is added when the
 // text's last character comes after "." in character order.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <csignal>
 #include <filesystem>
 
@@ -57,6 +59,16 @@ TEST(CliRegression, FrameCountsPast2To31AreWholeInTheJson) {
     rs.state().FrameCount[1] = 1;
     EXPECT_NE(cli::summaryJson(rs.session, {}).find("\"frames\":[3000000000,1]"),
               std::string::npos);
+}
+
+TEST(CliRegression, FifoWithoutAWriterIsRefusedNotWaitedFor) {
+    // Opening a FIFO that nobody writes waits for a writer; the watchdog ends a run that does.
+    TempFolder folder;
+    const std::string fifo = folder / "FIFO.EVO";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto r = runProcess({"/usr/bin/timeout", "60", Cli, "read", fifo});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Cannot open file \"" + fifo + "\". Not a regular file.\n");
 }
 
 TEST(CliUsage, MistakesExitWith2AndHelpWith0) {
