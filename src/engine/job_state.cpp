@@ -33,6 +33,12 @@ void closeOutputs(JobState& state) {
     if (failed) throw streamWriteError();
 }
 
+void emptyOutputs(JobState& state) {
+    forEachSlot(state, [](OutputSlot& slot) {
+        if (slot) slot->empty();
+    });
+}
+
 void dropOutputs(JobState& state) {
     forEachSlot(state, [](OutputSlot& slot) { slot.reset(); });
 }

@@ -50,6 +50,9 @@ struct JobState {
 // it. Throws "Stream write error" after closing them all when any could not be stored.
 void closeOutputs(JobState& state);
 
+// Empties the files of every open output slot: the step after a job opened all its outputs.
+void emptyOutputs(JobState& state);
+
 // Empties every output slot without reporting: the way out of a job that already failed.
 void dropOutputs(JobState& state);
 

@@ -14,7 +14,7 @@ namespace splitwick {
 
 OutputFile::OutputFile(const std::string& path) : path_(path) {
     // Opened without O_TRUNC: the file is emptied only once it is known not to be one this job
-    // is reading or writing.
+    // is reading or writing, and once every other output of the run could be opened too.
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd_ < 0) throw cannotCreate(path, systemReason(errno));
     struct stat st {};
@@ -24,11 +24,11 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
     if (error == 0 && !S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) error = EINVAL;
     identity_ = {st.st_dev, st.st_ino};
     const bool inUse = error == 0 && isOpenInJob(identity_);
-    if (error == 0 && !inUse && S_ISREG(st.st_mode) && ::ftruncate(fd_, 0) != 0) error = errno;
     if (error != 0 || inUse) {
         ::close(fd_);
         throw cannotCreate(path, inUse ? FileInUse : systemReason(error));
     }
+    regularFile_ = S_ISREG(st.st_mode);
     registerOpen(identity_);
     buffer_ = std::make_unique<uint8_t[]>(BufferSize);
 }
@@ -38,6 +38,10 @@ OutputFile::~OutputFile() {
     flush();
     unregisterOpen(identity_);
     ::close(fd_);
+}
+
+void OutputFile::empty() {
+    if (regularFile_ && ::ftruncate(fd_, 0) != 0) throw cannotCreate(path_, systemReason(errno));
 }
 
 void OutputFile::write(const uint8_t* data, size_t length) {

@@ -8,14 +8,15 @@
 
 namespace splitwick {
 
-// A job's output file: created new (an existing file is emptied), written through a buffer.
-// Every failure to store bytes, at any write, flush or close, is "Stream write error".
+// A job's output file: created, or opened when it exists, and emptied by empty() before it is
+// written through a buffer. Every failure to store bytes, at any write, flush or close, is
+// "Stream write error".
 class OutputFile {
   public:
     static constexpr size_t BufferSize = 128 * 1024;
 
     // Throws "Cannot create file ..." when the file cannot be created, or when it is a file this
-    // job already holds open (the source or another output): that one is left untouched.
+    // job already holds open (the source or another output). An existing file is left as it is.
     explicit OutputFile(const std::string& path);
     // Stores what is buffered as far as it can and closes, without throwing: the way out of a
     // job that is failing anyway.
@@ -23,6 +24,9 @@ class OutputFile {
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
+    // Empties an existing file; a job does so once all its outputs are open, so that a run that
+    // cannot start leaves every earlier file as it was. Throws "Cannot create file ..." too.
+    void empty();
     void write(const uint8_t* data, size_t length);
     // Flushes and closes; throws "Stream write error" when anything could not be stored.
     void close();
@@ -36,6 +40,7 @@ class OutputFile {
     std::string path_;
     int fd_ = -1;
     FileIdentity identity_{};
+    bool regularFile_ = false; // not a device such as /dev/null
     std::unique_ptr<uint8_t[]> buffer_;
     size_t buffered_ = 0;
 };

@@ -43,6 +43,7 @@ void demuxParts(Session& session, const SplitTitle& title, const std::string& ou
     SourceHold hold(session.state);
     openEvo(session);
     createOutputs(session, title, outputPrefix);
+    emptyOutputs(session.state);
     session.slog("Writing stream(s)", 0);
     passOverParts(session, title, [&] { demux(session, true); });
 }
