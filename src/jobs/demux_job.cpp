@@ -12,7 +12,7 @@ const std::string& extensionFor(BoxKind kind, const std::string (&extensions)[3]
 }
 
 // Creates the outputs of the ticked boxes, in box order, each in its box's slot.
-void createOutputs(Session& session, const SplitTitle& title, const std::string& outputPrefix) {
+void createOutputs(Session& session, const SplitTitle& title, const std::string& prefix) {
     Controls& controls = session.controls;
     JobState& state = session.state;
     const std::string extensions[3] = {controls.field(Field::VideoExt),
@@ -20,7 +20,7 @@ void createOutputs(Session& session, const SplitTitle& title, const std::string&
                                        controls.field(Field::SubExt)};
     for (Box box : streamBoxes()) {
         if (!controls.ticked(box)) continue;
-        const std::string stem = outputPrefix + "." + safeNamePart(controls.caption(box));
+        const std::string stem = prefix + "." + safeNamePart(controls.caption(box));
         const std::string name = stem + "." + safeNamePart(extensionFor(box.kind, extensions));
         OutputSlot output = createOutput(title, name);
         switch (box.kind) {
@@ -39,10 +39,10 @@ void createOutputs(Session& session, const SplitTitle& title, const std::string&
     }
 }
 
-void demuxParts(Session& session, const SplitTitle& title, const std::string& outputPrefix) {
+void demuxParts(Session& session, const SplitTitle& title, const std::string& prefix) {
     SourceHold hold(session.state);
     openEvo(session);
-    createOutputs(session, title, outputPrefix);
+    createOutputs(session, title, prefix);
     emptyOutputs(session.state);
     session.slog("Writing stream(s)", 0);
     passOverParts(session, title, [&] { demux(session, true); });
@@ -56,11 +56,9 @@ void bDemuxClick(Session& session) {
     controls.setButtonEnabled(Button::Demux, false);
     controls.showPage(Page::Status);
     state.FrameCount = {0, 0};
-    std::string outputPrefix = outputStem(controls.field(Field::Workdir), state.EVOname);
     const SplitTitle title = splitTitle(session);
-    if (title.isFirstPart && title.secondPartExists()) outputPrefix += "_2";
     try {
-        demuxParts(session, title, outputPrefix);
+        demuxParts(session, title, outputPrefix(session, title));
     } catch (...) {
         dropOutputs(state);
         throw;

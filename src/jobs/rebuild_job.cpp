@@ -28,11 +28,9 @@ void bRebuildClick(Session& session, RebuildState& rebuild) {
     ButtonHold rebuildButton(controls, Button::Rebuild, false);
     controls.showPage(Page::Status);
     rebuild.reset();
-    std::string stem = outputStem(controls.field(Field::Workdir), state.EVOname);
     const SplitTitle title = splitTitle(session);
-    if (title.isFirstPart && title.secondPartExists()) stem += "_2";
     try {
-        rebuildParts(session, rebuild, title, stem + ".rebuilt.EVO");
+        rebuildParts(session, rebuild, title, outputPrefix(session, title) + ".rebuilt.EVO");
     } catch (...) {
         dropOutputs(state);
         throw;

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/job_error.h"
 #include "evo_maker/evo_maker.h"
 #include "evo_maker/presets.h"
 #include "job_runs.h"
+#include "jobs/rebuild_job.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
@@ -122,6 +124,48 @@ TEST_F(SplitTitle, OnlyAFirstPartWithItsPartnerBesideItIsContinued) {
     TempFolder aloneOut;
     EXPECT_EQ(demuxInto(rs, aloneOut.path()), onePartLines(aloneOut.path()));
     expectOutputs(withPrefix(made.expectedFiles, "FEATURE_1."), aloneOut.path());
+}
+
+TEST_F(SplitTitle, SecondPartThatGoesAwayDuringTheFirstIsAnOpenErrorNeverSuccess) {
+    // The outputs are named FEATURE_1_2 from the start: ending after the first part would give
+    // "Done." and half the title under a name that promises all of it.
+    readEvo(rs);
+    const Bytes secondBytes = readBytes(second);
+    const std::vector<std::pair<std::function<void()>, std::string>> goings = {
+        {[&] { std::filesystem::remove(second); }, "No such file or directory"},
+        {[&] {
+             std::filesystem::remove(second);
+             std::filesystem::create_directory(second);
+         },
+         "Is a directory"},
+    };
+    RebuildState rebuild;
+    const std::vector<std::function<void()>> jobs = {
+        [&] { demuxInto(rs, out.path()); },
+        [&] {
+            rs.controls.setField(Field::Workdir, out.path());
+            bRebuildClick(rs.session, rebuild);
+        },
+    };
+    for (const auto& [goAway, reason] : goings) {
+        for (const auto& job : jobs) {
+            SCOPED_TRACE(reason);
+            std::filesystem::remove_all(second);
+            writeBytes(second, secondBytes);
+            rs.events.onPump = goAway;
+            const size_t before = rs.report.lines.size();
+            try {
+                job();
+                ADD_FAILURE() << "the job succeeded";
+            } catch (const JobError& error) {
+                EXPECT_EQ(std::string(error.what()),
+                          "Cannot open file \"" + second + "\". " + reason);
+            }
+            const Lines lines(rs.report.lines.begin() + long(before), rs.report.lines.end());
+            EXPECT_EQ(std::count(lines.begin(), lines.end(), "Done."), 0);
+            EXPECT_EQ(std::count(lines.begin(), lines.end(), "Continue on FEATURE_2.EVO"), 0);
+        }
+    }
 }
 
 } // namespace
