@@ -1,11 +1,17 @@
 #include "demux_job.h"
 
+#include <algorithm>
+
 #include "engine/demux.h"
 #include "job_steps.h"
+#include "output_names.h"
 
 namespace splitwick {
 
 namespace {
+
+// A subpicture's side file of timestamps.
+const std::string PtsExtension = "pts";
 
 const std::string& extensionFor(BoxKind kind, const std::string (&extensions)[3]) {
     return extensions[static_cast<int>(kind)];
@@ -20,8 +26,12 @@ void createOutputs(Session& session, const SplitTitle& title, const std::string&
                                        controls.field(Field::SubExt)};
     for (Box box : streamBoxes()) {
         if (!controls.ticked(box)) continue;
-        const std::string stem = prefix + "." + safeNamePart(controls.caption(box));
-        const std::string name = stem + "." + safeNamePart(extensionFor(box.kind, extensions));
+        const std::string extension = safeNamePart(extensionFor(box.kind, extensions));
+        const bool withTimestamps = box.kind == BoxKind::Subpicture;
+        const std::string stem =
+            boxOutputStem(prefix, controls.caption(box), box,
+                          std::max(extension.size(), withTimestamps ? PtsExtension.size() : 0));
+        const std::string name = stem + "." + extension;
         OutputSlot output = createOutput(title, name);
         switch (box.kind) {
         case BoxKind::Video:
@@ -32,7 +42,7 @@ void createOutputs(Session& session, const SplitTitle& title, const std::string&
             break;
         case BoxKind::Subpicture:
             state.SubOut[box.index] = std::move(output);
-            state.PtsOut[box.index] = createOutput(title, stem + ".pts");
+            state.PtsOut[box.index] = createOutput(title, stem + "." + PtsExtension);
             break;
         }
         session.log("Creating " + name);

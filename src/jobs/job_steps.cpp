@@ -53,11 +53,6 @@ void logFrameCounts(Session& session) {
     }
 }
 
-std::string safeNamePart(std::string part) {
-    std::replace(part.begin(), part.end(), '/', '_');
-    return part;
-}
-
 SplitTitle splitTitle(const Session& session) {
     SplitTitle title;
     if (!session.controls.option(Option::Continue)) return title;

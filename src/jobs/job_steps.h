@@ -27,10 +27,6 @@ struct SourceHold {
     JobState& state;
 };
 
-// A file name part taken from a caption or an extension: "/" would lead out of the output
-// folder, so it becomes "_".
-std::string safeNamePart(std::string part);
-
 // The first part of a split title ("..._1.EVO") whose partner ("..._2.EVO") exists when the job
 // starts, with cbContinue ticked: the outputs are named after both parts, and the job goes on
 // into the second (unless cbContinue is unticked or the pass cancelled meanwhile), so a partner
