@@ -28,8 +28,9 @@ JobError cannotRead(const std::string& path, const std::string& reason) {
     return fileError("Cannot read file", path, reason);
 }
 
-JobError streamWriteError() {
-    return JobError("Stream write error");
+JobError streamWriteError(const std::string& path, int error) {
+    return JobError("Stream write error",
+                    fileError("Cannot write file", path, systemReason(error)).what());
 }
 
 std::string errorBoxText(const std::string& text) {

@@ -47,7 +47,8 @@ struct JobState {
 };
 
 // Closes every output slot in slot order (video, audio, subpicture, timestamps) and empties
-// it. Throws "Stream write error" after closing them all when any could not be stored.
+// it. Throws the first output's "Stream write error" after closing them all when any could not
+// be stored.
 void closeOutputs(JobState& state);
 
 // Empties the files of every open output slot: the step after a job opened all its outputs.

@@ -52,33 +52,36 @@ void OutputFile::write(const uint8_t* data, size_t length) {
         buffered_ += taken;
         data += taken;
         length -= taken;
-        if (buffered_ == BufferSize && !flush()) throw streamWriteError();
+        if (buffered_ < BufferSize) continue;
+        if (const int error = flush()) throw streamWriteError(path_, error);
     }
 }
 
 void OutputFile::close() {
-    const bool flushed = flush();
+    int error = flush();
     unregisterOpen(identity_);
-    const bool closed = ::close(fd_) == 0;
+    if (::close(fd_) != 0 && error == 0) error = errno;
     fd_ = -1;
-    if (!flushed || !closed) throw streamWriteError();
+    if (error != 0) throw streamWriteError(path_, error);
 }
 
-bool OutputFile::flush() {
-    const bool ok = writeAll(buffer_.get(), buffered_);
+int OutputFile::flush() {
+    const int error = writeAll(buffer_.get(), buffered_);
     buffered_ = 0;
-    return ok;
+    return error;
 }
 
-bool OutputFile::writeAll(const uint8_t* data, size_t length) {
+int OutputFile::writeAll(const uint8_t* data, size_t length) {
     while (length > 0) {
         const ssize_t n = ::write(fd_, data, length);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0) return errno;
+        // A write that stores nothing without saying why: no room is the likely reason.
+        if (n == 0) return ENOSPC;
         data += n;
         length -= static_cast<size_t>(n);
     }
-    return true;
+    return 0;
 }
 
 } // namespace splitwick

@@ -34,8 +34,9 @@ class OutputFile {
     const std::string& path() const { return path_; }
 
   private:
-    bool flush();
-    bool writeAll(const uint8_t* data, size_t length);
+    // Both give the errno value of a failure, 0 when every byte was stored.
+    int flush();
+    int writeAll(const uint8_t* data, size_t length);
 
     std::string path_;
     int fd_ = -1;

@@ -71,6 +71,18 @@ TEST(CliRegression, FifoWithoutAWriterIsRefusedNotWaitedFor) {
     EXPECT_EQ(r.err, "Cannot open file \"" + fifo + "\". Not a regular file.\n");
 }
 
+TEST(CliRegression, StreamWriteErrorIsFollowedByTheFileAndTheReason) {
+    MadeEvo made;
+    const std::string out = made.dir / "out";
+    std::filesystem::create_directory(out);
+    const std::string full = out + "/FEATURE_1.DD.stream.00.mpa";
+    std::filesystem::create_symlink("/dev/full", full);
+    const auto r = cli({"demux", made.evo, "--out", out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Stream write error.\nCannot write file \"" + full +
+                         "\". No space left on device.\n");
+}
+
 TEST(CliUsage, MistakesExitWith2AndHelpWith0) {
     MadeEvo made;
     for (const auto& args :
