@@ -17,7 +17,10 @@ namespace splitwick::cli {
 
 namespace {
 
-constexpr int ExitInterrupted = 130;
+// 0, or 128 + the signal that stopped the jobs.
+int exitCode() {
+    return InterruptEvents::interrupted() ? InterruptEvents::exitCode() : 0;
+}
 
 void applyOptions(const Request& request, PlainControls& controls) {
     controls.setOption(Option::FastCheck, request.fastCheck);
@@ -92,7 +95,7 @@ int runRequest(const Request& request) {
         const bool titleFound = bReadXPLClick(session, playlist, view);
         if (request.json)
             std::cout << playlistJson(controls, view, report.lines(), titleFound) << '\n';
-        return 0;
+        return exitCode();
     }
     bCheckClick(session);
     if (!request.xplFile.empty() && !InterruptEvents::interrupted())
@@ -104,7 +107,7 @@ int runRequest(const Request& request) {
         job->second(session);
     }
     if (request.json) std::cout << summaryJson(session, report.lines()) << '\n';
-    return InterruptEvents::interrupted() ? ExitInterrupted : 0;
+    return exitCode();
 }
 
 } // namespace splitwick::cli

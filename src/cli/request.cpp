@@ -24,7 +24,8 @@ const char* const Summary =
     "\n"
     "stdout carries the message-log lines, one per line; progress goes to stderr.\n"
     "Exit codes: 0 done, 1 the job failed (its error on stderr), 2 usage error,\n"
-    "130 interrupted (Ctrl-C cancels the running pass, closes every file, and stops).\n"
+    "130, 143 or 129 interrupted by Ctrl-C, SIGTERM or SIGHUP (the running pass is cancelled,\n"
+    "every file closed, and no further job starts).\n"
     "Run 'splitwick-cli COMMAND --help' for the options of a command.";
 
 struct OptionSpec {

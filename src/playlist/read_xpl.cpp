@@ -31,9 +31,14 @@ std::string scanPlaylist(Session& session, Playlist& playlist, PlaylistView& vie
     });
     playlist.memo.clear();
     view.clearAndHideMemo();
-    while (source.position() < source.size()) {
+    // Cancel stops a long read as it stops a scan, at its 4 MiB points and without a question.
+    ButtonHold cancelButton(session.controls, Button::Cancel, true);
+    state.Cancelled = false;
+    state.DemuxMode = false;
+    while (source.position() < source.size() && !state.Cancelled) {
         const size_t n = source.read(state.Buffer.data(), state.Buffer.size());
         session.slog(std::to_string(source.position()) + "/" + size + " bytes", 1);
+        if (source.position() % ProgressStep == 0) session.events.processPendingEvents();
         scanner.feed(std::span(state.Buffer.data(), n));
     }
     return items.playlistTitle();
@@ -66,7 +71,9 @@ bool bReadXPLClick(Session& session, Playlist& playlist, PlaylistView& view) {
         const std::string playlistTitle = scanPlaylist(session, playlist, view);
         // From here on the table marks the streams the title names.
         session.state.StreamTable.fill(-1);
-        const bool found = readTitle(session, playlist, view, playlistTitle);
+        // A cancelled read has not met every title.
+        const bool found =
+            !session.state.Cancelled && readTitle(session, playlist, view, playlistTitle);
         view.showMemo(playlist.memo);
         finishJob(session);
         controls.setButtonEnabled(Button::ReadXPL, true);

@@ -152,23 +152,27 @@ TEST(CliFailures, ExitWith1AndTheErrorBoxText) {
     EXPECT_EQ(absent.err, "No stream for cbSub03 in FEATURE_1.EVO.\n");
 }
 
-TEST(CliInterrupt, CtrlCCancelsClosesTheFilesAndExits130) {
+TEST(CliInterrupt, CtrlCTermAndHangUpCancelCloseTheFilesAndExit128PlusTheSignal) {
     MadeEvo made(12000); // about 70 MiB: the pass is still running when the signal lands
-    const std::string out = made.dir / "out";
-    std::filesystem::create_directory(out);
-    bool sent = false;
-    const auto r = runProcess({Cli, "demux", made.evo, "--out", out, "--streams", "audio00"},
-                              [&](const std::string& line, int pid) {
-                                  if (sent || line.rfind("Creating ", 0) != 0) return;
-                                  ::kill(pid, SIGINT);
-                                  sent = true;
-                              });
-    EXPECT_EQ(r.exitCode, 130) << r.err;
-    EXPECT_NE(r.out.find("\nDone.\n"), std::string::npos);
-    const auto written = std::filesystem::file_size(out + "/FEATURE_1.DD.stream.00.mpa");
-    EXPECT_GT(written, 0u);
-    EXPECT_LT(written, 12000u * (PackSize - 14 - 9 - 4));
-    EXPECT_EQ(written % (PackSize - 14 - 9 - 4), 0u);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const std::string out = made.dir / ("out" + std::to_string(signal));
+        std::filesystem::create_directory(out);
+        bool sent = false;
+        const auto r = runProcess({Cli, "demux", made.evo, "--out", out, "--streams", "audio00"},
+                                  [&](const std::string& line, int pid) {
+                                      if (sent || line.rfind("Creating ", 0) != 0) return;
+                                      ::kill(pid, signal);
+                                      sent = true;
+                                  });
+        EXPECT_EQ(r.exitCode, 128 + signal) << r.err;
+        EXPECT_NE(r.out.find("\nDone.\n"), std::string::npos);
+        // Whole packets only: every buffered byte reached the file before it was closed.
+        const auto written = std::filesystem::file_size(out + "/FEATURE_1.DD.stream.00.mpa");
+        EXPECT_GT(written, 0u);
+        EXPECT_LT(written, 12000u * (PackSize - 14 - 9 - 4));
+        EXPECT_EQ(written % (PackSize - 14 - 9 - 4), 0u);
+    }
 }
 
 // The sample disc's layout: HVDVD_TS/FEATURE_1.EVO (the made EVO) and ADV_OBJ/VPLST000.XPL.
@@ -221,6 +225,29 @@ TEST(CliPlaylist, XplPrintsTheReadersLinesAndItsJson) {
                             "\"hint\":\"DD+.2ch.stream.01.Commentary\"}"),
               std::string::npos);
     EXPECT_EQ(cli({"xpl"}).exitCode, 2);
+}
+
+TEST(CliInterrupt, PlaylistReadEndsCleanlyOnASignal) {
+    MadeDisc disc;
+    std::string items;
+    while (items.size() < 12 * 1048576)
+        items += "<VideoAttributeItem index=\"1\" codec=\"MPEG-2\"/>\n";
+    writeTextFile(disc.xpl,
+                  "<Playlist><MediaAttributeList>" + items + "</MediaAttributeList></Playlist>");
+    for (const auto& command : std::vector<std::vector<std::string>>{
+             {Cli, "xpl", disc.xpl}, {Cli, "read", disc.evo, "--xpl", disc.xpl}}) {
+        for (int signal : {SIGINT, SIGTERM}) {
+            SCOPED_TRACE(command[1] + " " + std::to_string(signal));
+            bool sent = false;
+            const auto r = runProcess(command, [&](const std::string& line, int pid) {
+                if (sent || line.rfind("Filesize: ", 0) != 0) return;
+                ::kill(pid, signal);
+                sent = true;
+            });
+            EXPECT_EQ(r.exitCode, 128 + signal) << r.err;
+            EXPECT_EQ(r.out.substr(r.out.size() - 6), "Done.\n");
+        }
+    }
 }
 
 TEST(CliPlaylist, DemuxWithThePlaylistNamesItsOutputsAfterTheLabels) {
