@@ -1,9 +1,11 @@
 # Wraps CMake. `make run` and `make test` set everything up on a fresh Debian 12 machine.
-BUILD      ?= build
-ASAN_BUILD ?= build-asan
-JOBS       ?= $(shell nproc)
+BUILD        ?= build
+ASAN_BUILD   ?= build-asan
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+JOBS         ?= $(shell nproc)
 
-.PHONY: all deps build test test-asan run bench clean
+.PHONY: all deps build test test-asan fuzz run bench clean
 
 all: build
 
@@ -22,6 +24,10 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+fuzz:
+	@scripts/install-deps fuzz
+	@scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 run: build
 	@scripts/run-sample $(BUILD)
 
@@ -29,4 +35,4 @@ bench: build
 	@bench/run $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) sample
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) sample
