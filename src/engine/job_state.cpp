@@ -35,9 +35,9 @@ void closeOutputs(JobState& state) {
     if (failure) throw *failure;
 }
 
-void emptyOutputs(JobState& state) {
+void truncateOutputs(JobState& state) {
     forEachSlot(state, [](OutputSlot& slot) {
-        if (slot) slot->empty();
+        if (slot) slot->truncate();
     });
 }
 

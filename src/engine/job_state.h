@@ -52,7 +52,7 @@ struct JobState {
 void closeOutputs(JobState& state);
 
 // Empties the files of every open output slot: the step after a job opened all its outputs.
-void emptyOutputs(JobState& state);
+void truncateOutputs(JobState& state);
 
 // Empties every output slot without reporting: the way out of a job that already failed.
 void dropOutputs(JobState& state);

@@ -40,7 +40,7 @@ OutputFile::~OutputFile() {
     ::close(fd_);
 }
 
-void OutputFile::empty() {
+void OutputFile::truncate() {
     if (regularFile_ && ::ftruncate(fd_, 0) != 0) throw cannotCreate(path_, systemReason(errno));
 }
 

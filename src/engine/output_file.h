@@ -8,8 +8,8 @@
 
 namespace splitwick {
 
-// A job's output file: created, or opened when it exists, and emptied by empty() before it is
-// written through a buffer. Every failure to store bytes, at any write, flush or close, is
+// A job's output file: created, or opened when it exists and emptied by truncate(), then written
+// through a buffer. Every failure to store bytes, at any write, flush or close, is
 // "Stream write error".
 class OutputFile {
   public:
@@ -26,7 +26,7 @@ class OutputFile {
 
     // Empties an existing file; a job does so once all its outputs are open, so that a run that
     // cannot start leaves every earlier file as it was. Throws "Cannot create file ..." too.
-    void empty();
+    void truncate();
     void write(const uint8_t* data, size_t length);
     // Flushes and closes; throws "Stream write error" when anything could not be stored.
     void close();

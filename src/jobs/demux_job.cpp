@@ -53,7 +53,7 @@ void demuxParts(Session& session, const SplitTitle& title, const std::string& pr
     SourceHold hold(session.state);
     openEvo(session);
     createOutputs(session, title, prefix);
-    emptyOutputs(session.state);
+    truncateOutputs(session.state);
     session.slog("Writing stream(s)", 0);
     passOverParts(session, title, [&] { demux(session, true); });
 }

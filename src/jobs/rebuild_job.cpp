@@ -14,7 +14,7 @@ void rebuildParts(Session& session, RebuildState& rebuild, const SplitTitle& tit
     openEvo(session);
     state.VideoOut[0] = createOutput(title, outputName);
     session.log("Creating " + outputName);
-    emptyOutputs(state);
+    truncateOutputs(state);
     session.slog("Writing EVO...", 0);
     passOverParts(session, title, [&] { Rebuild(session, rebuild); });
 }
