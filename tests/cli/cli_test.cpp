@@ -250,6 +250,21 @@ TEST(CliInterrupt, PlaylistReadEndsCleanlyOnASignal) {
     }
 }
 
+TEST(CliRegression, PlaylistLabelsWithBidiAndBrokenUtf8GiveTheNamesOnDiskInTheJson) {
+    MadeDisc disc;
+    std::string text = xmlDocument(discPlaylist({"FEATURE_1"}));
+    for (size_t at; (at = text.find("English")) != std::string::npos;)
+        text.replace(at, 7, "Eng\u202Elish\xC2\x85\xFF");
+    writeTextFile(disc.xpl, text);
+    const std::string out = disc.dir / "out";
+    std::filesystem::create_directory(out);
+    const auto r = cli({"demux", disc.evo, "--xpl", disc.xpl, "--out", out, "--json"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string name = "FEATURE_1.DD+.6ch.stream.00.Eng_lish__.mpa";
+    EXPECT_NE(r.out.find("\"Creating " + out + "/" + name + "\""), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::is_regular_file(out + "/" + name));
+}
+
 TEST(CliPlaylist, DemuxWithThePlaylistNamesItsOutputsAfterTheLabels) {
     MadeDisc disc;
     const std::string out = disc.dir / "out";
