@@ -1,6 +1,5 @@
 #include "job_steps.h"
 
-#include <algorithm>
 #include <filesystem>
 
 #include "engine/job_error.h"
