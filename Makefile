@@ -1,14 +1,16 @@
 # Wraps CMake. `make run` and `make test` set everything up on a fresh Debian 12 machine.
-BUILD      ?= build
-ASAN_BUILD ?= build-asan
-DEB_BUILD  ?= build-deb
-JOBS       ?= $(shell nproc)
-PREFIX     ?= /usr/local
+BUILD        ?= build
+ASAN_BUILD   ?= build-asan
+DEB_BUILD    ?= build-deb
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+JOBS         ?= $(shell nproc)
+PREFIX       ?= /usr/local
 
 # What make run starts: the window, the command line, and the makers of its sample disc.
 RUN_PROGRAMS = splitwick splitwick-cli splitwick-make-evo splitwick-make-xpl
 
-.PHONY: all deps configure build test test-asan run bench install deb deb-test clean
+.PHONY: all deps configure build test test-asan fuzz run bench install deb deb-test clean
 
 all: build
 
@@ -28,6 +30,10 @@ test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSPLITWICK_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+fuzz:
+	@scripts/install-deps fuzz
+	@scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # Only the programs it runs: the tests are built by make test.
 run: configure
@@ -55,4 +61,4 @@ deb-test: deb
 	@scripts/deb-test $(DEB_BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(DEB_BUILD) sample
+	rm -rf $(BUILD) $(ASAN_BUILD) $(DEB_BUILD) $(FUZZ_BUILD) sample

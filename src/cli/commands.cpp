@@ -19,7 +19,10 @@ namespace splitwick::cli {
 
 namespace {
 
-constexpr int ExitInterrupted = 130;
+// 0, or 128 + the signal that stopped the jobs.
+int exitCode() {
+    return InterruptEvents::interrupted() ? InterruptEvents::exitCode() : 0;
+}
 
 void applyOptions(const Request& request, PlainControls& controls) {
     controls.setOption(Option::FastCheck, request.fastCheck);
@@ -84,6 +87,7 @@ void writeChapters(const std::string& path, const Session& session, const Playli
     if (chapters.marks.empty())
         throw JobError(session.state.XPLfile + " gives no chapters for " + session.state.EVOname);
     OutputFile file(path);
+    file.truncate();
     writeChapterFile(file, chapters);
 }
 
@@ -111,7 +115,7 @@ int runRequest(const Request& request) {
         } else if (request.tree) {
             std::cout << treeText(view.tree);
         }
-        return 0;
+        return exitCode();
     }
     bCheckClick(session);
     if (!request.xplFile.empty() && !InterruptEvents::interrupted())
@@ -123,7 +127,7 @@ int runRequest(const Request& request) {
         job->second(session, playlist);
     }
     if (request.json) std::cout << summaryJson(session, report.lines()) << '\n';
-    return InterruptEvents::interrupted() ? ExitInterrupted : 0;
+    return exitCode();
 }
 
 } // namespace splitwick::cli

@@ -8,10 +8,10 @@ namespace splitwick::cli {
 
 namespace {
 
-volatile std::sig_atomic_t interruptSeen = 0;
+volatile std::sig_atomic_t interruptSignal = 0;
 
-extern "C" void onInterrupt(int) {
-    interruptSeen = 1;
+extern "C" void onInterrupt(int signal) {
+    if (interruptSignal == 0) interruptSignal = signal;
 }
 
 } // namespace
@@ -39,16 +39,23 @@ InterruptEvents::InterruptEvents() {
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
+    // A read or write the signal lands in goes on, in the files and in the standard streams.
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
 }
 
 void InterruptEvents::processPendingEvents() {
-    if (interruptSeen && session_ != nullptr && session_->controls.buttonEnabled(Button::Cancel))
+    if (interrupted() && session_ != nullptr && session_->controls.buttonEnabled(Button::Cancel))
         session_->state.Cancelled = true;
 }
 
 bool InterruptEvents::interrupted() {
-    return interruptSeen != 0;
+    return interruptSignal != 0;
+}
+
+int InterruptEvents::exitCode() {
+    return 128 + interruptSignal;
 }
 
 } // namespace splitwick::cli

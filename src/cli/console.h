@@ -26,16 +26,18 @@ class ConsoleReport : public Report {
     std::vector<std::string> lines_;
 };
 
-// Ctrl-C acts as the Cancel button, without the question: the running pass stops at its next
-// event point and closes its files; no further job starts.
+// Ctrl-C, SIGTERM and SIGHUP act as the Cancel button, without the question: the running pass
+// stops at its next event point and closes its files; no further job starts.
 class InterruptEvents : public Events {
   public:
     InterruptEvents();
-    // The session whose pass a Ctrl-C cancels.
+    // The session whose pass a signal cancels.
     void attach(Session& session) { session_ = &session; }
     void processPendingEvents() override;
     void repaint() override {}
     static bool interrupted();
+    // 128 + the first signal that came, as a shell reports a command the signal ended.
+    static int exitCode();
 
   private:
     Session* session_ = nullptr;

@@ -29,6 +29,8 @@ const std::pair<const char*, const char*> ExitStatus[] = {
     {"1", "the job failed (its error on stderr)"},
     {"2", "usage error"},
     {"130", "interrupted: Ctrl-C cancels the running pass, closes every file, and stops"},
+    {"143", "interrupted by SIGTERM, as by Ctrl-C"},
+    {"129", "interrupted by SIGHUP, as by Ctrl-C"},
 };
 
 // LABEL, then TEXT wrapped at the line width and indented to TEXTCOLUMN; a label too wide for

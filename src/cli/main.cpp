@@ -30,6 +30,10 @@ int main(int argc, char** argv) {
         return ExitUsage;
     } catch (const std::exception& error) {
         std::cerr << splitwick::errorBoxText(error.what()) << '\n';
+        // The window's box keeps to the error's text; here a second line may name the file.
+        const auto* jobError = dynamic_cast<const splitwick::JobError*>(&error);
+        if (jobError != nullptr && !jobError->detail().empty())
+            std::cerr << splitwick::errorBoxText(jobError->detail()) << '\n';
         return ExitFailed;
     }
 }

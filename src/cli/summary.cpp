@@ -102,7 +102,7 @@ std::string summaryJson(const Session& session, const std::vector<std::string>& 
     const auto& frames = session.state.FrameCount;
     return "{" + member("log", compact(textArray(log))) + "," +
            member("streams", compact(streams)) + "," +
-           member("frames", compact(QJsonArray{frames[0], frames[1]})) + "," +
+           member("frames", compact(QJsonArray{qint64(frames[0]), qint64(frames[1])})) + "," +
            member("cancelled", session.state.Cancelled ? "true" : "false") + "}";
 }
 

@@ -1,5 +1,6 @@
 #include "frame_counter.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 
@@ -19,8 +20,8 @@ bool startCodeAt(const uint8_t* data, size_t at, uint8_t last) {
 }
 
 // Offsets from at to end (the 0x01's place), one at a time.
-int32_t countFrom(const uint8_t* data, size_t at, size_t end, uint8_t last) {
-    int32_t count = 0;
+int64_t countFrom(const uint8_t* data, size_t at, size_t end, uint8_t last) {
+    int64_t count = 0;
     for (; at < end; ++at)
         count += startCodeAt(data, at, last);
     return count;
@@ -29,10 +30,10 @@ int32_t countFrom(const uint8_t* data, size_t at, size_t end, uint8_t last) {
 #if defined(__x86_64__)
 // Thirty-two offsets at a time, keeping those where 00 01 stands: in coded video that is hardly
 // anywhere but at start codes, so the few left are looked at one by one.
-__attribute__((target("avx2"))) int32_t countWide(const uint8_t* data, size_t end, uint8_t last) {
+__attribute__((target("avx2"))) int64_t countWide(const uint8_t* data, size_t end, uint8_t last) {
     const __m256i ones = _mm256_set1_epi8(1);
     const __m256i zeros = _mm256_setzero_si256();
-    int32_t count = 0;
+    int64_t count = 0;
     size_t at = 2;
     for (; at + 32 <= end; at += 32) {
         const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + at));
@@ -50,7 +51,7 @@ const bool HasAvx2 = __builtin_cpu_supports("avx2");
 
 } // namespace
 
-int32_t countFrames(const uint8_t* data, size_t length, VideoCodec codec) {
+int64_t countFrames(const uint8_t* data, size_t length, VideoCodec codec) {
     if (length < 4) return 0;
     const uint8_t last = FrameStartCode[static_cast<int>(codec)];
     const size_t end = length - 1;
@@ -58,6 +59,25 @@ int32_t countFrames(const uint8_t* data, size_t length, VideoCodec codec) {
     if (HasAvx2) return countWide(data, end, last);
 #endif
     return countFrom(data, 2, end, last);
+}
+
+int64_t PacketFrameCounter::count(const uint8_t* data, size_t length, VideoCodec codec,
+                                  bool continuesPacket) {
+    if (!continuesPacket) tailLength_ = 0;
+    // The codes that begin in the tail and end in this run lie in its last three bytes and the
+    // run's first three; none fits wholly in either part.
+    std::array<uint8_t, 6> joined{};
+    const size_t head = std::min<size_t>(length, 3);
+    std::copy_n(tail_.begin(), tailLength_, joined.begin());
+    std::copy_n(data, head, joined.begin() + tailLength_);
+    const int64_t frames =
+        countFrames(joined.data(), tailLength_ + head, codec) + countFrames(data, length, codec);
+    // The new tail: the last three bytes of the payload so far.
+    const bool longRun = length > 3;
+    const uint8_t* const end = longRun ? data + length : joined.data() + tailLength_ + head;
+    tailLength_ = longRun ? 3 : std::min<size_t>(tailLength_ + head, 3);
+    std::copy_n(end - tailLength_, tailLength_, tail_.begin());
+    return frames;
 }
 
 } // namespace splitwick

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -8,8 +9,22 @@ namespace splitwick {
 
 // Counts the frame start codes of the codec that lie wholly inside one run: MPEG-2
 // picture_start_code 00 00 01 00, H.264 access unit delimiter 00 00 01 09, VC-1 frame start
-// code 00 00 01 0D. Nothing is carried between runs, so a start code split over two runs is
-// not counted.
-int32_t countFrames(const uint8_t* data, size_t length, VideoCodec codec);
+// code 00 00 01 0D.
+int64_t countFrames(const uint8_t* data, size_t length, VideoCodec codec);
+
+// Counts the frame start codes of one packet's payload, handed on run by run: a code that the
+// end of a chunk cut in two is counted once, so the count does not depend on where reads end.
+// Nothing is carried from one packet to the next: a code split over two packets is not counted.
+class PacketFrameCounter {
+  public:
+    int64_t count(const uint8_t* data, size_t length, VideoCodec codec, bool continuesPacket);
+    // A run went by uncounted: the next one has nothing to join.
+    void forget() { tailLength_ = 0; }
+
+  private:
+    // The packet's last payload bytes so far: a code cut by a chunk's end begins in them.
+    std::array<uint8_t, 3> tail_{};
+    size_t tailLength_ = 0;
+};
 
 } // namespace splitwick

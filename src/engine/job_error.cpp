@@ -6,6 +6,7 @@
 namespace splitwick {
 
 const char* const FileInUse = "The file is already in use by this job";
+const char* const NotRegularFile = "Not a regular file";
 
 namespace {
 
@@ -27,8 +28,9 @@ JobError cannotRead(const std::string& path, const std::string& reason) {
     return fileError("Cannot read file", path, reason);
 }
 
-JobError streamWriteError() {
-    return JobError("Stream write error");
+JobError streamWriteError(const std::string& path, int error) {
+    return JobError("Stream write error",
+                    fileError("Cannot write file", path, systemReason(error)).what());
 }
 
 std::string errorBoxText(const std::string& text) {

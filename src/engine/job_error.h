@@ -4,10 +4,16 @@
 
 namespace splitwick {
 
-// A failure of a job, carrying the exact text the user is shown.
+// A failure of a job, carrying the exact text the user is shown and, where that text names no
+// file, a detail that does, for the command line's second line.
 class JobError : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    explicit JobError(const std::string& text, std::string detail = "")
+        : std::runtime_error(text), detail_(std::move(detail)) {}
+    const std::string& detail() const { return detail_; }
+
+  private:
+    std::string detail_;
 };
 
 // "Cannot open file "%s". %s" with the file's full path and the system's reason.
@@ -16,11 +22,14 @@ JobError cannotOpen(const std::string& path, const std::string& reason);
 JobError cannotCreate(const std::string& path, const std::string& reason);
 // A read that stopped before the end of the file.
 JobError cannotRead(const std::string& path, const std::string& reason);
-// A failed or short write, flush or close of an output.
-JobError streamWriteError();
+// A failed or short write, flush or close of an output: "Stream write error", with the file and
+// the system's reason as its detail.
+JobError streamWriteError(const std::string& path, int error);
 
 // The reason given when a file is already open in this job (the source, or another output).
 extern const char* const FileInUse;
+// The reason a FIFO or a device is refused as a source.
+extern const char* const NotRegularFile;
 
 // An error's text as the error box and the command line show it: a "." is added when the
 // text's last character comes after "." in character order.

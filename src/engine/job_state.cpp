@@ -1,5 +1,7 @@
 #include "job_state.h"
 
+#include <optional>
+
 #include "job_error.h"
 
 namespace splitwick {
@@ -20,17 +22,23 @@ template <typename Each> void forEachSlot(JobState& state, Each each) {
 } // namespace
 
 void closeOutputs(JobState& state) {
-    bool failed = false;
+    std::optional<JobError> failure;
     forEachSlot(state, [&](OutputSlot& slot) {
         if (!slot) return;
         try {
             slot->close();
-        } catch (const JobError&) {
-            failed = true;
+        } catch (const JobError& error) {
+            if (!failure) failure = error;
         }
         slot.reset();
     });
-    if (failed) throw streamWriteError();
+    if (failure) throw *failure;
+}
+
+void truncateOutputs(JobState& state) {
+    forEachSlot(state, [](OutputSlot& slot) {
+        if (slot) slot->truncate();
+    });
 }
 
 void dropOutputs(JobState& state) {

@@ -37,7 +37,7 @@ struct JobState {
     bool Cancelled = false;
     // The running (or last) pass writes output: Cancel asks first.
     bool DemuxMode = false;
-    std::array<int32_t, 2> FrameCount{};
+    std::array<int64_t, 2> FrameCount{};
 
     std::string EVOdir;  // folder of the chosen EVO, with its trailing "/"
     std::string EVOfile; // its name without folder
@@ -47,8 +47,12 @@ struct JobState {
 };
 
 // Closes every output slot in slot order (video, audio, subpicture, timestamps) and empties
-// it. Throws "Stream write error" after closing them all when any could not be stored.
+// it. Throws the first output's "Stream write error" after closing them all when any could not
+// be stored.
 void closeOutputs(JobState& state);
+
+// Empties the files of every open output slot: the step after a job opened all its outputs.
+void truncateOutputs(JobState& state);
 
 // Empties every output slot without reporting: the way out of a job that already failed.
 void dropOutputs(JobState& state);

@@ -14,7 +14,7 @@ namespace splitwick {
 
 OutputFile::OutputFile(const std::string& path) : path_(path) {
     // Opened without O_TRUNC: the file is emptied only once it is known not to be one this job
-    // is reading or writing.
+    // is reading or writing, and once every other output of the run could be opened too.
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd_ < 0) throw cannotCreate(path, systemReason(errno));
     struct stat st {};
@@ -24,11 +24,11 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
     if (error == 0 && !S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) error = EINVAL;
     identity_ = {st.st_dev, st.st_ino};
     const bool inUse = error == 0 && isOpenInJob(identity_);
-    if (error == 0 && !inUse && S_ISREG(st.st_mode) && ::ftruncate(fd_, 0) != 0) error = errno;
     if (error != 0 || inUse) {
         ::close(fd_);
         throw cannotCreate(path, inUse ? FileInUse : systemReason(error));
     }
+    regularFile_ = S_ISREG(st.st_mode);
     registerOpen(identity_);
     buffer_ = std::make_unique<uint8_t[]>(BufferSize);
 }
@@ -40,6 +40,10 @@ OutputFile::~OutputFile() {
     ::close(fd_);
 }
 
+void OutputFile::truncate() {
+    if (regularFile_ && ::ftruncate(fd_, 0) != 0) throw cannotCreate(path_, systemReason(errno));
+}
+
 void OutputFile::write(const uint8_t* data, size_t length) {
     // The buffer goes out whole, so that every write but the last covers whole pages of the file.
     while (length > 0) {
@@ -48,39 +52,44 @@ void OutputFile::write(const uint8_t* data, size_t length) {
         buffered_ += taken;
         data += taken;
         length -= taken;
-        if (buffered_ == BufferSize && !flush()) throw streamWriteError();
+        if (buffered_ < BufferSize) continue;
+        if (const int error = flush()) throw streamWriteError(path_, error);
     }
 }
 
 void OutputFile::writeAt(uint64_t offset, const uint8_t* data, size_t length) {
-    if (!flush() || !writeAll(data, length, offset)) throw streamWriteError();
+    int error = flush();
+    if (error == 0) error = writeAll(data, length, offset);
+    if (error != 0) throw streamWriteError(path_, error);
 }
 
 void OutputFile::close() {
-    const bool flushed = flush();
+    int error = flush();
     unregisterOpen(identity_);
-    const bool closed = ::close(fd_) == 0;
+    if (::close(fd_) != 0 && error == 0) error = errno;
     fd_ = -1;
-    if (!flushed || !closed) throw streamWriteError();
+    if (error != 0) throw streamWriteError(path_, error);
 }
 
-bool OutputFile::flush() {
-    const bool ok = writeAll(buffer_.get(), buffered_);
+int OutputFile::flush() {
+    const int error = writeAll(buffer_.get(), buffered_);
     buffered_ = 0;
-    return ok;
+    return error;
 }
 
-bool OutputFile::writeAll(const uint8_t* data, size_t length, std::optional<uint64_t> offset) {
+int OutputFile::writeAll(const uint8_t* data, size_t length, std::optional<uint64_t> offset) {
     while (length > 0) {
         const ssize_t n = offset ? ::pwrite(fd_, data, length, static_cast<off_t>(*offset))
                                  : ::write(fd_, data, length);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0) return errno;
+        // A write that stores nothing without saying why: no room is the likely reason.
+        if (n == 0) return ENOSPC;
         data += n;
         length -= static_cast<size_t>(n);
         if (offset) *offset += static_cast<uint64_t>(n);
     }
-    return true;
+    return 0;
 }
 
 } // namespace splitwick

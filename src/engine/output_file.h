@@ -9,14 +9,15 @@
 
 namespace splitwick {
 
-// A job's output file: created new (an existing file is emptied), written through a buffer.
-// Every failure to store bytes, at any write, flush or close, is "Stream write error".
+// A job's output file: created, or opened when it exists and emptied by truncate(), then written
+// through a buffer. Every failure to store bytes, at any write, flush or close, is
+// "Stream write error".
 class OutputFile {
   public:
     static constexpr size_t BufferSize = 128 * 1024;
 
     // Throws "Cannot create file ..." when the file cannot be created, or when it is a file this
-    // job already holds open (the source or another output): that one is left untouched.
+    // job already holds open (the source or another output). An existing file is left as it is.
     explicit OutputFile(const std::string& path);
     // Stores what is buffered as far as it can and closes, without throwing: the way out of a
     // job that is failing anyway.
@@ -24,6 +25,9 @@ class OutputFile {
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
+    // Empties an existing file; a job does so once all its outputs are open, so that a run that
+    // cannot start leaves every earlier file as it was. Throws "Cannot create file ..." too.
+    void truncate();
     void write(const uint8_t* data, size_t length);
     // Stores bytes over ones written before, at a position counted from the file's start: a
     // header whose sizes are known only at the end. What is buffered is stored first, so that
@@ -35,13 +39,15 @@ class OutputFile {
     const std::string& path() const { return path_; }
 
   private:
-    bool flush();
+    // Both give the errno value of a failure, 0 when every byte was stored.
+    int flush();
     // Stores all the bytes at the file's position, or at `offset` when it is given.
-    bool writeAll(const uint8_t* data, size_t length, std::optional<uint64_t> offset = {});
+    int writeAll(const uint8_t* data, size_t length, std::optional<uint64_t> offset = {});
 
     std::string path_;
     int fd_ = -1;
     FileIdentity identity_{};
+    bool regularFile_ = false; // not a device such as /dev/null
     std::unique_ptr<uint8_t[]> buffer_;
     size_t buffered_ = 0;
 };

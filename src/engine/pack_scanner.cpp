@@ -9,6 +9,8 @@ namespace splitwick {
 
 namespace {
 
+constexpr uint8_t ExtendedStreamId = 0xFD;
+
 // What a PES start code 00 00 01 xx announces, by xx. Every id not listed (the pack header
 // 0xBA, the system header 0xBB, unknown streams) is no start code to the scanner: its bytes
 // are scanned as if they lay between packets.
@@ -29,7 +31,7 @@ constexpr std::array<StartCodeAction, 256> StartCodes = [] {
     set(0xE0, 0xE1, {true, PacketKind::Video, VideoCodec::Mpeg2, "MPEG-2 video stream "});
     set(0xE2, 0xE3, {true, PacketKind::Video, VideoCodec::H264, "H.264 video stream "});
     // Extended stream: VC-1, its index decided by the stream_id_extension.
-    set(0xFD, 0xFD, {true, PacketKind::Video, VideoCodec::Vc1, nullptr});
+    set(ExtendedStreamId, ExtendedStreamId, {true, PacketKind::Video, VideoCodec::Vc1, nullptr});
     set(0xC0, 0xCF, {true, PacketKind::MpegAudio, VideoCodec::Mpeg2, nullptr});
     set(0xBC, 0xBC, {true, PacketKind::SkipPacket, VideoCodec::Mpeg2, nullptr}); // stream map
     set(0xBD, 0xBD, {true, PacketKind::PrivateStream1, VideoCodec::Mpeg2, nullptr});
@@ -74,19 +76,17 @@ PackScanner::PackScanner(StreamTable& table, ScanSink& sink, bool checkMode)
 void PackScanner::feed(const uint8_t* data, size_t n) {
     size_t i = 0;
     while (i < n) {
-        const uint8_t b = data[i];
-        window_ = window_ << 8 | b;
         if (payload_) {
-            const size_t consumed = payloadRun(data + i, n - i);
             // A run of length 0 consumes nothing: the byte is scanned again, as no payload.
-            i += consumed;
+            i += payloadRun(data + i, n - i);
             continue;
         }
         if (skipPacket_ > 0) {
             i += skipPacket(data + i, n - i);
             continue;
         }
-        ++i;
+        const uint8_t b = data[i++];
+        window_ = window_ << 8 | b;
         const int running = firstRunning();
         if ((window_ >> 8) == 0x000001 && StartCodes[b].isStartCode)
             startCode(b);
@@ -116,35 +116,50 @@ size_t PackScanner::betweenPackets(const uint8_t* data, size_t i, size_t n) {
 size_t PackScanner::payloadRun(const uint8_t* data, size_t available) {
     const size_t length = remaining_ > 0 ? std::min(static_cast<size_t>(remaining_), available) : 0;
     if (handedToWriter(kind_)) {
-        PayloadRun run{kind_,       data,       length, videoIndex_, audioIndex_, subpictureIndex_,
-                       videoCodec_, pendingPts_};
+        PayloadRun run{kind_,       data,        length,
+                       videoIndex_, audioIndex_, subpictureIndex_,
+                       videoCodec_, pendingPts_, runCutByChunk_};
         sink_.payload(run);
     }
     // A length field smaller than the header left nothing (or less than nothing) for the
     // payload: no negative run, and the scan goes on at the next start code.
     remaining_ -= static_cast<int32_t>(length);
     if (remaining_ <= 0) payload_ = false;
+    // The packet goes on in the next chunk: its next run carries on this one.
+    runCutByChunk_ = payload_;
+    passOver(data, length);
     return length;
 }
 
 size_t PackScanner::skipPacket(const uint8_t* data, size_t available) {
     // Padding, navigation and stream-map packets are counted down without looking for start
-    // codes; the window still ends up holding the last four bytes passed.
+    // codes.
     const size_t count = std::min(static_cast<size_t>(skipPacket_), available);
-    if (count > 4) {
-        window_ = loadBigEndian(data + count - 4);
-    } else {
-        for (size_t k = 1; k < count; ++k)
-            window_ = window_ << 8 | data[k];
-    }
     skipPacket_ -= static_cast<int32_t>(count);
     remaining_ -= static_cast<int32_t>(count);
+    passOver(data, count);
     return count;
+}
+
+void PackScanner::passOver(const uint8_t* data, size_t count) {
+    // The window holds the last four bytes scanned, whatever took them and however the reads
+    // cut them: otherwise what follows a run would be judged by bytes that depend on where a
+    // chunk ended.
+    if (count >= 4) {
+        window_ = loadBigEndian(data + count - 4);
+        return;
+    }
+    for (size_t k = 0; k < count; ++k)
+        window_ = window_ << 8 | data[k];
 }
 
 void PackScanner::startCode(uint8_t id) {
     const StartCodeAction& action = StartCodes[id];
+    // A new packet abandons whatever header was being read: a damaged one cut short must not
+    // count on into this one.
+    countdown_.fill(0);
     countdown_[LengthField] = 2;
+    streamId_ = id;
     kind_ = action.kind;
     // A .pts side file gets only a subpicture packet's own PTS: nothing stays pending from an
     // earlier packet.
@@ -293,19 +308,22 @@ void PackScanner::pstdByte() {
 }
 
 void PackScanner::extension2Byte(uint8_t b) {
-    // PES_extension_field_length, then stream_id_extension.
+    // PES_extension_field_length, then stream_id_extension, which names the stream of an
+    // extended stream packet only; in any other packet the header just goes on.
     consumeHeaderByte();
     if (--countdown_[Extension2] > 0) return;
-    const int extension = b & 0x7F;
-    if (extension == 0x55 || extension == 0x56) {
-        videoIndex_ = extension - 0x55;
-        markFound(StreamTable::VideoFirst + videoIndex_, extension, "VC-1 video stream ",
-                  videoIndex_);
-        kind_ = PacketKind::Video;
-    } else {
-        kind_ = PacketKind::SkipPayload;
-    }
+    if (streamId_ == ExtendedStreamId) identifyExtendedStream(b & 0x7F);
     if (headerRemaining() == 0) headerEnded();
+}
+
+void PackScanner::identifyExtendedStream(int extension) {
+    if (extension != 0x55 && extension != 0x56) {
+        kind_ = PacketKind::SkipPayload;
+        return;
+    }
+    videoIndex_ = extension - 0x55;
+    markFound(StreamTable::VideoFirst + videoIndex_, extension, "VC-1 video stream ", videoIndex_);
+    kind_ = PacketKind::Video;
 }
 
 void PackScanner::headerDataByte() {

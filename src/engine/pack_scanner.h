@@ -30,6 +30,8 @@ struct PayloadRun {
     int subpictureIndex; // 0 to 31, -1 before any subpicture
     VideoCodec videoCodec;
     uint32_t& pendingPts; // low 32 bits of the packet's PTS, 0 for none; the writer may clear it
+    // The run carries on the packet's previous run, which the end of a chunk cut off.
+    bool continuesPacket;
 };
 
 // Where the scanner's findings go.
@@ -72,6 +74,8 @@ class PackScanner {
 
     size_t payloadRun(const uint8_t* data, size_t available);
     size_t skipPacket(const uint8_t* data, size_t available);
+    // Shifts bytes taken as a whole (a run, a skipped stretch) into the window.
+    void passOver(const uint8_t* data, size_t count);
     void startCode(uint8_t id);
     int firstRunning() const;
     size_t betweenPackets(const uint8_t* data, size_t i, size_t n);
@@ -84,6 +88,7 @@ class PackScanner {
     void extensionFlagsByte(uint8_t b);
     void pstdByte();
     void extension2Byte(uint8_t b);
+    void identifyExtendedStream(int extension);
     void headerDataByte();
     void subStreamHeaderByte(uint8_t b);
     void extraSubStreamHeaderByte(Countdown extra);
@@ -105,6 +110,7 @@ class PackScanner {
     const bool checkMode_;
 
     uint32_t window_ = 0;
+    uint8_t streamId_ = 0; // of the current packet
     PacketKind kind_ = PacketKind::None;
     VideoCodec videoCodec_ = VideoCodec::Mpeg2;
     int videoIndex_ = -1;
@@ -117,6 +123,7 @@ class PackScanner {
     uint32_t pendingPts_ = 0;
     uint32_t ptsRegister_ = 0;
     bool payload_ = false;
+    bool runCutByChunk_ = false; // the last run ended with the chunk, not with its packet
     alignas(8) std::array<uint8_t, 16> countdown_{};
 };
 

@@ -11,8 +11,8 @@ namespace splitwick {
 // The job's input: an existing regular file opened read-only, closed when the object goes.
 class SourceFile {
   public:
-    // Throws "Cannot open file ..." when the file is missing, unreadable, a folder, or already
-    // open in this job.
+    // Throws "Cannot open file ..." when the file is missing, unreadable, a folder, not a
+    // regular file (a FIFO, a device), or already open in this job.
     explicit SourceFile(const std::string& path);
     ~SourceFile();
     SourceFile(const SourceFile&) = delete;

@@ -21,12 +21,17 @@ void StreamWriter::streamFound(const char* text, int index) {
 }
 
 void StreamWriter::countFrames(const PayloadRun& run) {
-    if (!session_.controls.option(Option::CountFrames)) return;
-    if (run.videoIndex < 0 || run.videoIndex > 1) return;
     // In demux mode only the streams being written are counted.
-    if (demuxMode_ && !session_.controls.ticked({BoxKind::Video, run.videoIndex})) return;
+    const bool counted =
+        session_.controls.option(Option::CountFrames) && run.videoIndex >= 0 &&
+        run.videoIndex <= 1 &&
+        (!demuxMode_ || session_.controls.ticked({BoxKind::Video, run.videoIndex}));
+    if (!counted) {
+        frames_.forget();
+        return;
+    }
     session_.state.FrameCount[run.videoIndex] +=
-        splitwick::countFrames(run.data, run.length, run.videoCodec);
+        frames_.count(run.data, run.length, run.videoCodec, run.continuesPacket);
 }
 
 bool StreamWriter::boxTicked(BoxKind kind, int index, int slots) const {

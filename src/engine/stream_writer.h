@@ -1,4 +1,5 @@
 #pragma once
+#include "frame_counter.h"
 #include "pack_scanner.h"
 #include "session.h"
 
@@ -21,6 +22,7 @@ class StreamWriter : public ScanSink {
 
     Session& session_;
     const bool demuxMode_;
+    PacketFrameCounter frames_;
 };
 
 } // namespace splitwick

@@ -1,6 +1,5 @@
 #include "job_steps.h"
 
-#include <algorithm>
 #include <filesystem>
 
 #include "engine/job_error.h"
@@ -20,11 +19,11 @@ std::string withoutLast(const std::string& text, size_t k) {
     return text.size() <= k ? std::string() : text.substr(0, text.size() - k);
 }
 
-// After the first pass: go on into the second part when cbContinue is still ticked, the pass
-// was not cancelled, and the partner exists now.
+// After the first pass: go on into the second part when cbContinue is still ticked and the pass
+// was not cancelled.
 bool continueWithSecondPart(const Session& session, const SplitTitle& title) {
-    return session.controls.option(Option::Continue) && !session.state.Cancelled &&
-           title.isFirstPart && title.secondPartExists();
+    return title.hasSecondPart && session.controls.option(Option::Continue) &&
+           !session.state.Cancelled;
 }
 
 } // namespace
@@ -46,39 +45,32 @@ void finishJob(Session& session) {
 
 void logFrameCounts(Session& session) {
     for (int i = 0; i < 2; ++i) {
-        const int32_t frames = session.state.FrameCount[i];
+        const int64_t frames = session.state.FrameCount[i];
         if (frames > 0)
             session.log(std::to_string(frames) + " frames count in video stream " +
                         std::to_string(i) + ".");
     }
 }
 
-std::string safeNamePart(std::string part) {
-    std::replace(part.begin(), part.end(), '/', '_');
-    return part;
-}
-
-std::string outputStem(const std::string& workdir, const std::string& evoName) {
-    if (workdir.empty()) return evoName;
-    return workdir + (workdir.back() == '/' ? "" : "/") + evoName;
-}
-
-bool SplitTitle::secondPartExists() const {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(secondPart, ec);
-}
-
 SplitTitle splitTitle(const Session& session) {
     SplitTitle title;
     if (!session.controls.option(Option::Continue)) return title;
-    title.isFirstPart = lastChars(session.state.EVOfile, 6) == "_1.EVO";
+    if (lastChars(session.state.EVOfile, 6) != "_1.EVO") return title;
     title.secondPart = withoutLast(session.controls.field(Field::EVOfile), 5) + "2.EVO";
+    std::error_code ec;
+    title.hasSecondPart = std::filesystem::is_regular_file(title.secondPart, ec);
     return title;
+}
+
+std::string outputPrefix(const Session& session, const SplitTitle& title) {
+    const std::string workdir = session.controls.field(Field::Workdir);
+    const std::string folder = workdir.empty() || workdir.back() == '/' ? workdir : workdir + "/";
+    return folder + session.state.EVOname + (title.hasSecondPart ? "_2" : "");
 }
 
 OutputSlot createOutput(const SplitTitle& title, const std::string& name) {
     std::error_code ec;
-    if (title.isFirstPart && std::filesystem::equivalent(name, title.secondPart, ec))
+    if (title.hasSecondPart && std::filesystem::equivalent(name, title.secondPart, ec))
         throw cannotCreate(name, FileInUse);
     return std::make_unique<OutputFile>(name);
 }

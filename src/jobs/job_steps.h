@@ -27,24 +27,20 @@ struct SourceHold {
     JobState& state;
 };
 
-// A file name part taken from a caption or an extension: "/" would lead out of the output
-// folder, so it becomes "_".
-std::string safeNamePart(std::string part);
-
-// The output stem: the output folder joined with EVOname, or EVOname alone for no folder.
-std::string outputStem(const std::string& workdir, const std::string& evoName);
-
-// The first part of a split title ("..._1.EVO") and the path of its partner ("..._2.EVO").
+// The first part of a split title ("..._1.EVO") whose partner ("..._2.EVO") exists when the job
+// starts, with cbContinue ticked: the outputs are named after both parts, and the job goes on
+// into the second (unless cbContinue is unticked or the pass cancelled meanwhile), so a partner
+// that has gone since is the open error of that file, not half a title under such a name.
 struct SplitTitle {
-    bool isFirstPart = false;
+    bool hasSecondPart = false;
     std::string secondPart;
-    // The partner exists now, as a file.
-    bool secondPartExists() const;
 };
 
-// Read from the controls at the start of a job: only when cbContinue is ticked is a source a
-// first part.
 SplitTitle splitTitle(const Session& session);
+
+// The stem of every output: the output folder joined with EVOname (EVOname alone for no
+// folder), with "_2" behind it for a job over both parts of a split title.
+std::string outputPrefix(const Session& session, const SplitTitle& title);
 
 // Creates a job's output. Outputs are created before the second part of a split title is
 // opened: one created over it (a link to it under the output's name) would empty it before it

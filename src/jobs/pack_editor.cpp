@@ -97,12 +97,13 @@ bool PackEditor::edit(uint8_t* pack, size_t n) {
     if (sid == SystemHeader) rewriteBounds(pack, n);
 
     // x: the payload begins at 23 + H; a private stream 1 packet's sub-stream id is its first
-    // byte, an extended stream's stream_id_extension the last header byte before it.
+    // byte, an extended stream's stream_id_extension the last header byte before it, which a
+    // header without data (H = 0) does not have: 22 + 0 is PES_header_data_length itself.
     std::optional<size_t> xOffset;
     if (n > HeaderLengthOffset) {
-        const size_t payloadStart = 23 + size_t(pack[HeaderLengthOffset]);
-        const size_t offset = sid == PrivateStream1 ? payloadStart : payloadStart - 1;
-        if (offset < n) xOffset = offset;
+        const size_t headerLength = pack[HeaderLengthOffset];
+        const size_t offset = 22 + headerLength + (sid == PrivateStream1 ? 1 : 0);
+        if (offset < n && (sid == PrivateStream1 || headerLength >= 1)) xOffset = offset;
     }
     const auto row = std::find_if(DropRows.begin(), DropRows.end(), [&](const DropRow& r) {
         if (r.streamId == TestsStreamId) return InRange(sid, r.low, r.high);

@@ -14,6 +14,7 @@ void rebuildParts(Session& session, RebuildState& rebuild, const SplitTitle& tit
     openEvo(session);
     state.VideoOut[0] = createOutput(title, outputName);
     session.log("Creating " + outputName);
+    truncateOutputs(state);
     session.slog("Writing EVO...", 0);
     passOverParts(session, title, [&] { Rebuild(session, rebuild); });
 }
@@ -27,11 +28,9 @@ void bRebuildClick(Session& session, RebuildState& rebuild) {
     ButtonHold rebuildButton(controls, Button::Rebuild, false);
     controls.showPage(Page::Status);
     rebuild.reset();
-    std::string stem = outputStem(controls.field(Field::Workdir), state.EVOname);
     const SplitTitle title = splitTitle(session);
-    if (title.isFirstPart && title.secondPartExists()) stem += "_2";
     try {
-        rebuildParts(session, rebuild, title, stem + ".rebuilt.EVO");
+        rebuildParts(session, rebuild, title, outputPrefix(session, title) + ".rebuilt.EVO");
     } catch (...) {
         dropOutputs(state);
         throw;

@@ -38,10 +38,15 @@ std::string scanPlaylist(Session& session, Playlist& playlist, MemoLines& memo,
         items.test(text);
     });
     view.clearAndHideMemo();
+    // Cancel stops a long read as it stops a scan, at its 4 MiB points and without a question.
+    ButtonHold cancelButton(session.controls, Button::Cancel, true);
+    state.Cancelled = false;
+    state.DemuxMode = false;
     try {
-        while (source.position() < source.size()) {
+        while (source.position() < source.size() && !state.Cancelled) {
             const size_t n = source.read(state.Buffer.data(), state.Buffer.size());
             session.slog(std::to_string(source.position()) + "/" + size + " bytes", 1);
+            if (source.position() % ProgressStep == 0) session.events.processPendingEvents();
             scanner.feed(std::span(state.Buffer.data(), n));
         }
     } catch (...) {
@@ -82,7 +87,9 @@ bool bReadXPLClick(Session& session, Playlist& playlist, PlaylistView& view) {
         const std::string playlistTitle = scanPlaylist(session, playlist, memo, view);
         // From here on the table marks the streams the title names.
         session.state.StreamTable.fill(-1);
-        const bool found = readTitle(session, playlist, memo, view, playlistTitle);
+        // A cancelled read has not met every title.
+        const bool found = !session.state.Cancelled &&
+                           readTitle(session, playlist, memo, view, playlistTitle);
         view.showMemo(std::move(memo));
         finishJob(session);
         controls.setButtonEnabled(Button::ReadXPL, true);

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <csignal>
 #include <filesystem>
 
 #include "help_text.h"
 #include "playlist_writer.h"
+#include "summary.h"
 #include "support/pes_fixture.h"
 #include "support/process.h"
+#include "support/recording_session.h"
 #include "support/test_files.h"
 #include "version.h"
 
@@ -48,6 +52,37 @@ std::string joined(const std::vector<std::string>& lines) {
     for (const auto& line : lines)
         all += line + "\n";
     return all;
+}
+
+TEST(CliRegression, FrameCountsPast2To31AreWholeInTheJson) {
+    RecordingSession rs;
+    const int64_t count = 3000000000;
+    rs.state().FrameCount[0] = count;
+    rs.state().FrameCount[1] = 1;
+    EXPECT_NE(cli::summaryJson(rs.session, {}).find("\"frames\":[3000000000,1]"),
+              std::string::npos);
+}
+
+TEST(CliRegression, FifoWithoutAWriterIsRefusedNotWaitedFor) {
+    // Opening a FIFO that nobody writes waits for a writer; the watchdog ends a run that does.
+    TempFolder folder;
+    const std::string fifo = folder / "FIFO.EVO";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto r = runProcess({"/usr/bin/timeout", "60", Cli, "read", fifo});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Cannot open file \"" + fifo + "\". Not a regular file.\n");
+}
+
+TEST(CliRegression, StreamWriteErrorIsFollowedByTheFileAndTheReason) {
+    MadeEvo made;
+    const std::string out = made.dir / "out";
+    std::filesystem::create_directory(out);
+    const std::string full = out + "/FEATURE_1.DD.stream.00.mpa";
+    std::filesystem::create_symlink("/dev/full", full);
+    const auto r = cli({"demux", made.evo, "--out", out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Stream write error.\nCannot write file \"" + full +
+                         "\". No space left on device.\n");
 }
 
 TEST(CliUsage, MistakesExitWith2AndHelpWith0) {
@@ -183,23 +218,27 @@ TEST(CliFailures, ExitWith1AndTheErrorBoxText) {
     EXPECT_EQ(absent.err, "No stream for cbSub03 in FEATURE_1.EVO.\n");
 }
 
-TEST(CliInterrupt, CtrlCCancelsClosesTheFilesAndExits130) {
+TEST(CliInterrupt, CtrlCTermAndHangUpCancelCloseTheFilesAndExit128PlusTheSignal) {
     MadeEvo made(12000); // about 70 MiB: the pass is still running when the signal lands
-    const std::string out = made.dir / "out";
-    std::filesystem::create_directory(out);
-    bool sent = false;
-    const auto r = runProcess({Cli, "demux", made.evo, "--out", out, "--streams", "audio00"},
-                              [&](const std::string& line, int pid) {
-                                  if (sent || line.rfind("Creating ", 0) != 0) return;
-                                  ::kill(pid, SIGINT);
-                                  sent = true;
-                              });
-    EXPECT_EQ(r.exitCode, 130) << r.err;
-    EXPECT_NE(r.out.find("\nDone.\n"), std::string::npos);
-    const auto written = std::filesystem::file_size(out + "/FEATURE_1.DD.stream.00.mpa");
-    EXPECT_GT(written, 0u);
-    EXPECT_LT(written, 12000u * (PackSize - 14 - 9 - 4));
-    EXPECT_EQ(written % (PackSize - 14 - 9 - 4), 0u);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const std::string out = made.dir / ("out" + std::to_string(signal));
+        std::filesystem::create_directory(out);
+        bool sent = false;
+        const auto r = runProcess({Cli, "demux", made.evo, "--out", out, "--streams", "audio00"},
+                                  [&](const std::string& line, int pid) {
+                                      if (sent || line.rfind("Creating ", 0) != 0) return;
+                                      ::kill(pid, signal);
+                                      sent = true;
+                                  });
+        EXPECT_EQ(r.exitCode, 128 + signal) << r.err;
+        EXPECT_NE(r.out.find("\nDone.\n"), std::string::npos);
+        // Whole packets only: every buffered byte reached the file before it was closed.
+        const auto written = std::filesystem::file_size(out + "/FEATURE_1.DD.stream.00.mpa");
+        EXPECT_GT(written, 0u);
+        EXPECT_LT(written, 12000u * (PackSize - 14 - 9 - 4));
+        EXPECT_EQ(written % (PackSize - 14 - 9 - 4), 0u);
+    }
 }
 
 // The made EVO followed by zeros (a sparse file, read at once) up to 200 MiB: 50 progress
@@ -392,6 +431,44 @@ TEST(CliPlaylist, XplTreeFollowsTheLogAsIndentedText) {
     // The JSON object holds the tree already.
     const auto json = cli({"xpl", disc.xpl, "--tree", "--json"});
     EXPECT_EQ(json.out.find("\nInfo"), std::string::npos) << json.out;
+}
+
+TEST(CliInterrupt, PlaylistReadEndsCleanlyOnASignal) {
+    MadeDisc disc;
+    std::string items;
+    while (items.size() < 12 * 1048576)
+        items += "<VideoAttributeItem index=\"1\" codec=\"MPEG-2\"/>\n";
+    writeTextFile(disc.xpl,
+                  "<Playlist><MediaAttributeList>" + items + "</MediaAttributeList></Playlist>");
+    for (const auto& command : std::vector<std::vector<std::string>>{
+             {Cli, "xpl", disc.xpl}, {Cli, "read", disc.evo, "--xpl", disc.xpl}}) {
+        for (int signal : {SIGINT, SIGTERM}) {
+            SCOPED_TRACE(command[1] + " " + std::to_string(signal));
+            bool sent = false;
+            const auto r = runProcess(command, [&](const std::string& line, int pid) {
+                if (sent || line.rfind("Filesize: ", 0) != 0) return;
+                ::kill(pid, signal);
+                sent = true;
+            });
+            EXPECT_EQ(r.exitCode, 128 + signal) << r.err;
+            EXPECT_EQ(r.out.substr(r.out.size() - 6), "Done.\n");
+        }
+    }
+}
+
+TEST(CliRegression, PlaylistLabelsWithBidiAndBrokenUtf8GiveTheNamesOnDiskInTheJson) {
+    MadeDisc disc;
+    std::string text = xmlDocument(discPlaylist({"FEATURE_1"}));
+    for (size_t at; (at = text.find("English")) != std::string::npos;)
+        text.replace(at, 7, "Eng\u202Elish\xC2\x85\xFF");
+    writeTextFile(disc.xpl, text);
+    const std::string out = disc.dir / "out";
+    std::filesystem::create_directory(out);
+    const auto r = cli({"demux", disc.evo, "--xpl", disc.xpl, "--out", out, "--json"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string name = "FEATURE_1.DD+.6ch.stream.00.Eng_lish__.mpa";
+    EXPECT_NE(r.out.find("\"Creating " + out + "/" + name + "\""), std::string::npos) << r.out;
+    EXPECT_TRUE(std::filesystem::is_regular_file(out + "/" + name));
 }
 
 TEST(CliPlaylist, DemuxWithThePlaylistNamesItsOutputsAfterTheLabels) {

@@ -79,7 +79,7 @@ TEST(Cancel, TakesEffectAfterTheChunkInHandAndClearsTheFrameCounts) {
     r.run(false);
     EXPECT_TRUE(r.state().Cancelled);
     EXPECT_EQ(r.state().Source->position(), 4 * MiB);
-    EXPECT_EQ(r.state().FrameCount, (std::array<int32_t, 2>{0, 0}));
+    EXPECT_EQ(r.state().FrameCount, (std::array<int64_t, 2>{0, 0}));
 
     DemuxRun whole;
     whole.open(repeat(videoPack(0xE0, 1), 4 * MiB / PackSize * 2));

@@ -8,7 +8,7 @@
 namespace splitwick {
 namespace {
 
-int32_t count(const std::vector<uint8_t>& bytes, VideoCodec codec) {
+int64_t count(const std::vector<uint8_t>& bytes, VideoCodec codec) {
     return countFrames(bytes.data(), bytes.size(), codec);
 }
 
@@ -28,9 +28,9 @@ TEST(FrameCounter, OverlappingCodesCountAndCodesCutByTheRunsEdgeDoNot) {
 }
 
 // The window of four bytes, byte by byte: what the counter must agree with.
-int32_t countByWindow(const std::vector<uint8_t>& run, uint8_t last) {
+int64_t countByWindow(const std::vector<uint8_t>& run, uint8_t last) {
     uint32_t window = 0;
-    int32_t count = 0;
+    int64_t count = 0;
     for (size_t i = 0; i < run.size(); ++i) {
         window = window << 8 | run[i];
         count += i >= 3 && window == (0x00000100u | last);
@@ -51,6 +51,26 @@ TEST(FrameCounter, AgreesWithAByteWindowOverRunsOfEveryLengthAndPlace) {
         ASSERT_EQ(count(run, VideoCodec::Mpeg2), countByWindow(run, 0x00)) << length;
         ASSERT_EQ(count(run, VideoCodec::H264), countByWindow(run, 0x09)) << length;
     }
+}
+
+TEST(PacketFrameCounter, CodeCutBetweenRunsOfOnePacketCountsOnceButNotBetweenPackets) {
+    // 42 00 | 00 01 | 00 42: one picture start code, cut twice.
+    const std::vector<std::vector<uint8_t>> runs = {{0x42, 0x00}, {0x00, 0x01}, {0x00, 0x42}};
+    for (bool samePacket : {true, false}) {
+        PacketFrameCounter counter;
+        int64_t frames = 0;
+        for (size_t i = 0; i < runs.size(); ++i)
+            frames += counter.count(runs[i].data(), runs[i].size(), VideoCodec::Mpeg2,
+                                    i > 0 && samePacket);
+        EXPECT_EQ(frames, samePacket ? 1 : 0);
+    }
+    // A run that went by uncounted leaves nothing to join.
+    PacketFrameCounter counter;
+    counter.count(runs[0].data(), 2, VideoCodec::Mpeg2, false);
+    counter.forget();
+    EXPECT_EQ(
+        counter.count(std::vector<uint8_t>{0x00, 0x01, 0x00}.data(), 3, VideoCodec::Mpeg2, true),
+        0);
 }
 
 } // namespace

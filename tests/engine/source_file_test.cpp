@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/job_error.h"
@@ -47,6 +49,26 @@ TEST(SourceFile, AFileThatShrinksUnderPackReadsEndsWithAnErrorNamingIt) {
         EXPECT_EQ(std::string(error.what()).rfind("Cannot read file \"" + folder / "A.EVO", 0), 0u);
     }
     EXPECT_EQ(source.position(), 65536);
+}
+
+TEST(SourceFileRegression, SourcesThatAreNotRegularFilesAreRefused) {
+    // A FIFO that has a writer (this test holds one end open for both), and endless devices:
+    // each read "Done." having read nothing.
+    TempFolder folder;
+    const std::string fifo = folder / "FIFO.EVO";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int bothEnds = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(bothEnds, 0);
+    for (const std::string& path : {fifo, std::string("/dev/zero"), std::string("/dev/urandom")}) {
+        try {
+            SourceFile source(path);
+            ADD_FAILURE() << path << " was opened";
+        } catch (const JobError& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "Cannot open file \"" + path + "\". Not a regular file");
+        }
+    }
+    ::close(bothEnds);
 }
 
 } // namespace

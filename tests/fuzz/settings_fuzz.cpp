@@ -3,8 +3,6 @@
 // values written), that every value written reads back equal from the saved text, that a
 // folder or extension with a control character is refused, and that reading fails, if at
 // all, with one of the store's own error texts.
-#include <fuzzer/FuzzedDataProvider.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -19,6 +17,42 @@
 namespace {
 
 using namespace splitwick;
+
+// Takes values off the front of the fuzzer's input; what is left is the settings file. Missing
+// bytes read as zeros.
+class InputReader {
+  public:
+    InputReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    int32_t integer() {
+        uint32_t value = 0;
+        for (int i = 0; i < 4; ++i)
+            value = value << 8 | byte();
+        return static_cast<int32_t>(value);
+    }
+    // A length byte (at most maxLength), then that many bytes.
+    std::string text(size_t maxLength) {
+        const size_t length = std::min<size_t>(byte(), maxLength);
+        std::string text;
+        while (text.size() < length && size_ > 0)
+            text += static_cast<char>(byte());
+        return text;
+    }
+    bool tick() { return (byte() & 1) != 0; }
+    std::string rest() {
+        std::string text(reinterpret_cast<const char*>(data_), size_);
+        size_ = 0;
+        return text;
+    }
+
+  private:
+    uint8_t byte() {
+        if (size_ == 0) return 0;
+        --size_;
+        return *data_++;
+    }
+    const uint8_t* data_;
+    size_t size_;
+};
 
 constexpr std::array<const char*, 15> Names = {
     "WindowState", "Top",     "Left",   "Width",  "Height",   "TreeWidth", "AudioExt",   "VideoExt",
@@ -57,17 +91,17 @@ std::string outcome(const std::function<std::string()>& read) {
     }
 }
 
-SavedSettings valuesFrom(FuzzedDataProvider& in) {
+SavedSettings valuesFrom(InputReader& in) {
     SavedSettings s;
     for (auto member : {&SavedSettings::windowState, &SavedSettings::top, &SavedSettings::left,
                         &SavedSettings::width, &SavedSettings::height, &SavedSettings::treeWidth})
-        s.*member = in.ConsumeIntegral<int32_t>();
+        s.*member = in.integer();
     for (auto member : {&SavedSettings::audioExt, &SavedSettings::videoExt, &SavedSettings::subExt,
                         &SavedSettings::workdir, &SavedSettings::evoDir, &SavedSettings::xplDir})
-        s.*member = in.ConsumeRandomLengthString(64);
+        s.*member = in.text(64);
     for (auto member :
          {&SavedSettings::continueWith, &SavedSettings::fastCheck, &SavedSettings::countFrames})
-        s.*member = in.ConsumeBool();
+        s.*member = in.tick();
     return s;
 }
 
@@ -106,9 +140,9 @@ void checkReadBack(const SettingsStore& saved, const SavedSettings& s) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzedDataProvider in(data, size);
+    InputReader in(data, size);
     const SavedSettings values = valuesFrom(in);
-    const std::string file = in.ConsumeRemainingBytesAsString();
+    const std::string file = in.rest();
 
     SettingsStore store = SettingsStore::parse(file);
     const std::string text = store.text();

@@ -114,6 +114,20 @@ TEST_F(DemuxFailures, OutputThatCannotBeCreatedStopsBeforeTheScan) {
     EXPECT_EQ(fs::file_size(out / "FEATURE_1.Subpicture.01.sup"), 0u);
 }
 
+TEST_F(DemuxFailures, FailedCreateLeavesTheOutputsOfAnEarlierRunAsTheyWere) {
+    make();
+    demuxInto(rs, out.path());
+    const Bytes video = readBytes(out / "FEATURE_1.MPEG-2.stream.0.mpv");
+    ASSERT_FALSE(video.empty());
+    // The audio output's name is now a folder: the run cannot start, and the video output
+    // created before it keeps what the earlier run wrote.
+    fs::remove(out / "FEATURE_1.DD.stream.00.mpa");
+    fs::create_directory(out / "FEATURE_1.DD.stream.00.mpa");
+    demuxFails(out.path(),
+               "Cannot create file \"" + out / "FEATURE_1.DD.stream.00.mpa" + "\". Is a directory");
+    EXPECT_EQ(readBytes(out / "FEATURE_1.MPEG-2.stream.0.mpv"), video);
+}
+
 TEST_F(DemuxFailures, OutputOverTheSecondPartIsRefusedBeforeEmptyingIt) {
     // Outputs are created before the second part is read: one that is the second part under
     // another name would have emptied it.

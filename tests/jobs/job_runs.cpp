@@ -34,7 +34,7 @@ std::vector<std::string> demuxInto(RecordingSession& rs, const std::string& work
     return runJob(rs, bDemuxClick);
 }
 
-std::vector<std::string> frameCountLines(const std::array<int32_t, 2>& frames) {
+std::vector<std::string> frameCountLines(const std::array<int64_t, 2>& frames) {
     std::vector<std::string> lines;
     for (int i = 0; i < 2; ++i)
         if (frames[i] > 0)

@@ -25,7 +25,7 @@ std::vector<std::string> readEvo(RecordingSession& rs);
 std::vector<std::string> demuxInto(RecordingSession& rs, const std::string& workdir);
 
 // The lines a job ends with for these frame counts: one per counter above 0.
-std::vector<std::string> frameCountLines(const std::array<int32_t, 2>& frames);
+std::vector<std::string> frameCountLines(const std::array<int64_t, 2>& frames);
 
 // The same bytes in both files; on a difference, where it begins.
 ::testing::AssertionResult sameBytes(const std::string& expectedPath,

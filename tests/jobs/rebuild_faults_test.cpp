@@ -71,6 +71,16 @@ TEST_F(RebuildFault, ShortLastPackWithItsStreamIdIsStillRenumbered) {
     EXPECT_EQ(readBytes(work / "out/A.rebuilt.EVO"), firstBytes(streamPack(0xE0), 20));
 }
 
+TEST_F(RebuildFault, ExtendedStreamPacketWithoutHeaderDataKeepsItsLengthByte) {
+    // PES_header_data_length 0: no byte of the header can be the stream_id_extension, and
+    // offset 22 + 0 is the length byte itself.
+    const Bytes noHeaderData = withByte(extendedPack(0x55), 22, 0x00);
+    writePacks(source, {extendedPack(0x55), noHeaderData});
+    s.read(source);
+    EXPECT_EQ(rebuildError(), "");
+    EXPECT_EQ(readBytes(work / "out/A.rebuilt.EVO"), joined({extendedPack(0x55), noHeaderData}));
+}
+
 TEST_F(RebuildFault, ThirdKeptVideoStreamStopsBeforeTakingAnotherCodecsIdentifier) {
     // 0xE0 | 2 would be 0xE2: H.264 instead of MPEG-2.
     writePacks(source, {streamPack(0xE0), streamPack(0xE1), streamPack(0xE0), streamPack(0xE2),

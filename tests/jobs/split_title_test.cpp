@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/job_error.h"
 #include "evo_maker/evo_maker.h"
 #include "evo_maker/presets.h"
 #include "job_runs.h"
+#include "jobs/rebuild_job.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
@@ -31,7 +33,7 @@ class SplitTitle : public ::testing::Test {
             lines.push_back("Creating " + folder + "/" + prefix + "." + caption);
         return lines;
     }
-    std::array<int32_t, 2> frames(size_t part) const { return made.parts.at(part).frames; }
+    std::array<int64_t, 2> frames(size_t part) const { return made.parts.at(part).frames; }
     // A job over the first part alone.
     Lines onePartLines(const std::string& folder) const {
         return Lines{"Opening file FEATURE_1.EVO", "File size: 5 Mbytes."} +
@@ -51,7 +53,7 @@ TEST_F(SplitTitle, ContinuedJobAppendsTheSecondPartUnderBothPartsNames) {
     EXPECT_EQ(readEvo(rs), head + Lines{Contains} + FirstPartFound + Lines{"Done."} +
                                frameCountLines(frames(0)));
 
-    const std::array<int32_t, 2> both = {frames(0)[0] + frames(1)[0], 0};
+    const std::array<int64_t, 2> both = {frames(0)[0] + frames(1)[0], 0};
     const Lines expectedLines = head + creatingLines("FEATURE_1_2", out.path()) +
                                 Lines{Contains, "Continue on FEATURE_2.EVO", Contains, "Done."} +
                                 frameCountLines(both);
@@ -122,6 +124,48 @@ TEST_F(SplitTitle, OnlyAFirstPartWithItsPartnerBesideItIsContinued) {
     TempFolder aloneOut;
     EXPECT_EQ(demuxInto(rs, aloneOut.path()), onePartLines(aloneOut.path()));
     expectOutputs(withPrefix(made.expectedFiles, "FEATURE_1."), aloneOut.path());
+}
+
+TEST_F(SplitTitle, SecondPartThatGoesAwayDuringTheFirstIsAnOpenErrorNeverSuccess) {
+    // The outputs are named FEATURE_1_2 from the start: ending after the first part would give
+    // "Done." and half the title under a name that promises all of it.
+    readEvo(rs);
+    const Bytes secondBytes = readBytes(second);
+    const std::vector<std::pair<std::function<void()>, std::string>> goings = {
+        {[&] { std::filesystem::remove(second); }, "No such file or directory"},
+        {[&] {
+             std::filesystem::remove(second);
+             std::filesystem::create_directory(second);
+         },
+         "Is a directory"},
+    };
+    RebuildState rebuild;
+    const std::vector<std::function<void()>> jobs = {
+        [&] { demuxInto(rs, out.path()); },
+        [&] {
+            rs.controls.setField(Field::Workdir, out.path());
+            bRebuildClick(rs.session, rebuild);
+        },
+    };
+    for (const auto& [goAway, reason] : goings) {
+        for (const auto& job : jobs) {
+            SCOPED_TRACE(reason);
+            std::filesystem::remove_all(second);
+            writeBytes(second, secondBytes);
+            rs.events.onPump = goAway;
+            const size_t before = rs.report.lines.size();
+            try {
+                job();
+                ADD_FAILURE() << "the job succeeded";
+            } catch (const JobError& error) {
+                EXPECT_EQ(std::string(error.what()),
+                          "Cannot open file \"" + second + "\". " + reason);
+            }
+            const Lines lines(rs.report.lines.begin() + long(before), rs.report.lines.end());
+            EXPECT_EQ(std::count(lines.begin(), lines.end(), "Done."), 0);
+            EXPECT_EQ(std::count(lines.begin(), lines.end(), "Continue on FEATURE_2.EVO"), 0);
+        }
+    }
 }
 
 } // namespace

@@ -345,8 +345,7 @@ void EsMuxer::streamPack(Input& input) {
 
     record_->streamMet(input.box.kind, input.box.index, input.recipe.id);
     record_->payload(input.box.kind, input.box.index, input.traits.frameStartCode,
-                     pack_.data() + payloadStart, size_t(length),
-                     partSize_ + int64_t(payloadStart));
+                     pack_.data() + payloadStart, size_t(length));
     logPacket(input, first, count, length);
     input.firstPacket = false;
     input.advance(length);

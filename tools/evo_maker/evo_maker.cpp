@@ -95,7 +95,7 @@ class Maker {
     PesHeader headerFor(StreamState& stream);
     StreamState& nextStream();
     void plantTrap(size_t at);
-    void deliver(const LaidOutPacket& packet, int64_t packOffset, size_t kept, ScanRecord& record);
+    void deliver(const LaidOutPacket& packet, size_t kept, ScanRecord& record);
 
     const Recipe& recipe_;
     Filler layout_;
@@ -153,7 +153,7 @@ void Maker::writePart(const std::string& path, int64_t budget, bool lastPart, Ma
         const size_t kept =
             lastPart && lastPack ? PackSize - size_t(recipe_.truncateLastPack) : PackSize;
         out.write(pack_.data(), kept);
-        if (packet) deliver(*packet, offset, kept, record);
+        if (packet) deliver(*packet, kept, record);
         offset += int64_t(kept);
         ++packsWritten_;
         if (kept < PackSize) break; // the cut pack ends the file
@@ -285,8 +285,7 @@ void Maker::plantTrap(size_t at) {
     std::memcpy(pack_.data() + at, Trap, sizeof Trap);
 }
 
-void Maker::deliver(const LaidOutPacket& packet, int64_t packOffset, size_t kept,
-                    ScanRecord& record) {
+void Maker::deliver(const LaidOutPacket& packet, size_t kept, ScanRecord& record) {
     const StreamState& s = *packet.stream;
     if (kept <= packet.identifiedAt || !s.traits.output) return;
     const BoxKind kind = *s.traits.output;
@@ -298,7 +297,7 @@ void Maker::deliver(const LaidOutPacket& packet, int64_t packOffset, size_t kept
                                  ? 0
                                  : std::min(packet.payloadLength, kept - packet.payloadStart);
     record.payload(kind, s.index, s.traits.frameStartCode, pack_.data() + packet.payloadStart,
-                   delivered, packOffset + int64_t(packet.payloadStart));
+                   delivered);
     // The timestamp goes out with the packet's first payload run, even an empty one.
     if (kind == BoxKind::Subpicture && packet.ownPts && *packet.ownPts != 0 && payloadReached)
         record.timestamp(s.index, *packet.ownPts);

@@ -62,9 +62,9 @@ struct FoundStream {
 struct MadePart {
     std::string path;
     int64_t size = 0;
-    // Frames a full scan counts in video stream 0 and 1 (start codes wholly inside one payload
-    // run).
-    std::array<int32_t, 2> frames{};
+    // Frames a full scan counts in video stream 0 and 1 (start codes wholly inside one packet's
+    // payload).
+    std::array<int64_t, 2> frames{};
     // Frame start codes put into the part's video payloads, counted or not.
     std::array<int64_t, 2> startCodes{};
     // Streams in the order a scan meets them, one per table entry.

@@ -1,16 +1,15 @@
 #include "frame_tally.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace splitwick::maker {
 
 namespace {
 
-int32_t countInRun(const uint8_t* data, size_t length, uint32_t startCode) {
+int64_t countInRun(const uint8_t* data, size_t length, uint32_t startCode) {
     const uint8_t last = uint8_t(startCode);
     const uint8_t* const end = data + length;
-    int32_t count = 0;
+    int64_t count = 0;
     for (const uint8_t* p = data; end - p >= 4; ++p) {
         p = static_cast<const uint8_t*>(std::memchr(p, 0x00, end - p));
         if (p == nullptr || end - p < 4) break;
@@ -21,16 +20,8 @@ int32_t countInRun(const uint8_t* data, size_t length, uint32_t startCode) {
 
 } // namespace
 
-void FrameTally::add(int videoIndex, uint32_t startCode, const uint8_t* data, size_t length,
-                     int64_t fileOffset) {
-    while (length > 0) {
-        const size_t run =
-            std::min<size_t>(length, static_cast<size_t>(ChunkSize - fileOffset % ChunkSize));
-        counts_.at(videoIndex) += countInRun(data, run, startCode);
-        data += run;
-        length -= run;
-        fileOffset += static_cast<int64_t>(run);
-    }
+void FrameTally::add(int videoIndex, uint32_t startCode, const uint8_t* data, size_t length) {
+    counts_.at(videoIndex) += countInRun(data, length, startCode);
 }
 
 } // namespace splitwick::maker

@@ -43,10 +43,10 @@ void ScanRecord::streamMet(BoxKind kind, int index, int id) {
 }
 
 void ScanRecord::payload(BoxKind kind, int index, uint32_t frameStartCode, const uint8_t* data,
-                         size_t length, int64_t fileOffset) {
+                         size_t length) {
     for (ExpectedOutputs* sink : sinks_)
         sink->payload(kind, index, data, length);
-    if (frameStartCode != 0) tally_.add(index, frameStartCode, data, length, fileOffset);
+    if (frameStartCode != 0) tally_.add(index, frameStartCode, data, length);
 }
 
 void ScanRecord::timestamp(int subpictureIndex, uint32_t pts) {

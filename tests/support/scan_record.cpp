@@ -1,0 +1,156 @@
+#include "scan_record.h"
+
+#include <filesystem>
+#include <random>
+#include <sstream>
+
+#include "engine/stream_writer.h"
+#include "recording_session.h"
+#include "test_files.h"
+
+namespace splitwick::testing {
+
+namespace {
+
+// Records every event, then hands it on to the stream writer.
+class RecordingTee : public ScanSink {
+  public:
+    RecordingTee(ScanSink& next, std::vector<ScanEvent>& events) : next_(next), events_(events) {}
+
+    void payload(PayloadRun& run) override {
+        if (run.continuesPacket && !events_.empty()) {
+            events_.back().bytes.insert(events_.back().bytes.end(), run.data,
+                                        run.data + run.length);
+        } else {
+            events_.push_back({"", run.kind, run.videoIndex, run.audioIndex, run.subpictureIndex,
+                               run.videoCodec, run.pendingPts,
+                               Bytes(run.data, run.data + run.length)});
+        }
+        next_.payload(run);
+    }
+    void streamFound(const char* text, int index) override {
+        ScanEvent event;
+        event.found = text + std::to_string(index);
+        events_.push_back(event);
+        next_.streamFound(text, index);
+    }
+
+  private:
+    ScanSink& next_;
+    std::vector<ScanEvent>& events_;
+};
+
+// Takes nothing: for a scan that only fills the stream table.
+class NoSink : public ScanSink {
+    void payload(PayloadRun&) override {}
+    void streamFound(const char*, int) override {}
+};
+
+// The slot of every stream box whose stream the input holds gets an output in the folder, named
+// after its box: every run of the scan goes to one of them. (Outputs for all 34 boxes would
+// make the fuzzer's runs ten times slower.)
+void createOutputs(JobState& state, const Bytes& input, const std::string& folder) {
+    StreamTable found;
+    found.fill(-1);
+    NoSink none;
+    PackScanner(found, none, true).feed(input.data(), input.size());
+    for (Box box : streamBoxes()) {
+        if (found[tableEntry(box)] < 0) continue;
+        auto output = std::make_unique<OutputFile>(folder + "/" + boxName(box));
+        if (box.kind == BoxKind::Video) state.VideoOut[box.index] = std::move(output);
+        if (box.kind == BoxKind::Audio) state.AudioOut[box.index] = std::move(output);
+        if (box.kind != BoxKind::Subpicture) continue;
+        state.SubOut[box.index] = std::move(output);
+        state.PtsOut[box.index] =
+            std::make_unique<OutputFile>(folder + "/" + boxName(box) + ".pts");
+    }
+}
+
+std::map<std::string, Bytes> takeOutputs(const std::string& folder) {
+    std::map<std::string, Bytes> outputs;
+    for (const std::string& name : fileNamesIn(folder)) {
+        outputs[name] = readBytes(folder + "/" + name);
+        std::filesystem::remove(folder + "/" + name);
+    }
+    return outputs;
+}
+
+std::string describe(const ScanEvent& event) {
+    std::ostringstream text;
+    if (!event.found.empty()) return "found " + event.found;
+    text << "payload of kind " << int(event.kind) << ", indices " << event.videoIndex << "/"
+         << event.audioIndex << "/" << event.subpictureIndex << ", codec " << int(event.videoCodec)
+         << ", pts " << event.pts << ", " << event.bytes.size() << " bytes";
+    return text.str();
+}
+
+} // namespace
+
+std::vector<size_t> pieceSizes(Pieces pieces, size_t total, uint32_t seed) {
+    std::vector<size_t> sizes;
+    std::mt19937 random(seed);
+    for (size_t at = 0; at < total;) {
+        size_t size = total;
+        if (pieces == Pieces::OneByte) size = 1;
+        if (pieces == Pieces::Odd2047) size = 2047;
+        // Sizes of every order up to 32 KiB, so that small reads cut many packets.
+        if (pieces == Pieces::Random) size = 1 + random() % (size_t(2) << random() % 15);
+        size = std::min(size, total - at);
+        sizes.push_back(size);
+        at += size;
+    }
+    return sizes;
+}
+
+ScanRecord scanInPieces(const Bytes& input, const std::vector<size_t>& pieces, bool demuxMode,
+                        const std::string& outputFolder) {
+    RecordingSession rs;
+    for (Box box : streamBoxes())
+        rs.controls.setTicked(box, true);
+    JobState& state = rs.state();
+    if (demuxMode) createOutputs(state, input, outputFolder);
+    state.StreamTable.fill(-1);
+
+    ScanRecord record;
+    StreamWriter writer(rs.session, demuxMode);
+    RecordingTee tee(writer, record.events);
+    PackScanner scanner(state.StreamTable, tee, !demuxMode);
+    size_t at = 0;
+    for (size_t piece : pieces) {
+        scanner.feed(input.data() + at, piece);
+        at += piece;
+    }
+    for (int entry = 1; entry <= StreamTable::Entries; ++entry)
+        record.table[entry - 1] = state.StreamTable[entry];
+    record.frames = {state.FrameCount[0], state.FrameCount[1]};
+    if (demuxMode) {
+        closeOutputs(state);
+        record.outputs = takeOutputs(outputFolder);
+    }
+    return record;
+}
+
+std::string firstDifference(const ScanRecord& expected, const ScanRecord& actual) {
+    const auto& a = expected.events;
+    const auto& b = actual.events;
+    for (size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+        if (i < a.size() && i < b.size() && a[i] == b[i]) continue;
+        return "event " + std::to_string(i) + ": expected " +
+               (i < a.size() ? describe(a[i]) : "none") + ", got " +
+               (i < b.size() ? describe(b[i]) : "none");
+    }
+    if (expected.table != actual.table) return "stream tables differ";
+    if (expected.frames != actual.frames)
+        return "frame counts " + std::to_string(expected.frames[0]) + "/" +
+               std::to_string(expected.frames[1]) + " expected, got " +
+               std::to_string(actual.frames[0]) + "/" + std::to_string(actual.frames[1]);
+    for (const auto& [name, bytes] : expected.outputs) {
+        const auto other = actual.outputs.find(name);
+        if (other == actual.outputs.end()) return name + " missing";
+        if (other->second != bytes) return name + " differs";
+    }
+    if (expected.outputs.size() != actual.outputs.size()) return "more outputs than expected";
+    return "";
+}
+
+} // namespace splitwick::testing

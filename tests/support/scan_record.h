@@ -1,0 +1,51 @@
+#pragma once
+// What one scan reports, recorded so that two scans of the same bytes can be compared: the
+// scanner and the stream writer must report the same whatever size the reads have.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/pack_scanner.h"
+
+namespace splitwick::testing {
+
+using Bytes = std::vector<uint8_t>;
+
+// One event of a scan: a "found" report, or a packet's payload with its runs joined.
+struct ScanEvent {
+    std::string found; // "DD+ audio stream 1"; empty for a payload
+    PacketKind kind = PacketKind::None;
+    int videoIndex = 0, audioIndex = 0, subpictureIndex = 0;
+    VideoCodec videoCodec = VideoCodec::Mpeg2;
+    uint32_t pts = 0; // pending when the packet's first run came
+    Bytes bytes;
+    bool operator==(const ScanEvent&) const = default;
+};
+
+struct ScanRecord {
+    std::vector<ScanEvent> events;
+    std::array<int32_t, StreamTable::Entries> table{};
+    std::array<int64_t, 2> frames{};
+    // Demux mode: the bytes of every output, by file name.
+    std::map<std::string, Bytes> outputs;
+    bool operator==(const ScanRecord&) const = default;
+};
+
+// How reads cut the input: whole, 1 byte, 2047 bytes, or sizes from 1 to 32768 drawn from the
+// seed.
+enum class Pieces { Whole, OneByte, Odd2047, Random };
+std::vector<size_t> pieceSizes(Pieces pieces, size_t total, uint32_t seed = 1);
+
+// Scans the input in reads of the given sizes with the pack scanner and the stream writer of a
+// session whose 34 stream boxes are all ticked. In demux mode the outputs of the streams the
+// input holds are created in outputFolder (an existing, empty folder), read back and removed
+// again.
+ScanRecord scanInPieces(const Bytes& input, const std::vector<size_t>& pieces, bool demuxMode,
+                        const std::string& outputFolder = "");
+
+// Where two records first differ, in words; empty when they are the same.
+std::string firstDifference(const ScanRecord& expected, const ScanRecord& actual);
+
+} // namespace splitwick::testing
