@@ -80,4 +80,12 @@ int64_t PacketFrameCounter::count(const uint8_t* data, size_t length, VideoCodec
     return frames;
 }
 
+void PacketFrameCounter::tally(const PayloadRun& run, bool counted, FrameCounts& counts) {
+    if (!counted || run.videoIndex < 0 || run.videoIndex > 1) {
+        forget();
+        return;
+    }
+    counts[run.videoIndex] += count(run.data, run.length, run.videoCodec, run.continuesPacket);
+}
+
 } // namespace splitwick

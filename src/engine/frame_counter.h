@@ -3,9 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "pack_scanner.h"
+#include "scan_sink.h"
 
 namespace splitwick {
+
+// The frames counted in video stream 0 and 1.
+using FrameCounts = std::array<int64_t, 2>;
 
 // Counts the frame start codes of the codec that lie wholly inside one run: MPEG-2
 // picture_start_code 00 00 01 00, H.264 access unit delimiter 00 00 01 09, VC-1 frame start
@@ -20,6 +23,8 @@ class PacketFrameCounter {
     int64_t count(const uint8_t* data, size_t length, VideoCodec codec, bool continuesPacket);
     // A run went by uncounted: the next one has nothing to join.
     void forget() { tailLength_ = 0; }
+    // Adds the frames of a video run of stream 0 or 1 to its count when counted is true.
+    void tally(const PayloadRun& run, bool counted, FrameCounts& counts);
 
   private:
     // The packet's last payload bytes so far: a code cut by a chunk's end begins in them.

@@ -1,28 +1,33 @@
 #pragma once
+#include "controls.h"
 #include "frame_counter.h"
-#include "pack_scanner.h"
-#include "session.h"
+#include "output_set.h"
+#include "report.h"
+#include "scan_sink.h"
 
 namespace splitwick {
 
-// Takes the scanner's payload runs: counts video frames when cbCountFr is ticked and, in demux
-// mode, appends each run to the output slot of its stream while the stream's box is ticked.
-// Boxes and options are read at every run, so changes during a scan take effect at once.
+// Demux's side of a scan: appends each run to the stream output of its box, and a subpicture
+// packet's PTS to the box's .pts file; a stream whose box has no output is passed over. Counts
+// the frames of the video streams it writes while cbCountFr is ticked (read at every run), and
+// logs the system header line.
 class StreamWriter : public ScanSink {
   public:
-    StreamWriter(Session& session, bool demuxMode);
+    StreamWriter(const OutputSet& outputs, Report& report, const Controls& controls,
+                 FrameCounts& frames)
+        : outputs_(outputs), report_(report), controls_(controls), frames_(frames) {}
     void payload(PayloadRun& run) override;
-    void streamFound(const char* text, int index) override;
+    void streamFound(const StreamCodec&, int) override {}
+    void systemHeader(int videoBound, int audioBound) override;
 
   private:
-    void countFrames(const PayloadRun& run);
-    void write(const PayloadRun& run);
     void writeSubpicture(PayloadRun& run);
-    bool boxTicked(BoxKind kind, int index, int slots) const;
 
-    Session& session_;
-    const bool demuxMode_;
-    PacketFrameCounter frames_;
+    const OutputSet& outputs_;
+    Report& report_;
+    const Controls& controls_;
+    FrameCounts& frames_;
+    PacketFrameCounter counter_;
 };
 
 } // namespace splitwick

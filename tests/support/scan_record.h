@@ -38,10 +38,9 @@ struct ScanRecord {
 enum class Pieces { Whole, OneByte, Odd2047, Random };
 std::vector<size_t> pieceSizes(Pieces pieces, size_t total, uint32_t seed = 1);
 
-// Scans the input in reads of the given sizes with the pack scanner and the stream writer of a
-// session whose 34 stream boxes are all ticked. In demux mode the outputs of the streams the
-// input holds are created in outputFolder (an existing, empty folder), read back and removed
-// again.
+// Scans the input in reads of the given sizes with the pack scanner and, in check mode, Read
+// EVO's stream finder or, in demux mode, the stream writer, with outputs for every stream the
+// input holds, created in outputFolder (an existing, empty folder), read back and removed again.
 ScanRecord scanInPieces(const Bytes& input, const std::vector<size_t>& pieces, bool demuxMode,
                         const std::string& outputFolder = "");
 

@@ -1,0 +1,47 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "stream_codecs.h"
+
+namespace splitwick {
+
+enum class PacketKind : uint8_t {
+    None,
+    Video,
+    Audio,
+    SkipPayload,
+    SkipPacket,
+    MpegAudio,
+    PrivateStream1,
+    Subpicture
+};
+
+// A stretch of one packet's payload that lies in one chunk.
+struct PayloadRun {
+    PacketKind kind;
+    const uint8_t* data;
+    size_t length;
+    int videoIndex;      // 0 or 1, -1 before any video packet
+    int audioIndex;      // 0 to 15, -1 before any audio sub-stream
+    int subpictureIndex; // 0 to 31, -1 before any subpicture
+    VideoCodec videoCodec;
+    uint32_t& pendingPts; // low 32 bits of the packet's PTS, 0 for none; the writer may clear it
+    // The run carries on the packet's previous run, which the end of a chunk cut off.
+    bool continuesPacket;
+};
+
+// Where a scan's findings go. A job's side of a scan is one sink; a job that does the work of
+// two in one scan (or records more of it) hands each finding to each of its sinks in turn.
+class ScanSink {
+  public:
+    virtual ~ScanSink() = default;
+    // A run of video, audio or subpicture payload, in file order.
+    virtual void payload(PayloadRun& run) = 0;
+    // A stream-table entry went from -1 to a stream of this codec and index.
+    virtual void streamFound(const StreamCodec& codec, int index) = 0;
+    // The file's first pack header is followed by a system header with these bounds.
+    virtual void systemHeader(int videoBound, int audioBound) = 0;
+};
+
+} // namespace splitwick
