@@ -79,10 +79,13 @@ class Reads {
     }
 
     // Read EVO's end, once the first part is read: the boxes labelled, "Done." and the frame
-    // counts. Then, unless the pass was cancelled, the boxes asked for are ticked, as they were
-    // after the reads, and given back; each must have a stream.
+    // counts, the streams and the counts left in the job state as the reads left them. Then,
+    // unless the pass was cancelled, the boxes asked for are ticked, as they were after the
+    // reads, and given back; each must have a stream.
     std::vector<Box> finish(StopReason firstPart) {
         dropCountsOfStoppedPass(frames_, firstPart);
+        session_.state.StreamTable = found_;
+        session_.state.FrameCount = frames_;
         Controls& controls = session_.controls;
         if (!withPlaylist()) labelBoxes(controls, found_);
         {
@@ -100,12 +103,6 @@ class Reads {
         for (Box box : allBoxes())
             controls.setTicked(box, std::find(wanted.begin(), wanted.end(), box) != wanted.end());
         return wanted;
-    }
-
-    // What the two-step run leaves in the job state: Read EVO's table, the job's frame counts.
-    void leave(const FrameCounts& frames) {
-        session_.state.StreamTable = found_;
-        session_.state.FrameCount = frames;
     }
 
   private:
@@ -220,7 +217,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request) {
     outputs.close();
     finishJob(session);
     logFrameCounts(session.report(), frames);
-    reads.leave(frames);
+    session.state.FrameCount = frames;
     return stop;
 }
 
@@ -242,8 +239,8 @@ StopReason rebuildInOnePass(Session& session, RebuildState& rebuild, const JobAf
     log.close(JobHead);
     // After Read XPL the table marks the playlist's streams, by no identifier: nothing is left
     // out by it.
-    const StreamTable& table = reads.withPlaylist() ? session.state.StreamTable : reads.found();
-    PackEditor editor(table, reads.chosen(), rebuild);
+    const StreamTable marks = session.state.StreamTable;
+    PackEditor editor(reads.withPlaylist() ? marks : reads.found(), reads.chosen(), rebuild);
     StreamFinder finder(log[ReadEvoLines], controls, reads.frames());
     EvoScan scan(reads.found(), finder);
     PendingBounds pending;
@@ -256,7 +253,6 @@ StopReason rebuildInOnePass(Session& session, RebuildState& rebuild, const JobAf
         stop = Rebuild(session, std::move(second), editor, output);
     outputs.close();
     finishJob(session);
-    reads.leave(reads.frames());
     return stop;
 }
 

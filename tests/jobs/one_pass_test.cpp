@@ -1,0 +1,379 @@
+// The command line's demux and rebuild in one pass against the reads and the job run one after
+// another as the window runs them (Read EVO, Read XPL when a playlist is given, the boxes
+// ticked, then Demux or Rebuild): the same files byte for byte, the same log lines in the same
+// order, the same frame counts and the same boxes, on every kind of file the tests make.
+#include <filesystem>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "engine/frame_counter.h"
+#include "engine/job_error.h"
+#include "evo_maker/evo_maker.h"
+#include "evo_maker/presets.h"
+#include "job_runs.h"
+#include "jobs/demux_job.h"
+#include "jobs/one_pass.h"
+#include "jobs/read_evo.h"
+#include "jobs/rebuild_job.h"
+#include "playlist/read_xpl.h"
+#include "playlist_writer.h"
+#include "support/test_files.h"
+
+namespace splitwick::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using maker::Codec;
+
+enum class Job { Demux, Rebuild };
+
+// What the command line asks for.
+struct Ask {
+    std::optional<std::vector<Box>> boxes; // none: every box the reads enable
+    std::string playlist;                  // the XPL's path; empty for none
+    bool continueSplit = true;
+};
+
+// What a run leaves: its lines, the files in the output folder, the counts and the boxes.
+struct Outcome {
+    Lines lines;
+    std::map<std::string, Bytes> files;
+    FrameCounts frames{};
+    std::vector<std::string> boxes; // "cbAudio00 enabled ticked DD.stream.00"
+    std::string error;              // the failure's text; empty when the job ended normally
+};
+
+std::string describe(const Outcome& outcome) {
+    std::string text = "error: " + outcome.error + "\n";
+    for (const std::string& line : outcome.lines)
+        text += line + "\n";
+    for (const auto& [name, bytes] : outcome.files)
+        text += name + ": " + std::to_string(bytes.size()) + " bytes\n";
+    return text;
+}
+
+class Runs {
+  public:
+    Runs(std::string evo, Ask ask) : evo_(std::move(evo)), ask_(std::move(ask)) {}
+
+    // Cancel, answered Yes, at the first point where a pass that writes output lets the
+    // window's events through.
+    void cancelWhileWriting() { cancel_ = true; }
+
+    Outcome twoSteps(Job job) {
+        return run([&](RecordingSession& rs, Playlist& playlist, PlainPlaylistView& view) {
+            bCheckClick(rs.session);
+            if (!ask_.playlist.empty()) bReadXPLClick(rs.session, playlist, view);
+            tickAsAsked(rs);
+            if (job == Job::Demux) {
+                bDemuxClick(rs.session, playlist.title.chaptersFor(rs.state().EVOname));
+            } else {
+                RebuildState rebuild;
+                bRebuildClick(rs.session, rebuild);
+            }
+        });
+    }
+
+    Outcome onePass(Job job) {
+        return run([&](RecordingSession& rs, Playlist& playlist, PlainPlaylistView& view) {
+            JobAfterReads request{ask_.boxes, nullptr};
+            if (!ask_.playlist.empty())
+                request.readPlaylist = [&] {
+                    bReadXPLClick(rs.session, playlist, view);
+                    return playlist.title.chaptersFor(rs.state().EVOname);
+                };
+            if (job == Job::Demux) {
+                demuxInOnePass(rs.session, request);
+            } else {
+                RebuildState rebuild;
+                rebuildInOnePass(rs.session, rebuild, request);
+            }
+        });
+    }
+
+    // Both ways give the same outcome. A request that the reads find wrong fails with the same
+    // error after the same lines of the reads; in one pass the job has begun by then, and its
+    // lines and the files it made for part 1 follow.
+    void expectSame(Job job) {
+        const Outcome expected = twoSteps(job);
+        const Outcome actual = onePass(job);
+        EXPECT_EQ(actual.error, expected.error);
+        EXPECT_EQ(actual.frames, expected.frames);
+        if (!expected.error.empty()) {
+            EXPECT_EQ(Lines(actual.lines.begin(),
+                            actual.lines.begin() +
+                                long(std::min(actual.lines.size(), expected.lines.size()))),
+                      expected.lines);
+            return;
+        }
+        EXPECT_EQ(actual.lines, expected.lines);
+        EXPECT_EQ(actual.boxes, expected.boxes);
+        std::vector<std::string> expectedNames, actualNames;
+        for (const auto& [name, bytes] : expected.files) {
+            expectedNames.push_back(name);
+            const auto other = actual.files.find(name);
+            if (other != actual.files.end()) {
+                EXPECT_TRUE(other->second == bytes) << name << " differs";
+            }
+        }
+        for (const auto& [name, bytes] : actual.files)
+            actualNames.push_back(name);
+        EXPECT_EQ(actualNames, expectedNames);
+        if (::testing::Test::HasFailure())
+            ADD_FAILURE() << "two steps:\n"
+                          << describe(expected) << "one pass:\n"
+                          << describe(actual);
+    }
+
+  private:
+    using Steps = std::function<void(RecordingSession&, Playlist&, PlainPlaylistView&)>;
+
+    // Runs the steps on a session set up as the command line sets it up, into an output folder
+    // of the same name each time.
+    Outcome run(const Steps& steps) {
+        fs::remove_all(out_.path());
+        fs::create_directories(out_.path());
+        RecordingSession rs;
+        if (cancel_)
+            rs.events.onPump = [&rs] {
+                if (rs.events.passes.back()) rs.state().Cancelled = true;
+            };
+        rs.controls.setOption(Option::FastCheck, false);
+        rs.controls.setOption(Option::Continue, ask_.continueSplit);
+        rs.controls.setField(Field::Workdir, out_.path());
+        chooseEvo(rs, evo_);
+        if (!ask_.playlist.empty()) rs.controls.setField(Field::XPLfile, ask_.playlist);
+        Playlist playlist;
+        PlainPlaylistView view;
+        Outcome outcome;
+        try {
+            steps(rs, playlist, view);
+        } catch (const JobError& error) {
+            outcome.error = error.what();
+        }
+        outcome.lines = rs.lines();
+        for (const std::string& name : fileNamesIn(out_.path()))
+            outcome.files[name] = readBytes(out_ / name);
+        outcome.frames = rs.state().FrameCount;
+        for (Box box : allBoxes())
+            outcome.boxes.push_back(boxName(box) + (rs.controls.boxEnabled(box) ? " enabled" : "") +
+                                    (rs.controls.ticked(box) ? " ticked " : " ") +
+                                    rs.controls.caption(box));
+        return outcome;
+    }
+
+    // As the command line ticked the boxes after the reads: those asked for, each of which must
+    // stand for a stream, or every box the reads enabled.
+    void tickAsAsked(RecordingSession& rs) const {
+        std::vector<Box> wanted;
+        for (Box box : allBoxes())
+            if (ask_.boxes ? std::count(ask_.boxes->begin(), ask_.boxes->end(), box) > 0
+                           : rs.controls.boxEnabled(box))
+                wanted.push_back(box);
+        for (Box box : wanted)
+            if (!rs.controls.boxEnabled(box))
+                throw JobError("No stream for " + boxName(box) + " in " + rs.state().EVOfile);
+        for (Box box : allBoxes())
+            rs.controls.setTicked(box, std::count(wanted.begin(), wanted.end(), box) > 0);
+    }
+
+    const std::string evo_;
+    const Ask ask_;
+    TempFolder out_;
+    bool cancel_ = false;
+};
+
+// Every way the command line may ask, on one file: every stream, some of them, one the file
+// may lack, with and without going on into a second part.
+void expectSameForEveryAsk(const std::string& evo, const std::string& playlist = "") {
+    const std::vector<std::pair<std::string, Ask>> asks = {
+        {"all", {std::nullopt, playlist}},
+        {"all, one part", {std::nullopt, playlist, false}},
+        {"video0,audio01,sub00",
+         {std::vector<Box>{{BoxKind::Video, 0}, {BoxKind::Audio, 1}, {BoxKind::Subpicture, 0}},
+          playlist}},
+        {"audio00,sub03",
+         {std::vector<Box>{{BoxKind::Audio, 0}, {BoxKind::Subpicture, 3}}, playlist}},
+    };
+    for (const auto& [name, ask] : asks) {
+        for (Job job : {Job::Demux, Job::Rebuild}) {
+            SCOPED_TRACE(evo + ", " + name + (job == Job::Demux ? ", demux" : ", rebuild") +
+                         (playlist.empty() ? "" : ", with the playlist"));
+            Runs(evo, ask).expectSame(job);
+        }
+    }
+}
+
+class OnePass : public ::testing::Test {
+  protected:
+    std::string make(const maker::Recipe& recipe, const std::string& name = "FEATURE_1.EVO") {
+        maker::makeEvo(recipe, folder / name);
+        return folder / name;
+    }
+    TempFolder folder;
+};
+
+TEST_F(OnePass, MakersPresetsGiveWhatTheReadsAndTheJobGive) {
+    expectSameForEveryAsk(make(maker::featureRecipe(6 * 1048576, 3)));
+    // A split title.
+    expectSameForEveryAsk(make(maker::sampleDiscRecipe()));
+}
+
+TEST_F(OnePass, EveryCodecVariedHeadersAndTrapsGiveWhatTheReadsAndTheJobGive) {
+    maker::Recipe recipe;
+    recipe.streams = {
+        {Codec::UnknownSubStream, 0x05, 1},
+        {Codec::Mpeg2, 0xE0, 12},
+        {Codec::H264, 0xE3, 12},
+        {Codec::DD, 0x80, 2},
+        {Codec::DtsHd, 0x89, 2},
+        {Codec::Lpcm, 0xA2, 2},
+        {Codec::Mlp, 0xB3, 2},
+        {Codec::DDPlus, 0xC4, 2},
+        {Codec::DDPlus, 0xCF, 2},
+        {Codec::Subpicture, 0x23, 1},
+        {Codec::ExtSubpicture, 0x65, 1},
+        {Codec::MpegAudio, 0xC0, 1},
+        {Codec::Subpicture, 0x35, 1},
+    };
+    recipe.size = 3 * 1048576;
+    expectSameForEveryAsk(make(recipe));
+
+    maker::Recipe varied;
+    varied.streams = {
+        {Codec::Vc1, 0x55, 10},       {Codec::Vc1, 0x56, 10},          {Codec::DDPlus, 0xC0, 2},
+        {Codec::Lpcm, 0xA1, 2},       {Codec::Mlp, 0xB2, 2},           {Codec::DtsHd, 0x8B, 2},
+        {Codec::Subpicture, 0x20, 1}, {Codec::ExtSubpicture, 0x7F, 1}, {Codec::Subpicture, 0x2F, 1},
+        {Codec::MpegAudio, 0xC5, 1},
+    };
+    varied.size = 6 * 1048576;
+    varied.varyHeaders = true;
+    varied.startCodeTraps = true;
+    varied.garbageEvery = 3;
+    varied.seed = 7;
+    varied.parts = 2;
+    expectSameForEveryAsk(make(varied));
+}
+
+TEST_F(OnePass, DamagedFilesGiveWhatTheReadsAndTheJobGive) {
+    maker::Recipe recipe;
+    recipe.streams = {
+        {Codec::Mpeg2, 0xE0, 8},         {Codec::DDPlus, 0xC2, 1},
+        {Codec::Lpcm, 0xA0, 1},          {Codec::Subpicture, 0x22, 1},
+        {Codec::UnknownStream, 0xE5, 1}, {Codec::UnknownSubStream, 0x92, 1},
+        {Codec::MpegAudio, 0xC1, 1},
+    };
+    recipe.size = 2 * 1048576;
+    recipe.varyHeaders = true;
+    recipe.zeroLengthEvery = 7;
+    recipe.garbageEvery = 2;
+    for (int cut : {1, 2030, 2047}) {
+        recipe.truncateLastPack = cut;
+        expectSameForEveryAsk(make(recipe, "DAMAGED" + std::to_string(cut) + ".EVO"));
+    }
+
+    writeBytes(folder / "EMPTY.EVO", {});
+    expectSameForEveryAsk(folder / "EMPTY.EVO");
+    maker::Recipe navigationOnly;
+    navigationOnly.size = 100000;
+    navigationOnly.navigationEvery = 1;
+    expectSameForEveryAsk(make(navigationOnly, "NAV.EVO"));
+}
+
+// The reads cover the first part only: a stream that the second part alone carries has no box
+// and is not written, though the second part's pass meets it.
+TEST_F(OnePass, StreamsOfTheSecondPartAloneAreNotWritten) {
+    maker::Recipe first;
+    first.streams = {{Codec::Mpeg2, 0xE0, 8}, {Codec::DDPlus, 0xC0, 1}};
+    first.size = 1048576;
+    maker::Recipe second = first;
+    second.streams.push_back({Codec::DtsHd, 0x89, 1});
+    second.streams.push_back({Codec::Subpicture, 0x20, 1});
+    make(first, "SPLIT_1.EVO");
+    make(second, "SPLIT_2.EVO");
+    expectSameForEveryAsk(folder / "SPLIT_1.EVO");
+}
+
+// An audio stream first met far into the file: every system header of the rebuilt file, those
+// written before it too, counts it in its audio_bound, as after a whole read.
+TEST_F(OnePass, StreamsMetLateCountInEverySystemHeader) {
+    maker::Recipe early;
+    early.streams = {{Codec::Mpeg2, 0xE0, 8}, {Codec::DDPlus, 0xC0, 1}};
+    early.size = 1048576;
+    maker::Recipe late = early;
+    late.streams.push_back({Codec::DtsHd, 0x89, 1});
+    Bytes title = readBytes(make(early, "EARLY.EVO"));
+    const Bytes rest = readBytes(make(late, "LATE.EVO"));
+    title.insert(title.end(), rest.begin(), rest.end());
+    writeBytes(folder / "TITLE.EVO", title);
+    expectSameForEveryAsk(folder / "TITLE.EVO");
+}
+
+TEST_F(OnePass, PlaylistCaptionsNameTheOutputsAsAfterReadXpl) {
+    fs::create_directories(folder / "HVDVD_TS");
+    fs::create_directories(folder / "ADV_OBJ");
+    maker::makeEvo(maker::sampleDiscRecipe(), folder / "HVDVD_TS/FEATURE_1.EVO");
+    const std::string playlist = folder / "ADV_OBJ/VPLST000.XPL";
+    // The playlist names a French DTS-HD stream the EVO lacks: its file is made, empty.
+    writeTextFile(playlist, xmlDocument(discPlaylist({"FEATURE_1", "FEATURE_2"})));
+    expectSameForEveryAsk(folder / "HVDVD_TS/FEATURE_1.EVO", playlist);
+    // A playlist without the EVO's title enables no box.
+    writeTextFile(playlist, xmlDocument(discPlaylist({"OTHER"})));
+    expectSameForEveryAsk(folder / "HVDVD_TS/FEATURE_1.EVO", playlist);
+}
+
+// A cancel in one pass stops the reads with the job: the outputs hold what the job in two steps
+// holds when stopped at the same point, and those of streams not met by then are not made.
+TEST_F(OnePass, CancelStopsTheReadsAndTheJobWhereTheJobAloneStops) {
+    maker::Recipe early;
+    early.streams = {{Codec::Mpeg2, 0xE0, 8}, {Codec::DDPlus, 0xC0, 1}};
+    early.size = 4 * 1048576 + 6 * 2048;
+    maker::Recipe late = early;
+    late.size = 1048576;
+    late.streams.push_back({Codec::Subpicture, 0x20, 1});
+    Bytes title = readBytes(make(early, "EARLY.EVO"));
+    const Bytes rest = readBytes(make(late, "LATE.EVO"));
+    title.insert(title.end(), rest.begin(), rest.end());
+    writeBytes(folder / "FEATURE_1.EVO", title);
+
+    for (Job job : {Job::Demux, Job::Rebuild}) {
+        SCOPED_TRACE(job == Job::Demux ? "demux" : "rebuild");
+        Runs runs(folder / "FEATURE_1.EVO", {});
+        runs.cancelWhileWriting();
+        const Outcome twoSteps = runs.twoSteps(job);
+        const Outcome onePass = runs.onePass(job);
+        EXPECT_EQ(onePass.error, "");
+        EXPECT_EQ(onePass.frames, (FrameCounts{0, 0}));
+        for (const auto& [name, bytes] : twoSteps.files) {
+            const auto kept = onePass.files.find(name);
+            if (kept != onePass.files.end())
+                EXPECT_TRUE(kept->second == bytes) << name;
+            else
+                EXPECT_EQ(bytes.size(), 0u) << name << ": its stream comes after the cancel";
+        }
+        EXPECT_EQ(onePass.files.size() + (job == Job::Demux ? 2 : 0), twoSteps.files.size());
+        // Read EVO's lines end with "Done." and no frame count, as those of the job.
+        const auto done = std::find(onePass.lines.begin(), onePass.lines.end(), "Done.");
+        ASSERT_NE(done, onePass.lines.end());
+        EXPECT_EQ(*(done + 1), "Opening file FEATURE_1.EVO");
+        EXPECT_EQ(onePass.lines.back(), "Done.");
+        EXPECT_EQ(twoSteps.lines.back(), "Done.");
+    }
+}
+
+TEST(OnePassOfFfmpegFiles, GiveWhatTheReadsAndTheJobGive) {
+    if (std::system("ffmpeg -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+    for (const char* name : {"DD.EVO", "DTS.EVO", "LPCM_16_STEREO_48K.EVO", "LPCM_24_5.1_48K.EVO"})
+        expectSameForEveryAsk(ffmpegMade(name));
+    // AC-3 0x80 and DTS 0x88 share audio index 0.
+    TempFolder folder;
+    makeWithFfmpeg("-f lavfi -i sine=frequency=440:sample_rate=48000:duration=1 -f lavfi -i "
+                   "sine=frequency=660:sample_rate=48000:duration=1 -map 0 -map 1 -c:a:0 ac3 "
+                   "-c:a:1 dca -strict -2",
+                   folder / "SHARED.EVO");
+    expectSameForEveryAsk(folder / "SHARED.EVO");
+}
+
+} // namespace
+} // namespace splitwick::testing
