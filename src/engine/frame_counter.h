@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "controls.h"
+#include "output_set.h"
 #include "scan_sink.h"
 
 namespace splitwick {
@@ -23,13 +25,35 @@ class PacketFrameCounter {
     int64_t count(const uint8_t* data, size_t length, VideoCodec codec, bool continuesPacket);
     // A run went by uncounted: the next one has nothing to join.
     void forget() { tailLength_ = 0; }
-    // Adds the frames of a video run of stream 0 or 1 to its count when counted is true.
-    void tally(const PayloadRun& run, bool counted, FrameCounts& counts);
 
   private:
     // The packet's last payload bytes so far: a code cut by a chunk's end begins in them.
     std::array<uint8_t, 3> tail_{};
     size_t tailLength_ = 0;
+};
+
+// The frame counts of a scan, while cbCountFr is ticked (read at every run): Read EVO counts
+// every run of video stream 0 and 1, Demux those of the streams it writes. A run that several
+// counts take is counted once.
+class FrameTally : public ScanSink {
+  public:
+    explicit FrameTally(const Controls& controls) : controls_(controls) {}
+    void countEveryStream(FrameCounts& frames) { everyStream_ = &frames; }
+    void countWritten(FrameCounts& frames, const OutputSet& outputs) {
+        written_ = &frames;
+        outputs_ = &outputs;
+    }
+
+    void payload(PayloadRun& run) override;
+    void streamFound(const StreamCodec&, int) override {}
+    void systemHeader(int, int) override {}
+
+  private:
+    const Controls& controls_;
+    FrameCounts* everyStream_ = nullptr;
+    FrameCounts* written_ = nullptr;
+    const OutputSet* outputs_ = nullptr;
+    PacketFrameCounter counter_;
 };
 
 } // namespace splitwick

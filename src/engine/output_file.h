@@ -59,7 +59,8 @@ class OutputFile : public StreamOutput {
     std::string path_;
     int fd_ = -1;
     FileIdentity identity_{};
-    bool regularFile_ = false; // not a device such as /dev/null
+    // A regular file (not a device such as /dev/null) with bytes of an earlier run in it.
+    bool holdsEarlierBytes_ = false;
     std::unique_ptr<uint8_t[]> buffer_;
     size_t buffered_ = 0;
 };

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <vector>
 
 #include "stream_codecs.h"
 
@@ -31,8 +33,8 @@ struct PayloadRun {
     bool continuesPacket;
 };
 
-// Where a scan's findings go. A job's side of a scan is one sink; a job that does the work of
-// two in one scan (or records more of it) hands each finding to each of its sinks in turn.
+// Where a scan's findings go. Each side of a job's scan is a sink of its own: the streams found,
+// the payloads written, the frames counted; ScanSinks hands each finding to all of them.
 class ScanSink {
   public:
     virtual ~ScanSink() = default;
@@ -42,6 +44,27 @@ class ScanSink {
     virtual void streamFound(const StreamCodec& codec, int index) = 0;
     // The file's first pack header is followed by a system header with these bounds.
     virtual void systemHeader(int videoBound, int audioBound) = 0;
+};
+
+// Hands each finding of a scan to each of its sinks in turn.
+class ScanSinks : public ScanSink {
+  public:
+    ScanSinks(std::initializer_list<ScanSink*> sinks) : sinks_(sinks) {}
+    void payload(PayloadRun& run) override {
+        for (ScanSink* sink : sinks_)
+            sink->payload(run);
+    }
+    void streamFound(const StreamCodec& codec, int index) override {
+        for (ScanSink* sink : sinks_)
+            sink->streamFound(codec, index);
+    }
+    void systemHeader(int videoBound, int audioBound) override {
+        for (ScanSink* sink : sinks_)
+            sink->systemHeader(videoBound, audioBound);
+    }
+
+  private:
+    std::vector<ScanSink*> sinks_;
 };
 
 } // namespace splitwick

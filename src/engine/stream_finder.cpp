@@ -4,11 +4,6 @@
 
 namespace splitwick {
 
-void StreamFinder::payload(PayloadRun& run) {
-    if (run.kind == PacketKind::Video)
-        counter_.tally(run, controls_.option(Option::CountFrames), frames_);
-}
-
 void StreamFinder::streamFound(const StreamCodec& codec, int index) {
     report_.log(codec.foundText + std::to_string(index) + " found!");
 }

@@ -9,11 +9,9 @@ void StreamWriter::payload(PayloadRun& run) {
         writeSubpicture(run);
         return;
     }
-    const bool video = run.kind == PacketKind::Video;
-    StreamOutput* output = video ? outputs_.stream(BoxKind::Video, run.videoIndex)
-                                 : outputs_.stream(BoxKind::Audio, run.audioIndex);
-    if (video)
-        counter_.tally(run, output != nullptr && controls_.option(Option::CountFrames), frames_);
+    StreamOutput* output = run.kind == PacketKind::Video
+                               ? outputs_.stream(BoxKind::Video, run.videoIndex)
+                               : outputs_.stream(BoxKind::Audio, run.audioIndex);
     if (output != nullptr) output->write(run.data, run.length);
 }
 

@@ -1,6 +1,4 @@
 #pragma once
-#include "controls.h"
-#include "frame_counter.h"
 #include "output_set.h"
 #include "report.h"
 #include "scan_sink.h"
@@ -8,14 +6,11 @@
 namespace splitwick {
 
 // Demux's side of a scan: appends each run to the stream output of its box, and a subpicture
-// packet's PTS to the box's .pts file; a stream whose box has no output is passed over. Counts
-// the frames of the video streams it writes while cbCountFr is ticked (read at every run), and
-// logs the system header line.
+// packet's PTS to the box's .pts file; a stream whose box has no output is passed over. Logs the
+// system header line.
 class StreamWriter : public ScanSink {
   public:
-    StreamWriter(const OutputSet& outputs, Report& report, const Controls& controls,
-                 FrameCounts& frames)
-        : outputs_(outputs), report_(report), controls_(controls), frames_(frames) {}
+    StreamWriter(const OutputSet& outputs, Report& report) : outputs_(outputs), report_(report) {}
     void payload(PayloadRun& run) override;
     void streamFound(const StreamCodec&, int) override {}
     void systemHeader(int videoBound, int audioBound) override;
@@ -25,9 +20,6 @@ class StreamWriter : public ScanSink {
 
     const OutputSet& outputs_;
     Report& report_;
-    const Controls& controls_;
-    FrameCounts& frames_;
-    PacketFrameCounter counter_;
 };
 
 } // namespace splitwick

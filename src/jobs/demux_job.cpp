@@ -2,6 +2,7 @@
 
 #include "demux_outputs.h"
 #include "engine/demux.h"
+#include "engine/frame_counter.h"
 #include "engine/stream_writer.h"
 #include "job_steps.h"
 
@@ -36,10 +37,13 @@ void bDemuxClick(Session& session, const TitleChapters& chapters) {
         writeChapterFile(*chapterFile, chapters);
     }
     session.slog("Writing stream(s)", 0);
-    StreamWriter writer(outputs, session.report(), controls, state.FrameCount);
-    StopReason stop = demux(session, std::move(source), writer, state.StreamTable, true);
+    StreamWriter writer(outputs, session.report());
+    FrameTally frames(controls);
+    frames.countWritten(state.FrameCount, outputs);
+    ScanSinks sinks{&writer, &frames};
+    StopReason stop = demux(session, std::move(source), sinks, state.StreamTable, true);
     if (auto second = openSecondPart(session, title, stop))
-        stop = demux(session, std::move(second), writer, state.StreamTable, true);
+        stop = demux(session, std::move(second), sinks, state.StreamTable, true);
     dropCountsOfStoppedPass(state.FrameCount, stop);
     outputs.close();
 

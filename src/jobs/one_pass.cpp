@@ -5,6 +5,7 @@
 
 #include "demux_outputs.h"
 #include "engine/demux.h"
+#include "engine/frame_counter.h"
 #include "engine/job_error.h"
 #include "engine/stream_finder.h"
 #include "engine/stream_writer.h"
@@ -115,28 +116,15 @@ class Reads {
     TitleChapters chapters_;
 };
 
-// The first part's findings go to Read EVO's side and to Demux's; a chosen box's outputs are
-// made as its stream is first met.
-class ReadAndDemux : public ScanSink {
+// Makes the outputs of a chosen box as its stream is first met.
+class OutputsAsFound : public ScanSink {
   public:
-    ReadAndDemux(StreamFinder& finder, StreamWriter& writer, std::function<void(Box)> met)
-        : finder_(finder), writer_(writer), met_(std::move(met)) {}
-    void payload(PayloadRun& run) override {
-        finder_.payload(run);
-        writer_.payload(run);
-    }
-    void streamFound(const StreamCodec& codec, int index) override {
-        finder_.streamFound(codec, index);
-        met_(Box{codec.kind, index});
-    }
-    void systemHeader(int videoBound, int audioBound) override {
-        finder_.systemHeader(videoBound, audioBound);
-        writer_.systemHeader(videoBound, audioBound);
-    }
+    explicit OutputsAsFound(std::function<void(Box)> met) : met_(std::move(met)) {}
+    void payload(PayloadRun&) override {}
+    void streamFound(const StreamCodec& codec, int index) override { met_({codec.kind, index}); }
+    void systemHeader(int, int) override {}
 
   private:
-    StreamFinder& finder_;
-    StreamWriter& writer_;
     const std::function<void(Box)> met_;
 };
 
@@ -178,15 +166,18 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request) {
                      createBoxOutputs(outputs, controls, title, prefix, box, reads.caption(box)));
     };
     const BoxChoice chosen = reads.chosen();
-    StreamFinder finder(log[ReadEvoLines], controls, reads.frames());
-    StreamWriter writer(outputs, log[JobLines], controls, frames);
-    ReadAndDemux firstPart(finder, writer, [&](Box box) {
+    StreamFinder finder(log[ReadEvoLines]);
+    OutputsAsFound made([&](Box box) {
         if (!isStreamBox(box) || !chosen(box)) return;
         create(box);
         // Checked against every file the job holds: it may be emptied now.
         outputs.truncate(box);
     });
-    StreamTable demuxTable;
+    StreamWriter writer(outputs, log[JobLines]);
+    FrameTally frameTally(controls);
+    frameTally.countEveryStream(reads.frames());
+    frameTally.countWritten(frames, outputs);
+    ScanSinks firstPart{&finder, &made, &writer, &frameTally};
     StopReason stop = demux(session, std::move(source), firstPart, reads.found(), true);
 
     // The chosen boxes whose stream the first part lacks, and the chapters, as Demux would have
@@ -211,8 +202,14 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request) {
     log.close(JobHead);
 
     ReportRoute route(session, log[JobLines]);
-    if (auto second = openSecondPart(session, title, stop))
-        stop = demux(session, std::move(second), writer, demuxTable, true);
+    if (auto second = openSecondPart(session, title, stop)) {
+        // The boxes stand for the first part's streams: the second part's own are not written.
+        FrameTally writtenFrames(controls);
+        writtenFrames.countWritten(frames, outputs);
+        ScanSinks secondPart{&writer, &writtenFrames};
+        StreamTable secondPartStreams;
+        stop = demux(session, std::move(second), secondPart, secondPartStreams, true);
+    }
     dropCountsOfStoppedPass(frames, stop);
     outputs.close();
     finishJob(session);
@@ -241,8 +238,11 @@ StopReason rebuildInOnePass(Session& session, RebuildState& rebuild, const JobAf
     // out by it.
     const StreamTable marks = session.state.StreamTable;
     PackEditor editor(reads.withPlaylist() ? marks : reads.found(), reads.chosen(), rebuild);
-    StreamFinder finder(log[ReadEvoLines], controls, reads.frames());
-    EvoScan scan(reads.found(), finder);
+    StreamFinder finder(log[ReadEvoLines]);
+    FrameTally frames(controls);
+    frames.countEveryStream(reads.frames());
+    ScanSinks sinks{&finder, &frames};
+    EvoScan scan(reads.found(), sinks);
     PendingBounds pending;
     StopReason stop = Rebuild(session, std::move(source), editor, output, &scan, &pending);
     reads.finish(stop);

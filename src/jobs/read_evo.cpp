@@ -1,6 +1,7 @@
 #include "read_evo.h"
 
 #include "engine/demux.h"
+#include "engine/frame_counter.h"
 #include "engine/stream_finder.h"
 #include "job_steps.h"
 
@@ -23,9 +24,12 @@ StopReason bCheckClick(Session& session) {
     Resetcbs(controls);
     controls.showPage(Page::Status);
     state.FrameCount = {0, 0};
-    StreamFinder finder(session.report(), controls, state.FrameCount);
+    StreamFinder finder(session.report());
+    FrameTally frames(controls);
+    frames.countEveryStream(state.FrameCount);
+    ScanSinks sinks{&finder, &frames};
     const StopReason stop =
-        demux(session, openEvo(session, "Reading"), finder, state.StreamTable, false);
+        demux(session, openEvo(session, "Reading"), sinks, state.StreamTable, false);
     dropCountsOfStoppedPass(state.FrameCount, stop);
     labelBoxes(controls, state.StreamTable);
     finishJob(session);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "engine/demux.h"
+#include "engine/frame_counter.h"
 #include "engine/job_error.h"
 #include "engine/stream_finder.h"
 #include "engine/stream_writer.h"
@@ -13,18 +14,24 @@
 namespace splitwick::testing {
 namespace {
 
-// A scan in check mode with Read EVO's finder, or in demux mode with a writer over outputs.
+// A scan in check mode with Read EVO's finder, or in demux mode with a writer over outputs,
+// each with its frame counts.
 struct DemuxRun : RecordingSession {
     TempFolder dir;
     std::string evo = dir / "FEATURE_1.EVO";
     OutputSet outputs;
-    StreamFinder finder{report, controls, state().FrameCount};
-    StreamWriter writer{outputs, report, controls, state().FrameCount};
+    StreamFinder finder{report};
+    StreamWriter writer{outputs, report};
+    FrameTally frames{controls};
 
     void write(const Bytes& bytes) { writeBytes(evo, bytes); }
     StopReason run(bool writeFlag) {
-        const StopReason stop = demux(session, std::make_unique<SourceFile>(evo),
-                                      writeFlag ? static_cast<ScanSink&>(writer) : finder,
+        if (writeFlag)
+            frames.countWritten(state().FrameCount, outputs);
+        else
+            frames.countEveryStream(state().FrameCount);
+        ScanSinks sinks{writeFlag ? static_cast<ScanSink*>(&writer) : &finder, &frames};
+        const StopReason stop = demux(session, std::make_unique<SourceFile>(evo), sinks,
                                       state().StreamTable, writeFlag);
         EXPECT_FALSE(events.passRunning());
         EXPECT_EQ(events.passes, std::vector<bool>{writeFlag});

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/demux.h"
-#include "engine/stream_finder.h"
+#include "engine/frame_counter.h"
 #include "evo_maker/evo_maker.h"
 #include "support/recording_session.h"
 #include "support/test_files.h"
@@ -75,8 +75,9 @@ TEST_P(MadeFileScan, FillsTheTableAndCountsTheFramesTheMakerWrote) {
         const maker::MadePart part = maker::makeEvo(recipe, path).parts.at(0);
         RecordingSession rs;
         rs.controls.setOption(Option::FastCheck, false);
-        StreamFinder finder(rs.report, rs.controls, rs.state().FrameCount);
-        demux(rs.session, std::make_unique<SourceFile>(path), finder, rs.state().StreamTable,
+        FrameTally frames(rs.controls);
+        frames.countEveryStream(rs.state().FrameCount);
+        demux(rs.session, std::make_unique<SourceFile>(path), frames, rs.state().StreamTable,
               false);
 
         StreamTable expected;

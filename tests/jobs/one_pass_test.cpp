@@ -362,6 +362,94 @@ TEST_F(OnePass, CancelStopsTheReadsAndTheJobWhereTheJobAloneStops) {
     }
 }
 
+// An output created as its stream is met is checked against every file the job holds and the
+// second part before it is emptied: none of those is ever emptied, nor the outputs an earlier
+// run left for streams not met yet.
+class OnePassFailures : public OnePass {
+  protected:
+    void SetUp() override {
+        maker::Recipe recipe;
+        recipe.streams = {
+            {Codec::Mpeg2, 0xE0, 6}, {Codec::DD, 0x80, 1}, {Codec::Subpicture, 0x21, 1}};
+        recipe.size = 2 * 1048576;
+        recipe.parts = 2;
+        maker::makeEvo(recipe, folder / "FEATURE_1.EVO");
+        fs::create_directories(out);
+        chooseEvo(rs, folder / "FEATURE_1.EVO");
+        rs.controls.setField(Field::Workdir, out);
+    }
+    // Demux in one pass, which must fail with this message; the files it holds are closed.
+    void demuxFails(const std::string& message) {
+        const size_t filesOpen = openFileDescriptors();
+        try {
+            demuxInOnePass(rs.session, {});
+            ADD_FAILURE() << "no failure";
+        } catch (const JobError& error) {
+            EXPECT_EQ(std::string(error.what()), message);
+        }
+        EXPECT_EQ(openFileDescriptors(), filesOpen);
+        EXPECT_FALSE(rs.events.passRunning());
+    }
+    std::string inUse(const std::string& path) const {
+        return "Cannot create file \"" + path + "\". The file is already in use by this job";
+    }
+
+    const std::string out = folder / "out";
+    RecordingSession rs;
+};
+
+TEST_F(OnePassFailures, OutputThatIsTheSourceOrTheSecondPartEmptiesNeither) {
+    const Bytes first = readBytes(folder / "FEATURE_1.EVO");
+    const Bytes second = readBytes(folder / "FEATURE_2.EVO");
+    // An earlier run's subpicture output, whose stream the pass meets after the video's.
+    writeBytes(out + "/FEATURE_1_2.Subpicture.01.sup", Bytes(1000, 'x'));
+    for (const char* part : {"FEATURE_1.EVO", "FEATURE_2.EVO"}) {
+        SCOPED_TRACE(part);
+        const std::string video = out + "/FEATURE_1_2.MPEG-2.stream.0.mpv";
+        fs::remove(video);
+        fs::create_symlink(folder / part, video);
+        rs.report.lines.clear();
+        demuxFails(inUse(video));
+        EXPECT_EQ(readBytes(folder / "FEATURE_1.EVO"), first);
+        EXPECT_EQ(readBytes(folder / "FEATURE_2.EVO"), second);
+        EXPECT_EQ(readBytes(out + "/FEATURE_1_2.Subpicture.01.sup"), Bytes(1000, 'x'));
+    }
+    // Read EVO's lines up to the failure, then those of Demux, which made no output.
+    const Lines opening = {"Opening file FEATURE_1.EVO", "File size: 1 Mbytes.",
+                           "It contains 1 video stream and 1 audio stream."};
+    EXPECT_EQ(rs.lines(), opening + Lines{"MPEG-2 video stream 0 found!"} + opening);
+}
+
+// A playlist that labels audio 0 and subtitle 0 alike, and one extension for both: two boxes
+// whose outputs have one name. The second is refused, and the first keeps what the pass wrote.
+TEST_F(OnePassFailures, OutputThatIsAnotherOutputEmptiesNeither) {
+    const std::string playlist = folder / "VPLST000.XPL";
+    writeTextFile(
+        playlist,
+        xmlDocument(playlistRoot(
+            "", {audioItem(1, "Same", ""), subpictureItem(1, "Same")},
+            {title(1, "FEATURE_1", "00:10:00:00",
+                   {clip("FEATURE_1", {audio(1, 1, "Twice"), subtitle(1, 1, "Twice")})})})));
+    rs.controls.setField(Field::XPLfile, playlist);
+    rs.controls.setField(Field::AudioExt, "sup");
+    Playlist read;
+    PlainPlaylistView view;
+    const std::string same = out + "/FEATURE_1_2.Same.stream.00.Twice.sup";
+    const size_t filesOpen = openFileDescriptors();
+    try {
+        demuxInOnePass(rs.session, {std::nullopt, [&] {
+                                        bReadXPLClick(rs.session, read, view);
+                                        return TitleChapters{};
+                                    }});
+        ADD_FAILURE() << "no failure";
+    } catch (const JobError& error) {
+        EXPECT_EQ(std::string(error.what()), inUse(same));
+    }
+    EXPECT_EQ(openFileDescriptors(), filesOpen);
+    // DD 0x80 comes before subpicture 0x21 is met: its payload so far is in the file.
+    EXPECT_GT(fs::file_size(same), 0u);
+}
+
 TEST(OnePassOfFfmpegFiles, GiveWhatTheReadsAndTheJobGive) {
     if (std::system("ffmpeg -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
     for (const char* name : {"DD.EVO", "DTS.EVO", "LPCM_16_STEREO_48K.EVO", "LPCM_24_5.1_48K.EVO"})

@@ -4,6 +4,7 @@
 #include <random>
 #include <sstream>
 
+#include "engine/frame_counter.h"
 #include "engine/stream_finder.h"
 #include "engine/stream_writer.h"
 #include "recording_session.h"
@@ -113,9 +114,15 @@ ScanRecord scanInPieces(const Bytes& input, const std::vector<size_t>& pieces, b
     state.StreamTable.fill(-1);
 
     ScanRecord record;
-    StreamWriter writer(outputs, rs.report, rs.controls, state.FrameCount);
-    StreamFinder finder(rs.report, rs.controls, state.FrameCount);
-    RecordingTee tee(demuxMode ? static_cast<ScanSink&>(writer) : finder, record.events);
+    StreamWriter writer(outputs, rs.report);
+    StreamFinder finder(rs.report);
+    FrameTally frames(rs.controls);
+    if (demuxMode)
+        frames.countWritten(state.FrameCount, outputs);
+    else
+        frames.countEveryStream(state.FrameCount);
+    ScanSinks sinks{demuxMode ? static_cast<ScanSink*>(&writer) : &finder, &frames};
+    RecordingTee tee(sinks, record.events);
     PackScanner scanner(state.StreamTable, tee);
     size_t at = 0;
     for (size_t piece : pieces) {
