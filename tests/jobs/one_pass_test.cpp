@@ -3,19 +3,15 @@
 // ticked, then Demux or Rebuild): the same files byte for byte, the same log lines in the same
 // order, the same frame counts and the same boxes, on every kind of file the tests make.
 #include <filesystem>
-#include <functional>
 
 #include <gtest/gtest.h>
 
-#include "engine/frame_counter.h"
 #include "engine/job_error.h"
 #include "evo_maker/evo_maker.h"
 #include "evo_maker/presets.h"
 #include "job_runs.h"
-#include "jobs/demux_job.h"
 #include "jobs/one_pass.h"
-#include "jobs/read_evo.h"
-#include "jobs/rebuild_job.h"
+#include "one_pass_runs.h"
 #include "playlist/read_xpl.h"
 #include "playlist_writer.h"
 #include "support/test_files.h"
@@ -26,163 +22,15 @@ namespace {
 namespace fs = std::filesystem;
 using maker::Codec;
 
-enum class Job { Demux, Rebuild };
-
-// What the command line asks for.
-struct Ask {
-    std::optional<std::vector<Box>> boxes; // none: every box the reads enable
-    std::string playlist;                  // the XPL's path; empty for none
-    bool continueSplit = true;
-};
-
-// What a run leaves: its lines, the files in the output folder, the counts and the boxes.
-struct Outcome {
-    Lines lines;
-    std::map<std::string, Bytes> files;
-    FrameCounts frames{};
-    std::vector<std::string> boxes; // "cbAudio00 enabled ticked DD.stream.00"
-    std::string error;              // the failure's text; empty when the job ended normally
-};
-
-std::string describe(const Outcome& outcome) {
-    std::string text = "error: " + outcome.error + "\n";
-    for (const std::string& line : outcome.lines)
-        text += line + "\n";
-    for (const auto& [name, bytes] : outcome.files)
-        text += name + ": " + std::to_string(bytes.size()) + " bytes\n";
-    return text;
+// Both ways give the same outcome.
+void expectSame(const std::string& evo, const Ask& ask, Job job) {
+    Runs runs(evo, ask);
+    const Outcome twoSteps = runs.twoSteps(job);
+    const Outcome onePass = runs.onePass(job);
+    EXPECT_EQ(departure(twoSteps, onePass), "") << "two steps:\n"
+                                                << describe(twoSteps) << "one pass:\n"
+                                                << describe(onePass);
 }
-
-class Runs {
-  public:
-    Runs(std::string evo, Ask ask) : evo_(std::move(evo)), ask_(std::move(ask)) {}
-
-    // Cancel, answered Yes, at the first point where a pass that writes output lets the
-    // window's events through.
-    void cancelWhileWriting() { cancel_ = true; }
-
-    Outcome twoSteps(Job job) {
-        return run([&](RecordingSession& rs, Playlist& playlist, PlainPlaylistView& view) {
-            bCheckClick(rs.session);
-            if (!ask_.playlist.empty()) bReadXPLClick(rs.session, playlist, view);
-            tickAsAsked(rs);
-            if (job == Job::Demux) {
-                bDemuxClick(rs.session, playlist.title.chaptersFor(rs.state().EVOname));
-            } else {
-                RebuildState rebuild;
-                bRebuildClick(rs.session, rebuild);
-            }
-        });
-    }
-
-    Outcome onePass(Job job) {
-        return run([&](RecordingSession& rs, Playlist& playlist, PlainPlaylistView& view) {
-            JobAfterReads request{ask_.boxes, nullptr};
-            if (!ask_.playlist.empty())
-                request.readPlaylist = [&] {
-                    bReadXPLClick(rs.session, playlist, view);
-                    return playlist.title.chaptersFor(rs.state().EVOname);
-                };
-            if (job == Job::Demux) {
-                demuxInOnePass(rs.session, request);
-            } else {
-                RebuildState rebuild;
-                rebuildInOnePass(rs.session, rebuild, request);
-            }
-        });
-    }
-
-    // Both ways give the same outcome. A request that the reads find wrong fails with the same
-    // error after the same lines of the reads; in one pass the job has begun by then, and its
-    // lines and the files it made for part 1 follow.
-    void expectSame(Job job) {
-        const Outcome expected = twoSteps(job);
-        const Outcome actual = onePass(job);
-        EXPECT_EQ(actual.error, expected.error);
-        EXPECT_EQ(actual.frames, expected.frames);
-        if (!expected.error.empty()) {
-            EXPECT_EQ(Lines(actual.lines.begin(),
-                            actual.lines.begin() +
-                                long(std::min(actual.lines.size(), expected.lines.size()))),
-                      expected.lines);
-            return;
-        }
-        EXPECT_EQ(actual.lines, expected.lines);
-        EXPECT_EQ(actual.boxes, expected.boxes);
-        std::vector<std::string> expectedNames, actualNames;
-        for (const auto& [name, bytes] : expected.files) {
-            expectedNames.push_back(name);
-            const auto other = actual.files.find(name);
-            if (other != actual.files.end()) {
-                EXPECT_TRUE(other->second == bytes) << name << " differs";
-            }
-        }
-        for (const auto& [name, bytes] : actual.files)
-            actualNames.push_back(name);
-        EXPECT_EQ(actualNames, expectedNames);
-        if (::testing::Test::HasFailure())
-            ADD_FAILURE() << "two steps:\n"
-                          << describe(expected) << "one pass:\n"
-                          << describe(actual);
-    }
-
-  private:
-    using Steps = std::function<void(RecordingSession&, Playlist&, PlainPlaylistView&)>;
-
-    // Runs the steps on a session set up as the command line sets it up, into an output folder
-    // of the same name each time.
-    Outcome run(const Steps& steps) {
-        fs::remove_all(out_.path());
-        fs::create_directories(out_.path());
-        RecordingSession rs;
-        if (cancel_)
-            rs.events.onPump = [&rs] {
-                if (rs.events.passes.back()) rs.state().Cancelled = true;
-            };
-        rs.controls.setOption(Option::FastCheck, false);
-        rs.controls.setOption(Option::Continue, ask_.continueSplit);
-        rs.controls.setField(Field::Workdir, out_.path());
-        chooseEvo(rs, evo_);
-        if (!ask_.playlist.empty()) rs.controls.setField(Field::XPLfile, ask_.playlist);
-        Playlist playlist;
-        PlainPlaylistView view;
-        Outcome outcome;
-        try {
-            steps(rs, playlist, view);
-        } catch (const JobError& error) {
-            outcome.error = error.what();
-        }
-        outcome.lines = rs.lines();
-        for (const std::string& name : fileNamesIn(out_.path()))
-            outcome.files[name] = readBytes(out_ / name);
-        outcome.frames = rs.state().FrameCount;
-        for (Box box : allBoxes())
-            outcome.boxes.push_back(boxName(box) + (rs.controls.boxEnabled(box) ? " enabled" : "") +
-                                    (rs.controls.ticked(box) ? " ticked " : " ") +
-                                    rs.controls.caption(box));
-        return outcome;
-    }
-
-    // As the command line ticked the boxes after the reads: those asked for, each of which must
-    // stand for a stream, or every box the reads enabled.
-    void tickAsAsked(RecordingSession& rs) const {
-        std::vector<Box> wanted;
-        for (Box box : allBoxes())
-            if (ask_.boxes ? std::count(ask_.boxes->begin(), ask_.boxes->end(), box) > 0
-                           : rs.controls.boxEnabled(box))
-                wanted.push_back(box);
-        for (Box box : wanted)
-            if (!rs.controls.boxEnabled(box))
-                throw JobError("No stream for " + boxName(box) + " in " + rs.state().EVOfile);
-        for (Box box : allBoxes())
-            rs.controls.setTicked(box, std::count(wanted.begin(), wanted.end(), box) > 0);
-    }
-
-    const std::string evo_;
-    const Ask ask_;
-    TempFolder out_;
-    bool cancel_ = false;
-};
 
 // Every way the command line may ask, on one file: every stream, some of them, one the file
 // may lack, with and without going on into a second part.
@@ -200,7 +48,7 @@ void expectSameForEveryAsk(const std::string& evo, const std::string& playlist =
         for (Job job : {Job::Demux, Job::Rebuild}) {
             SCOPED_TRACE(evo + ", " + name + (job == Job::Demux ? ", demux" : ", rebuild") +
                          (playlist.empty() ? "" : ", with the playlist"));
-            Runs(evo, ask).expectSame(job);
+            expectSame(evo, ask, job);
         }
     }
 }
