@@ -45,8 +45,6 @@ class FrameTally : public ScanSink {
     }
 
     void payload(PayloadRun& run) override;
-    void streamFound(const StreamCodec&, int) override {}
-    void systemHeader(int, int) override {}
 
   private:
     const Controls& controls_;

@@ -354,8 +354,9 @@ void PackScanner::identifyAudio() {
     const uint8_t id = static_cast<uint8_t>(window_ >> 24);
     pendingPts_ = 0;
     const StreamCodec* codec = SubStreams[id];
-    if (codec == nullptr || codec->kind != BoxKind::Audio) {
-        // An id that matches no codec: its payload is skipped, without guessing.
+    // An id that matches no codec is skipped, without guessing; one whose index has another
+    // sub-stream already, so that no output mixes two streams.
+    if (codec == nullptr || codec->kind != BoxKind::Audio || leftOut(*codec, id)) {
         kind_ = PacketKind::SkipPayload;
         payload_ = true;
         return;
@@ -374,6 +375,16 @@ void PackScanner::headerEnded() {
         countdown_[SubStreamHeader] = 4;
     else
         payload_ = true;
+}
+
+bool PackScanner::leftOut(const StreamCodec& codec, uint8_t id) {
+    const int32_t holder = table_[tableEntry({BoxKind::Audio, codec.index(id)})];
+    if (holder < 0 || holder == id) return false;
+    if (!reportedLeftOut_[id]) {
+        reportedLeftOut_[id] = true;
+        sink_.streamLeftOut(codec, id, *SubStreams[holder], holder);
+    }
+    return true;
 }
 
 int PackScanner::markFound(const StreamCodec& codec, uint8_t id) {

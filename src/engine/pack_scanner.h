@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 
@@ -62,6 +63,8 @@ class PackScanner {
     void afterTimestamps();
     // Enters the stream in its table entry when that is still free; gives its index.
     int markFound(const StreamCodec& codec, uint8_t id);
+    // Whether another audio sub-stream holds the index of this one, which is then left out.
+    bool leftOut(const StreamCodec& codec, uint8_t id);
     // Consumes one byte of the PES header counted by PES_header_data_length.
     void consumeHeaderByte() {
         --remaining_;
@@ -87,6 +90,7 @@ class PackScanner {
     uint32_t ptsRegister_ = 0;
     bool payload_ = false;
     bool runCutByChunk_ = false; // the last run ended with the chunk, not with its packet
+    std::bitset<256> reportedLeftOut_;
     alignas(8) std::array<uint8_t, 16> countdown_{};
 };
 

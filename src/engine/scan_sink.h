@@ -33,17 +33,22 @@ struct PayloadRun {
     bool continuesPacket;
 };
 
-// Where a scan's findings go. Each side of a job's scan is a sink of its own: the streams found,
-// the payloads written, the frames counted; ScanSinks hands each finding to all of them.
+// Where a scan's findings go. Each side of a job's scan is a sink of its own, which takes the
+// findings it is about: the streams found, the payloads written, the frames counted. ScanSinks
+// hands each finding to all of them.
 class ScanSink {
   public:
     virtual ~ScanSink() = default;
     // A run of video, audio or subpicture payload, in file order.
-    virtual void payload(PayloadRun& run) = 0;
+    virtual void payload(PayloadRun&) {}
     // A stream-table entry went from -1 to a stream of this codec and index.
-    virtual void streamFound(const StreamCodec& codec, int index) = 0;
+    virtual void streamFound(const StreamCodec&, int /*index*/) {}
+    // An audio sub-stream whose index the table gives another one: its payload is passed over.
+    // Once per identifier and scan.
+    virtual void streamLeftOut(const StreamCodec&, int /*id*/, const StreamCodec& /*kept*/,
+                               int /*keptId*/) {}
     // The file's first pack header is followed by a system header with these bounds.
-    virtual void systemHeader(int videoBound, int audioBound) = 0;
+    virtual void systemHeader(int /*videoBound*/, int /*audioBound*/) {}
 };
 
 // Hands each finding of a scan to each of its sinks in turn.
@@ -57,6 +62,11 @@ class ScanSinks : public ScanSink {
     void streamFound(const StreamCodec& codec, int index) override {
         for (ScanSink* sink : sinks_)
             sink->streamFound(codec, index);
+    }
+    void streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
+                       int keptId) override {
+        for (ScanSink* sink : sinks_)
+            sink->streamLeftOut(codec, id, kept, keptId);
     }
     void systemHeader(int videoBound, int audioBound) override {
         for (ScanSink* sink : sinks_)

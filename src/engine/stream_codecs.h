@@ -41,7 +41,7 @@ struct StreamCodec {
     IdRange scanned;
     VideoCodec video;         // the frame start code of a video codec
     uint8_t extraHeaderBytes; // sub-stream header bytes behind the common four (LPCM, MLP)
-    const char* foundText;    // "DD+ audio stream "; nullptr: the scan enters no stream
+    const char* codecName;    // as the scan's lines name it: "DD+" in "DD+ audio stream 1 found!"
     const char* name;         // the first part of a box caption; nullptr: no box names it
     IdRange dropped;
     Numbering numbering;
@@ -63,7 +63,7 @@ constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      {0xE0, 0xE1},
      VideoCodec::Mpeg2,
      0,
-     "MPEG-2 video stream ",
+     "MPEG-2",
      "MPEG-2.stream",
      {0xE0, 0xE1},
      VideoStreamIds},
@@ -72,7 +72,7 @@ constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      {0xE2, 0xE3},
      VideoCodec::H264,
      0,
-     "H.264 video stream ",
+     "H.264",
      "H.264.stream",
      {0xE2, 0xE3},
      VideoStreamIds},
@@ -81,7 +81,7 @@ constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      {0x55, 0x56},
      VideoCodec::Vc1,
      0,
-     "VC-1 video stream ",
+     "VC-1",
      "VC-1.stream",
      {0x55, 0x56},
      {0x00, 0x55, 2}},
@@ -90,7 +90,7 @@ constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      {0x80, 0x87},
      VideoCodec::Mpeg2,
      0,
-     "DD audio stream ",
+     "DD",
      "DD.stream",
      {0x80, 0x87},
      AudioInEights},
@@ -99,7 +99,7 @@ constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      {0x88, 0x8F},
      VideoCodec::Mpeg2,
      0,
-     "DTS HD audio stream ",
+     "DTS HD",
      "DTSHD.stream",
      {0x88, 0x8F},
      AudioInEights},
@@ -108,7 +108,7 @@ constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      {0xA0, 0xA7},
      VideoCodec::Mpeg2,
      3,
-     "LPCM audio stream ",
+     "LPCM",
      "LPCM.stream",
      {0xA0, 0xA7},
      AudioInEights},
@@ -117,7 +117,7 @@ constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      {0xB0, 0xB7},
      VideoCodec::Mpeg2,
      1,
-     "MLP audio stream ",
+     "MLP",
      "MLP.stream",
      {0xB0, 0xB7},
      AudioInEights},
@@ -126,7 +126,7 @@ constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      {0xC0, 0xCF},
      VideoCodec::Mpeg2,
      0,
-     "DD+ audio stream ",
+     "DD+",
      "DD+.stream",
      {0xC0, 0xCF},
      AudioInSixteens},
@@ -153,7 +153,7 @@ constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      {0x20, 0x3F},
      VideoCodec::Mpeg2,
      0,
-     "Subpicture stream ",
+     "Subpicture",
      "Subpicture",
      {0x20, 0x3F},
      Subpictures},
@@ -162,11 +162,22 @@ constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      {0x60, 0x7F},
      VideoCodec::Mpeg2,
      0,
-     "Extended subpicture stream ",
+     "Extended subpicture",
      "Ext.Subpicture",
      {0x60, 0x7F},
      Subpictures},
 }};
+
+// "0x88".
+std::string hexId(int id);
+
+// The stream of this codec and index as the scan's lines name it: "DD+ audio stream 1",
+// "Subpicture stream 3".
+std::string streamLabel(const StreamCodec& codec, int index);
+
+// The line of a sub-stream left out of its index's output, because another one has the index:
+// "DTS HD audio stream 0 (0x88) left out: audio stream 0 is DD (0x80)".
+std::string leftOutLine(const StreamCodec& codec, int id, const StreamCodec& kept, int keptId);
 
 // The first part of a box caption for the identifier a scan stored in the box's table entry:
 // "MPEG-2.stream", "DD+.stream", "Subpicture", ...; empty for an identifier no box of the kind

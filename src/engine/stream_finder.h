@@ -4,13 +4,14 @@
 
 namespace splitwick {
 
-// Read EVO's side of a scan: a "found!" line for the first stream met for each table entry, and
-// the system header line.
+// Read EVO's side of a scan: a "found!" line for the first stream met for each table entry, a
+// line for each sub-stream left out, and the system header line.
 class StreamFinder : public ScanSink {
   public:
     explicit StreamFinder(Report& report) : report_(report) {}
-    void payload(PayloadRun&) override {}
     void streamFound(const StreamCodec& codec, int index) override;
+    void streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
+                       int keptId) override;
     void systemHeader(int videoBound, int audioBound) override;
 
   private:

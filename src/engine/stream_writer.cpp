@@ -30,6 +30,11 @@ void StreamWriter::writeSubpicture(PayloadRun& run) {
     run.pendingPts = 0;
 }
 
+void StreamWriter::streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
+                                 int keptId) {
+    report_.log(leftOutLine(codec, id, kept, keptId));
+}
+
 void StreamWriter::systemHeader(int videoBound, int audioBound) {
     report_.log(systemHeaderLine(videoBound, audioBound));
 }

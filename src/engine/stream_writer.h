@@ -7,12 +7,13 @@ namespace splitwick {
 
 // Demux's side of a scan: appends each run to the stream output of its box, and a subpicture
 // packet's PTS to the box's .pts file; a stream whose box has no output is passed over. Logs the
-// system header line.
+// lines of the sub-streams left out and the system header line.
 class StreamWriter : public ScanSink {
   public:
     StreamWriter(const OutputSet& outputs, Report& report) : outputs_(outputs), report_(report) {}
     void payload(PayloadRun& run) override;
-    void streamFound(const StreamCodec&, int) override {}
+    void streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
+                       int keptId) override;
     void systemHeader(int videoBound, int audioBound) override;
 
   private:

@@ -120,9 +120,7 @@ class Reads {
 class OutputsAsFound : public ScanSink {
   public:
     explicit OutputsAsFound(std::function<void(Box)> met) : met_(std::move(met)) {}
-    void payload(PayloadRun&) override {}
     void streamFound(const StreamCodec& codec, int index) override { met_({codec.kind, index}); }
-    void systemHeader(int, int) override {}
 
   private:
     const std::function<void(Box)> met_;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <optional>
 
 #include "engine/job_error.h"
@@ -27,12 +26,6 @@ constexpr uint8_t ExtendedStream = 0xFD;
 const char* kindName(BoxKind kind) {
     static constexpr const char* Names[] = {"video", "audio", "subpicture"};
     return Names[static_cast<int>(kind)];
-}
-
-std::string hexId(uint8_t id) {
-    char text[8];
-    std::snprintf(text, sizeof text, "0x%02X", id);
-    return text;
 }
 
 // The codec whose drop test covers a packet: by its sub-stream or extension id x where its

@@ -25,9 +25,8 @@ struct AudioSink : ScanSink {
             audio.insert(audio.end(), run.data, run.data + run.length);
     }
     void streamFound(const StreamCodec& codec, int index) override {
-        found.push_back(codec.foundText + std::to_string(index));
+        found.push_back(streamLabel(codec, index));
     }
-    void systemHeader(int, int) override {}
     Bytes audio;
     std::vector<std::string> found;
 };

@@ -108,7 +108,7 @@ struct RecordedRun {
     uint32_t pts;
 };
 
-// Records runs (joining a packet's runs split over feeds) and "found" lines.
+// Records runs (joining a packet's runs split over feeds), "found" and "left out" lines.
 class RecordingSink : public ScanSink {
   public:
     void payload(PayloadRun& run) override {
@@ -117,9 +117,12 @@ class RecordingSink : public ScanSink {
         if (clearPts) run.pendingPts = 0;
     }
     void streamFound(const StreamCodec& codec, int index) override {
-        found.push_back(codec.foundText + std::to_string(index) + " found!");
+        found.push_back(streamLabel(codec, index) + " found!");
     }
-    void systemHeader(int, int) override {}
+    void streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
+                       int keptId) override {
+        found.push_back(leftOutLine(codec, id, kept, keptId));
+    }
     // All payload bytes handed on for one kind, in order.
     Bytes bytesOf(PacketKind kind) const {
         Bytes all;

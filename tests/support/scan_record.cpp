@@ -32,9 +32,16 @@ class RecordingTee : public ScanSink {
     }
     void streamFound(const StreamCodec& codec, int index) override {
         ScanEvent event;
-        event.found = codec.foundText + std::to_string(index);
+        event.found = streamLabel(codec, index);
         events_.push_back(event);
         next_.streamFound(codec, index);
+    }
+    void streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
+                       int keptId) override {
+        ScanEvent event;
+        event.found = "left out " + hexId(id);
+        events_.push_back(event);
+        next_.streamLeftOut(codec, id, kept, keptId);
     }
     void systemHeader(int videoBound, int audioBound) override {
         next_.systemHeader(videoBound, audioBound);
@@ -45,20 +52,13 @@ class RecordingTee : public ScanSink {
     std::vector<ScanEvent>& events_;
 };
 
-// Takes nothing: for a scan that only fills the stream table.
-class NoSink : public ScanSink {
-    void payload(PayloadRun&) override {}
-    void streamFound(const StreamCodec&, int) override {}
-    void systemHeader(int, int) override {}
-};
-
 // The slot of every stream box whose stream the input holds gets an output in the folder, named
 // after its box: every run of the scan goes to one of them. (Outputs for all 34 boxes would
 // make the fuzzer's runs ten times slower.)
 void createOutputs(OutputSet& outputs, const Bytes& input, const std::string& folder) {
     StreamTable found;
     found.fill(-1);
-    NoSink none;
+    ScanSink none; // takes nothing: the scan fills the table
     PackScanner(found, none).feed(input.data(), input.size());
     for (Box box : streamBoxes()) {
         if (found[tableEntry(box)] < 0) continue;

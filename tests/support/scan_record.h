@@ -13,9 +13,10 @@ namespace splitwick::testing {
 
 using Bytes = std::vector<uint8_t>;
 
-// One event of a scan: a "found" report, or a packet's payload with its runs joined.
+// One event of a scan: a "found" or "left out" report, or a packet's payload with its runs
+// joined.
 struct ScanEvent {
-    std::string found; // "DD+ audio stream 1"; empty for a payload
+    std::string found; // "DD+ audio stream 1", "left out 0x88"; empty for a payload
     PacketKind kind = PacketKind::None;
     int videoIndex = 0, audioIndex = 0, subpictureIndex = 0;
     VideoCodec videoCodec = VideoCodec::Mpeg2;
