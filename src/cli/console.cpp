@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <iostream>
 
+#include "engine/source_file.h"
+
 namespace splitwick::cli {
 
 namespace {
@@ -16,8 +18,9 @@ extern "C" void onInterrupt(int signal) {
 
 } // namespace
 
-ConsoleReport::ConsoleReport(bool keepLines, ProgressLine::Mode progress)
-    : keepLines_(keepLines), progress_(progress) {}
+ConsoleReport::ConsoleReport(bool keepLines, ProgressLine::Mode progress,
+                             const InterruptEvents& events)
+    : keepLines_(keepLines), progress_(progress), events_(events) {}
 
 void ConsoleReport::log(const std::string& text) {
     if (keepLines_) {
@@ -30,7 +33,7 @@ void ConsoleReport::log(const std::string& text) {
 
 void ConsoleReport::slog(const std::string& text, uint8_t panel) {
     if (panel != 1) return;
-    const SourceFile* source = state_ != nullptr ? state_->Source.get() : nullptr;
+    const SourceFile* source = events_.passSource();
     progress_.show(text, source != nullptr ? source->position() : 0,
                    source != nullptr ? source->size() : 0);
 }
@@ -46,7 +49,7 @@ InterruptEvents::InterruptEvents() {
 }
 
 void InterruptEvents::processPendingEvents() {
-    if (interrupted() && session_ != nullptr && session_->controls.buttonEnabled(Button::Cancel))
+    if (interrupted() && session_ != nullptr && source_ != nullptr)
         session_->state.Cancelled = true;
 }
 

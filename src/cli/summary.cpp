@@ -91,7 +91,8 @@ std::string chaptersJson(const TitleInfo& title) {
 
 } // namespace
 
-std::string summaryJson(const Session& session, const std::vector<std::string>& log) {
+std::string summaryJson(const Session& session, const std::vector<std::string>& log,
+                        StopReason stop) {
     QJsonArray streams;
     for (Box box : streamBoxes()) {
         if (!session.controls.boxEnabled(box)) continue;
@@ -103,7 +104,7 @@ std::string summaryJson(const Session& session, const std::vector<std::string>& 
     return "{" + member("log", compact(textArray(log))) + "," +
            member("streams", compact(streams)) + "," +
            member("frames", compact(QJsonArray{qint64(frames[0]), qint64(frames[1])})) + "," +
-           member("cancelled", session.state.Cancelled ? "true" : "false") + "}";
+           member("cancelled", stop != StopReason::EndOfFile ? "true" : "false") + "}";
 }
 
 std::string treeText(const PlaylistTree& tree) {

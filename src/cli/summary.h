@@ -13,7 +13,8 @@ namespace splitwick::cli {
 // {"log":[...],"streams":[{"box":"cbAudio00","caption":"DD+.stream.00","id":192}],
 //  "frames":[n0,n1],"cancelled":false}: every enabled box in box order with its caption and its
 // stream-table entry.
-std::string summaryJson(const Session& session, const std::vector<std::string>& log);
+std::string summaryJson(const Session& session, const std::vector<std::string>& log,
+                        StopReason stop);
 
 // {"log":[...],"memo":[...],"tree":{"Info":[...],"Video":[...],"Audio":[...],"Subtitle":[...],
 //  "Chapter":[...]},"boxes":[{"box":"cbAudio00","caption":"...","hint":"...","language":"eng",

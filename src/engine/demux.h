@@ -1,15 +1,39 @@
 #pragma once
-#include "session.h"
+#include <memory>
+#include <span>
+#include <string>
+
+#include "file_pass.h"
+#include "pack_scanner.h"
 
 namespace splitwick {
 
-// One scan of the open Source from its current position: fills the stream table, counts
-// frames, and with writeFlag set (demux mode) writes the ticked streams to their open output
-// slots. Stops at the end of the file, on Cancel at the next chunk, or in check mode at the
-// fast-check limit. bCancel is enabled for the scan's time.
-void demux(Session& session, bool writeFlag);
-
 // Read EVO with the fast check ends after the chunk that brings the position above this.
 constexpr int64_t FastCheckLimit = 300000000;
+
+// What the chunks of a pass over an EVO go through to find its streams: the pack scanner, which
+// enters each stream in the table (cleared first) and hands its findings to the sink, and a
+// look at the system header behind the file's first pack header.
+class EvoScan {
+  public:
+    EvoScan(StreamTable& table, ScanSink& sink);
+    // Scans the chunk the pass read last.
+    void feed(const FilePass& pass, std::span<const uint8_t> chunk);
+
+  private:
+    ScanSink& sink_;
+    PackScanner scanner_;
+};
+
+// One scan of an EVO file from its start, owning it for the scan's length: the window is told
+// that a pass runs, each chunk goes through an EvoScan into the sink, and the window is repainted
+// every 64 MiB. With writeFlag clear (check mode, Read EVO) the progress line reads "Reading"
+// and the scan stops at the fast-check limit while cbFastCheck is ticked; set (demux mode), it
+// reads "Demuxing" and a cancel is asked first. Returns why the scan ended.
+StopReason demux(Session& session, std::unique_ptr<SourceFile> source, ScanSink& sink,
+                 StreamTable& table, bool writeFlag);
+
+// "It contains 1 video stream and 2 audio streams."
+std::string systemHeaderLine(int videoBound, int audioBound);
 
 } // namespace splitwick

@@ -80,4 +80,21 @@ int64_t PacketFrameCounter::count(const uint8_t* data, size_t length, VideoCodec
     return frames;
 }
 
+void FrameTally::payload(PayloadRun& run) {
+    if (run.kind != PacketKind::Video) return;
+    const int index = run.videoIndex;
+    const bool stream = index >= 0 && index <= 1 && controls_.option(Option::CountFrames);
+    const bool every = stream && everyStream_ != nullptr;
+    const bool written =
+        stream && written_ != nullptr && outputs_->stream(BoxKind::Video, index) != nullptr;
+    if (!every && !written) {
+        counter_.forget();
+        return;
+    }
+    const int64_t frames =
+        counter_.count(run.data, run.length, run.videoCodec, run.continuesPacket);
+    if (every) (*everyStream_)[index] += frames;
+    if (written) (*written_)[index] += frames;
+}
+
 } // namespace splitwick

@@ -3,9 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "pack_scanner.h"
+#include "controls.h"
+#include "output_set.h"
+#include "scan_sink.h"
 
 namespace splitwick {
+
+// The frames counted in video stream 0 and 1.
+using FrameCounts = std::array<int64_t, 2>;
 
 // Counts the frame start codes of the codec that lie wholly inside one run: MPEG-2
 // picture_start_code 00 00 01 00, H.264 access unit delimiter 00 00 01 09, VC-1 frame start
@@ -25,6 +30,28 @@ class PacketFrameCounter {
     // The packet's last payload bytes so far: a code cut by a chunk's end begins in them.
     std::array<uint8_t, 3> tail_{};
     size_t tailLength_ = 0;
+};
+
+// The frame counts of a scan, while cbCountFr is ticked (read at every run): Read EVO counts
+// every run of video stream 0 and 1, Demux those of the streams it writes. A run that several
+// counts take is counted once.
+class FrameTally : public ScanSink {
+  public:
+    explicit FrameTally(const Controls& controls) : controls_(controls) {}
+    void countEveryStream(FrameCounts& frames) { everyStream_ = &frames; }
+    void countWritten(FrameCounts& frames, const OutputSet& outputs) {
+        written_ = &frames;
+        outputs_ = &outputs;
+    }
+
+    void payload(PayloadRun& run) override;
+
+  private:
+    const Controls& controls_;
+    FrameCounts* everyStream_ = nullptr;
+    FrameCounts* written_ = nullptr;
+    const OutputSet* outputs_ = nullptr;
+    PacketFrameCounter counter_;
 };
 
 } // namespace splitwick

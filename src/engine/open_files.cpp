@@ -1,7 +1,5 @@
 #include "open_files.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -14,12 +12,6 @@ std::vector<FileIdentity>& openFiles() {
     return files;
 }
 } // namespace
-
-FileIdentity identityOf(int fd) {
-    struct stat st {};
-    ::fstat(fd, &st);
-    return {st.st_dev, st.st_ino};
-}
 
 bool isOpenInJob(FileIdentity id) {
     const auto& files = openFiles();

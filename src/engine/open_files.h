@@ -12,7 +12,6 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
-FileIdentity identityOf(int fd);
 bool isOpenInJob(FileIdentity id);
 void registerOpen(FileIdentity id);
 void unregisterOpen(FileIdentity id);

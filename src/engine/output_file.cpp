@@ -28,7 +28,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
         ::close(fd_);
         throw cannotCreate(path, inUse ? FileInUse : systemReason(error));
     }
-    regularFile_ = S_ISREG(st.st_mode);
+    holdsEarlierBytes_ = S_ISREG(st.st_mode) && st.st_size > 0;
     registerOpen(identity_);
     buffer_ = std::make_unique<uint8_t[]>(BufferSize);
 }
@@ -41,7 +41,11 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::truncate() {
-    if (regularFile_ && ::ftruncate(fd_, 0) != 0) throw cannotCreate(path_, systemReason(errno));
+    // Only a file that holds something is truncated: ext4 allocates the blocks of a file
+    // truncated to nothing, and starts writing them out, when it is closed (its guard for files
+    // rewritten in place), and a job would wait for that on every new output.
+    if (holdsEarlierBytes_ && ::ftruncate(fd_, 0) != 0)
+        throw cannotCreate(path_, systemReason(errno));
 }
 
 void OutputFile::write(const uint8_t* data, size_t length) {

@@ -9,10 +9,22 @@
 
 namespace splitwick {
 
+// What a job writes a stream to: the output of a box.
+class StreamOutput {
+  public:
+    virtual ~StreamOutput() = default;
+    // Empties what an earlier run left; a job does so once all its outputs are open.
+    virtual void truncate() = 0;
+    virtual void write(const uint8_t* data, size_t length) = 0;
+    // Stores what is left and closes; throws "Stream write error" when anything could not be
+    // stored.
+    virtual void close() = 0;
+};
+
 // A job's output file: created, or opened when it exists and emptied by truncate(), then written
 // through a buffer. Every failure to store bytes, at any write, flush or close, is
 // "Stream write error".
-class OutputFile {
+class OutputFile : public StreamOutput {
   public:
     static constexpr size_t BufferSize = 128 * 1024;
 
@@ -21,20 +33,20 @@ class OutputFile {
     explicit OutputFile(const std::string& path);
     // Stores what is buffered as far as it can and closes, without throwing: the way out of a
     // job that is failing anyway.
-    ~OutputFile();
+    ~OutputFile() override;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
     // Empties an existing file; a job does so once all its outputs are open, so that a run that
     // cannot start leaves every earlier file as it was. Throws "Cannot create file ..." too.
-    void truncate();
-    void write(const uint8_t* data, size_t length);
+    void truncate() override;
+    void write(const uint8_t* data, size_t length) override;
     // Stores bytes over ones written before, at a position counted from the file's start: a
     // header whose sizes are known only at the end. What is buffered is stored first, so that
     // it cannot land over them later.
     void writeAt(uint64_t offset, const uint8_t* data, size_t length);
     // Flushes and closes; throws "Stream write error" when anything could not be stored.
-    void close();
+    void close() override;
 
     const std::string& path() const { return path_; }
 
@@ -47,7 +59,8 @@ class OutputFile {
     std::string path_;
     int fd_ = -1;
     FileIdentity identity_{};
-    bool regularFile_ = false; // not a device such as /dev/null
+    // A regular file (not a device such as /dev/null) with bytes of an earlier run in it.
+    bool holdsEarlierBytes_ = false;
     std::unique_ptr<uint8_t[]> buffer_;
     size_t buffered_ = 0;
 };

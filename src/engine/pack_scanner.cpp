@@ -17,47 +17,42 @@ constexpr uint8_t ExtendedStreamId = 0xFD;
 struct StartCodeAction {
     bool isStartCode = false;
     PacketKind kind = PacketKind::None;
-    VideoCodec codec = VideoCodec::Mpeg2;
-    const char* foundText = nullptr; // video ids whose index the stream id gives
+    // Video and MPEG audio stream ids: their codec. A video stream id also gives its index.
+    const StreamCodec* codec = nullptr;
 };
 
 constexpr std::array<StartCodeAction, 256> StartCodes = [] {
     std::array<StartCodeAction, 256> table{};
-    const auto set = [&](int from, int to, StartCodeAction action) {
-        action.isStartCode = true;
-        for (int id = from; id <= to; ++id)
-            table[id] = action;
-    };
-    set(0xE0, 0xE1, {true, PacketKind::Video, VideoCodec::Mpeg2, "MPEG-2 video stream "});
-    set(0xE2, 0xE3, {true, PacketKind::Video, VideoCodec::H264, "H.264 video stream "});
-    // Extended stream: VC-1, its index decided by the stream_id_extension.
-    set(ExtendedStreamId, ExtendedStreamId, {true, PacketKind::Video, VideoCodec::Vc1, nullptr});
-    set(0xC0, 0xCF, {true, PacketKind::MpegAudio, VideoCodec::Mpeg2, nullptr});
-    set(0xBC, 0xBC, {true, PacketKind::SkipPacket, VideoCodec::Mpeg2, nullptr}); // stream map
-    set(0xBD, 0xBD, {true, PacketKind::PrivateStream1, VideoCodec::Mpeg2, nullptr});
-    set(0xBE, 0xBF, {true, PacketKind::SkipPacket, VideoCodec::Mpeg2, nullptr}); // padding, nav
+    for (const StreamCodec& codec : StreamCodecs) {
+        if (codec.field != IdField::StreamId) continue;
+        const PacketKind kind =
+            codec.kind == BoxKind::Video ? PacketKind::Video : PacketKind::MpegAudio;
+        for (int id = codec.scanned.first; id <= codec.scanned.last; ++id)
+            table[id] = {true, kind, &codec};
+    }
+    // The extended stream: VC-1, its index and codec decided by the stream_id_extension.
+    table[ExtendedStreamId] = {true, PacketKind::Video, nullptr};
+    table[0xBC] = {true, PacketKind::SkipPacket, nullptr}; // program stream map
+    table[0xBD] = {true, PacketKind::PrivateStream1, nullptr};
+    table[0xBE] = {true, PacketKind::SkipPacket, nullptr}; // padding
+    table[0xBF] = {true, PacketKind::SkipPacket, nullptr}; // navigation
     return table;
 }();
 
-// Private-stream-1 audio sub-streams, told apart by their sub-stream id.
-struct AudioSubStream {
-    uint8_t first, last;
-    AudioCodec codec;
-    uint8_t indexMask;
-    const char* foundText;
-};
+// The codec each value of an identifier field names, by value; nullptr for none.
+using CodecsById = std::array<const StreamCodec*, 256>;
 
-constexpr std::array<AudioSubStream, 5> AudioSubStreams = {{
-    {0x80, 0x87, AudioCodec::DD, 0x07, "DD audio stream "},
-    {0x88, 0x8F, AudioCodec::DtsHd, 0x07, "DTS HD audio stream "},
-    {0xC0, 0xCF, AudioCodec::DDPlus, 0x0F, "DD+ audio stream "},
-    {0xA0, 0xA7, AudioCodec::Lpcm, 0x0F, "LPCM audio stream "},
-    {0xB0, 0xB7, AudioCodec::Mlp, 0x07, "MLP audio stream "},
-}};
+constexpr CodecsById codecsIn(IdField field) {
+    CodecsById table{};
+    for (const StreamCodec& codec : StreamCodecs)
+        if (codec.field == field)
+            for (int id = codec.scanned.first; id <= codec.scanned.last; ++id)
+                table[id] = &codec;
+    return table;
+}
 
-// Sub-stream header bytes that follow the 4 common ones before the payload begins.
-constexpr int LpcmExtraBytes = 3;
-constexpr int MlpExtraBytes = 1;
+constexpr CodecsById SubStreams = codecsIn(IdField::SubStream);
+constexpr CodecsById Extensions = codecsIn(IdField::Extension);
 
 bool handedToWriter(PacketKind kind) {
     // MPEG audio payloads are parsed past and dropped: they have no box and no output.
@@ -70,8 +65,7 @@ uint32_t loadBigEndian(const uint8_t* p) {
 
 } // namespace
 
-PackScanner::PackScanner(StreamTable& table, ScanSink& sink, bool checkMode)
-    : table_(table), sink_(sink), checkMode_(checkMode) {}
+PackScanner::PackScanner(StreamTable& table, ScanSink& sink) : table_(table), sink_(sink) {}
 
 void PackScanner::feed(const uint8_t* data, size_t n) {
     size_t i = 0;
@@ -165,11 +159,12 @@ void PackScanner::startCode(uint8_t id) {
     // earlier packet.
     pendingPts_ = 0;
     if (action.kind != PacketKind::Video) return;
-    videoCodec_ = action.codec;
-    if (action.foundText != nullptr) {
-        videoIndex_ = id & 1;
-        markFound(StreamTable::VideoFirst + videoIndex_, id, action.foundText, videoIndex_);
+    if (action.codec == nullptr) {
+        videoCodec_ = VideoCodec::Vc1;
+        return;
     }
+    videoCodec_ = action.codec->video;
+    videoIndex_ = markFound(*action.codec, id);
 }
 
 int PackScanner::firstRunning() const {
@@ -212,14 +207,9 @@ void PackScanner::step(uint8_t b, int running) {
     case SubStreamHeader:
         subStreamHeaderByte(b);
         break;
-    case LpcmExtra:
-        extraSubStreamHeaderByte(LpcmExtra);
+    case ExtraSubStreamHeader:
+        extraSubStreamHeaderByte();
         break;
-    case MlpExtra:
-        extraSubStreamHeaderByte(MlpExtra);
-        break;
-    default:
-        break; // between packets: ignored
     }
 }
 
@@ -317,12 +307,12 @@ void PackScanner::extension2Byte(uint8_t b) {
 }
 
 void PackScanner::identifyExtendedStream(int extension) {
-    if (extension != 0x55 && extension != 0x56) {
+    const StreamCodec* codec = Extensions[extension];
+    if (codec == nullptr) {
         kind_ = PacketKind::SkipPayload;
         return;
     }
-    videoIndex_ = extension - 0x55;
-    markFound(StreamTable::VideoFirst + videoIndex_, extension, "VC-1 video stream ", videoIndex_);
+    videoIndex_ = markFound(*codec, uint8_t(extension));
     kind_ = PacketKind::Video;
 }
 
@@ -337,27 +327,23 @@ void PackScanner::subStreamHeaderByte(uint8_t b) {
     const uint8_t left = --countdown_[SubStreamHeader];
     if (left == 3) {
         // The sub-stream id. Subpicture payloads begin right behind it.
-        if ((b & 0xE0) == 0x20) {
-            if (checkMode_) pendingPts_ = 0;
-            subpicture(b, "Subpicture stream ");
-        }
-        if ((b & 0xE0) == 0x60) subpicture(b, "Extended subpicture stream ");
+        const StreamCodec* codec = SubStreams[b];
+        if (codec != nullptr && codec->kind == BoxKind::Subpicture) subpicture(*codec, b);
     } else if (left == 0) {
         identifyAudio();
     }
 }
 
-void PackScanner::extraSubStreamHeaderByte(Countdown extra) {
+void PackScanner::extraSubStreamHeaderByte() {
     // LPCM and MLP sub-stream headers run on behind the common four bytes.
     --remaining_;
-    if (--countdown_[extra] > 0) return;
+    if (--countdown_[ExtraSubStreamHeader] > 0) return;
     kind_ = PacketKind::Audio;
     payload_ = true;
 }
 
-void PackScanner::subpicture(uint8_t id, const char* text) {
-    subpictureIndex_ = id & 0x1F;
-    markFound(StreamTable::SubpictureFirst + subpictureIndex_, id, text, subpictureIndex_);
+void PackScanner::subpicture(const StreamCodec& codec, uint8_t id) {
+    subpictureIndex_ = markFound(codec, id);
     countdown_[SubStreamHeader] = 0;
     kind_ = PacketKind::Subpicture;
     payload_ = true;
@@ -367,27 +353,21 @@ void PackScanner::identifyAudio() {
     // The window holds the sub-stream id and the three bytes behind it.
     const uint8_t id = static_cast<uint8_t>(window_ >> 24);
     pendingPts_ = 0;
-    const auto* match = std::find_if(AudioSubStreams.begin(), AudioSubStreams.end(),
-                                     [id](const auto& s) { return id >= s.first && id <= s.last; });
-    if (match == AudioSubStreams.end()) {
-        // An id that matches no codec: its payload is skipped, without guessing.
+    const StreamCodec* codec = SubStreams[id];
+    // An id that matches no codec is skipped, without guessing; one whose index has another
+    // sub-stream already, so that no output mixes two streams.
+    if (codec == nullptr || codec->kind != BoxKind::Audio || leftOut(*codec, id)) {
         kind_ = PacketKind::SkipPayload;
         payload_ = true;
         return;
     }
-    audioIndex_ = id & match->indexMask;
-    markFound(StreamTable::AudioFirst + audioIndex_, id, match->foundText, audioIndex_);
-    switch (match->codec) {
-    case AudioCodec::Mlp:
-        countdown_[MlpExtra] = MlpExtraBytes;
-        break;
-    case AudioCodec::Lpcm:
-        countdown_[LpcmExtra] = LpcmExtraBytes;
-        break;
-    default:
-        kind_ = PacketKind::Audio;
-        payload_ = true;
+    audioIndex_ = markFound(*codec, id);
+    if (codec->extraHeaderBytes > 0) {
+        countdown_[ExtraSubStreamHeader] = codec->extraHeaderBytes;
+        return;
     }
+    kind_ = PacketKind::Audio;
+    payload_ = true;
 }
 
 void PackScanner::headerEnded() {
@@ -397,11 +377,25 @@ void PackScanner::headerEnded() {
         payload_ = true;
 }
 
-void PackScanner::markFound(int entry, int32_t value, const char* text, int index) {
+bool PackScanner::leftOut(const StreamCodec& codec, uint8_t id) {
+    const int32_t holder = table_[tableEntry({BoxKind::Audio, codec.index(id)})];
+    if (holder < 0 || holder == id) return false;
+    if (!reportedLeftOut_[id]) {
+        reportedLeftOut_[id] = true;
+        sink_.streamLeftOut(codec, id, *SubStreams[holder], holder);
+    }
+    return true;
+}
+
+int PackScanner::markFound(const StreamCodec& codec, uint8_t id) {
+    const int index = codec.index(id);
     // The first stream met for an entry keeps it for the rest of the scan.
-    if (table_[entry] >= 0) return;
-    table_[entry] = value;
-    sink_.streamFound(text, index);
+    int32_t& entry = table_[tableEntry({codec.kind, index})];
+    if (entry < 0) {
+        entry = id;
+        sink_.streamFound(codec, index);
+    }
+    return index;
 }
 
 } // namespace splitwick

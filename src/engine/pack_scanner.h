@@ -1,48 +1,13 @@
 #pragma once
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 
+#include "scan_sink.h"
 #include "stream_table.h"
 
 namespace splitwick {
-
-enum class PacketKind : uint8_t {
-    None,
-    Video,
-    Audio,
-    SkipPayload,
-    SkipPacket,
-    MpegAudio,
-    PrivateStream1,
-    Subpicture
-};
-enum class VideoCodec : uint8_t { Mpeg2, H264, Vc1 };
-enum class AudioCodec : uint8_t { DD, DtsHd, DDPlus, Lpcm, Mlp };
-
-// A stretch of one packet's payload that lies in one chunk.
-struct PayloadRun {
-    PacketKind kind;
-    const uint8_t* data;
-    size_t length;
-    int videoIndex;      // 0 or 1, -1 before any video packet
-    int audioIndex;      // 0 to 15, -1 before any audio sub-stream
-    int subpictureIndex; // 0 to 31, -1 before any subpicture
-    VideoCodec videoCodec;
-    uint32_t& pendingPts; // low 32 bits of the packet's PTS, 0 for none; the writer may clear it
-    // The run carries on the packet's previous run, which the end of a chunk cut off.
-    bool continuesPacket;
-};
-
-// Where the scanner's findings go.
-class ScanSink {
-  public:
-    virtual ~ScanSink() = default;
-    // A run of video, audio or subpicture payload, in file order.
-    virtual void payload(PayloadRun& run) = 0;
-    // A stream-table entry went from -1 to a stream: text is e.g. "DD+ audio stream ".
-    virtual void streamFound(const char* text, int index) = 0;
-};
 
 // The byte-level state machine over an EVO's program stream. Bytes go in chunk by chunk; all
 // state survives chunk boundaries, so packets may be split anywhere. It needs no
@@ -50,7 +15,7 @@ class ScanSink {
 // the packet logic.
 class PackScanner {
   public:
-    PackScanner(StreamTable& table, ScanSink& sink, bool checkMode);
+    PackScanner(StreamTable& table, ScanSink& sink);
     void feed(const uint8_t* data, size_t n);
 
   private:
@@ -67,8 +32,7 @@ class PackScanner {
         Extension2,
         HeaderData,
         SubStreamHeader,
-        LpcmExtra,
-        MlpExtra,
+        ExtraSubStreamHeader,
         Idle = 16
     };
 
@@ -91,13 +55,16 @@ class PackScanner {
     void identifyExtendedStream(int extension);
     void headerDataByte();
     void subStreamHeaderByte(uint8_t b);
-    void extraSubStreamHeaderByte(Countdown extra);
-    void subpicture(uint8_t id, const char* text);
+    void extraSubStreamHeaderByte();
+    void subpicture(const StreamCodec& codec, uint8_t id);
     void identifyAudio();
     void headerEnded();
     // After a timestamp field: the header ends, or a video packet's PES extension follows.
     void afterTimestamps();
-    void markFound(int entry, int32_t value, const char* text, int index);
+    // Enters the stream in its table entry when that is still free; gives its index.
+    int markFound(const StreamCodec& codec, uint8_t id);
+    // Whether another audio sub-stream holds the index of this one, which is then left out.
+    bool leftOut(const StreamCodec& codec, uint8_t id);
     // Consumes one byte of the PES header counted by PES_header_data_length.
     void consumeHeaderByte() {
         --remaining_;
@@ -107,7 +74,6 @@ class PackScanner {
 
     StreamTable& table_;
     ScanSink& sink_;
-    const bool checkMode_;
 
     uint32_t window_ = 0;
     uint8_t streamId_ = 0; // of the current packet
@@ -124,6 +90,7 @@ class PackScanner {
     uint32_t ptsRegister_ = 0;
     bool payload_ = false;
     bool runCutByChunk_ = false; // the last run ended with the chunk, not with its packet
+    std::bitset<256> reportedLeftOut_;
     alignas(8) std::array<uint8_t, 16> countdown_{};
 };
 

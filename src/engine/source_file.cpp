@@ -4,9 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "job_error.h"
 
@@ -57,32 +55,6 @@ std::string SourceFile::fileName() const {
 }
 
 size_t SourceFile::read(uint8_t* into, size_t max) {
-    const bool direct = aheadAt_ == aheadEnd_ && max >= DirectRead;
-    const size_t n = direct ? readFile(into, max) : readAhead(into, max);
-    if (n == 0 && max > 0 && position_ < size_)
-        throw cannotRead(path_, "The file ended before its size was reached");
-    position_ += static_cast<int64_t>(n);
-    return n;
-}
-
-size_t SourceFile::readAhead(uint8_t* into, size_t max) {
-    size_t given = 0;
-    while (given < max) {
-        if (aheadAt_ == aheadEnd_) {
-            ahead_.resize(ReadAhead);
-            aheadAt_ = 0;
-            aheadEnd_ = readFile(ahead_.data(), ReadAhead);
-            if (aheadEnd_ == 0) break;
-        }
-        const size_t taken = std::min(max - given, aheadEnd_ - aheadAt_);
-        std::memcpy(into + given, ahead_.data() + aheadAt_, taken);
-        aheadAt_ += taken;
-        given += taken;
-    }
-    return given;
-}
-
-size_t SourceFile::readFile(uint8_t* into, size_t max) {
     // A regular file gives all that is asked for but at its end; read on until then.
     size_t got = 0;
     while (got < max) {
@@ -92,6 +64,9 @@ size_t SourceFile::readFile(uint8_t* into, size_t max) {
         if (n == 0) break;
         got += static_cast<size_t>(n);
     }
+    if (got == 0 && max > 0 && position_ < size_)
+        throw cannotRead(path_, "The file ended before its size was reached");
+    position_ += static_cast<int64_t>(got);
     return got;
 }
 

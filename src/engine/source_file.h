@@ -2,7 +2,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "open_files.h"
 
@@ -30,22 +29,11 @@ class SourceFile {
     size_t read(uint8_t* into, size_t max);
 
   private:
-    // Reads of a whole 32 KiB chunk or more go straight to the file; smaller ones (a pack at a
-    // time) are served from a read-ahead, so that they cost no system call each.
-    static constexpr size_t DirectRead = 32768;
-    static constexpr size_t ReadAhead = 65536;
-
-    size_t readFile(uint8_t* into, size_t max);
-    size_t readAhead(uint8_t* into, size_t max);
-
     std::string path_;
     int fd_ = -1;
     FileIdentity identity_{};
     int64_t size_ = 0;
-    int64_t position_ = 0; // of the bytes handed out
-    std::vector<uint8_t> ahead_;
-    size_t aheadAt_ = 0;
-    size_t aheadEnd_ = 0;
+    int64_t position_ = 0;
 };
 
 } // namespace splitwick

@@ -1,28 +1,26 @@
 #pragma once
-#include "frame_counter.h"
-#include "pack_scanner.h"
-#include "session.h"
+#include "output_set.h"
+#include "report.h"
+#include "scan_sink.h"
 
 namespace splitwick {
 
-// Takes the scanner's payload runs: counts video frames when cbCountFr is ticked and, in demux
-// mode, appends each run to the output slot of its stream while the stream's box is ticked.
-// Boxes and options are read at every run, so changes during a scan take effect at once.
+// Demux's side of a scan: appends each run to the stream output of its box, and a subpicture
+// packet's PTS to the box's .pts file; a stream whose box has no output is passed over. Logs the
+// lines of the sub-streams left out and the system header line.
 class StreamWriter : public ScanSink {
   public:
-    StreamWriter(Session& session, bool demuxMode);
+    StreamWriter(const OutputSet& outputs, Report& report) : outputs_(outputs), report_(report) {}
     void payload(PayloadRun& run) override;
-    void streamFound(const char* text, int index) override;
+    void streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
+                       int keptId) override;
+    void systemHeader(int videoBound, int audioBound) override;
 
   private:
-    void countFrames(const PayloadRun& run);
-    void write(const PayloadRun& run);
     void writeSubpicture(PayloadRun& run);
-    bool boxTicked(BoxKind kind, int index, int slots) const;
 
-    Session& session_;
-    const bool demuxMode_;
-    PacketFrameCounter frames_;
+    const OutputSet& outputs_;
+    Report& report_;
 };
 
 } // namespace splitwick

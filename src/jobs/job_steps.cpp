@@ -19,22 +19,19 @@ std::string withoutLast(const std::string& text, size_t k) {
     return text.size() <= k ? std::string() : text.substr(0, text.size() - k);
 }
 
-// After the first pass: go on into the second part when cbContinue is still ticked and the pass
-// was not cancelled.
-bool continueWithSecondPart(const Session& session, const SplitTitle& title) {
-    return title.hasSecondPart && session.controls.option(Option::Continue) &&
-           !session.state.Cancelled;
-}
-
 } // namespace
 
-void openEvo(Session& session, const char* phaseAfterOpening) {
-    JobState& state = session.state;
-    session.log("Opening file " + state.EVOfile);
+std::unique_ptr<SourceFile> openEvo(Session& session, const char* phaseAfterOpening) {
+    session.log("Opening file " + session.state.EVOfile);
     session.slog("Opening", 0);
-    state.Source = std::make_unique<SourceFile>(session.controls.field(Field::EVOfile));
+    auto source = std::make_unique<SourceFile>(session.controls.field(Field::EVOfile));
     if (phaseAfterOpening != nullptr) session.slog(phaseAfterOpening, 0);
-    session.log("File size: " + std::to_string(state.Source->size() / MiB) + " Mbytes.");
+    session.log(fileSizeLine(*source));
+    return source;
+}
+
+std::string fileSizeLine(const SourceFile& source) {
+    return "File size: " + std::to_string(source.size() / MiB) + " Mbytes.";
 }
 
 void finishJob(Session& session) {
@@ -43,13 +40,15 @@ void finishJob(Session& session) {
     session.slog("", 1);
 }
 
-void logFrameCounts(Session& session) {
-    for (int i = 0; i < 2; ++i) {
-        const int64_t frames = session.state.FrameCount[i];
-        if (frames > 0)
-            session.log(std::to_string(frames) + " frames count in video stream " +
-                        std::to_string(i) + ".");
-    }
+void dropCountsOfStoppedPass(FrameCounts& frames, StopReason stop) {
+    if (stop != StopReason::EndOfFile) frames = {0, 0};
+}
+
+void logFrameCounts(Report& report, const FrameCounts& frames) {
+    for (int i = 0; i < 2; ++i)
+        if (frames[i] > 0)
+            report.log(std::to_string(frames[i]) + " frames count in video stream " +
+                       std::to_string(i) + ".");
 }
 
 SplitTitle splitTitle(const Session& session) {
@@ -68,21 +67,21 @@ std::string outputPrefix(const Session& session, const SplitTitle& title) {
     return folder + session.state.EVOname + (title.hasSecondPart ? "_2" : "");
 }
 
-OutputSlot createOutput(const SplitTitle& title, const std::string& name) {
+std::unique_ptr<OutputFile> createOutput(const SplitTitle& title, const std::string& name) {
     std::error_code ec;
     if (title.hasSecondPart && std::filesystem::equivalent(name, title.secondPart, ec))
         throw cannotCreate(name, FileInUse);
     return std::make_unique<OutputFile>(name);
 }
 
-void passOverParts(Session& session, const SplitTitle& title, const std::function<void()>& pass) {
-    pass();
-    if (!continueWithSecondPart(session, title)) return;
-    JobState& state = session.state;
-    state.Source.reset();
-    state.Source = std::make_unique<SourceFile>(title.secondPart);
+std::unique_ptr<SourceFile> openSecondPart(Session& session, const SplitTitle& title,
+                                           StopReason firstPart) {
+    if (!title.hasSecondPart || !session.controls.option(Option::Continue) ||
+        firstPart != StopReason::EndOfFile)
+        return nullptr;
+    auto source = std::make_unique<SourceFile>(title.secondPart);
     session.log("Continue on " + splitPath(title.secondPart).name);
-    pass();
+    return source;
 }
 
 } // namespace splitwick

@@ -1,35 +1,35 @@
 #pragma once
-#include <functional>
+#include <memory>
 #include <string>
 
+#include "engine/frame_counter.h"
+#include "engine/output_file.h"
 #include "engine/session.h"
+#include "engine/source_file.h"
 
 namespace splitwick {
 
 // Steps the jobs share.
 
-// "Opening file X", "Opening", open eEVOfile as Source, [the phase word after opening],
-// "File size: N Mbytes.". The caller's SourceHold closes it again.
-void openEvo(Session& session, const char* phaseAfterOpening = nullptr);
+// "Opening file X", "Opening", eEVOfile opened, [the phase word after opening], "File size: N
+// Mbytes.". The job owns the source from here on.
+std::unique_ptr<SourceFile> openEvo(Session& session, const char* phaseAfterOpening = nullptr);
+
+// "File size: N Mbytes."
+std::string fileSizeLine(const SourceFile& source);
 
 // Every job's end: "Done.", "Ready" in panel 0, panel 1 emptied.
 void finishJob(Session& session);
 
-// "N frames count in video stream 0." (and 1) for each counter above 0.
-void logFrameCounts(Session& session);
+// A pass that was stopped counted part of the file only: its job reports no frames.
+void dropCountsOfStoppedPass(FrameCounts& frames, StopReason stop);
 
-// Closes Source on every way out of a job's protected block.
-struct SourceHold {
-    explicit SourceHold(JobState& s) : state(s) {}
-    ~SourceHold() { state.Source.reset(); }
-    SourceHold(const SourceHold&) = delete;
-    SourceHold& operator=(const SourceHold&) = delete;
-    JobState& state;
-};
+// "N frames count in video stream 0." (and 1) for each counter above 0.
+void logFrameCounts(Report& report, const FrameCounts& frames);
 
 // The first part of a split title ("..._1.EVO") whose partner ("..._2.EVO") exists when the job
 // starts, with cbContinue ticked: the outputs are named after both parts, and the job goes on
-// into the second (unless cbContinue is unticked or the pass cancelled meanwhile), so a partner
+// into the second (unless cbContinue is unticked or the pass stopped meanwhile), so a partner
 // that has gone since is the open error of that file, not half a title under such a name.
 struct SplitTitle {
     bool hasSecondPart = false;
@@ -42,13 +42,16 @@ SplitTitle splitTitle(const Session& session);
 // folder), with "_2" behind it for a job over both parts of a split title.
 std::string outputPrefix(const Session& session, const SplitTitle& title);
 
-// Creates a job's output. Outputs are created before the second part of a split title is
-// opened: one created over it (a link to it under the output's name) would empty it before it
-// is read, so that is refused as a file in use, like the source itself.
-OutputSlot createOutput(const SplitTitle& title, const std::string& name);
+// Creates a job's output. Besides the files the job holds open (the source, its other outputs),
+// which the output itself refuses, it must not be the second part of the title, which is not
+// open yet: one created over it (a link to it under the output's name) would empty it before
+// it is read, so that is refused as a file in use too.
+std::unique_ptr<OutputFile> createOutput(const SplitTitle& title, const std::string& name);
 
-// Runs a job's pass over the open source and, when the title goes on (continueWithSecondPart),
-// closes the first part, opens the second, logs "Continue on NAME" and runs the pass again.
-void passOverParts(Session& session, const SplitTitle& title, const std::function<void()>& pass);
+// After the pass over the first part: when the job goes on into the second part (cbContinue
+// still ticked, the pass not stopped), the second part, opened, and the line "Continue on NAME";
+// nullptr when it does not.
+std::unique_ptr<SourceFile> openSecondPart(Session& session, const SplitTitle& title,
+                                           StopReason firstPart);
 
 } // namespace splitwick

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "stream_names.h"
+#include "engine/stream_codecs.h"
 
 namespace splitwick {
 

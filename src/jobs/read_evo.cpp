@@ -1,17 +1,15 @@
 #include "read_evo.h"
 
 #include "engine/demux.h"
+#include "engine/frame_counter.h"
+#include "engine/stream_finder.h"
 #include "job_steps.h"
-#include "stream_names.h"
 
 namespace splitwick {
 
-namespace {
-
-void labelBoxes(Session& session) {
-    Controls& controls = session.controls;
+void labelBoxes(Controls& controls, const StreamTable& table) {
     for (Box box : streamBoxes()) {
-        const int32_t id = session.state.StreamTable[tableEntry(box)];
+        const int32_t id = table[tableEntry(box)];
         const bool found = id >= 0;
         controls.setBoxEnabled(box, found);
         controls.setTicked(box, found);
@@ -19,23 +17,25 @@ void labelBoxes(Session& session) {
     }
 }
 
-} // namespace
-
-void bCheckClick(Session& session) {
+StopReason bCheckClick(Session& session) {
     Controls& controls = session.controls;
+    JobState& state = session.state;
     controls.setButtonEnabled(Button::Check, false);
     Resetcbs(controls);
     controls.showPage(Page::Status);
-    session.state.FrameCount = {0, 0};
-    {
-        SourceHold hold(session.state);
-        openEvo(session, "Reading");
-        demux(session, false);
-    }
-    labelBoxes(session);
+    state.FrameCount = {0, 0};
+    StreamFinder finder(session.report());
+    FrameTally frames(controls);
+    frames.countEveryStream(state.FrameCount);
+    ScanSinks sinks{&finder, &frames};
+    const StopReason stop =
+        demux(session, openEvo(session, "Reading"), sinks, state.StreamTable, false);
+    dropCountsOfStoppedPass(state.FrameCount, stop);
+    labelBoxes(controls, state.StreamTable);
     finishJob(session);
-    logFrameCounts(session);
+    logFrameCounts(session.report(), state.FrameCount);
     controls.setButtonEnabled(Button::Check, true);
+    return stop;
 }
 
 } // namespace splitwick

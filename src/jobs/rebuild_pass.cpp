@@ -1,34 +1,52 @@
 #include "rebuild_pass.h"
 
-#include "engine/remaining_time.h"
-#include "pack_editor.h"
+#include <algorithm>
 
 namespace splitwick {
 
-void Rebuild(Session& session, RebuildState& rebuild) {
-    JobState& state = session.state;
-    ButtonHold cancelButton(session.controls, Button::Cancel, true);
-    state.DemuxMode = true;
-    state.Cancelled = false;
-    const PassClock clock;
-    SourceFile& source = *state.Source;
-    OutputFile& output = *state.VideoOut[0];
-    PackEditor editor(session, rebuild);
-    uint8_t* const pack = state.Buffer.data();
+namespace {
 
-    // An empty source is not read at all: no progress line, nothing written.
-    while (source.position() < source.size() && !state.Cancelled) {
-        const size_t n = source.read(pack, PackSize);
-        const int64_t position = source.position();
-        if (position % ProgressStep == 0) {
-            session.slog("Rebuilding " + source.fileName() + " " +
-                             progressTail(clock, position, source.size()),
-                         1);
-            // The one point where Cancel can be pressed during the pass.
-            session.events.processPendingEvents();
-        }
-        if (editor.edit(pack, n)) output.write(pack, n);
+constexpr size_t BoundsOffset = 23; // audio_bound's byte, then video_bound's
+
+} // namespace
+
+void PendingBounds::written(const uint8_t* pack, size_t n, const PackEditor& editor) {
+    // A pack cut short before its bounds carries none to set right.
+    if (n > BoundsOffset && PackEditor::isSystemHeader(pack, n)) {
+        Header header{
+            written_, uint8_t(std::min<size_t>(n - BoundsOffset, 2)), {}, editor.bounds()};
+        std::copy_n(pack + BoundsOffset, header.size, header.bytes);
+        headers_.push_back(header);
     }
+    written_ += n;
+}
+
+void PendingBounds::settle(OutputFile& output, SystemBounds bounds) const {
+    for (const Header& header : headers_) {
+        if (header.bounds == bounds) continue;
+        uint8_t pack[BoundsOffset + 2] = {};
+        std::copy_n(header.bytes, header.size, pack + BoundsOffset);
+        PackEditor::writeBounds(pack, BoundsOffset + header.size, bounds);
+        output.writeAt(header.at + BoundsOffset, pack + BoundsOffset, header.size);
+    }
+}
+
+StopReason Rebuild(Session& session, std::unique_ptr<SourceFile> source, PackEditor& editor,
+                   OutputFile& output, EvoScan* scan, PendingBounds* pending) {
+    FilePass pass(session, std::move(source), true, "Rebuilding");
+    // An empty source is not read at all: no progress line, nothing written.
+    for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {
+        if (scan != nullptr) scan->feed(pass, chunk);
+        for (size_t at = 0; at < chunk.size(); at += PackSize) {
+            // A last read shorter than a pack is edited and written as far as it goes.
+            uint8_t* const pack = chunk.data() + at;
+            const size_t n = std::min(PackSize, chunk.size() - at);
+            if (!editor.edit(pack, n)) continue;
+            output.write(pack, n);
+            if (pending != nullptr) pending->written(pack, n, editor);
+        }
+    }
+    return pass.stopReason();
 }
 
 } // namespace splitwick

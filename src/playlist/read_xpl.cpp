@@ -3,6 +3,7 @@
 #include <span>
 
 #include "attribute_items.h"
+#include "engine/file_pass.h"
 #include "engine/job_error.h"
 #include "jobs/job_steps.h"
 #include "tag_scanner.h"
@@ -16,19 +17,17 @@ namespace {
 // Real playlists are under 100 KiB; this bounds what text that is not one can cost.
 constexpr int64_t MaxPlaylistSize = 16 * MiB;
 
-// Opens the playlist and reads it in chunks through Buffer into the memo, one line per tag,
-// testing each tag for the playlist's title and attribute items. Closes it on every path; a
-// failure once the memo is hidden shows the lines read so far. Returns the playlist's title.
-std::string scanPlaylist(Session& session, Playlist& playlist, MemoLines& memo,
-                         PlaylistView& view) {
-    JobState& state = session.state;
-    SourceHold hold(state);
-    state.Source = std::make_unique<SourceFile>(session.controls.field(Field::XPLfile));
-    SourceFile& source = *state.Source;
-    if (source.size() > MaxPlaylistSize)
-        throw cannotOpen(source.path(), "The file is over 16 MiB, too large for a playlist");
-    const std::string size = std::to_string(source.size());
-    session.log("Open " + state.XPLfile);
+// Opens the playlist and reads it in chunks into the memo, one line per tag, testing each tag
+// for the playlist's title and attribute items. Closes it on every path; a failure once the
+// memo is hidden shows the lines read so far. Gives the playlist's title, and whether the whole
+// file was read.
+std::pair<std::string, bool> scanPlaylist(Session& session, Playlist& playlist, MemoLines& memo,
+                                          PlaylistView& view) {
+    auto source = std::make_unique<SourceFile>(session.controls.field(Field::XPLfile));
+    if (source->size() > MaxPlaylistSize)
+        throw cannotOpen(source->path(), "The file is over 16 MiB, too large for a playlist");
+    const std::string size = std::to_string(source->size());
+    session.log("Open " + session.state.XPLfile);
     session.log("Filesize: " + size + " bytes");
 
     AttributeItems items(playlist);
@@ -38,22 +37,19 @@ std::string scanPlaylist(Session& session, Playlist& playlist, MemoLines& memo,
         items.test(text);
     });
     view.clearAndHideMemo();
-    // Cancel stops a long read as it stops a scan, at its 4 MiB points and without a question.
-    ButtonHold cancelButton(session.controls, Button::Cancel, true);
-    state.Cancelled = false;
-    state.DemuxMode = false;
     try {
-        while (source.position() < source.size() && !state.Cancelled) {
-            const size_t n = source.read(state.Buffer.data(), state.Buffer.size());
-            session.slog(std::to_string(source.position()) + "/" + size + " bytes", 1);
-            if (source.position() % ProgressStep == 0) session.events.processPendingEvents();
-            scanner.feed(std::span(state.Buffer.data(), n));
+        // Cancel stops a long read as it stops a scan, at its 4 MiB points and without a
+        // question.
+        FilePass pass(session, std::move(source), false, nullptr);
+        for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {
+            session.slog(std::to_string(pass.source().position()) + "/" + size + " bytes", 1);
+            scanner.feed(chunk);
         }
+        return {items.playlistTitle(), pass.stopReason() == StopReason::EndOfFile};
     } catch (...) {
         view.showMemo(std::move(memo));
         throw;
     }
-    return items.playlistTitle();
 }
 
 // Cuts the memo to the title that plays the EVO and reads its lines into a new tree and the
@@ -84,12 +80,11 @@ bool bReadXPLClick(Session& session, Playlist& playlist, PlaylistView& view) {
         playlist.titleSet = {};
         playlist.title = {};
         MemoLines memo;
-        const std::string playlistTitle = scanPlaylist(session, playlist, memo, view);
+        const auto [playlistTitle, wholeFile] = scanPlaylist(session, playlist, memo, view);
         // From here on the table marks the streams the title names.
         session.state.StreamTable.fill(-1);
         // A cancelled read has not met every title.
-        const bool found = !session.state.Cancelled &&
-                           readTitle(session, playlist, memo, view, playlistTitle);
+        const bool found = wholeFile && readTitle(session, playlist, memo, view, playlistTitle);
         view.showMemo(std::move(memo));
         finishJob(session);
         controls.setButtonEnabled(Button::ReadXPL, true);

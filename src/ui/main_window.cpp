@@ -47,17 +47,9 @@ bool isUserInput(QEvent::Type type) {
 
 } // namespace
 
-void WindowEvents::processPendingEvents() {
-    QCoreApplication::processEvents();
-}
-
-void WindowEvents::repaint() {
-    window_->repaint();
-}
-
 TfMain::TfMain(Dialogs& dialogs)
     : dialogs_(dialogs), anchors_(DesignedClientSize), w_(buildWindow(this, anchors_)),
-      controls_(w_), events_(this), session_(controls_, *this, events_),
+      controls_(w_), session_(controls_, *this, *this),
       odEVOfile_{"Choose the EVO file to demux", "EVO files (*.EVO)", "EVO", true, {}, {}},
       odXPL_{{}, "XPL (VPLST000.XPL)", "xpl", false, {}, {}} {
     setObjectName("fMain");
@@ -92,6 +84,23 @@ void TfMain::log(const std::string& text) {
 
 void TfMain::slog(const std::string& text, uint8_t panel) {
     w_.statusBar->slog(QString::fromStdString(text), panel);
+}
+
+void TfMain::processPendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+void TfMain::repaint() {
+    QWidget::repaint();
+}
+
+void TfMain::passStarted(const SourceFile&, bool writesOutput) {
+    DemuxMode = writesOutput;
+    controls_.setButtonEnabled(Button::Cancel, true);
+}
+
+void TfMain::passEnded(StopReason) {
+    controls_.setButtonEnabled(Button::Cancel, false);
 }
 
 void TfMain::bindJob(QAbstractButton* button, std::function<void(Session&)> job) {
@@ -195,9 +204,8 @@ void TfMain::cbVideoClick() {
 }
 
 void TfMain::bCancelClick() {
-    JobState& state = session_.state;
     // Stopping a pass that writes output is asked first; a read is stopped at once.
-    if (!state.DemuxMode || dialogs_.confirmStop(this)) state.Cancelled = true;
+    if (!DemuxMode || dialogs_.confirmStop(this)) session_.state.Cancelled = true;
 }
 
 } // namespace splitwick

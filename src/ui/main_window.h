@@ -13,31 +13,26 @@
 
 namespace splitwick {
 
-// The window's side of a long scan: pending events are processed where the scan lets them
-// through, and the window is painted at once when asked.
-class WindowEvents : public Events {
-  public:
-    explicit WindowEvents(QWidget* window) : window_(window) {}
-    void processPendingEvents() override;
-    void repaint() override;
-
-  private:
-    QWidget* window_;
-};
-
 // The program's one window, fMain. It owns the job state and is the jobs' controls, report and
 // event pump; the jobs themselves live below it and know no toolkit.
 //
 // Commands run one at a time inside runCommand, which shows an error box for a failure. While
 // one runs (a job lets events through every 4 MiB), every other command is held off: the
 // command buttons and stream boxes take no mouse or key input, drops are refused and the
-// window does not close. Only Cancel stays live.
-class TfMain : public QWidget, public Report {
+// window does not close. Only Cancel stays live: it is enabled while a pass over a file runs.
+class TfMain : public QWidget, public Report, public Events {
   public:
     explicit TfMain(Dialogs& dialogs);
 
     void log(const std::string& text) override;
     void slog(const std::string& text, uint8_t panel) override;
+
+    // Pending events are processed where a pass lets them through, and the window is painted at
+    // once when asked.
+    void processPendingEvents() override;
+    void repaint() override;
+    void passStarted(const SourceFile& source, bool writesOutput) override;
+    void passEnded(StopReason reason) override;
 
     // Binds a button to a job, to run as a command. Read XPL and Rebuild plug in here.
     void bindJob(QAbstractButton* button, std::function<void(Session&)> job);
@@ -97,8 +92,9 @@ class TfMain : public QWidget, public Report {
     Anchors anchors_;
     const Widgets w_;
     WidgetControls controls_;
-    WindowEvents events_;
     Session session_;
+    // The running (or last) pass writes output: Cancel asks first.
+    bool DemuxMode = false;
     // What Read XPL and Rebuild keep from one run of theirs to the next.
     Playlist playlist_;
     RebuildState rebuild_;

@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include "engine/demux.h"
+#include "engine/frame_counter.h"
 #include "engine/job_error.h"
+#include "engine/stream_finder.h"
+#include "engine/stream_writer.h"
 #include "support/pes_fixture.h"
 #include "support/recording_session.h"
 #include "support/test_files.h"
@@ -11,17 +14,28 @@
 namespace splitwick::testing {
 namespace {
 
+// A scan in check mode with Read EVO's finder, or in demux mode with a writer over outputs,
+// each with its frame counts.
 struct DemuxRun : RecordingSession {
     TempFolder dir;
     std::string evo = dir / "FEATURE_1.EVO";
+    OutputSet outputs;
+    StreamFinder finder{report};
+    StreamWriter writer{outputs, report};
+    FrameTally frames{controls};
 
-    void open(const Bytes& bytes) {
-        writeBytes(evo, bytes);
-        state().Source = std::make_unique<SourceFile>(evo);
-    }
-    void run(bool writeFlag) {
-        demux(session, writeFlag);
-        EXPECT_FALSE(controls.buttonEnabled(Button::Cancel));
+    void write(const Bytes& bytes) { writeBytes(evo, bytes); }
+    StopReason run(bool writeFlag) {
+        if (writeFlag)
+            frames.countWritten(state().FrameCount, outputs);
+        else
+            frames.countEveryStream(state().FrameCount);
+        ScanSinks sinks{writeFlag ? static_cast<ScanSink*>(&writer) : &finder, &frames};
+        const StopReason stop = demux(session, std::make_unique<SourceFile>(evo), sinks,
+                                      state().StreamTable, writeFlag);
+        EXPECT_FALSE(events.passRunning());
+        EXPECT_EQ(events.passes, std::vector<bool>{writeFlag});
+        return stop;
     }
 };
 
@@ -34,7 +48,7 @@ TEST(SystemHeaderLine, TellsTheBoundsOfTheFirstPack) {
     for (const auto& [video, audio, line] : cases) {
         for (bool writeFlag : {false, true}) {
             DemuxRun r;
-            r.open(systemHeaderPack(video, audio) + repeat(paddingPack(), 15));
+            r.write(systemHeaderPack(video, audio) + repeat(paddingPack(), 15));
             r.run(writeFlag);
             EXPECT_EQ(r.lines(), std::vector<std::string>{line})
                 << (writeFlag ? "demux mode" : "check mode");
@@ -44,19 +58,19 @@ TEST(SystemHeaderLine, TellsTheBoundsOfTheFirstPack) {
 
 TEST(SystemHeaderLine, NeedsAFullFirstChunkWithTheHeaderAtByte14) {
     DemuxRun shortFile;
-    shortFile.open(systemHeaderPack(1, 1) + repeat(videoPack(0xE0, 0), 14));
+    shortFile.write(systemHeaderPack(1, 1) + repeat(videoPack(0xE0, 0), 14));
     shortFile.run(true);
     EXPECT_TRUE(shortFile.lines().empty());
 
     DemuxRun noHeader;
-    noHeader.open(repeat(videoPack(0xE0, 0), 16));
+    noHeader.write(repeat(videoPack(0xE0, 0), 16));
     noHeader.run(true);
     EXPECT_TRUE(noHeader.lines().empty());
 }
 
 TEST(Progress, ReportedAtEvery4MiBAndLetsEventsThroughThere) {
     DemuxRun r;
-    r.open(Bytes(8 * MiB + 1000, 0));
+    r.write(Bytes(8 * MiB + 1000, 0));
     r.run(false);
     ASSERT_EQ(r.report.progress.size(), 2u);
     EXPECT_EQ(r.report.progress[0].rfind("Reading FEATURE_1.EVO 4/8 Mbytes, Remaining time: ", 0),
@@ -66,52 +80,48 @@ TEST(Progress, ReportedAtEvery4MiBAndLetsEventsThroughThere) {
     EXPECT_EQ(r.events.pumps, 2);
 
     DemuxRun small;
-    small.open(Bytes(4 * MiB - 1, 0));
+    small.write(Bytes(4 * MiB - 1, 0));
     small.run(true);
     EXPECT_TRUE(small.report.progress.empty());
     EXPECT_EQ(small.events.pumps, 0);
 }
 
-TEST(Cancel, TakesEffectAfterTheChunkInHandAndClearsTheFrameCounts) {
+TEST(Cancel, TakesEffectAfterTheChunkInHand) {
     DemuxRun r;
-    r.open(repeat(videoPack(0xE0, 1), 4 * MiB / PackSize * 2));
+    r.write(repeat(videoPack(0xE0, 1), 4 * MiB / PackSize * 2));
+    r.state().Cancelled = true; // left from before: the scan starts afresh
     r.events.onPump = [&] { r.state().Cancelled = true; };
-    r.run(false);
-    EXPECT_TRUE(r.state().Cancelled);
-    EXPECT_EQ(r.state().Source->position(), 4 * MiB);
-    EXPECT_EQ(r.state().FrameCount, (std::array<int64_t, 2>{0, 0}));
+    EXPECT_EQ(r.run(false), StopReason::Cancelled);
+    EXPECT_EQ(r.events.ends, std::vector<StopReason>{StopReason::Cancelled});
+    EXPECT_EQ(r.events.endPosition, 4 * MiB);
+    EXPECT_EQ(r.state().FrameCount[0], 2048);
 
     DemuxRun whole;
-    whole.open(repeat(videoPack(0xE0, 1), 4 * MiB / PackSize * 2));
-    whole.run(false);
-    EXPECT_FALSE(whole.state().Cancelled);
+    whole.write(repeat(videoPack(0xE0, 1), 4 * MiB / PackSize * 2));
+    EXPECT_EQ(whole.run(false), StopReason::EndOfFile);
     EXPECT_EQ(whole.state().FrameCount[0], 4096);
 }
 
 TEST(FastCheck, StopsReadEvoAfterTheChunkPast300MB) {
-    DemuxRun r;
-    writeBytes(r.evo, {});
-    ASSERT_EQ(::truncate(r.evo.c_str(), FastCheckLimit + 5 * 32768), 0); // sparse: quick to read
     for (bool writeFlag : {false, true}) {
-        r.state().Source.reset();
-        r.state().Source = std::make_unique<SourceFile>(r.evo);
-        r.run(writeFlag);
-        EXPECT_EQ(r.state().Source->position(), writeFlag ? FastCheckLimit + 5 * 32768 : 300023808);
-        EXPECT_EQ(r.state().Cancelled, !writeFlag);
+        DemuxRun r;
+        r.write({});
+        ASSERT_EQ(::truncate(r.evo.c_str(), FastCheckLimit + 5 * 32768), 0); // sparse
+        EXPECT_EQ(r.run(writeFlag), writeFlag ? StopReason::EndOfFile : StopReason::FastCheckLimit);
+        EXPECT_EQ(r.events.endPosition, writeFlag ? FastCheckLimit + 5 * 32768 : 300023808);
     }
 }
 
-TEST(Writer, WritesAndCountsOnlyTickedStreamsReadingTicksLive) {
+TEST(Writer, WritesAndCountsOnlyStreamsWithAnOutputReadingCountFramesLive) {
     DemuxRun r;
     const Bytes both = videoPack(0xE0, 2) + videoPack(0xE1, 3);
-    r.open(repeat(both, 2 * MiB / PackSize * 2)); // 8 MiB: events at 4 and 8 MiB
-    r.controls.setTicked({BoxKind::Video, 0}, true);
-    r.state().VideoOut[0] = std::make_unique<OutputFile>(r.dir / "video0");
+    r.write(repeat(both, 2 * MiB / PackSize * 2)); // 8 MiB: events at 4 and 8 MiB
+    r.outputs.add({BoxKind::Video, 0}, std::make_unique<OutputFile>(r.dir / "video0"));
     // Counting stops while cbCountFr is unticked: from the 4 MiB point on, which comes before
     // the chunk that ends there is scanned.
     r.events.onPump = [&] { r.controls.setOption(Option::CountFrames, false); };
     r.run(true);
-    closeOutputs(r.state());
+    r.outputs.close();
     EXPECT_EQ(r.state().FrameCount[0], 2 * (1024 - 8));
     EXPECT_EQ(r.state().FrameCount[1], 0);
     EXPECT_EQ(readBytes(r.dir / "video0").size(), 2048 * (PackSize - 14 - 9));
@@ -119,15 +129,17 @@ TEST(Writer, WritesAndCountsOnlyTickedStreamsReadingTicksLive) {
 
 TEST(ReadFailure, AFileThatShrinksEndsTheScanWithAnErrorNamingIt) {
     DemuxRun r;
-    r.open(Bytes(3 * 32768, 0));
+    r.write(Bytes(3 * 32768, 0));
+    auto source = std::make_unique<SourceFile>(r.evo);
     ASSERT_EQ(::truncate(r.evo.c_str(), 32768), 0);
     try {
-        r.run(false);
+        demux(r.session, std::move(source), r.finder, r.state().StreamTable, false);
         FAIL() << "no error";
     } catch (const JobError& error) {
         EXPECT_EQ(std::string(error.what()).rfind("Cannot read file \"" + r.evo + "\". ", 0), 0u);
     }
-    EXPECT_FALSE(r.controls.buttonEnabled(Button::Cancel));
+    // The window learns that the pass ended, and how.
+    EXPECT_EQ(r.events.ends, std::vector<StopReason>{StopReason::Error});
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/demux.h"
+#include "engine/frame_counter.h"
 #include "evo_maker/evo_maker.h"
 #include "support/recording_session.h"
 #include "support/test_files.h"
@@ -74,9 +75,10 @@ TEST_P(MadeFileScan, FillsTheTableAndCountsTheFramesTheMakerWrote) {
         const maker::MadePart part = maker::makeEvo(recipe, path).parts.at(0);
         RecordingSession rs;
         rs.controls.setOption(Option::FastCheck, false);
-        rs.state().Source = std::make_unique<SourceFile>(path);
-        demux(rs.session, false);
-        rs.state().Source.reset();
+        FrameTally frames(rs.controls);
+        frames.countEveryStream(rs.state().FrameCount);
+        demux(rs.session, std::make_unique<SourceFile>(path), frames, rs.state().StreamTable,
+              false);
 
         StreamTable expected;
         expected.fill(-1);

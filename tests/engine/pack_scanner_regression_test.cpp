@@ -24,8 +24,8 @@ struct AudioSink : ScanSink {
         if (run.kind == PacketKind::Audio)
             audio.insert(audio.end(), run.data, run.data + run.length);
     }
-    void streamFound(const char* text, int index) override {
-        found.push_back(text + std::to_string(index));
+    void streamFound(const StreamCodec& codec, int index) override {
+        found.push_back(streamLabel(codec, index));
     }
     Bytes audio;
     std::vector<std::string> found;
@@ -45,7 +45,7 @@ TEST(PackScannerRegression, PrivateStreamPacketWithExtensionButNoPtsKeepsItsPayl
     StreamTable table;
     table.fill(-1);
     AudioSink sink;
-    PackScanner scanner(table, sink, true);
+    PackScanner scanner(table, sink);
     scanner.feed(pack.data(), pack.size());
 
     EXPECT_EQ(sink.audio, payload);
@@ -61,7 +61,7 @@ TEST(PackScannerRegression, HeaderBytesAndAPayloadsFirstByteMakeNoStartCode) {
     for (size_t piece : {size_t(32768), size_t(16), size_t(1)}) {
         SCOPED_TRACE(piece);
         ScanResult r;
-        scan(r, bytes, piece, true);
+        scan(r, bytes, piece);
         EXPECT_EQ(r.sink.found, std::vector<std::string>{"MPEG-2 video stream 0 found!"});
         EXPECT_EQ(r.table[2], -1);
     }
@@ -73,7 +73,7 @@ TEST(PackScannerRegression, StartCodeInsideAPacketHeaderAbandonsThatHeader) {
     const Bytes damaged = {0x00, 0x00, 0x01, 0xE0, 0x00, 0x20, 0x81, 0x80, 0x05, 0x21};
     const Bytes audio = pes(0xBD, 0x00, {}, Bytes{0x80, 0x01, 0x00, 0x01} + Payload);
     ScanResult r;
-    scan(r, damaged + audio, 32768, true);
+    scan(r, damaged + audio);
     EXPECT_EQ(r.sink.found, (std::vector<std::string>{"MPEG-2 video stream 0 found!",
                                                       "DD audio stream 0 found!"}));
     EXPECT_EQ(r.sink.bytesOf(PacketKind::Audio), Payload);
@@ -85,10 +85,8 @@ TEST(PackScannerRegression, PrivateStreamPacketWithExtension2KeepsItsPayload) {
     for (uint8_t extension : {0x55, 0x71}) {
         SCOPED_TRACE(int(extension));
         ScanResult r;
-        scan(
-            r,
-            pes(0xBD, 0x01, {0x01, 0x81, extension, 0xFF}, Bytes{0x80, 0x01, 0x00, 0x01} + Payload),
-            32768, true);
+        scan(r, pes(0xBD, 0x01, {0x01, 0x81, extension, 0xFF},
+                    Bytes{0x80, 0x01, 0x00, 0x01} + Payload));
         EXPECT_EQ(r.sink.found, std::vector<std::string>{"DD audio stream 0 found!"});
         EXPECT_EQ(r.table[1], -1);
         EXPECT_EQ(r.sink.bytesOf(PacketKind::Audio), Payload);
@@ -99,7 +97,7 @@ TEST(PackScannerRegression, PrivateStreamPacketWithExtension2KeepsItsPayload) {
 // packets only.
 TEST(PackScannerRegression, VideoPacketWithExtension2KeepsItsPayload) {
     ScanResult r;
-    scan(r, pes(0xE0, 0x81, ptsField(9000) + Bytes{0x01, 0x81, 0x71}, Payload), 32768, true);
+    scan(r, pes(0xE0, 0x81, ptsField(9000) + Bytes{0x01, 0x81, 0x71}, Payload));
     EXPECT_EQ(r.sink.bytesOf(PacketKind::Video), Payload);
 }
 

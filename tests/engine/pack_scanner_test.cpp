@@ -86,13 +86,18 @@ TEST(SubStreams, EachCodecsHeaderIsCutOffAndItsStreamFound) {
     }
 }
 
-TEST(SubStreams, StreamsSharingAnAudioIndexAreLoggedOnceAndWrittenTogether) {
+// The first sub-stream met for an audio index keeps it; a later one of another codec on the
+// same index is left out, said once, and none of its payload comes out.
+TEST(SubStreams, ALaterSubStreamOnATakenAudioIndexIsLeftOutOnce) {
     ScanResult r;
-    scan(r, privateStream1({0x89, 1, 0, 1}, {1}) + privateStream1({0x81, 1, 0, 1}, {2}));
-    EXPECT_EQ(r.sink.found, std::vector<std::string>{"DTS HD audio stream 1 found!"});
+    scan(r, privateStream1({0x89, 1, 0, 1}, {1}) + privateStream1({0x81, 1, 0, 1}, {2}) +
+                privateStream1({0x81, 1, 0, 1}, {3}) + privateStream1({0x89, 1, 0, 1}, {4}));
+    EXPECT_EQ(r.sink.found,
+              (std::vector<std::string>{"DTS HD audio stream 1 found!",
+                                        "DD audio stream 1 (0x81) left out: audio stream 1 is "
+                                        "DTS HD (0x89)"}));
     EXPECT_EQ(r.table[18], 0x89);
-    ASSERT_EQ(r.sink.runs.size(), 2u);
-    EXPECT_EQ(r.sink.runs[1].audioIndex, 1);
+    EXPECT_EQ(r.sink.bytesOf(PacketKind::Audio), (Bytes{1, 4}));
 }
 
 TEST(SubStreams, UnknownSubStreamIdsAreSkippedWithoutGuessing) {
@@ -100,7 +105,7 @@ TEST(SubStreams, UnknownSubStreamIdsAreSkippedWithoutGuessing) {
     ScanResult r;
     scan(r, privateStream1({0x05, 1, 0, 1}, Payload) + privateStream1({0xB1, 1, 0, 1, 0}, {7}) +
                 privateStream1({0xB8, 1, 0, 1}, Payload) +
-                privateStream1({0xA1, 1, 0, 1, 0, 0, 0}, {8}) +
+                privateStream1({0xA2, 1, 0, 1, 0, 0, 0}, {8}) +
                 privateStream1({0xA9, 1, 0, 1}, Payload) + privateStream1({0x50}, Payload));
     EXPECT_EQ(r.sink.bytesOf(PacketKind::Audio), (Bytes{7, 8}));
     EXPECT_EQ(r.sink.runs.size(), 2u);

@@ -81,16 +81,6 @@ void runJobs(RecordingSession& rs, const FuzzedRun& run, const std::string& evo,
     }
 }
 
-void expectNothingOpen(JobState& state) {
-    require(!state.Source, "the source was left open");
-    for (const auto* slots :
-         {&state.VideoOut[0], &state.AudioOut[0], &state.SubOut[0], &state.PtsOut[0]}) {
-        const size_t count = slots == &state.VideoOut[0] ? 2 : 16;
-        for (size_t i = 0; i < count; ++i)
-            require(!slots[i], "an output was left open");
-    }
-}
-
 // Whether a file name shows what it says: UTF-8 throughout (as the system's decoder reads it),
 // without control characters or bidirectional embeddings, overrides and isolates.
 bool readableName(const std::string& name) {
@@ -147,9 +137,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::map<std::string, Bytes> sources = writeSources(run, work / "disc");
 
     RecordingSession rs;
+    const size_t filesOpen = openFileDescriptors();
     runJobs(rs, run, sources.begin()->first, (work / "out").string());
 
-    expectNothingOpen(rs.state());
+    require(openFileDescriptors() == filesOpen, "a file was left open");
     for (const auto& [path, bytes] : sources)
         require(readBytes(path) == bytes, "source changed: " + path);
     expectOnlyOutputsInTheOutputFolder(work, sources);

@@ -102,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     EVOadj(rs.session);
     rs.controls.setField(Field::Workdir, folder.path());
     RebuildState rebuild;
+    const size_t filesOpen = openFileDescriptors();
     try {
         bCheckClick(rs.session);
         for (size_t i = 0; i < streamBoxes().size(); ++i)
@@ -110,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const JobError&) {
         // Too many kept streams for their identifiers: what was written so far is checked.
     }
-    require(!rs.state().Source && !rs.state().VideoOut[0], "a file was left open");
+    require(openFileDescriptors() == filesOpen, "a file was left open");
     require(readBytes(evo) == source, "the source changed");
     if (fs::exists(rebuilt)) expectSourcePacksInOrder(source, readBytes(rebuilt));
     return 0;

@@ -30,6 +30,8 @@ struct Lines : Report {
 struct NoEvents : Events {
     void processPendingEvents() override {}
     void repaint() override {}
+    void passStarted(const SourceFile&, bool) override {}
+    void passEnded(StopReason) override {}
 };
 
 void require(bool property, const char* what) {

@@ -24,16 +24,6 @@ maker::Recipe smallTitle(int parts) {
     return recipe;
 }
 
-void expectNothingOpen(JobState& state) {
-    EXPECT_FALSE(state.Source);
-    for (const auto* slots :
-         {state.VideoOut.data(), state.AudioOut.data(), state.SubOut.data(), state.PtsOut.data()}) {
-        const size_t count = slots == state.VideoOut.data() ? 2 : 16;
-        for (size_t i = 0; i < count; ++i)
-            EXPECT_FALSE(slots[i]);
-    }
-}
-
 class DemuxFailures : public ::testing::Test {
   protected:
     void make(int parts = 1) {
@@ -45,13 +35,14 @@ class DemuxFailures : public ::testing::Test {
     Lines demuxFails(const std::string& workdir, const std::string& message) {
         rs.controls.setField(Field::Workdir, workdir);
         const size_t before = rs.report.lines.size();
+        const size_t filesOpen = openFileDescriptors();
         try {
             bDemuxClick(rs.session);
             ADD_FAILURE() << "Demux did not fail";
         } catch (const JobError& e) {
             EXPECT_EQ(std::string(e.what()), message);
         }
-        expectNothingOpen(rs.state());
+        EXPECT_EQ(openFileDescriptors(), filesOpen) << "a file was left open";
         // No "Done.", and the button waits for the next tick change.
         EXPECT_FALSE(rs.controls.buttonEnabled(Button::Demux));
         return {rs.report.lines.begin() + long(before), rs.report.lines.end()};

@@ -148,9 +148,10 @@ INSTANTIATE_TEST_SUITE_P(Muxers, FfmpegMuxedFiles, ::testing::Values("dvd", "vob
                          [](const auto& info) { return std::string(info.param); });
 
 // ffmpeg numbers each codec from its own base: AC-3 0x80 and DTS 0x88 both have audio index
-// 0. The first met names the box, and the writer goes by index: both land in one output, each
-// packet's payload in packet order.
-TEST(FfmpegAudioIndex, Ac3AndDtsOfIndexZeroShareOneOutput) {
+// 0. The first met names the box; both streams' payloads went into its one output, which no
+// player can use. The later one is left out, and the log says so once, in Read EVO's lines
+// and in Demux's.
+TEST(FfmpegAudioIndex, Ac3AndDtsOnOneAudioNumberWereMixedIntoOneFile) {
     if (!succeeds("ffmpeg -version > /dev/null 2>&1")) GTEST_SKIP() << "ffmpeg is not installed";
     TempFolder folder, out;
     const std::string ac3 = folder / "a.ac3";
@@ -161,35 +162,17 @@ TEST(FfmpegAudioIndex, Ac3AndDtsOfIndexZeroShareOneOutput) {
         succeeds(Ffmpeg + tone(660) + "-c:a dca -strict -2 -b:a 768k -f dts '" + dts + "'"));
     ASSERT_TRUE(succeeds(Ffmpeg + "-i '" + ac3 + "' -i '" + dts +
                          "' -map 0 -map 1 -c copy -f dvd '" + evo + "'"));
+    const std::string leftOut = "DTS HD audio stream 0 (0x88) left out: audio stream 0 is DD (0x80)";
     RecordingSession rs;
     chooseEvo(rs, evo);
     const Lines read = readEvo(rs);
     EXPECT_EQ(std::count(read.begin(), read.end(), "DD audio stream 0 found!"), 1);
-    EXPECT_EQ(std::count(read.begin(), read.end(), "DTS HD audio stream 0 found!"), 0);
+    EXPECT_EQ(std::count(read.begin(), read.end(), leftOut), 1);
     EXPECT_FALSE(rs.controls.boxEnabled({BoxKind::Audio, 1}));
-    demuxInto(rs, out.path());
+    const Lines demuxed = demuxInto(rs, out.path());
+    EXPECT_EQ(std::count(demuxed.begin(), demuxed.end(), leftOut), 1);
     EXPECT_EQ(fileNamesIn(out.path()), Lines{"SHARED.DD.stream.00.mpa"});
-
-    // Take the output apart, run by run, into the two streams: each run continues one of them.
-    const Bytes shared = readBytes(out / "SHARED.DD.stream.00.mpa");
-    const Bytes streams[2] = {readBytes(ac3), readBytes(dts)};
-    size_t taken[2] = {0, 0};
-    size_t at = 0;
-    while (at < shared.size()) {
-        size_t longest[2];
-        for (int s = 0; s < 2; ++s) {
-            longest[s] = 0;
-            while (at + longest[s] < shared.size() && taken[s] + longest[s] < streams[s].size() &&
-                   shared[at + longest[s]] == streams[s][taken[s] + longest[s]])
-                ++longest[s];
-        }
-        const int s = longest[0] >= longest[1] ? 0 : 1;
-        ASSERT_GT(longest[s], 0u) << "byte " << at << " continues neither stream";
-        taken[s] += longest[s];
-        at += longest[s];
-    }
-    EXPECT_EQ(taken[0], streams[0].size());
-    EXPECT_EQ(taken[1], streams[1].size());
+    EXPECT_TRUE(sameBytes(ac3, out / "SHARED.DD.stream.00.mpa"));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // Frame counts past 2^31 start codes: a 32-bit counter overflowed into a negative count.
 #include <gtest/gtest.h>
 
-#include "engine/stream_writer.h"
+#include "engine/frame_counter.h"
 #include "jobs/job_steps.h"
 #include "support/pes_fixture.h"
 #include "support/recording_session.h"
@@ -15,14 +15,15 @@ TEST(FrameCountRegression, CountsPast2To31KeepCountingAndAreLoggedWhole) {
     rs.state().FrameCount[0] = almostFull;
     rs.state().FrameCount[1] = almostFull + 1000;
     rs.state().StreamTable.fill(-1);
-    StreamWriter writer(rs.session, false);
-    PackScanner scanner(rs.state().StreamTable, writer, true);
+    FrameTally frames(rs.controls);
+    frames.countEveryStream(rs.state().FrameCount);
+    PackScanner scanner(rs.state().StreamTable, frames);
     const Bytes pack = videoPack(0xE0, 2);
     scanner.feed(pack.data(), pack.size());
     EXPECT_EQ(rs.state().FrameCount[0], almostFull + 2);
 
     rs.report.lines.clear();
-    logFrameCounts(rs.session);
+    logFrameCounts(rs.report, rs.state().FrameCount);
     EXPECT_EQ(rs.lines(), (std::vector<std::string>{"2147483649 frames count in video stream 0.",
                                                     "2147484647 frames count in video stream 1."}));
 }

@@ -19,7 +19,7 @@ void chooseEvo(RecordingSession& rs, const std::string& path) {
     EVOadj(rs.session);
 }
 
-std::vector<std::string> runJob(RecordingSession& rs, void (*job)(Session&)) {
+std::vector<std::string> runJob(RecordingSession& rs, const std::function<void(Session&)>& job) {
     const size_t before = rs.report.lines.size();
     job(rs.session);
     return {rs.report.lines.begin() + long(before), rs.report.lines.end()};
@@ -31,7 +31,7 @@ std::vector<std::string> readEvo(RecordingSession& rs) {
 
 std::vector<std::string> demuxInto(RecordingSession& rs, const std::string& workdir) {
     rs.controls.setField(Field::Workdir, workdir);
-    return runJob(rs, bDemuxClick);
+    return runJob(rs, [](Session& session) { bDemuxClick(session); });
 }
 
 std::vector<std::string> frameCountLines(const std::array<int64_t, 2>& frames) {

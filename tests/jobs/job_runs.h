@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ Lines operator+(Lines a, const Lines& b);
 void chooseEvo(RecordingSession& rs, const std::string& path);
 
 // Runs a job as its button does and gives the lines it logged.
-std::vector<std::string> runJob(RecordingSession& rs, void (*job)(Session&));
+std::vector<std::string> runJob(RecordingSession& rs, const std::function<void(Session&)>& job);
 std::vector<std::string> readEvo(RecordingSession& rs);
 std::vector<std::string> demuxInto(RecordingSession& rs, const std::string& workdir);
 

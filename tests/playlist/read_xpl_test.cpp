@@ -77,7 +77,7 @@ TEST_F(ReadXpl, LabelsTheStreamsOfTheTitleThatPlaysTheEvo) {
     EXPECT_EQ(rs.controls.page(), Page::XPL);
     EXPECT_EQ(markedEntries(), (std::vector<int>{1, 17, 18, 33, 34}));
     EXPECT_EQ(rs.state().StreamTable[64], -1);
-    EXPECT_EQ(rs.state().Source, nullptr);
+    EXPECT_EQ(openFileDescriptors(), filesOpenBefore);
 }
 
 TEST_F(ReadXpl, FillsTheTreeFromTheTitle) {
@@ -253,7 +253,7 @@ TEST_F(FailedRead, ItemWithoutIndexStopsAndShowsTheTagsSoFar) {
     EXPECT_TRUE(view.memoVisible);
     EXPECT_TRUE(rs.controls.buttonEnabled(Button::ReadXPL));
     EXPECT_EQ(rs.report.panels[1], size + "/" + size + " bytes");
-    EXPECT_EQ(rs.state().Source, nullptr);
+    EXPECT_EQ(openFileDescriptors(), filesOpenBefore);
     EXPECT_EQ(playlist.VideoAttr[1], "");
 }
 
@@ -276,7 +276,7 @@ TEST_F(FailedRead, PlaylistOver16MiBIsRefusedBeforeAnyLogLine) {
                   "\". The file is over 16 MiB, too large for a playlist");
     EXPECT_EQ(rs.lines(), Lines{});
     EXPECT_TRUE(rs.controls.buttonEnabled(Button::ReadXPL));
-    EXPECT_EQ(rs.state().Source, nullptr);
+    EXPECT_EQ(openFileDescriptors(), filesOpenBefore);
 }
 
 TEST_F(FailedRead, FileThatIsNotXmlGivesTheTagsItsBracketsDelimit) {

@@ -21,6 +21,7 @@ void XplTest::choosePlaylist(const std::string& text) {
 
 bool XplTest::read(const std::string& evoName) {
     rs.state().EVOname = evoName;
+    filesOpenBefore = openFileDescriptors();
     return bReadXPLClick(rs.session, playlist, view);
 }
 

@@ -31,6 +31,7 @@ class XplTest : public ::testing::Test {
 
     TempFolder disc;
     std::string playlistPath;
+    size_t filesOpenBefore = 0; // when the last read began
     RecordingSession rs;
     Playlist playlist;
     PlainPlaylistView view;

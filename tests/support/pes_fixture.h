@@ -108,7 +108,7 @@ struct RecordedRun {
     uint32_t pts;
 };
 
-// Records runs (joining a packet's runs split over feeds) and "found" lines.
+// Records runs (joining a packet's runs split over feeds), "found" and "left out" lines.
 class RecordingSink : public ScanSink {
   public:
     void payload(PayloadRun& run) override {
@@ -116,8 +116,12 @@ class RecordingSink : public ScanSink {
                         run.audioIndex, run.subpictureIndex, run.pendingPts});
         if (clearPts) run.pendingPts = 0;
     }
-    void streamFound(const char* text, int index) override {
-        found.push_back(text + std::to_string(index) + " found!");
+    void streamFound(const StreamCodec& codec, int index) override {
+        found.push_back(streamLabel(codec, index) + " found!");
+    }
+    void streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
+                       int keptId) override {
+        found.push_back(leftOutLine(codec, id, kept, keptId));
     }
     // All payload bytes handed on for one kind, in order.
     Bytes bytesOf(PacketKind kind) const {
@@ -131,16 +135,15 @@ class RecordingSink : public ScanSink {
     bool clearPts = true;
 };
 
-// Feeds the bytes to a fresh scanner in pieces of the given size, in demux mode by default.
+// Feeds the bytes to a fresh scanner in pieces of the given size.
 struct ScanResult {
     RecordingSink sink;
     StreamTable table;
 };
 
-inline void scan(ScanResult& result, const Bytes& bytes, size_t piece = 32768,
-                 bool checkMode = false) {
+inline void scan(ScanResult& result, const Bytes& bytes, size_t piece = 32768) {
     result.table.fill(-1);
-    PackScanner scanner(result.table, result.sink, checkMode);
+    PackScanner scanner(result.table, result.sink);
     for (size_t at = 0; at < bytes.size(); at += piece)
         scanner.feed(bytes.data() + at, std::min(piece, bytes.size() - at));
 }

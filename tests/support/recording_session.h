@@ -6,6 +6,7 @@
 
 #include "engine/plain_controls.h"
 #include "engine/session.h"
+#include "engine/source_file.h"
 
 namespace splitwick::testing {
 
@@ -22,8 +23,8 @@ class RecordingReport : public Report {
     std::vector<std::string> progress; // every non-empty panel 1 text, in order
 };
 
-// Counts the points where a scan lets the window breathe; a test may act there, as a user
-// pressing Cancel would.
+// Counts the points where a pass lets the window breathe; a test may act there, as a user
+// pressing Cancel would. Records the passes that start and end, as the window learns of them.
 class RecordingEvents : public Events {
   public:
     void processPendingEvents() override {
@@ -31,9 +32,25 @@ class RecordingEvents : public Events {
         if (onPump) onPump();
     }
     void repaint() override { ++repaints; }
+    void passStarted(const SourceFile& source, bool writesOutput) override {
+        passes.push_back(writesOutput);
+        source_ = &source;
+    }
+    void passEnded(StopReason reason) override {
+        ends.push_back(reason);
+        endPosition = source_->position();
+        source_ = nullptr;
+    }
+    bool passRunning() const { return source_ != nullptr; }
     int pumps = 0;
     int repaints = 0;
     std::function<void()> onPump;
+    std::vector<bool> passes; // whether each pass started writes output
+    std::vector<StopReason> ends;
+    int64_t endPosition = 0; // of the last pass's source when it ended
+
+  private:
+    const SourceFile* source_ = nullptr;
 };
 
 // A session driven as the window drives it, without a window.

@@ -4,6 +4,8 @@
 #include <random>
 #include <sstream>
 
+#include "engine/frame_counter.h"
+#include "engine/stream_finder.h"
 #include "engine/stream_writer.h"
 #include "recording_session.h"
 #include "test_files.h"
@@ -28,11 +30,21 @@ class RecordingTee : public ScanSink {
         }
         next_.payload(run);
     }
-    void streamFound(const char* text, int index) override {
+    void streamFound(const StreamCodec& codec, int index) override {
         ScanEvent event;
-        event.found = text + std::to_string(index);
+        event.found = streamLabel(codec, index);
         events_.push_back(event);
-        next_.streamFound(text, index);
+        next_.streamFound(codec, index);
+    }
+    void streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
+                       int keptId) override {
+        ScanEvent event;
+        event.found = "left out " + hexId(id);
+        events_.push_back(event);
+        next_.streamLeftOut(codec, id, kept, keptId);
+    }
+    void systemHeader(int videoBound, int audioBound) override {
+        next_.systemHeader(videoBound, audioBound);
     }
 
   private:
@@ -40,29 +52,20 @@ class RecordingTee : public ScanSink {
     std::vector<ScanEvent>& events_;
 };
 
-// Takes nothing: for a scan that only fills the stream table.
-class NoSink : public ScanSink {
-    void payload(PayloadRun&) override {}
-    void streamFound(const char*, int) override {}
-};
-
 // The slot of every stream box whose stream the input holds gets an output in the folder, named
 // after its box: every run of the scan goes to one of them. (Outputs for all 34 boxes would
 // make the fuzzer's runs ten times slower.)
-void createOutputs(JobState& state, const Bytes& input, const std::string& folder) {
+void createOutputs(OutputSet& outputs, const Bytes& input, const std::string& folder) {
     StreamTable found;
     found.fill(-1);
-    NoSink none;
-    PackScanner(found, none, true).feed(input.data(), input.size());
+    ScanSink none; // takes nothing: the scan fills the table
+    PackScanner(found, none).feed(input.data(), input.size());
     for (Box box : streamBoxes()) {
         if (found[tableEntry(box)] < 0) continue;
-        auto output = std::make_unique<OutputFile>(folder + "/" + boxName(box));
-        if (box.kind == BoxKind::Video) state.VideoOut[box.index] = std::move(output);
-        if (box.kind == BoxKind::Audio) state.AudioOut[box.index] = std::move(output);
-        if (box.kind != BoxKind::Subpicture) continue;
-        state.SubOut[box.index] = std::move(output);
-        state.PtsOut[box.index] =
-            std::make_unique<OutputFile>(folder + "/" + boxName(box) + ".pts");
+        const std::string name = folder + "/" + boxName(box);
+        outputs.add(box, std::make_unique<OutputFile>(name),
+                    box.kind == BoxKind::Subpicture ? std::make_unique<OutputFile>(name + ".pts")
+                                                    : nullptr);
     }
 }
 
@@ -105,16 +108,22 @@ std::vector<size_t> pieceSizes(Pieces pieces, size_t total, uint32_t seed) {
 ScanRecord scanInPieces(const Bytes& input, const std::vector<size_t>& pieces, bool demuxMode,
                         const std::string& outputFolder) {
     RecordingSession rs;
-    for (Box box : streamBoxes())
-        rs.controls.setTicked(box, true);
     JobState& state = rs.state();
-    if (demuxMode) createOutputs(state, input, outputFolder);
+    OutputSet outputs;
+    if (demuxMode) createOutputs(outputs, input, outputFolder);
     state.StreamTable.fill(-1);
 
     ScanRecord record;
-    StreamWriter writer(rs.session, demuxMode);
-    RecordingTee tee(writer, record.events);
-    PackScanner scanner(state.StreamTable, tee, !demuxMode);
+    StreamWriter writer(outputs, rs.report);
+    StreamFinder finder(rs.report);
+    FrameTally frames(rs.controls);
+    if (demuxMode)
+        frames.countWritten(state.FrameCount, outputs);
+    else
+        frames.countEveryStream(state.FrameCount);
+    ScanSinks sinks{demuxMode ? static_cast<ScanSink*>(&writer) : &finder, &frames};
+    RecordingTee tee(sinks, record.events);
+    PackScanner scanner(state.StreamTable, tee);
     size_t at = 0;
     for (size_t piece : pieces) {
         scanner.feed(input.data() + at, piece);
@@ -124,7 +133,7 @@ ScanRecord scanInPieces(const Bytes& input, const std::vector<size_t>& pieces, b
         record.table[entry - 1] = state.StreamTable[entry];
     record.frames = {state.FrameCount[0], state.FrameCount[1]};
     if (demuxMode) {
-        closeOutputs(state);
+        outputs.close();
         record.outputs = takeOutputs(outputFolder);
     }
     return record;

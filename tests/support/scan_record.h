@@ -13,9 +13,10 @@ namespace splitwick::testing {
 
 using Bytes = std::vector<uint8_t>;
 
-// One event of a scan: a "found" report, or a packet's payload with its runs joined.
+// One event of a scan: a "found" or "left out" report, or a packet's payload with its runs
+// joined.
 struct ScanEvent {
-    std::string found; // "DD+ audio stream 1"; empty for a payload
+    std::string found; // "DD+ audio stream 1", "left out 0x88"; empty for a payload
     PacketKind kind = PacketKind::None;
     int videoIndex = 0, audioIndex = 0, subpictureIndex = 0;
     VideoCodec videoCodec = VideoCodec::Mpeg2;
@@ -38,10 +39,9 @@ struct ScanRecord {
 enum class Pieces { Whole, OneByte, Odd2047, Random };
 std::vector<size_t> pieceSizes(Pieces pieces, size_t total, uint32_t seed = 1);
 
-// Scans the input in reads of the given sizes with the pack scanner and the stream writer of a
-// session whose 34 stream boxes are all ticked. In demux mode the outputs of the streams the
-// input holds are created in outputFolder (an existing, empty folder), read back and removed
-// again.
+// Scans the input in reads of the given sizes with the pack scanner and, in check mode, Read
+// EVO's stream finder or, in demux mode, the stream writer, with outputs for every stream the
+// input holds, created in outputFolder (an existing, empty folder), read back and removed again.
 ScanRecord scanInPieces(const Bytes& input, const std::vector<size_t>& pieces, bool demuxMode,
                         const std::string& outputFolder = "");
 

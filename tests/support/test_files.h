@@ -29,6 +29,9 @@ std::string readText(const std::string& path);
 // The names of the entries of a folder, sorted.
 std::vector<std::string> fileNamesIn(const std::string& folder);
 
+// The file descriptors this process holds open: a job that left a file open holds one more.
+size_t openFileDescriptors();
+
 // Runs a shell command and gives its stdout; throws std::runtime_error when it fails.
 std::string runCommand(const std::string& command);
 

@@ -1,6 +1,6 @@
 #include "expected_outputs.h"
 
-#include "jobs/stream_names.h"
+#include "engine/stream_codecs.h"
 
 namespace splitwick::maker {
 

@@ -1,0 +1,48 @@
+#pragma once
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "boxes.h"
+#include "output_file.h"
+
+namespace splitwick {
+
+// The files a job writes, owned for the job's length: the stream output of each box that has
+// one, in the slot the box names (a subpicture's .pts side file beside it), and the job's other
+// files. close() closes them all and reports the first failure; what is still open when the set
+// goes (a job that failed) is closed without a report, keeping what was written.
+class OutputSet {
+  public:
+    using Slot = std::unique_ptr<StreamOutput>;
+
+    void add(Box box, Slot stream, std::unique_ptr<OutputFile> timestamps = nullptr);
+    // A file that belongs to no box, such as the chapters or the rebuilt EVO.
+    OutputFile& add(std::unique_ptr<OutputFile> file);
+
+    // The box's stream output; nullptr when it has none, also for an index beyond the slots.
+    StreamOutput* stream(BoxKind kind, int index) const;
+    OutputFile* timestamps(int subpictureIndex) const;
+    bool has(Box box) const { return stream(box.kind, box.index) != nullptr; }
+
+    // Empties every file: the step after all the outputs of a run could be opened.
+    void truncate();
+    // Empties the box's files only.
+    void truncate(Box box);
+    // Closes the files in slot order (video, audio, subpicture, timestamps, then the others).
+    // Throws the first one's "Stream write error" after closing them all.
+    void close();
+
+  private:
+    // The box's slot in the set; nullptr for an index beyond the kind's slots.
+    template <typename Set> static auto slot(Set& set, BoxKind kind, int index);
+    template <typename Each> void forEach(Each each);
+
+    std::array<Slot, 2> VideoOut;
+    std::array<Slot, 16> AudioOut;
+    std::array<Slot, 16> SubOut;
+    std::array<std::unique_ptr<OutputFile>, 16> PtsOut;
+    std::vector<std::unique_ptr<OutputFile>> others_;
+};
+
+} // namespace splitwick

@@ -1,0 +1,257 @@
+#include "one_pass.h"
+
+#include <algorithm>
+#include <map>
+
+#include "demux_outputs.h"
+#include "engine/demux.h"
+#include "engine/frame_counter.h"
+#include "engine/job_error.h"
+#include "engine/stream_finder.h"
+#include "engine/stream_writer.h"
+#include "job_steps.h"
+#include "log_sections.h"
+#include "pack_editor.h"
+#include "read_evo.h"
+#include "rebuild_pass.h"
+
+namespace splitwick {
+
+namespace {
+
+// The jobs whose lines a one-pass job logs, in their order.
+enum Section : size_t { ReadEvoLines, PlaylistLines, JobHead, JobLines, Sections };
+
+// Whether a box stands for a stream a job can write: cbVideo0 and cbVideo1, the audio and the
+// subpicture boxes (subpictures 16 to 31 have none).
+bool isStreamBox(Box box) {
+    return box.kind == BoxKind::Video ? box.index < 2 : box.index < boxesOfKind(box.kind);
+}
+
+std::vector<Box> enabledBoxes(const Controls& controls) {
+    std::vector<Box> boxes;
+    for (Box box : allBoxes())
+        if (controls.boxEnabled(box)) boxes.push_back(box);
+    return boxes;
+}
+
+// What the reads and the job share in a one-pass run: the sections of its log, the source until
+// the pass takes it, the streams the pass finds (Read EVO's table) and Read EVO's frame counts.
+class Reads {
+  public:
+    Reads(Session& session, const JobAfterReads& request)
+        : session_(session), request_(request), log_(session.report(), Sections) {
+        Resetcbs(session.controls);
+        {
+            ReportRoute route(session, log_[ReadEvoLines]);
+            source_ = openEvo(session, "Reading");
+        }
+        if (request.readPlaylist) {
+            ReportRoute route(session, log_[PlaylistLines]);
+            chapters_ = request.readPlaylist();
+        }
+        log_.close(PlaylistLines);
+    }
+
+    LogSections& log() { return log_; }
+    std::unique_ptr<SourceFile> source() { return std::move(source_); }
+    StreamTable& found() { return found_; }
+    FrameCounts& frames() { return frames_; }
+    const TitleChapters& chapters() const { return chapters_; }
+    bool withPlaylist() const { return bool(request_.readPlaylist); }
+
+    // Whether a box's stream is chosen, while the pass runs: the boxes asked for, else those the
+    // playlist labelled, else those whose stream has been found.
+    BoxChoice chosen() const {
+        if (request_.boxes)
+            return [boxes = *request_.boxes](Box box) {
+                return std::find(boxes.begin(), boxes.end(), box) != boxes.end();
+            };
+        if (withPlaylist())
+            return [&controls = session_.controls](Box box) { return controls.boxEnabled(box); };
+        return [&found = found_](Box box) { return found[tableEntry(box)] >= 0; };
+    }
+
+    // The caption that names a box's outputs: the playlist's, or the one Read EVO gives the
+    // stream found for it.
+    std::string caption(Box box) const {
+        if (withPlaylist()) return session_.controls.caption(box);
+        return streamName(box.kind, found_[tableEntry(box)]) + captionSuffix(box);
+    }
+
+    // Read EVO's end, once the first part is read: the boxes labelled, "Done." and the frame
+    // counts, the streams and the counts left in the job state as the reads left them. Then,
+    // unless the pass was cancelled, the boxes asked for are ticked, as they were after the
+    // reads, and given back; each must have a stream.
+    std::vector<Box> finish(StopReason firstPart) {
+        dropCountsOfStoppedPass(frames_, firstPart);
+        session_.state.StreamTable = found_;
+        session_.state.FrameCount = frames_;
+        Controls& controls = session_.controls;
+        if (!withPlaylist()) labelBoxes(controls, found_);
+        {
+            ReportRoute route(session_, log_[ReadEvoLines]);
+            finishJob(session_);
+            logFrameCounts(session_.report(), frames_);
+        }
+        log_.close(ReadEvoLines);
+        if (firstPart == StopReason::Cancelled) return {};
+        const std::vector<Box> wanted = request_.boxes.value_or(enabledBoxes(controls));
+        // A box whose stream the file lacks cannot be ticked in the window either.
+        for (Box box : wanted)
+            if (!controls.boxEnabled(box))
+                throw JobError("No stream for " + boxName(box) + " in " + session_.state.EVOfile);
+        for (Box box : allBoxes())
+            controls.setTicked(box, std::find(wanted.begin(), wanted.end(), box) != wanted.end());
+        return wanted;
+    }
+
+  private:
+    Session& session_;
+    const JobAfterReads& request_;
+    LogSections log_;
+    std::unique_ptr<SourceFile> source_;
+    StreamTable found_;
+    FrameCounts frames_{};
+    TitleChapters chapters_;
+};
+
+// Makes the outputs of a chosen box as its stream is first met.
+class OutputsAsFound : public ScanSink {
+  public:
+    explicit OutputsAsFound(std::function<void(Box)> met) : met_(std::move(met)) {}
+    void streamFound(const StreamCodec& codec, int index) override { met_({codec.kind, index}); }
+
+  private:
+    const std::function<void(Box)> met_;
+};
+
+// The names of the outputs a one-pass demux made, logged as Demux logs them: "Creating NAME" in
+// box order, behind Demux's first lines; also when the job fails on its way.
+class CreatingLines {
+  public:
+    explicit CreatingLines(Report& jobHead) : jobHead_(jobHead) {}
+    ~CreatingLines() { log(); }
+    void add(Box box, std::string name) { names_[boxPosition(box)] = std::move(name); }
+    void log() {
+        for (const auto& [position, name] : names_)
+            jobHead_.log("Creating " + name);
+        names_.clear();
+    }
+
+  private:
+    Report& jobHead_;
+    std::map<int, std::string> names_;
+};
+
+} // namespace
+
+StopReason demuxInOnePass(Session& session, const JobAfterReads& request) {
+    Controls& controls = session.controls;
+    Reads reads(session, request);
+    LogSections& log = reads.log();
+    const SplitTitle title = splitTitle(session);
+    const std::string prefix = outputPrefix(session, title);
+    std::unique_ptr<SourceFile> source = reads.source();
+    log[JobHead].log("Opening file " + session.state.EVOfile);
+    log[JobHead].log(fileSizeLine(*source));
+
+    OutputSet outputs;
+    FrameCounts frames{};
+    CreatingLines creating(log[JobHead]);
+    const auto create = [&](Box box) {
+        creating.add(box,
+                     createBoxOutputs(outputs, controls, title, prefix, box, reads.caption(box)));
+    };
+    const BoxChoice chosen = reads.chosen();
+    StreamFinder finder(log[ReadEvoLines]);
+    OutputsAsFound made([&](Box box) {
+        if (!isStreamBox(box) || !chosen(box)) return;
+        create(box);
+        // Checked against every file the job holds: it may be emptied now.
+        outputs.truncate(box);
+    });
+    StreamWriter writer(outputs, log[JobLines]);
+    FrameTally frameTally(controls);
+    frameTally.countEveryStream(reads.frames());
+    frameTally.countWritten(frames, outputs);
+    ScanSinks firstPart{&finder, &made, &writer, &frameTally};
+    StopReason stop = demux(session, std::move(source), firstPart, reads.found(), true);
+
+    // The chosen boxes whose stream the first part lacks, and the chapters, as Demux would have
+    // opened them at its start.
+    std::vector<Box> rest;
+    for (Box box : reads.finish(stop))
+        if (isStreamBox(box) && !outputs.has(box)) rest.push_back(box);
+    for (Box box : rest)
+        create(box);
+    creating.log();
+    std::unique_ptr<OutputFile> chapterFile;
+    {
+        ReportRoute route(session, log[JobHead]);
+        chapterFile = createChapterFile(session, title, reads.chapters(), prefix);
+    }
+    for (Box box : rest)
+        outputs.truncate(box);
+    if (chapterFile) {
+        chapterFile->truncate();
+        writeChapterFile(*chapterFile, reads.chapters());
+    }
+    log.close(JobHead);
+
+    ReportRoute route(session, log[JobLines]);
+    if (auto second = openSecondPart(session, title, stop)) {
+        // The boxes stand for the first part's streams: the second part's own are not written.
+        FrameTally writtenFrames(controls);
+        writtenFrames.countWritten(frames, outputs);
+        ScanSinks secondPart{&writer, &writtenFrames};
+        StreamTable secondPartStreams;
+        stop = demux(session, std::move(second), secondPart, secondPartStreams, true);
+    }
+    dropCountsOfStoppedPass(frames, stop);
+    outputs.close();
+    finishJob(session);
+    logFrameCounts(session.report(), frames);
+    session.state.FrameCount = frames;
+    return stop;
+}
+
+StopReason rebuildInOnePass(Session& session, RebuildState& rebuild, const JobAfterReads& request) {
+    Controls& controls = session.controls;
+    Reads reads(session, request);
+    LogSections& log = reads.log();
+    rebuild.reset();
+    const SplitTitle title = splitTitle(session);
+    const std::string outputName = outputPrefix(session, title) + ".rebuilt.EVO";
+    std::unique_ptr<SourceFile> source = reads.source();
+    log[JobHead].log("Opening file " + session.state.EVOfile);
+    log[JobHead].log(fileSizeLine(*source));
+
+    OutputSet outputs;
+    OutputFile& output = outputs.add(createOutput(title, outputName));
+    log[JobHead].log("Creating " + outputName);
+    outputs.truncate();
+    log.close(JobHead);
+    // After Read XPL the table marks the playlist's streams, by no identifier: nothing is left
+    // out by it.
+    const StreamTable marks = session.state.StreamTable;
+    PackEditor editor(reads.withPlaylist() ? marks : reads.found(), reads.chosen(), rebuild);
+    StreamFinder finder(log[ReadEvoLines]);
+    FrameTally frames(controls);
+    frames.countEveryStream(reads.frames());
+    ScanSinks sinks{&finder, &frames};
+    EvoScan scan(reads.found(), sinks);
+    PendingBounds pending;
+    StopReason stop = Rebuild(session, std::move(source), editor, output, &scan, &pending);
+    reads.finish(stop);
+    pending.settle(output, editor.bounds());
+
+    ReportRoute route(session, log[JobLines]);
+    if (auto second = openSecondPart(session, title, stop))
+        stop = Rebuild(session, std::move(second), editor, output);
+    outputs.close();
+    finishJob(session);
+    return stop;
+}
+
+} // namespace splitwick
