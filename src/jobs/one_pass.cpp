@@ -206,8 +206,9 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request) {
         FrameTally writtenFrames(controls);
         writtenFrames.countWritten(frames, outputs);
         ScanSinks secondPart{&writer, &writtenFrames};
-        StreamTable secondPartStreams;
-        stop = demux(session, std::move(second), secondPart, secondPartStreams, true);
+        StreamTable secondPartStreams = reads.found();
+        stop = demux(session, std::move(second), secondPart, secondPartStreams, true,
+                     ScanStart::AfterFirstPart);
     }
     dropCountsOfStoppedPass(frames, stop);
     outputs.close();
