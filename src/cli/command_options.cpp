@@ -29,8 +29,9 @@ const std::vector<CommandSpec> Commands = {
      {{'\0', "no-fast-check", nullptr, "Read the whole file, not just its first ~300 MB."},
       NoCountFramesOption,
       {'\0', "json", nullptr,
-       "Print one JSON object: log lines, streams found (box, caption, id), frame counts, "
-       "and whether the scan was cancelled."},
+       "Print one JSON object: log lines, streams found (box, caption, id), frame counts "
+       "(null when not counted), whether the scan was cancelled and whether it stopped at the "
+       "fast check's limit."},
       XplOption}},
     {"demux",
      "FILE.EVO",
@@ -53,7 +54,8 @@ const std::vector<CommandSpec> Commands = {
      {OutOption,
       {'\0', "streams", "LIST",
        std::string("Streams to keep: ") + StreamListHelp +
-           "'all' (the default) keeps every stream the reads enabled."},
+           "'all' (the default) keeps every stream the reads enabled, 'none' only the "
+           "navigation and padding packs."},
       XplOption,
       NoContinueOption,
       JsonOption}},

@@ -54,6 +54,7 @@ std::string value(const QCommandLineParser& parser, const char* name, std::strin
 std::optional<std::vector<Box>> parseStreamList(const std::string& list) {
     if (list == "all") return std::nullopt;
     std::vector<Box> boxes;
+    if (list == "none") return boxes;
     size_t start = 0;
     while (start <= list.size()) {
         const size_t comma = std::min(list.find(',', start), list.size());
@@ -128,6 +129,9 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.continueSplit = !given(parser, "no-continue");
     request.outputFolder = value(parser, "out", "");
     request.streams = parseStreamList(value(parser, "streams", "all"));
+    // Found out before the file is read: a demux of no stream has nothing to write.
+    if (request.command == "demux" && request.streams && request.streams->empty())
+        throw UsageError("--streams none leaves demux nothing to write", request.command);
     request.videoExt = value(parser, "video-ext", request.videoExt);
     request.audioExt = value(parser, "audio-ext", request.audioExt);
     request.subExt = value(parser, "sub-ext", request.subExt);

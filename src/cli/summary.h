@@ -11,10 +11,12 @@
 namespace splitwick::cli {
 
 // {"log":[...],"streams":[{"box":"cbAudio00","caption":"DD+.stream.00","id":192}],
-//  "frames":[n0,n1],"cancelled":false}: every enabled box in box order with its caption and its
-// stream-table entry.
-std::string summaryJson(const Session& session, const std::vector<std::string>& log,
-                        StopReason stop);
+//  "frames":[n0,n1],"cancelled":false,"stopped_at_fast_check_limit":false}: every enabled box
+// in box order with its caption and the identifier Read EVO found for it (its table; null for a
+// box the playlist enabled that the file lacks). The frame counts are null when they were not
+// counted: not asked for, or the pass stopped; "cancelled" is set by Cancel or a signal only.
+std::string summaryJson(const Session& session, const StreamTable& found,
+                        const std::vector<std::string>& log, StopReason stop);
 
 // {"log":[...],"memo":[...],"tree":{"Info":[...],"Video":[...],"Audio":[...],"Subtitle":[...],
 //  "Chapter":[...]},"boxes":[{"box":"cbAudio00","caption":"...","hint":"...","language":"eng",

@@ -12,7 +12,7 @@ PlainControls::PlainControls()
                {Button::Rebuild, true},
                {Button::Cancel, false}} {
     for (Box box : allBoxes())
-        state(box).caption = laidOutCaption(box.kind);
+        state(box) = {false, false, laidOutCaption(box.kind), pageHint(box.kind)};
 }
 
 void PlainControls::setTicked(Box box, bool ticked) {

@@ -43,7 +43,8 @@ void bDemuxClick(Session& session, const TitleChapters& chapters) {
     ScanSinks sinks{&writer, &frames};
     StopReason stop = demux(session, std::move(source), sinks, state.StreamTable, true);
     if (auto second = openSecondPart(session, title, stop))
-        stop = demux(session, std::move(second), sinks, state.StreamTable, true);
+        stop = demux(session, std::move(second), sinks, state.StreamTable, true,
+                     ScanStart::AfterFirstPart);
     dropCountsOfStoppedPass(state.FrameCount, stop);
     outputs.close();
 

@@ -19,12 +19,11 @@ struct BoxPage {
     BoxKind kind;
     const char* name;
     const char* caption;
-    const char* hint;
 };
 constexpr std::array<BoxPage, 3> BoxPages = {{
-    {BoxKind::Video, "tsVideo", "Video", "Check the desired video stream"},
-    {BoxKind::Audio, "tsAudio", "Audio", "Check the desired audio streams"},
-    {BoxKind::Subpicture, "tsSubpicture", "Subpicture", "Check the desired subpicture streams"},
+    {BoxKind::Video, "tsVideo", "Video"},
+    {BoxKind::Audio, "tsAudio", "Audio"},
+    {BoxKind::Subpicture, "tsSubpicture", "Subpicture"},
 }};
 
 // The controls' pixel sizes were made for a narrow face. A condensed sans serif of 10 pixels
@@ -75,12 +74,13 @@ QWidget* fillingPage(const char* name, QWidget* content, QWidget* pages) {
 QWidget* boxPage(const BoxPage& kind, Widgets& w) {
     auto* page = new QWidget(w.PageControl);
     page->setObjectName(kind.name);
-    page->setToolTip(kind.hint);
+    const std::string hint = pageHint(kind.kind);
+    page->setToolTip(QString::fromStdString(hint));
     for (int i = 0; i < boxesOfKind(kind.kind); ++i) {
         const Box box{kind.kind, i};
         auto* check = new QCheckBox(QString::fromStdString(laidOutCaption(kind.kind)), page);
         place(check, boxName(box).c_str(), {{BoxColumns[i / 8], BoxRows[i % 8]}, BoxSize},
-              kind.hint);
+              hint.c_str());
         check->setEnabled(false);
         w.boxes[boxPosition(box)] = check;
     }

@@ -59,9 +59,18 @@ TEST(CliRegression, FrameCountsPast2To31AreWholeInTheJson) {
     const int64_t count = 3000000000;
     rs.state().FrameCount[0] = count;
     rs.state().FrameCount[1] = 1;
-    EXPECT_NE(
-        cli::summaryJson(rs.session, {}, StopReason::EndOfFile).find("\"frames\":[3000000000,1]"),
-        std::string::npos);
+    EXPECT_NE(cli::summaryJson(rs.session, {}, {}, StopReason::EndOfFile)
+                  .find("\"frames\":[3000000000,1]"),
+              std::string::npos);
+}
+
+// A cancelled pass counted part of the file: its counts of 0 read as counts.
+TEST(CliRegression, CancelIsSaidAsSuchAndItsFramesAreNull) {
+    RecordingSession rs;
+    EXPECT_NE(cli::summaryJson(rs.session, {}, {}, StopReason::Cancelled)
+                  .find("\"frames\":[null,null],\"cancelled\":true,"
+                        "\"stopped_at_fast_check_limit\":false}"),
+              std::string::npos);
 }
 
 TEST(CliRegression, FifoWithoutAWriterIsRefusedNotWaitedFor) {
@@ -188,7 +197,8 @@ TEST(CliRead, JsonSummaryListsEveryEnabledBox) {
                          "],\"streams\":[{\"box\":\"cbVideo0\",\"caption\":\"MPEG-2.stream.0\","
                          "\"id\":224},{\"box\":\"cbAudio00\",\"caption\":\"DD.stream.00\",\"id\":"
                          "128},{\"box\":\"cbAudio01\",\"caption\":\"DD+.stream.01\",\"id\":193}],"
-                         "\"frames\":[0,0],\"cancelled\":false}\n");
+                         "\"frames\":[null,null],\"cancelled\":false,"
+                         "\"stopped_at_fast_check_limit\":false}\n");
 }
 
 TEST(CliDemux, WritesTheChosenStreamsOnly) {
@@ -235,6 +245,11 @@ TEST(CliInterrupt, CtrlCTermAndHangUpCancelCloseTheFilesAndExit128PlusTheSignal)
                                   });
         EXPECT_EQ(r.exitCode, 128 + signal) << r.err;
         EXPECT_NE(r.out.find("\nDone.\n"), std::string::npos);
+        // After the progress lines, if any came before the signal.
+        const std::string cancelled =
+            "Cancelled: the output files hold what was written until then\n";
+        ASSERT_GE(r.err.size(), cancelled.size());
+        EXPECT_EQ(r.err.substr(r.err.size() - cancelled.size()), cancelled);
         // Whole packets only: every buffered byte reached the file before it was closed.
         const auto written = std::filesystem::file_size(out + "/FEATURE_1.DD.stream.00.mpa");
         EXPECT_GT(written, 0u);
@@ -394,9 +409,9 @@ TEST(CliPlaylist, XplPrintsTheReadersLinesAndItsJson) {
                             "\"hint\":\"DD+.2ch.stream.01.Commentary\",\"language\":\"eng\","
                             "\"kind\":\"commentary\"}"),
               std::string::npos);
-    EXPECT_NE(
-        json.out.find("{\"box\":\"cbVideo0\",\"caption\":\"MPEG-2.stream.0\",\"hint\":\"\"},"),
-        std::string::npos);
+    EXPECT_NE(json.out.find("{\"box\":\"cbVideo0\",\"caption\":\"MPEG-2.stream.0\","
+                            "\"hint\":\"Check the desired video stream\"},"),
+              std::string::npos);
     EXPECT_NE(json.out.find("\"title_found\":true,\"title\":{\"name\":\"FEATURE_1\","
                             "\"duration_ms\":600000},\"chapters\":[{\"start_ms\":0,\"name\":"
                             "\"Chapter 1\"},{\"start_ms\":300000,\"name\":\"Chapter 2\"},"
@@ -404,6 +419,22 @@ TEST(CliPlaylist, XplPrintsTheReadersLinesAndItsJson) {
               std::string::npos)
         << json.out;
     EXPECT_EQ(cli({"xpl"}).exitCode, 2);
+}
+
+// Read XPL marks its streams with 1 in the table: every stream had "id": 1.
+TEST(CliPlaylist, ReadWithThePlaylistGivesTheIdsReadEvoFound) {
+    MadeDisc disc;
+    const auto r = cli({"read", disc.evo, "--xpl", disc.xpl, "--json"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\"streams\":[{\"box\":\"cbVideo0\",\"caption\":\"MPEG-2.stream.0\","
+                         "\"id\":224},{\"box\":\"cbAudio00\",\"caption\":"
+                         "\"DD+.6ch.stream.00.English\",\"id\":128},{\"box\":\"cbAudio01\","
+                         "\"caption\":\"DD+.2ch.stream.01.Commentary\",\"id\":193},{\"box\":"
+                         "\"cbAudio02\",\"caption\":\"DTS-HD.6ch.stream.02.French\",\"id\":null},"
+                         "{\"box\":\"cbSub00\",\"caption\":\"8bitRLE.stream.00.English\","
+                         "\"id\":null}],"),
+              std::string::npos)
+        << r.out;
 }
 
 TEST(CliPlaylist, XplTreeFollowsTheLogAsIndentedText) {
