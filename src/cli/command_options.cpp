@@ -46,6 +46,12 @@ const std::vector<CommandSpec> Commands = {
       {'\0', "video-ext", "E", "Extension of video streams (default mpv)."},
       {'\0', "audio-ext", "E", "Extension of audio streams (default mpa)."},
       {'\0', "sub-ext", "E", "Extension of subpicture streams (default sup)."},
+      {'\0', "ext-by-codec", nullptr,
+       "Name stream files by codec instead of the three extensions: m2v, h264, vc1, ac3, "
+       "eac3, dts, thd, pcm (wav with --lpcm wav), sup."},
+      {'\0', "lpcm", "FORMAT",
+       "How LPCM streams are written: raw (the default; big-endian samples as the disc stores "
+       "them) or wav (a WAV file, little-endian, which muxers take)."},
       JsonOption}},
     {"rebuild",
      "FILE.EVO",

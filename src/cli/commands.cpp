@@ -25,6 +25,8 @@ void applyOptions(const Request& request, PlainControls& controls) {
     controls.setOption(Option::FastCheck, request.fastCheck);
     controls.setOption(Option::CountFrames, request.countFrames);
     controls.setOption(Option::Continue, request.continueSplit);
+    controls.setOption(Option::LpcmWav, request.lpcmWav);
+    controls.setOption(Option::ExtensionsByCodec, request.extByCodec);
     controls.setField(Field::Workdir, request.outputFolder);
     controls.setField(Field::VideoExt, request.videoExt);
     controls.setField(Field::AudioExt, request.audioExt);

@@ -49,6 +49,13 @@ std::string value(const QCommandLineParser& parser, const char* name, std::strin
     return given(parser, name) ? parser.value(name).toStdString() : fallback;
 }
 
+// --lpcm: "wav" or "raw", the samples as the disc stores them.
+bool lpcmAsWav(const std::string& format) {
+    if (format != "wav" && format != "raw")
+        throw UsageError("--lpcm is wav or raw, not '" + format + "'", "demux");
+    return format == "wav";
+}
+
 } // namespace
 
 std::optional<std::vector<Box>> parseStreamList(const std::string& list) {
@@ -135,6 +142,8 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.videoExt = value(parser, "video-ext", request.videoExt);
     request.audioExt = value(parser, "audio-ext", request.audioExt);
     request.subExt = value(parser, "sub-ext", request.subExt);
+    request.lpcmWav = lpcmAsWav(value(parser, "lpcm", "raw"));
+    request.extByCodec = given(parser, "ext-by-codec");
     return request;
 }
 

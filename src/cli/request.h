@@ -25,6 +25,8 @@ struct Request {
     std::string videoExt = "mpv";
     std::string audioExt = "mpa";
     std::string subExt = "sup";
+    bool lpcmWav = false;    // LPCM streams written as WAV files
+    bool extByCodec = false; // stream files named by codec instead of the three extensions
     // The boxes to tick before the job; none given means every box the reads enabled, an empty
     // list ("none") no box.
     std::optional<std::vector<Box>> streams;

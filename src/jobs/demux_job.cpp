@@ -28,7 +28,8 @@ void bDemuxClick(Session& session, const TitleChapters& chapters) {
     for (Box box : streamBoxes())
         if (controls.ticked(box))
             session.log("Creating " + createBoxOutputs(outputs, controls, title, prefix, box,
-                                                       controls.caption(box)));
+                                                       controls.caption(box),
+                                                       state.StreamTable[tableEntry(box)]));
     const std::unique_ptr<OutputFile> chapterFile =
         createChapterFile(session, title, chapters, prefix);
     outputs.truncate();

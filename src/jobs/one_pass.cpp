@@ -161,8 +161,8 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request) {
     FrameCounts frames{};
     CreatingLines creating(log[JobHead]);
     const auto create = [&](Box box) {
-        creating.add(box,
-                     createBoxOutputs(outputs, controls, title, prefix, box, reads.caption(box)));
+        creating.add(box, createBoxOutputs(outputs, controls, title, prefix, box,
+                                           reads.caption(box), reads.found()[tableEntry(box)]));
     };
     const BoxChoice chosen = reads.chosen();
     StreamFinder finder(log[ReadEvoLines]);

@@ -33,14 +33,18 @@ constexpr Setting XPLdir{"XPLdir", &SavedSettings::xplDir};
 constexpr Setting Continue{"Continue", &SavedSettings::continueWith};
 constexpr Setting FastCheck{"FastCheck", &SavedSettings::fastCheck};
 constexpr Setting CountFrames{"CountFrames", &SavedSettings::countFrames};
+constexpr Setting LpcmWav{"LpcmWav", &SavedSettings::lpcmWav};
+constexpr Setting ExtByCodec{"ExtByCodec", &SavedSettings::extByCodec};
 
-constexpr std::array<const Setting*, 15> ReadOrder = {
-    &Width,  &Height,  &Top,    &Left,   &WindowState, &TreeWidth, &AudioExt,   &VideoExt,
-    &SubExt, &Workdir, &EVOdir, &XPLdir, &Continue,    &FastCheck, &CountFrames};
+constexpr std::array<const Setting*, 17> ReadOrder = {
+    &Width,    &Height,    &Top,         &Left,    &WindowState, &TreeWidth,
+    &AudioExt, &VideoExt,  &SubExt,      &Workdir, &EVOdir,      &XPLdir,
+    &Continue, &FastCheck, &CountFrames, &LpcmWav, &ExtByCodec};
 
-constexpr std::array<const Setting*, 15> WriteOrder = {
-    &WindowState, &Top,     &Left,   &Width,  &Height,   &TreeWidth, &AudioExt,   &VideoExt,
-    &SubExt,      &Workdir, &EVOdir, &XPLdir, &Continue, &FastCheck, &CountFrames};
+constexpr std::array<const Setting*, 17> WriteOrder = {
+    &WindowState, &Top,       &Left,        &Width,   &Height,    &TreeWidth,
+    &AudioExt,    &VideoExt,  &SubExt,      &Workdir, &EVOdir,    &XPLdir,
+    &Continue,    &FastCheck, &CountFrames, &LpcmWav, &ExtByCodec};
 
 const char* const Install = "Install";
 

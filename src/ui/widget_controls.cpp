@@ -46,7 +46,8 @@ void WidgetControls::setHint(Box box, const std::string& hint) {
 }
 
 bool WidgetControls::option(Option option) const {
-    const std::array<QCheckBox*, 3> options = {w_.cbFastCheck, w_.cbCountFr, w_.cbContinue};
+    const std::array<QCheckBox*, 5> options = {w_.cbFastCheck, w_.cbCountFr, w_.cbContinue,
+                                               w_.cbLpcmWav, w_.cbExtByCodec};
     return options.at(size_t(option))->isChecked();
 }
 

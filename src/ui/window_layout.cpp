@@ -129,6 +129,12 @@ QWidget* optionPage(Widgets& w) {
     w.cbFastCheck = place(tickedBox("Fast EVO checking", page), "cbFastCheck", {3, 107, 112, 17},
                           "Read EVO checks only the first ~300 MB of the file");
     w.cbCountFr = place(tickedBox("Count frames", page), "cbCountFr", {3, 130, 91, 17});
+    w.cbLpcmWav = place(new QCheckBox("LPCM as WAV", page), "cbLpcmWav", {170, 84, 153, 17},
+                        "Demux writes LPCM streams as WAV files, which muxers take");
+    w.cbExtByCodec =
+        place(new QCheckBox("Extensions by codec", page), "cbExtByCodec", {170, 107, 153, 17},
+              "Demux names stream files by codec (m2v, h264, ac3, eac3, dts, thd, ...) instead "
+              "of the extensions above");
     return page;
 }
 

@@ -12,6 +12,7 @@
 #include "support/process.h"
 #include "support/recording_session.h"
 #include "support/test_files.h"
+#include "support/wav_files.h"
 #include "version.h"
 
 namespace splitwick::testing {
@@ -215,6 +216,27 @@ TEST(CliDemux, WritesTheChosenStreamsOnly) {
     EXPECT_EQ(files, std::vector<std::string>{"FEATURE_1.DD+.stream.01.ac3"});
     EXPECT_EQ(readBytes(out + "/FEATURE_1.DD+.stream.01.ac3"),
               Bytes(5 * (PackSize - 14 - 9 - 4), 0xBB));
+}
+
+// --lpcm wav and --ext-by-codec reach the job: an ffmpeg-made LPCM title gives a WAV file that
+// ffprobe reads, the video an m2v; a --lpcm that is neither wav nor raw is a usage error.
+TEST(CliDemux, LpcmAsWavAndExtensionsByCodec) {
+    TempFolder dir;
+    const std::string evo = dir / "FEATURE_1.EVO";
+    makeWithFfmpeg("-f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i sine=sample_rate=48000 "
+                   "-t 1 -c:v mpeg2video -c:a pcm_dvd",
+                   evo);
+    const auto r = cli({"demux", evo, "--out", dir.path(), "--lpcm", "wav", "--ext-by-codec"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(fileNamesIn(dir.path()),
+              (std::vector<std::string>{"FEATURE_1.EVO", "FEATURE_1.LPCM.stream.00.wav",
+                                        "FEATURE_1.MPEG-2.stream.0.m2v"}));
+    EXPECT_EQ(probeAudio(dir / "FEATURE_1.LPCM.stream.00.wav"), "pcm_s16le,48000,1,unknown");
+
+    const auto wrong = cli({"demux", evo, "--lpcm", "flac"});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_EQ(wrong.err, "splitwick-cli: --lpcm is wav or raw, not 'flac'\nTry 'splitwick-cli "
+                         "demux --help' for more information.\n");
 }
 
 TEST(CliFailures, ExitWith1AndTheErrorBoxText) {
