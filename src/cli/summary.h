@@ -11,8 +11,12 @@
 namespace splitwick::cli {
 
 // {"log":[...],"streams":[{"box":"cbAudio00","caption":"DD+.stream.00","id":192}],
-//  "frames":[n0,n1],"cancelled":false}: every enabled box in box order with its caption and its
-// stream-table entry.
+//  "frames":[n0,n1],"cancelled":false,"timing":{...}}: every enabled box in box order with its
+// caption and its stream-table entry; the timing the job's scans found (null when none did):
+//  {"video_frame_rate":"24000/1001","streams":[{"box":"cbAudio00","first_pts":97508,
+//  "delay_ms":37}],"parts":[{"file":"F_1.EVO","video_frame_rate":...,"reference_pts":N,
+//  "streams":[...]},{"file":"F_2.EVO",...,"seam_ms":0,"streams":[{...,"after_seam_ms":N}]}]}
+// where the top-level rate and streams are the first part's.
 std::string summaryJson(const Session& session, const std::vector<std::string>& log,
                         StopReason stop);
 

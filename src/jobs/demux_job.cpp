@@ -4,6 +4,8 @@
 #include "engine/demux.h"
 #include "engine/frame_counter.h"
 #include "engine/stream_writer.h"
+#include "engine/timing_recorder.h"
+#include "file_choice.h"
 #include "job_steps.h"
 
 namespace splitwick {
@@ -40,10 +42,15 @@ void bDemuxClick(Session& session, const TitleChapters& chapters) {
     StreamWriter writer(outputs, session.report());
     FrameTally frames(controls);
     frames.countWritten(state.FrameCount, outputs);
-    ScanSinks sinks{&writer, &frames};
+    TimingRecorder timing;
+    ScanSinks sinks{&writer, &frames, &timing};
+    state.Timing = {};
     StopReason stop = demux(session, std::move(source), sinks, state.StreamTable, true);
-    if (auto second = openSecondPart(session, title, stop))
+    state.Timing.addPart(timing.endPart(state.EVOfile));
+    if (auto second = openSecondPart(session, title, stop)) {
         stop = demux(session, std::move(second), sinks, state.StreamTable, true);
+        state.Timing.addPart(timing.endPart(splitPath(title.secondPart).name));
+    }
     dropCountsOfStoppedPass(state.FrameCount, stop);
     outputs.close();
 

@@ -3,7 +3,9 @@
 #include "engine/demux.h"
 #include "engine/frame_counter.h"
 #include "engine/stream_finder.h"
+#include "engine/timing_recorder.h"
 #include "job_steps.h"
+#include "timing_lines.h"
 
 namespace splitwick {
 
@@ -27,13 +29,18 @@ StopReason bCheckClick(Session& session) {
     StreamFinder finder(session.report());
     FrameTally frames(controls);
     frames.countEveryStream(state.FrameCount);
-    ScanSinks sinks{&finder, &frames};
+    TimingRecorder timing;
+    ScanSinks sinks{&finder, &frames, &timing};
     const StopReason stop =
         demux(session, openEvo(session, "Reading"), sinks, state.StreamTable, false);
     dropCountsOfStoppedPass(state.FrameCount, stop);
+    // A stopped scan (the fast check) still gives the timing of what it read.
+    state.Timing = {};
+    state.Timing.addPart(timing.endPart(state.EVOfile));
     labelBoxes(controls, state.StreamTable);
     finishJob(session);
     logFrameCounts(session.report(), state.FrameCount);
+    logTiming(session.report(), state.Timing.parts.front(), state.StreamTable);
     controls.setButtonEnabled(Button::Check, true);
     return stop;
 }
