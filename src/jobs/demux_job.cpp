@@ -4,7 +4,6 @@
 #include "engine/demux.h"
 #include "engine/frame_counter.h"
 #include "engine/stream_writer.h"
-#include "engine/timing_recorder.h"
 #include "file_choice.h"
 #include "job_steps.h"
 
@@ -46,10 +45,10 @@ void bDemuxClick(Session& session, const TitleChapters& chapters) {
     ScanSinks sinks{&writer, &frames, &timing};
     state.Timing = {};
     StopReason stop = demux(session, std::move(source), sinks, state.StreamTable, true);
-    state.Timing.addPart(timing.endPart(state.EVOfile));
+    keepTiming(state.Timing, timing, state.EVOfile, stop);
     if (auto second = openSecondPart(session, title, stop)) {
         stop = demux(session, std::move(second), sinks, state.StreamTable, true);
-        state.Timing.addPart(timing.endPart(splitPath(title.secondPart).name));
+        keepTiming(state.Timing, timing, splitPath(title.secondPart).name, stop);
     }
     dropCountsOfStoppedPass(state.FrameCount, stop);
     outputs.close();

@@ -9,7 +9,6 @@
 #include "engine/job_error.h"
 #include "engine/stream_finder.h"
 #include "engine/stream_writer.h"
-#include "engine/timing_recorder.h"
 #include "file_choice.h"
 #include "job_steps.h"
 #include "log_sections.h"
@@ -94,14 +93,14 @@ class Reads {
         session_.state.StreamTable = found_;
         session_.state.FrameCount = frames_;
         session_.state.Timing = {};
-        session_.state.Timing.addPart(timing_.endPart(session_.state.EVOfile));
+        keepTiming(session_.state.Timing, timing_, session_.state.EVOfile, firstPart);
         Controls& controls = session_.controls;
         if (!withPlaylist()) labelBoxes(controls, found_);
         {
             ReportRoute route(session_, log_[ReadEvoLines]);
             finishJob(session_);
             logFrameCounts(session_.report(), frames_);
-            logTiming(session_.report(), session_.state.Timing.parts.front(), found_);
+            logTiming(session_.report(), session_.state.Timing, found_);
         }
         log_.close(ReadEvoLines);
         if (firstPart == StopReason::Cancelled) return {};
@@ -218,7 +217,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request) {
         ScanSinks secondPart{&writer, &writtenFrames, &timing};
         StreamTable secondPartStreams;
         stop = demux(session, std::move(second), secondPart, secondPartStreams, true);
-        session.state.Timing.addPart(timing.endPart(splitPath(title.secondPart).name));
+        keepTiming(session.state.Timing, timing, splitPath(title.secondPart).name, stop);
     }
     dropCountsOfStoppedPass(frames, stop);
     outputs.close();

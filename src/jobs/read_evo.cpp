@@ -3,7 +3,6 @@
 #include "engine/demux.h"
 #include "engine/frame_counter.h"
 #include "engine/stream_finder.h"
-#include "engine/timing_recorder.h"
 #include "job_steps.h"
 #include "timing_lines.h"
 
@@ -34,13 +33,12 @@ StopReason bCheckClick(Session& session) {
     const StopReason stop =
         demux(session, openEvo(session, "Reading"), sinks, state.StreamTable, false);
     dropCountsOfStoppedPass(state.FrameCount, stop);
-    // A stopped scan (the fast check) still gives the timing of what it read.
     state.Timing = {};
-    state.Timing.addPart(timing.endPart(state.EVOfile));
+    keepTiming(state.Timing, timing, state.EVOfile, stop);
     labelBoxes(controls, state.StreamTable);
     finishJob(session);
     logFrameCounts(session.report(), state.FrameCount);
-    logTiming(session.report(), state.Timing.parts.front(), state.StreamTable);
+    logTiming(session.report(), state.Timing, state.StreamTable);
     controls.setButtonEnabled(Button::Check, true);
     return stop;
 }

@@ -15,7 +15,9 @@ std::string startText(int64_t delayMs) {
 
 } // namespace
 
-void logTiming(Report& report, const PartTiming& part, const StreamTable& found) {
+void logTiming(Report& report, const TitleTiming& timing, const StreamTable& found) {
+    if (timing.parts.empty()) return;
+    const PartTiming& part = timing.parts.front();
     if (part.videoFrameRate)
         report.log("Video frame rate: " + part.videoFrameRate->text() + " fps.");
     for (const StreamStart& stream : part.streams) {
