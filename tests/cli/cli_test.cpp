@@ -188,7 +188,11 @@ TEST(CliRead, JsonSummaryListsEveryEnabledBox) {
                          "],\"streams\":[{\"box\":\"cbVideo0\",\"caption\":\"MPEG-2.stream.0\","
                          "\"id\":224},{\"box\":\"cbAudio00\",\"caption\":\"DD.stream.00\",\"id\":"
                          "128},{\"box\":\"cbAudio01\",\"caption\":\"DD+.stream.01\",\"id\":193}],"
-                         "\"frames\":[0,0],\"cancelled\":false}\n");
+                         "\"frames\":[0,0],\"cancelled\":false,"
+                         // Its packets carry no timestamps: the part is there, with nothing in it.
+                         "\"timing\":{\"video_frame_rate\":null,\"streams\":[],\"parts\":["
+                         "{\"file\":\"FEATURE_1.EVO\",\"video_frame_rate\":null,"
+                         "\"reference_pts\":null,\"streams\":[]}]}}\n");
 }
 
 TEST(CliDemux, WritesTheChosenStreamsOnly) {
