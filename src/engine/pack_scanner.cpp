@@ -110,9 +110,9 @@ size_t PackScanner::betweenPackets(const uint8_t* data, size_t i, size_t n) {
 size_t PackScanner::payloadRun(const uint8_t* data, size_t available) {
     const size_t length = remaining_ > 0 ? std::min(static_cast<size_t>(remaining_), available) : 0;
     if (handedToWriter(kind_)) {
-        PayloadRun run{kind_,       data,        length,      videoIndex_,
-                       audioIndex_, subpictureIndex_, videoCodec_, pendingPts_,
-                       packetPts_,  packetDts_,  runCutByChunk_};
+        PayloadRun run{
+            kind_,       data,        length,     videoIndex_, audioIndex_,   subpictureIndex_,
+            videoCodec_, pendingPts_, packetPts_, packetDts_,  runCutByChunk_};
         sink_.payload(run);
     }
     // A length field smaller than the header left nothing (or less than nothing) for the

@@ -43,10 +43,18 @@ std::string FrameRate::text() const {
 
 FrameRate frameRateOf(double frameTicks) {
     const double rate = double(TicksPerSecond) / frameTicks;
+    // 24 is 24000/1001 and 0.1 %: a rate between the two is within that of both.
+    const FrameRate* nearest = nullptr;
+    double nearestOff = 0.001;
     for (const FrameRate& disc : DiscRates) {
         const double discRate = double(disc.numerator) / double(disc.denominator);
-        if (std::abs(rate - discRate) <= discRate * 0.001) return disc;
+        const double off = std::abs(rate - discRate) / discRate;
+        if (off <= nearestOff) {
+            nearest = &disc;
+            nearestOff = off;
+        }
     }
+    if (nearest != nullptr) return *nearest;
     return reduced(std::max<int64_t>(1, std::llround(rate * 1000)), 1000);
 }
 

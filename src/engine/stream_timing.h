@@ -26,8 +26,6 @@ struct FrameRate {
     bool operator==(const FrameRate&) const = default;
     // "24000/1001", "25".
     std::string text() const;
-    // One frame's length in ticks.
-    double frameTicks() const { return double(TicksPerSecond) * double(denominator) / double(numerator); }
 };
 
 // The rate of frames that last this many ticks: the nearest of the rates discs use when it is
@@ -47,7 +45,7 @@ struct StreamStart {
 
 // The timing of one part (file) of a title, as its scan found it.
 struct PartTiming {
-    std::string file; // its name without folder
+    std::string file;                        // its name without folder
     std::optional<FrameRate> videoFrameRate; // of video stream 0
     // The PTS of video stream 0's first presented frame: with B-frames that is not the first
     // PTS in the file but the smallest among its packets decoded within one second of the first.

@@ -163,7 +163,8 @@ TEST(FfmpegAudioIndex, Ac3AndDtsOnOneAudioNumberWereMixedIntoOneFile) {
         succeeds(Ffmpeg + tone(660) + "-c:a dca -strict -2 -b:a 768k -f dts '" + dts + "'"));
     ASSERT_TRUE(succeeds(Ffmpeg + "-i '" + ac3 + "' -i '" + dts +
                          "' -map 0 -map 1 -c copy -f dvd '" + evo + "'"));
-    const std::string leftOut = "DTS HD audio stream 0 (0x88) left out: audio stream 0 is DD (0x80)";
+    const std::string leftOut =
+        "DTS HD audio stream 0 (0x88) left out: audio stream 0 is DD (0x80)";
     RecordingSession rs;
     chooseEvo(rs, evo);
     const Lines read = readEvo(rs);

@@ -30,15 +30,15 @@ struct Outcome {
     // The timing left in the job state, a line a part and a stream:
     // "FEATURE_1.EVO 24000/1001 90000 seam none", "cbAudio00 93330 37 seam none"
     std::vector<std::string> timing;
-    std::string error;              // the failure's text; empty when the job ended normally
+    std::string error; // the failure's text; empty when the job ended normally
 };
 
 // The outcome in words, for a failure's message.
 std::string describe(const Outcome& outcome);
 
 // Where the one-pass run departs from the two steps, in words; empty where it does not. It
-// must not: the same lines, files, counts, boxes and timing. A request that the reads find wrong fails
-// with the same error after the same lines of the reads; in one pass the job has begun by
+// must not: the same lines, files, counts, boxes and timing. A request that the reads find wrong
+// fails with the same error after the same lines of the reads; in one pass the job has begun by
 // then, and its lines and the files it made for the first part follow.
 std::string departure(const Outcome& twoSteps, const Outcome& onePass);
 
