@@ -62,7 +62,7 @@ struct ReadTitle {
     const PartTiming& firstPart() { return rs.state().Timing.parts.at(0); }
 };
 
-TEST(StreamTiming, DelaysBeforeAndAfterTheFirstPresentedPictureOfBFramedVideo) {
+TEST(StreamTiming, DelaysBeforeAndAfterThePictureAndReadEvosLines) {
     ReadTitle t(FilmWithAudio);
     ASSERT_EQ(t.rs.state().Timing.parts.size(), 1u);
     expectMadeTiming(t.made.parts[0], t.firstPart());
@@ -78,8 +78,8 @@ TEST(StreamTiming, DelaysBeforeAndAfterTheFirstPresentedPictureOfBFramedVideo) {
 }
 
 TEST(StreamTiming, StartsAcrossThePtsWrapKeepTheirSigns) {
-    // The picture starts 20 ms before the wrap; audio 37 ms after it lies beyond it, audio 50 ms
-    // before it further from it, and the first PTS in the file, B-frames ahead, beyond it too.
+    // The picture starts 20 ms before the wrap: the audio 37 ms after it starts beyond the wrap,
+    // at a small PTS, the audio 50 ms before it at a PTS near 2^33.
     EncodedTitle title = FilmWithAudio;
     title.ptsBase = Wrap - 1800;
     ReadTitle t(title);
