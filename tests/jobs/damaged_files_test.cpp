@@ -6,6 +6,7 @@
 
 #include "evo_maker/evo_maker.h"
 #include "job_runs.h"
+#include "made_recipes.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
@@ -31,17 +32,7 @@ class DamagedFiles : public ::testing::Test {
 };
 
 TEST_F(DamagedFiles, StreamsAroundTheDamageComeOutAsTheMakerSays) {
-    maker::Recipe recipe;
-    recipe.streams = {
-        {Codec::Mpeg2, 0xE0, 8},         {Codec::DDPlus, 0xC2, 1},
-        {Codec::Lpcm, 0xA0, 1},          {Codec::Subpicture, 0x22, 1},
-        {Codec::UnknownStream, 0xE5, 1}, {Codec::UnknownSubStream, 0x92, 1},
-        {Codec::MpegAudio, 0xC1, 1},
-    };
-    recipe.size = 2 * 1048576;
-    recipe.varyHeaders = true;
-    recipe.zeroLengthEvery = 7; // packets that claim PES_packet_length 0
-    recipe.garbageEvery = 2;    // garbage between packs
+    maker::Recipe recipe = damagedRecipe();
     // The file ends inside a payload, a sub-stream header, a PES header, a pack header.
     for (int cut : {1, 1000, 2020, 2030, 2040, 2047}) {
         SCOPED_TRACE("cut " + std::to_string(cut));

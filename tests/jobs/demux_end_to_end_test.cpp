@@ -6,34 +6,13 @@
 
 #include "evo_maker/evo_maker.h"
 #include "job_runs.h"
+#include "made_recipes.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
 namespace {
 
 using maker::Codec;
-
-// Every codec with an output of its own, and two streams a demux skips: a sub-stream id that
-// no codec claims, met before any audio, and MPEG audio met after DD audio 0.
-maker::Recipe everyCodec() {
-    maker::Recipe recipe;
-    recipe.streams = {
-        {Codec::UnknownSubStream, 0x05, 1},
-        {Codec::Mpeg2, 0xE0, 12},
-        {Codec::H264, 0xE3, 12},
-        {Codec::DD, 0x80, 2},
-        {Codec::DtsHd, 0x89, 2},
-        {Codec::Lpcm, 0xA2, 2},
-        {Codec::Mlp, 0xB3, 2},
-        {Codec::DDPlus, 0xC4, 2},
-        {Codec::DDPlus, 0xCF, 2},
-        {Codec::Subpicture, 0x23, 1},
-        {Codec::ExtSubpicture, 0x65, 1},
-        {Codec::MpegAudio, 0xC0, 1},
-    };
-    recipe.size = 3 * 1048576;
-    return recipe;
-}
 
 const std::vector<std::string> EveryCodecFound = {
     "MPEG-2 video stream 0 found!", "H.264 video stream 1 found!",
@@ -73,7 +52,7 @@ class DemuxOfMadeFiles : public ::testing::Test {
 };
 
 TEST_F(DemuxOfMadeFiles, EveryCodecComesOutByteForByteWithItsLogLines) {
-    const maker::MadePart part = make(everyCodec());
+    const maker::MadePart part = make(everyCodecRecipe());
     ASSERT_GT(part.frames[0], 0);
     ASSERT_GT(part.frames[1], 0);
     const std::vector<std::string> head = {"Opening file FEATURE_1.EVO", "File size: 3 Mbytes."};
@@ -97,7 +76,7 @@ TEST_F(DemuxOfMadeFiles, EveryCodecComesOutByteForByteWithItsLogLines) {
 // Named by codec, every stream file keeps its bytes, whatever the extension fields say; the
 // .pts side files keep their name. LPCM as WAV takes "wav" over "pcm".
 TEST_F(DemuxOfMadeFiles, ExtensionsByCodecNameEveryStreamFileAndKeepItsBytes) {
-    make(everyCodec());
+    make(everyCodecRecipe());
     readEvo(rs);
     rs.controls.setOption(Option::ExtensionsByCodec, true);
     rs.controls.setField(Field::VideoExt, "vid");
@@ -159,7 +138,7 @@ TEST_F(DemuxOfMadeFiles, VariedHeadersTrapsAndPacketsAcrossChunksComeOutByteForB
 }
 
 TEST_F(DemuxOfMadeFiles, UntickedBoxesAreNeitherWrittenNorCounted) {
-    const maker::MadePart part = make(everyCodec());
+    const maker::MadePart part = make(everyCodecRecipe());
     readEvo(rs);
     for (Box box : {Box{BoxKind::Video, 1}, Box{BoxKind::Audio, 2}, Box{BoxKind::Subpicture, 5}})
         rs.controls.setTicked(box, false);
