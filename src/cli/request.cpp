@@ -131,6 +131,7 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.videoExt = value(parser, "video-ext", request.videoExt);
     request.audioExt = value(parser, "audio-ext", request.audioExt);
     request.subExt = value(parser, "sub-ext", request.subExt);
+    request.keepStreams = given(parser, "keep-streams");
     return request;
 }
 

@@ -92,7 +92,7 @@ std::string chaptersJson(const TitleInfo& title) {
 } // namespace
 
 std::string summaryJson(const Session& session, const std::vector<std::string>& log,
-                        StopReason stop) {
+                        StopReason stop, const std::string& mkv) {
     QJsonArray streams;
     for (Box box : streamBoxes()) {
         if (!session.controls.boxEnabled(box)) continue;
@@ -104,7 +104,21 @@ std::string summaryJson(const Session& session, const std::vector<std::string>& 
     return "{" + member("log", compact(textArray(log))) + "," +
            member("streams", compact(streams)) + "," +
            member("frames", compact(QJsonArray{qint64(frames[0]), qint64(frames[1])})) + "," +
-           member("cancelled", stop != StopReason::EndOfFile ? "true" : "false") + "}";
+           member("cancelled", stop != StopReason::EndOfFile ? "true" : "false") +
+           (mkv.empty() ? "" : "," + member("mkv", mkv)) + "}";
+}
+
+std::string mkvJson(const MuxPlan& plan, size_t chapters) {
+    std::vector<std::string> tracks;
+    for (const MuxTrack& track : plan.tracks)
+        tracks.push_back(object({member("box", scalar(text(boxName(track.box)))),
+                                 member("codec", scalar(text(codecName(track.codec)))),
+                                 member("language", scalar(text(track.label.language))),
+                                 member("name", scalar(text(track.label.name))),
+                                 member("delay_ms", scalar(qint64(track.delayMs)))}));
+    return object({member("file", scalar(text(plan.output))),
+                   member("tracks", joined(tracks, "[]")),
+                   member("chapters", scalar(qint64(chapters)))});
 }
 
 std::string treeText(const PlaylistTree& tree) {

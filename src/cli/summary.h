@@ -5,6 +5,7 @@
 
 #include "engine/plain_controls.h"
 #include "engine/session.h"
+#include "jobs/mux_plan.h"
 #include "playlist/playlist_view.h"
 #include "playlist/title_info.h"
 
@@ -12,9 +13,13 @@ namespace splitwick::cli {
 
 // {"log":[...],"streams":[{"box":"cbAudio00","caption":"DD+.stream.00","id":192}],
 //  "frames":[n0,n1],"cancelled":false}: every enabled box in box order with its caption and its
-// stream-table entry.
+// stream-table entry. mkv, when given, is the value of an "mkv" member behind them.
 std::string summaryJson(const Session& session, const std::vector<std::string>& log,
-                        StopReason stop);
+                        StopReason stop, const std::string& mkv = "");
+
+// {"file":"OUT/NAME.mkv","tracks":[{"box":"cbAudio00","codec":"E-AC-3","language":"eng",
+//  "name":"English","delay_ms":0}],"chapters":N}: the Matroska file made, its tracks in order.
+std::string mkvJson(const MuxPlan& plan, size_t chapters);
 
 // {"log":[...],"memo":[...],"tree":{"Info":[...],"Video":[...],"Audio":[...],"Subtitle":[...],
 //  "Chapter":[...]},"boxes":[{"box":"cbAudio00","caption":"...","hint":"...","language":"eng",

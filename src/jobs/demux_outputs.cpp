@@ -16,18 +16,20 @@ constexpr std::array<Field, 3> ExtensionFields = {Field::VideoExt, Field::AudioE
 
 } // namespace
 
-std::string createBoxOutputs(OutputSet& outputs, const Controls& controls, const SplitTitle& title,
-                             const std::string& prefix, Box box, const std::string& caption) {
+DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
+                               const SplitTitle& title, const std::string& prefix, Box box,
+                               const std::string& caption) {
     const std::string extension =
         safeNamePart(controls.field(ExtensionFields[static_cast<size_t>(box.kind)]));
     const bool withTimestamps = box.kind == BoxKind::Subpicture;
     const std::string stem = boxOutputStem(
         prefix, caption, box, std::max(extension.size(), withTimestamps ? PtsExtension.size() : 0));
-    const std::string name = stem + "." + extension;
-    auto stream = createOutput(title, name);
+    DemuxedStream names{box, caption, stem + "." + extension,
+                        withTimestamps ? stem + "." + PtsExtension : ""};
+    auto stream = createOutput(title, names.path);
     outputs.add(box, std::move(stream),
-                withTimestamps ? createOutput(title, stem + "." + PtsExtension) : nullptr);
-    return name;
+                withTimestamps ? createOutput(title, names.timestamps) : nullptr);
+    return names;
 }
 
 std::unique_ptr<OutputFile> createChapterFile(Session& session, const SplitTitle& title,

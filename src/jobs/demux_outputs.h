@@ -3,6 +3,7 @@
 #include <string>
 
 #include "chapter_file.h"
+#include "demuxed_files.h"
 #include "engine/output_set.h"
 #include "engine/session.h"
 #include "job_steps.h"
@@ -11,9 +12,10 @@ namespace splitwick {
 
 // Creates a box's outputs in the set: its stream file, and for a subpicture its .pts side
 // file, named OUTPUTPREFIX.CAPTION.EXTENSION from the box's caption and the extension of its
-// kind. Gives the stream file's name as the "Creating" line shows it.
-std::string createBoxOutputs(OutputSet& outputs, const Controls& controls, const SplitTitle& title,
-                             const std::string& prefix, Box box, const std::string& caption);
+// kind. Gives their names, the stream file's as the "Creating" line shows it.
+DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
+                               const SplitTitle& title, const std::string& prefix, Box box,
+                               const std::string& caption);
 
 // The file of the title's chapters beside the streams, OUTPUTPREFIX.chapters.xml, created and
 // logged; nullptr when the title has none. A split title's chapters cover both parts.
