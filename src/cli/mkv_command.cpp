@@ -90,8 +90,6 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report,
         if (stop != StopReason::EndOfFile) return stopped(work);
         mkv = mkvOfDemux(files, session.state, playlist.title, stem + ".mkv");
         moveBesides(mkv, files, stem, report);
-        if (mkv.plan.tracks.empty())
-            throw JobError("None of the chosen streams can go into Matroska");
         const MuxListeners listeners{[&](int percent) { report.muxedPercent(percent); },
                                      [](const std::string& warning) {
                                          std::cerr << "mkvmerge warning: " << warning << '\n';

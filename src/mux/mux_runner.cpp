@@ -76,6 +76,7 @@ void MuxRunner::start(const MuxPlan& plan) {
     if (running_) throw std::logic_error("a mux is running already");
     const QString program = QStandardPaths::findExecutable(Program);
     if (program.isEmpty()) throw JobError("mkvmerge was not found: install the mkvtoolnix package");
+    if (plan.tracks.empty()) throw JobError("None of the chosen streams can go into Matroska");
     writeOptions(plan);
     target_ = plan.output;
     partial_ = partialPath(plan.output);

@@ -47,8 +47,9 @@ class MuxRunner : private MkvmergeListener {
     MuxRunner(const MuxRunner&) = delete;
     MuxRunner& operator=(const MuxRunner&) = delete;
 
-    // Starts mkvmerge and returns at once. Throws JobError when mkvmerge is not installed or
-    // its options cannot be written: then nothing has started and finished is not called.
+    // Starts mkvmerge and returns at once. Throws JobError when mkvmerge is not installed, the
+    // plan has no track or its options cannot be written: then nothing has started and
+    // finished is not called.
     void start(const MuxPlan& plan);
     // Stops mkvmerge; finished follows with a cancel once it has stopped and its partial file
     // is gone. Nothing when no mux runs.

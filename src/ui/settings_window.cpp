@@ -65,6 +65,7 @@ SavedSettings TfMain::currentSettings() const {
     s.continueWith = w_.cbContinue->isChecked();
     s.fastCheck = w_.cbFastCheck->isChecked();
     s.countFrames = w_.cbCountFr->isChecked();
+    s.muxMkv = w_.cbMuxMkv->isChecked();
     return s;
 }
 
@@ -88,6 +89,7 @@ void TfMain::applySettings(const SavedSettings& s) {
     setTicked(w_.cbContinue, s.continueWith);
     setTicked(w_.cbFastCheck, s.fastCheck);
     setTicked(w_.cbCountFr, s.countFrames);
+    setTicked(w_.cbMuxMkv, s.muxMkv);
 }
 
 } // namespace splitwick

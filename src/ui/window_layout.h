@@ -44,6 +44,7 @@ struct Widgets {
     QCheckBox* cbContinue;
     QCheckBox* cbFastCheck;
     QCheckBox* cbCountFr;
+    QCheckBox* cbMuxMkv;
 
     QCheckBox* box(Box b) const { return boxes.at(boxPosition(b)); }
 };

@@ -104,7 +104,7 @@ class TestMainWindow : public QObject {
     void captionsFitTheirControls() {
         SettingsFolder settings;
         Window s;
-        for (const char* name : {"cbContinue", "cbFastCheck", "cbCountFr"}) {
+        for (const char* name : {"cbContinue", "cbFastCheck", "cbCountFr", "cbMuxMkv"}) {
             auto* box = qobject_cast<QCheckBox*>(child(s.window, name));
             QVERIFY2(box->sizeHint().width() <= box->width(), name);
         }
