@@ -69,17 +69,6 @@ QJsonObject mkvmergeIdentification(const std::string& path) {
         .object();
 }
 
-// The MD5 of each frame: decoded, or as stored with copy.
-std::vector<std::string> frameHashes(const std::string& input, const std::string& codec = "") {
-    std::vector<std::string> hashes;
-    for (const std::string& line :
-         outputLines("ffmpeg -nostdin -v error " + input + " " + codec + " -f framemd5 -")) {
-        if (line.empty() || line[0] == '#') continue;
-        hashes.push_back(line.substr(line.rfind(' ') + 1));
-    }
-    return hashes;
-}
-
 std::string fromMkv(const std::string& mkv, const std::string& map) {
     return "-i '" + mkv + "' -map " + map;
 }

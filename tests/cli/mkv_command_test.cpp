@@ -1,0 +1,271 @@
+// splitwick-cli mkv on a disc of ffmpeg-encoded streams and its playlist: one command from the
+// EVO to a Matroska file whose tracks carry the playlist's codecs, languages, names, flags,
+// title and chapters, and every frame they went in with.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <csignal>
+#include <filesystem>
+
+#include "playlist_writer.h"
+#include "support/encoded_streams.h"
+#include "support/pes_fixture.h"
+#include "support/process.h"
+#include "support/test_files.h"
+
+namespace splitwick::testing {
+namespace {
+
+const std::string Cli = SPLITWICK_CLI;
+
+ProcessResult cli(std::vector<std::string> args) {
+    args.insert(args.begin(), Cli);
+    return runProcess(args);
+}
+
+QJsonObject jsonOf(const std::string& text) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
+}
+
+std::string inQuotes(const std::string& path) {
+    return "'" + path + "'";
+}
+
+QJsonObject mkvmergeIdentification(const std::string& path) {
+    return jsonOf(runCommand("mkvmerge -J " + inQuotes(path)));
+}
+
+std::string fromMkv(const std::string& mkv, const std::string& map) {
+    return "-i " + inQuotes(mkv) + " -map " + map;
+}
+
+std::string elementary(const char* format, Encoded input) {
+    return std::string("-f ") + format + " -i " + inQuotes(encoded(input).es);
+}
+
+// The disc: HVDVD_TS/FEATURE_1.EVO of H.264 video, AC-3, E-AC-3, DTS, TrueHD and LPCM audio
+// in audio boxes 0 to 4, and ADV_OBJ/VPLST000.XPL, whose title names and labels them.
+struct EncodedDisc {
+    TempFolder dir;
+    std::string evo = dir / "HVDVD_TS/FEATURE_1.EVO";
+    std::string xpl = dir / "ADV_OBJ/VPLST000.XPL";
+    std::string out = dir / "out";
+
+    explicit EncodedDisc(const EncodedTitle& title) {
+        std::filesystem::create_directories(dir / "HVDVD_TS");
+        std::filesystem::create_directories(dir / "ADV_OBJ");
+        std::filesystem::create_directories(out);
+        makeEncodedEvo(title, evo);
+        writeTextFile(xpl, xmlDocument(playlist()));
+    }
+
+    // The playlist's first audio track (track 1) is the DTS stream of box 2; the E-AC-3
+    // stream is the director's commentary, the DTS one for the visually impaired.
+    static XmlElement playlist() {
+        XmlElement dts = audio(3, 3, "Français audiodescription");
+        dts.set("track", "1");
+        XmlElement ac3 = audio(1, 1, "English");
+        ac3.set("track", "3");
+        const std::vector<XmlElement> streams = {video(1, 1),
+                                                 ac3,
+                                                 audio(2, 2, "Director's commentary"),
+                                                 dts,
+                                                 audio(4, 4, "Japanese"),
+                                                 audio(5, 5, "Español PCM")};
+        return playlistRoot(
+            "ENCODED DISC",
+            {videoItem(1, "MPEG-4 AVC"), audioItem(1, "DD", "2"), audioItem(2, "DD+", "2"),
+             audioItem(3, "DTS-HD", "2"), audioItem(4, "MLP", "2"), audioItem(5, "LPCM", "2")},
+            {title(1, "Le Film : Ça commence", "00:00:03:00",
+                   {clip("FEATURE_1", streams, "00:00:00:00", "00:00:03:00"),
+                    chapterList({chapter("00:00:00:00", "Début"), chapter("00:00:01:30", "Suite")}),
+                    trackNavigationList({videoTrack(1), audioTrack(1, "fr:02"),
+                                         audioTrack(2, "de:03"), audioTrack(3, "en:01"),
+                                         audioTrack(4, "ja:01"), audioTrack(5, "es:01")})})});
+    }
+};
+
+const EncodedTitle WholeTitle = {{{Encoded::H264At24000_1001, 0},
+                                  {Encoded::Ac3, 100},
+                                  {Encoded::Eac3, -50},
+                                  {Encoded::Dts, 0},
+                                  {Encoded::TrueHd, 100},
+                                  {Encoded::Lpcm16Stereo, 0}}};
+
+// One mux of the disc for every test of it: mkvmerge runs are slow.
+class MkvOfDisc : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        disc = new EncodedDisc(WholeTitle);
+        result = new ProcessResult(
+            cli({"mkv", disc->evo, "--xpl", disc->xpl, "--out", disc->out, "--json", "--streams",
+                 "video0,audio00,audio01,audio02,audio03"}));
+        mkv = disc->out + "/FEATURE_1.mkv";
+    }
+    static void TearDownTestSuite() {
+        delete result;
+        delete disc;
+    }
+
+    static EncodedDisc* disc;
+    static ProcessResult* result;
+    static std::string mkv;
+};
+
+EncodedDisc* MkvOfDisc::disc = nullptr;
+ProcessResult* MkvOfDisc::result = nullptr;
+std::string MkvOfDisc::mkv;
+
+TEST_F(MkvOfDisc, LeavesOnlyTheMkvAndSaysWhatItHolds) {
+    ASSERT_EQ(result->exitCode, 0) << result->err;
+    // The working folder went once the file was made.
+    EXPECT_EQ(fileNamesIn(disc->out), std::vector<std::string>{"FEATURE_1.mkv"});
+
+    const QJsonObject json = jsonOf(result->out);
+    EXPECT_FALSE(json["cancelled"].toBool());
+    const QJsonObject made = json["mkv"].toObject();
+    EXPECT_EQ(made["file"].toString().toStdString(), mkv);
+    EXPECT_EQ(made["chapters"].toInt(), 2);
+    const QJsonArray tracks = made["tracks"].toArray();
+    ASSERT_EQ(tracks.size(), 5);
+    EXPECT_EQ(QJsonDocument(tracks[2].toObject()).toJson(QJsonDocument::Compact).toStdString(),
+              R"({"box":"cbAudio01","codec":"E-AC-3","delay_ms":0,"language":"ger",)"
+              R"("name":"Director's commentary"})");
+    const QJsonArray log = json["log"].toArray();
+    EXPECT_EQ(log[log.size() - 1].toString().toStdString(), "Muxed " + mkv);
+}
+
+TEST_F(MkvOfDisc, TracksCarryThePlaylistsCodecsLanguagesNamesAndFlags) {
+    ASSERT_EQ(result->exitCode, 0) << result->err;
+    const QJsonObject identified = mkvmergeIdentification(mkv);
+    EXPECT_EQ(identified["container"]["properties"]["title"].toString().toStdString(),
+              "Le Film : Ça commence");
+    EXPECT_EQ(identified["chapters"][0]["num_entries"].toInt(), 2);
+
+    struct Expected {
+        const char* codecId;
+        const char* language;
+        const char* name;
+        bool isDefault, commentary, visuallyImpaired;
+    };
+    const std::vector<Expected> expected = {
+        {"V_MPEG4/ISO/AVC", "und", "MPEG-4 AVC.stream.0", true, false, false},
+        {"A_AC3", "eng", "English", false, false, false},
+        {"A_EAC3", "ger", "Director's commentary", false, true, false},
+        {"A_DTS", "fre", "Français audiodescription", true, false, true},
+        {"A_TRUEHD", "jpn", "Japanese", false, false, false},
+    };
+    const QJsonArray tracks = identified["tracks"].toArray();
+    ASSERT_EQ(tracks.size(), qsizetype(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE("track " + std::to_string(i));
+        const QJsonObject properties = tracks[qsizetype(i)]["properties"].toObject();
+        EXPECT_EQ(properties["codec_id"].toString().toStdString(), expected[i].codecId);
+        EXPECT_EQ(properties["language"].toString().toStdString(), expected[i].language);
+        EXPECT_EQ(properties["track_name"].toString().toStdString(), expected[i].name);
+        EXPECT_EQ(properties["default_track"].toBool(), expected[i].isDefault);
+        EXPECT_EQ(properties["flag_commentary"].toBool(), expected[i].commentary);
+        EXPECT_EQ(properties["flag_visual_impaired"].toBool(), expected[i].visuallyImpaired);
+    }
+    EXPECT_EQ(outputLines("ffprobe -v error -show_entries chapter=start_time:chapter_tags=title "
+                          "-of csv=p=0 " +
+                          inQuotes(mkv)),
+              (std::vector<std::string>{"0.000000,Début", "1.500000,Suite"}));
+}
+
+TEST_F(MkvOfDisc, AudioDecodesAsTheSources) {
+    ASSERT_EQ(result->exitCode, 0) << result->err;
+    EXPECT_EQ(frameHashes(fromMkv(mkv, "0:v:0")),
+              frameHashes(elementary("h264", Encoded::H264At24000_1001)));
+    EXPECT_EQ(frameHashes(fromMkv(mkv, "0:a:0")), frameHashes(elementary("ac3", Encoded::Ac3)));
+    EXPECT_EQ(frameHashes(fromMkv(mkv, "0:a:2")), frameHashes(elementary("dts", Encoded::Dts)));
+    EXPECT_EQ(frameHashes(fromMkv(mkv, "0:a:3")),
+              frameHashes(elementary("truehd", Encoded::TrueHd)));
+}
+
+// A split title: FEATURE_1.EVO and FEATURE_2.EVO give one FEATURE_1_2.mkv.
+TEST(MkvCommand, SplitTitleGivesOneMkvAsLongAsBothParts) {
+    EncodedDisc disc({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}, 90000, 2});
+    ASSERT_TRUE(std::filesystem::exists(disc.dir / "HVDVD_TS/FEATURE_2.EVO"));
+    const auto r = cli({"mkv", disc.evo, "--out", disc.out, "--keep-streams"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string mkv = disc.out + "/FEATURE_1_2.mkv";
+    const std::string work = disc.out + "/FEATURE_1_2.streams";
+    EXPECT_EQ(fileNamesIn(disc.out),
+              (std::vector<std::string>{"FEATURE_1_2.mkv", "FEATURE_1_2.streams"}));
+    EXPECT_EQ(fileNamesIn(work), (std::vector<std::string>{"FEATURE_1_2.DD.stream.00.mpa",
+                                                           "FEATURE_1_2.H.264.stream.0.mpv"}));
+    EXPECT_NE(r.out.find("The demuxed streams are kept in " + work + "\n"), std::string::npos);
+
+    // The encoded stream's 72 frames at 24000/1001, within one frame.
+    const double frame = 1001.0 / 24000;
+    const double duration = std::stod(
+        runCommand("ffprobe -v error -show_entries format=duration -of csv=p=0 " + inQuotes(mkv)));
+    EXPECT_NEAR(duration, 72 * frame, frame);
+    EXPECT_EQ(frameHashes(fromMkv(mkv, "0:v:0")),
+              frameHashes(elementary("h264", Encoded::H264At24000_1001)));
+}
+
+// Made packs carry no coded pictures or sound: mkvmerge cannot recognise their streams.
+struct UnmuxableEvo {
+    TempFolder dir;
+    std::string evo = dir / "FEATURE_1.EVO";
+    std::string work = dir / "FEATURE_1.streams";
+    UnmuxableEvo() {
+        writeBytes(evo,
+                   systemHeaderPack(1, 1) + repeat(videoPack(0xE0, 3) + audioPack(0x80, 0xAA), 5));
+    }
+    std::vector<std::string> streams() const {
+        return {"FEATURE_1.DD.stream.00.mpa", "FEATURE_1.MPEG-2.stream.0.mpv"};
+    }
+};
+
+TEST(MkvCommand, FailedMuxKeepsTheStreamsAndNamesTheirFolder) {
+    UnmuxableEvo made;
+    const auto r = cli({"mkv", made.evo, "--out", made.dir.path(), "-q"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "mkvmerge failed: The type of file '" + made.work +
+                         "/FEATURE_1.MPEG-2.stream.0.mpv' could not be recognized.\n"
+                         "The demuxed streams are kept in " +
+                         made.work + ".\n");
+    EXPECT_EQ(fileNamesIn(made.dir.path()),
+              (std::vector<std::string>{"FEATURE_1.EVO", "FEATURE_1.streams"}));
+    EXPECT_EQ(fileNamesIn(made.work), made.streams());
+}
+
+// mkvmerge missing, then stopped by Ctrl-C (a stand-in that reports progress and waits).
+TEST(MkvCommand, MissingOrStoppedMkvmergeLeavesNoMkvAndKeepsTheStreams) {
+    UnmuxableEvo made;
+    TempFolder bin;
+    const std::string path = "PATH=" + bin.path();
+    const auto missing =
+        runProcess({"/usr/bin/env", path, Cli, "mkv", made.evo, "--out", made.dir.path(), "-q"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "mkvmerge was not found: install the mkvtoolnix package.\n"
+                           "The demuxed streams are kept in " +
+                               made.work + ".\n");
+
+    const std::string fake = bin / "mkvmerge";
+    writeTextFile(fake, "#!/bin/sh\necho '#GUI#progress 10%'\nexec sleep 60\n");
+    ::chmod(fake.c_str(), 0755);
+    const auto stopped =
+        runProcess({"/usr/bin/env", path, Cli, "mkv", made.evo, "--out", made.dir.path(), "-q"},
+                   [](const std::string& line, int pid) {
+                       if (line.starts_with("Muxing ")) ::kill(pid, SIGINT);
+                   });
+    EXPECT_EQ(stopped.exitCode, 128 + SIGINT);
+    EXPECT_EQ(stopped.err, "Stopped. The demuxed streams are kept in " + made.work + ".\n");
+    EXPECT_EQ(stopped.out.substr(stopped.out.find("Muxing ")),
+              "Muxing " + made.dir / "FEATURE_1.mkv\nMuxing stopped\n");
+    EXPECT_EQ(fileNamesIn(made.dir.path()),
+              (std::vector<std::string>{"FEATURE_1.EVO", "FEATURE_1.streams"}));
+    EXPECT_EQ(fileNamesIn(made.work), made.streams());
+}
+
+} // namespace
+} // namespace splitwick::testing
