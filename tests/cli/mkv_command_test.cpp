@@ -251,7 +251,7 @@ TEST(MkvCommand, MissingOrStoppedMkvmergeLeavesNoMkvAndKeepsTheStreams) {
                                made.work + ".\n");
 
     const std::string fake = bin / "mkvmerge";
-    writeTextFile(fake, "#!/bin/sh\necho '#GUI#progress 10%'\nexec sleep 60\n");
+    writeTextFile(fake, "#!/bin/sh\necho '#GUI#progress 10%'\nexec /bin/sleep 60\n");
     ::chmod(fake.c_str(), 0755);
     const auto stopped =
         runProcess({"/usr/bin/env", path, Cli, "mkv", made.evo, "--out", made.dir.path(), "-q"},
