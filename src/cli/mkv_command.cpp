@@ -69,7 +69,11 @@ void moveBesides(MkvOfDemux& mkv, const DemuxedFiles& files, const std::string& 
     if (!line.empty()) report.log(line);
 }
 
-int stopped(const WorkFolder& work) {
+// A stop (Ctrl-C, SIGTERM) during the demux or the mux: the streams stay for another try.
+int stopped(const WorkFolder& work, const Request& request, const Session& session,
+            const ConsoleReport& report) {
+    if (request.json)
+        std::cout << summaryJson(session, report.lines(), StopReason::Cancelled) << '\n';
     std::cerr << "Stopped. " << errorBoxText(work.kept()) << '\n';
     return InterruptEvents::exitCode();
 }
@@ -87,7 +91,7 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report,
     StopReason stop = StopReason::EndOfFile;
     try {
         stop = demuxInOnePass(session, job, &files);
-        if (stop != StopReason::EndOfFile) return stopped(work);
+        if (stop != StopReason::EndOfFile) return stopped(work, request, session, report);
         mkv = mkvOfDemux(files, session.state, playlist.title, stem + ".mkv");
         moveBesides(mkv, files, stem, report);
         const MuxListeners listeners{[&](int percent) { report.muxedPercent(percent); },
@@ -96,7 +100,7 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report,
                                      }};
         const MuxEnd end = muxAndWait(
             mkv.plan, report, [] { return InterruptEvents::interrupted(); }, listeners);
-        if (end == MuxEnd::Cancelled) return stopped(work);
+        if (end == MuxEnd::Cancelled) return stopped(work, request, session, report);
     } catch (const std::exception& error) {
         work.failed(error);
     }
