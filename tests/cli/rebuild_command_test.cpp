@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "support/process.h"
 #include "request.h"
+#include "support/process.h"
 #include "support/test_files.h"
 
 namespace splitwick::cli {
