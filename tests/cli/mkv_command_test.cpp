@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <sstream>
 
 #include "cli_program.h"
 #include "playlist_writer.h"
@@ -115,6 +116,19 @@ TEST_F(MkvOfDisc, LeavesOnlyTheMkvAndSaysWhatItHolds) {
               R"("name":"Director's commentary"})");
     const QJsonArray log = json["log"].toArray();
     EXPECT_EQ(log[log.size() - 1].toString().toStdString(), "Muxed " + mkv);
+
+    // Off a terminal, mkvmerge's progress steps by 5 % as a pass's does, to its end.
+    std::vector<int> percents;
+    std::istringstream err(result->err);
+    for (std::string line; std::getline(err, line);) {
+        int percent = 0;
+        if (std::sscanf(line.c_str(), "Muxing FEATURE_1.mkv %d%%", &percent) == 1)
+            percents.push_back(percent);
+    }
+    ASSERT_FALSE(percents.empty()) << result->err;
+    EXPECT_EQ(percents.back(), 100);
+    for (size_t i = 1; i < percents.size(); ++i)
+        EXPECT_GT(percents[i] / 5, percents[i - 1] / 5) << result->err;
 }
 
 TEST_F(MkvOfDisc, TracksCarryThePlaylistsCodecsLanguagesNamesAndFlags) {
