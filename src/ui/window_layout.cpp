@@ -129,10 +129,11 @@ QWidget* optionPage(Widgets& w) {
     w.cbFastCheck = place(tickedBox("Fast EVO checking", page), "cbFastCheck", {3, 107, 112, 17},
                           "Read EVO checks only the first ~300 MB of the file");
     w.cbCountFr = place(tickedBox("Count frames", page), "cbCountFr", {3, 130, 91, 17});
-    // Beside the job options, in the column the file frame leaves free.
+    // In the column beside the job options, below the boxes for the files Demux writes.
     w.cbMuxMkv =
-        place(new QCheckBox("Mux into MKV after Demux", page), "cbMuxMkv", {165, 84, 155, 17},
-              "After a Demux, mkvmerge muxes the streams written into one .mkv beside them");
+        place(new QCheckBox("Mux into MKV after Demux", page), "cbMuxMkv", {170, 130, 153, 17},
+              "After a Demux, mkvmerge muxes the streams written into one .mkv beside "
+              "them");
     return page;
 }
 
