@@ -27,8 +27,10 @@ class WorkFolder {
     }
     const std::string& path() const { return path_; }
 
-    // Whatever failed is told with the folder that holds what was written before it.
+    // Whatever failed is told with the folder that holds what was written before it; a folder
+    // still empty (the source could not be opened) goes.
     [[noreturn]] void failed(const std::exception& error) const {
+        if (::rmdir(path_.c_str()) == 0) throw;
         const auto* jobError = dynamic_cast<const JobError*>(&error);
         const std::string detail = jobError != nullptr ? jobError->detail() : "";
         throw JobError(error.what(), (detail.empty() ? "" : errorBoxText(detail) + "\n") + kept());

@@ -211,6 +211,17 @@ TEST(MkvCommand, FailedMuxKeepsTheStreamsAndNamesTheirFolder) {
     EXPECT_EQ(fileNamesIn(made.work), made.streams());
 }
 
+// A source that could not be opened left an empty working folder, named in the error as if it
+// held streams.
+TEST(MkvRegression, UnopenableSourceLeavesNoWorkingFolder) {
+    UnmuxableEvo made;
+    const auto missing = cli({"mkv", made.dir / "FEATURE_2.EVO", "--out", made.dir.path(), "-q"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "Cannot open file \"" + made.dir / "FEATURE_2.EVO" +
+                               "\". No such file or directory.\n");
+    EXPECT_EQ(fileNamesIn(made.dir.path()), std::vector<std::string>{"FEATURE_1.EVO"});
+}
+
 // mkvmerge missing, then stopped by Ctrl-C (a stand-in that reports progress and waits).
 TEST(MkvCommand, MissingOrStoppedMkvmergeLeavesNoMkvAndKeepsTheStreams) {
     UnmuxableEvo made;
