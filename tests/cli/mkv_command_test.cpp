@@ -184,17 +184,24 @@ TEST(MkvCommand, SplitTitleGivesOneMkvAsLongAsBothParts) {
               frameHashes(elementary("h264", Encoded::H264At24000_1001)));
 }
 
-// Made packs carry no coded pictures or sound: mkvmerge cannot recognise their streams.
+// Made packs carry no coded pictures or sound: mkvmerge cannot recognise their streams. The
+// subpicture stream goes beside the .mkv before mkvmerge runs.
 struct UnmuxableEvo {
     TempFolder dir;
     std::string evo = dir / "FEATURE_1.EVO";
     std::string work = dir / "FEATURE_1.streams";
     UnmuxableEvo() {
-        writeBytes(evo,
-                   systemHeaderPack(1, 1) + repeat(videoPack(0xE0, 3) + audioPack(0x80, 0xAA), 5));
+        writeBytes(
+            evo, systemHeaderPack(1, 1) +
+                     repeat(videoPack(0xE0, 3) + audioPack(0x80, 0xAA) + audioPack(0x20, 0xCC), 5));
     }
     std::vector<std::string> streams() const {
         return {"FEATURE_1.DD.stream.00.mpa", "FEATURE_1.MPEG-2.stream.0.mpv"};
+    }
+    // The output folder after the demux.
+    std::vector<std::string> folder() const {
+        return {"FEATURE_1.EVO", "FEATURE_1.Subpicture.00.pts", "FEATURE_1.Subpicture.00.sup",
+                "FEATURE_1.streams"};
     }
 };
 
@@ -206,9 +213,13 @@ TEST(MkvCommand, FailedMuxKeepsTheStreamsAndNamesTheirFolder) {
                          "/FEATURE_1.MPEG-2.stream.0.mpv' could not be recognized.\n"
                          "The demuxed streams are kept in " +
                          made.work + ".\n");
-    EXPECT_EQ(fileNamesIn(made.dir.path()),
-              (std::vector<std::string>{"FEATURE_1.EVO", "FEATURE_1.streams"}));
+    EXPECT_EQ(fileNamesIn(made.dir.path()), made.folder());
     EXPECT_EQ(fileNamesIn(made.work), made.streams());
+    EXPECT_NE(r.out.find("\nNot in FEATURE_1.mkv (Matroska takes no such stream as it is), kept "
+                         "beside it: FEATURE_1.Subpicture.00.sup, FEATURE_1.Subpicture.00.pts\n"
+                         "Muxing "),
+              std::string::npos)
+        << r.out;
 }
 
 // A source that could not be opened left an empty working folder, named in the error as if it
@@ -246,8 +257,7 @@ TEST(MkvCommand, MissingOrStoppedMkvmergeLeavesNoMkvAndKeepsTheStreams) {
     EXPECT_EQ(stopped.err, "Stopped. The demuxed streams are kept in " + made.work + ".\n");
     EXPECT_EQ(stopped.out.substr(stopped.out.find("Muxing ")),
               "Muxing " + made.dir / "FEATURE_1.mkv\nMuxing stopped\n");
-    EXPECT_EQ(fileNamesIn(made.dir.path()),
-              (std::vector<std::string>{"FEATURE_1.EVO", "FEATURE_1.streams"}));
+    EXPECT_EQ(fileNamesIn(made.dir.path()), made.folder());
     EXPECT_EQ(fileNamesIn(made.work), made.streams());
 }
 
