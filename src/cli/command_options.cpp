@@ -29,8 +29,9 @@ const std::vector<CommandSpec> Commands = {
      {{'\0', "no-fast-check", nullptr, "Read the whole file, not just its first ~300 MB."},
       NoCountFramesOption,
       {'\0', "json", nullptr,
-       "Print one JSON object: log lines, streams found (box, caption, id), frame counts, "
-       "and whether the scan was cancelled."},
+       "Print one JSON object: log lines, streams found (box, caption, id), frame counts "
+       "(null when not counted), whether the scan was cancelled and whether it stopped at the "
+       "fast check's limit."},
       XplOption}},
     {"demux",
      "FILE.EVO",
@@ -45,6 +46,12 @@ const std::vector<CommandSpec> Commands = {
       {'\0', "video-ext", "E", "Extension of video streams (default mpv)."},
       {'\0', "audio-ext", "E", "Extension of audio streams (default mpa)."},
       {'\0', "sub-ext", "E", "Extension of subpicture streams (default sup)."},
+      {'\0', "ext-by-codec", nullptr,
+       "Name stream files by codec instead of the three extensions: m2v, h264, vc1, ac3, "
+       "eac3, dts, thd, pcm (wav with --lpcm wav), sup."},
+      {'\0', "lpcm", "FORMAT",
+       "How LPCM streams are written: raw (the default; big-endian samples as the disc stores "
+       "them) or wav (a WAV file, little-endian, which muxers take)."},
       JsonOption}},
     {"rebuild",
      "FILE.EVO",
@@ -53,7 +60,8 @@ const std::vector<CommandSpec> Commands = {
      {OutOption,
       {'\0', "streams", "LIST",
        std::string("Streams to keep: ") + StreamListHelp +
-           "'all' (the default) keeps every stream the reads enabled."},
+           "'all' (the default) keeps every stream the reads enabled, 'none' only the "
+           "navigation and padding packs."},
       XplOption,
       NoContinueOption,
       JsonOption}},

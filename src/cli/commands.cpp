@@ -26,6 +26,8 @@ void applyOptions(const Request& request, PlainControls& controls) {
     controls.setOption(Option::FastCheck, request.fastCheck);
     controls.setOption(Option::CountFrames, request.countFrames);
     controls.setOption(Option::Continue, request.continueSplit);
+    controls.setOption(Option::LpcmWav, request.lpcmWav);
+    controls.setOption(Option::ExtensionsByCodec, request.extByCodec);
     controls.setField(Field::Workdir, request.outputFolder);
     controls.setField(Field::VideoExt, request.videoExt);
     controls.setField(Field::AudioExt, request.audioExt);
@@ -81,8 +83,11 @@ int runRequest(const Request& request) {
         return exitCode();
     }
     StopReason stop = StopReason::EndOfFile;
+    // Read XPL marks the playlist's streams in the table over the identifiers Read EVO found.
+    StreamTable found;
     if (request.command == "read") {
         stop = bCheckClick(session);
+        found = session.state.StreamTable;
         if (!request.xplFile.empty() && !InterruptEvents::interrupted())
             bReadXPLClick(session, playlist, view);
     } else {
@@ -99,8 +104,12 @@ int runRequest(const Request& request) {
             RebuildState rebuild;
             stop = rebuildInOnePass(session, rebuild, job);
         }
+        found = session.state.StreamTable;
+        // The log says "Done." after a cancel too: the files it wrote are not whole.
+        if (stop == StopReason::Cancelled)
+            std::cerr << "Cancelled: the output files hold what was written until then\n";
     }
-    if (request.json) std::cout << summaryJson(session, report.lines(), stop) << '\n';
+    if (request.json) std::cout << summaryJson(session, found, report.lines(), stop) << '\n';
     return exitCode();
 }
 

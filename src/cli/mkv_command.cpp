@@ -75,7 +75,9 @@ void moveBesides(MkvOfDemux& mkv, const DemuxedFiles& files, const std::string& 
 int stopped(const WorkFolder& work, const Request& request, const Session& session,
             const ConsoleReport& report) {
     if (request.json)
-        std::cout << summaryJson(session, report.lines(), StopReason::Cancelled) << '\n';
+        std::cout << summaryJson(session, session.state.StreamTable, report.lines(),
+                                 StopReason::Cancelled)
+                  << '\n';
     std::cerr << "Stopped. " << errorBoxText(work.kept()) << '\n';
     return InterruptEvents::exitCode();
 }
@@ -112,7 +114,8 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report,
         work.remove(mkv.plan);
     if (request.json) {
         const size_t chapters = playlist.title.chaptersFor(session.state.EVOname).marks.size();
-        std::cout << summaryJson(session, report.lines(), stop, mkvJson(mkv.plan, chapters))
+        std::cout << summaryJson(session, session.state.StreamTable, report.lines(), stop,
+                                 mkvJson(mkv.plan, chapters))
                   << '\n';
     }
     return 0;

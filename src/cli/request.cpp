@@ -49,11 +49,19 @@ std::string value(const QCommandLineParser& parser, const char* name, std::strin
     return given(parser, name) ? parser.value(name).toStdString() : fallback;
 }
 
+// --lpcm: "wav" or "raw", the samples as the disc stores them.
+bool lpcmAsWav(const std::string& format) {
+    if (format != "wav" && format != "raw")
+        throw UsageError("--lpcm is wav or raw, not '" + format + "'", "demux");
+    return format == "wav";
+}
+
 } // namespace
 
 std::optional<std::vector<Box>> parseStreamList(const std::string& list) {
     if (list == "all") return std::nullopt;
     std::vector<Box> boxes;
+    if (list == "none") return boxes;
     size_t start = 0;
     while (start <= list.size()) {
         const size_t comma = std::min(list.find(',', start), list.size());
@@ -128,10 +136,20 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.continueSplit = !given(parser, "no-continue");
     request.outputFolder = value(parser, "out", "");
     request.streams = parseStreamList(value(parser, "streams", "all"));
+    // Found out before the file is read: a demux of no stream has nothing to write.
+    if (request.command == "demux" && request.streams && request.streams->empty())
+        throw UsageError("--streams none leaves demux nothing to write", request.command);
     request.videoExt = value(parser, "video-ext", request.videoExt);
     request.audioExt = value(parser, "audio-ext", request.audioExt);
     request.subExt = value(parser, "sub-ext", request.subExt);
+    request.lpcmWav = lpcmAsWav(value(parser, "lpcm", "raw"));
+    request.extByCodec = given(parser, "ext-by-codec");
     request.keepStreams = given(parser, "keep-streams");
+    if (request.command == "mkv") {
+        // Muxers take LPCM as WAV only; the streams, when kept, are named by their codec.
+        request.lpcmWav = true;
+        request.extByCodec = true;
+    }
     return request;
 }
 

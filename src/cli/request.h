@@ -26,7 +26,10 @@ struct Request {
     std::string videoExt = "mpv";
     std::string audioExt = "mpa";
     std::string subExt = "sup";
-    // The boxes to tick before the job; none given means every box the reads enabled.
+    bool lpcmWav = false;    // LPCM streams written as WAV files
+    bool extByCodec = false; // stream files named by codec instead of the three extensions
+    // The boxes to tick before the job; none given means every box the reads enabled, an empty
+    // list ("none") no box.
     std::optional<std::vector<Box>> streams;
     // Set for --help, --help-all and --version: the text to print instead of running a command.
     std::string answer;
@@ -46,7 +49,7 @@ class UsageError : public std::runtime_error {
 
 Request parseRequest(const std::vector<std::string>& arguments);
 
-// "video0,audio00,sub03" (box names without "cb", in lower case) or "all".
+// "video0,audio00,sub03" (box names without "cb", in lower case), "all" or "none".
 std::optional<std::vector<Box>> parseStreamList(const std::string& list);
 
 } // namespace splitwick::cli

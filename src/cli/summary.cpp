@@ -91,20 +91,30 @@ std::string chaptersJson(const TitleInfo& title) {
 
 } // namespace
 
-std::string summaryJson(const Session& session, const std::vector<std::string>& log,
-                        StopReason stop, const std::string& mkv) {
+std::string summaryJson(const Session& session, const StreamTable& found,
+                        const std::vector<std::string>& log, StopReason stop,
+                        const std::string& mkv) {
     QJsonArray streams;
     for (Box box : streamBoxes()) {
         if (!session.controls.boxEnabled(box)) continue;
+        const int32_t id = found[tableEntry(box)];
         streams.append(QJsonObject{{"box", text(boxName(box))},
                                    {"caption", text(session.controls.caption(box))},
-                                   {"id", session.state.StreamTable[tableEntry(box)]}});
+                                   {"id", id >= 0 ? QJsonValue(id) : QJsonValue()}});
     }
+    // A pass that stopped early counted part of the file: its counts say nothing.
+    const bool counted =
+        session.controls.option(Option::CountFrames) && stop == StopReason::EndOfFile;
+    const auto count = [&](int64_t frames) {
+        return counted ? QJsonValue(qint64(frames)) : QJsonValue();
+    };
     const auto& frames = session.state.FrameCount;
+    const auto flag = [](bool set) { return set ? "true" : "false"; };
     return "{" + member("log", compact(textArray(log))) + "," +
            member("streams", compact(streams)) + "," +
-           member("frames", compact(QJsonArray{qint64(frames[0]), qint64(frames[1])})) + "," +
-           member("cancelled", stop != StopReason::EndOfFile ? "true" : "false") +
+           member("frames", compact(QJsonArray{count(frames[0]), count(frames[1])})) + "," +
+           member("cancelled", flag(stop == StopReason::Cancelled)) + "," +
+           member("stopped_at_fast_check_limit", flag(stop == StopReason::FastCheckLimit)) +
            (mkv.empty() ? "" : "," + member("mkv", mkv)) + "}";
 }
 

@@ -12,10 +12,14 @@
 namespace splitwick::cli {
 
 // {"log":[...],"streams":[{"box":"cbAudio00","caption":"DD+.stream.00","id":192}],
-//  "frames":[n0,n1],"cancelled":false}: every enabled box in box order with its caption and its
-// stream-table entry. mkv, when given, is the value of an "mkv" member behind them.
-std::string summaryJson(const Session& session, const std::vector<std::string>& log,
-                        StopReason stop, const std::string& mkv = "");
+//  "frames":[n0,n1],"cancelled":false,"stopped_at_fast_check_limit":false}: every enabled box
+// in box order with its caption and the identifier Read EVO found for it (its table; null for a
+// box the playlist enabled that the file lacks). The frame counts are null when they were not
+// counted: not asked for, or the pass stopped; "cancelled" is set by Cancel or a signal only.
+// mkv, when given, is the value of an "mkv" member behind them.
+std::string summaryJson(const Session& session, const StreamTable& found,
+                        const std::vector<std::string>& log, StopReason stop,
+                        const std::string& mkv = "");
 
 // {"file":"OUT/NAME.mkv","tracks":[{"box":"cbAudio00","codec":"E-AC-3","language":"eng",
 //  "name":"English","delay_ms":0}],"chapters":N}: the Matroska file made, its tracks in order.

@@ -13,12 +13,16 @@ struct KindInfo {
     int firstEntry;
     const char* noStream;
     const char* laidOut;
+    const char* pageHint;
 };
 
 constexpr std::array<KindInfo, 3> Kinds = {{
-    {BoxKind::Video, 8, "cbVideo", StreamTable::VideoFirst, "No video stream", "Video stream"},
-    {BoxKind::Audio, 16, "cbAudio", StreamTable::AudioFirst, "No audio stream", "Audio stream"},
-    {BoxKind::Subpicture, 16, "cbSub", StreamTable::SubpictureFirst, "No subpicture", "Subpicture"},
+    {BoxKind::Video, 8, "cbVideo", StreamTable::VideoFirst, "No video stream", "Video stream",
+     "Check the desired video stream"},
+    {BoxKind::Audio, 16, "cbAudio", StreamTable::AudioFirst, "No audio stream", "Audio stream",
+     "Check the desired audio streams"},
+    {BoxKind::Subpicture, 16, "cbSub", StreamTable::SubpictureFirst, "No subpicture", "Subpicture",
+     "Check the desired subpicture streams"},
 }};
 
 const KindInfo& info(BoxKind kind) {
@@ -84,6 +88,10 @@ std::string noStreamCaption(BoxKind kind) {
 
 std::string laidOutCaption(BoxKind kind) {
     return info(kind).laidOut;
+}
+
+std::string pageHint(BoxKind kind) {
+    return info(kind).pageHint;
 }
 
 std::string twoDigits(int number) {

@@ -39,6 +39,9 @@ std::string captionSuffix(Box box);
 std::string noStreamCaption(BoxKind kind);
 // The caption a box is laid out with, before the first reset: "Video stream", ...
 std::string laidOutCaption(BoxKind kind);
+// The hint of the kind's page, which each of its boxes shows as its tool tip until one of its
+// own is given: "Check the desired video stream", ...
+std::string pageHint(BoxKind kind);
 
 // "0" in front of numbers below 10.
 std::string twoDigits(int number);

@@ -5,7 +5,9 @@
 
 namespace splitwick {
 
-enum class Option { FastCheck, CountFrames, Continue };
+// LpcmWav: LPCM streams are written as WAV files. ExtensionsByCodec: stream files are named by
+// their codec instead of the extension fields.
+enum class Option { FastCheck, CountFrames, Continue, LpcmWav, ExtensionsByCodec };
 enum class Field { EVOfile, XPLfile, Workdir, VideoExt, AudioExt, SubExt };
 enum class Button { Check, ReadXPL, Demux, Rebuild, Cancel };
 enum class Page { Status = 0, Video, Audio, Subpicture, XPL, Options };

@@ -8,8 +8,9 @@ constexpr int64_t RepaintStep = 64 * MiB;
 
 } // namespace
 
-EvoScan::EvoScan(StreamTable& table, ScanSink& sink) : sink_(sink), scanner_(table, sink) {
-    table.fill(-1);
+EvoScan::EvoScan(StreamTable& table, ScanSink& sink, ScanStart start)
+    : sink_(sink), scanner_(table, sink) {
+    if (start == ScanStart::Cleared) table.fill(-1);
 }
 
 void EvoScan::feed(const FilePass& pass, std::span<const uint8_t> chunk) {
@@ -21,9 +22,9 @@ void EvoScan::feed(const FilePass& pass, std::span<const uint8_t> chunk) {
 }
 
 StopReason demux(Session& session, std::unique_ptr<SourceFile> source, ScanSink& sink,
-                 StreamTable& table, bool writeFlag) {
+                 StreamTable& table, bool writeFlag, ScanStart start) {
     FilePass pass(session, std::move(source), writeFlag, writeFlag ? "Demuxing" : "Reading");
-    EvoScan scan(table, sink);
+    EvoScan scan(table, sink, start);
     for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {
         const int64_t position = pass.source().position();
         if (!writeFlag && session.controls.option(Option::FastCheck) && position > FastCheckLimit)

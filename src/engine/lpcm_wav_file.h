@@ -16,13 +16,13 @@ namespace splitwick {
 // sizes when the file is closed, or when it goes without being closed (a job that failed), so
 // that a file cut short is a valid WAV of the whole frames it got. A file that never got a
 // packet stays empty: there is no format to give it.
-class LpcmWavFile {
+class LpcmWavFile : public StreamOutput {
   public:
     // Creates the file as every output is created (throws "Cannot create file ..."). The
     // audio index names the stream in messages, as the "found" lines do.
     LpcmWavFile(const std::string& path, int audioIndex);
     // Completes the WAV as far as it can, without throwing.
-    ~LpcmWavFile();
+    ~LpcmWavFile() override;
     LpcmWavFile(const LpcmWavFile&) = delete;
     LpcmWavFile& operator=(const LpcmWavFile&) = delete;
 
@@ -30,11 +30,13 @@ class LpcmWavFile {
     // no sample size or another format than the first packet's: one WAV file holds one format,
     // and the file keeps what came before.
     void packetHeader(const LpcmHeader& header);
+    // Empties what an earlier run left, before the first packet.
+    void truncate() override { file_.truncate(); }
     // The packet's samples, in runs split anywhere, even inside a sample.
-    void write(const uint8_t* data, size_t length);
+    void write(const uint8_t* data, size_t length) override;
     // Writes the last whole frames and the header's sizes, and closes; throws "Stream write
     // error" when anything could not be stored.
-    void close();
+    void close() override;
 
     const std::string& path() const { return file_.path(); }
 

@@ -26,6 +26,12 @@ void OutputSet::add(Box box, Slot stream, std::unique_ptr<OutputFile> timestamps
     if (timestamps) PtsOut.at(size_t(box.index)) = std::move(timestamps);
 }
 
+void OutputSet::add(int audioIndex, std::unique_ptr<LpcmWavFile> wav) {
+    LpcmWavFile* file = wav.get();
+    add({BoxKind::Audio, audioIndex}, std::move(wav));
+    wavOut_.at(size_t(audioIndex)) = file;
+}
+
 OutputFile& OutputSet::add(std::unique_ptr<OutputFile> file) {
     others_.push_back(std::move(file));
     return *others_.back();
@@ -40,6 +46,11 @@ OutputFile* OutputSet::timestamps(int subpictureIndex) const {
     return subpictureIndex >= 0 && size_t(subpictureIndex) < PtsOut.size()
                ? PtsOut[size_t(subpictureIndex)].get()
                : nullptr;
+}
+
+LpcmWavFile* OutputSet::wav(int audioIndex) const {
+    return audioIndex >= 0 && size_t(audioIndex) < wavOut_.size() ? wavOut_[size_t(audioIndex)]
+                                                                  : nullptr;
 }
 
 template <typename Each> void OutputSet::forEach(Each each) {
@@ -75,6 +86,7 @@ void OutputSet::close() {
         }
         output.reset();
     });
+    wavOut_.fill(nullptr);
     if (failure) throw *failure;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "boxes.h"
+#include "lpcm_wav_file.h"
 #include "output_file.h"
 
 namespace splitwick {
@@ -17,12 +18,17 @@ class OutputSet {
     using Slot = std::unique_ptr<StreamOutput>;
 
     void add(Box box, Slot stream, std::unique_ptr<OutputFile> timestamps = nullptr);
+    // An audio box's LPCM stream written as WAV: its slot takes only LPCM samples, and their
+    // packets' headers.
+    void add(int audioIndex, std::unique_ptr<LpcmWavFile> wav);
     // A file that belongs to no box, such as the chapters or the rebuilt EVO.
     OutputFile& add(std::unique_ptr<OutputFile> file);
 
     // The box's stream output; nullptr when it has none, also for an index beyond the slots.
     StreamOutput* stream(BoxKind kind, int index) const;
     OutputFile* timestamps(int subpictureIndex) const;
+    // The audio box's stream output when it is a WAV file; nullptr otherwise.
+    LpcmWavFile* wav(int audioIndex) const;
     bool has(Box box) const { return stream(box.kind, box.index) != nullptr; }
 
     // Empties every file: the step after all the outputs of a run could be opened.
@@ -42,6 +48,7 @@ class OutputSet {
     std::array<Slot, 16> AudioOut;
     std::array<Slot, 16> SubOut;
     std::array<std::unique_ptr<OutputFile>, 16> PtsOut;
+    std::array<LpcmWavFile*, 16> wavOut_{}; // owned by AudioOut
     std::vector<std::unique_ptr<OutputFile>> others_;
 };
 

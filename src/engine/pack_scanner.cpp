@@ -110,9 +110,9 @@ size_t PackScanner::betweenPackets(const uint8_t* data, size_t i, size_t n) {
 size_t PackScanner::payloadRun(const uint8_t* data, size_t available) {
     const size_t length = remaining_ > 0 ? std::min(static_cast<size_t>(remaining_), available) : 0;
     if (handedToWriter(kind_)) {
-        PayloadRun run{kind_,       data,        length,
-                       videoIndex_, audioIndex_, subpictureIndex_,
-                       videoCodec_, pendingPts_, runCutByChunk_};
+        PayloadRun run{
+            kind_,       data,        length,      videoIndex_,   audioIndex_, subpictureIndex_,
+            videoCodec_, audioCodec_, pendingPts_, runCutByChunk_};
         sink_.payload(run);
     }
     // A length field smaller than the header left nothing (or less than nothing) for the
@@ -338,6 +338,10 @@ void PackScanner::extraSubStreamHeaderByte() {
     // LPCM and MLP sub-stream headers run on behind the common four bytes.
     --remaining_;
     if (--countdown_[ExtraSubStreamHeader] > 0) return;
+    // The window's low three bytes are the LPCM header: they give the packet's sample format.
+    if (audioCodec_ == &LpcmCodec)
+        sink_.lpcmHeader(audioIndex_,
+                         {uint8_t(window_ >> 16), uint8_t(window_ >> 8), uint8_t(window_)});
     kind_ = PacketKind::Audio;
     payload_ = true;
 }
@@ -362,6 +366,7 @@ void PackScanner::identifyAudio() {
         return;
     }
     audioIndex_ = markFound(*codec, id);
+    audioCodec_ = codec;
     if (codec->extraHeaderBytes > 0) {
         countdown_[ExtraSubStreamHeader] = codec->extraHeaderBytes;
         return;

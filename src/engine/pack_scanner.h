@@ -81,6 +81,7 @@ class PackScanner {
     VideoCodec videoCodec_ = VideoCodec::Mpeg2;
     int videoIndex_ = -1;
     int audioIndex_ = -1;
+    const StreamCodec* audioCodec_ = nullptr;
     int subpictureIndex_ = -1;
     int32_t remaining_ = 0;      // bytes of the packet after its length field not yet consumed
     int32_t skipPacket_ = 0;     // bytes of a padding, navigation or map packet still to pass

@@ -3,7 +3,11 @@
 namespace splitwick {
 
 PlainControls::PlainControls()
-    : options_{{Option::FastCheck, true}, {Option::CountFrames, true}, {Option::Continue, true}},
+    : options_{{Option::FastCheck, true},
+               {Option::CountFrames, true},
+               {Option::Continue, true},
+               {Option::LpcmWav, false},
+               {Option::ExtensionsByCodec, false}},
       fields_{{Field::EVOfile, ""},     {Field::XPLfile, ""},     {Field::Workdir, ""},
               {Field::VideoExt, "mpv"}, {Field::AudioExt, "mpa"}, {Field::SubExt, "sup"}},
       buttons_{{Button::Check, false},
@@ -12,7 +16,7 @@ PlainControls::PlainControls()
                {Button::Rebuild, true},
                {Button::Cancel, false}} {
     for (Box box : allBoxes())
-        state(box).caption = laidOutCaption(box.kind);
+        state(box) = {false, false, laidOutCaption(box.kind), pageHint(box.kind)};
 }
 
 void PlainControls::setTicked(Box box, bool ticked) {

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "lpcm_format.h"
 #include "stream_codecs.h"
 
 namespace splitwick {
@@ -28,6 +29,7 @@ struct PayloadRun {
     int audioIndex;      // 0 to 15, -1 before any audio sub-stream
     int subpictureIndex; // 0 to 31, -1 before any subpicture
     VideoCodec videoCodec;
+    const StreamCodec* audioCodec; // of the audio index's sub-stream, nullptr before any
     uint32_t& pendingPts; // low 32 bits of the packet's PTS, 0 for none; the writer may clear it
     // The run carries on the packet's previous run, which the end of a chunk cut off.
     bool continuesPacket;
@@ -41,6 +43,8 @@ class ScanSink {
     virtual ~ScanSink() = default;
     // A run of video, audio or subpicture payload, in file order.
     virtual void payload(PayloadRun&) {}
+    // The three header bytes of an LPCM packet of this audio index, before its first run.
+    virtual void lpcmHeader(int /*audioIndex*/, const LpcmHeader&) {}
     // A stream-table entry went from -1 to a stream of this codec and index.
     virtual void streamFound(const StreamCodec&, int /*index*/) {}
     // An audio sub-stream whose index the table gives another one: its payload is passed over.
@@ -58,6 +62,10 @@ class ScanSinks : public ScanSink {
     void payload(PayloadRun& run) override {
         for (ScanSink* sink : sinks_)
             sink->payload(run);
+    }
+    void lpcmHeader(int audioIndex, const LpcmHeader& header) override {
+        for (ScanSink* sink : sinks_)
+            sink->lpcmHeader(audioIndex, header);
     }
     void streamFound(const StreamCodec& codec, int index) override {
         for (ScanSink* sink : sinks_)

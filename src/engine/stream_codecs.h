@@ -56,8 +56,9 @@ constexpr Numbering AudioInSixteens{0x00, 0xC0, 16};
 constexpr Numbering Subpictures{0xE0, 0x00, 32};
 
 // MPEG audio packets are parsed past and their payload dropped: they have no box and no output.
-// The rebuild still drops and numbers them as audio, over a wider range of stream ids.
-constexpr std::array<StreamCodec, 12> StreamCodecs = {{
+// The rebuild still drops and numbers them as audio, over a wider range of stream ids. Inline:
+// one table for the whole program, so that a codec's address names it everywhere.
+inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
     {BoxKind::Video,
      IdField::StreamId,
      {0xE0, 0xE1},
@@ -167,6 +168,11 @@ constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      {0x60, 0x7F},
      Subpictures},
 }};
+
+// LPCM: its packets give the sample format in their extra header bytes, and only its samples may
+// go into a WAV file.
+inline constexpr const StreamCodec& LpcmCodec = StreamCodecs[5];
+static_assert(LpcmCodec.scanned.first == 0xA0 && LpcmCodec.extraHeaderBytes == 3);
 
 // "0x88".
 std::string hexId(int id);

@@ -9,10 +9,31 @@ void StreamWriter::payload(PayloadRun& run) {
         writeSubpicture(run);
         return;
     }
+    if (LpcmWavFile* wav = run.kind == PacketKind::Audio ? outputs_.wav(run.audioIndex) : nullptr) {
+        writeWav(*wav, run);
+        return;
+    }
     StreamOutput* output = run.kind == PacketKind::Video
                                ? outputs_.stream(BoxKind::Video, run.videoIndex)
                                : outputs_.stream(BoxKind::Audio, run.audioIndex);
     if (output != nullptr) output->write(run.data, run.length);
+}
+
+void StreamWriter::lpcmHeader(int audioIndex, const LpcmHeader& header) {
+    if (LpcmWavFile* wav = outputs_.wav(audioIndex)) wav->packetHeader(header);
+}
+
+void StreamWriter::writeWav(LpcmWavFile& wav, const PayloadRun& run) {
+    if (run.audioCodec == &LpcmCodec) {
+        wav.write(run.data, run.length);
+        return;
+    }
+    // Another codec on the index, as a split title's second part may bring: its bytes would be
+    // noise in the WAV. Said once, as the scan says it of a sub-stream it leaves out.
+    if (reportedNotLpcm_[size_t(run.audioIndex)]) return;
+    reportedNotLpcm_[size_t(run.audioIndex)] = true;
+    report_.log(leftOutLine(*run.audioCodec, run.audioCodec->scanned.first + run.audioIndex,
+                            LpcmCodec, LpcmCodec.scanned.first + run.audioIndex));
 }
 
 void StreamWriter::writeSubpicture(PayloadRun& run) {

@@ -28,8 +28,9 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters) {
     OutputSet outputs;
     for (Box box : streamBoxes()) {
         if (!controls.ticked(box)) continue;
-        files.streams.push_back(
-            createBoxOutputs(outputs, controls, title, prefix, box, controls.caption(box)));
+        files.streams.push_back(createBoxOutputs(outputs, controls, title, prefix, box,
+                                                 controls.caption(box),
+                                                 state.StreamTable[tableEntry(box)]));
         session.log("Creating " + files.streams.back().path);
     }
     const std::unique_ptr<OutputFile> chapterFile =
@@ -47,7 +48,8 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters) {
     ScanSinks sinks{&writer, &frames};
     StopReason stop = demux(session, std::move(source), sinks, state.StreamTable, true);
     if (auto second = openSecondPart(session, title, stop))
-        stop = demux(session, std::move(second), sinks, state.StreamTable, true);
+        stop = demux(session, std::move(second), sinks, state.StreamTable, true,
+                     ScanStart::AfterFirstPart);
     dropCountsOfStoppedPass(state.FrameCount, stop);
     outputs.close();
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "mux_plan.h"
 #include "output_names.h"
 
 namespace splitwick {
@@ -11,21 +12,41 @@ namespace {
 
 // A subpicture's side file of timestamps.
 const std::string PtsExtension = "pts";
+const std::string WavExtension = "wav";
+// Subpictures named by codec: no codec of the mux table stands for them.
+const std::string SubpictureExtension = "sup";
 
 constexpr std::array<Field, 3> ExtensionFields = {Field::VideoExt, Field::AudioExt, Field::SubExt};
+
+std::string streamExtension(const Controls& controls, Box box, std::optional<MuxCodec> codec,
+                            bool wav) {
+    if (wav) return WavExtension;
+    if (controls.option(Option::ExtensionsByCodec)) {
+        if (box.kind == BoxKind::Subpicture) return SubpictureExtension;
+        // A box whose codec neither a scan nor its caption tells keeps its kind's field.
+        if (codec) return codecExtension(*codec);
+    }
+    return safeNamePart(controls.field(ExtensionFields[static_cast<size_t>(box.kind)]));
+}
 
 } // namespace
 
 DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
                                const SplitTitle& title, const std::string& prefix, Box box,
-                               const std::string& caption) {
-    const std::string extension =
-        safeNamePart(controls.field(ExtensionFields[static_cast<size_t>(box.kind)]));
+                               const std::string& caption, int32_t streamId) {
+    const std::optional<MuxCodec> codec = muxCodec(box, caption, streamId);
+    const bool wav = codec == MuxCodec::LpcmWav && controls.option(Option::LpcmWav);
+    const std::string extension = streamExtension(controls, box, codec, wav);
     const bool withTimestamps = box.kind == BoxKind::Subpicture;
     const std::string stem = boxOutputStem(
         prefix, caption, box, std::max(extension.size(), withTimestamps ? PtsExtension.size() : 0));
     DemuxedStream names{box, caption, stem + "." + extension,
                         withTimestamps ? stem + "." + PtsExtension : ""};
+    if (wav) {
+        refuseSecondPart(title, names.path);
+        outputs.add(box.index, std::make_unique<LpcmWavFile>(names.path, box.index));
+        return names;
+    }
     auto stream = createOutput(title, names.path);
     outputs.add(box, std::move(stream),
                 withTimestamps ? createOutput(title, names.timestamps) : nullptr);

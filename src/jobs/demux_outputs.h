@@ -11,11 +11,14 @@
 namespace splitwick {
 
 // Creates a box's outputs in the set: its stream file, and for a subpicture its .pts side
-// file, named OUTPUTPREFIX.CAPTION.EXTENSION from the box's caption and the extension of its
-// kind. Gives their names, the stream file's as the "Creating" line shows it.
+// file, named OUTPUTPREFIX.CAPTION.EXTENSION from the box's caption. The stream's codec comes
+// from the identifier a scan stored for the box, else from its caption (a playlist's); an LPCM
+// stream becomes a WAV file when the option says so. The extension is "wav" for such a file,
+// the codec's own with extensions by codec, else the extension field of the box's kind. Gives
+// their names, the stream file's as the "Creating" line shows it.
 DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
                                const SplitTitle& title, const std::string& prefix, Box box,
-                               const std::string& caption);
+                               const std::string& caption, int32_t streamId);
 
 // The file of the title's chapters beside the streams, OUTPUTPREFIX.chapters.xml, created and
 // logged; nullptr when the title has none. A split title's chapters cover both parts.

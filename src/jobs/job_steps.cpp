@@ -67,10 +67,14 @@ std::string outputPrefix(const Session& session, const SplitTitle& title) {
     return folder + session.state.EVOname + (title.hasSecondPart ? "_2" : "");
 }
 
-std::unique_ptr<OutputFile> createOutput(const SplitTitle& title, const std::string& name) {
+void refuseSecondPart(const SplitTitle& title, const std::string& name) {
     std::error_code ec;
     if (title.hasSecondPart && std::filesystem::equivalent(name, title.secondPart, ec))
         throw cannotCreate(name, FileInUse);
+}
+
+std::unique_ptr<OutputFile> createOutput(const SplitTitle& title, const std::string& name) {
+    refuseSecondPart(title, name);
     return std::make_unique<OutputFile>(name);
 }
 

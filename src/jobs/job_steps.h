@@ -47,6 +47,8 @@ std::string outputPrefix(const Session& session, const SplitTitle& title);
 // open yet: one created over it (a link to it under the output's name) would empty it before
 // it is read, so that is refused as a file in use too.
 std::unique_ptr<OutputFile> createOutput(const SplitTitle& title, const std::string& name);
+// That refusal alone, for an output that creates its file itself: "Cannot create file ...".
+void refuseSecondPart(const SplitTitle& title, const std::string& name);
 
 // After the pass over the first part: when the job goes on into the second part (cbContinue
 // still ticked, the pass not stopped), the second part, opened, and the line "Continue on NAME";

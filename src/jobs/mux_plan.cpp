@@ -12,17 +12,18 @@ struct CodecInfo {
     MuxCodec codec;
     BoxKind kind;
     const char* name;
+    const char* extension; // of its stream file, named by codec
 };
 
 constexpr std::array<CodecInfo, 8> Codecs = {{
-    {MuxCodec::Mpeg2, BoxKind::Video, "MPEG-2"},
-    {MuxCodec::H264, BoxKind::Video, "H.264"},
-    {MuxCodec::Vc1, BoxKind::Video, "VC-1"},
-    {MuxCodec::Ac3, BoxKind::Audio, "AC-3"},
-    {MuxCodec::Eac3, BoxKind::Audio, "E-AC-3"},
-    {MuxCodec::Dts, BoxKind::Audio, "DTS"},
-    {MuxCodec::TrueHd, BoxKind::Audio, "TrueHD"},
-    {MuxCodec::LpcmWav, BoxKind::Audio, "LPCM"},
+    {MuxCodec::Mpeg2, BoxKind::Video, "MPEG-2", "m2v"},
+    {MuxCodec::H264, BoxKind::Video, "H.264", "h264"},
+    {MuxCodec::Vc1, BoxKind::Video, "VC-1", "vc1"},
+    {MuxCodec::Ac3, BoxKind::Audio, "AC-3", "ac3"},
+    {MuxCodec::Eac3, BoxKind::Audio, "E-AC-3", "eac3"},
+    {MuxCodec::Dts, BoxKind::Audio, "DTS", "dts"},
+    {MuxCodec::TrueHd, BoxKind::Audio, "TrueHD", "thd"},
+    {MuxCodec::LpcmWav, BoxKind::Audio, "LPCM", "pcm"},
 }};
 
 struct CaptionCodec {
@@ -68,6 +69,10 @@ const CodecInfo& info(MuxCodec codec) {
 
 std::string codecName(MuxCodec codec) {
     return info(codec).name;
+}
+
+std::string codecExtension(MuxCodec codec) {
+    return info(codec).extension;
 }
 
 std::optional<MuxCodec> muxCodec(Box box, const std::string& caption, int32_t streamId) {

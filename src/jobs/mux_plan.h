@@ -14,6 +14,10 @@ enum class MuxCodec { Mpeg2, H264, Vc1, Ac3, Eac3, Dts, TrueHd, LpcmWav };
 // "H.264", "E-AC-3", "LPCM", ...: the codec as messages and summaries name it.
 std::string codecName(MuxCodec codec);
 
+// The extension of the codec's raw stream file: "m2v", "eac3", "thd", "pcm" (LPCM samples as
+// the disc stores them), ...
+std::string codecExtension(MuxCodec codec);
+
 // The codec of a box's stream file: from the stream identifier a scan stored for the box when
 // it is one (Read XPL leaves only marks in the stream table), else from the codec that begins
 // the box's caption ("DD+.stream.00", "DTS-HD.6ch.stream.01.English"). None for a subpicture

@@ -81,8 +81,8 @@ class Reads {
 
     // Read EVO's end, once the first part is read: the boxes labelled, "Done." and the frame
     // counts, the streams and the counts left in the job state as the reads left them. Then,
-    // unless the pass was cancelled, the boxes asked for are ticked, as they were after the
-    // reads, and given back; each must have a stream.
+    // unless the pass was cancelled, the file must have streams, and the boxes asked for are
+    // ticked, as they were after the reads, and given back; each must have a stream.
     std::vector<Box> finish(StopReason firstPart) {
         dropCountsOfStoppedPass(frames_, firstPart);
         session_.state.StreamTable = found_;
@@ -96,6 +96,7 @@ class Reads {
         }
         log_.close(ReadEvoLines);
         if (firstPart == StopReason::Cancelled) return {};
+        requireStreams(found_, controls.field(Field::EVOfile));
         const std::vector<Box> wanted = request_.boxes.value_or(enabledBoxes(controls));
         // A box whose stream the file lacks cannot be ticked in the window either.
         for (Box box : wanted)
@@ -161,8 +162,9 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     FrameCounts frames{};
     CreatingLines creating(log[JobHead]);
     const auto create = [&](Box box) {
-        files.streams.push_back(
-            createBoxOutputs(outputs, controls, title, prefix, box, reads.caption(box)));
+        files.streams.push_back(createBoxOutputs(outputs, controls, title, prefix, box,
+                                                 reads.caption(box),
+                                                 reads.found()[tableEntry(box)]));
         creating.add(box, files.streams.back().path);
     };
     const BoxChoice chosen = reads.chosen();
@@ -208,8 +210,9 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         FrameTally writtenFrames(controls);
         writtenFrames.countWritten(frames, outputs);
         ScanSinks secondPart{&writer, &writtenFrames};
-        StreamTable secondPartStreams;
-        stop = demux(session, std::move(second), secondPart, secondPartStreams, true);
+        StreamTable secondPartStreams = reads.found();
+        stop = demux(session, std::move(second), secondPart, secondPartStreams, true,
+                     ScanStart::AfterFirstPart);
     }
     dropCountsOfStoppedPass(frames, stop);
     outputs.close();

@@ -2,6 +2,7 @@
 
 #include "engine/demux.h"
 #include "engine/frame_counter.h"
+#include "engine/job_error.h"
 #include "engine/stream_finder.h"
 #include "job_steps.h"
 
@@ -15,6 +16,12 @@ void labelBoxes(Controls& controls, const StreamTable& table) {
         controls.setTicked(box, found);
         if (found) controls.setCaption(box, streamName(box.kind, id) + captionSuffix(box));
     }
+}
+
+void requireStreams(const StreamTable& found, const std::string& evoPath) {
+    for (Box box : streamBoxes())
+        if (found[tableEntry(box)] >= 0) return;
+    throw JobError("No stream found in \"" + fullPath(evoPath) + "\"");
 }
 
 StopReason bCheckClick(Session& session) {

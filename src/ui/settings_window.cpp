@@ -65,6 +65,8 @@ SavedSettings TfMain::currentSettings() const {
     s.continueWith = w_.cbContinue->isChecked();
     s.fastCheck = w_.cbFastCheck->isChecked();
     s.countFrames = w_.cbCountFr->isChecked();
+    s.lpcmWav = w_.cbLpcmWav->isChecked();
+    s.extByCodec = w_.cbExtByCodec->isChecked();
     s.muxMkv = w_.cbMuxMkv->isChecked();
     return s;
 }
@@ -89,6 +91,8 @@ void TfMain::applySettings(const SavedSettings& s) {
     setTicked(w_.cbContinue, s.continueWith);
     setTicked(w_.cbFastCheck, s.fastCheck);
     setTicked(w_.cbCountFr, s.countFrames);
+    setTicked(w_.cbLpcmWav, s.lpcmWav);
+    setTicked(w_.cbExtByCodec, s.extByCodec);
     setTicked(w_.cbMuxMkv, s.muxMkv);
 }
 

@@ -19,12 +19,11 @@ struct BoxPage {
     BoxKind kind;
     const char* name;
     const char* caption;
-    const char* hint;
 };
 constexpr std::array<BoxPage, 3> BoxPages = {{
-    {BoxKind::Video, "tsVideo", "Video", "Check the desired video stream"},
-    {BoxKind::Audio, "tsAudio", "Audio", "Check the desired audio streams"},
-    {BoxKind::Subpicture, "tsSubpicture", "Subpicture", "Check the desired subpicture streams"},
+    {BoxKind::Video, "tsVideo", "Video"},
+    {BoxKind::Audio, "tsAudio", "Audio"},
+    {BoxKind::Subpicture, "tsSubpicture", "Subpicture"},
 }};
 
 // The controls' pixel sizes were made for a narrow face. A condensed sans serif of 10 pixels
@@ -75,12 +74,13 @@ QWidget* fillingPage(const char* name, QWidget* content, QWidget* pages) {
 QWidget* boxPage(const BoxPage& kind, Widgets& w) {
     auto* page = new QWidget(w.PageControl);
     page->setObjectName(kind.name);
-    page->setToolTip(kind.hint);
+    const std::string hint = pageHint(kind.kind);
+    page->setToolTip(QString::fromStdString(hint));
     for (int i = 0; i < boxesOfKind(kind.kind); ++i) {
         const Box box{kind.kind, i};
         auto* check = new QCheckBox(QString::fromStdString(laidOutCaption(kind.kind)), page);
         place(check, boxName(box).c_str(), {{BoxColumns[i / 8], BoxRows[i % 8]}, BoxSize},
-              kind.hint);
+              hint.c_str());
         check->setEnabled(false);
         w.boxes[boxPosition(box)] = check;
     }
@@ -129,11 +129,16 @@ QWidget* optionPage(Widgets& w) {
     w.cbFastCheck = place(tickedBox("Fast EVO checking", page), "cbFastCheck", {3, 107, 112, 17},
                           "Read EVO checks only the first ~300 MB of the file");
     w.cbCountFr = place(tickedBox("Count frames", page), "cbCountFr", {3, 130, 91, 17});
-    // In the column beside the job options, below the boxes for the files Demux writes.
+    w.cbLpcmWav = place(new QCheckBox("LPCM as WAV", page), "cbLpcmWav", {170, 84, 153, 17},
+                        "Demux writes LPCM streams as WAV files, which muxers take");
+    w.cbExtByCodec =
+        place(new QCheckBox("Extensions by codec", page), "cbExtByCodec", {170, 107, 153, 17},
+              "Demux names stream files by codec (m2v, h264, ac3, eac3, dts, thd, ...) instead "
+              "of the extensions above");
     w.cbMuxMkv =
         place(new QCheckBox("Mux into MKV after Demux", page), "cbMuxMkv", {170, 130, 153, 17},
-              "After a Demux, mkvmerge muxes the streams written into one .mkv beside "
-              "them");
+              "After a Demux, mkvmerge muxes the streams written into one .mkv beside them "
+              "(LPCM as WAV)");
     return page;
 }
 

@@ -44,6 +44,8 @@ struct Widgets {
     QCheckBox* cbContinue;
     QCheckBox* cbFastCheck;
     QCheckBox* cbCountFr;
+    QCheckBox* cbLpcmWav;
+    QCheckBox* cbExtByCodec;
     QCheckBox* cbMuxMkv;
 
     QCheckBox* box(Box b) const { return boxes.at(boxPosition(b)); }

@@ -13,6 +13,7 @@
 #include "support/process.h"
 #include "support/recording_session.h"
 #include "support/test_files.h"
+#include "support/wav_files.h"
 #include "version.h"
 
 namespace splitwick::testing {
@@ -53,9 +54,18 @@ TEST(CliRegression, FrameCountsPast2To31AreWholeInTheJson) {
     const int64_t count = 3000000000;
     rs.state().FrameCount[0] = count;
     rs.state().FrameCount[1] = 1;
-    EXPECT_NE(
-        cli::summaryJson(rs.session, {}, StopReason::EndOfFile).find("\"frames\":[3000000000,1]"),
-        std::string::npos);
+    EXPECT_NE(cli::summaryJson(rs.session, {}, {}, StopReason::EndOfFile)
+                  .find("\"frames\":[3000000000,1]"),
+              std::string::npos);
+}
+
+// A cancelled pass counted part of the file: its counts of 0 read as counts.
+TEST(CliRegression, CancelIsSaidAsSuchAndItsFramesAreNull) {
+    RecordingSession rs;
+    EXPECT_NE(cli::summaryJson(rs.session, {}, {}, StopReason::Cancelled)
+                  .find("\"frames\":[null,null],\"cancelled\":true,"
+                        "\"stopped_at_fast_check_limit\":false}"),
+              std::string::npos);
 }
 
 TEST(CliRegression, FifoWithoutAWriterIsRefusedNotWaitedFor) {
@@ -182,7 +192,8 @@ TEST(CliRead, JsonSummaryListsEveryEnabledBox) {
                          "],\"streams\":[{\"box\":\"cbVideo0\",\"caption\":\"MPEG-2.stream.0\","
                          "\"id\":224},{\"box\":\"cbAudio00\",\"caption\":\"DD.stream.00\",\"id\":"
                          "128},{\"box\":\"cbAudio01\",\"caption\":\"DD+.stream.01\",\"id\":193}],"
-                         "\"frames\":[0,0],\"cancelled\":false}\n");
+                         "\"frames\":[null,null],\"cancelled\":false,"
+                         "\"stopped_at_fast_check_limit\":false}\n");
 }
 
 TEST(CliDemux, WritesTheChosenStreamsOnly) {
@@ -199,6 +210,27 @@ TEST(CliDemux, WritesTheChosenStreamsOnly) {
     EXPECT_EQ(files, std::vector<std::string>{"FEATURE_1.DD+.stream.01.ac3"});
     EXPECT_EQ(readBytes(out + "/FEATURE_1.DD+.stream.01.ac3"),
               Bytes(5 * (PackSize - 14 - 9 - 4), 0xBB));
+}
+
+// --lpcm wav and --ext-by-codec reach the job: an ffmpeg-made LPCM title gives a WAV file that
+// ffprobe reads, the video an m2v; a --lpcm that is neither wav nor raw is a usage error.
+TEST(CliDemux, LpcmAsWavAndExtensionsByCodec) {
+    TempFolder dir;
+    const std::string evo = dir / "FEATURE_1.EVO";
+    makeWithFfmpeg("-f lavfi -i testsrc=size=320x240:rate=25 -f lavfi -i sine=sample_rate=48000 "
+                   "-t 1 -c:v mpeg2video -c:a pcm_dvd",
+                   evo);
+    const auto r = cli({"demux", evo, "--out", dir.path(), "--lpcm", "wav", "--ext-by-codec"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(fileNamesIn(dir.path()),
+              (std::vector<std::string>{"FEATURE_1.EVO", "FEATURE_1.LPCM.stream.00.wav",
+                                        "FEATURE_1.MPEG-2.stream.0.m2v"}));
+    EXPECT_EQ(probeAudio(dir / "FEATURE_1.LPCM.stream.00.wav"), "pcm_s16le,48000,1,unknown");
+
+    const auto wrong = cli({"demux", evo, "--lpcm", "flac"});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_EQ(wrong.err, "splitwick-cli: --lpcm is wav or raw, not 'flac'\nTry 'splitwick-cli "
+                         "demux --help' for more information.\n");
 }
 
 TEST(CliFailures, ExitWith1AndTheErrorBoxText) {
@@ -229,6 +261,11 @@ TEST(CliInterrupt, CtrlCTermAndHangUpCancelCloseTheFilesAndExit128PlusTheSignal)
                                   });
         EXPECT_EQ(r.exitCode, 128 + signal) << r.err;
         EXPECT_NE(r.out.find("\nDone.\n"), std::string::npos);
+        // After the progress lines, if any came before the signal.
+        const std::string cancelled =
+            "Cancelled: the output files hold what was written until then\n";
+        ASSERT_GE(r.err.size(), cancelled.size());
+        EXPECT_EQ(r.err.substr(r.err.size() - cancelled.size()), cancelled);
         // Whole packets only: every buffered byte reached the file before it was closed.
         const auto written = std::filesystem::file_size(out + "/FEATURE_1.DD.stream.00.mpa");
         EXPECT_GT(written, 0u);
@@ -388,9 +425,9 @@ TEST(CliPlaylist, XplPrintsTheReadersLinesAndItsJson) {
                             "\"hint\":\"DD+.2ch.stream.01.Commentary\",\"language\":\"eng\","
                             "\"kind\":\"commentary\"}"),
               std::string::npos);
-    EXPECT_NE(
-        json.out.find("{\"box\":\"cbVideo0\",\"caption\":\"MPEG-2.stream.0\",\"hint\":\"\"},"),
-        std::string::npos);
+    EXPECT_NE(json.out.find("{\"box\":\"cbVideo0\",\"caption\":\"MPEG-2.stream.0\","
+                            "\"hint\":\"Check the desired video stream\"},"),
+              std::string::npos);
     EXPECT_NE(json.out.find("\"title_found\":true,\"title\":{\"name\":\"FEATURE_1\","
                             "\"duration_ms\":600000},\"chapters\":[{\"start_ms\":0,\"name\":"
                             "\"Chapter 1\"},{\"start_ms\":300000,\"name\":\"Chapter 2\"},"
@@ -398,6 +435,22 @@ TEST(CliPlaylist, XplPrintsTheReadersLinesAndItsJson) {
               std::string::npos)
         << json.out;
     EXPECT_EQ(cli({"xpl"}).exitCode, 2);
+}
+
+// Read XPL marks its streams with 1 in the table: every stream had "id": 1.
+TEST(CliPlaylist, ReadWithThePlaylistGivesTheIdsReadEvoFound) {
+    MadeDisc disc;
+    const auto r = cli({"read", disc.evo, "--xpl", disc.xpl, "--json"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\"streams\":[{\"box\":\"cbVideo0\",\"caption\":\"MPEG-2.stream.0\","
+                         "\"id\":224},{\"box\":\"cbAudio00\",\"caption\":"
+                         "\"DD+.6ch.stream.00.English\",\"id\":128},{\"box\":\"cbAudio01\","
+                         "\"caption\":\"DD+.2ch.stream.01.Commentary\",\"id\":193},{\"box\":"
+                         "\"cbAudio02\",\"caption\":\"DTS-HD.6ch.stream.02.French\",\"id\":null},"
+                         "{\"box\":\"cbSub00\",\"caption\":\"8bitRLE.stream.00.English\","
+                         "\"id\":null}],"),
+              std::string::npos)
+        << r.out;
 }
 
 TEST(CliPlaylist, XplTreeFollowsTheLogAsIndentedText) {

@@ -81,8 +81,7 @@ class MkvOfDisc : public ::testing::Test {
     static void SetUpTestSuite() {
         disc = new EncodedDisc(WholeTitle);
         result = new ProcessResult(
-            cli({"mkv", disc->evo, "--xpl", disc->xpl, "--out", disc->out, "--json", "--streams",
-                 "video0,audio00,audio01,audio02,audio03"}));
+            cli({"mkv", disc->evo, "--xpl", disc->xpl, "--out", disc->out, "--json"}));
         mkv = disc->out + "/FEATURE_1.mkv";
     }
     static void TearDownTestSuite() {
@@ -110,7 +109,7 @@ TEST_F(MkvOfDisc, LeavesOnlyTheMkvAndSaysWhatItHolds) {
     EXPECT_EQ(made["file"].toString().toStdString(), mkv);
     EXPECT_EQ(made["chapters"].toInt(), 2);
     const QJsonArray tracks = made["tracks"].toArray();
-    ASSERT_EQ(tracks.size(), 5);
+    ASSERT_EQ(tracks.size(), 6);
     EXPECT_EQ(QJsonDocument(tracks[2].toObject()).toJson(QJsonDocument::Compact).toStdString(),
               R"({"box":"cbAudio01","codec":"E-AC-3","delay_ms":0,"language":"ger",)"
               R"("name":"Director's commentary"})");
@@ -144,6 +143,7 @@ TEST_F(MkvOfDisc, TracksCarryThePlaylistsCodecsLanguagesNamesAndFlags) {
                   {"A_EAC3", "ger", "Director's commentary", false, true},
                   {"A_DTS", "fre", "Français audiodescription", true, false, true},
                   {"A_TRUEHD", "jpn", "Japanese", false},
+                  {"A_PCM/INT/LIT", "spa", "Español PCM", false},
               }));
     EXPECT_EQ(outputLines("ffprobe -v error -show_entries chapter=start_time:chapter_tags=title "
                           "-of csv=p=0 " +
@@ -151,7 +151,7 @@ TEST_F(MkvOfDisc, TracksCarryThePlaylistsCodecsLanguagesNamesAndFlags) {
               (std::vector<std::string>{"0.000000,Début", "1.500000,Suite"}));
 }
 
-TEST_F(MkvOfDisc, AudioDecodesAsTheSources) {
+TEST_F(MkvOfDisc, AudioDecodesAsTheSourcesAndLpcmSamplesAreEqual) {
     ASSERT_EQ(result->exitCode, 0) << result->err;
     EXPECT_EQ(frameHashes(fromMkv(mkv, "0:v:0")),
               frameHashes(elementary("h264", Encoded::H264At24000_1001)));
@@ -159,6 +159,11 @@ TEST_F(MkvOfDisc, AudioDecodesAsTheSources) {
     EXPECT_EQ(frameHashes(fromMkv(mkv, "0:a:2")), frameHashes(elementary("dts", Encoded::Dts)));
     EXPECT_EQ(frameHashes(fromMkv(mkv, "0:a:3")),
               frameHashes(elementary("truehd", Encoded::TrueHd)));
+    // The WAV's samples, decoded back to the DVD's big-endian order, are the source's.
+    const std::string samples =
+        runCommand("ffmpeg -nostdin -v error " + fromMkv(mkv, "0:a:4") + " -f s16be -");
+    EXPECT_TRUE(Bytes(samples.begin(), samples.end()) ==
+                readBytes(encoded(Encoded::Lpcm16Stereo).es));
 }
 
 // A split title: FEATURE_1.EVO and FEATURE_2.EVO give one FEATURE_1_2.mkv.
@@ -171,8 +176,8 @@ TEST(MkvCommand, SplitTitleGivesOneMkvAsLongAsBothParts) {
     const std::string work = disc.out + "/FEATURE_1_2.streams";
     EXPECT_EQ(fileNamesIn(disc.out),
               (std::vector<std::string>{"FEATURE_1_2.mkv", "FEATURE_1_2.streams"}));
-    EXPECT_EQ(fileNamesIn(work), (std::vector<std::string>{"FEATURE_1_2.DD.stream.00.mpa",
-                                                           "FEATURE_1_2.H.264.stream.0.mpv"}));
+    EXPECT_EQ(fileNamesIn(work), (std::vector<std::string>{"FEATURE_1_2.DD.stream.00.ac3",
+                                                           "FEATURE_1_2.H.264.stream.0.h264"}));
     EXPECT_NE(r.out.find("The demuxed streams are kept in " + work + "\n"), std::string::npos);
 
     // The encoded stream's 72 frames at 24000/1001, within one frame.
@@ -196,7 +201,7 @@ struct UnmuxableEvo {
                      repeat(videoPack(0xE0, 3) + audioPack(0x80, 0xAA) + audioPack(0x20, 0xCC), 5));
     }
     std::vector<std::string> streams() const {
-        return {"FEATURE_1.DD.stream.00.mpa", "FEATURE_1.MPEG-2.stream.0.mpv"};
+        return {"FEATURE_1.DD.stream.00.ac3", "FEATURE_1.MPEG-2.stream.0.m2v"};
     }
     // The output folder after the demux.
     std::vector<std::string> folder() const {
@@ -210,7 +215,7 @@ TEST(MkvCommand, FailedMuxKeepsTheStreamsAndNamesTheirFolder) {
     const auto r = cli({"mkv", made.evo, "--out", made.dir.path(), "-q"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "mkvmerge failed: The type of file '" + made.work +
-                         "/FEATURE_1.MPEG-2.stream.0.mpv' could not be recognized.\n"
+                         "/FEATURE_1.MPEG-2.stream.0.m2v' could not be recognized.\n"
                          "The demuxed streams are kept in " +
                          made.work + ".\n");
     EXPECT_EQ(fileNamesIn(made.dir.path()), made.folder());

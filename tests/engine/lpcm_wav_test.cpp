@@ -15,6 +15,7 @@
 #include "engine/wav_header.h"
 #include "support/program_stream.h"
 #include "support/test_files.h"
+#include "support/wav_files.h"
 
 namespace splitwick::testing {
 namespace {
@@ -43,48 +44,6 @@ void writeWav(const std::string& path, const Bytes& evo, size_t limit = SIZE_MAX
     LpcmWavFile wav(path, 0);
     feed(wav, evo, limit);
     wav.close();
-}
-
-// ffmpeg's own decode of the file's first audio stream, as a WAV file of samples of that many
-// bytes.
-void decodeWithFfmpeg(const std::string& path, const std::string& input, int sampleBytes) {
-    runCommand("ffmpeg -nostdin -v error -y -i '" + input + "' -map 0:a:0 -c:a pcm_" +
-               (sampleBytes == 2 ? "s16le" : "s24le") + " '" + path + "'");
-}
-
-// ffprobe's view of the file's first audio stream, e.g. "pcm_s24le,48000,6,5.1".
-std::string probeAudio(const std::string& path) {
-    std::string line = runCommand("ffprobe -v error -select_streams a:0 -show_entries "
-                                  "stream=codec_name,sample_rate,channels,channel_layout -of "
-                                  "csv=p=0 '" +
-                                  path + "'");
-    while (!line.empty() && line.back() == '\n')
-        line.pop_back();
-    return line;
-}
-
-uint32_t le32(const Bytes& b, size_t at) {
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
-           uint32_t(b[at + 3]) << 24;
-}
-
-// The samples of a RIFF WAV file: its data chunk, found by walking the chunks. The RIFF size
-// must account for the whole file, and the file must end on an even size (a chunk of odd size
-// is followed by a pad byte).
-Bytes wavSamples(const std::string& path) {
-    const Bytes wav = readBytes(path);
-    if (wav.size() < 12 || std::string(wav.begin(), wav.begin() + 4) != "RIFF")
-        throw std::runtime_error(path + " is no RIFF file");
-    EXPECT_EQ(le32(wav, 4), wav.size() - 8);
-    EXPECT_EQ(wav.size() % 2, 0u);
-    for (size_t at = 12; at + 8 <= wav.size();
-         at += 8 + le32(wav, at + 4) + le32(wav, at + 4) % 2) {
-        const size_t size = le32(wav, at + 4);
-        if (at + 8 + size > wav.size()) throw std::runtime_error("chunk beyond the file's end");
-        if (std::string(wav.begin() + long(at), wav.begin() + long(at) + 4) == "data")
-            return Bytes(wav.begin() + long(at) + 8, wav.begin() + long(at + 8 + size));
-    }
-    throw std::runtime_error(path + " has no data chunk");
 }
 
 struct Made {

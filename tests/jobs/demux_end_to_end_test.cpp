@@ -93,6 +93,35 @@ TEST_F(DemuxOfMadeFiles, EveryCodecComesOutByteForByteWithItsLogLines) {
     EXPECT_TRUE(rs.controls.buttonEnabled(Button::Demux));
 }
 
+// Named by codec, every stream file keeps its bytes, whatever the extension fields say; the
+// .pts side files keep their name. LPCM as WAV takes "wav" over "pcm".
+TEST_F(DemuxOfMadeFiles, ExtensionsByCodecNameEveryStreamFileAndKeepItsBytes) {
+    make(everyCodec());
+    readEvo(rs);
+    rs.controls.setOption(Option::ExtensionsByCodec, true);
+    rs.controls.setField(Field::VideoExt, "vid");
+    rs.controls.setField(Field::SubExt, "sub");
+    const std::vector<std::string> byCodec = {
+        "FEATURE_1.MPEG-2.stream.0.m2v", "FEATURE_1.H.264.stream.1.h264",
+        "FEATURE_1.DD.stream.00.ac3",    "FEATURE_1.DTSHD.stream.01.dts",
+        "FEATURE_1.LPCM.stream.02.pcm",  "FEATURE_1.MLP.stream.03.thd",
+        "FEATURE_1.DD+.stream.04.eac3",  "FEATURE_1.DD+.stream.15.eac3",
+        "FEATURE_1.Subpicture.03.sup",   "FEATURE_1.Ext.Subpicture.05.sup",
+    };
+    const Lines head = {"Opening file FEATURE_1.EVO", "File size: 3 Mbytes."};
+    const Lines tail = {"It contains 2 video streams and 7 audio streams.", "Done."};
+    EXPECT_EQ(demuxInto(rs, out.path()), head + creatingLines(out.path() + "/", byCodec) + tail +
+                                             frameCountLines(made.parts.at(0).frames));
+    for (size_t i = 0; i < byCodec.size(); ++i)
+        EXPECT_TRUE(sameBytes(expected / EveryCodecOutputs[i], out / byCodec[i]));
+    for (const char* pts : {"FEATURE_1.Subpicture.03.pts", "FEATURE_1.Ext.Subpicture.05.pts"})
+        EXPECT_TRUE(sameBytes(expected / pts, out / pts));
+
+    rs.controls.setOption(Option::LpcmWav, true);
+    demuxInto(rs, out.path());
+    EXPECT_TRUE(std::filesystem::exists(out / "FEATURE_1.LPCM.stream.02.wav"));
+}
+
 TEST_F(DemuxOfMadeFiles, VariedHeadersTrapsAndPacketsAcrossChunksComeOutByteForByte) {
     maker::Recipe recipe;
     recipe.streams = {

@@ -147,22 +147,39 @@ TEST_P(FfmpegMuxedFiles, H264WithAc3ComesBackByteForByte) {
 INSTANTIATE_TEST_SUITE_P(Muxers, FfmpegMuxedFiles, ::testing::Values("dvd", "vob"),
                          [](const auto& info) { return std::string(info.param); });
 
-// ffmpeg numbers each codec from its own base: AC-3 0x80 and DTS 0x88 both have audio index
-// 0. The first met names the box; both streams' payloads went into its one output, which no
-// player can use. The later one is left out, and the log says so once, in Read EVO's lines
-// and in Demux's.
-TEST(FfmpegAudioIndex, Ac3AndDtsOnOneAudioNumberWereMixedIntoOneFile) {
-    if (!succeeds("ffmpeg -version > /dev/null 2>&1")) GTEST_SKIP() << "ffmpeg is not installed";
+// An AC-3 and a DTS stream that ffmpeg encoded, 0x80 and 0x88 once muxed: both audio index 0.
+class FfmpegAudioIndex : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!succeeds("ffmpeg -version > /dev/null 2>&1"))
+            GTEST_SKIP() << "ffmpeg is not installed";
+        ASSERT_TRUE(succeeds(Ffmpeg + tone(440) + "-c:a ac3 -b:a 192k -f ac3 '" + ac3 + "'"));
+        ASSERT_TRUE(
+            succeeds(Ffmpeg + tone(660) + "-c:a dca -strict -2 -b:a 768k -f dts '" + dts + "'"));
+    }
+    std::string mux(const std::vector<std::string>& inputs, const std::string& name) {
+        std::string command = Ffmpeg;
+        for (const std::string& input : inputs)
+            command += "-i '" + input + "' ";
+        for (size_t i = 0; i < inputs.size(); ++i)
+            command += "-map " + std::to_string(i) + " ";
+        const std::string evo = folder / name;
+        EXPECT_TRUE(succeeds(command + "-c copy -f dvd '" + evo + "'"));
+        return evo;
+    }
+
     TempFolder folder, out;
     const std::string ac3 = folder / "a.ac3";
     const std::string dts = folder / "a.dts";
-    const std::string evo = folder / "SHARED.EVO";
-    ASSERT_TRUE(succeeds(Ffmpeg + tone(440) + "-c:a ac3 -b:a 192k -f ac3 '" + ac3 + "'"));
-    ASSERT_TRUE(
-        succeeds(Ffmpeg + tone(660) + "-c:a dca -strict -2 -b:a 768k -f dts '" + dts + "'"));
-    ASSERT_TRUE(succeeds(Ffmpeg + "-i '" + ac3 + "' -i '" + dts +
-                         "' -map 0 -map 1 -c copy -f dvd '" + evo + "'"));
-    const std::string leftOut = "DTS HD audio stream 0 (0x88) left out: audio stream 0 is DD (0x80)";
+    const std::string leftOut =
+        "DTS HD audio stream 0 (0x88) left out: audio stream 0 is DD (0x80)";
+};
+
+// ffmpeg numbers each codec from its own base. The first met names the box; both streams'
+// payloads went into its one output, which no player can use. The later one is left out, and
+// the log says so once, in Read EVO's lines and in Demux's.
+TEST_F(FfmpegAudioIndex, Ac3AndDtsOnOneAudioNumberWereMixedIntoOneFile) {
+    const std::string evo = mux({ac3, dts}, "SHARED.EVO");
     RecordingSession rs;
     chooseEvo(rs, evo);
     const Lines read = readEvo(rs);
@@ -173,6 +190,20 @@ TEST(FfmpegAudioIndex, Ac3AndDtsOnOneAudioNumberWereMixedIntoOneFile) {
     EXPECT_EQ(std::count(demuxed.begin(), demuxed.end(), leftOut), 1);
     EXPECT_EQ(fileNamesIn(out.path()), Lines{"SHARED.DD.stream.00.mpa"});
     EXPECT_TRUE(sameBytes(ac3, out / "SHARED.DD.stream.00.mpa"));
+}
+
+// The second part's scan started from an empty table: its DTS took audio index 0 afresh and
+// went on the end of the first part's AC-3 file.
+TEST_F(FfmpegAudioIndex, ASecondPartsOtherCodecOnTheFirstPartsNumberWasMixedIntoItsFile) {
+    const std::string evo = mux({ac3}, "MIXED_1.EVO");
+    mux({dts}, "MIXED_2.EVO");
+    RecordingSession rs;
+    chooseEvo(rs, evo);
+    readEvo(rs);
+    const Lines demuxed = demuxInto(rs, out.path());
+    EXPECT_EQ(std::count(demuxed.begin(), demuxed.end(), leftOut), 1);
+    EXPECT_EQ(fileNamesIn(out.path()), Lines{"MIXED_1_2.DD.stream.00.mpa"});
+    EXPECT_TRUE(sameBytes(ac3, out / "MIXED_1_2.DD.stream.00.mpa"));
 }
 
 } // namespace

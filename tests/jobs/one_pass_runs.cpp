@@ -69,7 +69,9 @@ std::string departure(const Outcome& twoSteps, const Outcome& onePass) {
 Outcome Runs::twoSteps(Job job) {
     return run([&](RecordingSession& rs, Playlist& playlist, PlainPlaylistView& view) {
         bCheckClick(rs.session);
+        const StreamTable found = rs.state().StreamTable;
         if (!ask_.playlist.empty()) bReadXPLClick(rs.session, playlist, view);
+        requireStreams(found, rs.controls.field(Field::EVOfile));
         tickAsAsked(rs, ask_);
         if (job == Job::Demux) {
             bDemuxClick(rs.session, playlist.title.chaptersFor(rs.state().EVOname));

@@ -309,6 +309,13 @@ TEST(OnePassOfFfmpegFiles, GiveWhatTheReadsAndTheJobGive) {
                    "-c:a:1 dca -strict -2",
                    folder / "SHARED.EVO");
     expectSameForEveryAsk(folder / "SHARED.EVO");
+    // And AC-3 0x80 in the first part of a title, DTS 0x88 in its second.
+    makeWithFfmpeg("-f lavfi -i sine=frequency=440:sample_rate=48000:duration=1 -c:a ac3",
+                   folder / "MIXED_1.EVO");
+    makeWithFfmpeg("-f lavfi -i sine=frequency=660:sample_rate=48000:duration=1 -c:a dca "
+                   "-strict -2",
+                   folder / "MIXED_2.EVO");
+    expectSameForEveryAsk(folder / "MIXED_1.EVO");
 }
 
 } // namespace

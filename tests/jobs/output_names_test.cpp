@@ -3,6 +3,7 @@
 
 #include "evo_maker/evo_maker.h"
 #include "job_runs.h"
+#include "jobs/demux_outputs.h"
 #include "jobs/output_names.h"
 #include "support/test_files.h"
 
@@ -28,6 +29,69 @@ TEST(SafeNamePart, ReplacesWhatCouldHideOrDisguiseANameAndKeepsTheRest) {
     };
     for (const auto& row : rows)
         EXPECT_EQ(safeNamePart(row.part), row.safe) << row.part;
+}
+
+// The extension a box's stream file gets from its codec: that of the stream a scan found for
+// the box, else of its caption when only a playlist labelled it (the table holds its mark, 1),
+// else its kind's extension field. With the options off, the fields as they always were.
+TEST(ExtensionsByCodec, FromTheScannedStreamElseTheCaptionElseTheField) {
+    const struct {
+        Box box;
+        int32_t streamId;
+        std::string caption;
+        bool lpcmWav, byCodec;
+        std::string name;
+    } rows[] = {
+        {{BoxKind::Video, 0}, 0xE0, "MPEG-2.stream.0", false, true, "MPEG-2.stream.0.m2v"},
+        {{BoxKind::Video, 1}, 0xE3, "H.264.stream.1", false, true, "H.264.stream.1.h264"},
+        {{BoxKind::Video, 0}, 0x55, "VC-1.stream.0", false, true, "VC-1.stream.0.vc1"},
+        {{BoxKind::Audio, 0}, 0x80, "DD.stream.00", false, true, "DD.stream.00.ac3"},
+        {{BoxKind::Audio, 4}, 0xC4, "DD+.stream.04", false, true, "DD+.stream.04.eac3"},
+        {{BoxKind::Audio, 1}, 0x89, "DTSHD.stream.01", false, true, "DTSHD.stream.01.dts"},
+        {{BoxKind::Audio, 3}, 0xB3, "MLP.stream.03", false, true, "MLP.stream.03.thd"},
+        {{BoxKind::Audio, 2}, 0xA2, "LPCM.stream.02", false, true, "LPCM.stream.02.pcm"},
+        {{BoxKind::Audio, 2}, 0xA2, "LPCM.stream.02", true, true, "LPCM.stream.02.wav"},
+        {{BoxKind::Audio, 2}, 0xA2, "LPCM.stream.02", true, false, "LPCM.stream.02.wav"},
+        {{BoxKind::Subpicture, 3}, 0x23, "Subpicture.03", false, true, "Subpicture.03.sup"},
+        // The scan's stream outranks a caption that names another codec.
+        {{BoxKind::Audio, 0},
+         0x80,
+         "DTS-HD.6ch.stream.00",
+         false,
+         true,
+         "DTS-HD.6ch.stream.00.ac3"},
+        // Labelled by the playlist only.
+        {{BoxKind::Audio, 1},
+         1,
+         "DTS-HD.6ch.stream.01.English",
+         false,
+         true,
+         "DTS-HD.6ch.stream.01.English.dts"},
+        {{BoxKind::Audio, 5}, 1, "LPCM.2ch.stream.05", true, false, "LPCM.2ch.stream.05.wav"},
+        {{BoxKind::Audio, 6}, 1, "Commentary", false, true, "Commentary.aud"},
+        {{BoxKind::Video, 1}, -1, "Other", false, true, "Other.vid"},
+        // Options off: the fields.
+        {{BoxKind::Audio, 0}, 0x80, "DD.stream.00", false, false, "DD.stream.00.aud"},
+        {{BoxKind::Video, 0}, 0x55, "VC-1.stream.0", false, false, "VC-1.stream.0.vid"},
+        {{BoxKind::Subpicture, 3}, 0x23, "Subpicture.03", false, false, "Subpicture.03.sub"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder out;
+        PlainControls controls;
+        controls.setField(Field::VideoExt, "vid");
+        controls.setField(Field::AudioExt, "aud");
+        controls.setField(Field::SubExt, "sub");
+        controls.setOption(Option::LpcmWav, row.lpcmWav);
+        controls.setOption(Option::ExtensionsByCodec, row.byCodec);
+        OutputSet outputs;
+        EXPECT_EQ(createBoxOutputs(outputs, controls, SplitTitle{}, out / "T", row.box, row.caption,
+                                   row.streamId)
+                      .path,
+                  out / ("T." + row.name));
+        EXPECT_EQ(outputs.wav(row.box.index) != nullptr,
+                  row.box.kind == BoxKind::Audio && row.name.ends_with(".wav"));
+    }
 }
 
 TEST(BoxOutputStem, CutsAnOverlongCaptionKeepingTheBoxPartAndWholeCharacters) {

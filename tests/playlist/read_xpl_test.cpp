@@ -62,7 +62,7 @@ TEST_F(ReadXpl, LabelsTheStreamsOfTheTitleThatPlaysTheEvo) {
     EXPECT_EQ(rs.report.progress, (Lines{size() + "/" + size() + " bytes"}));
     EXPECT_EQ(rs.report.panels, (std::array<std::string, 2>{"Ready", ""}));
 
-    EXPECT_EQ(enabledBoxes(), (Lines{"cbVideo0: VC-1.stream.0 | ",
+    EXPECT_EQ(enabledBoxes(), (Lines{"cbVideo0: VC-1.stream.0 | Check the desired video stream",
                                      "cbAudio00: DD+.6ch.stream.00.English | "
                                      "DD+.6ch.stream.00.English",
                                      "cbAudio01: LPCM.stream.01.Deutsch | LPCM.stream.01.Deutsch",

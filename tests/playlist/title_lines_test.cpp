@@ -54,7 +54,7 @@ TEST_F(TitleElementLines, SecondVideoTrackIsListedButLabelsNoBox) {
 )");
     EXPECT_EQ(found(), (Lines{"VC-1.stream.0 found!", "H.264.stream.1 found!"}));
     EXPECT_EQ(view.tree.children(TreeBranch::Video), (Lines{"VC-1.stream.0", "H.264.stream.1"}));
-    EXPECT_EQ(enabledBoxes(), (Lines{"cbVideo0: VC-1.stream.0 | "}));
+    EXPECT_EQ(enabledBoxes(), (Lines{"cbVideo0: VC-1.stream.0 | Check the desired video stream"}));
     EXPECT_EQ(rs.controls.caption(Box{BoxKind::Video, 1}), "No video stream");
     EXPECT_EQ(markedEntries(), (std::vector<int>{1, 2}));
 }

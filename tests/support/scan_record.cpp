@@ -30,6 +30,13 @@ class RecordingTee : public ScanSink {
         }
         next_.payload(run);
     }
+    void lpcmHeader(int audioIndex, const LpcmHeader& header) override {
+        ScanEvent event;
+        event.found = "LPCM header " + hexId(header[0]) + " " + hexId(header[1]) + " " +
+                      hexId(header[2]) + " of audio stream " + std::to_string(audioIndex);
+        events_.push_back(event);
+        next_.lpcmHeader(audioIndex, header);
+    }
     void streamFound(const StreamCodec& codec, int index) override {
         ScanEvent event;
         event.found = streamLabel(codec, index);

@@ -16,7 +16,9 @@ using Bytes = std::vector<uint8_t>;
 // One event of a scan: a "found" or "left out" report, or a packet's payload with its runs
 // joined.
 struct ScanEvent {
-    std::string found; // "DD+ audio stream 1", "left out 0x88"; empty for a payload
+    // "DD+ audio stream 1", "left out 0x88", "LPCM header 0x00 0x81 0x80 of audio stream 2";
+    // empty for a payload
+    std::string found;
     PacketKind kind = PacketKind::None;
     int videoIndex = 0, audioIndex = 0, subpictureIndex = 0;
     VideoCodec videoCodec = VideoCodec::Mpeg2;

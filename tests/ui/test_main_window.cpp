@@ -76,6 +76,8 @@ class TestMainWindow : public QObject {
         QVERIFY(w.eWorkdir->text().isEmpty());
         QVERIFY(w.cbContinue->isChecked() && w.cbFastCheck->isChecked() &&
                 w.cbCountFr->isChecked());
+        // Off by default: the names and bytes of the outputs stay as they were.
+        QVERIFY(!w.cbLpcmWav->isChecked() && !w.cbExtByCodec->isChecked());
         QVERIFY(w.eEVOfile->isReadOnly() && w.eXPLfile->isReadOnly());
         QVERIFY(w.mMessage->toPlainText().isEmpty() && !w.mMessage->isReadOnly());
         QVERIFY(w.bDemux->font().bold());
@@ -104,7 +106,8 @@ class TestMainWindow : public QObject {
     void captionsFitTheirControls() {
         SettingsFolder settings;
         Window s;
-        for (const char* name : {"cbContinue", "cbFastCheck", "cbCountFr", "cbMuxMkv"}) {
+        for (const char* name :
+             {"cbContinue", "cbFastCheck", "cbCountFr", "cbLpcmWav", "cbExtByCodec", "cbMuxMkv"}) {
             auto* box = qobject_cast<QCheckBox*>(child(s.window, name));
             QVERIFY2(box->sizeHint().width() <= box->width(), name);
         }

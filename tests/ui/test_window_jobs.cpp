@@ -93,6 +93,27 @@ class TestWindowJobs : public QObject {
         QCOMPARE(s.w().statusBar->panelText(0), QString(" Ready"));
     }
 
+    // Ticked on the Options page, "Extensions by codec" names the files by codec, not by the
+    // extension fields.
+    void demuxNamesTheFilesByCodecWhenItsBoxIsTicked() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), 10);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        const Widgets& w = s.w();
+        w.PageControl->setCurrentIndex(int(Page::Options));
+        QTest::mouseClick(w.cbExtByCodec, Qt::LeftButton, {}, QPoint(5, 8));
+        QVERIFY(w.cbExtByCodec->isChecked() && !w.cbLpcmWav->isChecked());
+        QTest::mouseClick(w.bCheck, Qt::LeftButton);
+        QTest::mouseClick(w.bDemux, Qt::LeftButton);
+
+        QCOMPARE(fileBytes(out_ + "/FEATURE_1.MPEG-2.stream.0.m2v"),
+                 SmallEvo::videoPayload().repeated(10));
+        QCOMPARE(fileBytes(out_ + "/FEATURE_1.DD+.stream.00.eac3"),
+                 SmallEvo::audioPayload().repeated(10));
+        QCOMPARE(QDir(out_).entryList(QDir::Files).size(), 2);
+    }
+
     void demuxGoesOnIntoTheSecondPart() {
         SettingsFolder settings;
         SmallEvo::write(evo("FEATURE_1.EVO"), 10);

@@ -59,9 +59,12 @@ class TestWindowMkv : public QObject {
         QVERIFY(QDir().mkpath(dir_.path()));
     }
 
+    // LPCM goes in as WAV, whatever the LPCM box says.
     void demuxMuxesTheFilesItWroteIntoAnMkvBesideThem() {
         SettingsFolder settings;
-        makeEncodedEvo({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}}, evo_.toStdString());
+        makeEncodedEvo(
+            {{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}, {Encoded::Lpcm16Stereo, 0}}},
+            evo_.toStdString());
         Window s;
         readWithMuxTicked(s);
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
@@ -72,10 +75,10 @@ class TestWindowMkv : public QObject {
                  QStringList({"Muxing " + mkv, "Muxed " + mkv}));
         QCOMPARE(QDir(out_).entryList(QDir::Files),
                  QStringList({"FEATURE_1.DD.stream.00.mpa", "FEATURE_1.H.264.stream.0.mpv",
-                              "FEATURE_1.mkv"}));
+                              "FEATURE_1.LPCM.stream.01.wav", "FEATURE_1.mkv"}));
         QCOMPARE(outputLines("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" +
                              mkv.toStdString() + "'"),
-                 (std::vector<std::string>{"h264", "ac3"}));
+                 (std::vector<std::string>{"h264", "ac3", "pcm_s16le"}));
         QCOMPARE(s.w().statusBar->panelText(0), QString(" Ready"));
         QVERIFY(!s.w().bCancel->isEnabled() && s.w().bDemux->isEnabled());
     }

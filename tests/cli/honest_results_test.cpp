@@ -1,0 +1,125 @@
+// splitwick-cli on files and requests that leave a job little or nothing to do: what it says
+// and how it exits must tell a script what happened.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/process.h"
+#include "support/test_files.h"
+
+namespace splitwick::testing {
+namespace {
+
+ProcessResult cli(std::vector<std::string> args) {
+    args.insert(args.begin(), SPLITWICK_CLI);
+    return runProcess(args);
+}
+
+constexpr size_t PackSize = 2048;
+
+// The stream_id of each pack's first packet: byte 17 behind a 14-byte pack header.
+std::vector<uint8_t> firstStreamIds(const Bytes& evo) {
+    std::vector<uint8_t> ids;
+    for (size_t at = 0; at + PackSize <= evo.size(); at += PackSize)
+        ids.push_back(evo[at + 17]);
+    return ids;
+}
+
+bool carriesNoStream(uint8_t streamId) {
+    return streamId == 0xBB || streamId == 0xBE || streamId == 0xBF; // system header, padding, nav
+}
+
+// An HD DVD-like file of the test-file maker: VC-1, DD+, DTS-HD, MLP, subpictures and
+// navigation packs.
+struct MadeFeature {
+    TempFolder dir;
+    std::string evo = dir / "FEATURE_1.EVO";
+    MadeFeature() {
+        runCommand(std::string(SPLITWICK_MAKE_EVO) + " --out '" + evo + "' --size 4M");
+    }
+};
+
+// --streams none was an unknown stream name.
+TEST(CliStreamsNone, RebuildKeepsTheNavigationAndPaddingPacksOnly) {
+    MadeFeature made;
+    const auto run =
+        cli({"rebuild", made.evo, "--out", made.dir.path(), "--streams", "none", "-q"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::vector<uint8_t> expected;
+    for (uint8_t id : firstStreamIds(readBytes(made.evo)))
+        if (carriesNoStream(id)) expected.push_back(id);
+    ASSERT_GT(expected.size(), 1u);
+    EXPECT_EQ(firstStreamIds(readBytes(made.dir / "FEATURE_1.rebuilt.EVO")), expected);
+}
+
+TEST(CliStreamsNone, DemuxOfNoStreamAndUnknownNamesAreUsageErrors) {
+    MadeFeature made;
+    const auto none = cli({"demux", made.evo, "--out", made.dir.path(), "--streams", "none"});
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_EQ(none.err, "splitwick-cli: --streams none leaves demux nothing to write\n"
+                        "Try 'splitwick-cli demux --help' for more information.\n");
+    for (const char* list : {"nothing", "none,audio00", "audio00,"}) {
+        const auto unknown = cli({"rebuild", made.evo, "--streams", list});
+        EXPECT_EQ(unknown.exitCode, 2) << list;
+        EXPECT_NE(unknown.err.find("Unknown stream '"), std::string::npos) << unknown.err;
+    }
+    EXPECT_EQ(fileNamesIn(made.dir.path()), std::vector<std::string>{"FEATURE_1.EVO"});
+}
+
+// A file without streams was demuxed and rebuilt with "Done." and exit 0, having written nothing
+// of use.
+TEST(CliNoStreamFound, DemuxAndRebuildFailWhileReadReportsWhatItFound) {
+    MadeFeature made;
+    ASSERT_EQ(cli({"rebuild", made.evo, "--out", made.dir.path(), "--streams", "none"}).exitCode,
+              0);
+    const std::string navigation = made.dir / "NAV.EVO";
+    std::filesystem::rename(made.dir / "FEATURE_1.rebuilt.EVO", navigation);
+    const std::string text = made.dir / "notes.txt";
+    writeBytes(text, Bytes(5000, 'x'));
+    const TempFolder out;
+    for (const std::string& file : {navigation, text}) {
+        SCOPED_TRACE(file);
+        for (std::vector<std::string> job : {std::vector<std::string>{"demux"},
+                                             {"rebuild"},
+                                             {"rebuild", "--streams", "none"},
+                                             {"demux", "--streams", "audio00"}}) {
+            job.insert(job.end(), {file, "--out", out.path(), "-q"});
+            const auto run = cli(job);
+            EXPECT_EQ(run.exitCode, 1) << job[0];
+            EXPECT_EQ(run.err, "No stream found in \"" + file + "\"\n");
+        }
+        const auto read = cli({"read", file, "--json", "--no-fast-check"});
+        EXPECT_EQ(read.exitCode, 0) << read.err;
+        EXPECT_NE(read.out.find("\"streams\":[],"), std::string::npos) << read.out;
+    }
+    // Nothing to demux: no stream file.
+    for (const std::string& name : fileNamesIn(out.path()))
+        EXPECT_NE(name.find(".rebuilt.EVO"), std::string::npos) << name;
+}
+
+// A read stopped by the fast check said "cancelled": true, with frame counts of 0.
+TEST(CliJsonStops, FastCheckStopIsNotACancelAndUncountedFramesAreNull) {
+    TempFolder dir;
+    const std::string evo = dir / "LONG.EVO";
+    std::filesystem::copy_file(ffmpegMade("DD.EVO"), evo);
+    // Zeros past the fast check's limit: read at once, as the file is sparse.
+    std::filesystem::resize_file(evo, 320u << 20);
+    const std::string stopped = "\"cancelled\":false,\"stopped_at_fast_check_limit\":true}\n";
+    const std::string whole = "\"cancelled\":false,\"stopped_at_fast_check_limit\":false}\n";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"read", evo, "--json"}, "\"frames\":[null,null]," + stopped},
+        {{"read", evo, "--json", "--no-fast-check"}, "\"frames\":[50,0]," + whole},
+        {{"read", evo, "--json", "--no-fast-check", "--no-count-frames"},
+         "\"frames\":[null,null]," + whole},
+        {{"demux", evo, "--json", "--out", dir.path()}, "\"frames\":[50,0]," + whole},
+    };
+    for (const auto& [args, end] : cases) {
+        const auto run = cli(args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        ASSERT_GE(run.out.size(), end.size());
+        EXPECT_EQ(run.out.substr(run.out.size() - end.size()), end) << run.out;
+    }
+}
+
+} // namespace
+} // namespace splitwick::testing
