@@ -89,6 +89,49 @@ std::string chaptersJson(const TitleInfo& title) {
     return joined(chapters, "[]");
 }
 
+template <typename T> std::string numberOrNull(const std::optional<T>& value) {
+    return value ? std::to_string(*value) : "null";
+}
+
+std::string frameRateJson(const std::optional<FrameRate>& rate) {
+    return rate ? scalar(text(rate->text())) : "null";
+}
+
+std::string streamStartsJson(const std::vector<StreamStart>& streams) {
+    std::vector<std::string> items;
+    for (const StreamStart& stream : streams) {
+        std::vector<std::string> members = {member("box", scalar(text(boxName(stream.box)))),
+                                            member("first_pts", std::to_string(stream.firstPts)),
+                                            member("delay_ms", numberOrNull(stream.delayMs))};
+        if (stream.afterSeamMs)
+            members.push_back(member("after_seam_ms", std::to_string(*stream.afterSeamMs)));
+        items.push_back(object(members));
+    }
+    return joined(items, "[]");
+}
+
+std::string partJson(const PartTiming& part) {
+    std::vector<std::string> members = {
+        member("file", scalar(text(part.file))),
+        member("video_frame_rate", frameRateJson(part.videoFrameRate)),
+        member("reference_pts", numberOrNull(part.referencePts))};
+    if (part.seamMs) members.push_back(member("seam_ms", std::to_string(*part.seamMs)));
+    members.push_back(member("streams", streamStartsJson(part.streams)));
+    return object(members);
+}
+
+// The title's start is its first part's; each part follows with its own.
+std::string timingJson(const TitleTiming& timing) {
+    if (timing.parts.empty()) return "null";
+    std::vector<std::string> parts;
+    for (const PartTiming& part : timing.parts)
+        parts.push_back(partJson(part));
+    const PartTiming& first = timing.parts.front();
+    return object({member("video_frame_rate", frameRateJson(first.videoFrameRate)),
+                   member("streams", streamStartsJson(first.streams)),
+                   member("parts", joined(parts, "[]"))});
+}
+
 } // namespace
 
 std::string summaryJson(const Session& session, const StreamTable& found,
@@ -114,7 +157,8 @@ std::string summaryJson(const Session& session, const StreamTable& found,
            member("streams", compact(streams)) + "," +
            member("frames", compact(QJsonArray{count(frames[0]), count(frames[1])})) + "," +
            member("cancelled", flag(stop == StopReason::Cancelled)) + "," +
-           member("stopped_at_fast_check_limit", flag(stop == StopReason::FastCheckLimit)) +
+           member("stopped_at_fast_check_limit", flag(stop == StopReason::FastCheckLimit)) + "," +
+           member("timing", timingJson(session.state.Timing)) +
            (mkv.empty() ? "" : "," + member("mkv", mkv)) + "}";
 }
 

@@ -12,10 +12,15 @@
 namespace splitwick::cli {
 
 // {"log":[...],"streams":[{"box":"cbAudio00","caption":"DD+.stream.00","id":192}],
-//  "frames":[n0,n1],"cancelled":false,"stopped_at_fast_check_limit":false}: every enabled box
-// in box order with its caption and the identifier Read EVO found for it (its table; null for a
-// box the playlist enabled that the file lacks). The frame counts are null when they were not
-// counted: not asked for, or the pass stopped; "cancelled" is set by Cancel or a signal only.
+//  "frames":[n0,n1],"cancelled":false,"stopped_at_fast_check_limit":false,"timing":{...}}:
+// every enabled box in box order with its caption and the identifier Read EVO found for it (its
+// table; null for a box the playlist enabled that the file lacks). The frame counts are null when
+// they were not counted: not asked for, or the pass stopped; "cancelled" is set by Cancel or a
+// signal only. The timing is what the job's scans found (null when none did):
+//  {"video_frame_rate":"24000/1001","streams":[{"box":"cbAudio00","first_pts":97508,
+//  "delay_ms":37}],"parts":[{"file":"F_1.EVO","video_frame_rate":...,"reference_pts":N,
+//  "streams":[...]},{"file":"F_2.EVO",...,"seam_ms":0,"streams":[{...,"after_seam_ms":N}]}]}
+// where the top-level rate and streams are the first part's.
 // mkv, when given, is the value of an "mkv" member behind them.
 std::string summaryJson(const Session& session, const StreamTable& found,
                         const std::vector<std::string>& log, StopReason stop,

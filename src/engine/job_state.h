@@ -5,6 +5,7 @@
 #include <string>
 
 #include "stream_table.h"
+#include "stream_timing.h"
 
 namespace splitwick {
 
@@ -17,13 +18,15 @@ constexpr int64_t ProgressStep = 4 * MiB;
 
 // What the commands share from one to the next. Each job owns the files it reads and writes;
 // here is only what outlives a job: the streams the last scan found (the rebuild looks them
-// up), the frames the last job counted, the cancel request and the chosen file names.
+// up), the frames the last job counted and the timing its scans found, the cancel request and
+// the chosen file names.
 // Commands run one at a time on the window's thread; nothing here is locked.
 struct JobState {
     ::splitwick::StreamTable StreamTable;
     // A request to stop the running pass, set by Cancel; each pass clears it as it starts.
     bool Cancelled = false;
     std::array<int64_t, 2> FrameCount{};
+    TitleTiming Timing;
 
     std::string EVOdir;  // folder of the chosen EVO, with its trailing "/"
     std::string EVOfile; // its name without folder

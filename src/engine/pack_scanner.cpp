@@ -111,8 +111,8 @@ size_t PackScanner::payloadRun(const uint8_t* data, size_t available) {
     const size_t length = remaining_ > 0 ? std::min(static_cast<size_t>(remaining_), available) : 0;
     if (handedToWriter(kind_)) {
         PayloadRun run{
-            kind_,       data,        length,      videoIndex_,   audioIndex_, subpictureIndex_,
-            videoCodec_, audioCodec_, pendingPts_, runCutByChunk_};
+            kind_,       data,        length,      videoIndex_, audioIndex_, subpictureIndex_,
+            videoCodec_, audioCodec_, pendingPts_, packetPts_,  packetDts_,  runCutByChunk_};
         sink_.payload(run);
     }
     // A length field smaller than the header left nothing (or less than nothing) for the
@@ -158,6 +158,7 @@ void PackScanner::startCode(uint8_t id) {
     // A .pts side file gets only a subpicture packet's own PTS: nothing stays pending from an
     // earlier packet.
     pendingPts_ = 0;
+    packetPts_ = packetDts_ = NoTimestamp;
     if (action.kind != PacketKind::Video) return;
     if (action.codec == nullptr) {
         videoCodec_ = VideoCodec::Vc1;
@@ -190,7 +191,7 @@ void PackScanner::step(uint8_t b, int running) {
         ptsByte(b);
         break;
     case PtsAndDts:
-        ptsAndDtsByte();
+        ptsAndDtsByte(b);
         break;
     case ExtensionFlags:
         extensionFlagsByte(b);
@@ -241,31 +242,46 @@ void PackScanner::fixedHeaderByte(uint8_t b) {
 
 void PackScanner::ptsByte(uint8_t b) {
     consumeHeaderByte();
-    switch (--countdown_[Pts]) {
-    case 4:
-        ptsRegister_ = uint32_t(b & 0x06) << 29;
-        break; // PTS[31..30]; PTS[32] dropped
-    case 3:
-        ptsRegister_ |= uint32_t(b) << 22;
-        break;
-    case 2:
-        ptsRegister_ |= uint32_t(b & 0xFE) << 14;
-        break;
-    case 1:
-        ptsRegister_ |= uint32_t(b) << 7;
-        break;
-    case 0:
-        ptsRegister_ |= uint32_t(b & 0xFE) >> 1;
-        pendingPts_ = ptsRegister_;
-        afterTimestamps();
-        break;
-    }
+    const int left = --countdown_[Pts];
+    const int64_t pts = timestampByte(b, left);
+    if (left > 0) return;
+    // The .pts side files keep the low 32 bits, PTS[32] dropped.
+    pendingPts_ = uint32_t(pts);
+    packetPts_ = packetDts_ = pts;
+    afterTimestamps();
 }
 
-void PackScanner::ptsAndDtsByte() {
-    // Both timestamps are passed over; the pending PTS stays as it was.
+void PackScanner::ptsAndDtsByte(uint8_t b) {
+    // The PTS, then the DTS; the pending PTS stays as it was.
     consumeHeaderByte();
-    if (--countdown_[PtsAndDts] == 0) afterTimestamps();
+    const int left = --countdown_[PtsAndDts];
+    const int64_t timestamp = timestampByte(b, left % 5);
+    if (left == 5) packetPts_ = timestamp;
+    if (left > 0) return;
+    packetDts_ = timestamp;
+    afterTimestamps();
+}
+
+int64_t PackScanner::timestampByte(uint8_t b, int left) {
+    // '001x' or '0011'/'0001', PTS[32..30], marker; PTS[29..15], marker; PTS[14..0], marker.
+    switch (left) {
+    case 4:
+        timestampRegister_ = uint64_t(b & 0x0E) << 29;
+        break;
+    case 3:
+        timestampRegister_ |= uint64_t(b) << 22;
+        break;
+    case 2:
+        timestampRegister_ |= uint64_t(b & 0xFE) << 14;
+        break;
+    case 1:
+        timestampRegister_ |= uint64_t(b) << 7;
+        break;
+    case 0:
+        timestampRegister_ |= uint64_t(b & 0xFE) >> 1;
+        break;
+    }
+    return int64_t(timestampRegister_);
 }
 
 void PackScanner::afterTimestamps() {

@@ -48,7 +48,9 @@ class PackScanner {
     void lengthFieldByte();
     void fixedHeaderByte(uint8_t b);
     void ptsByte(uint8_t b);
-    void ptsAndDtsByte();
+    void ptsAndDtsByte(uint8_t b);
+    // Takes byte 5 - left of a 33-bit timestamp field; gives the value after its last byte.
+    int64_t timestampByte(uint8_t b, int left);
     void extensionFlagsByte(uint8_t b);
     void pstdByte();
     void extension2Byte(uint8_t b);
@@ -88,7 +90,9 @@ class PackScanner {
     uint8_t flags_ = 0;          // PTS_DTS_flags ... PES_extension_flag
     uint8_t extensionFlags_ = 0; // first byte of the PES extension
     uint32_t pendingPts_ = 0;
-    uint32_t ptsRegister_ = 0;
+    uint64_t timestampRegister_ = 0;
+    int64_t packetPts_ = NoTimestamp; // of the current packet, 33 bits
+    int64_t packetDts_ = NoTimestamp;
     bool payload_ = false;
     bool runCutByChunk_ = false; // the last run ended with the chunk, not with its packet
     std::bitset<256> reportedLeftOut_;

@@ -20,6 +20,9 @@ enum class PacketKind : uint8_t {
     Subpicture
 };
 
+// A packet header without a PTS (or DTS) gives this in its place.
+constexpr int64_t NoTimestamp = -1;
+
 // A stretch of one packet's payload that lies in one chunk.
 struct PayloadRun {
     PacketKind kind;
@@ -31,6 +34,10 @@ struct PayloadRun {
     VideoCodec videoCodec;
     const StreamCodec* audioCodec; // of the audio index's sub-stream, nullptr before any
     uint32_t& pendingPts; // low 32 bits of the packet's PTS, 0 for none; the writer may clear it
+    // The packet's own PTS and DTS, all 33 bits, on each of its runs; the DTS is the PTS where
+    // the header gives only that.
+    int64_t pts;
+    int64_t dts;
     // The run carries on the packet's previous run, which the end of a chunk cut off.
     bool continuesPacket;
 };

@@ -4,6 +4,7 @@
 #include "engine/demux.h"
 #include "engine/frame_counter.h"
 #include "engine/stream_writer.h"
+#include "file_choice.h"
 #include "job_steps.h"
 
 namespace splitwick {
@@ -45,11 +46,16 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters) {
     StreamWriter writer(outputs, session.report());
     FrameTally frames(controls);
     frames.countWritten(state.FrameCount, outputs);
-    ScanSinks sinks{&writer, &frames};
+    TimingRecorder timing;
+    ScanSinks sinks{&writer, &frames, &timing};
+    state.Timing = {};
     StopReason stop = demux(session, std::move(source), sinks, state.StreamTable, true);
-    if (auto second = openSecondPart(session, title, stop))
+    keepTiming(state.Timing, timing, state.EVOfile, stop);
+    if (auto second = openSecondPart(session, title, stop)) {
         stop = demux(session, std::move(second), sinks, state.StreamTable, true,
                      ScanStart::AfterFirstPart);
+        keepTiming(state.Timing, timing, splitPath(title.secondPart).name, stop);
+    }
     dropCountsOfStoppedPass(state.FrameCount, stop);
     outputs.close();
 

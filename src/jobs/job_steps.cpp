@@ -44,6 +44,12 @@ void dropCountsOfStoppedPass(FrameCounts& frames, StopReason stop) {
     if (stop != StopReason::EndOfFile) frames = {0, 0};
 }
 
+void keepTiming(TitleTiming& timing, TimingRecorder& recorder, const std::string& file,
+                StopReason stop) {
+    PartTiming part = recorder.endPart(file);
+    if (stop != StopReason::Cancelled) timing.addPart(std::move(part));
+}
+
 void logFrameCounts(Report& report, const FrameCounts& frames) {
     for (int i = 0; i < 2; ++i)
         if (frames[i] > 0)

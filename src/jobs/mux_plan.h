@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/boxes.h"
+#include "engine/stream_timing.h"
 
 namespace splitwick {
 
@@ -24,12 +25,6 @@ std::string codecExtension(MuxCodec codec);
 // box, which no Matroska track can take as it is, and for a stream of no known codec. LPCM
 // streams are muxed from their WAV files.
 std::optional<MuxCodec> muxCodec(Box box, const std::string& caption, int32_t streamId);
-
-// Frames per second as a fraction, 24000/1001 for NTSC film.
-struct FrameRate {
-    int64_t numerator;
-    int64_t denominator;
-};
 
 // How a track is labelled in the Matroska file.
 struct MuxLabel {

@@ -9,11 +9,13 @@
 #include "engine/job_error.h"
 #include "engine/stream_finder.h"
 #include "engine/stream_writer.h"
+#include "file_choice.h"
 #include "job_steps.h"
 #include "log_sections.h"
 #include "pack_editor.h"
 #include "read_evo.h"
 #include "rebuild_pass.h"
+#include "timing_lines.h"
 
 namespace splitwick {
 
@@ -36,7 +38,8 @@ std::vector<Box> enabledBoxes(const Controls& controls) {
 }
 
 // What the reads and the job share in a one-pass run: the sections of its log, the source until
-// the pass takes it, the streams the pass finds (Read EVO's table) and Read EVO's frame counts.
+// the pass takes it, the streams the pass finds (Read EVO's table), Read EVO's frame counts and
+// the first part's timing.
 class Reads {
   public:
     Reads(Session& session, const JobAfterReads& request)
@@ -57,6 +60,7 @@ class Reads {
     std::unique_ptr<SourceFile> source() { return std::move(source_); }
     StreamTable& found() { return found_; }
     FrameCounts& frames() { return frames_; }
+    TimingRecorder& timing() { return timing_; }
     const TitleChapters& chapters() const { return chapters_; }
     bool withPlaylist() const { return bool(request_.readPlaylist); }
 
@@ -79,20 +83,23 @@ class Reads {
         return streamName(box.kind, found_[tableEntry(box)]) + captionSuffix(box);
     }
 
-    // Read EVO's end, once the first part is read: the boxes labelled, "Done." and the frame
-    // counts, the streams and the counts left in the job state as the reads left them. Then,
-    // unless the pass was cancelled, the file must have streams, and the boxes asked for are
-    // ticked, as they were after the reads, and given back; each must have a stream.
+    // Read EVO's end, once the first part is read: the boxes labelled, "Done.", the frame counts
+    // and the timing, the streams, the counts and the timing left in the job state as the reads
+    // left them. Then, unless the pass was cancelled, the file must have streams, and the boxes
+    // asked for are ticked, as they were after the reads, and given back; each must have a stream.
     std::vector<Box> finish(StopReason firstPart) {
         dropCountsOfStoppedPass(frames_, firstPart);
         session_.state.StreamTable = found_;
         session_.state.FrameCount = frames_;
+        session_.state.Timing = {};
+        keepTiming(session_.state.Timing, timing_, session_.state.EVOfile, firstPart);
         Controls& controls = session_.controls;
         if (!withPlaylist()) labelBoxes(controls, found_);
         {
             ReportRoute route(session_, log_[ReadEvoLines]);
             finishJob(session_);
             logFrameCounts(session_.report(), frames_);
+            logTiming(session_.report(), session_.state.Timing, found_);
         }
         log_.close(ReadEvoLines);
         if (firstPart == StopReason::Cancelled) return {};
@@ -114,6 +121,7 @@ class Reads {
     std::unique_ptr<SourceFile> source_;
     StreamTable found_;
     FrameCounts frames_{};
+    TimingRecorder timing_;
     TitleChapters chapters_;
 };
 
@@ -179,7 +187,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     FrameTally frameTally(controls);
     frameTally.countEveryStream(reads.frames());
     frameTally.countWritten(frames, outputs);
-    ScanSinks firstPart{&finder, &made, &writer, &frameTally};
+    ScanSinks firstPart{&finder, &made, &writer, &frameTally, &reads.timing()};
     StopReason stop = demux(session, std::move(source), firstPart, reads.found(), true);
 
     // The chosen boxes whose stream the first part lacks, and the chapters, as Demux would have
@@ -209,10 +217,12 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         // The boxes stand for the first part's streams: the second part's own are not written.
         FrameTally writtenFrames(controls);
         writtenFrames.countWritten(frames, outputs);
-        ScanSinks secondPart{&writer, &writtenFrames};
+        TimingRecorder timing;
+        ScanSinks secondPart{&writer, &writtenFrames, &timing};
         StreamTable secondPartStreams = reads.found();
         stop = demux(session, std::move(second), secondPart, secondPartStreams, true,
                      ScanStart::AfterFirstPart);
+        keepTiming(session.state.Timing, timing, splitPath(title.secondPart).name, stop);
     }
     dropCountsOfStoppedPass(frames, stop);
     outputs.close();
@@ -252,7 +262,7 @@ StopReason rebuildInOnePass(Session& session, RebuildState& rebuild, const JobAf
     StreamFinder finder(log[ReadEvoLines]);
     FrameTally frames(controls);
     frames.countEveryStream(reads.frames());
-    ScanSinks sinks{&finder, &frames};
+    ScanSinks sinks{&finder, &frames, &reads.timing()};
     EvoScan scan(reads.found(), sinks);
     PendingBounds pending;
     StopReason stop = Rebuild(session, std::move(source), editor, output, &scan, &pending);

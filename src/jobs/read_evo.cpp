@@ -5,6 +5,7 @@
 #include "engine/job_error.h"
 #include "engine/stream_finder.h"
 #include "job_steps.h"
+#include "timing_lines.h"
 
 namespace splitwick {
 
@@ -34,13 +35,17 @@ StopReason bCheckClick(Session& session) {
     StreamFinder finder(session.report());
     FrameTally frames(controls);
     frames.countEveryStream(state.FrameCount);
-    ScanSinks sinks{&finder, &frames};
+    TimingRecorder timing;
+    ScanSinks sinks{&finder, &frames, &timing};
     const StopReason stop =
         demux(session, openEvo(session, "Reading"), sinks, state.StreamTable, false);
     dropCountsOfStoppedPass(state.FrameCount, stop);
+    state.Timing = {};
+    keepTiming(state.Timing, timing, state.EVOfile, stop);
     labelBoxes(controls, state.StreamTable);
     finishJob(session);
     logFrameCounts(session.report(), state.FrameCount);
+    logTiming(session.report(), state.Timing, state.StreamTable);
     controls.setButtonEnabled(Button::Check, true);
     return stop;
 }

@@ -8,12 +8,24 @@ std::string fileName(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
 
+// Where the stream starts against the picture in the first part: a split title's second part
+// follows the first in the same files, so the first part's starts are the title's. 0 for a
+// stream the scan found no start of.
+int64_t delayOf(const PartTiming& part, Box box) {
+    for (const StreamStart& start : part.streams)
+        if (start.box == box) return start.delayMs.value_or(0);
+    return 0;
+}
+
 } // namespace
 
 MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const TitleInfo& title,
                       const std::string& output) {
     // Another EVO's title says nothing about these streams.
     const bool labelled = title.found() && title.evoName == state.EVOname;
+    // A demux that was not stopped has timed its first part.
+    const PartTiming firstPart =
+        state.Timing.parts.empty() ? PartTiming{} : state.Timing.parts.front();
     MkvOfDemux mkv;
     mkv.plan.output = output;
     mkv.plan.chapterFile = files.chapters;
@@ -30,7 +42,11 @@ MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const Ti
         }
         const MuxLabel label = labelled ? title.muxLabel(stream.box, stream.caption)
                                         : MuxLabel{"und", "", stream.caption};
-        mkv.plan.tracks.push_back({stream.path, stream.box, *codec, label, 0, std::nullopt});
+        // The rate measured is video stream 0's.
+        const bool firstVideo = stream.box == Box{BoxKind::Video, 0};
+        mkv.plan.tracks.push_back({stream.path, stream.box, *codec, label,
+                                   delayOf(firstPart, stream.box),
+                                   firstVideo ? firstPart.videoFrameRate : std::nullopt});
     }
     return mkv;
 }

@@ -18,9 +18,10 @@ struct MkvOfDemux {
 };
 
 // Plans `output` of the demux's files: video 0 and 1, then the audio streams, in box order,
-// each with its codec from its stream-table entry (else its caption). A title the playlist
-// gave for this EVO labels the tracks, names the file and picks the default audio track; the
-// demux's chapter file gives the chapters.
+// each with its codec from its stream-table entry (else its caption), its delay against the
+// picture and, for video stream 0, its measured frame rate, as the demux's scan of the first
+// part timed them. A title the playlist gave for this EVO labels the tracks, names the file and
+// picks the default audio track; the demux's chapter file gives the chapters.
 MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const TitleInfo& title,
                       const std::string& output);
 

@@ -104,8 +104,8 @@ TEST(CliJsonStops, FastCheckStopIsNotACancelAndUncountedFramesAreNull) {
     std::filesystem::copy_file(ffmpegMade("DD.EVO"), evo);
     // Zeros past the fast check's limit: read at once, as the file is sparse.
     std::filesystem::resize_file(evo, 320u << 20);
-    const std::string stopped = "\"cancelled\":false,\"stopped_at_fast_check_limit\":true}\n";
-    const std::string whole = "\"cancelled\":false,\"stopped_at_fast_check_limit\":false}\n";
+    const std::string stopped = "\"cancelled\":false,\"stopped_at_fast_check_limit\":true,";
+    const std::string whole = "\"cancelled\":false,\"stopped_at_fast_check_limit\":false,";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"read", evo, "--json"}, "\"frames\":[null,null]," + stopped},
         {{"read", evo, "--json", "--no-fast-check"}, "\"frames\":[50,0]," + whole},
@@ -113,11 +113,10 @@ TEST(CliJsonStops, FastCheckStopIsNotACancelAndUncountedFramesAreNull) {
          "\"frames\":[null,null]," + whole},
         {{"demux", evo, "--json", "--out", dir.path()}, "\"frames\":[50,0]," + whole},
     };
-    for (const auto& [args, end] : cases) {
+    for (const auto& [args, members] : cases) {
         const auto run = cli(args);
         EXPECT_EQ(run.exitCode, 0) << run.err;
-        ASSERT_GE(run.out.size(), end.size());
-        EXPECT_EQ(run.out.substr(run.out.size() - end.size()), end) << run.out;
+        EXPECT_NE(run.out.find(members), std::string::npos) << run.out;
     }
 }
 

@@ -70,6 +70,9 @@ TEST_F(RebuildCommand, LogsTheReadThenTheRebuildOfTheChosenStreams) {
                        "DTS HD audio stream 1 found!\n"
                        "Done.\n"
                        "50 frames count in video stream 0.\n"
+                       "Video frame rate: 25 fps.\n"
+                       "DTSHD.stream.00 starts with the picture.\n"
+                       "DTSHD.stream.01 starts with the picture.\n"
                        "Opening file DTS.EVO\n"
                        "File size: 0 Mbytes.\n"
                        "Creating " +

@@ -19,8 +19,9 @@ class DamagedFiles : public ::testing::Test {
     Lines readAndDemux(const std::string& path) {
         chooseEvo(rs, path);
         const Lines read = readEvo(rs);
-        EXPECT_EQ(read.at(read.size() - frameCountLines(rs.state().FrameCount).size() - 1),
-                  "Done.");
+        const size_t behindDone =
+            frameCountLines(rs.state().FrameCount).size() + timingLines(rs.state()).size();
+        EXPECT_EQ(read.at(read.size() - behindDone - 1), "Done.");
         if (!rs.controls.buttonEnabled(Button::Demux)) return read;
         return demuxInto(rs, out.path());
     }

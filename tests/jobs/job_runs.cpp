@@ -5,6 +5,7 @@
 #include "jobs/demux_job.h"
 #include "jobs/file_choice.h"
 #include "jobs/read_evo.h"
+#include "jobs/timing_lines.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
@@ -41,6 +42,12 @@ std::vector<std::string> frameCountLines(const std::array<int64_t, 2>& frames) {
             lines.push_back(std::to_string(frames[i]) + " frames count in video stream " +
                             std::to_string(i) + ".");
     return lines;
+}
+
+std::vector<std::string> timingLines(const JobState& state) {
+    RecordingReport report;
+    logTiming(report, state.Timing, state.StreamTable);
+    return report.lines;
 }
 
 ::testing::AssertionResult sameBytes(const std::string& expectedPath,

@@ -28,6 +28,9 @@ std::vector<std::string> demuxInto(RecordingSession& rs, const std::string& work
 // The lines a job ends with for these frame counts: one per counter above 0.
 std::vector<std::string> frameCountLines(const std::array<int64_t, 2>& frames);
 
+// Read EVO's timing lines, behind its frame counts, for the timing and streams in the state.
+std::vector<std::string> timingLines(const JobState& state);
+
 // The same bytes in both files; on a difference, where it begins.
 ::testing::AssertionResult sameBytes(const std::string& expectedPath,
                                      const std::string& actualPath);

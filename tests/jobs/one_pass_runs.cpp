@@ -33,6 +33,23 @@ void tickAsAsked(RecordingSession& rs, const Ask& ask) {
         rs.controls.setTicked(box, std::count(wanted.begin(), wanted.end(), box) > 0);
 }
 
+template <typename T> std::string orNone(const std::optional<T>& value) {
+    return value ? std::to_string(*value) : "none";
+}
+
+std::vector<std::string> timingLines(const TitleTiming& timing) {
+    std::vector<std::string> lines;
+    for (const PartTiming& part : timing.parts) {
+        lines.push_back(part.file + " " +
+                        (part.videoFrameRate ? part.videoFrameRate->text() : "none") + " " +
+                        orNone(part.referencePts) + " seam " + orNone(part.seamMs));
+        for (const StreamStart& s : part.streams)
+            lines.push_back(boxName(s.box) + " " + std::to_string(s.firstPts) + " " +
+                            orNone(s.delayMs) + " seam " + orNone(s.afterSeamMs));
+    }
+    return lines;
+}
+
 } // namespace
 
 std::string describe(const Outcome& outcome) {
@@ -57,6 +74,7 @@ std::string departure(const Outcome& twoSteps, const Outcome& onePass) {
     }
     if (onePass.lines != twoSteps.lines) return "the lines differ";
     if (onePass.boxes != twoSteps.boxes) return "the boxes differ";
+    if (onePass.timing != twoSteps.timing) return "the timing differs";
     for (const auto& [name, bytes] : twoSteps.files) {
         const auto other = onePass.files.find(name);
         if (other == onePass.files.end()) return name + " is missing";
@@ -127,6 +145,7 @@ template <typename Steps> Outcome Runs::run(const Steps& steps) {
     for (const std::string& name : fileNamesIn(out_.path()))
         outcome.files[name] = readBytes(out_ / name);
     outcome.frames = rs.state().FrameCount;
+    outcome.timing = timingLines(rs.state().Timing);
     for (Box box : allBoxes())
         outcome.boxes.push_back(boxName(box) + (rs.controls.boxEnabled(box) ? " enabled" : "") +
                                 (rs.controls.ticked(box) ? " ticked " : " ") +

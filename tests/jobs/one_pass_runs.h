@@ -27,15 +27,18 @@ struct Outcome {
     std::map<std::string, Bytes> files;
     FrameCounts frames{};
     std::vector<std::string> boxes; // "cbAudio00 enabled ticked DD.stream.00"
-    std::string error;              // the failure's text; empty when the job ended normally
+    // The timing left in the job state, a line a part and a stream:
+    // "FEATURE_1.EVO 24000/1001 90000 seam none", "cbAudio00 93330 37 seam none"
+    std::vector<std::string> timing;
+    std::string error; // the failure's text; empty when the job ended normally
 };
 
 // The outcome in words, for a failure's message.
 std::string describe(const Outcome& outcome);
 
 // Where the one-pass run departs from the two steps, in words; empty where it does not. It
-// must not: the same lines, files, counts and boxes. A request that the reads find wrong fails
-// with the same error after the same lines of the reads; in one pass the job has begun by
+// must not: the same lines, files, counts, boxes and timing. A request that the reads find wrong
+// fails with the same error after the same lines of the reads; in one pass the job has begun by
 // then, and its lines and the files it made for the first part follow.
 std::string departure(const Outcome& twoSteps, const Outcome& onePass);
 

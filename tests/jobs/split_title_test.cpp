@@ -50,8 +50,9 @@ class SplitTitle : public ::testing::Test {
 
 TEST_F(SplitTitle, ContinuedJobAppendsTheSecondPartUnderBothPartsNames) {
     const Lines head = {"Opening file FEATURE_1.EVO", "File size: 5 Mbytes."};
-    EXPECT_EQ(readEvo(rs), head + Lines{Contains} + FirstPartFound + Lines{"Done."} +
-                               frameCountLines(frames(0)));
+    const Lines read = readEvo(rs);
+    EXPECT_EQ(read, head + Lines{Contains} + FirstPartFound + Lines{"Done."} +
+                        frameCountLines(frames(0)) + timingLines(rs.state()));
 
     const std::array<int64_t, 2> both = {frames(0)[0] + frames(1)[0], 0};
     const Lines expectedLines = head + creatingLines("FEATURE_1_2", out.path()) +

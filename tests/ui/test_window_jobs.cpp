@@ -55,7 +55,8 @@ class TestWindowJobs : public QObject {
                  QStringList({"Opening file FEATURE_1.EVO", "File size: 0 Mbytes.",
                               "It contains 1 video stream and 1 audio stream.",
                               "MPEG-2 video stream 0 found!", "DD+ audio stream 0 found!", "Done.",
-                              "10 frames count in video stream 0."}));
+                              "10 frames count in video stream 0.",
+                              "DD+.stream.00 starts with the picture."}));
         const Widgets& w = s.w();
         QCOMPARE(w.PageControl->currentIndex(), int(Page::Status));
         for (Box box : allBoxes()) {
@@ -83,7 +84,7 @@ class TestWindowJobs : public QObject {
         const QString video = out_ + "/FEATURE_1.MPEG-2.stream.0.mpv";
         const QString audio = out_ + "/FEATURE_1.DD+.stream.00.mpa";
         QCOMPARE(
-            s.logLines().mid(7),
+            s.logLines().mid(8),
             QStringList({"Opening file FEATURE_1.EVO", "File size: 0 Mbytes.", "Creating " + video,
                          "Creating " + audio, "It contains 1 video stream and 1 audio stream.",
                          "Done.", "10 frames count in video stream 0."}));

@@ -1,0 +1,98 @@
+#include "timing_recorder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace splitwick {
+
+namespace {
+
+// A second holds at most 60 frames of disc video; damaged timestamps may put many more packets
+// in it, which are not kept.
+constexpr size_t FirstSecondLimit = 1024;
+
+// The box of a run's stream; its index is -1 before any stream of the kind.
+Box boxOf(const PayloadRun& run) {
+    switch (run.kind) {
+    case PacketKind::Video:
+        return {BoxKind::Video, run.videoIndex};
+    case PacketKind::Audio:
+        return {BoxKind::Audio, run.audioIndex};
+    default:
+        return {BoxKind::Subpicture, run.subpictureIndex};
+    }
+}
+
+} // namespace
+
+void TimingRecorder::clear() {
+    firstPts_.fill(NoTimestamp);
+    videoPts_ = videoDts_ = NoTimestamp;
+    inFirstSecond_ = false;
+    firstSecond_.clear();
+    latest_ = 0;
+}
+
+void TimingRecorder::payload(PayloadRun& run) {
+    // The timestamps belong to the packet: its first run is enough.
+    if (run.continuesPacket || run.pts == NoTimestamp) return;
+    const Box box = boxOf(run);
+    if (box.index < 0) return;
+    int64_t& first = firstPts_[tableEntry(box) - 1];
+    if (first == NoTimestamp) first = run.pts;
+    if (box == Box{BoxKind::Video, 0}) videoTimestamps(run.pts, run.dts);
+}
+
+void TimingRecorder::videoTimestamps(int64_t pts, int64_t dts) {
+    if (videoPts_ == NoTimestamp) {
+        videoPts_ = pts;
+        videoDts_ = dts;
+        inFirstSecond_ = true;
+    }
+    const int64_t offset = ptsDifference(pts, videoPts_);
+    latest_ = std::max(latest_, offset);
+    // Decoding order is file order: once a packet is decoded a second after the first, so are
+    // all behind it.
+    if (!inFirstSecond_) return;
+    inFirstSecond_ = ptsDifference(dts, videoDts_) < TicksPerSecond;
+    if (inFirstSecond_ && firstSecond_.size() < FirstSecondLimit) firstSecond_.push_back(offset);
+}
+
+double TimingRecorder::frameTicks() const {
+    std::vector<int64_t> presented = firstSecond_;
+    std::sort(presented.begin(), presented.end());
+    presented.erase(std::unique(presented.begin(), presented.end()), presented.end());
+    if (presented.size() < 2) return 0;
+    // The shortest step is one frame; a longer one spans frames whose packets carry no PTS.
+    // Frames of 24000/1001 are 3753.75 ticks, so the steps are summed, not taken one by one.
+    int64_t shortest = presented[1] - presented[0];
+    for (size_t i = 2; i < presented.size(); ++i)
+        shortest = std::min(shortest, presented[i] - presented[i - 1]);
+    int64_t frames = 0;
+    for (size_t i = 1; i < presented.size(); ++i)
+        frames += std::llround(double(presented[i] - presented[i - 1]) / double(shortest));
+    return double(presented.back() - presented.front()) / double(frames);
+}
+
+PartTiming TimingRecorder::endPart(const std::string& file) {
+    PartTiming part;
+    part.file = file;
+    if (videoPts_ != NoTimestamp) {
+        const int64_t earliest = *std::min_element(firstSecond_.begin(), firstSecond_.end());
+        part.referencePts = ptsPlus(videoPts_, earliest);
+        const double frame = frameTicks();
+        if (frame > 0) part.videoFrameRate = frameRateOf(frame);
+        part.videoEndPts = ptsPlus(videoPts_, latest_ + std::llround(frame));
+    }
+    for (Box box : streamBoxes()) {
+        const int64_t first = firstPts_[tableEntry(box) - 1];
+        if (first == NoTimestamp) continue;
+        StreamStart start{box, first, std::nullopt, std::nullopt};
+        if (part.referencePts) start.delayMs = ticksToMs(ptsDifference(first, *part.referencePts));
+        part.streams.push_back(start);
+    }
+    clear();
+    return part;
+}
+
+} // namespace splitwick

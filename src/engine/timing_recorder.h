@@ -1,0 +1,41 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scan_sink.h"
+#include "stream_table.h"
+#include "stream_timing.h"
+
+namespace splitwick {
+
+// The timing side of a scan: the first PTS of every stream and, for video stream 0, the first
+// presented frame, the last and the frame rate. It looks at the first run of each packet that
+// carries a timestamp, never at payload bytes.
+class TimingRecorder : public ScanSink {
+  public:
+    TimingRecorder() { clear(); }
+    void payload(PayloadRun& run) override;
+    // The timing of the part scanned since the last call, which begins the next part.
+    PartTiming endPart(const std::string& file);
+
+  private:
+    void clear();
+    void videoTimestamps(int64_t pts, int64_t dts);
+    // Video stream 0's frame length in ticks from the PTS steps of its first second; 0 when it
+    // showed fewer than two frames.
+    double frameTicks() const;
+
+    std::array<int64_t, StreamTable::Entries> firstPts_{}; // by table entry - 1
+    // Video stream 0: its first packet's PTS and DTS, against which the others are taken; the
+    // PTS of its packets decoded within a second of the first, less the first's; the largest
+    // PTS less the first's.
+    int64_t videoPts_ = NoTimestamp;
+    int64_t videoDts_ = NoTimestamp;
+    bool inFirstSecond_ = false;
+    std::vector<int64_t> firstSecond_;
+    int64_t latest_ = 0;
+};
+
+} // namespace splitwick
