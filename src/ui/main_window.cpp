@@ -75,8 +75,10 @@ TfMain::TfMain(Dialogs& dialogs)
             [this] { runCommand([this] { bbXPLClick(); }); });
     bindJob(w_.bCheck, bCheckClick);
     bindJob(w_.bDemux, [this](Session& s) {
+        // As the Demux starts, for it writes LPCM as WAV for the mux.
+        const bool mux = w_.cbMuxMkv->isChecked();
         const DemuxedFiles files = bDemuxClick(s, playlist_.title.chaptersFor(s.state.EVOname));
-        if (w_.cbMuxMkv->isChecked() && !s.state.Cancelled) muxDemuxed(files);
+        if (mux && !s.state.Cancelled) muxDemuxed(files);
     });
     bindJob(w_.bReadXPL, [this](Session& s) { bReadXPLClick(s, playlist_, *w_.xpl); });
     bindJob(w_.bRebuild, [this](Session& s) { bRebuildClick(s, rebuild_); });

@@ -117,6 +117,22 @@ class TestWindowMkv : public QObject {
         QVERIFY(!w.bCancel->isEnabled() && !s.window.busy());
     }
 
+    // Ticked while the Demux ran, the box muxed files written without it: LPCM raw, which no
+    // mux takes. It counts as the Demux starts.
+    void muxTickedDuringTheDemuxStartsNoMux() {
+        SettingsFolder settings;
+        // Past 4 MiB: the Demux lets events through once.
+        SmallEvo::write(evo_, 1024);
+        Window s;
+        readWithMuxTicked(s);
+        s.w().cbMuxMkv->setChecked(false);
+        s.duringJob([&] { s.w().cbMuxMkv->setChecked(true); });
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        QCOMPARE(s.dialogs.errors, QStringList());
+        QCOMPARE(s.logLines().last(), QString("1024 frames count in video stream 0."));
+        QVERIFY(!QFile::exists(out_ + "/FEATURE_1.mkv"));
+    }
+
     void missingMkvmergeShowsInTheErrorBoxAfterTheDemux() {
         SettingsFolder settings;
         SmallEvo::write(evo_, 10);
