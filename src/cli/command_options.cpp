@@ -65,6 +65,23 @@ const std::vector<CommandSpec> Commands = {
       XplOption,
       NoContinueOption,
       JsonOption}},
+    {"mkv",
+     "FILE.EVO",
+     "read the file, demux the chosen streams and mux them with mkvmerge into one Matroska file "
+     "(NAME.mkv), labelled, named and chaptered from the playlist given with --xpl",
+     {OutOption,
+      {'\0', "streams", "LIST",
+       std::string("Streams to mux: ") + StreamListHelp +
+           "'all' (the default) muxes every stream the reads enabled. Subpictures cannot go "
+           "into Matroska: they are written beside NAME.mkv."},
+      XplOption,
+      NoContinueOption,
+      {'\0', "keep-streams", nullptr,
+       "Keep the working folder NAME.streams with the demuxed streams; without it the folder "
+       "is removed once NAME.mkv is made (after a failure or a stop it is always kept)."},
+      {'\0', "json", nullptr,
+       "Print one JSON object instead of the log lines, with an \"mkv\" member: the file, its "
+       "tracks (box, codec, language, name, delay_ms) and its number of chapters."}}},
     {"xpl",
      "FILE.XPL",
      "read the disc's playlist (Read XPL): its tags, the title that plays the EVO given with "

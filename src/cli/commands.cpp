@@ -9,6 +9,7 @@
 #include "jobs/file_choice.h"
 #include "jobs/one_pass.h"
 #include "jobs/read_evo.h"
+#include "mkv_command.h"
 #include "playlist/read_xpl.h"
 #include "summary.h"
 
@@ -96,6 +97,7 @@ int runRequest(const Request& request) {
                 bReadXPLClick(session, playlist, view);
                 return playlist.title.chaptersFor(session.state.EVOname);
             };
+        if (request.command == "mkv") return runMkv(request, session, report, job, playlist);
         if (request.command == "demux") {
             stop = demuxInOnePass(session, job);
         } else {

@@ -34,8 +34,10 @@ void ConsoleReport::log(const std::string& text) {
 void ConsoleReport::slog(const std::string& text, uint8_t panel) {
     if (panel != 1) return;
     const SourceFile* source = events_.passSource();
-    progress_.show(text, source != nullptr ? source->position() : 0,
-                   source != nullptr ? source->size() : 0);
+    if (source != nullptr)
+        progress_.show(text, source->position(), source->size());
+    else
+        progress_.show(text, muxedPercent_, 100);
 }
 
 InterruptEvents::InterruptEvents() {

@@ -31,12 +31,15 @@ class InterruptEvents : public Events {
 };
 
 // The message log on stdout, one line each (or kept for the JSON summary), and the progress of
-// panel 1 on stderr (ProgressLine), over the source of the pass that runs.
+// panel 1 on stderr (ProgressLine), over the source of the pass that runs or, between passes,
+// by the mux's percentage.
 class ConsoleReport : public Report {
   public:
     ConsoleReport(bool keepLines, ProgressLine::Mode progress, const InterruptEvents& events);
     void log(const std::string& text) override;
     void slog(const std::string& text, uint8_t panel) override;
+    // How far the mux has come, for the progress shown next.
+    void muxedPercent(int percent) { muxedPercent_ = percent; }
     const std::vector<std::string>& lines() const { return lines_; }
 
   private:
@@ -44,6 +47,7 @@ class ConsoleReport : public Report {
     ProgressLine progress_;
     const InterruptEvents& events_;
     std::vector<std::string> lines_;
+    int muxedPercent_ = 0;
 };
 
 } // namespace splitwick::cli

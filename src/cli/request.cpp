@@ -144,6 +144,12 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.subExt = value(parser, "sub-ext", request.subExt);
     request.lpcmWav = lpcmAsWav(value(parser, "lpcm", "raw"));
     request.extByCodec = given(parser, "ext-by-codec");
+    request.keepStreams = given(parser, "keep-streams");
+    if (request.command == "mkv") {
+        // Muxers take LPCM as WAV only; the streams, when kept, are named by their codec.
+        request.lpcmWav = true;
+        request.extByCodec = true;
+    }
     return request;
 }
 

@@ -11,7 +11,7 @@ namespace splitwick::cli {
 
 // What the command line asks for.
 struct Request {
-    std::string command; // "read", "demux", "rebuild" or "xpl"
+    std::string command; // "read", "demux", "rebuild", "mkv" or "xpl"
     std::string evoFile;
     std::string xplFile;      // the playlist that labels the streams, if any
     std::string chaptersFile; // xpl: where to write the title's chapters, if anywhere
@@ -19,8 +19,9 @@ struct Request {
     bool countFrames = true;
     bool continueSplit = true;
     bool json = false;
-    bool tree = false;  // xpl: the tree as text after the log lines
-    bool quiet = false; // no progress on stderr
+    bool tree = false;        // xpl: the tree as text after the log lines
+    bool quiet = false;       // no progress on stderr
+    bool keepStreams = false; // mkv: keep the working folder of demuxed streams
     std::string outputFolder;
     std::string videoExt = "mpv";
     std::string audioExt = "mpa";

@@ -135,7 +135,8 @@ std::string timingJson(const TitleTiming& timing) {
 } // namespace
 
 std::string summaryJson(const Session& session, const StreamTable& found,
-                        const std::vector<std::string>& log, StopReason stop) {
+                        const std::vector<std::string>& log, StopReason stop,
+                        const std::string& mkv) {
     QJsonArray streams;
     for (Box box : streamBoxes()) {
         if (!session.controls.boxEnabled(box)) continue;
@@ -157,7 +158,21 @@ std::string summaryJson(const Session& session, const StreamTable& found,
            member("frames", compact(QJsonArray{count(frames[0]), count(frames[1])})) + "," +
            member("cancelled", flag(stop == StopReason::Cancelled)) + "," +
            member("stopped_at_fast_check_limit", flag(stop == StopReason::FastCheckLimit)) + "," +
-           member("timing", timingJson(session.state.Timing)) + "}";
+           member("timing", timingJson(session.state.Timing)) +
+           (mkv.empty() ? "" : "," + member("mkv", mkv)) + "}";
+}
+
+std::string mkvJson(const MuxPlan& plan, size_t chapters) {
+    std::vector<std::string> tracks;
+    for (const MuxTrack& track : plan.tracks)
+        tracks.push_back(object({member("box", scalar(text(boxName(track.box)))),
+                                 member("codec", scalar(text(codecName(track.codec)))),
+                                 member("language", scalar(text(track.label.language))),
+                                 member("name", scalar(text(track.label.name))),
+                                 member("delay_ms", scalar(qint64(track.delayMs)))}));
+    return object({member("file", scalar(text(plan.output))),
+                   member("tracks", joined(tracks, "[]")),
+                   member("chapters", scalar(qint64(chapters)))});
 }
 
 std::string treeText(const PlaylistTree& tree) {

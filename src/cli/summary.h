@@ -5,6 +5,7 @@
 
 #include "engine/plain_controls.h"
 #include "engine/session.h"
+#include "jobs/mux_plan.h"
 #include "playlist/playlist_view.h"
 #include "playlist/title_info.h"
 
@@ -20,8 +21,14 @@ namespace splitwick::cli {
 //  "delay_ms":37}],"parts":[{"file":"F_1.EVO","video_frame_rate":...,"reference_pts":N,
 //  "streams":[...]},{"file":"F_2.EVO",...,"seam_ms":0,"streams":[{...,"after_seam_ms":N}]}]}
 // where the top-level rate and streams are the first part's.
+// mkv, when given, is the value of an "mkv" member behind them.
 std::string summaryJson(const Session& session, const StreamTable& found,
-                        const std::vector<std::string>& log, StopReason stop);
+                        const std::vector<std::string>& log, StopReason stop,
+                        const std::string& mkv = "");
+
+// {"file":"OUT/NAME.mkv","tracks":[{"box":"cbAudio00","codec":"E-AC-3","language":"eng",
+//  "name":"English","delay_ms":0}],"chapters":N}: the Matroska file made, its tracks in order.
+std::string mkvJson(const MuxPlan& plan, size_t chapters);
 
 // {"log":[...],"memo":[...],"tree":{"Info":[...],"Video":[...],"Audio":[...],"Subtitle":[...],
 //  "Chapter":[...]},"boxes":[{"box":"cbAudio00","caption":"...","hint":"...","language":"eng",

@@ -9,30 +9,34 @@
 
 namespace splitwick {
 
-void bDemuxClick(Session& session) {
-    bDemuxClick(session, TitleChapters{});
+DemuxedFiles bDemuxClick(Session& session) {
+    return bDemuxClick(session, TitleChapters{});
 }
 
-void bDemuxClick(Session& session, const TitleChapters& chapters) {
+DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters) {
     Controls& controls = session.controls;
     JobState& state = session.state;
     controls.setButtonEnabled(Button::Demux, false);
     controls.showPage(Page::Status);
     state.FrameCount = {0, 0};
     const SplitTitle title = splitTitle(session);
-    const std::string prefix = outputPrefix(session, title);
+    DemuxedFiles files{outputPrefix(session, title), {}, {}};
+    const std::string& prefix = files.prefix;
 
     std::unique_ptr<SourceFile> source = openEvo(session);
     // Every output is opened before any is emptied, so that a run that cannot start leaves the
     // files of an earlier one as they were.
     OutputSet outputs;
-    for (Box box : streamBoxes())
-        if (controls.ticked(box))
-            session.log("Creating " + createBoxOutputs(outputs, controls, title, prefix, box,
-                                                       controls.caption(box),
-                                                       state.StreamTable[tableEntry(box)]));
+    for (Box box : streamBoxes()) {
+        if (!controls.ticked(box)) continue;
+        files.streams.push_back(createBoxOutputs(outputs, controls, title, prefix, box,
+                                                 controls.caption(box),
+                                                 state.StreamTable[tableEntry(box)]));
+        session.log("Creating " + files.streams.back().path);
+    }
     const std::unique_ptr<OutputFile> chapterFile =
         createChapterFile(session, title, chapters, prefix);
+    if (chapterFile) files.chapters = chapterFile->path();
     outputs.truncate();
     if (chapterFile) {
         chapterFile->truncate();
@@ -58,6 +62,7 @@ void bDemuxClick(Session& session, const TitleChapters& chapters) {
     finishJob(session);
     logFrameCounts(session.report(), state.FrameCount);
     controls.setButtonEnabled(Button::Demux, true);
+    return files;
 }
 
 } // namespace splitwick

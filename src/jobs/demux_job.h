@@ -1,13 +1,15 @@
 #pragma once
 #include "chapter_file.h"
+#include "demuxed_files.h"
 #include "engine/session.h"
 
 namespace splitwick {
 
 // Demux: writes every ticked stream of the chosen EVO into a file of its own (and a .pts side
-// file per subpicture), going on into the second part of a split title.
-void bDemuxClick(Session& session);
+// file per subpicture), going on into the second part of a split title. Gives the files it
+// wrote.
+DemuxedFiles bDemuxClick(Session& session);
 // The same, writing also the title's chapters to OUTPUTPREFIX.chapters.xml when it has any.
-void bDemuxClick(Session& session, const TitleChapters& chapters);
+DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters);
 
 } // namespace splitwick

@@ -31,25 +31,26 @@ std::string streamExtension(const Controls& controls, Box box, std::optional<Mux
 
 } // namespace
 
-std::string createBoxOutputs(OutputSet& outputs, const Controls& controls, const SplitTitle& title,
-                             const std::string& prefix, Box box, const std::string& caption,
-                             int32_t streamId) {
+DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
+                               const SplitTitle& title, const std::string& prefix, Box box,
+                               const std::string& caption, int32_t streamId) {
     const std::optional<MuxCodec> codec = muxCodec(box, caption, streamId);
     const bool wav = codec == MuxCodec::LpcmWav && controls.option(Option::LpcmWav);
     const std::string extension = streamExtension(controls, box, codec, wav);
     const bool withTimestamps = box.kind == BoxKind::Subpicture;
     const std::string stem = boxOutputStem(
         prefix, caption, box, std::max(extension.size(), withTimestamps ? PtsExtension.size() : 0));
-    const std::string name = stem + "." + extension;
+    DemuxedStream names{box, caption, stem + "." + extension,
+                        withTimestamps ? stem + "." + PtsExtension : ""};
     if (wav) {
-        refuseSecondPart(title, name);
-        outputs.add(box.index, std::make_unique<LpcmWavFile>(name, box.index));
-        return name;
+        refuseSecondPart(title, names.path);
+        outputs.add(box.index, std::make_unique<LpcmWavFile>(names.path, box.index));
+        return names;
     }
-    auto stream = createOutput(title, name);
+    auto stream = createOutput(title, names.path);
     outputs.add(box, std::move(stream),
-                withTimestamps ? createOutput(title, stem + "." + PtsExtension) : nullptr);
-    return name;
+                withTimestamps ? createOutput(title, names.timestamps) : nullptr);
+    return names;
 }
 
 std::unique_ptr<OutputFile> createChapterFile(Session& session, const SplitTitle& title,

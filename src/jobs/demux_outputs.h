@@ -3,6 +3,7 @@
 #include <string>
 
 #include "chapter_file.h"
+#include "demuxed_files.h"
 #include "engine/output_set.h"
 #include "engine/session.h"
 #include "job_steps.h"
@@ -14,10 +15,10 @@ namespace splitwick {
 // from the identifier a scan stored for the box, else from its caption (a playlist's); an LPCM
 // stream becomes a WAV file when the option says so. The extension is "wav" for such a file,
 // the codec's own with extensions by codec, else the extension field of the box's kind. Gives
-// the stream file's name as the "Creating" line shows it.
-std::string createBoxOutputs(OutputSet& outputs, const Controls& controls, const SplitTitle& title,
-                             const std::string& prefix, Box box, const std::string& caption,
-                             int32_t streamId);
+// their names, the stream file's as the "Creating" line shows it.
+DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
+                               const SplitTitle& title, const std::string& prefix, Box box,
+                               const std::string& caption, int32_t streamId);
 
 // The file of the title's chapters beside the streams, OUTPUTPREFIX.chapters.xml, created and
 // logged; nullptr when the title has none. A split title's chapters cover both parts.

@@ -155,12 +155,13 @@ class CreatingLines {
 
 } // namespace
 
-StopReason demuxInOnePass(Session& session, const JobAfterReads& request) {
+StopReason demuxInOnePass(Session& session, const JobAfterReads& request, DemuxedFiles* written) {
     Controls& controls = session.controls;
     Reads reads(session, request);
     LogSections& log = reads.log();
     const SplitTitle title = splitTitle(session);
-    const std::string prefix = outputPrefix(session, title);
+    DemuxedFiles files{outputPrefix(session, title), {}, {}};
+    const std::string& prefix = files.prefix;
     std::unique_ptr<SourceFile> source = reads.source();
     log[JobHead].log("Opening file " + session.state.EVOfile);
     log[JobHead].log(fileSizeLine(*source));
@@ -169,8 +170,10 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request) {
     FrameCounts frames{};
     CreatingLines creating(log[JobHead]);
     const auto create = [&](Box box) {
-        creating.add(box, createBoxOutputs(outputs, controls, title, prefix, box,
-                                           reads.caption(box), reads.found()[tableEntry(box)]));
+        files.streams.push_back(createBoxOutputs(outputs, controls, title, prefix, box,
+                                                 reads.caption(box),
+                                                 reads.found()[tableEntry(box)]));
+        creating.add(box, files.streams.back().path);
     };
     const BoxChoice chosen = reads.chosen();
     StreamFinder finder(log[ReadEvoLines]);
@@ -200,6 +203,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request) {
         ReportRoute route(session, log[JobHead]);
         chapterFile = createChapterFile(session, title, reads.chapters(), prefix);
     }
+    if (chapterFile) files.chapters = chapterFile->path();
     for (Box box : rest)
         outputs.truncate(box);
     if (chapterFile) {
@@ -225,6 +229,13 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request) {
     finishJob(session);
     logFrameCounts(session.report(), frames);
     session.state.FrameCount = frames;
+    if (written != nullptr) {
+        // Made as their streams were met; handed out in box order, as Demux makes them.
+        std::sort(files.streams.begin(), files.streams.end(), [](const auto& a, const auto& b) {
+            return boxPosition(a.box) < boxPosition(b.box);
+        });
+        *written = std::move(files);
+    }
     return stop;
 }
 

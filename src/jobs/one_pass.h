@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "chapter_file.h"
+#include "demuxed_files.h"
 #include "engine/session.h"
 #include "rebuild_state.h"
 
@@ -31,8 +32,10 @@ struct JobAfterReads {
 // EVO's lines go out, the request is checked against the streams found (as it was after the
 // reads), and the chosen boxes whose stream the part lacks get their (empty) outputs and the
 // chapter file, all opened before any is emptied. The streams the second part brings that the
-// first lacks are not written, as they had no box. Gives why the last pass ended.
-StopReason demuxInOnePass(Session& session, const JobAfterReads& request);
+// first lacks are not written, as they had no box. Gives why the last pass ended, and the files
+// it wrote in `written` when that is given.
+StopReason demuxInOnePass(Session& session, const JobAfterReads& request,
+                          DemuxedFiles* written = nullptr);
 
 // Read EVO, Read XPL when a playlist is chosen, then Rebuild of the boxes asked for, in one
 // pass over the source. The rebuild's drop tests look up the streams the pass has found up to

@@ -40,8 +40,9 @@ QProcessEnvironment mkvmergeEnvironment() {
 
 } // namespace
 
-MuxRunner::MuxRunner(Report& report, Finished finished)
-    : report_(report), finished_(std::move(finished)), output_(*this) {
+MuxRunner::MuxRunner(Report& report, Finished finished, MuxListeners listeners)
+    : report_(report), finished_(std::move(finished)), listeners_(std::move(listeners)),
+      output_(*this) {
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.setStandardInputFile(QProcess::nullDevice());
     process_.setProcessEnvironment(mkvmergeEnvironment());
@@ -75,6 +76,7 @@ void MuxRunner::start(const MuxPlan& plan) {
     if (running_) throw std::logic_error("a mux is running already");
     const QString program = QStandardPaths::findExecutable(Program);
     if (program.isEmpty()) throw JobError("mkvmerge was not found: install the mkvtoolnix package");
+    if (plan.tracks.empty()) throw JobError("None of the chosen streams can go into Matroska");
     writeOptions(plan);
     target_ = plan.output;
     partial_ = partialPath(plan.output);
@@ -117,13 +119,17 @@ void MuxRunner::progress(int percent) {
     // mkvmerge repeats its last figure.
     if (percent == percentShown_) return;
     percentShown_ = percent;
+    if (listeners_.progressed) listeners_.progressed(percent);
     report_.slog("Muxing " + fileName(target_) + " " + std::to_string(percent) +
                      "%, Remaining time: " + clock_->remaining(percent, 100),
                  1);
 }
 
 void MuxRunner::warning(const std::string& text) {
-    report_.log("mkvmerge warning: " + text);
+    if (listeners_.warned)
+        listeners_.warned(text);
+    else
+        report_.log("mkvmerge warning: " + text);
 }
 
 void MuxRunner::error(const std::string& text) {
@@ -185,13 +191,17 @@ void MuxRunner::removePartial() const {
     std::remove(partial_.c_str());
 }
 
-MuxEnd muxAndWait(const MuxPlan& plan, Report& report, const std::function<bool()>& stopRequested) {
+MuxEnd muxAndWait(const MuxPlan& plan, Report& report, const std::function<bool()>& stopRequested,
+                  const MuxListeners& listeners) {
     QEventLoop loop;
     std::optional<MuxOutcome> outcome;
-    MuxRunner runner(report, [&](const MuxOutcome& ended) {
-        outcome = ended;
-        loop.quit();
-    });
+    MuxRunner runner(
+        report,
+        [&](const MuxOutcome& ended) {
+            outcome = ended;
+            loop.quit();
+        },
+        listeners);
     const auto askToStop = [&] {
         if (stopRequested()) runner.cancel();
     };

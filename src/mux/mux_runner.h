@@ -22,10 +22,16 @@ struct MuxOutcome {
     std::string error; // the text the user is shown when the mux failed
 };
 
+// What the command line takes apart from the report: mkvmerge's progress as its figure, for
+// a progress line that steps by it, and its warnings, for stderr. Either may be left empty.
+struct MuxListeners {
+    std::function<void(int percent)> progressed;         // before the progress text is shown
+    std::function<void(const std::string& text)> warned; // instead of the log line
+};
+
 // Runs mkvmerge over a plan while the event loop goes on: the window stays live and its
 // Cancel button can stop the mux. Progress goes to status panel 1, mkvmerge's warnings to the
-// log (they tell what may be wrong with the file made, and the log is where each job's
-// record is kept, in the window and on the command line alike). mkvmerge writes into a
+// log, where the window keeps each job's record, unless listeners take them. mkvmerge writes into a
 // partial file that is renamed to the plan's output only when mkvmerge succeeded (with or
 // without warnings); a failure or a cancel removes it, so no partial file ever carries the
 // final name.
@@ -35,14 +41,15 @@ class MuxRunner : private MkvmergeListener {
     // runner (a queued call can).
     using Finished = std::function<void(const MuxOutcome&)>;
 
-    MuxRunner(Report& report, Finished finished);
+    MuxRunner(Report& report, Finished finished, MuxListeners listeners = {});
     // A mux still running is stopped as a cancel stops it, without a call to finished.
     ~MuxRunner() override;
     MuxRunner(const MuxRunner&) = delete;
     MuxRunner& operator=(const MuxRunner&) = delete;
 
-    // Starts mkvmerge and returns at once. Throws JobError when mkvmerge is not installed or
-    // its options cannot be written: then nothing has started and finished is not called.
+    // Starts mkvmerge and returns at once. Throws JobError when mkvmerge is not installed, the
+    // plan has no track or its options cannot be written: then nothing has started and
+    // finished is not called.
     void start(const MuxPlan& plan);
     // Stops mkvmerge; finished follows with a cancel once it has stopped and its partial file
     // is gone. Nothing when no mux runs.
@@ -65,6 +72,7 @@ class MuxRunner : private MkvmergeListener {
 
     Report& report_;
     const Finished finished_;
+    const MuxListeners listeners_;
     QProcess process_;
     MkvmergeOutput output_;
     std::unique_ptr<QTemporaryFile> options_;
@@ -79,6 +87,7 @@ class MuxRunner : private MkvmergeListener {
 // The command line's way to mux: runs an event loop until mkvmerge has ended, and stops it
 // once stopRequested answers true (asked every tenth of a second, e.g. after Ctrl-C). Gives
 // Muxed or Cancelled; a failure is thrown as a JobError with its text.
-MuxEnd muxAndWait(const MuxPlan& plan, Report& report, const std::function<bool()>& stopRequested);
+MuxEnd muxAndWait(const MuxPlan& plan, Report& report, const std::function<bool()>& stopRequested,
+                  const MuxListeners& listeners = {});
 
 } // namespace splitwick

@@ -4,11 +4,14 @@
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QIcon>
+#include <QScopedValueRollback>
 
 #include "engine/job_error.h"
 #include "jobs/demux_job.h"
 #include "jobs/read_evo.h"
 #include "jobs/rebuild_job.h"
+#include "mux/mkv_of_demux.h"
+#include "mux/mux_runner.h"
 #include "playlist/read_xpl.h"
 #include "version.h"
 
@@ -71,8 +74,12 @@ TfMain::TfMain(Dialogs& dialogs)
     connect(w_.bbXPL, &QPushButton::clicked, this,
             [this] { runCommand([this] { bbXPLClick(); }); });
     bindJob(w_.bCheck, bCheckClick);
-    bindJob(w_.bDemux,
-            [this](Session& s) { bDemuxClick(s, playlist_.title.chaptersFor(s.state.EVOname)); });
+    bindJob(w_.bDemux, [this](Session& s) {
+        // As the Demux starts, for it writes LPCM as WAV for the mux.
+        const bool mux = w_.cbMuxMkv->isChecked();
+        const DemuxedFiles files = bDemuxClick(s, playlist_.title.chaptersFor(s.state.EVOname));
+        if (mux && !s.state.Cancelled) muxDemuxed(files);
+    });
     bindJob(w_.bReadXPL, [this](Session& s) { bReadXPLClick(s, playlist_, *w_.xpl); });
     bindJob(w_.bRebuild, [this](Session& s) { bRebuildClick(s, rebuild_); });
     connect(w_.bCancel, &QPushButton::clicked, this, &TfMain::bCancelClick);
@@ -205,7 +212,17 @@ void TfMain::cbVideoClick() {
 
 void TfMain::bCancelClick() {
     // Stopping a pass that writes output is asked first; a read is stopped at once.
-    if (!DemuxMode || dialogs_.confirmStop(this)) session_.state.Cancelled = true;
+    if (muxing_ || !DemuxMode || dialogs_.confirmStop(this)) session_.state.Cancelled = true;
+}
+
+void TfMain::muxDemuxed(const DemuxedFiles& files) {
+    const MkvOfDemux mkv =
+        mkvOfDemux(files, session_.state, playlist_.title, files.prefix + ".mkv");
+    if (const std::string besides = besidesLine(mkv); !besides.empty()) log(besides);
+    const ButtonHold cancel(controls_, Button::Cancel, true);
+    const QScopedValueRollback<bool> muxing(muxing_, true);
+    // Cancel's request is the job state's, as for a pass; the Demux left it clear.
+    muxAndWait(mkv.plan, *this, [this] { return session_.state.Cancelled; });
 }
 
 } // namespace splitwick

@@ -5,6 +5,7 @@
 
 #include "dialogs.h"
 #include "engine/session.h"
+#include "jobs/demuxed_files.h"
 #include "jobs/rebuild_state.h"
 #include "playlist/playlist.h"
 #include "saved_settings.h"
@@ -71,6 +72,9 @@ class TfMain : public QWidget, public Report, public Events {
 
     void cbVideoClick();
     void bCancelClick();
+    // After a Demux that ran to its end, with cbMuxMkv ticked: mkvmerge muxes the files it
+    // wrote into OUTPUTPREFIX.mkv beside them, keeping them. Cancel stops it.
+    void muxDemuxed(const DemuxedFiles& files);
 
     // File selection (file_selection.cpp).
     void bbEVOClick();
@@ -95,6 +99,8 @@ class TfMain : public QWidget, public Report, public Events {
     Session session_;
     // The running (or last) pass writes output: Cancel asks first.
     bool DemuxMode = false;
+    // mkvmerge runs: Cancel stops it at once, as it leaves no partial file.
+    bool muxing_ = false;
     // What Read XPL and Rebuild keep from one run of theirs to the next.
     Playlist playlist_;
     RebuildState rebuild_;

@@ -135,6 +135,10 @@ QWidget* optionPage(Widgets& w) {
         place(new QCheckBox("Extensions by codec", page), "cbExtByCodec", {170, 107, 153, 17},
               "Demux names stream files by codec (m2v, h264, ac3, eac3, dts, thd, ...) instead "
               "of the extensions above");
+    w.cbMuxMkv =
+        place(new QCheckBox("Mux into MKV after Demux", page), "cbMuxMkv", {170, 130, 153, 17},
+              "After a Demux, mkvmerge muxes the streams written into one .mkv beside them "
+              "(LPCM as WAV)");
     return page;
 }
 

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "cli_program.h"
 #include "help_text.h"
 #include "playlist_writer.h"
 #include "summary.h"
@@ -17,13 +18,6 @@
 
 namespace splitwick::testing {
 namespace {
-
-const std::string Cli = SPLITWICK_CLI;
-
-ProcessResult cli(std::vector<std::string> args) {
-    args.insert(args.begin(), Cli);
-    return runProcess(args);
-}
 
 // MPEG-2 video 0xE0 with 3 frames a pack, DD 0x80 and DD+ 0xC1, after a system header; by
 // default one full first chunk of 16 packs.

@@ -28,9 +28,9 @@ expect() {
     fi
 }
 
-expect commands "$(printf '%s\n' demux read rebuild xpl)" "$(offered splitwick-cli '')"
+expect commands "$(printf '%s\n' demux mkv read rebuild xpl)" "$(offered splitwick-cli '')"
 expect "commands from r" "$(printf '%s\n' read rebuild)" "$(offered splitwick-cli r)"
-for command in read demux rebuild xpl; do
+for command in read demux rebuild mkv xpl; do
     options=$(splitwick-cli "$command" --help | grep -o -- '--[a-z][a-z-]*' | LC_ALL=C sort -u)
     expect "options of $command" "$options" "$(offered splitwick-cli "$command" x --)"
 done

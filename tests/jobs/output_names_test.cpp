@@ -86,7 +86,8 @@ TEST(ExtensionsByCodec, FromTheScannedStreamElseTheCaptionElseTheField) {
         controls.setOption(Option::ExtensionsByCodec, row.byCodec);
         OutputSet outputs;
         EXPECT_EQ(createBoxOutputs(outputs, controls, SplitTitle{}, out / "T", row.box, row.caption,
-                                   row.streamId),
+                                   row.streamId)
+                      .path,
                   out / ("T." + row.name));
         EXPECT_EQ(outputs.wav(row.box.index) != nullptr,
                   row.box.kind == BoxKind::Audio && row.name.ends_with(".wav"));

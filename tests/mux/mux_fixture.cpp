@@ -3,7 +3,6 @@
 #include <QEventLoop>
 
 #include <cstdlib>
-#include <sstream>
 
 #include "engine/lpcm_wav_file.h"
 
@@ -59,14 +58,6 @@ std::string lpcmWav(Encoded input, const std::string& path) {
     wav.write(samples.data(), samples.size());
     wav.close();
     return path;
-}
-
-std::vector<std::string> outputLines(const std::string& command) {
-    std::istringstream output(runCommand(command));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(output, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 } // namespace splitwick::testing

@@ -65,7 +65,4 @@ MuxTrack track(Encoded input, Box box, MuxCodec codec, MuxLabel label = {}, int6
 // The LPCM stream's samples written as a WAV file by the demux's WAV writer.
 std::string lpcmWav(Encoded input, const std::string& path);
 
-// The lines of a command's output.
-std::vector<std::string> outputLines(const std::string& command);
-
 } // namespace splitwick::testing

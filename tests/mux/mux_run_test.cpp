@@ -1,15 +1,12 @@
 // A title of ffmpeg-encoded streams muxed by mkvmerge: every track as the plan labels it, at
 // its delay, with every frame it went in with.
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include <cmath>
 #include <filesystem>
 
 #include "engine/output_file.h"
 #include "jobs/chapter_file.h"
 #include "mux_fixture.h"
+#include "support/matroska_file.h"
 
 namespace splitwick::testing {
 namespace {
@@ -59,34 +56,7 @@ class MuxedTitle : public MuxTest {
         ScopedEnvironment locale("LC_ALL", "C");
         return run(plan);
     }
-
-    std::string quoted(const std::string& path) const { return "'" + path + "'"; }
 };
-
-QJsonObject mkvmergeIdentification(const std::string& path) {
-    return QJsonDocument::fromJson(
-               QByteArray::fromStdString(runCommand("mkvmerge -J '" + path + "'")))
-        .object();
-}
-
-// The MD5 of each frame: decoded, or as stored with copy.
-std::vector<std::string> frameHashes(const std::string& input, const std::string& codec = "") {
-    std::vector<std::string> hashes;
-    for (const std::string& line :
-         outputLines("ffmpeg -nostdin -v error " + input + " " + codec + " -f framemd5 -")) {
-        if (line.empty() || line[0] == '#') continue;
-        hashes.push_back(line.substr(line.rfind(' ') + 1));
-    }
-    return hashes;
-}
-
-std::string fromMkv(const std::string& mkv, const std::string& map) {
-    return "-i '" + mkv + "' -map " + map;
-}
-
-std::string elementary(const char* format, Encoded input) {
-    return std::string("-f ") + format + " -i '" + encoded(input).es + "'";
-}
 
 TEST_F(MuxedTitle, TracksCarryTheirCodecsLabelsAndFlagsWithTitleAndChapters) {
     const MuxPlan plan = titlePlan();
@@ -109,45 +79,24 @@ TEST_F(MuxedTitle, TracksCarryTheirCodecsLabelsAndFlagsWithTitleAndChapters) {
               (std::vector<std::string>{"FEATURE_1.chapters.xml", "FEATURE_1.mkv",
                                         "Piste française.wav"}));
 
-    const QJsonObject mkv = mkvmergeIdentification(plan.output);
-    EXPECT_EQ(mkv["container"]["properties"]["title"].toString().toStdString(),
-              "@Home: Ça commence");
-    EXPECT_EQ(mkv["chapters"][0]["num_entries"].toInt(), 2);
-
-    struct Expected {
-        const char* codecId;
-        const char* language;
-        const char* name; // "" for none
-        bool isDefault, commentary, visuallyImpaired, hearingImpaired, forced;
-    };
-    const std::vector<Expected> expected = {
-        {"V_MPEG4/ISO/AVC", "und", "H.264.stream.0", true, false, false, false, false},
-        {"A_AC3", "eng", "English", false, false, false, false, false},
-        {"A_EAC3", "ger", "Kommentar des Regisseurs", false, true, false, false, false},
-        {"A_DTS", "fre", "Français audiodescription", true, false, true, false, false},
-        {"A_TRUEHD", "jpn", "", false, false, false, true, false},
-        {"A_PCM/INT/LIT", "spa", "LPCM.stream.04", false, false, false, false, true},
-    };
-    const QJsonArray tracks = mkv["tracks"].toArray();
-    ASSERT_EQ(tracks.size(), qsizetype(expected.size()));
-    for (size_t i = 0; i < expected.size(); ++i) {
-        SCOPED_TRACE("track " + std::to_string(i));
-        const QJsonObject properties = tracks[qsizetype(i)]["properties"].toObject();
-        EXPECT_EQ(properties["codec_id"].toString().toStdString(), expected[i].codecId);
-        EXPECT_EQ(properties["language"].toString().toStdString(), expected[i].language);
-        EXPECT_EQ(properties["track_name"].toString().toStdString(), expected[i].name);
-        EXPECT_EQ(properties["default_track"].toBool(), expected[i].isDefault);
-        EXPECT_EQ(properties["flag_commentary"].toBool(), expected[i].commentary);
-        EXPECT_EQ(properties["flag_visual_impaired"].toBool(), expected[i].visuallyImpaired);
-        EXPECT_EQ(properties["flag_hearing_impaired"].toBool(), expected[i].hearingImpaired);
-        EXPECT_EQ(properties["forced_track"].toBool(), expected[i].forced);
-    }
+    const MkvFile mkv = identifyMkv(plan.output);
+    EXPECT_EQ(mkv.title, "@Home: Ça commence");
+    EXPECT_EQ(mkv.chapters, 2);
+    EXPECT_EQ(mkv.tracks,
+              (std::vector<MkvTrack>{
+                  {"V_MPEG4/ISO/AVC", "und", "H.264.stream.0", true, false, false, false, false},
+                  {"A_AC3", "eng", "English", false, false, false, false, false},
+                  {"A_EAC3", "ger", "Kommentar des Regisseurs", false, true, false, false, false},
+                  {"A_DTS", "fre", "Français audiodescription", true, false, true, false, false},
+                  {"A_TRUEHD", "jpn", "", false, false, false, true, false},
+                  {"A_PCM/INT/LIT", "spa", "LPCM.stream.04", false, false, false, false, true},
+              }));
     // 24000/1001 frames a second.
-    EXPECT_EQ(tracks[0]["properties"]["default_duration"].toInteger(), 41708333);
+    EXPECT_EQ(mkv.videoDefaultDurationNs, 41708333);
 
     EXPECT_EQ(outputLines("ffprobe -v error -show_entries chapter=start_time:chapter_tags=title "
                           "-of csv=p=0 " +
-                          quoted(plan.output)),
+                          inQuotes(plan.output)),
               (std::vector<std::string>{"0.000000,Début", "1.500000,Suite"}));
 }
 
@@ -157,10 +106,7 @@ TEST_F(MuxedTitle, TracksStartAtTheirDelaysAndKeepEveryFrame) {
     ASSERT_EQ(outcome.end, MuxEnd::Muxed) << outcome.error;
     const std::string& mkv = plan.output;
 
-    std::vector<double> startMs;
-    for (const std::string& line :
-         outputLines("ffprobe -v error -show_entries stream=start_time -of csv=p=0 " + quoted(mkv)))
-        startMs.push_back(std::stod(line) * 1000);
+    const std::vector<double> startMs = startTimesMs(mkv);
     ASSERT_EQ(startMs.size(), 6u);
     // The picture starts at 0; the streams that start later start at their delays.
     for (const auto& [index, delay] :

@@ -68,6 +68,24 @@ std::string runCommand(const std::string& command) {
     return output;
 }
 
+std::vector<std::string> outputLines(const std::string& command) {
+    std::istringstream output(runCommand(command));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(output, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> frameHashes(const std::string& input, const std::string& codec) {
+    std::vector<std::string> hashes;
+    for (const std::string& line :
+         outputLines("ffmpeg -nostdin -v error " + input + " " + codec + " -f framemd5 -")) {
+        if (line.empty() || line[0] == '#') continue;
+        hashes.push_back(line.substr(line.rfind(' ') + 1));
+    }
+    return hashes;
+}
+
 void makeWithFfmpeg(const std::string& arguments, const std::string& path) {
     runCommand("ffmpeg -nostdin -v error -y " + arguments + " -f dvd '" + path + "'");
 }

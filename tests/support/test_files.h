@@ -34,6 +34,12 @@ size_t openFileDescriptors();
 
 // Runs a shell command and gives its stdout; throws std::runtime_error when it fails.
 std::string runCommand(const std::string& command);
+// The same as lines.
+std::vector<std::string> outputLines(const std::string& command);
+
+// The MD5 of each frame ffmpeg reads with these input arguments ("-i FILE -map 0:a:0"):
+// decoded, or as stored with codec "-c copy".
+std::vector<std::string> frameHashes(const std::string& input, const std::string& codec = "");
 
 // Makes a DVD-style program stream with ffmpeg: "ffmpeg -v error -y ARGUMENTS -f dvd PATH".
 void makeWithFfmpeg(const std::string& arguments, const std::string& path);

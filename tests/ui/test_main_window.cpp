@@ -107,7 +107,7 @@ class TestMainWindow : public QObject {
         SettingsFolder settings;
         Window s;
         for (const char* name :
-             {"cbContinue", "cbFastCheck", "cbCountFr", "cbLpcmWav", "cbExtByCodec"}) {
+             {"cbContinue", "cbFastCheck", "cbCountFr", "cbLpcmWav", "cbExtByCodec", "cbMuxMkv"}) {
             auto* box = qobject_cast<QCheckBox*>(child(s.window, name));
             QVERIFY2(box->sizeHint().width() <= box->width(), name);
         }

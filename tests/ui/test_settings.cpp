@@ -84,7 +84,7 @@ class TestSettings : public QObject {
                          "Height=int:380\nTreeWidth=int:96\nAudioExt=string:mpa\n"
                          "VideoExt=string:mpv\nSubExt=string:sup\nWorkdir=string:\n"
                          "EVOdir=string:\nXPLdir=string:\nContinue=int:1\nFastCheck=int:1\n"
-                         "CountFrames=int:1\nLpcmWav=int:0\nExtByCodec=int:0\n"));
+                         "CountFrames=int:1\nLpcmWav=int:0\nExtByCodec=int:0\nMuxMkv=int:0\n"));
         // The moment of the first close, in days since the end of 1899.
         const QByteArray bytes = QByteArray::fromHex(install.mid(15, 16).toLatin1());
         double days = 0;
@@ -105,6 +105,7 @@ class TestSettings : public QObject {
             w.cbCountFr->setChecked(false);
             w.cbLpcmWav->setChecked(true);
             w.cbExtByCodec->setChecked(true);
+            w.cbMuxMkv->setChecked(true);
             s.window.xplPage().setTreeWidth(150);
             drop(&s.window, QStringList("/d/HVDVD_TS/FEATURE_1.EVO"));
             s.window.setGeometry(30, 40, 500 - 4, 420 - 4);
@@ -123,7 +124,7 @@ class TestSettings : public QObject {
         QCOMPARE(w.eWorkdir->text(), QString("/out/\"x\"\\y"));
         QVERIFY(!w.cbContinue->isChecked() && w.cbFastCheck->isChecked() &&
                 !w.cbCountFr->isChecked());
-        QVERIFY(w.cbLpcmWav->isChecked() && w.cbExtByCodec->isChecked());
+        QVERIFY(w.cbLpcmWav->isChecked() && w.cbExtByCodec->isChecked() && w.cbMuxMkv->isChecked());
         QCOMPARE(s.window.xplPage().treeWidth(), 150);
         QCOMPARE(s.window.session().state.EVOdir, std::string("/d/HVDVD_TS/"));
         QCOMPARE(s.window.session().state.XPLdir, std::string("/d/ADV_OBJ/"));

@@ -39,6 +39,7 @@ SavedSettings everything(int32_t windowState) {
     s.continueWith = true;
     s.fastCheck = false;
     s.countFrames = true;
+    s.muxMkv = true;
     return s;
 }
 
@@ -57,7 +58,8 @@ const char* const FirstRunText = "# Splitwick settings: NAME=TYPE:VALUE, one val
                                  "XPLdir=string:\n"
                                  "Continue=int:1\n"
                                  "FastCheck=int:0\n"
-                                 "CountFrames=int:1\n";
+                                 "CountFrames=int:1\n"
+                                 "MuxMkv=int:1\n";
 
 } // namespace
 
@@ -161,7 +163,7 @@ class TestSettingsStore : public QObject {
         QCOMPARE(QString(read.error->what()), QString("Invalid data type for 'Height'"));
     }
 
-    void firstWriteHoldsAllSixteenValuesInOrder() {
+    void firstWriteHoldsAllSeventeenValuesInOrder() {
         SettingsStore store;
         writeSettings(store, everything(0), 2.5);
         QCOMPARE(store.text(), std::string(FirstRunText) + "Install=binary:0000000000000440\n");

@@ -1,0 +1,64 @@
+#include "mkv_of_demux.h"
+
+namespace splitwick {
+
+namespace {
+
+std::string fileName(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+// Where the stream starts against the picture in the first part: a split title's second part
+// follows the first in the same files, so the first part's starts are the title's. 0 for a
+// stream the scan found no start of.
+int64_t delayOf(const PartTiming& part, Box box) {
+    for (const StreamStart& start : part.streams)
+        if (start.box == box) return start.delayMs.value_or(0);
+    return 0;
+}
+
+} // namespace
+
+MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const TitleInfo& title,
+                      const std::string& output) {
+    // Another EVO's title says nothing about these streams.
+    const bool labelled = title.found() && title.evoName == state.EVOname;
+    // A demux that was not stopped has timed its first part.
+    const PartTiming firstPart =
+        state.Timing.parts.empty() ? PartTiming{} : state.Timing.parts.front();
+    MkvOfDemux mkv;
+    mkv.plan.output = output;
+    mkv.plan.chapterFile = files.chapters;
+    if (labelled) {
+        mkv.plan.title = title.name;
+        mkv.plan.playlistFirstAudio = title.firstAudio;
+    }
+    for (const DemuxedStream& stream : files.streams) {
+        const auto codec =
+            muxCodec(stream.box, stream.caption, state.StreamTable[tableEntry(stream.box)]);
+        if (!codec) {
+            mkv.besides.push_back(stream);
+            continue;
+        }
+        const MuxLabel label = labelled ? title.muxLabel(stream.box, stream.caption)
+                                        : MuxLabel{"und", "", stream.caption};
+        // The rate measured is video stream 0's.
+        const bool firstVideo = stream.box == Box{BoxKind::Video, 0};
+        mkv.plan.tracks.push_back({stream.path, stream.box, *codec, label,
+                                   delayOf(firstPart, stream.box),
+                                   firstVideo ? firstPart.videoFrameRate : std::nullopt});
+    }
+    return mkv;
+}
+
+std::string besidesLine(const MkvOfDemux& mkv) {
+    std::string names;
+    for (const DemuxedStream& stream : mkv.besides)
+        for (const std::string* path : {&stream.path, &stream.timestamps})
+            if (!path->empty()) names += (names.empty() ? "" : ", ") + fileName(*path);
+    if (names.empty()) return "";
+    return "Not in " + fileName(mkv.plan.output) +
+           " (Matroska takes no such stream as it is), kept beside it: " + names;
+}
+
+} // namespace splitwick

@@ -1,0 +1,151 @@
+// "Mux into MKV after Demux": the window's Demux goes on into mkvmerge on the files it wrote,
+// keeping them; Cancel stops mkvmerge and leaves no .mkv; other commands are held off
+// meanwhile, and a failure shows in the error box.
+#include <QDir>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "small_evo.h"
+#include "support/encoded_streams.h"
+#include "support/test_files.h"
+#include "window_fixture.h"
+
+using namespace splitwick;
+using namespace splitwick::testing;
+
+namespace {
+
+// PATH for as long as it lives.
+class SearchPath {
+  public:
+    explicit SearchPath(const std::string& path) : saved_(std::getenv("PATH")) {
+        ::setenv("PATH", path.c_str(), 1);
+    }
+    ~SearchPath() { ::setenv("PATH", saved_.c_str(), 1); }
+
+  private:
+    std::string saved_;
+};
+
+} // namespace
+
+class TestWindowMkv : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString evo_;
+    QString out_;
+
+    // The window with the EVO read, the output folder set and the mux ticked.
+    void readWithMuxTicked(Window& s) {
+        drop(&s.window, QStringList(evo_));
+        s.w().eWorkdir->setText(out_);
+        s.w().cbMuxMkv->setChecked(true);
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+    }
+
+  private slots:
+    void init() {
+        QDir().mkpath(dir_.path() + "/HVDVD_TS");
+        evo_ = dir_.path() + "/HVDVD_TS/FEATURE_1.EVO";
+        out_ = dir_.path() + "/out";
+        QDir().mkpath(out_);
+    }
+
+    void cleanup() {
+        QDir(dir_.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(dir_.path()));
+    }
+
+    // LPCM goes in as WAV, whatever the LPCM box says.
+    void demuxMuxesTheFilesItWroteIntoAnMkvBesideThem() {
+        SettingsFolder settings;
+        makeEncodedEvo(
+            {{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}, {Encoded::Lpcm16Stereo, 0}}},
+            evo_.toStdString());
+        Window s;
+        readWithMuxTicked(s);
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+
+        QCOMPARE(s.dialogs.errors, QStringList());
+        const QString mkv = out_ + "/FEATURE_1.mkv";
+        QCOMPARE(s.logLines().mid(s.logLines().indexOf("Done.", 10) + 2),
+                 QStringList({"Muxing " + mkv, "Muxed " + mkv}));
+        QCOMPARE(QDir(out_).entryList(QDir::Files),
+                 QStringList({"FEATURE_1.DD.stream.00.mpa", "FEATURE_1.H.264.stream.0.mpv",
+                              "FEATURE_1.LPCM.stream.01.wav", "FEATURE_1.mkv"}));
+        QCOMPARE(outputLines("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" +
+                             mkv.toStdString() + "'"),
+                 (std::vector<std::string>{"h264", "ac3", "pcm_s16le"}));
+        QCOMPARE(s.w().statusBar->panelText(0), QString(" Ready"));
+        QVERIFY(!s.w().bCancel->isEnabled() && s.w().bDemux->isEnabled());
+    }
+
+    // mkvmerge here reports progress and waits, as a long mux does.
+    void cancelStopsTheMuxAtOnceWhileOtherCommandsAreHeldOff() {
+        SettingsFolder settings;
+        SmallEvo::write(evo_, 10);
+        const std::string bin = dir_.path().toStdString() + "/bin";
+        QDir().mkpath(QString::fromStdString(bin));
+        const std::string script = "#!/bin/sh\nexec /bin/sleep 60\n";
+        writeBytes(bin + "/mkvmerge", Bytes(script.begin(), script.end()));
+        ::chmod((bin + "/mkvmerge").c_str(), 0755);
+        const SearchPath path(bin);
+        Window s;
+        readWithMuxTicked(s);
+        const Widgets& w = s.w();
+        bool cancelEnabled = false;
+        QStringList linesWhileMuxing;
+        // A small EVO lets no events through: this runs once mkvmerge has started.
+        s.duringJob([&] {
+            cancelEnabled = w.bCancel->isEnabled();
+            QTest::mouseClick(w.bCheck, Qt::LeftButton);
+            QTest::mouseClick(w.bCancel, Qt::LeftButton);
+            linesWhileMuxing = s.logLines();
+        });
+        QTest::mouseClick(w.bDemux, Qt::LeftButton);
+
+        QVERIFY(cancelEnabled);
+        QCOMPARE(linesWhileMuxing.last(), "Muxing " + out_ + "/FEATURE_1.mkv");
+        QCOMPARE(s.logLines().mid(linesWhileMuxing.size()), QStringList("Muxing stopped"));
+        QCOMPARE(s.dialogs.questions, 0);
+        QCOMPARE(s.dialogs.errors, QStringList());
+        QCOMPARE(QDir(out_).entryList(QDir::Files),
+                 QStringList({"FEATURE_1.DD+.stream.00.mpa", "FEATURE_1.MPEG-2.stream.0.mpv"}));
+        QVERIFY(!w.bCancel->isEnabled() && !s.window.busy());
+    }
+
+    // Ticked while the Demux ran, the box muxed files written without it: LPCM raw, which no
+    // mux takes. It counts as the Demux starts.
+    void muxTickedDuringTheDemuxStartsNoMux() {
+        SettingsFolder settings;
+        // Past 4 MiB: the Demux lets events through once.
+        SmallEvo::write(evo_, 1024);
+        Window s;
+        readWithMuxTicked(s);
+        s.w().cbMuxMkv->setChecked(false);
+        s.duringJob([&] { s.w().cbMuxMkv->setChecked(true); });
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        QCOMPARE(s.dialogs.errors, QStringList());
+        QCOMPARE(s.logLines().last(), QString("1024 frames count in video stream 0."));
+        QVERIFY(!QFile::exists(out_ + "/FEATURE_1.mkv"));
+    }
+
+    void missingMkvmergeShowsInTheErrorBoxAfterTheDemux() {
+        SettingsFolder settings;
+        SmallEvo::write(evo_, 10);
+        const SearchPath path(dir_.path().toStdString());
+        Window s;
+        readWithMuxTicked(s);
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        QCOMPARE(s.dialogs.errors,
+                 QStringList("mkvmerge was not found: install the mkvtoolnix package."));
+        QCOMPARE(QDir(out_).entryList(QDir::Files).size(), 2);
+        QVERIFY(s.w().bDemux->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestWindowMkv)
+#include "test_window_mkv.moc"
