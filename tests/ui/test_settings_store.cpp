@@ -39,6 +39,8 @@ SavedSettings everything(int32_t windowState) {
     s.continueWith = true;
     s.fastCheck = false;
     s.countFrames = true;
+    s.lpcmWav = true;
+    s.extByCodec = false;
     s.muxMkv = true;
     return s;
 }
@@ -59,6 +61,8 @@ const char* const FirstRunText = "# Splitwick settings: NAME=TYPE:VALUE, one val
                                  "Continue=int:1\n"
                                  "FastCheck=int:0\n"
                                  "CountFrames=int:1\n"
+                                 "LpcmWav=int:1\n"
+                                 "ExtByCodec=int:0\n"
                                  "MuxMkv=int:1\n";
 
 } // namespace
