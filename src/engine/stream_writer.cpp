@@ -1,7 +1,5 @@
 #include "stream_writer.h"
 
-#include "demux.h"
-
 namespace splitwick {
 
 void StreamWriter::payload(PayloadRun& run) {
@@ -49,15 +47,6 @@ void StreamWriter::writeSubpicture(PayloadRun& run) {
                                      uint8_t(value >> 24)};
     pts->write(littleEndian, sizeof littleEndian);
     run.pendingPts = 0;
-}
-
-void StreamWriter::streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
-                                 int keptId) {
-    report_.log(leftOutLine(codec, id, kept, keptId));
-}
-
-void StreamWriter::systemHeader(int videoBound, int audioBound) {
-    report_.log(systemHeaderLine(videoBound, audioBound));
 }
 
 } // namespace splitwick
