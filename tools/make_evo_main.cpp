@@ -18,6 +18,7 @@
 #include "evo_maker/es_evo.h"
 #include "evo_maker/evo_maker.h"
 #include "evo_maker/presets.h"
+#include "evo_maker/scramble.h"
 
 namespace {
 
@@ -26,8 +27,9 @@ using splitwick::LpcmFormat;
 
 const char* const Help = R"(Usage: splitwick-make-evo --sample-disc DIR [--expect DIR]
        splitwick-make-evo --out FILE.EVO [--size SIZE] [--seed N] [--split] [--expect DIR]
+                          [--scramble-from PACK]
        splitwick-make-evo --out FILE.EVO --stream CODEC FILE [STREAM OPTIONS]...
-                          [--pts-base N] [--split] [--expect DIR]
+                          [--pts-base N] [--split] [--expect DIR] [--scramble-from PACK]
 
 Makes HD DVD video files (.EVO: MPEG program streams of 2048-byte packs) of synthetic
 streams, or of real elementary streams, for tests, demonstrations and benchmarks.
@@ -45,6 +47,10 @@ streams, or of real elementary streams, for tests, demonstrations and benchmarks
   --split            make --out a split title: FILE.EVO must end in _1.EVO; its partner
                      ending in _2.EVO gets the second half (with --stream: from the key
                      unit of video stream 0 nearest the middle of its units on)
+  --scramble-from PACK
+                     mark the media packets from the pack numbered PACK on as encrypted
+                     (PES_scrambling_control '01'), counting the packs from 0 at the first
+                     part's start on through the second part; the payloads stay as they are
   --expect DIR       also write into DIR (created when missing) the exact files that a Demux
                      of every stream writes, named as Demux names them with the default
                      extensions (FEATURE_1.MPEG-2.stream.0.mpv, FEATURE_1.DD+.stream.00.mpa,
@@ -112,6 +118,7 @@ struct Options {
     std::optional<std::string> sampleDisc, out, expect;
     std::optional<int64_t> size;
     std::optional<uint64_t> seed;
+    std::optional<int64_t> scrambleFrom;
     bool split = false;
     std::vector<StreamOptions> streams;
     uint64_t ptsBase = 90000;
@@ -211,6 +218,8 @@ Options parseOptions(const std::vector<std::string>& args) {
             options.size = parseNumber(value(), true);
         else if (arg == "--seed")
             options.seed = uint64_t(parseNumber(value()));
+        else if (arg == "--scramble-from")
+            options.scrambleFrom = parseNumber(value());
         else if (arg == "--split")
             options.split = true;
         else
@@ -243,6 +252,15 @@ EsRecipe esRecipe(const Options& options) {
     return recipe;
 }
 
+// --scramble-from, once the parts are made.
+void scramble(const Options& options, const MadeEvo& made) {
+    if (!options.scrambleFrom) return;
+    std::vector<std::string> parts;
+    for (const MadePart& part : made.parts)
+        parts.push_back(part.path);
+    std::cout << scrambleFrom(parts, *options.scrambleFrom) << " packets marked scrambled\n";
+}
+
 void report(const MadeEvo& made) {
     for (const MadePart& part : made.parts) {
         std::cout << part.path << ": " << part.size << " bytes";
@@ -268,6 +286,7 @@ int run(const Options& options) {
         const MadeEsEvo made = makeEsEvo(esRecipe(options), *options.out, expect);
         report(made.evo);
         std::cout << "expected data: " << made.expectedData << "\n";
+        scramble(options, made.evo);
         return 0;
     }
     Recipe recipe;
@@ -281,7 +300,9 @@ int run(const Options& options) {
         path = *options.out;
     }
     createFolderOf(path);
-    report(makeEvo(recipe, path, expect));
+    const MadeEvo made = makeEvo(recipe, path, expect);
+    report(made);
+    scramble(options, made);
     return 0;
 }
 

@@ -30,8 +30,8 @@ const std::vector<CommandSpec> Commands = {
       NoCountFramesOption,
       {'\0', "json", nullptr,
        "Print one JSON object: log lines, streams found (box, caption, id), frame counts "
-       "(null when not counted), whether the scan was cancelled and whether it stopped at the "
-       "fast check's limit."},
+       "(null when not counted), whether the scan was cancelled, whether it stopped at the "
+       "fast check's limit, the number of encrypted packs it met, and the streams' timing."},
       XplOption}},
     {"demux",
      "FILE.EVO",

@@ -158,6 +158,7 @@ std::string summaryJson(const Session& session, const StreamTable& found,
            member("frames", compact(QJsonArray{count(frames[0]), count(frames[1])})) + "," +
            member("cancelled", flag(stop == StopReason::Cancelled)) + "," +
            member("stopped_at_fast_check_limit", flag(stop == StopReason::FastCheckLimit)) + "," +
+           member("scrambled_packs", std::to_string(session.state.ScrambledPacks)) + "," +
            member("timing", timingJson(session.state.Timing)) +
            (mkv.empty() ? "" : "," + member("mkv", mkv)) + "}";
 }

@@ -1,5 +1,7 @@
 #include "demux.h"
 
+#include "scrambled_packs.h"
+
 namespace splitwick {
 
 namespace {
@@ -18,6 +20,7 @@ void EvoScan::feed(const FilePass& pass, std::span<const uint8_t> chunk) {
     // video_bound and audio_bound.
     if (pass.source().position() == int64_t(BufferSize) && chunk[16] == 0x01 && chunk[17] == 0xBB)
         sink_.systemHeader(chunk[24] & 0x1F, (chunk[23] >> 2) & 0x3F);
+    scanPacks(chunk, sink_);
     scanner_.feed(chunk.data(), chunk.size());
 }
 
@@ -30,6 +33,7 @@ StopReason demux(Session& session, std::unique_ptr<SourceFile> source, ScanSink&
         if (!writeFlag && session.controls.option(Option::FastCheck) && position > FastCheckLimit)
             pass.stop(StopReason::FastCheckLimit);
         if (position % RepaintStep == 0) session.events.repaint();
+        if (writeFlag) refuseScrambled(chunk, pass.source().path());
         scan.feed(pass, chunk);
     }
     return pass.stopReason();

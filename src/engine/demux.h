@@ -35,7 +35,8 @@ class EvoScan {
 // that a pass runs, each chunk goes through an EvoScan into the sink, and the window is repainted
 // every 64 MiB. With writeFlag clear (check mode, Read EVO) the progress line reads "Reading"
 // and the scan stops at the fast-check limit while cbFastCheck is ticked; set (demux mode), it
-// reads "Demuxing" and a cancel is asked first. Returns why the scan ended.
+// reads "Demuxing", a cancel is asked first, and a scrambled pack ends it with an error before
+// anything of its chunk is written. Returns why the scan ended.
 StopReason demux(Session& session, std::unique_ptr<SourceFile> source, ScanSink& sink,
                  StreamTable& table, bool writeFlag, ScanStart start = ScanStart::Cleared);
 

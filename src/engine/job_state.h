@@ -27,6 +27,8 @@ struct JobState {
     bool Cancelled = false;
     std::array<int64_t, 2> FrameCount{};
     TitleTiming Timing;
+    // The packs the last Read EVO found scrambled (encrypted); a job that writes stops at one.
+    int64_t ScrambledPacks = 0;
 
     std::string EVOdir;  // folder of the chosen EVO, with its trailing "/"
     std::string EVOfile; // its name without folder

@@ -60,6 +60,8 @@ class ScanSink {
                                int /*keptId*/) {}
     // The file's first pack header is followed by a system header with these bounds.
     virtual void systemHeader(int /*videoBound*/, int /*audioBound*/) {}
+    // A 2048-byte pack was scanned; scrambled: its media packet is marked encrypted.
+    virtual void packScanned(bool /*scrambled*/) {}
 };
 
 // Hands each finding of a scan to each of its sinks in turn.
@@ -86,6 +88,10 @@ class ScanSinks : public ScanSink {
     void systemHeader(int videoBound, int audioBound) override {
         for (ScanSink* sink : sinks_)
             sink->systemHeader(videoBound, audioBound);
+    }
+    void packScanned(bool scrambled) override {
+        for (ScanSink* sink : sinks_)
+            sink->packScanned(scrambled);
     }
 
   private:

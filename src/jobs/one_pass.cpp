@@ -91,6 +91,8 @@ class Reads {
         dropCountsOfStoppedPass(frames_, firstPart);
         session_.state.StreamTable = found_;
         session_.state.FrameCount = frames_;
+        // The pass writes, so it stopped at the first scrambled pack: none was met.
+        session_.state.ScrambledPacks = 0;
         session_.state.Timing = {};
         keepTiming(session_.state.Timing, timing_, session_.state.EVOfile, firstPart);
         Controls& controls = session_.controls;

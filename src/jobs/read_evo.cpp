@@ -3,6 +3,7 @@
 #include "engine/demux.h"
 #include "engine/frame_counter.h"
 #include "engine/job_error.h"
+#include "engine/scrambled_packs.h"
 #include "engine/stream_finder.h"
 #include "job_steps.h"
 #include "timing_lines.h"
@@ -36,14 +37,17 @@ StopReason bCheckClick(Session& session) {
     FrameTally frames(controls);
     frames.countEveryStream(state.FrameCount);
     TimingRecorder timing;
-    ScanSinks sinks{&finder, &frames, &timing};
+    ScrambleTally scrambled;
+    ScanSinks sinks{&finder, &frames, &timing, &scrambled};
     const StopReason stop =
         demux(session, openEvo(session, "Reading"), sinks, state.StreamTable, false);
     dropCountsOfStoppedPass(state.FrameCount, stop);
     state.Timing = {};
     keepTiming(state.Timing, timing, state.EVOfile, stop);
     labelBoxes(controls, state.StreamTable);
+    state.ScrambledPacks = scrambled.scrambled();
     finishJob(session);
+    if (scrambled.scrambled() > 0) session.log(scrambled.line());
     logFrameCounts(session.report(), state.FrameCount);
     logTiming(session.report(), state.Timing, state.StreamTable);
     controls.setButtonEnabled(Button::Check, true);

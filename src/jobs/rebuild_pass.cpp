@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/scrambled_packs.h"
+
 namespace splitwick {
 
 namespace {
@@ -36,6 +38,7 @@ StopReason Rebuild(Session& session, std::unique_ptr<SourceFile> source, PackEdi
     FilePass pass(session, std::move(source), true, "Rebuilding");
     // An empty source is not read at all: no progress line, nothing written.
     for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {
+        refuseScrambled(chunk, pass.source().path());
         if (scan != nullptr) scan->feed(pass, chunk);
         for (size_t at = 0; at < chunk.size(); at += PackSize) {
             // A last read shorter than a pack is edited and written as far as it goes.

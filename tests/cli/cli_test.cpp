@@ -193,7 +193,7 @@ TEST(CliRead, JsonSummaryListsEveryEnabledBox) {
                          "\"id\":224},{\"box\":\"cbAudio00\",\"caption\":\"DD.stream.00\",\"id\":"
                          "128},{\"box\":\"cbAudio01\",\"caption\":\"DD+.stream.01\",\"id\":193}],"
                          "\"frames\":[null,null],\"cancelled\":false,"
-                         "\"stopped_at_fast_check_limit\":false,"
+                         "\"stopped_at_fast_check_limit\":false,\"scrambled_packs\":0,"
                          // Its packets carry no timestamps: the part is there, with nothing in it.
                          "\"timing\":{\"video_frame_rate\":null,\"streams\":[],\"parts\":["
                          "{\"file\":\"FEATURE_1.EVO\",\"video_frame_rate\":null,"

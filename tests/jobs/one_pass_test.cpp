@@ -9,6 +9,7 @@
 #include "engine/job_error.h"
 #include "evo_maker/evo_maker.h"
 #include "evo_maker/presets.h"
+#include "evo_maker/scramble.h"
 #include "job_runs.h"
 #include "jobs/one_pass.h"
 #include "made_recipes.h"
@@ -103,6 +104,13 @@ TEST_F(OnePass, DamagedFilesGiveWhatTheReadsAndTheJobGive) {
     navigationOnly.size = 100000;
     navigationOnly.navigationEvery = 1;
     expectSameForEveryAsk(make(navigationOnly, "NAV.EVO"));
+
+    // Encrypted from its 40th pack: the same error, the first part's or the second's.
+    for (int64_t from : {40, 2000}) {
+        const std::string split = make(maker::sampleDiscRecipe());
+        maker::scrambleFrom({split, folder / "FEATURE_2.EVO"}, from);
+        expectSameForEveryAsk(split);
+    }
 }
 
 // The reads cover the first part only: a stream that the second part alone carries has no box

@@ -130,6 +130,31 @@ class TestWindowJobs : public QObject {
                  SmallEvo::audioPayload().repeated(15));
     }
 
+    // A copy made without decrypting: Read EVO says so, Demux and Rebuild show the error box.
+    void anEncryptedEvoIsNamedAndItsJobsFail() {
+        SettingsFolder settings;
+        const QString path = evo("FEATURE_1.EVO");
+        SmallEvo::write(path, 10);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        // Pack 3, a video packet: PES_scrambling_control '01' in the byte behind its length.
+        file.seek(3 * SmallEvo::PackSize + 14 + 6);
+        file.write("\x91", 1);
+        file.close();
+        Window s;
+        choose(s, path);
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        QVERIFY(s.logLines().contains("The EVO is encrypted: 1 of 21 packs are scrambled. Decrypt "
+                                      "it first; its streams cannot be used as they are."));
+        const QString error =
+            "\"" + path + "\" is encrypted (its packs are scrambled): decrypt it first.";
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        QCOMPARE(s.dialogs.errors, QStringList(error));
+        QTest::mouseClick(s.w().bRebuild, Qt::LeftButton);
+        QCOMPARE(s.dialogs.errors, QStringList({error, error}));
+        QVERIFY(s.w().bDemux->isEnabled() && !s.window.busy());
+    }
+
     void aMissingSourceShowsTheErrorAndLeavesReadEvoDisabled() {
         SettingsFolder settings;
         Window s;
