@@ -1,6 +1,7 @@
 // splitwick: the window. A file named on the command line is taken as if it were dropped.
 #include <QApplication>
 
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -74,6 +75,9 @@ Arguments windowArguments(const QStringList& arguments) {
 
 int main(int argc, char** argv) {
     if (const auto exitCode = answerWithoutToolkit(argc, argv)) return *exitCode;
+    // A write past the file-size limit fails with "File too large", shown as every write error
+    // is, instead of killing the window without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     const Arguments arguments = windowArguments(QApplication::arguments());
     if (!arguments.unknownOption.isEmpty()) {

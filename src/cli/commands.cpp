@@ -53,8 +53,8 @@ void writeChapters(const std::string& path, const Session& session, const Playli
     if (chapters.marks.empty())
         throw JobError(session.state.XPLfile + " gives no chapters for " + session.state.EVOname);
     OutputFile file(path);
-    file.truncate();
     writeChapterFile(file, chapters);
+    file.close();
 }
 
 } // namespace

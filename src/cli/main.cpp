@@ -1,6 +1,7 @@
 // splitwick-cli: the window's jobs for scripts and batch work.
 #include <QCoreApplication>
 
+#include <csignal>
 #include <iostream>
 
 #include "commands.h"
@@ -13,6 +14,9 @@ constexpr int ExitUsage = 2;
 } // namespace
 
 int main(int argc, char** argv) {
+    // A write past the file-size limit fails with "File too large", reported as every write
+    // error is, instead of killing the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     std::vector<std::string> arguments;
     for (const QString& argument : QCoreApplication::arguments())

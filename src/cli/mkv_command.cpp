@@ -1,12 +1,17 @@
 #include "mkv_command.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "engine/job_error.h"
+#include "engine/lpcm_wav_file.h"
 #include "jobs/job_steps.h"
 #include "mux/mkv_of_demux.h"
 #include "mux/mux_runner.h"
@@ -16,23 +21,35 @@ namespace splitwick::cli {
 
 namespace {
 
-// The folder the streams are demuxed into, beside the .mkv of the same stem.
+// The mkv command has no choice of LPCM as raw samples: the way out it offers is to leave the
+// stream out.
+const char* const LeaveOut = ". Leave the stream out of the .mkv with --streams";
+
+// The folder the streams are demuxed into, beside the .mkv of the same stem, held by this run
+// alone: a second run for the same .mkv would write into and remove the files this one's
+// mkvmerge reads.
 class WorkFolder {
   public:
-    explicit WorkFolder(std::string path) : path_(std::move(path)) {
-        // One left by an earlier run is used again: its files are overwritten, as a Demux
-        // overwrites its outputs.
-        if (::mkdir(path_.c_str(), 0777) != 0 && errno != EEXIST)
-            throw cannotCreate(fullPath(path_), systemReason(errno));
+    WorkFolder(std::string path, const std::string& mkv) : path_(std::move(path)) {
+        // One left by an earlier run is used again: its files are replaced, as a Demux replaces
+        // its outputs. One that an ending run removes meanwhile is made anew.
+        for (int tries = 0; fd_ < 0 && tries < 3; ++tries)
+            takeFolder(mkv);
+        if (fd_ < 0) throw cannotCreate(fullPath(path_), systemReason(ENOENT));
     }
+    ~WorkFolder() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+
     const std::string& path() const { return path_; }
 
     // Whatever failed is told with the folder that holds what was written before it; a folder
-    // still empty (the source could not be opened) goes.
-    [[noreturn]] void failed(const std::exception& error) const {
-        if (::rmdir(path_.c_str()) == 0) throw;
-        const auto* jobError = dynamic_cast<const JobError*>(&error);
-        const std::string detail = jobError != nullptr ? jobError->detail() : "";
+    // left empty (the source could not be opened, the demux failed) goes.
+    [[noreturn]] void failed(const JobError& error) const {
+        if (::rmdir(path_.c_str()) == 0) throw error;
+        const std::string detail = error.detail();
         throw JobError(error.what(), (detail.empty() ? "" : errorBoxText(detail) + "\n") + kept());
     }
     std::string kept() const { return "The demuxed streams are kept in " + fullPath(path_); }
@@ -46,8 +63,42 @@ class WorkFolder {
     }
 
   private:
+    void takeFolder(const std::string& mkv) {
+        if (::mkdir(path_.c_str(), 0777) != 0 && errno != EEXIST)
+            throw cannotCreate(fullPath(path_), systemReason(errno));
+        const int fd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0 && errno == ENOTDIR)
+            throw JobError("\"" + fullPath(path_) + "\" is a file: the streams of " +
+                           fullPath(mkv) +
+                           " are demuxed into a folder of that name. Move it, or choose "
+                           "another --out");
+        if (fd < 0) throw cannotCreate(fullPath(path_), systemReason(errno));
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            throw JobError("Another run is making " + fullPath(mkv) + " from the streams in " +
+                           fullPath(path_) + ": wait for it to end");
+        }
+        struct stat held {
+        }, named{};
+        if (::fstat(fd, &held) == 0 && ::stat(path_.c_str(), &named) == 0 &&
+            held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+            fd_ = fd;
+            return;
+        }
+        ::close(fd);
+    }
+
     std::string path_;
+    int fd_ = -1;
 };
+
+// The .mkv must not take the place of the source, as no output of a Demux may.
+void refuseSource(const Session& session, const SplitTitle& title, const std::string& mkv) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(mkv, session.controls.field(Field::EVOfile), ec))
+        throw cannotCreate(mkv, FileInUse);
+    refuseSecondPart(title, mkv);
+}
 
 // A file of the working folder, moved beside the .mkv: the output prefix of the demux (the
 // folder and the stem) gives way to that of the .mkv.
@@ -87,8 +138,10 @@ int stopped(const WorkFolder& work, const Request& request, const Session& sessi
 int runMkv(const Request& request, Session& session, ConsoleReport& report,
            const JobAfterReads& job, const Playlist& playlist) {
     // The stem of the .mkv is that of the demux's outputs: NAME_1_2 for both parts of a title.
-    const std::string stem = outputPrefix(session, splitTitle(session));
-    const WorkFolder work(stem + ".streams");
+    const SplitTitle title = splitTitle(session);
+    const std::string stem = outputPrefix(session, title);
+    refuseSource(session, title, stem + ".mkv");
+    const WorkFolder work(stem + ".streams", stem + ".mkv");
     session.controls.setField(Field::Workdir, work.path());
     DemuxedFiles files;
     MkvOfDemux mkv;
@@ -105,7 +158,9 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report,
         const MuxEnd end = muxAndWait(
             mkv.plan, report, [] { return InterruptEvents::interrupted(); }, listeners);
         if (end == MuxEnd::Cancelled) return stopped(work, request, session, report);
-    } catch (const std::exception& error) {
+    } catch (const LpcmFormatError& error) {
+        work.failed(JobError(error.reason() + LeaveOut));
+    } catch (const JobError& error) {
         work.failed(error);
     }
     if (request.keepStreams)

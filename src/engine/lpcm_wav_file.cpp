@@ -17,17 +17,11 @@ const char* const KeepRaw = ". Demux the stream without WAV conversion";
 
 } // namespace
 
+LpcmFormatError::LpcmFormatError(const std::string& reason)
+    : JobError(reason + KeepRaw), reason_(reason) {}
+
 LpcmWavFile::LpcmWavFile(const std::string& path, int audioIndex)
     : file_(path), audioIndex_(audioIndex) {}
-
-LpcmWavFile::~LpcmWavFile() {
-    if (finished_) return;
-    try {
-        finish();
-    } catch (...) {
-        // The job is failing already; its own error is the one to report.
-    }
-}
 
 std::string LpcmWavFile::streamName() const {
     return "LPCM audio stream " + std::to_string(audioIndex_);
@@ -36,12 +30,13 @@ std::string LpcmWavFile::streamName() const {
 void LpcmWavFile::packetHeader(const LpcmHeader& header) {
     const std::optional<LpcmFormat> format = lpcmFormat(header);
     if (!format)
-        throw JobError(streamName() + " gives a sample size that LPCM does not code" + KeepRaw);
+        throw LpcmFormatError(streamName() + " gives a sample size that LPCM does not code");
     if (format_ && *format != *format_)
-        throw JobError(streamName() + " changes from " + describe(*format_) + " to " +
-                       describe(*format) + " after " +
-                       std::to_string(dataBytes_ / uint64_t(wav_.channels * wav_.sampleBytes)) +
-                       " sample frames; a WAV file holds one format" + KeepRaw);
+        throw LpcmFormatError(
+            streamName() + " changes from " + describe(*format_) + " to " + describe(*format) +
+            " after " +
+            std::to_string(convertedBytes_ / uint64_t(wav_.channels * wav_.sampleBytes)) +
+            " sample frames; a WAV file holds one format");
     if (format_) return;
     format_ = format;
     samples_.emplace(*format);
@@ -57,28 +52,62 @@ void LpcmWavFile::write(const uint8_t* data, size_t length) {
         const size_t slice = std::min(length, SliceBytes);
         const std::span<const uint8_t> converted = samples_->convert(data, slice);
         file_.write(converted.data(), converted.size());
-        dataBytes_ += converted.size();
+        convertedBytes_ += converted.size();
         data += slice;
         length -= slice;
     }
 }
 
-void LpcmWavFile::close() {
-    finish();
-    file_.close();
+void LpcmWavFile::store() {
+    // The file is closed whatever finishing it met; the first failure is the one reported.
+    std::optional<JobError> failure;
+    try {
+        finish();
+    } catch (const JobError& error) {
+        failure = error;
+    }
+    try {
+        file_.store();
+    } catch (const JobError& error) {
+        if (!failure) failure = error;
+    }
+    if (failure) throw *failure;
 }
 
 void LpcmWavFile::finish() {
-    finished_ = true;
     if (!samples_) return;
-    const std::span<const uint8_t> last = samples_->finish();
-    file_.write(last.data(), last.size());
-    dataBytes_ += last.size();
-    // A chunk of odd size is followed by a pad byte.
-    const uint8_t pad = 0;
-    if (dataBytes_ % 2 != 0) file_.write(&pad, 1);
-    const std::vector<uint8_t> header = wavHeader(wav_, dataBytes_);
+    std::optional<JobError> failure;
+    try {
+        const std::span<const uint8_t> last = samples_->finish();
+        file_.write(last.data(), last.size());
+        file_.flush();
+    } catch (const JobError& error) {
+        failure = error;
+    }
+    samples_.reset();
+    // The header tells of the samples stored, not of those handed in: after a full disk the
+    // file holds fewer.
+    const std::vector<uint8_t> header = wavHeader(wav_, storedData());
     file_.writeAt(0, header.data(), header.size());
+    if (failure) throw *failure;
+}
+
+uint64_t LpcmWavFile::storedData() {
+    const uint64_t headerBytes = wavHeader(wav_, 0).size();
+    const uint64_t frameBytes = uint64_t(wav_.channels * wav_.sampleBytes);
+    const uint64_t stored = file_.stored() - std::min(file_.stored(), headerBytes);
+    uint64_t data = stored / frameBytes * frameBytes;
+    // A chunk of odd size is followed by a pad byte; where there is no room for it, one frame
+    // fewer makes the size even.
+    if (data % 2 != 0 && stored == data) {
+        const uint8_t pad = 0;
+        try {
+            file_.writeAt(headerBytes + data, &pad, 1);
+        } catch (const JobError&) {
+            data -= frameBytes;
+        }
+    }
+    return data;
 }
 
 } // namespace splitwick

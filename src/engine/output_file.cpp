@@ -6,46 +6,67 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "job_error.h"
+#include "unique_name.h"
 
 namespace splitwick {
 
+namespace {
+
+// A temporary name adds ".XXXXXX.part" to the output's: the output's is cut where the sum would
+// pass the longest name a folder entry takes.
+constexpr size_t LongestName = 255;
+constexpr size_t TemporaryTail = 12;
+
+} // namespace
+
 OutputFile::OutputFile(const std::string& path) : path_(path) {
-    // Opened without O_TRUNC: the file is emptied only once it is known not to be one this job
-    // is reading or writing, and once every other output of the run could be opened too.
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd_ < 0) throw cannotCreate(path, systemReason(errno));
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     struct stat st {};
-    int error = ::fstat(fd_, &st) != 0 ? errno : 0;
-    // A regular file, or a character device such as /dev/null; a pipe could block the job for
-    // ever and a block device is no output.
-    if (error == 0 && !S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) error = EINVAL;
-    identity_ = {st.st_dev, st.st_ino};
-    const bool inUse = error == 0 && isOpenInJob(identity_);
-    if (error != 0 || inUse) {
-        ::close(fd_);
-        throw cannotCreate(path, inUse ? FileInUse : systemReason(error));
+    if (::stat(path.c_str(), &st) == 0) {
+        // A regular file, or a character device such as /dev/null; a pipe could block the job
+        // for ever and a block device is no output.
+        if (S_ISDIR(st.st_mode)) throw cannotCreate(path, systemReason(EISDIR));
+        if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode))
+            throw cannotCreate(path, systemReason(EINVAL));
+        if (isOpenInJob({st.st_dev, st.st_ino})) throw cannotCreate(path, FileInUse);
+        identity_ = FileIdentity{st.st_dev, st.st_ino};
+    } else if (errno != ENOENT) {
+        throw cannotCreate(path, systemReason(errno));
     }
-    holdsEarlierBytes_ = S_ISREG(st.st_mode) && st.st_size > 0;
-    registerOpen(identity_);
+    if (S_ISCHR(st.st_mode)) {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd_ < 0) throw cannotCreate(path, systemReason(errno));
+    } else {
+        createBeside(folder, name);
+    }
+    if (identity_) registerOpen(*identity_);
     buffer_ = std::make_unique<uint8_t[]>(BufferSize);
 }
 
-OutputFile::~OutputFile() {
-    if (fd_ < 0) return;
-    flush();
-    unregisterOpen(identity_);
-    ::close(fd_);
+void OutputFile::createBeside(const std::string& folder, const std::string& name) {
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) throw cannotCreate(path_, systemReason(errno));
+    const OutputName claim{{st.st_dev, st.st_ino}, name};
+    if (isClaimedInJob(claim)) throw cannotCreate(path_, FileInUse);
+    const std::string prefix =
+        (folder == "." ? "" : folder) + name.substr(0, LongestName - TemporaryTail) + ".";
+    fd_ = createUniqueFile(prefix, ".part", temporary_);
+    if (fd_ < 0) throw cannotCreate(path_, systemReason(errno));
+    claimName(claim);
+    claimed_ = claim;
 }
 
-void OutputFile::truncate() {
-    // Only a file that holds something is truncated: ext4 allocates the blocks of a file
-    // truncated to nothing, and starts writing them out, when it is closed (its guard for files
-    // rewritten in place), and a job would wait for that on every new output.
-    if (holdsEarlierBytes_ && ::ftruncate(fd_, 0) != 0)
-        throw cannotCreate(path_, systemReason(errno));
+OutputFile::~OutputFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!temporary_.empty() && !inPlace_) ::unlink(temporary_.c_str());
+    if (identity_) unregisterOpen(*identity_);
+    if (claimed_) releaseName(*claimed_);
 }
 
 void OutputFile::write(const uint8_t* data, size_t length) {
@@ -56,26 +77,37 @@ void OutputFile::write(const uint8_t* data, size_t length) {
         buffered_ += taken;
         data += taken;
         length -= taken;
-        if (buffered_ < BufferSize) continue;
-        if (const int error = flush()) throw streamWriteError(path_, error);
+        if (buffered_ == BufferSize) flush();
     }
 }
 
-void OutputFile::writeAt(uint64_t offset, const uint8_t* data, size_t length) {
-    int error = flush();
-    if (error == 0) error = writeAll(data, length, offset);
-    if (error != 0) throw streamWriteError(path_, error);
+void OutputFile::flush() {
+    if (const int error = flushBuffer()) throw streamWriteError(path_, error);
 }
 
-void OutputFile::close() {
-    int error = flush();
-    unregisterOpen(identity_);
+void OutputFile::writeAt(uint64_t offset, const uint8_t* data, size_t length) {
+    const int flushError = flushBuffer();
+    const int error = writeAll(data, length, offset);
+    if (flushError != 0 || error != 0)
+        throw streamWriteError(path_, flushError != 0 ? flushError : error);
+}
+
+void OutputFile::store() {
+    if (fd_ < 0) return;
+    int error = flushBuffer();
     if (::close(fd_) != 0 && error == 0) error = errno;
     fd_ = -1;
     if (error != 0) throw streamWriteError(path_, error);
 }
 
-int OutputFile::flush() {
+void OutputFile::moveIntoPlace() {
+    if (temporary_.empty() || inPlace_) return;
+    if (std::rename(temporary_.c_str(), path_.c_str()) != 0)
+        throw cannotCreate(path_, systemReason(errno));
+    inPlace_ = true;
+}
+
+int OutputFile::flushBuffer() {
     const int error = writeAll(buffer_.get(), buffered_);
     buffered_ = 0;
     return error;
@@ -91,7 +123,10 @@ int OutputFile::writeAll(const uint8_t* data, size_t length, std::optional<uint6
         if (n == 0) return ENOSPC;
         data += n;
         length -= static_cast<size_t>(n);
-        if (offset) *offset += static_cast<uint64_t>(n);
+        if (offset)
+            *offset += static_cast<uint64_t>(n);
+        else
+            stored_ += static_cast<uint64_t>(n);
     }
     return 0;
 }

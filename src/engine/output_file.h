@@ -9,60 +9,75 @@
 
 namespace splitwick {
 
-// What a job writes a stream to: the output of a box.
+// What a job writes a stream to: the output of a box. It is written under a temporary name
+// beside its own and takes its name only when the job has ended well (or was cancelled), so
+// that a failed run leaves the files of an earlier one as they were.
 class StreamOutput {
   public:
     virtual ~StreamOutput() = default;
-    // Empties what an earlier run left; a job does so once all its outputs are open.
-    virtual void truncate() = 0;
     virtual void write(const uint8_t* data, size_t length) = 0;
-    // Stores what is left and closes; throws "Stream write error" when anything could not be
-    // stored.
-    virtual void close() = 0;
+    // Stores what is left and closes, still under the temporary name; throws "Stream write
+    // error" when anything could not be stored.
+    virtual void store() = 0;
+    // Gives the stored file its name, in place of what an earlier run left there; throws
+    // "Cannot create file ..." when it cannot.
+    virtual void moveIntoPlace() = 0;
+    // Both, for an output that is a job's only file.
+    void close() {
+        store();
+        moveIntoPlace();
+    }
 };
 
-// A job's output file: created, or opened when it exists and emptied by truncate(), then written
-// through a buffer. Every failure to store bytes, at any write, flush or close, is
-// "Stream write error".
+// A job's output file, written through a buffer into a new file PATH.XXXXXX.part that is
+// renamed to PATH by moveIntoPlace(); one that goes before that (a job that failed) takes its
+// temporary file with it. A character device (/dev/null) is written as it is. Every failure to
+// store bytes, at any write, flush or close, is "Stream write error".
 class OutputFile : public StreamOutput {
   public:
     static constexpr size_t BufferSize = 128 * 1024;
 
-    // Throws "Cannot create file ..." when the file cannot be created, or when it is a file this
-    // job already holds open (the source or another output). An existing file is left as it is.
+    // Throws "Cannot create file ..." when the temporary file cannot be created, when PATH is
+    // no regular file or character device, or when it names a file this job holds (the source,
+    // or another output, also one not yet in place). An existing PATH is left as it is.
     explicit OutputFile(const std::string& path);
-    // Stores what is buffered as far as it can and closes, without throwing: the way out of a
-    // job that is failing anyway.
     ~OutputFile() override;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Empties an existing file; a job does so once all its outputs are open, so that a run that
-    // cannot start leaves every earlier file as it was. Throws "Cannot create file ..." too.
-    void truncate() override;
     void write(const uint8_t* data, size_t length) override;
+    // Stores what is buffered; throws "Stream write error" when not all of it could be.
+    void flush();
     // Stores bytes over ones written before, at a position counted from the file's start: a
     // header whose sizes are known only at the end. What is buffered is stored first, so that
-    // it cannot land over them later.
+    // it cannot land over them later; these bytes are stored even when that fails.
     void writeAt(uint64_t offset, const uint8_t* data, size_t length);
-    // Flushes and closes; throws "Stream write error" when anything could not be stored.
-    void close() override;
+    void store() override;
+    void moveIntoPlace() override;
 
     const std::string& path() const { return path_; }
+    // Where the bytes are until the file is in place.
+    const std::string& writtenPath() const { return temporary_.empty() ? path_ : temporary_; }
+    // The bytes written in order that the file holds: all that was written, less a buffer
+    // that could not be stored in full.
+    uint64_t stored() const { return stored_; }
 
   private:
+    void createBeside(const std::string& folder, const std::string& name);
     // Both give the errno value of a failure, 0 when every byte was stored.
-    int flush();
+    int flushBuffer();
     // Stores all the bytes at the file's position, or at `offset` when it is given.
     int writeAll(const uint8_t* data, size_t length, std::optional<uint64_t> offset = {});
 
     std::string path_;
+    std::string temporary_; // empty for a character device, written as it is
     int fd_ = -1;
-    FileIdentity identity_{};
-    // A regular file (not a device such as /dev/null) with bytes of an earlier run in it.
-    bool holdsEarlierBytes_ = false;
+    std::optional<FileIdentity> identity_; // of the file at PATH, when there is one
+    std::optional<OutputName> claimed_;
+    bool inPlace_ = false;
     std::unique_ptr<uint8_t[]> buffer_;
     size_t buffered_ = 0;
+    uint64_t stored_ = 0;
 };
 
 } // namespace splitwick

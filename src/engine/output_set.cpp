@@ -66,28 +66,21 @@ template <typename Each> void OutputSet::forEach(Each each) {
         if (file) each(file);
 }
 
-void OutputSet::truncate() {
-    forEach([](auto& output) { output->truncate(); });
-}
-
-void OutputSet::truncate(Box box) {
-    stream(box.kind, box.index)->truncate();
-    if (OutputFile* pts = box.kind == BoxKind::Subpicture ? timestamps(box.index) : nullptr)
-        pts->truncate();
-}
-
 void OutputSet::close() {
     std::optional<JobError> failure;
     forEach([&](auto& output) {
         try {
-            output->close();
+            output->store();
         } catch (const JobError& error) {
             if (!failure) failure = error;
         }
+    });
+    if (failure) throw *failure;
+    forEach([](auto& output) {
+        output->moveIntoPlace();
         output.reset();
     });
     wavOut_.fill(nullptr);
-    if (failure) throw *failure;
 }
 
 } // namespace splitwick

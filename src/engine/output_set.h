@@ -11,8 +11,9 @@ namespace splitwick {
 
 // The files a job writes, owned for the job's length: the stream output of each box that has
 // one, in the slot the box names (a subpicture's .pts side file beside it), and the job's other
-// files. close() closes them all and reports the first failure; what is still open when the set
-// goes (a job that failed) is closed without a report, keeping what was written.
+// files. close() stores them all and, when every one was stored, moves them into place; what
+// is not in place when the set goes (a job that failed) goes with it, leaving the files of an
+// earlier run as they were.
 class OutputSet {
   public:
     using Slot = std::unique_ptr<StreamOutput>;
@@ -31,12 +32,9 @@ class OutputSet {
     LpcmWavFile* wav(int audioIndex) const;
     bool has(Box box) const { return stream(box.kind, box.index) != nullptr; }
 
-    // Empties every file: the step after all the outputs of a run could be opened.
-    void truncate();
-    // Empties the box's files only.
-    void truncate(Box box);
-    // Closes the files in slot order (video, audio, subpicture, timestamps, then the others).
-    // Throws the first one's "Stream write error" after closing them all.
+    // Stores the files in slot order (video, audio, subpicture, timestamps, then the others),
+    // then gives each its name. Throws the first one's "Stream write error" after storing them
+    // all, and then moves none into place.
     void close();
 
   private:

@@ -58,6 +58,10 @@ FrameRate frameRateOf(double frameTicks) {
     return reduced(std::max<int64_t>(1, std::llround(rate * 1000)), 1000);
 }
 
+bool isDiscRate(const FrameRate& rate) {
+    return std::find(DiscRates.begin(), DiscRates.end(), rate) != DiscRates.end();
+}
+
 void TitleTiming::addPart(PartTiming part) {
     if (!parts.empty() && parts.back().videoEndPts) {
         const int64_t seam = *parts.back().videoEndPts;

@@ -32,6 +32,9 @@ struct FrameRate {
 // within 0.1 % of one, else the rate measured, to the thousandth of a frame.
 FrameRate frameRateOf(double frameTicks);
 
+// Whether the rate is one of those discs use, as frameRateOf names them.
+bool isDiscRate(const FrameRate& rate);
+
 // Where a stream of one part of a title starts.
 struct StreamStart {
     Box box;

@@ -23,8 +23,7 @@ struct TitleChapters {
 // per mark in the given order.
 std::string matroskaChapterXml(const TitleChapters& chapters);
 
-// Writes the chapter XML into the new output and closes it ("Stream write error" when it cannot
-// be stored).
+// Writes the chapter XML into the new output ("Stream write error" when it cannot be stored).
 void writeChapterFile(OutputFile& file, const TitleChapters& chapters);
 
 } // namespace splitwick

@@ -24,8 +24,6 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters) {
     const std::string& prefix = files.prefix;
 
     std::unique_ptr<SourceFile> source = openEvo(session);
-    // Every output is opened before any is emptied, so that a run that cannot start leaves the
-    // files of an earlier one as they were.
     OutputSet outputs;
     for (Box box : streamBoxes()) {
         if (!controls.ticked(box)) continue;
@@ -34,14 +32,7 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters) {
                                                  state.StreamTable[tableEntry(box)]));
         session.log("Creating " + files.streams.back().path);
     }
-    const std::unique_ptr<OutputFile> chapterFile =
-        createChapterFile(session, title, chapters, prefix);
-    if (chapterFile) files.chapters = chapterFile->path();
-    outputs.truncate();
-    if (chapterFile) {
-        chapterFile->truncate();
-        writeChapterFile(*chapterFile, chapters);
-    }
+    files.chapters = createChapterFile(outputs, session, title, chapters, prefix);
     session.slog("Writing stream(s)", 0);
     StreamWriter writer(outputs, session.report());
     FrameTally frames(controls);

@@ -53,14 +53,14 @@ DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
     return names;
 }
 
-std::unique_ptr<OutputFile> createChapterFile(Session& session, const SplitTitle& title,
-                                              const TitleChapters& chapters,
-                                              const std::string& prefix) {
-    if (chapters.marks.empty()) return nullptr;
+std::string createChapterFile(OutputSet& outputs, Session& session, const SplitTitle& title,
+                              const TitleChapters& chapters, const std::string& prefix) {
+    if (chapters.marks.empty()) return "";
     const std::string name = prefix + ".chapters.xml";
-    auto file = createOutput(title, name);
+    OutputFile& file = outputs.add(createOutput(title, name));
     session.log("Creating " + name);
-    return file;
+    writeChapterFile(file, chapters);
+    return name;
 }
 
 } // namespace splitwick

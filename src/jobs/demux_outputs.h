@@ -20,10 +20,10 @@ DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
                                const SplitTitle& title, const std::string& prefix, Box box,
                                const std::string& caption, int32_t streamId);
 
-// The file of the title's chapters beside the streams, OUTPUTPREFIX.chapters.xml, created and
-// logged; nullptr when the title has none. A split title's chapters cover both parts.
-std::unique_ptr<OutputFile> createChapterFile(Session& session, const SplitTitle& title,
-                                              const TitleChapters& chapters,
-                                              const std::string& prefix);
+// The file of the title's chapters beside the streams, OUTPUTPREFIX.chapters.xml, created in the
+// set, logged and written; gives its name, empty when the title has none. A split title's
+// chapters cover both parts.
+std::string createChapterFile(OutputSet& outputs, Session& session, const SplitTitle& title,
+                              const TitleChapters& chapters, const std::string& prefix);
 
 } // namespace splitwick

@@ -27,6 +27,16 @@ constexpr std::array<KindFlag, 4> KindFlags = {{
 // frame its length: a forced default duration would undo that.
 constexpr std::array<MuxCodec, 2> RateFromMeasure = {MuxCodec::H264, MuxCodec::Vc1};
 
+bool takesMeasuredRate(const MuxTrack& track) {
+    return std::find(RateFromMeasure.begin(), RateFromMeasure.end(), track.codec) !=
+               RateFromMeasure.end() &&
+           track.frameRate;
+}
+
+std::string fileArgument(const std::string& path) {
+    return path.starts_with('/') ? path : "./" + path;
+}
+
 // mkvmerge's TID:value for the one track of an input file.
 std::string ofTrack(const std::string& value) {
     return "0:" + value;
@@ -41,25 +51,20 @@ void addTrack(std::vector<std::string>& args, const MuxTrack& track, bool isDefa
         if (track.label.kind == flag.kind) args.insert(args.end(), {flag.option, ofTrack("yes")});
     if (track.delayMs != 0)
         args.insert(args.end(), {"--sync", ofTrack(std::to_string(track.delayMs))});
-    const bool rateNeeded = std::find(RateFromMeasure.begin(), RateFromMeasure.end(),
-                                      track.codec) != RateFromMeasure.end();
-    if (rateNeeded && track.frameRate)
+    if (takesMeasuredRate(track) && isDiscRate(*track.frameRate))
         args.insert(args.end(), {"--default-duration",
                                  ofTrack(std::to_string(track.frameRate->numerator) + "/" +
                                          std::to_string(track.frameRate->denominator) + "p")});
-    args.push_back(track.path);
+    args.push_back(fileArgument(track.path));
 }
 
 } // namespace
 
-std::string partialPath(const std::string& output) {
-    return output + ".part";
-}
-
-std::vector<std::string> mkvmergeArguments(const MuxPlan& plan) {
-    std::vector<std::string> args = {"--gui-mode", "--output", partialPath(plan.output)};
+std::vector<std::string> mkvmergeArguments(const MuxPlan& plan, const std::string& partial) {
+    std::vector<std::string> args = {"--gui-mode", "--output", fileArgument(partial)};
     if (!plan.title.empty()) args.insert(args.end(), {"--title", plan.title});
-    if (!plan.chapterFile.empty()) args.insert(args.end(), {"--chapters", plan.chapterFile});
+    if (!plan.chapterFile.empty())
+        args.insert(args.end(), {"--chapters", fileArgument(plan.chapterFile)});
     const std::optional<size_t> defaultAudio = defaultAudioTrack(plan);
     bool videoSeen = false;
     for (size_t i = 0; i < plan.tracks.size(); ++i) {
@@ -70,6 +75,14 @@ std::vector<std::string> mkvmergeArguments(const MuxPlan& plan) {
         addTrack(args, track, firstVideo || i == defaultAudio);
     }
     return args;
+}
+
+std::string ownTimingLine(const MuxPlan& plan) {
+    for (const MuxTrack& track : plan.tracks)
+        if (takesMeasuredRate(track) && !isDiscRate(*track.frameRate))
+            return "Video frame rate " + track.frameRate->text() +
+                   " fps is none a disc plays at: the video track keeps its stream's own timing";
+    return "";
 }
 
 } // namespace splitwick

@@ -1,12 +1,14 @@
 #include "one_pass.h"
 
 #include <algorithm>
+#include <exception>
 #include <map>
 
 #include "demux_outputs.h"
 #include "engine/demux.h"
 #include "engine/frame_counter.h"
 #include "engine/job_error.h"
+#include "engine/lpcm_wav_file.h"
 #include "engine/stream_finder.h"
 #include "engine/stream_writer.h"
 #include "file_choice.h"
@@ -155,6 +157,44 @@ class CreatingLines {
     std::map<int, std::string> names_;
 };
 
+// The writer of the first part's pass. A stream that its WAV file cannot hold ends the job, as
+// in the window's Demux; but the window's Read EVO has found every stream of the file before
+// that, so here the pass goes on finding them, writing nothing more, and the error is raised
+// once the reads' lines are out.
+class WriterUntilFormatError : public ScanSink {
+  public:
+    explicit WriterUntilFormatError(ScanSink& writer) : writer_(writer) {}
+    void payload(PayloadRun& run) override {
+        guarded([&] { writer_.payload(run); });
+    }
+    void lpcmHeader(int audioIndex, const LpcmHeader& header) override {
+        guarded([&] { writer_.lpcmHeader(audioIndex, header); });
+    }
+    void streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
+                       int keptId) override {
+        guarded([&] { writer_.streamLeftOut(codec, id, kept, keptId); });
+    }
+    void systemHeader(int videoBound, int audioBound) override {
+        guarded([&] { writer_.systemHeader(videoBound, audioBound); });
+    }
+    void raise() const {
+        if (failure_) std::rethrow_exception(failure_);
+    }
+
+  private:
+    template <typename Write> void guarded(const Write& write) {
+        if (failure_) return;
+        try {
+            write();
+        } catch (const LpcmFormatError&) {
+            failure_ = std::current_exception();
+        }
+    }
+
+    ScanSink& writer_;
+    std::exception_ptr failure_;
+};
+
 } // namespace
 
 StopReason demuxInOnePass(Session& session, const JobAfterReads& request, DemuxedFiles* written) {
@@ -180,16 +220,14 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     const BoxChoice chosen = reads.chosen();
     StreamFinder finder(log[ReadEvoLines]);
     OutputsAsFound made([&](Box box) {
-        if (!isStreamBox(box) || !chosen(box)) return;
-        create(box);
-        // Checked against every file the job holds: it may be emptied now.
-        outputs.truncate(box);
+        if (isStreamBox(box) && chosen(box)) create(box);
     });
     StreamWriter writer(outputs, log[JobLines]);
+    WriterUntilFormatError firstPartWriter(writer);
     FrameTally frameTally(controls);
     frameTally.countEveryStream(reads.frames());
     frameTally.countWritten(frames, outputs);
-    ScanSinks firstPart{&finder, &made, &writer, &frameTally, &reads.timing()};
+    ScanSinks firstPart{&finder, &made, &firstPartWriter, &frameTally, &reads.timing()};
     StopReason stop = demux(session, std::move(source), firstPart, reads.found(), true);
 
     // The chosen boxes whose stream the first part lacks, and the chapters, as Demux would have
@@ -200,18 +238,11 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     for (Box box : rest)
         create(box);
     creating.log();
-    std::unique_ptr<OutputFile> chapterFile;
     {
         ReportRoute route(session, log[JobHead]);
-        chapterFile = createChapterFile(session, title, reads.chapters(), prefix);
+        files.chapters = createChapterFile(outputs, session, title, reads.chapters(), prefix);
     }
-    if (chapterFile) files.chapters = chapterFile->path();
-    for (Box box : rest)
-        outputs.truncate(box);
-    if (chapterFile) {
-        chapterFile->truncate();
-        writeChapterFile(*chapterFile, reads.chapters());
-    }
+    firstPartWriter.raise();
     log.close(JobHead);
 
     ReportRoute route(session, log[JobLines]);
@@ -255,7 +286,6 @@ StopReason rebuildInOnePass(Session& session, RebuildState& rebuild, const JobAf
     OutputSet outputs;
     OutputFile& output = outputs.add(createOutput(title, outputName));
     log[JobHead].log("Creating " + outputName);
-    outputs.truncate();
     log.close(JobHead);
     // After Read XPL the table marks the playlist's streams, by no identifier: nothing is left
     // out by it.

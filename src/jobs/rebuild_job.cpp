@@ -19,7 +19,6 @@ void bRebuildClick(Session& session, RebuildState& rebuild) {
     OutputSet outputs;
     OutputFile& output = outputs.add(createOutput(title, outputName));
     session.log("Creating " + outputName);
-    outputs.truncate();
     session.slog("Writing EVO...", 0);
     // The boxes are read as each pack comes: they count whether enabled or not.
     PackEditor editor(

@@ -1,5 +1,6 @@
 #include "mkvmerge_output.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -11,18 +12,57 @@ namespace {
 // own and is cut here, so that output without line feeds cannot grow without bound.
 constexpr size_t LongestLine = 65536;
 
+constexpr char Escape = '\x1B';
+// UTF-8's lead byte of U+0080 to U+00BF, among which the C1 controls U+0080 to U+009F lie.
+constexpr unsigned char C1Lead = 0xC2;
+
+// The end of the escape sequence that begins at `at`: a control sequence (ESC [ ... final byte)
+// or an escape and the one character behind it.
+size_t escapeEnd(std::string_view text, size_t at) {
+    if (at + 1 < text.size() && text[at + 1] == '[') {
+        size_t end = at + 2;
+        while (end < text.size() && (text[end] < 0x40 || text[end] > 0x7E))
+            ++end;
+        return std::min(end + 1, text.size());
+    }
+    return std::min(at + 2, text.size());
+}
+
+// The text as a line of a log or a terminal: escape sequences go, other controls (C0, DEL and
+// C1) become spaces.
+std::string plainText(std::string_view text) {
+    std::string plain;
+    for (size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte == Escape) {
+            at = escapeEnd(text, at);
+        } else if (byte < 0x20 || byte == 0x7F) {
+            plain += ' ';
+            ++at;
+        } else if (byte == C1Lead && at + 1 < text.size() &&
+                   static_cast<unsigned char>(text[at + 1]) < 0xA0) {
+            plain += ' ';
+            at += 2;
+        } else {
+            plain += text[at++];
+        }
+    }
+    return plain;
+}
+
 void progressLine(MkvmergeListener& listener, std::string_view text) {
     int percent = 0;
     const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), percent);
-    if (failure == std::errc() && end != text.data()) listener.progress(percent);
+    if (failure == std::errc() && end != text.data())
+        listener.progress(std::clamp(percent, 0, 100));
 }
 
 void warningLine(MkvmergeListener& listener, std::string_view text) {
-    listener.warning(std::string(text));
+    listener.warning(plainText(text));
 }
 
 void errorLine(MkvmergeListener& listener, std::string_view text) {
-    listener.error(std::string(text));
+    listener.error(plainText(text));
 }
 
 struct Message {

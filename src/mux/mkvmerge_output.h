@@ -15,7 +15,9 @@ class MkvmergeListener {
 
 // Reads mkvmerge's output as it arrives, in pieces split anywhere: the lines "#GUI#progress
 // 45%", "#GUI#warning TEXT" and "#GUI#error TEXT" (or "Error: TEXT") go to the listener; its
-// other lines are a running commentary for people and are passed over.
+// other lines are a running commentary for people and are passed over. Progress is held to 0
+// to 100 %; texts lose escape sequences and control characters, which would act on the
+// terminal they are shown in.
 class MkvmergeOutput {
   public:
     explicit MkvmergeOutput(MkvmergeListener& listener) : listener_(listener) {}

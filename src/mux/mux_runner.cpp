@@ -1,6 +1,7 @@
 #include "mux_runner.h"
 
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <stdexcept>
 
 #include "engine/job_error.h"
+#include "engine/unique_name.h"
 #include "jobs/mkvmerge_arguments.h"
 
 namespace splitwick {
@@ -77,13 +79,19 @@ void MuxRunner::start(const MuxPlan& plan) {
     const QString program = QStandardPaths::findExecutable(Program);
     if (program.isEmpty()) throw JobError("mkvmerge was not found: install the mkvtoolnix package");
     if (plan.tracks.empty()) throw JobError("None of the chosen streams can go into Matroska");
-    writeOptions(plan);
     target_ = plan.output;
-    partial_ = partialPath(plan.output);
+    createPartial(plan.output);
+    try {
+        writeOptions(plan);
+    } catch (...) {
+        removePartial();
+        throw;
+    }
     errors_.clear();
     percentShown_ = -1;
     cancelled_ = false;
     clock_.emplace();
+    if (const std::string line = ownTimingLine(plan); !line.empty()) report_.log(line);
     report_.log("Muxing " + target_);
     report_.slog("Muxing", 0);
     running_ = true;
@@ -92,9 +100,16 @@ void MuxRunner::start(const MuxPlan& plan) {
     process_.start(program, {"@" + options_->fileName()});
 }
 
+void MuxRunner::createPartial(const std::string& output) {
+    // Made empty here, so that the name is this run's alone until mkvmerge writes it.
+    const int fd = createUniqueFile(output + ".", ".part", partial_);
+    if (fd < 0) throw cannotCreate(output, systemReason(errno));
+    ::close(fd);
+}
+
 void MuxRunner::writeOptions(const MuxPlan& plan) {
     QJsonArray arguments;
-    for (const std::string& argument : mkvmergeArguments(plan))
+    for (const std::string& argument : mkvmergeArguments(plan, partial_))
         arguments.append(QString::fromStdString(argument));
     options_ = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/splitwick-mkvmerge-XXXXXX");
     const QByteArray json = QJsonDocument(arguments).toJson(QJsonDocument::Compact);
@@ -163,19 +178,28 @@ void MuxRunner::failedToStart() {
 MuxOutcome MuxRunner::outcome(int exitCode, QProcess::ExitStatus status) {
     // Exit code 1: done, with warnings.
     if (status == QProcess::NormalExit && (exitCode == 0 || exitCode == 1)) {
+        struct stat st {};
+        if (::stat(partial_.c_str(), &st) != 0 || st.st_size == 0) {
+            removePartial();
+            return failed("it ended with exit code " + std::to_string(exitCode) +
+                          " but wrote nothing");
+        }
         if (std::rename(partial_.c_str(), target_.c_str()) == 0) return {MuxEnd::Muxed, {}};
         const int renameError = errno;
         removePartial();
         return {MuxEnd::Failed, cannotCreate(target_, systemReason(renameError)).what()};
     }
     removePartial();
-    if (status == QProcess::CrashExit) return {MuxEnd::Failed, "mkvmerge stopped unexpectedly"};
-    if (errors_.empty())
-        return {MuxEnd::Failed, "mkvmerge failed with exit code " + std::to_string(exitCode)};
-    std::string text = "mkvmerge failed:";
+    if (status == QProcess::CrashExit) return failed("it stopped unexpectedly");
+    if (errors_.empty()) return failed("it ended with exit code " + std::to_string(exitCode));
+    std::string text;
     for (const std::string& error : errors_)
-        text += " " + error;
-    return {MuxEnd::Failed, text};
+        text += (text.empty() ? "" : " ") + error;
+    return failed(text);
+}
+
+MuxOutcome MuxRunner::failed(const std::string& why) const {
+    return {MuxEnd::Failed, "mkvmerge failed to write \"" + fullPath(target_) + "\": " + why};
 }
 
 void MuxRunner::finish(const MuxOutcome& outcome) {

@@ -32,9 +32,9 @@ struct MuxListeners {
 // Runs mkvmerge over a plan while the event loop goes on: the window stays live and its
 // Cancel button can stop the mux. Progress goes to status panel 1, mkvmerge's warnings to the
 // log, where the window keeps each job's record, unless listeners take them. mkvmerge writes into a
-// partial file that is renamed to the plan's output only when mkvmerge succeeded (with or
-// without warnings); a failure or a cancel removes it, so no partial file ever carries the
-// final name.
+// partial file of its run's own, STEM.mkv.XXXXXX.part, that is renamed to the plan's output only
+// when mkvmerge succeeded (with or without warnings); a failure or a cancel removes it, so no
+// partial file ever carries the final name and runs into one folder do not meet.
 class MuxRunner : private MkvmergeListener {
   public:
     // Called once a started mux has ended, from the event loop. It must not destroy the
@@ -61,12 +61,15 @@ class MuxRunner : private MkvmergeListener {
     void warning(const std::string& text) override;
     void error(const std::string& text) override;
 
+    void createPartial(const std::string& output);
     void writeOptions(const MuxPlan& plan);
     void readOutput();
     void exited(int exitCode, QProcess::ExitStatus status);
     void failedToStart();
     // The outcome of an mkvmerge that ran to its end, the output renamed when it succeeded.
     MuxOutcome outcome(int exitCode, QProcess::ExitStatus status);
+    // "mkvmerge failed to write "STEM.mkv": " and why.
+    MuxOutcome failed(const std::string& why) const;
     void finish(const MuxOutcome& outcome);
     void removePartial() const;
 

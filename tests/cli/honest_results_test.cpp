@@ -120,5 +120,21 @@ TEST(CliJsonStops, FastCheckStopIsNotACancelAndUncountedFramesAreNull) {
     }
 }
 
+// Under a file-size limit a write fails with EFBIG, unless SIGXFSZ has killed the program first,
+// without a word: the failure must be told as a full disk is, and leave no output behind.
+TEST(CliFileSizeLimitRegression, WritePastTheLimitIsAStreamWriteError) {
+    MadeFeature made;
+    const std::string out = made.dir / "out";
+    std::filesystem::create_directory(out);
+    const auto r =
+        runProcess({"/bin/sh", "-c", "ulimit -f 64 && exec \"$0\" demux \"$1\" --out \"$2\" -q",
+                    SPLITWICK_CLI, made.evo, out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.starts_with("Stream write error.\nCannot write file \"" + out + "/"))
+        << r.err;
+    EXPECT_TRUE(r.err.ends_with("\". File too large.\n")) << r.err;
+    EXPECT_EQ(fileNamesIn(out), std::vector<std::string>{});
+}
+
 } // namespace
 } // namespace splitwick::testing

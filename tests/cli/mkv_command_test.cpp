@@ -15,6 +15,7 @@
 
 #include "cli_program.h"
 #include "playlist_writer.h"
+#include "support/fake_mkvmerge.h"
 #include "support/matroska_file.h"
 #include "support/muxed_title_checks.h"
 #include "support/pes_fixture.h"
@@ -209,7 +210,8 @@ TEST(MkvCommand, FailedMuxKeepsTheStreamsAndNamesTheirFolder) {
     UnmuxableEvo made;
     const auto r = cli({"mkv", made.evo, "--out", made.dir.path(), "-q"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "mkvmerge failed: The type of file '" + made.work +
+    EXPECT_EQ(r.err, "mkvmerge failed to write \"" + made.dir / "FEATURE_1.mkv" +
+                         "\": The type of file '" + made.work +
                          "/FEATURE_1.MPEG-2.stream.0.m2v' could not be recognized.\n"
                          "The demuxed streams are kept in " +
                          made.work + ".\n");
@@ -259,6 +261,99 @@ TEST(MkvCommand, MissingOrStoppedMkvmergeLeavesNoMkvAndKeepsTheStreams) {
               "Muxing " + made.dir / "FEATURE_1.mkv\nMuxing stopped\n");
     EXPECT_EQ(fileNamesIn(made.dir.path()), made.folder());
     EXPECT_EQ(fileNamesIn(made.work), made.streams());
+}
+
+// The command line with a stand-in for mkvmerge first on its PATH.
+ProcessResult cliWithMkvmerge(const TempFolder& bin, std::vector<std::string> args,
+                              const std::function<void(const std::string&, int)>& onLine = {}) {
+    args.insert(args.begin(),
+                {"/usr/bin/env", "PATH=" + bin.path() + ":" + std::getenv("PATH"), Cli});
+    return runProcess(args, onLine);
+}
+
+// Runs that must not start: their .mkv would replace the source, or the name of their working
+// folder is a file's. Nothing is touched, though the stand-in for mkvmerge would write.
+TEST(MkvRegression, RunThatWouldReplaceTheSourceOrAFileDoesNotStart) {
+    const struct {
+        const char* name;
+        const char* source;  // the EVO's name in the folder
+        const char* blocker; // a file made before the run; empty for none
+        const char* error;   // behind the folder's path
+    } rows[] = {
+        {"source named STEM.mkv", "FEATURE_1.mkv", "",
+         "Cannot create file \"DIR/FEATURE_1.mkv\". The file is already in use by this job."},
+        {"STEM.streams a file", "FEATURE_1.EVO", "FEATURE_1.streams",
+         "\"DIR/FEATURE_1.streams\" is a file: the streams of DIR/FEATURE_1.mkv are demuxed "
+         "into a folder of that name. Move it, or choose another --out."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        UnmuxableEvo made;
+        TempFolder bin;
+        writeFakeMkvmerge(bin.path(), "echo made > \"$out\"");
+        const std::string source = made.dir / row.source;
+        std::filesystem::rename(made.evo, source);
+        const Bytes original = readBytes(source);
+        if (*row.blocker != '\0') writeTextFile(made.dir / row.blocker, "mine");
+        const std::vector<std::string> before = fileNamesIn(made.dir.path());
+
+        const auto r = cliWithMkvmerge(bin, {"mkv", source, "--out", made.dir.path(), "-q"});
+        EXPECT_EQ(r.exitCode, 1);
+        std::string error = row.error;
+        for (size_t at; (at = error.find("DIR")) != std::string::npos;)
+            error.replace(at, 3, made.dir.path());
+        EXPECT_EQ(r.err, error + "\n");
+        EXPECT_EQ(fileNamesIn(made.dir.path()), before);
+        EXPECT_EQ(readBytes(source), original);
+    }
+}
+
+// Two runs for one .mkv at once: the second must not write into, or remove, the streams the
+// first one's mkvmerge reads.
+TEST(MkvRegression, SecondRunForTheSameMkvIsRefusedWhileTheFirstRuns) {
+    UnmuxableEvo made;
+    TempFolder bin;
+    writeFakeMkvmerge(bin.path(), "echo '#GUI#progress 10%'\nexec /bin/sleep 60");
+    ProcessResult second;
+    const auto first = cliWithMkvmerge(
+        bin, {"mkv", made.evo, "--out", made.dir.path(), "-q"},
+        [&](const std::string& line, int pid) {
+            // Once: "Muxing stopped" follows.
+            if (!line.starts_with("Muxing ") || second.exitCode >= 0) return;
+            second = cliWithMkvmerge(bin, {"mkv", made.evo, "--out", made.dir.path(), "-q"});
+            ::kill(pid, SIGINT);
+        });
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_EQ(second.err, "Another run is making " + made.dir / "FEATURE_1.mkv" +
+                              " from the streams in " + made.work + ": wait for it to end.\n");
+    EXPECT_EQ(first.exitCode, 128 + SIGINT);
+    EXPECT_EQ(fileNamesIn(made.work), made.streams());
+}
+
+// A folder and a source whose names begin with "+" and "=", given as relative paths: mkvmerge
+// must take them for file names.
+TEST(MkvRegression, NamesBeginningWithPlusOrEqualsAreMuxed) {
+    EncodedDisc disc({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}});
+    std::filesystem::rename(disc.evo, disc.dir / "=A.EVO");
+    std::filesystem::create_directory(disc.dir / "+out");
+    const auto r = runProcess({"/bin/sh", "-c",
+                               "cd " + inQuotes(disc.dir.path()) + " && exec " + inQuotes(Cli) +
+                                   " mkv =A.EVO --out +out -q"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(fileNamesIn(disc.dir / "+out"), std::vector<std::string>{"=A.mkv"});
+    EXPECT_EQ(identifyMkv(disc.dir / "+out/=A.mkv").tracks.size(), 2u);
+}
+
+// mkv demuxes LPCM as WAV without a choice: its error for a format change offers what it has.
+TEST(MkvRegression, LpcmFormatChangeAdvisesLeavingTheStreamOut) {
+    TempFolder dir;
+    writeBytes(dir / "FEATURE_1.EVO", lpcmFormatChangeFile());
+    const auto r = cli({"mkv", dir / "FEATURE_1.EVO", "--out", dir.path(), "-q"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "LPCM audio stream 1 changes from 16-bit 2-channel 48000 Hz to 24-bit "
+                     "2-channel 48000 Hz after 1009 sample frames; a WAV file holds one format. "
+                     "Leave the stream out of the .mkv with --streams.\n");
+    EXPECT_EQ(fileNamesIn(dir.path()), std::vector<std::string>{"FEATURE_1.EVO"});
 }
 
 } // namespace

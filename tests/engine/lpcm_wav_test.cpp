@@ -10,9 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include "engine/job_error.h"
 #include "engine/lpcm_wav_file.h"
 #include "engine/wav_header.h"
+#include "support/job_error_of.h"
 #include "support/program_stream.h"
 #include "support/test_files.h"
 #include "support/wav_files.h"
@@ -137,21 +142,68 @@ TEST(LpcmWavCutShort, HoldsExactlyTheWholeFramesThatCameIn) {
     struct Cut {
         size_t bytes;
         size_t frames;
-        bool closed;
     };
-    for (const Cut cut : {Cut{3600 + 23, 200, true}, Cut{3600 + 24, 201, false},
-                          Cut{3600 + 35, 201, true}, Cut{3600 + 36, 202, false}, Cut{5, 0, true}}) {
+    for (const Cut cut : {Cut{3600 + 23, 200}, Cut{3600 + 24, 201}, Cut{3600 + 35, 201},
+                          Cut{3600 + 36, 202}, Cut{5, 0}}) {
         SCOPED_TRACE(cut.bytes);
         TempFolder folder;
         {
             LpcmWavFile wav(folder / "cut.wav", 0);
             feed(wav, readBytes(evo), cut.bytes);
-            if (cut.closed) wav.close();
+            wav.close();
         }
         EXPECT_EQ(probeAudio(folder / "cut.wav"), "pcm_s24le,48000,6,5.1");
         EXPECT_EQ(wavSamples(folder / "cut.wav"),
                   Bytes(decoded.begin(), decoded.begin() + long(cut.frames * FrameBytes)));
     }
+}
+
+// Sets a limit to the size of the files this process writes, with SIGXFSZ ignored as the
+// programs ignore it: a write past it fails with EFBIG, as one to a full disk fails.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        const rlimit limit{bytes, saved_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit saved_{};
+    void (*handler_)(int) = nullptr;
+};
+
+// The disk fills up while a WAV is written: the header must tell of the whole frames the file
+// holds, though its buffer could not be stored and the job fails.
+TEST(LpcmWavCutShortRegression, FullDiskLeavesAHeaderOfTheFramesStored) {
+    const std::string evo = ffmpegMade("LPCM_24_5.1_48K.EVO");
+    TempFolder theirs;
+    decodeWithFfmpeg(theirs / "whole.wav", evo, 3);
+    const Bytes decoded = wavSamples(theirs / "whole.wav");
+    constexpr size_t Limit = 50000, FrameBytes = 18;
+    ASSERT_GT(decoded.size(), Limit);
+    const size_t header = wavHeader({6, 48000, 3, 24}, 0).size();
+    TempFolder folder;
+    LpcmWavFile wav(folder / "full.wav", 0);
+    {
+        const FileSizeLimit limit(Limit);
+        // The write that fails is one that fills the buffer; the file is then stored as far as
+        // it can be.
+        EXPECT_EQ(jobErrorOf([&] { feed(wav, readBytes(evo)); }), "Stream write error");
+        EXPECT_NO_THROW(wav.store());
+    }
+    const std::string stored = wav.writtenPath();
+    EXPECT_EQ(probeAudio(stored), "pcm_s24le,48000,6,5.1");
+    EXPECT_EQ(
+        wavSamples(stored),
+        Bytes(decoded.begin(), decoded.begin() + long((Limit - header) / FrameBytes * FrameBytes)));
 }
 
 // 24-bit 3-channel: one group of four samples makes one whole frame of 9 bytes, an odd size.
@@ -169,8 +221,8 @@ TEST(LpcmWavCutShort, DataOfOddSizeIsPadded) {
 }
 
 // A stream whose format changes, or whose header codes no sample size, cannot go on in its
-// WAV file: the job ends with an error that names the stream, and the file keeps what came
-// before (nothing at all when no format was ever known).
+// WAV file: the job ends with an error that names the stream, and the file, closed as a cancel
+// closes it, keeps what came before (nothing at all when no format was ever known).
 TEST(LpcmWavFormats, ThoseAWavCannotHoldEndTheJobAndKeepTheFileValid) {
     const std::string evo = ffmpegMade("LPCM_24_5.1_48K.EVO");
     TempFolder folder;
@@ -186,6 +238,7 @@ TEST(LpcmWavFormats, ThoseAWavCannotHoldEndTheJobAndKeepTheFileValid) {
                                    "file holds one format. Demux the stream without WAV "
                                    "conversion");
         }
+        wav.close();
     }
     EXPECT_EQ(probeAudio(folder / "changed.wav"), "pcm_s24le,48000,6,5.1");
     decodeWithFfmpeg(folder / "whole.wav", evo, 3);
@@ -201,6 +254,7 @@ TEST(LpcmWavFormats, ThoseAWavCannotHoldEndTheJobAndKeepTheFileValid) {
             EXPECT_STREQ(e.what(), "LPCM audio stream 1 gives a sample size that LPCM does not "
                                    "code. Demux the stream without WAV conversion");
         }
+        wav.close();
     }
     EXPECT_EQ(std::filesystem::file_size(folder / "unknown.wav"), 0u);
 }

@@ -9,6 +9,8 @@
 #include "job_runs.h"
 #include "jobs/file_choice.h"
 #include "jobs/one_pass.h"
+#include "support/job_error_of.h"
+#include "support/pes_fixture.h"
 #include "support/test_files.h"
 #include "support/wav_files.h"
 
@@ -156,6 +158,39 @@ TEST(DemuxLpcmAsWavRegression, AnotherCodecOnTheIndexNeverReachesTheWav) {
                              "DD audio stream 0 (0x80) left out: audio stream 0 is LPCM (0xA0)"),
                   1);
     }
+}
+
+// A format change ends the window's Demux after its Read EVO has found every stream. The one pass
+// must not stop finding them at the change: the same streams found, the same outputs named,
+// the same error, and no file left.
+TEST(DemuxLpcmAsWavRegression, FormatChangeEndsBothWaysOnceEveryStreamIsFound) {
+    TempFolder made;
+    writeBytes(made / "FEATURE_1.EVO", lpcmFormatChangeFile());
+    std::vector<std::vector<std::string>> streamLines;
+    for (const bool onePass : {true, false}) {
+        SCOPED_TRACE(onePass ? "one pass" : "Read EVO, then Demux");
+        WavDemux run({made / "FEATURE_1.EVO"});
+        EXPECT_EQ(jobErrorOf([&] {
+                      if (onePass)
+                          run.onePass();
+                      else
+                          run.twoSteps();
+                  }),
+                  "LPCM audio stream 1 changes from 16-bit 2-channel 48000 Hz to 24-bit 2-channel "
+                  "48000 Hz after 1009 sample frames; a WAV file holds one format. Demux the "
+                  "stream without WAV conversion");
+        std::vector<std::string> lines;
+        for (std::string line : run.rs.lines()) {
+            if (!line.ends_with(" found!") && !line.starts_with("Creating ")) continue;
+            if (const size_t at = line.find(run.out.path()); at != std::string::npos)
+                line.replace(at, run.out.path().size(), "OUT");
+            lines.push_back(line);
+        }
+        streamLines.push_back(lines);
+        EXPECT_EQ(fileNamesIn(run.out.path()), std::vector<std::string>{});
+    }
+    EXPECT_EQ(streamLines[0], streamLines[1]);
+    EXPECT_EQ(streamLines[1].size(), 4u);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // mkvmerge is told of each track.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "jobs/mkvmerge_arguments.h"
 #include "jobs/mux_plan.h"
 
@@ -73,8 +75,8 @@ TEST(MkvmergeArguments, OnlyRawH264AndVc1TakeTheMeasuredRateAndOnlyTheFirstVideo
     plan.tracks = {vc1, mpeg2, large};
 
     EXPECT_EQ(
-        mkvmergeArguments(plan),
-        (std::vector<std::string>{"--gui-mode", "--output", "/out/FEATURE_1_2.mkv.part",
+        mkvmergeArguments(plan, "/out/FEATURE_1_2.mkv.Ab12Cd.part"),
+        (std::vector<std::string>{"--gui-mode", "--output", "/out/FEATURE_1_2.mkv.Ab12Cd.part",
                                   // Raw VC-1 carries no rate mkvmerge can rely on.
                                   "--language", "0:und", "--default-track-flag", "0:yes",
                                   "--default-duration", "0:24000/1001p", "/t/0",
@@ -83,6 +85,52 @@ TEST(MkvmergeArguments, OnlyRawH264AndVc1TakeTheMeasuredRateAndOnlyTheFirstVideo
                                   // Matroska has no flag for a large-print kind.
                                   "--language", "0:fre", "--track-name", "0:Gros",
                                   "--default-track-flag", "0:yes", "/t/12"}));
+}
+
+// mkvmerge reads a file name that begins with "+" as one to append, and one that begins with "="
+// as one not to look for more parts of, even in its option file.
+TEST(MkvmergeArgumentsRegression, RelativeNamesBeginningWithPlusOrEqualsAreReadAsFiles) {
+    MuxPlan plan;
+    plan.chapterFile = "+out/=A.chapters.xml";
+    plan.tracks = {trackOf(audio(0), MuxCodec::Ac3)};
+    plan.tracks[0].path = "=A.DD.stream.00.ac3";
+    EXPECT_EQ(
+        mkvmergeArguments(plan, "+out/=A.mkv.Ab12Cd.part"),
+        (std::vector<std::string>{"--gui-mode", "--output", "./+out/=A.mkv.Ab12Cd.part",
+                                  "--chapters", "./+out/=A.chapters.xml", "--language", "0:und",
+                                  "--default-track-flag", "0:yes", "./=A.DD.stream.00.ac3"}));
+}
+
+// Timestamps that repeat, or step by one tick, measure as rates no disc plays: forced on the
+// track as its default duration they would stretch or squeeze it, so the stream's own timing
+// stands and one line says so.
+TEST(MkvmergeArgumentsRegression, OnlyADiscRateBecomesTheDefaultDuration) {
+    const struct {
+        FrameRate rate;
+        const char* duration; // nullptr for none
+        const char* line;
+    } rows[] = {
+        {{24000, 1001}, "0:24000/1001p", ""},
+        {{50, 1}, "0:50/1p", ""},
+        {{1, 1000},
+         nullptr,
+         "Video frame rate 1/1000 fps is none a disc plays at: the video track keeps its "
+         "stream's own timing"},
+        {{90000, 1},
+         nullptr,
+         "Video frame rate 90000 fps is none a disc plays at: the video track keeps its "
+         "stream's own timing"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.rate.text());
+        MuxPlan plan;
+        plan.tracks = {trackOf(Video0, MuxCodec::H264)};
+        plan.tracks[0].frameRate = row.rate;
+        const std::vector<std::string> args = mkvmergeArguments(plan, "/o.part");
+        const auto option = std::find(args.begin(), args.end(), "--default-duration");
+        EXPECT_EQ(option == args.end() ? "" : *(option + 1), row.duration ? row.duration : "");
+        EXPECT_EQ(ownTimingLine(plan), row.line);
+    }
 }
 
 } // namespace

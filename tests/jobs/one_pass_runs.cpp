@@ -134,6 +134,8 @@ template <typename Steps> Outcome Runs::run(const Steps& steps) {
         };
     rs.controls.setOption(Option::FastCheck, false);
     rs.controls.setOption(Option::Continue, ask_.continueSplit);
+    rs.controls.setOption(Option::LpcmWav, ask_.lpcmWav);
+    rs.controls.setOption(Option::ExtensionsByCodec, ask_.extByCodec);
     rs.controls.setField(Field::Workdir, out_.path());
     rs.controls.setField(Field::EVOfile, evo_);
     EVOadj(rs.session);

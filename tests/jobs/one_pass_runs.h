@@ -19,6 +19,8 @@ struct Ask {
     std::optional<std::vector<Box>> boxes; // none: every box the reads enable
     std::string playlist;                  // the XPL's path; empty for none
     bool continueSplit = true;
+    bool lpcmWav = false;    // LPCM as WAV
+    bool extByCodec = false; // extensions by codec
 };
 
 // What a run leaves: its lines, the files in the output folder, the counts and the boxes.

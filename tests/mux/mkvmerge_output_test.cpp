@@ -30,6 +30,30 @@ const std::vector<std::string> Expected = {
     "error The file 'b.mpa' could not be opened.",
     "error The file 'o.json' could not be opened for reading."};
 
+// Texts reach a terminal and the log: an escape sequence in them would act on the terminal, a
+// control character break the line. And a progress figure beyond 0 to 100 % is no figure of a
+// progress line.
+TEST(MkvmergeOutputRegression, TextsLoseEscapesAndControlsAndProgressStaysWithin0To100) {
+    const struct {
+        const char* line;
+        const char* seen;
+    } rows[] = {
+        {"#GUI#warning \x1B[2J\x1B[31mred\x1B[0m text", "warning red text"},
+        {"#GUI#error bell\a tab\t del\x7F c1\xC2\x9B end\x1B]", "error bell  tab  del  c1  end"},
+        {"#GUI#warning caf\xC3\xA9 \xC2\xA0kept", "warning caf\xC3\xA9 \xC2\xA0kept"},
+        {"#GUI#warning cut short \x1B[", "warning cut short "},
+        {"#GUI#progress 150%", "progress 100"},
+        {"#GUI#progress -5%", "progress 0"},
+    };
+    for (const auto& row : rows) {
+        Messages messages;
+        MkvmergeOutput output(messages);
+        output.feed(row.line);
+        output.end();
+        EXPECT_EQ(messages.seen, std::vector<std::string>{row.seen}) << row.line;
+    }
+}
+
 TEST(MkvmergeOutput, MessagesSplitAnywhereComeOutWhole) {
     for (size_t cut = 0; cut <= Output.size(); ++cut) {
         Messages messages;

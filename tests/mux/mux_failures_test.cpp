@@ -2,8 +2,12 @@
 // that is not whole, never a partial file left behind.
 #include <QEventLoop>
 
+#include <cstdlib>
+
 #include "mux_fixture.h"
+#include "support/fake_mkvmerge.h"
 #include "support/job_error_of.h"
+#include "support/matroska_file.h"
 
 namespace splitwick::testing {
 namespace {
@@ -39,8 +43,8 @@ TEST_F(MuxFailure, BrokenInputFailsWithMkvmergesErrorAndLeavesNoFile) {
 
     const MuxOutcome outcome = run(plan);
     EXPECT_EQ(outcome.end, MuxEnd::Failed);
-    EXPECT_EQ(outcome.error,
-              "mkvmerge failed: The type of file '" + broken + "' could not be recognized.");
+    EXPECT_EQ(outcome.error, "mkvmerge failed to write \"" + plan.output +
+                                 "\": The type of file '" + broken + "' could not be recognized.");
     EXPECT_EQ(fileNamesIn(folder.path()), std::vector<std::string>{"FEATURE_1.DD.stream.01.mpa"});
     EXPECT_EQ(report.lines, std::vector<std::string>{"Muxing " + plan.output});
     EXPECT_EQ(report.panels, (std::array<std::string, 2>{"Ready", ""}));
@@ -85,7 +89,7 @@ TEST_F(MuxFailure, CancelLeavesNeitherTheFileNorThePartialOne) {
     // While mkvmerge writes: its partial file is there to be removed.
     bool partialSeen = false;
     report.onProgress = [&] {
-        partialSeen = std::filesystem::exists(plan.output + ".part");
+        partialSeen = partialExists(plan.output);
         runner->cancel();
     };
     EXPECT_EQ(run(plan).end, MuxEnd::Cancelled);
@@ -113,10 +117,57 @@ TEST_F(MuxFailure, RunnerDestroyedWhileMuxingLeavesNoPartialFile) {
     report.onProgress = [&] { loop.quit(); };
     runner->start(plan);
     loop.exec();
-    ASSERT_TRUE(std::filesystem::exists(plan.output + ".part"));
+    ASSERT_TRUE(partialExists(plan.output));
     runner.reset();
     EXPECT_FALSE(finished);
     EXPECT_EQ(fileNamesIn(folder.path()), std::vector<std::string>{});
+}
+
+// Two runs into one folder, as two windows or commands may make them: each writes a partial file
+// of its own, and the file that ends under the final name is a whole one.
+TEST_F(MuxFailure, TwoMuxesOfOneFileAtOnceDoNotWriteIntoEachOther) {
+    const MuxPlan plan = picturePlan();
+    QEventLoop loop;
+    int ended = 0;
+    std::vector<MuxOutcome> outcomes;
+    const auto finished = [&](const MuxOutcome& outcome) {
+        outcomes.push_back(outcome);
+        if (++ended == 2) loop.quit();
+    };
+    MuxRunner first(report, finished), second(report, finished);
+    first.start(plan);
+    second.start(plan);
+    loop.exec();
+    for (const MuxOutcome& outcome : outcomes)
+        EXPECT_EQ(outcome.end, MuxEnd::Muxed) << outcome.error;
+    EXPECT_EQ(fileNamesIn(folder.path()), std::vector<std::string>{"FEATURE_1.mkv"});
+    EXPECT_EQ(identifyMkv(plan.output).tracks.size(), 2u);
+}
+
+// mkvmerge that fails without a message of its own, or ends well without having written: the
+// error names the file it was to make.
+TEST_F(MuxFailure, MkvmergeEndingWithoutTheFileNamesIt) {
+    const TempFolder bin;
+    const ScopedEnvironment path("PATH", bin.path() + ":" + std::getenv("PATH"));
+    const MuxPlan plan = picturePlan();
+    const std::string failed = "mkvmerge failed to write \"" + plan.output + "\": ";
+    const struct {
+        const char* script;
+        std::string error;
+    } rows[] = {
+        {"exit 2", failed + "it ended with exit code 2"},
+        {"kill -SEGV $$", failed + "it stopped unexpectedly"},
+        {"exit 0", failed + "it ended with exit code 0 but wrote nothing"},
+        {"rm \"$out\"; exit 1", failed + "it ended with exit code 1 but wrote nothing"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.script);
+        writeFakeMkvmerge(bin.path(), row.script);
+        const MuxOutcome outcome = run(plan);
+        EXPECT_EQ(outcome.end, MuxEnd::Failed);
+        EXPECT_EQ(outcome.error, row.error);
+        EXPECT_EQ(fileNamesIn(folder.path()), std::vector<std::string>{});
+    }
 }
 
 TEST_F(MuxFailure, MissingMkvmergeNamesThePackageToInstall) {

@@ -3,6 +3,7 @@
 #include <QEventLoop>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "engine/lpcm_wav_file.h"
 
@@ -47,6 +48,16 @@ MuxPlan MuxTest::planFor(const std::string& stem) const {
 
 MuxTrack track(Encoded input, Box box, MuxCodec codec, MuxLabel label, int64_t delayMs) {
     return {encoded(input).es, box, codec, std::move(label), delayMs, std::nullopt};
+}
+
+bool partialExists(const std::string& output) {
+    const std::filesystem::path path(output);
+    const std::string prefix = path.filename().string() + ".";
+    for (const std::string& name : fileNamesIn(path.parent_path().string()))
+        if (name.starts_with(prefix) && name.ends_with(".part") &&
+            name.size() == prefix.size() + 6 + 5)
+            return true;
+    return false;
 }
 
 std::string lpcmWav(Encoded input, const std::string& path) {

@@ -62,6 +62,9 @@ class MuxTest : public ::testing::Test {
 // An encoded stream as a track of this box, codec, label and delay.
 MuxTrack track(Encoded input, Box box, MuxCodec codec, MuxLabel label = {}, int64_t delayMs = 0);
 
+// Whether mkvmerge's partial file for the output, OUTPUT.XXXXXX.part, is in its folder.
+bool partialExists(const std::string& output);
+
 // The LPCM stream's samples written as a WAV file by the demux's WAV writer.
 std::string lpcmWav(Encoded input, const std::string& path);
 

@@ -27,6 +27,7 @@ class MuxedTitle : public MuxTest {
         plan.chapterFile = folder / "FEATURE_1.chapters.xml";
         OutputFile chapterFile(plan.chapterFile);
         writeChapterFile(chapterFile, chapters);
+        chapterFile.close();
 
         MuxTrack video = track(Encoded::H264At24000_1001, {BoxKind::Video, 0}, MuxCodec::H264,
                                {"und", "", "H.264.stream.0"});
@@ -61,7 +62,7 @@ TEST_F(MuxedTitle, TracksCarryTheirCodecsLabelsAndFlagsWithTitleAndChapters) {
     // While mkvmerge reports progress, only the partial file exists.
     int partialSeen = 0, finalSeen = 0;
     report.onProgress = [&] {
-        partialSeen += std::filesystem::exists(plan.output + ".part");
+        partialSeen += partialExists(plan.output);
         finalSeen += std::filesystem::exists(plan.output);
     };
     const MuxOutcome outcome = muxInCLocale(plan);

@@ -33,6 +33,7 @@ TEST_F(ChapterFile, MkvmergeTakesTheChaptersWithTheirTimesAndNames) {
     const std::string chapters = disc / "MAIN.chapters.xml";
     OutputFile file(chapters);
     writeChapterFile(file, playlist.title.chaptersFor("MAIN"));
+    file.close();
 
     const std::string video = disc / "video.mkv", muxed = disc / "muxed.mkv";
     runCommand("ffmpeg -nostdin -v error -y -f lavfi -i color=c=black:s=32x32:r=10:d=5 "
@@ -64,6 +65,31 @@ TEST(ChapterXml, NamesThatAreNoUtf8OrHoldControlCharactersStayWellFormed) {
                                                "\xEF\xBF\xBD"}));
     EXPECT_EQ(elementTexts(matroskaChapterXml(chapters), "ChapterTimeStart"),
               (std::vector<std::string>{"00:00:01.500000000", "01:02:03.004000005"}));
+}
+
+// U+FFFE and U+FFFF are UTF-8 characters but no XML ones: a parser rejects the whole file. The
+// other noncharacters and the C1 controls go as the C0 controls do.
+TEST(ChapterXmlRegression, NoncharactersAndC1ControlsBecomeSpaces) {
+    const struct {
+        const char* name;
+        const char* text;
+    } rows[] = {
+        {"a\xEF\xBF\xBE"
+         "b\xEF\xBF\xBF"
+         "c",
+         "a b c"},
+        {"\xEF\xB7\x90 \xEF\xB7\xAF \xF0\x9F\xBF\xBE \xF4\x8F\xBF\xBF", "       "},
+        {"\xC2\x85 \x7F \xC2\x9F", "     "},
+        // Their neighbours are characters.
+        {"\xEF\xBF\xBD \xEF\xB7\x8F \xEF\xB7\xB0 \xC2\xA0",
+         "\xEF\xBF\xBD \xEF\xB7\x8F \xEF\xB7\xB0 \xC2\xA0"},
+    };
+    for (const auto& row : rows) {
+        const TitleChapters chapters{"eng", {{0, row.name}}};
+        EXPECT_EQ(elementTexts(matroskaChapterXml(chapters), "ChapterString"),
+                  std::vector<std::string>{row.text})
+            << row.name;
+    }
 }
 
 } // namespace

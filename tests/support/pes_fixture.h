@@ -101,6 +101,23 @@ inline Bytes audioPack(uint8_t subStreamId, uint8_t fill) {
            pes(0xBD, 0x00, {}, Bytes{subStreamId, 0x01, 0x00, 0x01} + Bytes(payloadSize, fill));
 }
 
+// One pack holding one LPCM packet: the common sub-stream header, then the three LPCM header
+// bytes, whose middle one codes the sample format (quantization_word_length << 6 |
+// audio_sampling_frequency << 4 | channels - 1), then samples.
+inline Bytes lpcmPack(uint8_t subStreamId, uint8_t coding) {
+    const size_t payloadSize = PackSize - packHeader().size() - 9 - 7;
+    return packHeader() +
+           pes(0xBD, 0x00, {},
+               Bytes{subStreamId, 0x01, 0x00, 0x01, 0x00, coding, 0x80} + Bytes(payloadSize, 0x11));
+}
+
+// LPCM audio stream 1 (0xA1), 16-bit stereo that turns 24-bit at its third packet, then DD+
+// audio stream 0 (0xC0), which comes only after the change.
+inline Bytes lpcmFormatChangeFile() {
+    return systemHeaderPack(0, 2) + lpcmPack(0xA1, 0x01) + lpcmPack(0xA1, 0x01) +
+           lpcmPack(0xA1, 0x81) + repeat(audioPack(0xC0, 0x33), 2);
+}
+
 struct RecordedRun {
     PacketKind kind;
     Bytes bytes;

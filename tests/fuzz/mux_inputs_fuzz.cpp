@@ -1,0 +1,193 @@
+// What goes into a mux, made from any bytes, each with a property that must hold:
+// - the WAV writer, fed packet headers and samples: a stored file is a WAV whose data chunk
+//   holds whole frames and ends the file (with its pad byte);
+// - the timing recorder, fed video timestamps: a rate it measures is positive, and becomes the
+//   default duration exactly when a disc plays at it;
+// - the chapter XML, of chapter names: UTF-8 that holds no code point XML refuses;
+// - the option file, of file names: none that mkvmerge could read as an instruction;
+// - mkvmerge's output: texts without control characters, progress within 0 to 100 %.
+//
+// Input: the bytes are read as a stream of small numbers and runs; every part takes from it in
+// turn, so that each input drives all five.
+#include <algorithm>
+#include <filesystem>
+
+#include "engine/job_error.h"
+#include "engine/lpcm_wav_file.h"
+#include "engine/timing_recorder.h"
+#include "fuzz_check.h"
+#include "jobs/chapter_file.h"
+#include "jobs/mkvmerge_arguments.h"
+#include "mux/mkvmerge_output.h"
+#include "support/test_files.h"
+
+using namespace splitwick;
+using splitwick::fuzz::require;
+using splitwick::testing::Bytes;
+using splitwick::testing::readBytes;
+using splitwick::testing::TempFolder;
+
+namespace {
+
+class Input {
+  public:
+    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
+    // Up to `most` bytes, as many as the next byte says.
+    std::string text(size_t most) {
+        const size_t length = std::min<size_t>({byte(), most, size_ - at_});
+        const std::string taken(reinterpret_cast<const char*>(data_ + at_), length);
+        at_ += length;
+        return taken;
+    }
+    bool empty() const { return at_ >= size_; }
+
+  private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t at_ = 0;
+};
+
+uint32_t le32(const Bytes& bytes, size_t at) {
+    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+           uint32_t(bytes[at + 3]) << 24;
+}
+
+// A stored WAV: its data chunk holds whole frames (block align) and ends the file.
+void checkWav(const Bytes& file) {
+    if (file.empty()) return; // no packet gave a format
+    const size_t fmt = std::search(file.begin(), file.end(), "fmt ", "fmt " + 4) - file.begin();
+    const size_t data = std::search(file.begin(), file.end(), "data", "data" + 4) - file.begin();
+    require(fmt + 24 <= file.size() && data + 8 <= file.size(), "a WAV header");
+    const uint32_t blockAlign = uint32_t(file[fmt + 20]) | uint32_t(file[fmt + 21]) << 8;
+    const uint64_t size = le32(file, data + 4);
+    require(blockAlign > 0 && size % blockAlign == 0, "whole frames in the data chunk");
+    require(data + 8 + size + size % 2 == file.size(), "a data chunk that ends the file");
+}
+
+void wavWriter(Input& in, const std::string& path) {
+    {
+        LpcmWavFile wav(path, 0);
+        try {
+            for (int packets = in.byte() % 8; packets > 0; --packets) {
+                wav.packetHeader({in.byte(), in.byte(), in.byte()});
+                const std::string samples = in.text(255);
+                wav.write(reinterpret_cast<const uint8_t*>(samples.data()), samples.size());
+            }
+        } catch (const JobError&) {
+            // A format the WAV cannot hold: the file keeps what came before.
+        }
+        wav.close();
+    }
+    checkWav(readBytes(path));
+}
+
+void timingRecorder(Input& in) {
+    TimingRecorder recorder;
+    uint32_t pending = 0;
+    int64_t pts = 90000;
+    for (int packets = in.byte() % 32; packets > 0; --packets) {
+        // Steps of any size, repeats and jumps back among them.
+        const auto step = int64_t(int8_t(in.byte()));
+        pts = ptsPlus(pts, step * in.byte() * 16);
+        PayloadRun run{PacketKind::Video, nullptr, 0, 0, -1, -1, VideoCodec::H264,
+                       nullptr, pending, pts, pts, false};
+        recorder.payload(run);
+    }
+    const PartTiming part = recorder.endPart("A.EVO");
+    if (!part.videoFrameRate) return;
+    const FrameRate rate = *part.videoFrameRate;
+    require(rate.numerator > 0 && rate.denominator > 0, "a positive rate");
+    MuxPlan plan;
+    plan.tracks = {{"v.h264", {BoxKind::Video, 0}, MuxCodec::H264, {}, 0, rate}};
+    const auto args = mkvmergeArguments(plan, "/o.part");
+    const bool duration = std::find(args.begin(), args.end(), "--default-duration") != args.end();
+    require(duration == isDiscRate(rate), "a default duration for a disc rate only");
+    require(ownTimingLine(plan).empty() == duration, "one line for a rate that is not used");
+}
+
+// Whether the text is UTF-8 of code points XML takes.
+bool xmlCharacters(const std::string& text) {
+    for (size_t at = 0; at < text.size();) {
+        const auto lead = static_cast<uint8_t>(text[at]);
+        const size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if (lead >= 0x80 && (lead < 0xC2 || lead > 0xF4)) return false;
+        if (at + length > text.size()) return false;
+        uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t i = 1; i < length; ++i) {
+            const auto next = static_cast<uint8_t>(text[at + i]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = code << 6 | (next & 0x3F);
+        }
+        const bool allowed = code == '\n' || (code >= 0x20 && code < 0x7F) ||
+                             (code >= 0xA0 && code <= 0xD7FF) ||
+                             (code >= 0xE000 && code <= 0xFFFD && !(code >= 0xFDD0 && code <= 0xFDEF)) ||
+                             (code >= 0x10000 && code <= 0x10FFFF && (code & 0xFFFE) != 0xFFFE);
+        if (!allowed) return false;
+        at += length;
+    }
+    return true;
+}
+
+void chapterXml(Input& in) {
+    TitleChapters chapters{in.text(8), {}};
+    for (int marks = in.byte() % 4; marks > 0; --marks)
+        chapters.marks.push_back({int64_t(in.byte()) * 1'000'000'007, in.text(64)});
+    require(xmlCharacters(matroskaChapterXml(chapters)), "chapter XML of XML's characters");
+}
+
+void optionFile(Input& in) {
+    MuxPlan plan;
+    plan.output = in.text(32);
+    plan.chapterFile = in.text(32);
+    for (int tracks = in.byte() % 3 + 1; tracks > 0; --tracks)
+        plan.tracks.push_back({in.text(32), {BoxKind::Audio, 0}, MuxCodec::Ac3, {}, 0, {}});
+    const std::vector<std::string> args = mkvmergeArguments(plan, in.text(32));
+    // The output, the chapters and every track's file, which ends its options (no title, and
+    // no track name: no other value the input gives stands before a track's "--language").
+    std::vector<std::string> files = {args[2]};
+    if (!plan.chapterFile.empty())
+        files.push_back(*(std::find(args.begin(), args.end(), "--chapters") + 1));
+    const auto first = std::find(args.begin(), args.end(), "--language") - args.begin();
+    for (size_t i = size_t(first) + 1; i < args.size(); ++i)
+        if (i + 1 == args.size() || args[i + 1] == "--language") files.push_back(args[i]);
+    for (const std::string& file : files)
+        require(!file.empty() && (file[0] == '/' || file.starts_with("./")),
+                "a file name mkvmerge cannot misread: " + file);
+}
+
+class Listener : public MkvmergeListener {
+  public:
+    void progress(int percent) override {
+        require(percent >= 0 && percent <= 100, "progress within 0 to 100 %");
+    }
+    void warning(const std::string& text) override { plain(text); }
+    void error(const std::string& text) override { plain(text); }
+
+  private:
+    static void plain(const std::string& text) {
+        for (const char c : text)
+            require(static_cast<uint8_t>(c) >= 0x20 && c != 0x7F, "a text without controls");
+    }
+};
+
+void mkvmergeOutput(Input& in) {
+    Listener listener;
+    MkvmergeOutput output(listener);
+    while (!in.empty())
+        output.feed(in.text(255));
+    output.end();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const TempFolder folder;
+    Input in(data, size);
+    wavWriter(in, folder / "out.wav");
+    timingRecorder(in);
+    chapterXml(in);
+    optionFile(in);
+    mkvmergeOutput(in);
+    return 0;
+}
