@@ -6,6 +6,8 @@
 #include <map>
 
 #include "cli_program.h"
+#include "evo_maker/scramble.h"
+#include "support/encoded_streams.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
@@ -23,6 +25,15 @@ struct Title {
     std::string out = dir / "out";
 
     Title() { std::filesystem::create_directory(out); }
+    // Every entry of the output folder, a folder's as its name alone.
+    std::map<std::string, Bytes> outputs() const {
+        std::map<std::string, Bytes> files;
+        for (const std::string& name : fileNamesIn(out))
+            files[name] = std::filesystem::is_directory(out + "/" + name)
+                              ? Bytes{}
+                              : readBytes(out + "/" + name);
+        return files;
+    }
     void make(int scrambleFrom = -1) const {
         runCommand(std::string(SPLITWICK_MAKE_EVO) + " --out '" + first + "' --size 2M --split" +
                    (scrambleFrom >= 0 ? " --scramble-from " + std::to_string(scrambleFrom) : ""));
@@ -50,8 +61,8 @@ TEST(EncryptedEvo, ReadNamesItAndCountsTheScrambledPacks) {
 }
 
 // Each job, over a title whose earlier, clear outputs lie in the output folder: the job fails
-// naming the encrypted part.
-TEST(EncryptedEvo, JobsThatWriteStopNamingTheEncryptedPart) {
+// naming the encrypted part, and the folder keeps what it held.
+TEST(EncryptedEvo, JobsThatWriteStopAndLeaveTheOutputFolderAsItWas) {
     const std::vector<std::vector<std::string>> jobs = {
         {"demux"}, {"demux", "--lpcm", "wav"}, {"rebuild"}, {"rebuild", "--streams", "none"}};
     for (const auto& job : jobs) {
@@ -61,12 +72,32 @@ TEST(EncryptedEvo, JobsThatWriteStopNamingTheEncryptedPart) {
             std::vector<std::string> args = {job[0], title.first, "--out", title.out};
             args.insert(args.end(), job.begin() + 1, job.end());
             ASSERT_EQ(cli(args).exitCode, 0);
+            const auto before = title.outputs();
             title.make(scrambleFrom);
             const auto r = cli(args);
             const std::string& named = scrambleFrom < 512 ? title.first : title.second;
             EXPECT_EQ(r.exitCode, 1) << job[0] << " " << scrambleFrom;
             EXPECT_EQ(r.err, encrypted(named)) << job[0] << " " << scrambleFrom;
+            EXPECT_TRUE(title.outputs() == before) << job[0] << " " << scrambleFrom;
         }
+    }
+}
+
+// The same for the mux, over a title of encoded streams that mkvmerge takes.
+TEST(EncryptedEvo, MkvStopsAndLeavesTheOutputFolderAsItWas) {
+    for (int64_t scrambleFrom : {40, 700}) {
+        Title title;
+        const maker::MadeEsEvo made =
+            makeEncodedEvo({{{Encoded::Mpeg2At25}, {Encoded::Ac3}}, 90000, 2}, title.first);
+        ASSERT_LT(made.evo.parts[0].size / 2048, 700);
+        const std::vector<std::string> args = {"mkv", title.first, "--out", title.out};
+        ASSERT_EQ(cli(args).exitCode, 0);
+        const auto before = title.outputs();
+        maker::scrambleFrom({title.first, title.second}, scrambleFrom);
+        const auto r = cli(args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, encrypted(scrambleFrom == 40 ? title.first : title.second));
+        EXPECT_TRUE(title.outputs() == before) << scrambleFrom;
     }
 }
 

@@ -130,8 +130,9 @@ class TestWindowJobs : public QObject {
                  SmallEvo::audioPayload().repeated(15));
     }
 
-    // A copy made without decrypting: Read EVO says so, Demux and Rebuild show the error box.
-    void anEncryptedEvoIsNamedAndItsJobsFail() {
+    // A copy made without decrypting: Read EVO says so, Demux and Rebuild show the error box and
+    // leave nothing behind.
+    void anEncryptedEvoIsNamedAndNothingIsWrittenFromIt() {
         SettingsFolder settings;
         const QString path = evo("FEATURE_1.EVO");
         SmallEvo::write(path, 10);
@@ -152,6 +153,7 @@ class TestWindowJobs : public QObject {
         QCOMPARE(s.dialogs.errors, QStringList(error));
         QTest::mouseClick(s.w().bRebuild, Qt::LeftButton);
         QCOMPARE(s.dialogs.errors, QStringList({error, error}));
+        QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
         QVERIFY(s.w().bDemux->isEnabled() && !s.window.busy());
     }
 
