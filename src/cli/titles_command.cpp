@@ -1,19 +1,8 @@
 #include "titles_command.h"
 
-#include <cstdio>
-
 namespace splitwick::cli {
 
 namespace {
-
-// H:MM:SS, the seconds cut.
-std::string clock(int64_t ms) {
-    const int64_t seconds = ms / 1000;
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-    return text;
-}
 
 // The words that are given, one space apart.
 std::string words(std::initializer_list<std::string> parts) {
@@ -36,15 +25,7 @@ std::string streamLine(const char* kind, int number, const std::string& details)
 }
 
 std::string titleText(const DiscTitle& title) {
-    const TitleInfo& info = title.info;
-    std::string clips;
-    for (const TitleClip& clip : info.clips)
-        clips += (clips.empty() ? "" : " + ") + clip.stem;
-    const size_t chapters = info.chapters.size();
-    std::string text = std::to_string(info.number) + ") " + info.name + "  " +
-                       clock(title.durationMs()) + "  " + std::to_string(chapters) +
-                       (chapters == 1 ? " chapter" : " chapters") + "  " + clips +
-                       (title.main ? "  [main]" : "") + "\n";
+    std::string text = titleSummary(title) + "\n";
     for (const DiscTrack& video : title.video)
         text += streamLine("Video", video.track.number, video.codec);
     for (const DiscTrack& audio : title.audio) {
@@ -54,7 +35,7 @@ std::string titleText(const DiscTitle& title) {
                            words({audio.codec, audio.channels.empty() ? "" : audio.channels + "ch",
                                   languageWords(audio.track), description}));
     }
-    for (const TitleTrack& subtitle : info.subtitleTracks)
+    for (const TitleTrack& subtitle : title.info.subtitleTracks)
         text += streamLine("Subtitle", subtitle.number, languageWords(subtitle));
     return text;
 }

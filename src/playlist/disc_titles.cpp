@@ -1,6 +1,7 @@
 #include "disc_titles.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <span>
@@ -141,6 +142,21 @@ void markMainTitle(std::vector<DiscTitle>& titles) {
 }
 
 } // namespace
+
+std::string titleSummary(const DiscTitle& title) {
+    const TitleInfo& info = title.info;
+    std::string clips;
+    for (const TitleClip& clip : info.clips)
+        clips += (clips.empty() ? "" : " + ") + clip.stem;
+    const int64_t seconds = title.durationMs() / 1000;
+    char clock[32];
+    std::snprintf(clock, sizeof clock, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    const size_t chapters = info.chapters.size();
+    return std::to_string(info.number) + ") " + info.name + "  " + clock + "  " +
+           std::to_string(chapters) + (chapters == 1 ? " chapter" : " chapters") + "  " + clips +
+           (title.main ? "  [main]" : "");
+}
 
 int64_t DiscTitle::playedMs() const {
     int64_t played = 0;

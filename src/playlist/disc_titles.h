@@ -36,6 +36,10 @@ struct DiscTitle {
     int64_t durationMs() const { return info.durationMs.value_or(playedMs()); }
 };
 
+// "2) Main Feature  1:42:56  29 chapters  PEVOB_1 + PEVOB_2  [main]": the title's number,
+// name, duration (the seconds cut), chapters and clips, and whether it is the main title.
+std::string titleSummary(const DiscTitle& title);
+
 // The titles of a disc that play a clip, from every ADV_OBJ/VPLST*.XPL in name order (the
 // FirstPlayTitle and titles of no clip left out); a title that plays the clips of one listed
 // before in the same order (a language copy of its playlist) is left out too. One is the main
