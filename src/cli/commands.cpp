@@ -48,7 +48,7 @@ DiscTitle askedTitle(const Request& request) {
         throw JobError("No title " + std::to_string(request.title) + " in \"" +
                        fullPath(request.evoFile) + "\"");
     if (title == nullptr)
-        throw JobError("No title with audio in \"" + fullPath(request.evoFile) + "\"");
+        throw JobError("No title plays a clip in \"" + fullPath(request.evoFile) + "\"");
     return *title;
 }
 

@@ -164,6 +164,11 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.keepStreams = given(parser, "keep-streams");
     request.title = titleNumber(value(parser, "title", ""), request.command);
     request.playlistName = value(parser, "playlist", "");
+    // A name in the disc's ADV_OBJ folder, not a path that leads elsewhere.
+    if (request.playlistName.find('/') != std::string::npos)
+        throw UsageError("--playlist is a playlist's name in the disc's ADV_OBJ folder, not '" +
+                             request.playlistName + "'",
+                         request.command);
     request.allowMissing = given(parser, "allow-missing");
     if (request.command == "mkv") {
         // Muxers take LPCM as WAV only; the streams, when kept, are named by their codec.

@@ -132,10 +132,14 @@ auto mainRank(const DiscTitle& title) {
                            title.info.audioTracks.size() + title.info.subtitleTracks.size());
 }
 
+// A disc whose titles all lack audio still has a main title: the best of them all.
 void markMainTitle(std::vector<DiscTitle>& titles) {
+    const bool anyAudio = std::any_of(titles.begin(), titles.end(), [](const DiscTitle& title) {
+        return !title.info.audioTracks.empty();
+    });
     DiscTitle* main = nullptr;
     for (DiscTitle& title : titles)
-        if (!title.info.audioTracks.empty() &&
+        if ((!anyAudio || !title.info.audioTracks.empty()) &&
             (main == nullptr || mainRank(title) > mainRank(*main)))
             main = &title;
     if (main != nullptr) main->main = true;

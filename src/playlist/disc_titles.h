@@ -43,8 +43,8 @@ std::string titleSummary(const DiscTitle& title);
 // The titles of a disc that play a clip, from every ADV_OBJ/VPLST*.XPL in name order (the
 // FirstPlayTitle and titles of no clip left out); a title that plays the clips of one listed
 // before in the same order (a language copy of its playlist) is left out too. One is the main
-// title: among those with audio, the one that plays longest; ties go to more chapters, then
-// more tracks, then to the first. None is when no title has audio.
+// title: among those with audio (among all when none has any), the one that plays longest; ties
+// go to more chapters, then more tracks, then to the first.
 struct Disc {
     std::string folder; // holding ADV_OBJ/ and HVDVD_TS/, with its "/"
     std::vector<DiscTitle> titles;

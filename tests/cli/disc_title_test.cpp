@@ -185,6 +185,23 @@ TEST(DiscTitleChoice, TitleNumberPicksTheTitleAndAMissingOneIsAnError) {
     EXPECT_EQ(none.err, "No title 3 in \"" + disc.dir.path() + "\"\n");
 }
 
+// A title is a number from 1; a playlist a name in the disc's ADV_OBJ, no path out of it.
+TEST(DiscTitleChoice, TitleAndPlaylistOptionsThatNameNoneAreUsageErrors) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--title", "0"}, "--title is a title's number, not '0'"},
+        {{"--title", "2x"}, "--title is a title's number, not '2x'"},
+        {{"--playlist", "../VPLST000.XPL"},
+         "--playlist is a playlist's name in the disc's ADV_OBJ folder, not '../VPLST000.XPL'"},
+    };
+    for (const auto& [options, error] : cases) {
+        std::vector<std::string> args = {"mkv", "disc"};
+        args.insert(args.end(), options.begin(), options.end());
+        const auto r = cli(args);
+        EXPECT_EQ(r.exitCode, 2) << error;
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "splitwick-cli: " + error);
+    }
+}
+
 TEST(DiscTitleChoice, MissingClipIsAnErrorNamingItUnlessAllowed) {
     MadeDisc disc;
     fs::remove(disc.evos + "/L1_mainMovie.EVO");

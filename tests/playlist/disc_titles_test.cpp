@@ -87,7 +87,7 @@ TEST(DiscTitles, MainTitleRule) {
     struct Case {
         const char* rule;
         std::vector<XmlElement> titles;
-        int main; // its number; 0 for none
+        int main; // its number
     };
     const std::vector<Case> cases = {
         {"longest",
@@ -105,17 +105,20 @@ TEST(DiscTitles, MainTitleRule) {
         {"first",
          {titleOf(1, "A", "A", "00:10:00:00", 2, 2), titleOf(2, "B", "B", "00:10:00:00", 2, 2)},
          1},
-        {"none with audio", {titleOf(1, "A", "A", "00:10:00:00", 0, 2)}, 0},
+        {"none with audio",
+         {titleOf(1, "A", "A", "00:10:00:00", 0, 2), titleOf(2, "B", "B", "00:20:00:00", 0, 0)},
+         2},
     };
     for (const Case& c : cases) {
         PlaylistDisc disc;
         disc.write("VPLST000.XPL", playlistRoot("", {items()}, c.titles));
         const Disc read = readDisc(disc.dir.path());
         const DiscTitle* main = read.mainTitle();
-        EXPECT_EQ(main == nullptr ? 0 : main->info.number, c.main) << c.rule;
+        ASSERT_NE(main, nullptr) << c.rule;
+        EXPECT_EQ(main->info.number, c.main) << c.rule;
         EXPECT_EQ(std::count_if(read.titles.begin(), read.titles.end(),
                                 [](const DiscTitle& t) { return t.main; }),
-                  c.main == 0 ? 0 : 1)
+                  1)
             << c.rule;
     }
 }
