@@ -8,7 +8,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cmath>
 #include <filesystem>
 
 #include "cli_program.h"
@@ -21,15 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Ticks of 90 kHz as a title time: counts of 1.001/60 s, 1501.5 ticks each.
-std::string titleTime(int64_t ticks) {
-    const int64_t counts = std::llround(double(ticks) / 1501.5);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d:%02d", int(counts / 216000),
-                  int(counts / 3600 % 60), int(counts / 60 % 60), int(counts % 60));
-    return text;
-}
-
 struct MadeDisc {
     TempFolder dir;
     std::string evos = dir / "HVDVD_TS";
@@ -40,14 +30,11 @@ struct MadeDisc {
         fs::create_directories(evos);
         fs::create_directories(dir / "ADV_OBJ");
         fs::create_directories(out);
-        fs::create_directories(dir / "expected");
         const maker::MadeEsEvo film =
-            makeEncodedEvo({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}, 90000, 2},
-                           evos + "/FILM_1.EVO", dir / "expected");
-        fs::rename(evos + "/FILM_1.EVO", evos + "/L0_mainMovie.EVO");
-        fs::rename(evos + "/FILM_2.EVO", evos + "/L1_mainMovie.EVO");
+            makeLayeredTitle({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}}, evos,
+                             "L0_mainMovie", "L1_mainMovie", dir / "expected");
         makeEncodedEvo({{{Encoded::H264At24000_1001, 0}}}, evos + "/black.EVO", dir / "expected");
-        seam = titleTime(int64_t(*film.parts[1].referencePts - *film.parts[0].referencePts));
+        seam = titleTimeOfTicks(int64_t(*film.parts[1].referencePts - *film.parts[0].referencePts));
         writeTextFile(dir / "ADV_OBJ/VPLST000.XPL", xmlDocument(playlist()));
     }
 

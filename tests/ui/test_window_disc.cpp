@@ -23,17 +23,11 @@ void makeDisc(const std::string& folder) {
     namespace fs = std::filesystem;
     fs::create_directories(folder + "/HVDVD_TS");
     fs::create_directories(folder + "/ADV_OBJ");
-    fs::create_directories(folder + "/expected");
-    const maker::MadeEsEvo film =
-        makeEncodedEvo({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}, 90000, 2},
-                       folder + "/HVDVD_TS/FILM_1.EVO", folder + "/expected");
-    fs::rename(folder + "/HVDVD_TS/FILM_1.EVO", folder + "/HVDVD_TS/L0_mainMovie.EVO");
-    fs::rename(folder + "/HVDVD_TS/FILM_2.EVO", folder + "/HVDVD_TS/L1_mainMovie.EVO");
-    // Where L1 begins, in counts of 1.001/60 s (1501.5 ticks).
-    const auto counts =
-        std::llround(double(*film.parts[1].referencePts - *film.parts[0].referencePts) / 1501.5);
-    const std::string seam = "00:00:0" + std::to_string(counts / 60) + ":" +
-                             (counts % 60 < 10 ? "0" : "") + std::to_string(counts % 60);
+    const maker::MadeEsEvo film = makeLayeredTitle(
+        {{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}}, folder + "/HVDVD_TS", "L0_mainMovie",
+        "L1_mainMovie", folder + "/expected");
+    const std::string seam =
+        titleTimeOfTicks(int64_t(*film.parts[1].referencePts - *film.parts[0].referencePts));
     const std::vector<XmlElement> streams = {video(1, 1), audio(1, 1, "English")};
     writeTextFile(
         folder + "/ADV_OBJ/VPLST000.XPL",
