@@ -16,10 +16,10 @@ namespace {
 constexpr int ExitUsage = 2;
 
 const char* const Help =
-    "Usage: splitwick [OPTION]... [FILE.EVO | FILE.XPL]\n"
+    "Usage: splitwick [OPTION]... [FILE.EVO | FILE.XPL | DISC]\n"
     "Open the window that splits an HD DVD video file (.EVO) into its elementary streams.\n"
     "A FILE given is taken as if it were dropped on the window: an EVO fills the first field,\n"
-    "a playlist the second.\n"
+    "a playlist the second; a disc folder lists its titles and chooses the main one.\n"
     "\n"
     "Exit status:\n"
     "  0     the window was closed\n"

@@ -19,6 +19,15 @@ const OptionSpec XplOption = {
     '\0', "xpl", "FILE.XPL",
     "Label the streams from the disc's playlist after reading the EVO, as Read XPL does in the "
     "window."};
+const OptionSpec TitleOption = {
+    '\0', "title", "N",
+    "With a disc: the title of this number (as titles lists it) instead of the main title."};
+const OptionSpec PlaylistOption = {
+    '\0', "playlist", "VPLSTnnn.XPL",
+    "With a disc: the playlist whose title --title names (default: the main title's)."};
+const OptionSpec AllowMissingOption = {
+    '\0', "allow-missing", nullptr,
+    "With a disc: leave out a clip whose EVO is missing, with a line, instead of failing."};
 const char* const StreamListHelp =
     "box names without \"cb\" in lower case, comma-separated, e.g. video0,audio00,sub03; ";
 
@@ -34,9 +43,13 @@ const std::vector<CommandSpec> Commands = {
        "fast check's limit, the number of encrypted packs it met, and the streams' timing."},
       XplOption}},
     {"demux",
-     "FILE.EVO",
-     "read the file, then write each chosen stream to a file of its own",
+     "FILE.EVO or DISC",
+     "read the file, then write each chosen stream to a file of its own; given a disc, the "
+     "main title (or --title N) following its clips' EVOs into one set of files",
      {OutOption,
+      TitleOption,
+      PlaylistOption,
+      AllowMissingOption,
       {'\0', "streams", "LIST",
        std::string("Streams to write: ") + StreamListHelp +
            "'all' (the default) writes every stream the reads enabled."},
@@ -66,10 +79,14 @@ const std::vector<CommandSpec> Commands = {
       NoContinueOption,
       JsonOption}},
     {"mkv",
-     "FILE.EVO",
+     "FILE.EVO or DISC",
      "read the file, demux the chosen streams and mux them with mkvmerge into one Matroska file "
-     "(NAME.mkv), labelled, named and chaptered from the playlist given with --xpl",
+     "(NAME.mkv), labelled, named and chaptered from the playlist given with --xpl; given a "
+     "disc, its main title (or --title N) from all its clips, into TITLE.mkv",
      {OutOption,
+      TitleOption,
+      PlaylistOption,
+      AllowMissingOption,
       {'\0', "streams", "LIST",
        std::string("Streams to mux: ") + StreamListHelp +
            "'all' (the default) muxes every stream the reads enabled. Subpictures cannot go "
@@ -99,6 +116,14 @@ const std::vector<CommandSpec> Commands = {
       {'\0', "chapters", "OUT.xml",
        "Write the title's chapters as Matroska chapter XML (what mkvmerge --chapters reads). "
        "Needs --evo."}}},
+    {"titles",
+     "DISC",
+     "list the titles of a disc (its folder, its ADV_OBJ or HVDVD_TS folder, or a playlist): "
+     "duration, chapters, clips and streams, the main title marked",
+     {{'\0', "json", nullptr,
+       "Print one JSON object: the titles with their playlist, number, name, duration, clips "
+       "(EVO, begin and end in ms, whether present), chapters, audio and subtitle streams and "
+       "whether each is the main title."}}},
 };
 
 const std::vector<OptionSpec> ProgramOptions = {

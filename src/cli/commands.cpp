@@ -10,8 +10,11 @@
 #include "jobs/one_pass.h"
 #include "jobs/read_evo.h"
 #include "mkv_command.h"
+#include "mux/disc_title_choice.h"
+#include "playlist/disc_titles.h"
 #include "playlist/read_xpl.h"
 #include "summary.h"
+#include "titles_command.h"
 
 namespace splitwick::cli {
 
@@ -32,6 +35,21 @@ void applyOptions(const Request& request, PlainControls& controls) {
     controls.setField(Field::VideoExt, request.videoExt);
     controls.setField(Field::AudioExt, request.audioExt);
     controls.setField(Field::SubExt, request.subExt);
+}
+
+// demux or mkv of a disc: the title asked for, from the playlist asked for (alone, so that its
+// titles are not taken for language copies of another's).
+DiscTitle askedTitle(const Request& request) {
+    Disc disc = readDisc(request.evoFile);
+    if (!request.playlistName.empty())
+        disc = readDisc(disc.folder + "ADV_OBJ/" + request.playlistName);
+    const DiscTitle* title = request.title > 0 ? disc.title(request.title, "") : disc.mainTitle();
+    if (title == nullptr && request.title > 0)
+        throw JobError("No title " + std::to_string(request.title) + " in \"" +
+                       fullPath(request.evoFile) + "\"");
+    if (title == nullptr)
+        throw JobError("No title plays a clip in \"" + fullPath(request.evoFile) + "\"");
+    return *title;
 }
 
 // Chooses the files as browsing for them would: the EVO first, then the playlist.
@@ -66,10 +84,22 @@ int runRequest(const Request& request) {
     Session session(controls, report, events);
     events.attach(session);
     applyOptions(request, controls);
-    chooseFiles(request, session);
+    // demux, rebuild and mkv take a disc for its title.
+    const bool discInput =
+        request.command != "read" && request.command != "xpl" && isDiscPath(request.evoFile);
+    if (!discInput) chooseFiles(request, session);
     Playlist playlist;
     PlainPlaylistView view;
 
+    if (request.command == "titles") {
+        const Disc disc = readDisc(request.disc);
+        std::cout << (request.json ? titlesJson(disc) + "\n" : titlesText(disc));
+        return 0;
+    }
+    // A disc's title: its first clip is the EVO, its playlist labels the streams.
+    std::optional<TitleInfo> discTitle;
+    if (discInput) discTitle = chooseDiscTitle(session, askedTitle(request), request.allowMissing);
+    const bool withPlaylist = !request.xplFile.empty() || discTitle;
     if (request.command == "xpl") {
         const bool titleFound = bReadXPLClick(session, playlist, view);
         if (!request.chaptersFile.empty()) writeChapters(request.chaptersFile, session, playlist);
@@ -92,9 +122,11 @@ int runRequest(const Request& request) {
             bReadXPLClick(session, playlist, view);
     } else {
         JobAfterReads job{request.streams, nullptr};
-        if (!request.xplFile.empty())
+        if (withPlaylist)
             job.readPlaylist = [&] {
                 bReadXPLClick(session, playlist, view);
+                // The title chosen, not the first that plays its first clip.
+                if (discTitle) playlist.title = *discTitle;
                 return playlist.title.chaptersFor(session.state.EVOname);
             };
         if (request.command == "mkv") return runMkv(request, session, report, job, playlist);

@@ -56,6 +56,17 @@ bool lpcmAsWav(const std::string& format) {
     return format == "wav";
 }
 
+// --title: a title's number, 1 or more; 0 when not given.
+int titleNumber(const std::string& text, const std::string& command) {
+    if (text.empty()) return 0;
+    const bool digits =
+        text.size() < 6 &&
+        std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+    if (!digits || std::stoi(text) < 1)
+        throw UsageError("--title is a title's number, not '" + text + "'", command);
+    return std::stoi(text);
+}
+
 } // namespace
 
 std::optional<std::vector<Box>> parseStreamList(const std::string& list) {
@@ -115,6 +126,12 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     const QStringList files = parser.positionalArguments().mid(1);
     if (files.size() != 1)
         throw UsageError(std::string("Give exactly one ") + command->file, request.command);
+    if (request.command == "titles") {
+        request.disc = files.first().toStdString();
+        request.json = given(parser, "json");
+        request.quiet = parser.isSet("quiet");
+        return request;
+    }
     (playlist ? request.xplFile : request.evoFile) = files.first().toStdString();
     if (playlist) {
         request.evoFile = value(parser, "evo", "");
@@ -145,6 +162,14 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.lpcmWav = lpcmAsWav(value(parser, "lpcm", "raw"));
     request.extByCodec = given(parser, "ext-by-codec");
     request.keepStreams = given(parser, "keep-streams");
+    request.title = titleNumber(value(parser, "title", ""), request.command);
+    request.playlistName = value(parser, "playlist", "");
+    // A name in the disc's ADV_OBJ folder, not a path that leads elsewhere.
+    if (request.playlistName.find('/') != std::string::npos)
+        throw UsageError("--playlist is a playlist's name in the disc's ADV_OBJ folder, not '" +
+                             request.playlistName + "'",
+                         request.command);
+    request.allowMissing = given(parser, "allow-missing");
     if (request.command == "mkv") {
         // Muxers take LPCM as WAV only; the streams, when kept, are named by their codec.
         request.lpcmWav = true;

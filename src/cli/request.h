@@ -11,8 +11,14 @@ namespace splitwick::cli {
 
 // What the command line asks for.
 struct Request {
-    std::string command; // "read", "demux", "rebuild", "mkv" or "xpl"
-    std::string evoFile;
+    std::string command; // "read", "demux", "rebuild", "mkv", "xpl" or "titles"
+    std::string evoFile; // demux and mkv: or a disc, as titles takes it
+    std::string disc;    // titles: the disc folder, its ADV_OBJ or HVDVD_TS folder, or a playlist
+    // demux and mkv of a disc: the title (0: the main title), the playlist it is in (empty:
+    // the main title's), and whether a clip whose EVO is missing is left out.
+    int title = 0;
+    std::string playlistName;
+    bool allowMissing = false;
     std::string xplFile;      // the playlist that labels the streams, if any
     std::string chaptersFile; // xpl: where to write the title's chapters, if anywhere
     bool fastCheck = true;

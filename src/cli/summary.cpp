@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <string_view>
 
+#include "playlist/integer_text.h"
 #include "playlist/title_time.h"
 
 namespace splitwick::cli {
@@ -132,7 +133,53 @@ std::string timingJson(const TitleTiming& timing) {
                    member("parts", joined(parts, "[]"))});
 }
 
+// The members of a title's stream that the playlist gives.
+std::vector<std::string> trackMembers(const TitleTrack& track) {
+    std::vector<std::string> members = {member("stream", std::to_string(track.number))};
+    if (track.language && !track.language->language.empty())
+        members.push_back(member("language", scalar(text(track.language->language))));
+    if (track.language && !track.language->kind.empty())
+        members.push_back(member("kind", scalar(text(track.language->kind))));
+    return members;
+}
+
+std::string discTitleJson(const DiscTitle& title) {
+    std::vector<std::string> clips, audio, subtitles;
+    for (const DiscClip& clip : title.clips)
+        clips.push_back(object({member("evo", scalar(text(clip.evo))),
+                                member("begin_ms", std::to_string(clip.beginMs)),
+                                member("end_ms", std::to_string(clip.endMs)),
+                                member("present", clip.present ? "true" : "false")}));
+    for (const DiscTrack& track : title.audio) {
+        std::vector<std::string> members = trackMembers(track.track);
+        if (!track.codec.empty()) members.push_back(member("codec", scalar(text(track.codec))));
+        if (const std::optional<int32_t> channels = parseInteger(track.channels))
+            members.push_back(member("channels", std::to_string(*channels)));
+        if (!track.track.description.empty())
+            members.push_back(member("name", scalar(text(track.track.description))));
+        audio.push_back(object(members));
+    }
+    for (const TitleTrack& track : title.info.subtitleTracks)
+        subtitles.push_back(object(trackMembers(track)));
+    const TitleInfo& info = title.info;
+    return object(
+        {member("playlist", scalar(text(title.playlist))),
+         member("number", std::to_string(info.number)), member("name", scalar(text(info.name))),
+         member("duration_ms", std::to_string(title.durationMs())),
+         member("clips", joined(clips, "[]")),
+         member("chapters", std::to_string(info.chapters.size())),
+         member("audio", joined(audio, "[]")), member("subtitles", joined(subtitles, "[]")),
+         member("main", title.main ? "true" : "false")});
+}
+
 } // namespace
+
+std::string titlesJson(const Disc& disc) {
+    std::vector<std::string> titles;
+    for (const DiscTitle& title : disc.titles)
+        titles.push_back(discTitleJson(title));
+    return object({member("titles", joined(titles, "[]"))});
+}
 
 std::string summaryJson(const Session& session, const StreamTable& found,
                         const std::vector<std::string>& log, StopReason stop,

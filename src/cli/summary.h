@@ -6,6 +6,7 @@
 #include "engine/plain_controls.h"
 #include "engine/session.h"
 #include "jobs/mux_plan.h"
+#include "playlist/disc_titles.h"
 #include "playlist/playlist_view.h"
 #include "playlist/title_info.h"
 
@@ -40,6 +41,13 @@ std::string mkvJson(const MuxPlan& plan, size_t chapters);
 void writePlaylistJson(std::ostream& out, const PlainControls& controls,
                        const PlainPlaylistView& view, const std::vector<std::string>& log,
                        bool titleFound, const TitleInfo& title);
+
+// {"titles":[{"playlist":"VPLST000.XPL","number":2,"name":"...","duration_ms":N,
+//  "clips":[{"evo":"HVDVD_TS/A.EVO","begin_ms":0,"end_ms":N,"present":true}],"chapters":29,
+//  "audio":[{"stream":1,"language":"eng","kind":"normal","codec":"DD+","channels":6,
+//  "name":"English"}],"subtitles":[{"stream":1,"language":"eng","kind":"normal"}],"main":true}]}:
+// members the playlist does not give are left out, as in the xpl object.
+std::string titlesJson(const Disc& disc);
 
 // The XPL page's tree as text: each top-level entry on a line of its own, its children below
 // it indented by two spaces.

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "stream_table.h"
 #include "stream_timing.h"
@@ -35,6 +36,11 @@ struct JobState {
     std::string EVOname; // EVOfile less its last four characters: the stem of every output
     std::string XPLdir;
     std::string XPLfile;
+    // A disc's title chosen to be read whole: the EVOs of its clips after the chosen one, in
+    // their order, and the name its outputs take. Both empty for an EVO alone (or a split
+    // title's NAME_1.EVO with its NAME_2.EVO); choosing another EVO empties them.
+    std::vector<std::string> TitleClips;
+    std::string TitleName;
 };
 
 } // namespace splitwick

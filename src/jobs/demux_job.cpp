@@ -42,10 +42,10 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters) {
     state.Timing = {};
     StopReason stop = demux(session, std::move(source), sinks, state.StreamTable, true);
     keepTiming(state.Timing, timing, state.EVOfile, stop);
-    if (auto second = openSecondPart(session, title, stop)) {
-        stop = demux(session, std::move(second), sinks, state.StreamTable, true,
+    for (size_t part = 0; auto later = openLaterPart(session, title, part, stop); ++part) {
+        stop = demux(session, std::move(later), sinks, state.StreamTable, true,
                      ScanStart::AfterFirstPart);
-        keepTiming(state.Timing, timing, splitPath(title.secondPart).name, stop);
+        keepTiming(state.Timing, timing, splitPath(title.laterParts[part]).name, stop);
     }
     dropCountsOfStoppedPass(state.FrameCount, stop);
     outputs.close();

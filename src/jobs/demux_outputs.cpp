@@ -43,7 +43,7 @@ DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
     DemuxedStream names{box, caption, stem + "." + extension,
                         withTimestamps ? stem + "." + PtsExtension : ""};
     if (wav) {
-        refuseSecondPart(title, names.path);
+        refuseLaterParts(title, names.path);
         outputs.add(box.index, std::make_unique<LpcmWavFile>(names.path, box.index));
         return names;
     }

@@ -40,6 +40,8 @@ bool EVOadj(Session& session) {
     state.EVOname = state.EVOfile.size() > 4 ? state.EVOfile.substr(0, state.EVOfile.size() - 4)
                                              : std::string();
     state.EVOdir = parts.folder;
+    state.TitleClips.clear();
+    state.TitleName.clear();
     controls.setField(Field::XPLfile, PlaylistFileName);
     const std::string playlistDir = siblingFolder(state.EVOdir, EvoFolder, PlaylistFolder);
     const bool onDisc = !playlistDir.empty();

@@ -12,9 +12,10 @@ struct PathParts {
 };
 PathParts splitPath(const std::string& path);
 
-// After eEVOfile changed: sets EVOfile, EVOname and EVOdir, enables Read EVO, and points the
-// playlist field at VPLST000.XPL, in the disc's ADV_OBJ folder when the EVO lies in its
-// HVDVD_TS folder. Returns true in that case (the playlist dialog is then preset too).
+// After eEVOfile changed: sets EVOfile, EVOname and EVOdir (forgetting a disc title chosen
+// before), enables Read EVO, and points the playlist field at VPLST000.XPL, in the disc's
+// ADV_OBJ folder when the EVO lies in its HVDVD_TS folder. Returns true in that case (the playlist
+// dialog is then preset too).
 bool EVOadj(Session& session);
 
 // After eXPLfile changed: sets XPLfile and XPLdir, enables Read XPL, and when the playlist

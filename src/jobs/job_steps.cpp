@@ -4,6 +4,7 @@
 
 #include "engine/job_error.h"
 #include "file_choice.h"
+#include "output_names.h"
 
 namespace splitwick {
 
@@ -58,39 +59,42 @@ void logFrameCounts(Report& report, const FrameCounts& frames) {
 }
 
 SplitTitle splitTitle(const Session& session) {
-    SplitTitle title;
+    const JobState& state = session.state;
+    if (!state.TitleName.empty()) return {state.TitleClips, safeNamePart(state.TitleName), true};
+    SplitTitle title{{}, state.EVOname, false};
     if (!session.controls.option(Option::Continue)) return title;
-    if (lastChars(session.state.EVOfile, 6) != "_1.EVO") return title;
-    title.secondPart = withoutLast(session.controls.field(Field::EVOfile), 5) + "2.EVO";
+    if (lastChars(state.EVOfile, 6) != "_1.EVO") return title;
+    const std::string secondPart = withoutLast(session.controls.field(Field::EVOfile), 5) + "2.EVO";
     std::error_code ec;
-    title.hasSecondPart = std::filesystem::is_regular_file(title.secondPart, ec);
-    return title;
+    if (!std::filesystem::is_regular_file(secondPart, ec)) return title;
+    return {{secondPart}, state.EVOname + "_2", false};
 }
 
 std::string outputPrefix(const Session& session, const SplitTitle& title) {
     const std::string workdir = session.controls.field(Field::Workdir);
     const std::string folder = workdir.empty() || workdir.back() == '/' ? workdir : workdir + "/";
-    return folder + session.state.EVOname + (title.hasSecondPart ? "_2" : "");
+    return folder + title.stem;
 }
 
-void refuseSecondPart(const SplitTitle& title, const std::string& name) {
-    std::error_code ec;
-    if (title.hasSecondPart && std::filesystem::equivalent(name, title.secondPart, ec))
-        throw cannotCreate(name, FileInUse);
+void refuseLaterParts(const SplitTitle& title, const std::string& name) {
+    for (const std::string& part : title.laterParts) {
+        std::error_code ec;
+        if (std::filesystem::equivalent(name, part, ec)) throw cannotCreate(name, FileInUse);
+    }
 }
 
 std::unique_ptr<OutputFile> createOutput(const SplitTitle& title, const std::string& name) {
-    refuseSecondPart(title, name);
+    refuseLaterParts(title, name);
     return std::make_unique<OutputFile>(name);
 }
 
-std::unique_ptr<SourceFile> openSecondPart(Session& session, const SplitTitle& title,
-                                           StopReason firstPart) {
-    if (!title.hasSecondPart || !session.controls.option(Option::Continue) ||
-        firstPart != StopReason::EndOfFile)
+std::unique_ptr<SourceFile> openLaterPart(Session& session, const SplitTitle& title, size_t index,
+                                          StopReason partBefore) {
+    if (index >= title.laterParts.size() || partBefore != StopReason::EndOfFile ||
+        !(title.fromDisc || session.controls.option(Option::Continue)))
         return nullptr;
-    auto source = std::make_unique<SourceFile>(title.secondPart);
-    session.log("Continue on " + splitPath(title.secondPart).name);
+    auto source = std::make_unique<SourceFile>(title.laterParts[index]);
+    session.log("Continue on " + splitPath(title.laterParts[index]).name);
     return source;
 }
 

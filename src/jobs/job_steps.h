@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/frame_counter.h"
 #include "engine/output_file.h"
@@ -34,33 +35,36 @@ void keepTiming(TitleTiming& timing, TimingRecorder& recorder, const std::string
 // "N frames count in video stream 0." (and 1) for each counter above 0.
 void logFrameCounts(Report& report, const FrameCounts& frames);
 
-// The first part of a split title ("..._1.EVO") whose partner ("..._2.EVO") exists when the job
-// starts, with cbContinue ticked: the outputs are named after both parts, and the job goes on
-// into the second (unless cbContinue is unticked or the pass stopped meanwhile), so a partner
-// that has gone since is the open error of that file, not half a title under such a name.
+// The EVOs a job reads after the chosen one into the same outputs: the later clips of a disc's
+// title chosen whole, or the second part of a split title ("..._1.EVO" whose partner "..._2.EVO"
+// exists when the job starts, with cbContinue ticked). The outputs are named after the title
+// (a disc title's name, NAME_1_2), and the job goes on into each part in turn unless the pass
+// stopped meanwhile (or, for a split title, cbContinue was unticked), so a part that has gone
+// since is the open error of that file, not part of a title under such a name.
 struct SplitTitle {
-    bool hasSecondPart = false;
-    std::string secondPart;
+    std::vector<std::string> laterParts; // paths, in their order
+    std::string stem;                    // of the outputs, without folder
+    bool fromDisc = false;
 };
 
 SplitTitle splitTitle(const Session& session);
 
-// The stem of every output: the output folder joined with EVOname (EVOname alone for no
-// folder), with "_2" behind it for a job over both parts of a split title.
+// The stem of every output: the output folder joined with the title's stem (EVOname, with "_2"
+// behind it for a job over both parts of a split title; the name of a disc's title, made safe).
 std::string outputPrefix(const Session& session, const SplitTitle& title);
 
 // Creates a job's output. Besides the files the job holds open (the source, its other outputs),
-// which the output itself refuses, it must not be the second part of the title, which is not
+// which the output itself refuses, it must not be a later part of the title, which is not
 // open yet: one created over it (a link to it under the output's name) would empty it before
 // it is read, so that is refused as a file in use too.
 std::unique_ptr<OutputFile> createOutput(const SplitTitle& title, const std::string& name);
 // That refusal alone, for an output that creates its file itself: "Cannot create file ...".
-void refuseSecondPart(const SplitTitle& title, const std::string& name);
+void refuseLaterParts(const SplitTitle& title, const std::string& name);
 
-// After the pass over the first part: when the job goes on into the second part (cbContinue
-// still ticked, the pass not stopped), the second part, opened, and the line "Continue on NAME";
-// nullptr when it does not.
-std::unique_ptr<SourceFile> openSecondPart(Session& session, const SplitTitle& title,
-                                           StopReason firstPart);
+// After the pass over the part before: when the job goes on into later part `index` (the
+// pass not stopped, cbContinue still ticked for a split title), that part, opened, and the line
+// "Continue on NAME"; nullptr when it does not.
+std::unique_ptr<SourceFile> openLaterPart(Session& session, const SplitTitle& title, size_t index,
+                                          StopReason partBefore);
 
 } // namespace splitwick

@@ -246,16 +246,16 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     log.close(JobHead);
 
     ReportRoute route(session, log[JobLines]);
-    if (auto second = openSecondPart(session, title, stop)) {
-        // The boxes stand for the first part's streams: the second part's own are not written.
+    for (size_t part = 0; auto later = openLaterPart(session, title, part, stop); ++part) {
+        // The boxes stand for the first part's streams: a later part's own are not written.
         FrameTally writtenFrames(controls);
         writtenFrames.countWritten(frames, outputs);
         TimingRecorder timing;
-        ScanSinks secondPart{&writer, &writtenFrames, &timing};
-        StreamTable secondPartStreams = reads.found();
-        stop = demux(session, std::move(second), secondPart, secondPartStreams, true,
+        ScanSinks laterPart{&writer, &writtenFrames, &timing};
+        StreamTable laterPartStreams = reads.found();
+        stop = demux(session, std::move(later), laterPart, laterPartStreams, true,
                      ScanStart::AfterFirstPart);
-        keepTiming(session.state.Timing, timing, splitPath(title.secondPart).name, stop);
+        keepTiming(session.state.Timing, timing, splitPath(title.laterParts[part]).name, stop);
     }
     dropCountsOfStoppedPass(frames, stop);
     outputs.close();
@@ -302,8 +302,8 @@ StopReason rebuildInOnePass(Session& session, RebuildState& rebuild, const JobAf
     pending.settle(output, editor.bounds());
 
     ReportRoute route(session, log[JobLines]);
-    if (auto second = openSecondPart(session, title, stop))
-        stop = Rebuild(session, std::move(second), editor, output);
+    for (size_t part = 0; auto later = openLaterPart(session, title, part, stop); ++part)
+        stop = Rebuild(session, std::move(later), editor, output);
     outputs.close();
     finishJob(session);
     return stop;

@@ -23,9 +23,9 @@ void bRebuildClick(Session& session, RebuildState& rebuild) {
     // The boxes are read as each pack comes: they count whether enabled or not.
     PackEditor editor(
         session.state.StreamTable, [&](Box box) { return controls.ticked(box); }, rebuild);
-    const StopReason stop = Rebuild(session, std::move(source), editor, output);
-    if (auto second = openSecondPart(session, title, stop))
-        Rebuild(session, std::move(second), editor, output);
+    StopReason stop = Rebuild(session, std::move(source), editor, output);
+    for (size_t part = 0; auto later = openLaterPart(session, title, part, stop); ++part)
+        stop = Rebuild(session, std::move(later), editor, output);
     outputs.close();
     finishJob(session);
 }

@@ -24,8 +24,7 @@ constexpr int64_t MaxPlaylistSize = 16 * MiB;
 std::pair<std::string, bool> scanPlaylist(Session& session, Playlist& playlist, MemoLines& memo,
                                           PlaylistView& view) {
     auto source = std::make_unique<SourceFile>(session.controls.field(Field::XPLfile));
-    if (source->size() > MaxPlaylistSize)
-        throw cannotOpen(source->path(), "The file is over 16 MiB, too large for a playlist");
+    refuseOversizedPlaylist(*source);
     const std::string size = std::to_string(source->size());
     session.log("Open " + session.state.XPLfile);
     session.log("Filesize: " + size + " bytes");
@@ -70,6 +69,11 @@ bool readTitle(Session& session, Playlist& playlist, MemoLines& memo, PlaylistVi
 }
 
 } // namespace
+
+void refuseOversizedPlaylist(const SourceFile& source) {
+    if (source.size() > MaxPlaylistSize)
+        throw cannotOpen(source.path(), "The file is over 16 MiB, too large for a playlist");
+}
 
 bool bReadXPLClick(Session& session, Playlist& playlist, PlaylistView& view) {
     Controls& controls = session.controls;

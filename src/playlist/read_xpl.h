@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/session.h"
+#include "engine/source_file.h"
 #include "playlist.h"
 #include "playlist_view.h"
 
@@ -12,5 +13,8 @@ namespace splitwick {
 // A playlist over 16 MiB is refused as it is opened. A failure during the scan shows the tags
 // read so far; every failure enables Read XPL again before it goes on to the caller.
 bool bReadXPLClick(Session& session, Playlist& playlist, PlaylistView& view);
+
+// Real playlists are under 100 KiB: a file over 16 MiB is refused with an error naming it.
+void refuseOversizedPlaylist(const SourceFile& source);
 
 } // namespace splitwick

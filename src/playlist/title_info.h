@@ -26,11 +26,30 @@ using TrackBoxes = std::array<std::optional<TrackLanguage>, 16>;
 // The description each box's stream element gives, by box index; empty where it gives none.
 using TrackDescriptions = std::array<std::string, 16>;
 
-// What the playlist says about the title that plays the EVO, beside the labels Read XPL gives.
+// A PrimaryAudioVideoClip of a title: the EVO it plays, and its span on the title's timeline.
+struct TitleClip {
+    std::string stem; // PEVOB_1 for src="file:///dvddisc/HVDVD_TS/PEVOB_1.MAP"
+    int64_t beginNs = 0, endNs = 0;
+};
+
+// A Video, Audio or Subtitle stream of a title's clips, as the first element that names its
+// number describes it.
+struct TitleTrack {
+    int number = 0;    // streamNumber (track for video)
+    int mediaAttr = 0; // the attribute item it names; 0 for none
+    std::optional<TrackLanguage> language;
+    std::string description;
+};
+
+// What the playlist says about a title, beside the labels Read XPL gives.
 struct TitleInfo {
     std::string evoName; // the stem the title was found for; empty when no title was read
     std::string name;    // displayName, else id
+    int number = 0;      // titleNumber, else the title's place in its TitleSet
     std::optional<int64_t> durationMs;
+    std::vector<TitleClip> clips; // in the playlist's order
+    // By stream number.
+    std::vector<TitleTrack> videoTracks, audioTracks, subtitleTracks;
     std::vector<ChapterMark> chapters;   // on the title's timeline, in the playlist's order
     std::string chapterLanguage = "und"; // the TitleSet's defaultLanguage, ISO 639-2
     // Where the clip of the EVO begins on the title's timeline.
@@ -57,5 +76,9 @@ struct TitleInfo {
 // through its track number to the title's TrackNavigationList for the langcode.
 TitleInfo readTitleInfo(const MemoLines& titleLines, const TitleSetAttributes& titleSet,
                         const std::string& evoName);
+
+// Reads every Title element of a playlist's lines the same way, each found for the stem of
+// its first clip (empty for a title of no clip). The FirstPlayTitle is none of them.
+std::vector<TitleInfo> readTitles(const MemoLines& lines, const TitleSetAttributes& titleSet);
 
 } // namespace splitwick

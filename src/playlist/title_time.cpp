@@ -30,9 +30,9 @@ int timeBaseRate(std::string_view timeBase) {
 }
 
 std::optional<int64_t> titleTimeNs(std::string_view text, int rate) {
-    // Hours, minutes, seconds, frames, each below its limit. Hours have none of their own; a
-    // million keeps the sum far from overflow.
-    const std::array<int64_t, 4> limits = {1'000'000, 60, 60, rate};
+    // Hours, minutes, seconds, frames, each below its limit. Hours have none of their own; ten
+    // thousand keeps the product below far from overflow.
+    const std::array<int64_t, 4> limits = {10'000, 60, 60, rate};
     std::array<int64_t, 4> fields{};
     for (size_t i = 0; i < fields.size(); ++i) {
         const size_t colon = i + 1 < fields.size() ? text.find(':') : text.size();
@@ -42,8 +42,10 @@ std::optional<int64_t> titleTimeNs(std::string_view text, int rate) {
         fields[i] = *field;
         text.remove_prefix(std::min(colon + 1, text.size()));
     }
-    const int64_t seconds = (fields[0] * 60 + fields[1]) * 60 + fields[2];
-    return seconds * NsPerSecond + (fields[3] * NsPerSecond + rate / 2) / rate;
+    const int64_t counts = ((fields[0] * 60 + fields[1]) * 60 + fields[2]) * rate + fields[3];
+    // NTSC field rates: the count lasts 1001/1000 of its nominal length.
+    const int64_t nsPerRateCounts = rate % 30 == 0 ? NsPerSecond / 1000 * 1001 : NsPerSecond;
+    return (counts * nsPerRateCounts + rate / 2) / rate;
 }
 
 int64_t roundedMs(int64_t ns) {

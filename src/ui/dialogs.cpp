@@ -24,7 +24,9 @@ std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialog& d
     auto box =
         std::make_unique<QFileDialog>(parent, dialog.title, dialog.startFolder, dialog.filter);
     box->setAcceptMode(QFileDialog::AcceptOpen);
-    box->setFileMode(dialog.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    box->setFileMode(dialog.folder      ? QFileDialog::Directory
+                     : dialog.mustExist ? QFileDialog::ExistingFile
+                                        : QFileDialog::AnyFile);
     box->setDefaultSuffix(dialog.defaultSuffix);
     // A link is returned as the link's own path. Qt's own dialog keeps the filter, the default
     // suffix and this option on every desktop.

@@ -18,6 +18,7 @@ struct FileDialog {
     bool mustExist = false;
     QString startFolder;
     QString fileName;
+    bool folder = false; // a folder is chosen, not a file
 };
 
 // The modal questions the window asks. The program shows real boxes; tests answer them.

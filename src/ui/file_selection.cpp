@@ -52,7 +52,9 @@ void TfMain::WMDropFiles(QDropEvent* event) {
 
 void TfMain::takeFile(const QString& path) {
     const QString extension = extensionOf(path);
-    if (extension == ".EVO") {
+    if (QFileInfo(path).isDir()) {
+        chooseDisc(path);
+    } else if (extension == ".EVO") {
         chooseEvo(path);
     } else if (extension == ".XPL") {
         w_.eXPLfile->setText(path);
@@ -68,6 +70,7 @@ void TfMain::takeFileAtStart(const QString& path) {
 void TfMain::chooseEvo(const QString& path) {
     const bool anotherFile = path != w_.eEVOfile->text();
     w_.eEVOfile->setText(path);
+    discTitle_.reset();
     if (EVOadj(session_)) {
         odXPL_.startFolder = QString::fromStdString(session_.state.XPLdir);
         odXPL_.fileName = PlaylistFileName;

@@ -54,7 +54,8 @@ TfMain::TfMain(Dialogs& dialogs)
     : dialogs_(dialogs), anchors_(DesignedClientSize), w_(buildWindow(this, anchors_)),
       controls_(w_), session_(controls_, *this, *this),
       odEVOfile_{"Choose the EVO file to demux", "EVO files (*.EVO)", "EVO", true, {}, {}},
-      odXPL_{{}, "XPL (VPLST000.XPL)", "xpl", false, {}, {}} {
+      odXPL_{{}, "XPL (VPLST000.XPL)", "xpl", false, {}, {}},
+      odDisc_{"Choose the disc folder", {}, {}, true, {}, {}, true} {
     setObjectName("fMain");
     setWindowTitle(Caption);
     setWindowIcon(themedIcon());
@@ -65,8 +66,9 @@ TfMain::TfMain(Dialogs& dialogs)
         connect(box, &QCheckBox::toggled, this, &TfMain::cbVideoClick);
         box->installEventFilter(this);
     }
-    for (QPushButton* command :
-         {w_.bbEVO, w_.bCheck, w_.bbXPL, w_.bReadXPL, w_.bDemux, w_.bRebuild})
+    for (QWidget* command :
+         std::initializer_list<QWidget*>{w_.bbEVO, w_.bCheck, w_.bbXPL, w_.bReadXPL, w_.bDemux,
+                                         w_.bRebuild, w_.xpl->discButton(), w_.xpl->titles()})
         command->installEventFilter(this);
 
     connect(w_.bbEVO, &QPushButton::clicked, this,
@@ -80,7 +82,11 @@ TfMain::TfMain(Dialogs& dialogs)
         const DemuxedFiles files = bDemuxClick(s, playlist_.title.chaptersFor(s.state.EVOname));
         if (mux && !s.state.Cancelled) muxDemuxed(files);
     });
-    bindJob(w_.bReadXPL, [this](Session& s) { bReadXPLClick(s, playlist_, *w_.xpl); });
+    bindJob(w_.bReadXPL, [this](Session& s) { readPlaylist(s); });
+    connect(w_.xpl->discButton(), &QPushButton::clicked, this,
+            [this] { runCommand([this] { bbDiscClick(); }); });
+    connect(w_.xpl->titles(), &QComboBox::activated, this,
+            [this](int index) { runCommand([this, index] { chooseTitle(index); }); });
     bindJob(w_.bRebuild, [this](Session& s) { bRebuildClick(s, rebuild_); });
     connect(w_.bCancel, &QPushButton::clicked, this, &TfMain::bCancelClick);
 }

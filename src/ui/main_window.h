@@ -2,11 +2,13 @@
 #include <QAbstractButton>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "dialogs.h"
 #include "engine/session.h"
 #include "jobs/demuxed_files.h"
 #include "jobs/rebuild_state.h"
+#include "playlist/disc_titles.h"
 #include "playlist/playlist.h"
 #include "saved_settings.h"
 #include "widget_controls.h"
@@ -85,6 +87,13 @@ class TfMain : public QWidget, public Report, public Events {
     void chooseEvo(const QString& path);
     void forgetStreams();
     void xplChosen();
+    // A disc (disc_selection.cpp): its titles listed on the XPL page, the main title chosen.
+    void bbDiscClick();
+    void chooseDisc(const QString& path);
+    // Sets the EVO and the playlist to the title's and reads the title (Read XPL).
+    void chooseTitle(int index);
+    // Read XPL; a disc's title chosen whole keeps its own data (chapters, languages, names).
+    void readPlaylist(Session& session);
 
     // Settings (settings_window.cpp).
     void RegRead();
@@ -106,6 +115,10 @@ class TfMain : public QWidget, public Report, public Events {
     RebuildState rebuild_;
     FileDialog odEVOfile_;
     FileDialog odXPL_;
+    FileDialog odDisc_;
+    // The disc chosen last, and the data of the title chosen from it.
+    Disc disc_;
+    std::optional<TitleInfo> discTitle_;
     QString fileAtStart_;
     bool busy_ = false;
     bool activated_ = false;

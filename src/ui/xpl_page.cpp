@@ -1,6 +1,7 @@
 #include "xpl_page.h"
 
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 
 namespace splitwick {
 
@@ -17,8 +18,16 @@ QFont memoFont() {
 } // namespace
 
 XplPage::XplPage(QWidget* parent)
-    : QWidget(parent), tree_(new QTreeWidget), splitter_(new QSplitter), memo_(new QPlainTextEdit) {
+    : QWidget(parent), titles_(new QComboBox), discButton_(new QPushButton("Disc...")),
+      tree_(new QTreeWidget), splitter_(new QSplitter), memo_(new QPlainTextEdit) {
     setObjectName("tsXPL");
+    titles_->setObjectName("cbTitle");
+    titles_->setToolTip("The disc's titles: choosing one sets the EVO and the playlist and reads "
+                        "the title");
+    titles_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    titles_->setEnabled(false);
+    discButton_->setObjectName("bbDisc");
+    discButton_->setToolTip("Choose a disc folder (holding ADV_OBJ and HVDVD_TS)");
     tree_->setObjectName("tvXPL");
     tree_->setToolTip("Infos from your XPL file");
     tree_->setHeaderHidden(true);
@@ -48,8 +57,13 @@ XplPage::XplPage(QWidget* parent)
     connect(splitter_, &QSplitter::splitterMoved, this,
             [this] { treeWidth_ = splitter_->sizes().at(0); });
 
-    auto* layout = new QHBoxLayout(this);
+    auto* disc = new QHBoxLayout;
+    disc->addWidget(titles_, 1);
+    disc->addWidget(discButton_);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addLayout(disc);
     layout->addWidget(splitter_);
 }
 

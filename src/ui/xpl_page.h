@@ -1,5 +1,7 @@
 #pragma once
+#include <QComboBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTreeWidget>
 
@@ -7,8 +9,9 @@
 
 namespace splitwick {
 
-// The XPL page: the playlist tree tvXPL, the splitter splXPL and the memo mXPL with the
-// playlist's tags. Read XPL fills it as its PlaylistView.
+// The XPL page: above, the disc's titles cbTitle and the button bbDisc that chooses a disc;
+// below, the playlist tree tvXPL, the splitter splXPL and the memo mXPL with the playlist's
+// tags. Read XPL fills the tree and the memo as its PlaylistView.
 class XplPage : public QWidget, public PlaylistView {
   public:
     static constexpr int MinimumSide = 50;
@@ -17,6 +20,8 @@ class XplPage : public QWidget, public PlaylistView {
 
     QTreeWidget* tree() const { return tree_; }
     QPlainTextEdit* memo() const { return memo_; }
+    QComboBox* titles() const { return titles_; }
+    QPushButton* discButton() const { return discButton_; }
 
     // Replaces the memo's lines.
     void setMemoLines(const QStringList& lines);
@@ -37,6 +42,8 @@ class XplPage : public QWidget, public PlaylistView {
     void hideEvent(QHideEvent* event) override;
 
   private:
+    QComboBox* titles_;
+    QPushButton* discButton_;
     QTreeWidget* tree_;
     QSplitter* splitter_;
     QPlainTextEdit* memo_;

@@ -356,14 +356,14 @@ const std::string SampleChapterXml = R"(<?xml version="1.0" encoding="UTF-8"?>
       </ChapterDisplay>
     </ChapterAtom>
     <ChapterAtom>
-      <ChapterTimeStart>00:05:00.000000000</ChapterTimeStart>
+      <ChapterTimeStart>00:05:00.300000000</ChapterTimeStart>
       <ChapterDisplay>
         <ChapterString>Chapter 2</ChapterString>
         <ChapterLanguage>eng</ChapterLanguage>
       </ChapterDisplay>
     </ChapterAtom>
     <ChapterAtom>
-      <ChapterTimeStart>00:07:30.500000000</ChapterTimeStart>
+      <ChapterTimeStart>00:07:30.950500000</ChapterTimeStart>
       <ChapterDisplay>
         <ChapterString>Chapter 3</ChapterString>
         <ChapterLanguage>eng</ChapterLanguage>
@@ -433,9 +433,9 @@ TEST(CliPlaylist, XplPrintsTheReadersLinesAndItsJson) {
                             "\"hint\":\"Check the desired video stream\"},"),
               std::string::npos);
     EXPECT_NE(json.out.find("\"title_found\":true,\"title\":{\"name\":\"FEATURE_1\","
-                            "\"duration_ms\":600000},\"chapters\":[{\"start_ms\":0,\"name\":"
-                            "\"Chapter 1\"},{\"start_ms\":300000,\"name\":\"Chapter 2\"},"
-                            "{\"start_ms\":450500,\"name\":\"Chapter 3\"}]}\n"),
+                            "\"duration_ms\":600600},\"chapters\":[{\"start_ms\":0,\"name\":"
+                            "\"Chapter 1\"},{\"start_ms\":300300,\"name\":\"Chapter 2\"},"
+                            "{\"start_ms\":450951,\"name\":\"Chapter 3\"}]}\n"),
               std::string::npos)
         << json.out;
     EXPECT_EQ(cli({"xpl"}).exitCode, 2);

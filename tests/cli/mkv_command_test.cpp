@@ -152,7 +152,7 @@ TEST_F(MkvOfDisc, TracksCarryThePlaylistsCodecsLanguagesNamesAndFlags) {
     EXPECT_EQ(outputLines("ffprobe -v error -show_entries chapter=start_time:chapter_tags=title "
                           "-of csv=p=0 " +
                           inQuotes(mkv)),
-              (std::vector<std::string>{"0.000000,Début", "1.500000,Suite"}));
+              (std::vector<std::string>{"0.000000,Début", "1.501500,Suite"}));
 }
 
 // The picture starts at 0, AC-3 and TrueHD 100 ms after it, E-AC-3 50 ms before it.

@@ -28,9 +28,9 @@ expect() {
     fi
 }
 
-expect commands "$(printf '%s\n' demux mkv read rebuild xpl)" "$(offered splitwick-cli '')"
+expect commands "$(printf '%s\n' demux mkv read rebuild titles xpl)" "$(offered splitwick-cli '')"
 expect "commands from r" "$(printf '%s\n' read rebuild)" "$(offered splitwick-cli r)"
-for command in read demux rebuild mkv xpl; do
+for command in read demux rebuild mkv xpl titles; do
     options=$(splitwick-cli "$command" --help | grep -o -- '--[a-z][a-z-]*' | LC_ALL=C sort -u)
     expect "options of $command" "$options" "$(offered splitwick-cli "$command" x --)"
 done
@@ -49,5 +49,9 @@ done
 cd "$work" && touch a.EVO b.evo VPLST000.XPL notes.txt && mkdir disc
 expect "files for read" "$(printf '%s\n' a.EVO b.evo disc)" "$(offered splitwick-cli read '')"
 expect "files for xpl" "$(printf '%s\n' VPLST000.XPL disc)" "$(offered splitwick-cli xpl '')"
+expect "disc or playlist for titles" "$(printf '%s\n' VPLST000.XPL disc)" \
+    "$(offered splitwick-cli titles '')"
+expect "playlists for --playlist" "$(printf '%s\n' VPLST000.XPL disc)" \
+    "$(offered splitwick-cli mkv disc --playlist '')"
 expect "folders for --out" disc "$(offered splitwick-cli demux a.EVO --out '')"
 exit $failed

@@ -52,8 +52,8 @@ TEST_F(DemuxChapters, SplitTitleGetsTheWholeTitlesChaptersUnderBothPartsNames) {
 
     const std::string xml = readText(prefix + "chapters.xml");
     EXPECT_EQ(elementTexts(xml, "ChapterTimeStart"),
-              (std::vector<std::string>{"00:00:00.000000000", "00:09:59.983333333",
-                                        "00:10:00.000000000", "00:19:00.500000000"}));
+              (std::vector<std::string>{"00:00:00.000000000", "00:10:00.583316667",
+                                        "00:10:00.600000000", "00:19:01.640500000"}));
     EXPECT_EQ(elementTexts(xml, "ChapterString"),
               (std::vector<std::string>{"Opening", "Last frame", "Second part", "End"}));
     EXPECT_EQ(

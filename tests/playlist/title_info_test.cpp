@@ -70,9 +70,10 @@ TEST_F(TitleInfoRead, ChapterFramesCountAtTheTimeBase) {
     const TitleInfo sixty = readMain(titlePlaylist(
         R"( timeBase="60fps" tickBase="24fps" defaultLanguage="en")", "", FramedChapters));
     EXPECT_EQ(sixty.name, "Main");
-    EXPECT_EQ(sixty.durationMs, 6137200); // 1:42:17 and 12 frames of 60
-    EXPECT_EQ(startsMs(sixty.chapters), (std::vector<int64_t>{0, 17, 1500, 60817, 120983}));
-    EXPECT_EQ(sixty.chapters[1].startNs, 16'666'667);
+    // 1:42:17 and 12 frames of 60 count 368232 fields of 1.001/60 s each.
+    EXPECT_EQ(sixty.durationMs, 6143337);
+    EXPECT_EQ(startsMs(sixty.chapters), (std::vector<int64_t>{0, 17, 1502, 60877, 121104}));
+    EXPECT_EQ(sixty.chapters[1].startNs, 16'683'333);
 
     // At 50 frames a second, frame 59 does not exist: that chapter is left out.
     const TitleInfo& fifty =
@@ -205,7 +206,7 @@ TEST_F(TitleInfoRead, PrefixTrapsCommentsAndOtherClipsAreNotTaken) {
     EXPECT_EQ(names(title.chapters),
               (std::vector<std::string>{"titleTimeBegin=\"00:09:00:00\" & more", "ch2", "",
                                         "\xC3\x89t\xC3\xA9 &bogus; &#0; &amp;"}));
-    EXPECT_EQ(startsMs(title.chapters), (std::vector<int64_t>{60000, 120000, 180000, 210000}));
+    EXPECT_EQ(startsMs(title.chapters), (std::vector<int64_t>{60060, 120120, 180180, 210210}));
     EXPECT_EQ(audioBox(0), language("en", "eng", "commentary"));
     for (int box : {1, 2, 3})
         EXPECT_EQ(audioBox(box), std::nullopt) << box;
@@ -255,7 +256,7 @@ TEST_F(SplitTitleChapters, ReadThatFindsNoTitleLeavesNoneOfTheLastOne) {
     ASSERT_TRUE(read("FEATURE_1"));
     choosePlaylist(titlePlaylist("", "", FramedChapters));
     ASSERT_TRUE(read("MAIN"));
-    EXPECT_EQ(playlist.title.chapters.back().startNs, 120'983'333'333);
+    EXPECT_EQ(playlist.title.chapters.back().startNs, 121'104'316'667);
     EXPECT_EQ(playlist.title.chapterLanguage, "und");
 }
 

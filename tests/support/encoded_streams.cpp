@@ -154,4 +154,15 @@ maker::MadeEsEvo makeEncodedEvo(const EncodedTitle& title, const std::string& pa
     return maker::makeEsEvo(recipeOf(title), path, expectFolder);
 }
 
+maker::MadeEsEvo makeLayeredTitle(EncodedTitle title, const std::string& folder,
+                                  const std::string& first, const std::string& second,
+                                  const std::string& expectFolder) {
+    title.parts = 2;
+    std::filesystem::create_directories(expectFolder);
+    maker::MadeEsEvo made = makeEncodedEvo(title, folder + "/LAYER_1.EVO", expectFolder);
+    std::filesystem::rename(folder + "/LAYER_1.EVO", folder + "/" + first + ".EVO");
+    std::filesystem::rename(folder + "/LAYER_2.EVO", folder + "/" + second + ".EVO");
+    return made;
+}
+
 } // namespace splitwick::testing

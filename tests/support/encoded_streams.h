@@ -47,4 +47,10 @@ maker::EsRecipe recipeOf(const EncodedTitle& title);
 maker::MadeEsEvo makeEncodedEvo(const EncodedTitle& title, const std::string& path,
                                 const std::string& expectFolder = "");
 
+// A title of two parts made as a disc's two layers: folder/FIRST.EVO and folder/SECOND.EVO (as
+// L0_mainMovie and L1_mainMovie), cut at a VOBU; the expected data go to expectFolder.
+maker::MadeEsEvo makeLayeredTitle(EncodedTitle title, const std::string& folder,
+                                  const std::string& first, const std::string& second,
+                                  const std::string& expectFolder);
+
 } // namespace splitwick::testing

@@ -25,7 +25,7 @@ TEST(WindowProgram, VersionAndHelpAnswerWithoutADisplay) {
     for (const std::string option : {"--help", "-h"}) {
         const auto r = withoutDisplay(option);
         EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.out.rfind("Usage: splitwick [OPTION]... [FILE.EVO | FILE.XPL]\n", 0), 0u)
+        EXPECT_EQ(r.out.rfind("Usage: splitwick [OPTION]... [FILE.EVO | FILE.XPL | DISC]\n", 0), 0u)
             << r.out;
     }
 }

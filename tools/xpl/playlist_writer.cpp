@@ -1,6 +1,7 @@
 #include "playlist_writer.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 
@@ -133,6 +134,16 @@ XmlElement clip(const std::string& stem, std::vector<XmlElement> streams, const 
                     {"titleTimeEnd", end},
                     {"dataSource", "Disc"}},
                    std::move(streams));
+}
+
+std::string titleTimeOfTicks(int64_t ticks) {
+    const int64_t counts = (ticks * 2 + 1501) / 3003;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld:%02lld",
+                  static_cast<long long>(counts / 216000),
+                  static_cast<long long>(counts / 3600 % 60),
+                  static_cast<long long>(counts / 60 % 60), static_cast<long long>(counts % 60));
+    return text;
 }
 
 XmlElement chapter(const std::string& begin, const std::string& displayName) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,6 +39,9 @@ XmlElement subtitle(int streamNumber, int mediaAttr, const std::string& descript
 XmlElement clip(const std::string& stem, std::vector<XmlElement> streams,
                 const std::string& begin = "00:00:00:00", const std::string& end = "00:10:00:00");
 XmlElement chapter(const std::string& begin, const std::string& displayName);
+// Ticks of 90 kHz as the nearest time of a 60fps timeline, "HH:MM:SS:FF": counts of 1.001/60 s,
+// 1501.5 ticks each.
+std::string titleTimeOfTicks(int64_t ticks);
 XmlElement chapterList(std::vector<XmlElement> chapters);
 // The title's TrackNavigationList and its entries; an empty langcode leaves the attribute out.
 XmlElement videoTrack(int track);
