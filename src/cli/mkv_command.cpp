@@ -97,7 +97,7 @@ void refuseSource(const Session& session, const SplitTitle& title, const std::st
     std::error_code ec;
     if (std::filesystem::equivalent(mkv, session.controls.field(Field::EVOfile), ec))
         throw cannotCreate(mkv, FileInUse);
-    refuseSecondPart(title, mkv);
+    refuseLaterParts(title, mkv);
 }
 
 // A file of the working folder, moved beside the .mkv: the output prefix of the demux (the
