@@ -56,6 +56,13 @@ bool lpcmAsWav(const std::string& format) {
     return format == "wav";
 }
 
+// --sub: "pgs" or "raw", the units as the disc stores them.
+bool subAsPgs(const std::string& format) {
+    if (format != "pgs" && format != "raw")
+        throw UsageError("--sub is pgs or raw, not '" + format + "'", "demux");
+    return format == "pgs";
+}
+
 } // namespace
 
 std::optional<std::vector<Box>> parseStreamList(const std::string& list) {
@@ -143,11 +150,14 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.audioExt = value(parser, "audio-ext", request.audioExt);
     request.subExt = value(parser, "sub-ext", request.subExt);
     request.lpcmWav = lpcmAsWav(value(parser, "lpcm", "raw"));
+    request.subPgs = subAsPgs(value(parser, "sub", "raw"));
     request.extByCodec = given(parser, "ext-by-codec");
     request.keepStreams = given(parser, "keep-streams");
     if (request.command == "mkv") {
-        // Muxers take LPCM as WAV only; the streams, when kept, are named by their codec.
+        // Muxers take LPCM as WAV and subpictures as PGS only; the streams, when kept, are named by
+        // their codec.
         request.lpcmWav = true;
+        request.subPgs = true;
         request.extByCodec = true;
     }
     return request;

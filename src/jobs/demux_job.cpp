@@ -49,12 +49,14 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters) {
     TimingRecorder timing;
     ScanSinks sinks{&writer, &frames, &timing};
     state.Timing = {};
+    writer.timeBy(timing);
     StopReason stop = demux(session, std::move(source), sinks, state.StreamTable, true);
-    keepTiming(state.Timing, timing, state.EVOfile, stop);
+    keepTiming(state.Timing, timing, state.EVOfile, stop, &writer);
     if (auto second = openSecondPart(session, title, stop)) {
+        writer.timeBy(timing);
         stop = demux(session, std::move(second), sinks, state.StreamTable, true,
                      ScanStart::AfterFirstPart);
-        keepTiming(state.Timing, timing, splitPath(title.secondPart).name, stop);
+        keepTiming(state.Timing, timing, splitPath(title.secondPart).name, stop, &writer);
     }
     dropCountsOfStoppedPass(state.FrameCount, stop);
     outputs.close();
