@@ -33,7 +33,8 @@ void put16(std::vector<uint8_t>& out, uint32_t value) {
 
 void putRun(std::vector<uint8_t>& out, uint8_t colour, int length) {
     if (colour != 0 && length <= 2) {
-        out.insert(out.end(), size_t(length), colour);
+        out.push_back(colour);
+        if (length == 2) out.push_back(colour);
         return;
     }
     const bool wide = length > 63;
@@ -104,6 +105,7 @@ std::array<uint8_t, 256> alphasOf(const Subpicture& p) {
 
 std::vector<uint8_t> pgsRle(const std::vector<uint8_t>& pixels, int width, int height) {
     std::vector<uint8_t> out;
+    out.reserve(pixels.size() / 4 + 2 * size_t(height));
     for (int row = 0; row < height; ++row) {
         const uint8_t* line = pixels.data() + size_t(row) * size_t(width);
         for (int x = 0; x < width;) {
@@ -119,14 +121,17 @@ std::vector<uint8_t> pgsRle(const std::vector<uint8_t>& pixels, int width, int h
     return out;
 }
 
-void PgsWriter::segment(int64_t time, uint8_t type, const std::vector<uint8_t>& body) {
+void PgsWriter::segment(int64_t time, uint8_t type, const std::vector<uint8_t>& body,
+                        std::span<const uint8_t> data) {
     const uint32_t pts = uint32_t(time);
-    std::vector<uint8_t> head{
-        'P', 'G', uint8_t(pts >> 24), uint8_t(pts >> 16), uint8_t(pts >> 8), uint8_t(pts), 0, 0, 0,
-        0,   type};
-    put16(head, uint32_t(body.size()));
-    out_.write(head.data(), head.size());
+    const size_t size = body.size() + data.size();
+    // PTS, then a DTS of 0, which players take as "decode when presented".
+    const uint8_t head[] = {
+        'P', 'G',  uint8_t(pts >> 24), uint8_t(pts >> 16), uint8_t(pts >> 8), uint8_t(pts), 0, 0, 0,
+        0,   type, uint8_t(size >> 8), uint8_t(size)};
+    out_.write(head, sizeof head);
     out_.write(body.data(), body.size());
+    out_.write(data.data(), data.size());
 }
 
 std::vector<uint8_t> PgsWriter::composition(bool epochStart, bool paletteUpdate,
@@ -207,9 +212,7 @@ void PgsWriter::add(const Subpicture& p, int64_t at) {
             put16(body, uint32_t(p.width));
             put16(body, uint32_t(p.height));
         }
-        body.insert(body.end(), rle.begin() + std::ptrdiff_t(done),
-                    rle.begin() + std::ptrdiff_t(done + take));
-        segment(start, ObjectSegment, body);
+        segment(start, ObjectSegment, body, std::span(rle).subspan(done, take));
         done += take;
     }
     segment(start, EndSegment, {});

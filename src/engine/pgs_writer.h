@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <span>
 #include <vector>
 
 #include "output_file.h"
@@ -27,7 +28,9 @@ class PgsWriter {
         std::vector<uint8_t> palette; // the fade step's palette segment; empty: the clearing set
     };
     void writeTail(int64_t before);
-    void segment(int64_t time, uint8_t type, const std::vector<uint8_t>& body);
+    // A segment of the body's bytes and then the data's.
+    void segment(int64_t time, uint8_t type, const std::vector<uint8_t>& body,
+                 std::span<const uint8_t> data = {});
     std::vector<uint8_t> composition(bool epochStart, bool paletteUpdate, bool withObject) const;
 
     StreamOutput& out_;

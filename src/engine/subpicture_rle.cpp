@@ -10,14 +10,18 @@ namespace {
 class BitReader {
   public:
     explicit BitReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
-    // Bits past the end read as 0 and mark the reader overrun.
+    // Bits past the end read as 0 and mark the reader overrun. A byte's bits at a time: every
+    // pixel run passes here.
     uint32_t get(int bits) {
         uint32_t value = 0;
-        for (int i = 0; i < bits; ++i, ++position_) {
+        while (bits > 0) {
             const size_t byte = position_ / 8;
-            const uint32_t bit =
-                byte < bytes_.size() ? (bytes_[byte] >> (7 - position_ % 8)) & 1 : 0;
-            value = value << 1 | bit;
+            const int used = int(position_ % 8);
+            const int take = std::min(bits, 8 - used);
+            const uint32_t b = byte < bytes_.size() ? bytes_[byte] : 0;
+            value = value << take | (b >> (8 - used - take) & ((1u << take) - 1));
+            position_ += size_t(take);
+            bits -= take;
         }
         return value;
     }
