@@ -19,6 +19,7 @@
 #include "evo_maker/evo_maker.h"
 #include "evo_maker/presets.h"
 #include "evo_maker/scramble.h"
+#include "evo_maker/spu_maker.h"
 
 namespace {
 
@@ -59,20 +60,25 @@ streams, or of real elementary streams, for tests, demonstrations and benchmarks
   --help             show this text
 
 Elementary streams. With --stream the EVO is laid out as an HD DVD muxer lays it out: one
-packet a pack, interleaved by decoding time, each picture beginning a packet of its own; a
-navigation pack with the system header at the start and before every key unit of video
-stream 0; a PTS, and a DTS where it differs, on each packet in which a unit begins; audio
-in private stream 1 behind its sub-stream header; SCR at the mux rate, or later where data
+packet a pack, interleaved by decoding time, each picture and each subpicture unit beginning
+a packet of its own; a navigation pack with the system header at the start and before every
+key unit of video stream 0; a PTS, and a DTS where it differs, on each packet in which a unit
+begins; audio and subpictures in private stream 1 behind their sub-stream header; SCR at the mux rate, or later where data
 would come more than 0.5 s early.
 
-  --stream CODEC FILE  a stream: CODEC is mpeg2, h264, ac3, eac3, dts, truehd or lpcm, and
-                       FILE its elementary stream (lpcm: samples coded as DVD LPCM, which
-                       at 16 bits is plain big-endian); one stream must be video stream 0.
+  --stream CODEC FILE  a stream: CODEC is mpeg2, h264, ac3, eac3, dts, truehd, lpcm or spu,
+                       and FILE its elementary stream (lpcm: samples coded as DVD LPCM, which
+                       at 16 bits is plain big-endian; spu: HD DVD subpicture units, one
+                       unit a line of the unit list); one stream must be video stream 0.
+                       spu synthetic:N[:SEED] makes N units, one each 1.1 s, and writes them
+                       with their unit list beside FILE.EVO (FILE.spu0.es, FILE.spu0.units):
+                       odd sizes, runs of every length, both colour codes, grey palette with
+                       entry 255 opaque, every third unit forced, every fourth with fades.
                        The options up to the next --stream apply to this stream:
   --units FILE       its unit list (every codec but lpcm, whose units are 1/1200 s)
   --id ID            its stream_id (video) or sub-stream id (audio), e.g. 0xC1; default
                      the codec's first whose box is free (0xE0 mpeg2, 0xE2 h264, 0x80 ac3,
-                     0xC0 eac3, 0x88 dts, 0xB0 truehd, 0xA0 lpcm)
+                     0xC0 eac3, 0x88 dts, 0xB0 truehd, 0xA0 lpcm, 0x20 spu)
   --start MS         the PTS of its first presented unit less that of video stream 0's
                      first presented frame, in ms (below 0: before the picture); default 0
   --start-ticks N    the same in 90 kHz ticks
@@ -278,11 +284,34 @@ void createFolderOf(const std::string& path) {
     if (!folder.empty()) std::filesystem::create_directories(folder);
 }
 
-int run(const Options& options) {
+// The synthetic subpicture streams asked for, written beside the EVO, in place of their names.
+std::vector<StreamOptions> withSyntheticSpus(const Options& options) {
+    constexpr int64_t Spacing = 99000;
+    std::vector<StreamOptions> streams = options.streams;
+    const std::string prefix = "synthetic:";
+    for (size_t i = 0; i < streams.size(); ++i) {
+        EsStream& s = streams[i].stream;
+        if (s.codec != Codec::Subpicture || s.es.rfind(prefix, 0) != 0) continue;
+        std::istringstream in(s.es.substr(prefix.size()));
+        int count = 0;
+        char colon = 0;
+        uint64_t seed = i + 1;
+        if (!(in >> count) || count < 1 || (in >> colon && (colon != ':' || !(in >> seed))))
+            throw UsageError{"spu synthetic:N[:SEED], N above 0: " + s.es};
+        const std::string stem = *options.out + ".spu" + std::to_string(i);
+        s.es = stem + ".es";
+        s.units = stem + ".units";
+        writeSpuStream(syntheticSpus(count, seed, Spacing), Spacing, s.es, s.units);
+    }
+    return streams;
+}
+
+int run(Options options) {
     if (options.expect) std::filesystem::create_directories(*options.expect);
     const std::string expect = options.expect.value_or("");
     if (!options.streams.empty()) {
         createFolderOf(*options.out);
+        options.streams = withSyntheticSpus(options);
         const MadeEsEvo made = makeEsEvo(esRecipe(options), *options.out, expect);
         report(made.evo);
         std::cout << "expected data: " << made.expectedData << "\n";

@@ -65,6 +65,10 @@ const std::vector<CommandSpec> Commands = {
       {'\0', "lpcm", "FORMAT",
        "How LPCM streams are written: raw (the default; big-endian samples as the disc stores "
        "them) or wav (a WAV file, little-endian, which muxers take)."},
+      {'\0', "sub", "FORMAT",
+       "How subpicture streams are written: raw (the default; the units as the disc stores "
+       "them, with a .pts file of their timestamps) or pgs (Blu-ray PGS, .sup, timed on the "
+       "title's timeline, which muxers take)."},
       JsonOption}},
     {"rebuild",
      "FILE.EVO",

@@ -30,6 +30,7 @@ void applyOptions(const Request& request, PlainControls& controls) {
     controls.setOption(Option::CountFrames, request.countFrames);
     controls.setOption(Option::Continue, request.continueSplit);
     controls.setOption(Option::LpcmWav, request.lpcmWav);
+    controls.setOption(Option::SubPgs, request.subPgs);
     controls.setOption(Option::ExtensionsByCodec, request.extByCodec);
     controls.setField(Field::Workdir, request.outputFolder);
     controls.setField(Field::VideoExt, request.videoExt);

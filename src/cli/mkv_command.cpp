@@ -118,8 +118,8 @@ void moveBesides(MkvOfDemux& mkv, const DemuxedFiles& files, const std::string& 
         stream.path = moveBeside(stream.path, files, stem);
         stream.timestamps = moveBeside(stream.timestamps, files, stem);
     }
-    const std::string line = besidesLine(mkv);
-    if (!line.empty()) report.log(line);
+    for (const std::string& line : {besidesLine(mkv), emptyLine(mkv)})
+        if (!line.empty()) report.log(line);
 }
 
 // A stop (Ctrl-C, SIGTERM) during the demux or the mux: the streams stay for another try.

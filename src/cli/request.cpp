@@ -67,6 +67,13 @@ int titleNumber(const std::string& text, const std::string& command) {
     return std::stoi(text);
 }
 
+// --sub: "pgs" or "raw", the units as the disc stores them.
+bool subAsPgs(const std::string& format) {
+    if (format != "pgs" && format != "raw")
+        throw UsageError("--sub is pgs or raw, not '" + format + "'", "demux");
+    return format == "pgs";
+}
+
 } // namespace
 
 std::optional<std::vector<Box>> parseStreamList(const std::string& list) {
@@ -160,6 +167,7 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.audioExt = value(parser, "audio-ext", request.audioExt);
     request.subExt = value(parser, "sub-ext", request.subExt);
     request.lpcmWav = lpcmAsWav(value(parser, "lpcm", "raw"));
+    request.subPgs = subAsPgs(value(parser, "sub", "raw"));
     request.extByCodec = given(parser, "ext-by-codec");
     request.keepStreams = given(parser, "keep-streams");
     request.title = titleNumber(value(parser, "title", ""), request.command);
@@ -171,8 +179,10 @@ Request parseRequest(const std::vector<std::string>& arguments) {
                          request.command);
     request.allowMissing = given(parser, "allow-missing");
     if (request.command == "mkv") {
-        // Muxers take LPCM as WAV only; the streams, when kept, are named by their codec.
+        // Muxers take LPCM as WAV and subpictures as PGS only; the streams, when kept, are named by
+        // their codec.
         request.lpcmWav = true;
+        request.subPgs = true;
         request.extByCodec = true;
     }
     return request;

@@ -33,6 +33,7 @@ struct Request {
     std::string audioExt = "mpa";
     std::string subExt = "sup";
     bool lpcmWav = false;    // LPCM streams written as WAV files
+    bool subPgs = false;     // subpicture streams converted to PGS
     bool extByCodec = false; // stream files named by codec instead of the three extensions
     // The boxes to tick before the job; none given means every box the reads enabled, an empty
     // list ("none") no box.

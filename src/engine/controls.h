@@ -6,8 +6,8 @@
 namespace splitwick {
 
 // LpcmWav: LPCM streams are written as WAV files. ExtensionsByCodec: stream files are named by
-// their codec instead of the extension fields.
-enum class Option { FastCheck, CountFrames, Continue, LpcmWav, ExtensionsByCodec };
+// their codec instead of the extension fields. SubPgs: subpicture streams are converted to PGS.
+enum class Option { FastCheck, CountFrames, Continue, LpcmWav, ExtensionsByCodec, SubPgs };
 enum class Field { EVOfile, XPLfile, Workdir, VideoExt, AudioExt, SubExt };
 enum class Button { Check, ReadXPL, Demux, Rebuild, Cancel };
 enum class Page { Status = 0, Video, Audio, Subpicture, XPL, Options };

@@ -32,6 +32,12 @@ void OutputSet::add(int audioIndex, std::unique_ptr<LpcmWavFile> wav) {
     wavOut_.at(size_t(audioIndex)) = file;
 }
 
+void OutputSet::add(int subpictureIndex, std::unique_ptr<PgsStreamFile> pgs) {
+    PgsStreamFile* file = pgs.get();
+    add({BoxKind::Subpicture, subpictureIndex}, std::move(pgs));
+    pgsOut_.at(size_t(subpictureIndex)) = file;
+}
+
 OutputFile& OutputSet::add(std::unique_ptr<OutputFile> file) {
     others_.push_back(std::move(file));
     return *others_.back();
@@ -51,6 +57,12 @@ OutputFile* OutputSet::timestamps(int subpictureIndex) const {
 LpcmWavFile* OutputSet::wav(int audioIndex) const {
     return audioIndex >= 0 && size_t(audioIndex) < wavOut_.size() ? wavOut_[size_t(audioIndex)]
                                                                   : nullptr;
+}
+
+PgsStreamFile* OutputSet::pgs(int subpictureIndex) const {
+    return subpictureIndex >= 0 && size_t(subpictureIndex) < pgsOut_.size()
+               ? pgsOut_[size_t(subpictureIndex)]
+               : nullptr;
 }
 
 template <typename Each> void OutputSet::forEach(Each each) {
@@ -81,6 +93,7 @@ void OutputSet::close() {
         output.reset();
     });
     wavOut_.fill(nullptr);
+    pgsOut_.fill(nullptr);
 }
 
 } // namespace splitwick

@@ -6,6 +6,7 @@
 #include "boxes.h"
 #include "lpcm_wav_file.h"
 #include "output_file.h"
+#include "pgs_stream_file.h"
 
 namespace splitwick {
 
@@ -22,6 +23,8 @@ class OutputSet {
     // An audio box's LPCM stream written as WAV: its slot takes only LPCM samples, and their
     // packets' headers.
     void add(int audioIndex, std::unique_ptr<LpcmWavFile> wav);
+    // A subpicture box's stream converted to PGS: its slot takes whole payload runs.
+    void add(int subpictureIndex, std::unique_ptr<PgsStreamFile> pgs);
     // A file that belongs to no box, such as the chapters or the rebuilt EVO.
     OutputFile& add(std::unique_ptr<OutputFile> file);
 
@@ -30,6 +33,8 @@ class OutputSet {
     OutputFile* timestamps(int subpictureIndex) const;
     // The audio box's stream output when it is a WAV file; nullptr otherwise.
     LpcmWavFile* wav(int audioIndex) const;
+    // The subpicture box's stream output when it is converted to PGS; nullptr otherwise.
+    PgsStreamFile* pgs(int subpictureIndex) const;
     bool has(Box box) const { return stream(box.kind, box.index) != nullptr; }
 
     // Stores the files in slot order (video, audio, subpicture, timestamps, then the others),
@@ -46,7 +51,8 @@ class OutputSet {
     std::array<Slot, 16> AudioOut;
     std::array<Slot, 16> SubOut;
     std::array<std::unique_ptr<OutputFile>, 16> PtsOut;
-    std::array<LpcmWavFile*, 16> wavOut_{}; // owned by AudioOut
+    std::array<LpcmWavFile*, 16> wavOut_{};   // owned by AudioOut
+    std::array<PgsStreamFile*, 16> pgsOut_{}; // owned by SubOut
     std::vector<std::unique_ptr<OutputFile>> others_;
 };
 

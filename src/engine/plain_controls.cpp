@@ -3,11 +3,9 @@
 namespace splitwick {
 
 PlainControls::PlainControls()
-    : options_{{Option::FastCheck, true},
-               {Option::CountFrames, true},
-               {Option::Continue, true},
-               {Option::LpcmWav, false},
-               {Option::ExtensionsByCodec, false}},
+    : options_{{Option::FastCheck, true},          {Option::CountFrames, true},
+               {Option::Continue, true},           {Option::LpcmWav, false},
+               {Option::ExtensionsByCodec, false}, {Option::SubPgs, false}},
       fields_{{Field::EVOfile, ""},     {Field::XPLfile, ""},     {Field::Workdir, ""},
               {Field::VideoExt, "mpv"}, {Field::AudioExt, "mpa"}, {Field::SubExt, "sup"}},
       buttons_{{Button::Check, false},

@@ -34,7 +34,21 @@ void StreamWriter::writeWav(LpcmWavFile& wav, const PayloadRun& run) {
                             LpcmCodec, LpcmCodec.scanned.first + run.audioIndex));
 }
 
+void StreamWriter::endPart(const PartTiming& part) {
+    if (!clock_.settled() && part.referencePts) clock_.settle(*part.referencePts);
+    for (int index = 0; index < boxesOfKind(BoxKind::Subpicture); ++index)
+        if (PgsStreamFile* pgs = outputs_.pgs(index)) pgs->endPart(clock_, report_);
+    clock_.endPart(part);
+    recorder_ = nullptr;
+}
+
 void StreamWriter::writeSubpicture(PayloadRun& run) {
+    if (PgsStreamFile* pgs = outputs_.pgs(run.subpictureIndex)) {
+        if (!clock_.settled() && recorder_ != nullptr)
+            if (const auto reference = recorder_->settledReference()) clock_.settle(*reference);
+        pgs->payload(run, clock_, report_);
+        return;
+    }
     // Subpicture indices 16 to 31 have no box and no slot.
     StreamOutput* output = outputs_.stream(BoxKind::Subpicture, run.subpictureIndex);
     OutputFile* pts = outputs_.timestamps(run.subpictureIndex);

@@ -3,6 +3,8 @@
 
 #include "output_set.h"
 #include "scan_lines.h"
+#include "timing_recorder.h"
+#include "title_clock.h"
 
 namespace splitwick {
 
@@ -15,6 +17,11 @@ class StreamWriter : public ScanLines {
     StreamWriter(const OutputSet& outputs, Report& report) : ScanLines(report), outputs_(outputs) {}
     void payload(PayloadRun& run) override;
     void lpcmHeader(int audioIndex, const LpcmHeader& header) override;
+    // The scan of a part begins, timed by this recorder: subpictures converted to PGS are placed
+    // on the title's timeline by the first presented picture it settles.
+    void timeBy(const TimingRecorder& recorder) { recorder_ = &recorder; }
+    // The part's scan ended with this timing: the PGS outputs place the units still waiting.
+    void endPart(const PartTiming& part);
 
   private:
     void writeSubpicture(PayloadRun& run);
@@ -22,6 +29,8 @@ class StreamWriter : public ScanLines {
 
     const OutputSet& outputs_;
     std::bitset<16> reportedNotLpcm_;
+    const TimingRecorder* recorder_ = nullptr;
+    TitleClock clock_;
 };
 
 } // namespace splitwick

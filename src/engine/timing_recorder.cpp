@@ -74,12 +74,20 @@ double TimingRecorder::frameTicks() const {
     return double(presented.back() - presented.front()) / double(frames);
 }
 
+int64_t TimingRecorder::earliestPresented() const {
+    return ptsPlus(videoPts_, *std::min_element(firstSecond_.begin(), firstSecond_.end()));
+}
+
+std::optional<int64_t> TimingRecorder::settledReference() const {
+    if (videoPts_ == NoTimestamp || inFirstSecond_) return std::nullopt;
+    return earliestPresented();
+}
+
 PartTiming TimingRecorder::endPart(const std::string& file) {
     PartTiming part;
     part.file = file;
     if (videoPts_ != NoTimestamp) {
-        const int64_t earliest = *std::min_element(firstSecond_.begin(), firstSecond_.end());
-        part.referencePts = ptsPlus(videoPts_, earliest);
+        part.referencePts = earliestPresented();
         const double frame = frameTicks();
         if (frame > 0) part.videoFrameRate = frameRateOf(frame);
         part.videoEndPts = ptsPlus(videoPts_, latest_ + std::llround(frame));

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,15 @@ class TimingRecorder : public ScanSink {
     void payload(PayloadRun& run) override;
     // The timing of the part scanned since the last call, which begins the next part.
     PartTiming endPart(const std::string& file);
+    // The PTS of video stream 0's first presented frame in the part, once its packets have gone
+    // past their first second: none before.
+    std::optional<int64_t> settledReference() const;
 
   private:
     void clear();
     void videoTimestamps(int64_t pts, int64_t dts);
+    // The smallest PTS of video stream 0 among its packets seen in its first second.
+    int64_t earliestPresented() const;
     // Video stream 0's frame length in ticks from the PTS steps of its first second; 0 when it
     // showed fewer than two frames.
     double frameTicks() const;

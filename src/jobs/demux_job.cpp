@@ -40,12 +40,14 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters) {
     TimingRecorder timing;
     ScanSinks sinks{&writer, &frames, &timing};
     state.Timing = {};
+    writer.timeBy(timing);
     StopReason stop = demux(session, std::move(source), sinks, state.StreamTable, true);
-    keepTiming(state.Timing, timing, state.EVOfile, stop);
+    keepTiming(state.Timing, timing, state.EVOfile, stop, &writer);
     for (size_t part = 0; auto later = openLaterPart(session, title, part, stop); ++part) {
+        writer.timeBy(timing);
         stop = demux(session, std::move(later), sinks, state.StreamTable, true,
                      ScanStart::AfterFirstPart);
-        keepTiming(state.Timing, timing, splitPath(title.laterParts[part]).name, stop);
+        keepTiming(state.Timing, timing, splitPath(title.laterParts[part]).name, stop, &writer);
     }
     dropCountsOfStoppedPass(state.FrameCount, stop);
     outputs.close();

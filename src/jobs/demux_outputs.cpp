@@ -36,15 +36,22 @@ DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
                                const std::string& caption, int32_t streamId) {
     const std::optional<MuxCodec> codec = muxCodec(box, caption, streamId);
     const bool wav = codec == MuxCodec::LpcmWav && controls.option(Option::LpcmWav);
-    const std::string extension = streamExtension(controls, box, codec, wav);
-    const bool withTimestamps = box.kind == BoxKind::Subpicture;
+    const bool pgs = box.kind == BoxKind::Subpicture && controls.option(Option::SubPgs);
+    const std::string extension =
+        pgs ? SubpictureExtension : streamExtension(controls, box, codec, wav);
+    const bool withTimestamps = box.kind == BoxKind::Subpicture && !pgs;
     const std::string stem = boxOutputStem(
         prefix, caption, box, std::max(extension.size(), withTimestamps ? PtsExtension.size() : 0));
     DemuxedStream names{box, caption, stem + "." + extension,
-                        withTimestamps ? stem + "." + PtsExtension : ""};
+                        withTimestamps ? stem + "." + PtsExtension : "", pgs};
     if (wav) {
         refuseLaterParts(title, names.path);
         outputs.add(box.index, std::make_unique<LpcmWavFile>(names.path, box.index));
+        return names;
+    }
+    if (pgs) {
+        refuseLaterParts(title, names.path);
+        outputs.add(box.index, std::make_unique<PgsStreamFile>(names.path, caption));
         return names;
     }
     auto stream = createOutput(title, names.path);

@@ -11,7 +11,8 @@ struct DemuxedStream {
     Box box;
     std::string caption; // the box's caption that named it
     std::string path;
-    std::string timestamps; // a subpicture's .pts side file; empty for other streams
+    std::string timestamps; // a subpicture's .pts side file; empty for other streams and PGS
+    bool pgs = false;       // a subpicture stream converted to PGS
 };
 
 // What a Demux wrote, for a step that goes on with its files (the mux into Matroska).

@@ -46,8 +46,9 @@ void dropCountsOfStoppedPass(FrameCounts& frames, StopReason stop) {
 }
 
 void keepTiming(TitleTiming& timing, TimingRecorder& recorder, const std::string& file,
-                StopReason stop) {
+                StopReason stop, StreamWriter* writer) {
     PartTiming part = recorder.endPart(file);
+    if (writer != nullptr) writer->endPart(part);
     if (stop != StopReason::Cancelled) timing.addPart(std::move(part));
 }
 

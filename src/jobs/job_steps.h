@@ -7,6 +7,7 @@
 #include "engine/output_file.h"
 #include "engine/session.h"
 #include "engine/source_file.h"
+#include "engine/stream_writer.h"
 #include "engine/timing_recorder.h"
 
 namespace splitwick {
@@ -28,9 +29,10 @@ void dropCountsOfStoppedPass(FrameCounts& frames, StopReason stop);
 
 // Ends the recorder's part and adds its timing to the title's, unless the pass was cancelled:
 // that one read part of the file only, as it was asked, and reports none, as it reports no frame
-// counts. A scan stopped by the fast check gives the timing of what it read.
+// counts. A scan stopped by the fast check gives the timing of what it read. The writer, when
+// given, places the subpictures it converts by the part's timing, also after a cancel.
 void keepTiming(TitleTiming& timing, TimingRecorder& recorder, const std::string& file,
-                StopReason stop);
+                StopReason stop, StreamWriter* writer = nullptr);
 
 // "N frames count in video stream 0." (and 1) for each counter above 0.
 void logFrameCounts(Report& report, const FrameCounts& frames);

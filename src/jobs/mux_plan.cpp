@@ -15,7 +15,7 @@ struct CodecInfo {
     const char* extension; // of its stream file, named by codec
 };
 
-constexpr std::array<CodecInfo, 8> Codecs = {{
+constexpr std::array<CodecInfo, 9> Codecs = {{
     {MuxCodec::Mpeg2, BoxKind::Video, "MPEG-2", "m2v"},
     {MuxCodec::H264, BoxKind::Video, "H.264", "h264"},
     {MuxCodec::Vc1, BoxKind::Video, "VC-1", "vc1"},
@@ -24,6 +24,7 @@ constexpr std::array<CodecInfo, 8> Codecs = {{
     {MuxCodec::Dts, BoxKind::Audio, "DTS", "dts"},
     {MuxCodec::TrueHd, BoxKind::Audio, "TrueHD", "thd"},
     {MuxCodec::LpcmWav, BoxKind::Audio, "LPCM", "pcm"},
+    {MuxCodec::Pgs, BoxKind::Subpicture, "PGS", "sup"},
 }};
 
 struct CaptionCodec {

@@ -10,7 +10,7 @@
 namespace splitwick {
 
 // What a stream file holds, as the muxer has to be told or can be trusted to find.
-enum class MuxCodec { Mpeg2, H264, Vc1, Ac3, Eac3, Dts, TrueHd, LpcmWav };
+enum class MuxCodec { Mpeg2, H264, Vc1, Ac3, Eac3, Dts, TrueHd, LpcmWav, Pgs };
 
 // "H.264", "E-AC-3", "LPCM", ...: the codec as messages and summaries name it.
 std::string codecName(MuxCodec codec);
@@ -22,8 +22,8 @@ std::string codecExtension(MuxCodec codec);
 // The codec of a box's stream file: from the stream identifier a scan stored for the box when
 // it is one (Read XPL leaves only marks in the stream table), else from the codec that begins
 // the box's caption ("DD+.stream.00", "DTS-HD.6ch.stream.01.English"). None for a subpicture
-// box, which no Matroska track can take as it is, and for a stream of no known codec. LPCM
-// streams are muxed from their WAV files.
+// box, which no Matroska track can take as it is (its PGS file can), and for a stream of no
+// known codec. LPCM streams are muxed from their WAV files.
 std::optional<MuxCodec> muxCodec(Box box, const std::string& caption, int32_t streamId);
 
 // How a track is labelled in the Matroska file.

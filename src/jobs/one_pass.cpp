@@ -89,14 +89,14 @@ class Reads {
     // and the timing, the streams, the counts and the timing left in the job state as the reads
     // left them. Then, unless the pass was cancelled, the file must have streams, and the boxes
     // asked for are ticked, as they were after the reads, and given back; each must have a stream.
-    std::vector<Box> finish(StopReason firstPart) {
+    std::vector<Box> finish(StopReason firstPart, StreamWriter* writer = nullptr) {
         dropCountsOfStoppedPass(frames_, firstPart);
         session_.state.StreamTable = found_;
         session_.state.FrameCount = frames_;
         // The pass writes, so it stopped at the first scrambled pack: none was met.
         session_.state.ScrambledPacks = 0;
         session_.state.Timing = {};
-        keepTiming(session_.state.Timing, timing_, session_.state.EVOfile, firstPart);
+        keepTiming(session_.state.Timing, timing_, session_.state.EVOfile, firstPart, writer);
         Controls& controls = session_.controls;
         if (!withPlaylist()) labelBoxes(controls, found_);
         {
@@ -228,12 +228,13 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     frameTally.countEveryStream(reads.frames());
     frameTally.countWritten(frames, outputs);
     ScanSinks firstPart{&finder, &made, &firstPartWriter, &frameTally, &reads.timing()};
+    writer.timeBy(reads.timing());
     StopReason stop = demux(session, std::move(source), firstPart, reads.found(), true);
 
     // The chosen boxes whose stream the first part lacks, and the chapters, as Demux would have
     // opened them at its start.
     std::vector<Box> rest;
-    for (Box box : reads.finish(stop))
+    for (Box box : reads.finish(stop, &writer))
         if (isStreamBox(box) && !outputs.has(box)) rest.push_back(box);
     for (Box box : rest)
         create(box);
@@ -253,9 +254,11 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         TimingRecorder timing;
         ScanSinks laterPart{&writer, &writtenFrames, &timing};
         StreamTable laterPartStreams = reads.found();
+        writer.timeBy(timing);
         stop = demux(session, std::move(later), laterPart, laterPartStreams, true,
                      ScanStart::AfterFirstPart);
-        keepTiming(session.state.Timing, timing, splitPath(title.laterParts[part]).name, stop);
+        keepTiming(session.state.Timing, timing, splitPath(title.laterParts[part]).name, stop,
+                   &writer);
     }
     dropCountsOfStoppedPass(frames, stop);
     outputs.close();

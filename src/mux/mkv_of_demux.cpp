@@ -1,5 +1,7 @@
 #include "mkv_of_demux.h"
 
+#include <filesystem>
+
 namespace splitwick {
 
 namespace {
@@ -34,10 +36,18 @@ MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const Ti
         mkv.plan.playlistFirstAudio = title.firstAudio;
     }
     for (const DemuxedStream& stream : files.streams) {
-        const auto codec =
-            muxCodec(stream.box, stream.caption, state.StreamTable[tableEntry(stream.box)]);
+        // A subpicture stream converted to PGS is timed on the title's timeline already.
+        const auto codec = stream.pgs ? MuxCodec::Pgs
+                                      : muxCodec(stream.box, stream.caption,
+                                                 state.StreamTable[tableEntry(stream.box)]);
         if (!codec) {
             mkv.besides.push_back(stream);
+            continue;
+        }
+        // mkvmerge recognises no empty file: a stream whose every unit was left out has none.
+        std::error_code error;
+        if (stream.pgs && std::filesystem::file_size(stream.path, error) == 0 && !error) {
+            mkv.empty.push_back(stream);
             continue;
         }
         const MuxLabel label = labelled ? title.muxLabel(stream.box, stream.caption)
@@ -45,10 +55,18 @@ MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const Ti
         // The rate measured is video stream 0's.
         const bool firstVideo = stream.box == Box{BoxKind::Video, 0};
         mkv.plan.tracks.push_back({stream.path, stream.box, *codec, label,
-                                   delayOf(firstPart, stream.box),
+                                   stream.pgs ? 0 : delayOf(firstPart, stream.box),
                                    firstVideo ? firstPart.videoFrameRate : std::nullopt});
     }
     return mkv;
+}
+
+std::string emptyLine(const MkvOfDemux& mkv) {
+    std::string names;
+    for (const DemuxedStream& stream : mkv.empty)
+        names += (names.empty() ? "" : ", ") + fileName(stream.path);
+    if (names.empty()) return "";
+    return "Not in " + fileName(mkv.plan.output) + " (no subtitle to show): " + names;
 }
 
 std::string besidesLine(const MkvOfDemux& mkv) {

@@ -12,9 +12,11 @@ namespace splitwick {
 // The Matroska file of the streams a Demux wrote, and the streams it cannot take.
 struct MkvOfDemux {
     MuxPlan plan;
-    // Subpictures, which no Matroska track takes as they are, and streams of a codec the mux
-    // does not know: they stay files of their own, beside the .mkv.
+    // Subpictures not converted to PGS, which no Matroska track takes, and streams of a codec
+    // the mux does not know: they stay files of their own, beside the .mkv.
     std::vector<DemuxedStream> besides;
+    // Subpicture streams converted to PGS without a subtitle to show: no track is made of them.
+    std::vector<DemuxedStream> empty;
 };
 
 // Plans `output` of the demux's files: video 0 and 1, then the audio streams, in box order,
@@ -27,5 +29,7 @@ MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const Ti
 
 // The log line that names the streams left beside the .mkv; empty when there are none.
 std::string besidesLine(const MkvOfDemux& mkv);
+// The log line that names the subpicture streams with nothing to show; empty when there are none.
+std::string emptyLine(const MkvOfDemux& mkv);
 
 } // namespace splitwick

@@ -224,7 +224,8 @@ void TfMain::bCancelClick() {
 void TfMain::muxDemuxed(const DemuxedFiles& files) {
     const MkvOfDemux mkv =
         mkvOfDemux(files, session_.state, playlist_.title, files.prefix + ".mkv");
-    if (const std::string besides = besidesLine(mkv); !besides.empty()) log(besides);
+    for (const std::string& line : {besidesLine(mkv), emptyLine(mkv)})
+        if (!line.empty()) log(line);
     const ButtonHold cancel(controls_, Button::Cancel, true);
     const QScopedValueRollback<bool> muxing(muxing_, true);
     // Cancel's request is the job state's, as for a pass; the Demux left it clear.

@@ -35,17 +35,18 @@ constexpr Setting FastCheck{"FastCheck", &SavedSettings::fastCheck};
 constexpr Setting CountFrames{"CountFrames", &SavedSettings::countFrames};
 constexpr Setting LpcmWav{"LpcmWav", &SavedSettings::lpcmWav};
 constexpr Setting ExtByCodec{"ExtByCodec", &SavedSettings::extByCodec};
+constexpr Setting SubPgs{"SubPgs", &SavedSettings::subPgs};
 constexpr Setting MuxMkv{"MuxMkv", &SavedSettings::muxMkv};
 
-constexpr std::array<const Setting*, 18> ReadOrder = {
-    &Width,    &Height,    &Top,         &Left,    &WindowState, &TreeWidth,
-    &AudioExt, &VideoExt,  &SubExt,      &Workdir, &EVOdir,      &XPLdir,
-    &Continue, &FastCheck, &CountFrames, &LpcmWav, &ExtByCodec,  &MuxMkv};
+constexpr std::array<const Setting*, 19> ReadOrder = {
+    &Width,       &Height,  &Top,        &Left,   &WindowState, &TreeWidth, &AudioExt,
+    &VideoExt,    &SubExt,  &Workdir,    &EVOdir, &XPLdir,      &Continue,  &FastCheck,
+    &CountFrames, &LpcmWav, &ExtByCodec, &SubPgs, &MuxMkv};
 
-constexpr std::array<const Setting*, 18> WriteOrder = {
-    &WindowState, &Top,       &Left,        &Width,   &Height,     &TreeWidth,
-    &AudioExt,    &VideoExt,  &SubExt,      &Workdir, &EVOdir,     &XPLdir,
-    &Continue,    &FastCheck, &CountFrames, &LpcmWav, &ExtByCodec, &MuxMkv};
+constexpr std::array<const Setting*, 19> WriteOrder = {
+    &WindowState, &Top,     &Left,       &Width,  &Height, &TreeWidth, &AudioExt,
+    &VideoExt,    &SubExt,  &Workdir,    &EVOdir, &XPLdir, &Continue,  &FastCheck,
+    &CountFrames, &LpcmWav, &ExtByCodec, &SubPgs, &MuxMkv};
 
 const char* const Install = "Install";
 

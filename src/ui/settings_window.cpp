@@ -67,6 +67,7 @@ SavedSettings TfMain::currentSettings() const {
     s.countFrames = w_.cbCountFr->isChecked();
     s.lpcmWav = w_.cbLpcmWav->isChecked();
     s.extByCodec = w_.cbExtByCodec->isChecked();
+    s.subPgs = w_.cbSubPgs->isChecked();
     s.muxMkv = w_.cbMuxMkv->isChecked();
     return s;
 }
@@ -93,6 +94,7 @@ void TfMain::applySettings(const SavedSettings& s) {
     setTicked(w_.cbCountFr, s.countFrames);
     setTicked(w_.cbLpcmWav, s.lpcmWav);
     setTicked(w_.cbExtByCodec, s.extByCodec);
+    setTicked(w_.cbSubPgs, s.subPgs);
     setTicked(w_.cbMuxMkv, s.muxMkv);
 }
 

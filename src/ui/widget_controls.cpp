@@ -46,10 +46,12 @@ void WidgetControls::setHint(Box box, const std::string& hint) {
 }
 
 bool WidgetControls::option(Option option) const {
-    // The mux takes LPCM as WAV only: a Demux that goes on into it writes WAV.
-    if (option == Option::LpcmWav && w_.cbMuxMkv->isChecked()) return true;
-    const std::array<QCheckBox*, 5> options = {w_.cbFastCheck, w_.cbCountFr, w_.cbContinue,
-                                               w_.cbLpcmWav, w_.cbExtByCodec};
+    // The mux takes LPCM as WAV and subpictures as PGS only: a Demux that goes on into it
+    // writes those.
+    if ((option == Option::LpcmWav || option == Option::SubPgs) && w_.cbMuxMkv->isChecked())
+        return true;
+    const std::array<QCheckBox*, 6> options = {w_.cbFastCheck, w_.cbCountFr,    w_.cbContinue,
+                                               w_.cbLpcmWav,   w_.cbExtByCodec, w_.cbSubPgs};
     return options.at(size_t(option))->isChecked();
 }
 

@@ -138,7 +138,9 @@ QWidget* optionPage(Widgets& w) {
     w.cbMuxMkv =
         place(new QCheckBox("Mux into MKV after Demux", page), "cbMuxMkv", {170, 130, 153, 17},
               "After a Demux, mkvmerge muxes the streams written into one .mkv beside them "
-              "(LPCM as WAV)");
+              "(LPCM as WAV, subpictures as PGS)");
+    w.cbSubPgs = place(new QCheckBox("Subpictures as PGS", page), "cbSubPgs", {170, 153, 153, 17},
+                       "Demux converts subpicture streams to PGS (.sup), which muxers take");
     return page;
 }
 

@@ -46,6 +46,7 @@ struct Widgets {
     QCheckBox* cbCountFr;
     QCheckBox* cbLpcmWav;
     QCheckBox* cbExtByCodec;
+    QCheckBox* cbSubPgs;
     QCheckBox* cbMuxMkv;
 
     QCheckBox* box(Box b) const { return boxes.at(boxPosition(b)); }

@@ -106,8 +106,8 @@ class TestMainWindow : public QObject {
     void captionsFitTheirControls() {
         SettingsFolder settings;
         Window s;
-        for (const char* name :
-             {"cbContinue", "cbFastCheck", "cbCountFr", "cbLpcmWav", "cbExtByCodec", "cbMuxMkv"}) {
+        for (const char* name : {"cbContinue", "cbFastCheck", "cbCountFr", "cbLpcmWav",
+                                 "cbExtByCodec", "cbSubPgs", "cbMuxMkv"}) {
             auto* box = qobject_cast<QCheckBox*>(child(s.window, name));
             QVERIFY2(box->sizeHint().width() <= box->width(), name);
         }

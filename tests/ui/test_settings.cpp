@@ -84,7 +84,8 @@ class TestSettings : public QObject {
                          "Height=int:380\nTreeWidth=int:96\nAudioExt=string:mpa\n"
                          "VideoExt=string:mpv\nSubExt=string:sup\nWorkdir=string:\n"
                          "EVOdir=string:\nXPLdir=string:\nContinue=int:1\nFastCheck=int:1\n"
-                         "CountFrames=int:1\nLpcmWav=int:0\nExtByCodec=int:0\nMuxMkv=int:0\n"));
+                         "CountFrames=int:1\nLpcmWav=int:0\nExtByCodec=int:0\nSubPgs=int:0\n"
+                         "MuxMkv=int:0\n"));
         // The moment of the first close, in days since the end of 1899.
         const QByteArray bytes = QByteArray::fromHex(install.mid(15, 16).toLatin1());
         double days = 0;
@@ -105,6 +106,7 @@ class TestSettings : public QObject {
             w.cbCountFr->setChecked(false);
             w.cbLpcmWav->setChecked(true);
             w.cbExtByCodec->setChecked(true);
+            w.cbSubPgs->setChecked(true);
             w.cbMuxMkv->setChecked(true);
             s.window.xplPage().setTreeWidth(150);
             drop(&s.window, QStringList("/d/HVDVD_TS/FEATURE_1.EVO"));
@@ -125,6 +127,7 @@ class TestSettings : public QObject {
         QVERIFY(!w.cbContinue->isChecked() && w.cbFastCheck->isChecked() &&
                 !w.cbCountFr->isChecked());
         QVERIFY(w.cbLpcmWav->isChecked() && w.cbExtByCodec->isChecked() && w.cbMuxMkv->isChecked());
+        QVERIFY(w.cbSubPgs->isChecked());
         QCOMPARE(s.window.xplPage().treeWidth(), 150);
         QCOMPARE(s.window.session().state.EVOdir, std::string("/d/HVDVD_TS/"));
         QCOMPARE(s.window.session().state.XPLdir, std::string("/d/ADV_OBJ/"));

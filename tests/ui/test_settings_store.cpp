@@ -41,6 +41,7 @@ SavedSettings everything(int32_t windowState) {
     s.countFrames = true;
     s.lpcmWav = true;
     s.extByCodec = false;
+    s.subPgs = true;
     s.muxMkv = true;
     return s;
 }
@@ -63,6 +64,7 @@ const char* const FirstRunText = "# Splitwick settings: NAME=TYPE:VALUE, one val
                                  "CountFrames=int:1\n"
                                  "LpcmWav=int:1\n"
                                  "ExtByCodec=int:0\n"
+                                 "SubPgs=int:1\n"
                                  "MuxMkv=int:1\n";
 
 } // namespace

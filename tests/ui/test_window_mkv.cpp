@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "evo_maker/spu_maker.h"
 #include "small_evo.h"
 #include "support/encoded_streams.h"
 #include "support/test_files.h"
@@ -81,6 +82,39 @@ class TestWindowMkv : public QObject {
                  (std::vector<std::string>{"h264", "ac3", "pcm_s16le"}));
         QCOMPARE(s.w().statusBar->panelText(0), QString(" Ready"));
         QVERIFY(!s.w().bCancel->isEnabled() && s.w().bDemux->isEnabled());
+    }
+
+    // "Subpictures as PGS" converts the subpicture stream, without a .pts file; with the mux
+    // ticked it is converted whatever the box says, into a PGS track of the .mkv.
+    void subpicturesAsPgsByTheBoxAndForTheMux() {
+        SettingsFolder settings;
+        maker::EsRecipe recipe = recipeOf({{{Encoded::H264At24000_1001, 0}}});
+        const std::string es = dir_.path().toStdString() + "/spu.es";
+        maker::writeSpuStream(maker::syntheticSpus(3, 5, 99000), 99000, es, es + ".units");
+        recipe.streams.push_back({maker::Codec::Subpicture, 0x20, es, es + ".units", 0});
+        maker::makeEsEvo(recipe, evo_.toStdString());
+        Window s;
+        drop(&s.window, QStringList(evo_));
+        s.w().eWorkdir->setText(out_);
+        s.w().PageControl->setCurrentIndex(int(Page::Options));
+        QTest::mouseClick(s.w().cbSubPgs, Qt::LeftButton, {}, QPoint(5, 8));
+        QVERIFY(s.w().cbSubPgs->isChecked());
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        const QString sup = out_ + "/FEATURE_1.Subpicture.00.sup";
+        QCOMPARE(QDir(out_).entryList(QDir::Files),
+                 QStringList({"FEATURE_1.H.264.stream.0.mpv", "FEATURE_1.Subpicture.00.sup"}));
+        const QByteArray pgs = fileBytes(sup);
+        QVERIFY(pgs.startsWith("PG"));
+
+        s.w().cbSubPgs->setChecked(false);
+        s.w().cbMuxMkv->setChecked(true);
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        QCOMPARE(s.dialogs.errors, QStringList());
+        QCOMPARE(fileBytes(sup), pgs);
+        QCOMPARE(outputLines("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" +
+                             out_.toStdString() + "/FEATURE_1.mkv'"),
+                 (std::vector<std::string>{"h264", "hdmv_pgs_subtitle"}));
     }
 
     // mkvmerge here reports progress and waits, as a long mux does.

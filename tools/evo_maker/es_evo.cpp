@@ -28,8 +28,9 @@ struct EsCodec {
     Codec codec;
 };
 constexpr EsCodec EsCodecs[] = {
-    {"mpeg2", Codec::Mpeg2}, {"h264", Codec::H264},  {"ac3", Codec::DD},    {"eac3", Codec::DDPlus},
-    {"dts", Codec::DtsHd},   {"truehd", Codec::Mlp}, {"lpcm", Codec::Lpcm},
+    {"mpeg2", Codec::Mpeg2}, {"h264", Codec::H264},      {"ac3", Codec::DD},
+    {"eac3", Codec::DDPlus}, {"dts", Codec::DtsHd},      {"truehd", Codec::Mlp},
+    {"lpcm", Codec::Lpcm},   {"spu", Codec::Subpicture},
 };
 
 Box boxOf(Codec codec, uint8_t id) {
@@ -124,8 +125,8 @@ int64_t Input::packetLength(size_t room) const {
     }
     // Each picture begins a packet, so that it carries the picture's timestamps whole (a reader
     // may not find a start code split over two packets) and a VOBU's navigation pack can go
-    // in front of its first.
-    if (box.kind == BoxKind::Video && unit + 1 < list.units.size())
+    // in front of its first. A subpicture unit begins a packet too: its PTS is its first's.
+    if (box.kind != BoxKind::Audio && unit + 1 < list.units.size())
         length = std::min(length, list.units[unit + 1].offset - position);
     return length;
 }
@@ -344,6 +345,8 @@ void EsMuxer::streamPack(Input& input) {
     if (padding > 0) appendPaddingPacket(pack_, padding);
 
     record_->streamMet(input.box.kind, input.box.index, input.recipe.id);
+    if (input.box.kind == BoxKind::Subpicture && header.pts)
+        record_->timestamp(input.box.index, uint32_t(*header.pts));
     record_->payload(input.box.kind, input.box.index, input.traits.frameStartCode,
                      pack_.data() + payloadStart, size_t(length));
     logPacket(input, first, count, length);

@@ -1,0 +1,76 @@
+#include "pgs_stream_file.h"
+
+namespace splitwick {
+
+PgsStreamFile::PgsStreamFile(const std::string& path, std::string caption)
+    : file_(path), caption_(std::move(caption)),
+      units_([this](SubpictureUnit& unit) { unitDone(unit); },
+             [this](int64_t pts, const std::string& reason) { leftOut(pts, reason); }) {}
+
+void PgsStreamFile::payload(const PayloadRun& run, const TitleClock& clock, Report& report) {
+    clock_ = &clock;
+    report_ = &report;
+    if (clock.settled() && !waiting_.empty()) {
+        for (const SubpictureUnit& unit : waiting_)
+            convert(unit, *clock.ticks(unit.pts));
+        waiting_.clear();
+    }
+    units_.add(run);
+}
+
+void PgsStreamFile::unitDone(SubpictureUnit& unit) {
+    if (const auto at = clock_->ticks(unit.pts)) {
+        convert(unit, *at);
+        return;
+    }
+    waiting_.push_back(std::move(unit));
+    unit = {};
+}
+
+void PgsStreamFile::endPart(const TitleClock& clock, Report& report) {
+    clock_ = &clock;
+    report_ = &report;
+    units_.end();
+    const int64_t first = waiting_.empty() ? 0 : waiting_.front().pts;
+    for (const SubpictureUnit& unit : waiting_)
+        convert(unit, clock.ticks(unit.pts).value_or(ptsDifference(unit.pts, first)));
+    waiting_.clear();
+}
+
+void PgsStreamFile::convert(const SubpictureUnit& unit, int64_t at) {
+    Subpicture picture;
+    try {
+        picture = parseSubpicture(unit.bytes);
+    } catch (const SubpictureError& error) {
+        leftOut(unit.pts, error.what());
+        return;
+    }
+    const int64_t start = at + picture.start;
+    if (start < 0) {
+        leftOut(unit.pts, "it starts before the picture");
+        return;
+    }
+    if (lastStart_ && start < *lastStart_) {
+        leftOut(unit.pts, "it starts before the unit in front of it");
+        return;
+    }
+    lastStart_ = start;
+    if (picture.dvdForm && !dvdFormTold_) {
+        dvdFormTold_ = true;
+        report_->log(caption_ + " holds DVD subpictures, whose colours are not in the stream: "
+                                "they are shown in greys.");
+    }
+    writer_.add(picture, at);
+}
+
+void PgsStreamFile::leftOut(int64_t pts, const std::string& reason) {
+    report_->log("Subpicture unit of " + caption_ + " at PTS " + std::to_string(pts) +
+                 " left out: " + reason + ".");
+}
+
+void PgsStreamFile::store() {
+    writer_.finish();
+    file_.store();
+}
+
+} // namespace splitwick
