@@ -158,10 +158,12 @@ class CreatingLines {
 // The writer of the first part's pass. A stream that its WAV file cannot hold ends the job, as
 // in the window's Demux; but the window's Read EVO has found every stream of the file before
 // that, so here the pass goes on finding them, writing nothing more, and the error is raised
-// once the reads' lines are out.
+// once the reads' lines are out, with the frame counts the job had written until the change, as
+// the window's Demux leaves them.
 class WriterUntilFormatError : public ScanSink {
   public:
-    explicit WriterUntilFormatError(ScanSink& writer) : writer_(writer) {}
+    WriterUntilFormatError(ScanSink& writer, const FrameCounts& written)
+        : writer_(writer), written_(written) {}
     void payload(PayloadRun& run) override {
         guarded([&] { writer_.payload(run); });
     }
@@ -175,8 +177,10 @@ class WriterUntilFormatError : public ScanSink {
     void systemHeader(int videoBound, int audioBound) override {
         guarded([&] { writer_.systemHeader(videoBound, audioBound); });
     }
-    void raise() const {
-        if (failure_) std::rethrow_exception(failure_);
+    void raise(FrameCounts& counts) const {
+        if (!failure_) return;
+        counts = writtenAtFailure_;
+        std::rethrow_exception(failure_);
     }
 
   private:
@@ -186,10 +190,13 @@ class WriterUntilFormatError : public ScanSink {
             write();
         } catch (const LpcmFormatError&) {
             failure_ = std::current_exception();
+            writtenAtFailure_ = written_;
         }
     }
 
     ScanSink& writer_;
+    const FrameCounts& written_;
+    FrameCounts writtenAtFailure_{};
     std::exception_ptr failure_;
 };
 
@@ -221,7 +228,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         if (isStreamBox(box) && chosen(box)) create(box);
     });
     StreamWriter writer(outputs, log[JobLines]);
-    WriterUntilFormatError firstPartWriter(writer);
+    WriterUntilFormatError firstPartWriter(writer, frames);
     FrameTally frameTally(controls);
     frameTally.countEveryStream(reads.frames());
     frameTally.countWritten(frames, outputs);
@@ -240,7 +247,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         ReportRoute route(session, log[JobHead]);
         files.chapters = createChapterFile(outputs, session, title, reads.chapters(), prefix);
     }
-    firstPartWriter.raise();
+    firstPartWriter.raise(session.state.FrameCount);
     log.close(JobHead);
 
     ReportRoute route(session, log[JobLines]);
