@@ -249,12 +249,16 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     }
     firstPartWriter.raise(session.state.FrameCount);
     log.close(JobHead);
+    // From here the job counts as the window's Demux does, in the job state: a failure leaves
+    // the counts of what was written until it.
+    FrameCounts& counts = session.state.FrameCount;
+    counts = frames;
 
     ReportRoute route(session, log[JobLines]);
     if (auto second = openSecondPart(session, title, stop)) {
         // The boxes stand for the first part's streams: the second part's own are not written.
         FrameTally writtenFrames(controls);
-        writtenFrames.countWritten(frames, outputs);
+        writtenFrames.countWritten(counts, outputs);
         TimingRecorder timing;
         ScanSinks secondPart{&writer, &writtenFrames, &timing};
         StreamTable secondPartStreams = reads.found();
@@ -262,11 +266,10 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
                      ScanStart::AfterFirstPart);
         keepTiming(session.state.Timing, timing, splitPath(title.secondPart).name, stop);
     }
-    dropCountsOfStoppedPass(frames, stop);
+    dropCountsOfStoppedPass(counts, stop);
     outputs.close();
     finishJob(session);
-    logFrameCounts(session.report(), frames);
-    session.state.FrameCount = frames;
+    logFrameCounts(session.report(), counts);
     if (written != nullptr) {
         // Made as their streams were met; handed out in box order, as Demux makes them.
         std::sort(files.streams.begin(), files.streams.end(), [](const auto& a, const auto& b) {
