@@ -160,10 +160,12 @@ class CreatingLines {
 // The writer of the first part's pass. A stream that its WAV file cannot hold ends the job, as
 // in the window's Demux; but the window's Read EVO has found every stream of the file before
 // that, so here the pass goes on finding them, writing nothing more, and the error is raised
-// once the reads' lines are out.
+// once the reads' lines are out, with the frame counts the job had written until the change, as
+// the window's Demux leaves them.
 class WriterUntilFormatError : public ScanSink {
   public:
-    explicit WriterUntilFormatError(ScanSink& writer) : writer_(writer) {}
+    WriterUntilFormatError(ScanSink& writer, const FrameCounts& written)
+        : writer_(writer), written_(written) {}
     void payload(PayloadRun& run) override {
         guarded([&] { writer_.payload(run); });
     }
@@ -177,8 +179,10 @@ class WriterUntilFormatError : public ScanSink {
     void systemHeader(int videoBound, int audioBound) override {
         guarded([&] { writer_.systemHeader(videoBound, audioBound); });
     }
-    void raise() const {
-        if (failure_) std::rethrow_exception(failure_);
+    void raise(FrameCounts& counts) const {
+        if (!failure_) return;
+        counts = writtenAtFailure_;
+        std::rethrow_exception(failure_);
     }
 
   private:
@@ -188,10 +192,13 @@ class WriterUntilFormatError : public ScanSink {
             write();
         } catch (const LpcmFormatError&) {
             failure_ = std::current_exception();
+            writtenAtFailure_ = written_;
         }
     }
 
     ScanSink& writer_;
+    const FrameCounts& written_;
+    FrameCounts writtenAtFailure_{};
     std::exception_ptr failure_;
 };
 
@@ -223,7 +230,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         if (isStreamBox(box) && chosen(box)) create(box);
     });
     StreamWriter writer(outputs, log[JobLines]);
-    WriterUntilFormatError firstPartWriter(writer);
+    WriterUntilFormatError firstPartWriter(writer, frames);
     FrameTally frameTally(controls);
     frameTally.countEveryStream(reads.frames());
     frameTally.countWritten(frames, outputs);
@@ -243,14 +250,18 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         ReportRoute route(session, log[JobHead]);
         files.chapters = createChapterFile(outputs, session, title, reads.chapters(), prefix);
     }
-    firstPartWriter.raise();
+    firstPartWriter.raise(session.state.FrameCount);
     log.close(JobHead);
+    // From here the job counts as the window's Demux does, in the job state: a failure leaves
+    // the counts of what was written until it.
+    FrameCounts& counts = session.state.FrameCount;
+    counts = frames;
 
     ReportRoute route(session, log[JobLines]);
     for (size_t part = 0; auto later = openLaterPart(session, title, part, stop); ++part) {
         // The boxes stand for the first part's streams: a later part's own are not written.
         FrameTally writtenFrames(controls);
-        writtenFrames.countWritten(frames, outputs);
+        writtenFrames.countWritten(counts, outputs);
         TimingRecorder timing;
         ScanSinks laterPart{&writer, &writtenFrames, &timing};
         StreamTable laterPartStreams = reads.found();
@@ -260,11 +271,10 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         keepTiming(session.state.Timing, timing, splitPath(title.laterParts[part]).name, stop,
                    &writer);
     }
-    dropCountsOfStoppedPass(frames, stop);
+    dropCountsOfStoppedPass(counts, stop);
     outputs.close();
     finishJob(session);
-    logFrameCounts(session.report(), frames);
-    session.state.FrameCount = frames;
+    logFrameCounts(session.report(), counts);
     if (written != nullptr) {
         // Made as their streams were met; handed out in box order, as Demux makes them.
         std::sort(files.streams.begin(), files.streams.end(), [](const auto& a, const auto& b) {

@@ -11,6 +11,7 @@
 // turn, so that each input drives all five.
 #include <algorithm>
 #include <filesystem>
+#include <string_view>
 
 #include "engine/job_error.h"
 #include "engine/lpcm_wav_file.h"
@@ -53,11 +54,16 @@ uint32_t le32(const Bytes& bytes, size_t at) {
            uint32_t(bytes[at + 3]) << 24;
 }
 
+// Where a chunk's tag first stands in the file.
+size_t chunk(const Bytes& file, std::string_view tag) {
+    return size_t(std::search(file.begin(), file.end(), tag.begin(), tag.end()) - file.begin());
+}
+
 // A stored WAV: its data chunk holds whole frames (block align) and ends the file.
 void checkWav(const Bytes& file) {
     if (file.empty()) return; // no packet gave a format
-    const size_t fmt = std::search(file.begin(), file.end(), "fmt ", "fmt " + 4) - file.begin();
-    const size_t data = std::search(file.begin(), file.end(), "data", "data" + 4) - file.begin();
+    const size_t fmt = chunk(file, "fmt ");
+    const size_t data = chunk(file, "data");
     require(fmt + 24 <= file.size() && data + 8 <= file.size(), "a WAV header");
     const uint32_t blockAlign = uint32_t(file[fmt + 20]) | uint32_t(file[fmt + 21]) << 8;
     const uint64_t size = le32(file, data + 4);
@@ -90,8 +96,8 @@ void timingRecorder(Input& in) {
         // Steps of any size, repeats and jumps back among them.
         const auto step = int64_t(int8_t(in.byte()));
         pts = ptsPlus(pts, step * in.byte() * 16);
-        PayloadRun run{PacketKind::Video, nullptr, 0, 0, -1, -1, VideoCodec::H264,
-                       nullptr, pending, pts, pts, false};
+        PayloadRun run{PacketKind::Video, nullptr, 0,       0,   -1,  -1,
+                       VideoCodec::H264,  nullptr, pending, pts, pts, false};
         recorder.payload(run);
     }
     const PartTiming part = recorder.endPart("A.EVO");
@@ -119,10 +125,10 @@ bool xmlCharacters(const std::string& text) {
             if ((next & 0xC0) != 0x80) return false;
             code = code << 6 | (next & 0x3F);
         }
-        const bool allowed = code == '\n' || (code >= 0x20 && code < 0x7F) ||
-                             (code >= 0xA0 && code <= 0xD7FF) ||
-                             (code >= 0xE000 && code <= 0xFFFD && !(code >= 0xFDD0 && code <= 0xFDEF)) ||
-                             (code >= 0x10000 && code <= 0x10FFFF && (code & 0xFFFE) != 0xFFFE);
+        const bool allowed =
+            code == '\n' || (code >= 0x20 && code < 0x7F) || (code >= 0xA0 && code <= 0xD7FF) ||
+            (code >= 0xE000 && code <= 0xFFFD && !(code >= 0xFDD0 && code <= 0xFDEF)) ||
+            (code >= 0x10000 && code <= 0x10FFFF && (code & 0xFFFE) != 0xFFFE);
         if (!allowed) return false;
         at += length;
     }
