@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "engine/job_error.h"
+#include "jobs/file_choice.h"
 #include "jobs/job_steps.h"
 #include "mux/mkv_of_demux.h"
 #include "mux/mux_runner.h"
@@ -39,9 +40,7 @@ class WorkFolder {
 
     // The files the mux took, then the folder, when nothing else is left in it.
     void remove(const MuxPlan& plan) const {
-        for (const MuxTrack& track : plan.tracks)
-            std::remove(track.path.c_str());
-        if (!plan.chapterFile.empty()) std::remove(plan.chapterFile.c_str());
+        removeMuxInputs(plan);
         ::rmdir(path_.c_str());
     }
 
@@ -89,6 +88,7 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report,
     // The stem of the .mkv is that of the demux's outputs: NAME_1_2 for both parts of a title.
     const std::string stem = outputPrefix(session, splitTitle(session));
     const WorkFolder work(stem + ".streams");
+    report.inTwoPhases(splitPath(stem).name + ".mkv");
     session.controls.setField(Field::Workdir, work.path());
     DemuxedFiles files;
     MkvOfDemux mkv;

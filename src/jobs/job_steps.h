@@ -49,6 +49,10 @@ SplitTitle splitTitle(const Session& session);
 // folder), with "_2" behind it for a job over both parts of a split title.
 std::string outputPrefix(const Session& session, const SplitTitle& title);
 
+// The output folder a job is about to write into (empty: the current folder) exists and can be
+// written; else a JobError naming it, before any work is done.
+void requireOutputFolder(const std::string& folder);
+
 // Creates a job's output. Besides the files the job holds open (the source, its other outputs),
 // which the output itself refuses, it must not be the second part of the title, which is not
 // open yet: one created over it (a link to it under the output's name) would empty it before

@@ -16,6 +16,7 @@
 #include "read_evo.h"
 #include "rebuild_pass.h"
 #include "timing_lines.h"
+#include "title_mismatch.h"
 
 namespace splitwick {
 
@@ -189,7 +190,8 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     FrameTally frameTally(controls);
     frameTally.countEveryStream(reads.frames());
     frameTally.countWritten(frames, outputs);
-    ScanSinks firstPart{&finder, &made, &writer, &frameTally, &reads.timing()};
+    TitleMismatch mismatch(log[JobLines], controls, reads.withPlaylist());
+    ScanSinks firstPart{&finder, &made, &writer, &frameTally, &reads.timing(), &mismatch};
     StopReason stop = demux(session, std::move(source), firstPart, reads.found(), true);
 
     // The chosen boxes whose stream the first part lacks, and the chapters, as Demux would have
@@ -220,7 +222,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         FrameTally writtenFrames(controls);
         writtenFrames.countWritten(frames, outputs);
         TimingRecorder timing;
-        ScanSinks secondPart{&writer, &writtenFrames, &timing};
+        ScanSinks secondPart{&writer, &writtenFrames, &timing, &mismatch};
         StreamTable secondPartStreams = reads.found();
         stop = demux(session, std::move(second), secondPart, secondPartStreams, true,
                      ScanStart::AfterFirstPart);
@@ -228,6 +230,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     }
     dropCountsOfStoppedPass(frames, stop);
     outputs.close();
+    if (stop == StopReason::EndOfFile) mismatch.dropStreamsNeverMet(files);
     finishJob(session);
     logFrameCounts(session.report(), frames);
     session.state.FrameCount = frames;
