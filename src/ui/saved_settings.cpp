@@ -36,16 +36,17 @@ constexpr Setting CountFrames{"CountFrames", &SavedSettings::countFrames};
 constexpr Setting LpcmWav{"LpcmWav", &SavedSettings::lpcmWav};
 constexpr Setting ExtByCodec{"ExtByCodec", &SavedSettings::extByCodec};
 constexpr Setting MuxMkv{"MuxMkv", &SavedSettings::muxMkv};
+constexpr Setting KeepStreams{"KeepStreams", &SavedSettings::keepStreams};
 
-constexpr std::array<const Setting*, 18> ReadOrder = {
-    &Width,    &Height,    &Top,         &Left,    &WindowState, &TreeWidth,
-    &AudioExt, &VideoExt,  &SubExt,      &Workdir, &EVOdir,      &XPLdir,
-    &Continue, &FastCheck, &CountFrames, &LpcmWav, &ExtByCodec,  &MuxMkv};
+constexpr std::array<const Setting*, 19> ReadOrder = {
+    &Width,       &Height,  &Top,        &Left,   &WindowState, &TreeWidth, &AudioExt,
+    &VideoExt,    &SubExt,  &Workdir,    &EVOdir, &XPLdir,      &Continue,  &FastCheck,
+    &CountFrames, &LpcmWav, &ExtByCodec, &MuxMkv, &KeepStreams};
 
-constexpr std::array<const Setting*, 18> WriteOrder = {
-    &WindowState, &Top,       &Left,        &Width,   &Height,     &TreeWidth,
-    &AudioExt,    &VideoExt,  &SubExt,      &Workdir, &EVOdir,     &XPLdir,
-    &Continue,    &FastCheck, &CountFrames, &LpcmWav, &ExtByCodec, &MuxMkv};
+constexpr std::array<const Setting*, 19> WriteOrder = {
+    &WindowState, &Top,     &Left,       &Width,  &Height,     &TreeWidth, &AudioExt,
+    &VideoExt,    &SubExt,  &Workdir,    &EVOdir, &XPLdir,     &Continue,  &FastCheck,
+    &CountFrames, &LpcmWav, &ExtByCodec, &MuxMkv, &KeepStreams};
 
 const char* const Install = "Install";
 

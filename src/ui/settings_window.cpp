@@ -68,6 +68,7 @@ SavedSettings TfMain::currentSettings() const {
     s.lpcmWav = w_.cbLpcmWav->isChecked();
     s.extByCodec = w_.cbExtByCodec->isChecked();
     s.muxMkv = w_.cbMuxMkv->isChecked();
+    s.keepStreams = w_.cbKeepStreams->isChecked();
     return s;
 }
 
@@ -94,6 +95,7 @@ void TfMain::applySettings(const SavedSettings& s) {
     setTicked(w_.cbLpcmWav, s.lpcmWav);
     setTicked(w_.cbExtByCodec, s.extByCodec);
     setTicked(w_.cbMuxMkv, s.muxMkv);
+    setTicked(w_.cbKeepStreams, s.keepStreams);
 }
 
 } // namespace splitwick

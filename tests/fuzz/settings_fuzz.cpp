@@ -54,10 +54,11 @@ class InputReader {
     size_t size_;
 };
 
-constexpr std::array<const char*, 18> Names = {
+constexpr std::array<const char*, 19> Names = {
     "WindowState", "Top",       "Left",        "Width",   "Height",     "TreeWidth",
     "AudioExt",    "VideoExt",  "SubExt",      "Workdir", "EVOdir",     "XPLdir",
-    "Continue",    "FastCheck", "CountFrames", "LpcmWav", "ExtByCodec", "MuxMkv"};
+    "Continue",    "FastCheck", "CountFrames", "LpcmWav", "ExtByCodec", "MuxMkv",
+    "KeepStreams"};
 constexpr std::array<const char*, 4> Placement = {"Top", "Left", "Width", "Height"};
 
 void require(bool property, const char* what) {
@@ -102,7 +103,8 @@ SavedSettings valuesFrom(InputReader& in) {
         s.*member = in.text(64);
     for (auto member :
          {&SavedSettings::continueWith, &SavedSettings::fastCheck, &SavedSettings::countFrames,
-          &SavedSettings::lpcmWav, &SavedSettings::extByCodec, &SavedSettings::muxMkv})
+          &SavedSettings::lpcmWav, &SavedSettings::extByCodec, &SavedSettings::muxMkv,
+          &SavedSettings::keepStreams})
         s.*member = in.tick();
     return s;
 }
@@ -140,6 +142,7 @@ void checkReadBack(const SettingsStore& saved, const SavedSettings& s) {
     require(saved.readBool("LpcmWav") == *s.lpcmWav, "a tick reads back");
     require(saved.readBool("ExtByCodec") == *s.extByCodec, "a tick reads back");
     require(saved.readBool("MuxMkv") == *s.muxMkv, "a tick reads back");
+    require(saved.readBool("KeepStreams") == *s.keepStreams, "a tick reads back");
 }
 
 } // namespace

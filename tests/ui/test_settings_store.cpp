@@ -42,6 +42,7 @@ SavedSettings everything(int32_t windowState) {
     s.lpcmWav = true;
     s.extByCodec = false;
     s.muxMkv = true;
+    s.keepStreams = true;
     return s;
 }
 
@@ -63,7 +64,8 @@ const char* const FirstRunText = "# Splitwick settings: NAME=TYPE:VALUE, one val
                                  "CountFrames=int:1\n"
                                  "LpcmWav=int:1\n"
                                  "ExtByCodec=int:0\n"
-                                 "MuxMkv=int:1\n";
+                                 "MuxMkv=int:1\n"
+                                 "KeepStreams=int:1\n";
 
 } // namespace
 
