@@ -180,7 +180,8 @@ std::string failureJson(const std::string& error, const std::string& detail, int
     return object(members);
 }
 
-std::string tracksJson(const MuxPlan& plan) {
+// The tracks of a plan, as mkvJson and dryRunJson give them.
+static std::string tracksJson(const MuxPlan& plan) {
     std::vector<std::string> tracks;
     for (const MuxTrack& track : plan.tracks)
         tracks.push_back(object({member("box", scalar(text(boxName(track.box)))),

@@ -13,10 +13,11 @@ std::string captionShown(const QString& text) {
     return QString(text).replace("&&", "&").toStdString();
 }
 
-} // namespace
-
+// Every button the jobs enable and disable, in Button order.
 constexpr std::array<Button, 5> Buttons = {Button::Check, Button::ReadXPL, Button::Demux,
                                            Button::Rebuild, Button::Cancel};
+
+} // namespace
 
 WidgetControls::WidgetControls(const Widgets& widgets) : w_(widgets) {
     for (Button button : Buttons)
