@@ -42,7 +42,7 @@ std::optional<int> answerWithoutToolkit(int argc, char** argv) {
             return 0;
         }
         if (argument == "-V" || argument == "--version") {
-            std::cout << "splitwick " << splitwick::Version << '\n';
+            std::cout << "splitwick " << splitwick::Version << '\n' << splitwick::LicenceNotice;
             return 0;
         }
     }

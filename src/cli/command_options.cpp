@@ -28,8 +28,19 @@ const OptionSpec PlaylistOption = {
 const OptionSpec AllowMissingOption = {
     '\0', "allow-missing", nullptr,
     "With a disc: leave out a clip whose EVO is missing, with a line, instead of failing."};
+const OptionSpec DryRunOption = {
+    '\0', "dry-run", nullptr,
+    "Read (and with --xpl label) as the job would, then print its plan instead of running it: "
+    "the files, the tracks with codec, language, name and delay, the chapters. Writes nothing; "
+    "with --json the plan is a \"plan\" member."};
 const char* const StreamListHelp =
-    "box names without \"cb\" in lower case, comma-separated, e.g. video0,audio00,sub03; ";
+    "box names without \"cb\" in lower case (or as the JSON gives them, cbAudio00), "
+    "comma-separated, e.g. video0,audio00,sub03; ";
+const OptionSpec LangOption = {
+    '\0', "lang", "LIST",
+    "Keep the audio and subtitle streams of these languages (ISO 639-2, comma-separated, e.g. "
+    "eng,fre) as the playlist gives them, and every video stream. Needs --xpl; not with "
+    "--streams."};
 
 const std::vector<CommandSpec> Commands = {
     {"read",
@@ -53,9 +64,11 @@ const std::vector<CommandSpec> Commands = {
       {'\0', "streams", "LIST",
        std::string("Streams to write: ") + StreamListHelp +
            "'all' (the default) writes every stream the reads enabled."},
+      LangOption,
       XplOption,
       NoContinueOption,
       NoCountFramesOption,
+      DryRunOption,
       {'\0', "video-ext", "E", "Extension of video streams (default mpv)."},
       {'\0', "audio-ext", "E", "Extension of audio streams (default mpa)."},
       {'\0', "sub-ext", "E", "Extension of subpicture streams (default sup)."},
@@ -79,8 +92,10 @@ const std::vector<CommandSpec> Commands = {
        std::string("Streams to keep: ") + StreamListHelp +
            "'all' (the default) keeps every stream the reads enabled, 'none' only the "
            "navigation and padding packs."},
+      LangOption,
       XplOption,
       NoContinueOption,
+      DryRunOption,
       JsonOption}},
     {"mkv",
      "FILE.EVO or DISC",
@@ -95,8 +110,10 @@ const std::vector<CommandSpec> Commands = {
        std::string("Streams to mux: ") + StreamListHelp +
            "'all' (the default) muxes every stream the reads enabled. Subpictures cannot go "
            "into Matroska: they are written beside NAME.mkv."},
+      LangOption,
       XplOption,
       NoContinueOption,
+      DryRunOption,
       {'\0', "keep-streams", nullptr,
        "Keep the working folder NAME.streams with the demuxed streams; without it the folder "
        "is removed once NAME.mkv is made (after a failure or a stop it is always kept)."},

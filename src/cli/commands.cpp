@@ -1,17 +1,22 @@
 #include "commands.h"
 
+#include <algorithm>
 #include <iostream>
 
+#include "dry_run.h"
 #include "engine/job_error.h"
 #include "engine/output_file.h"
 #include "engine/plain_controls.h"
+#include "engine/stop_reason.h"
 #include "jobs/chapter_file.h"
 #include "jobs/file_choice.h"
+#include "jobs/job_steps.h"
 #include "jobs/one_pass.h"
 #include "jobs/read_evo.h"
 #include "mkv_command.h"
 #include "mux/disc_title_choice.h"
 #include "playlist/disc_titles.h"
+#include "mux/mux_runner.h"
 #include "playlist/read_xpl.h"
 #include "summary.h"
 #include "titles_command.h"
@@ -76,14 +81,33 @@ void writeChapters(const std::string& path, const Session& session, const Playli
     file.close();
 }
 
-} // namespace
+// After Read XPL, before the pass: the title's labels say which streams there are. A box asked
+// for by name must be among them; --lang picks the boxes of its languages, and every video box.
+// Gives the boxes the job takes (none: every box the reads enabled).
+std::optional<std::vector<Box>> pickStreams(const Request& request, const Controls& controls,
+                                            const TitleInfo& title) {
+    if (!request.languages.empty()) {
+        const auto& wanted = request.languages;
+        std::vector<Box> boxes;
+        for (Box box : streamBoxes()) {
+            const std::optional<TrackLanguage> track = title.track(box);
+            const bool ofLanguage =
+                track && std::find(wanted.begin(), wanted.end(), track->language) != wanted.end();
+            if (controls.boxEnabled(box) && (box.kind == BoxKind::Video || ofLanguage))
+                boxes.push_back(box);
+        }
+        return boxes;
+    }
+    for (Box box : request.streams.value_or(std::vector<Box>{}))
+        if (!controls.boxEnabled(box))
+            throw UsageError("--streams: the playlist's title has no stream for " + boxName(box),
+                             request.command);
+    return request.streams;
+}
 
-int runRequest(const Request& request) {
-    InterruptEvents events;
-    ConsoleReport report(request.json, ProgressLine::forStderr(request.quiet), events);
-    PlainControls controls;
-    Session session(controls, report, events);
-    events.attach(session);
+// The request's jobs, whose failures runRequest tells.
+int runCommand(const Request& request, Session& session, PlainControls& controls,
+               ConsoleReport& report) {
     applyOptions(request, controls);
     // demux, rebuild and mkv take a disc for its title.
     const bool discInput =
@@ -122,14 +146,21 @@ int runRequest(const Request& request) {
         if (!request.xplFile.empty() && !InterruptEvents::interrupted())
             bReadXPLClick(session, playlist, view);
     } else {
+        // What would fail only after the reads (or, for mkv, after the whole demux) fails now.
+        requireOutputFolder(request.outputFolder);
+        if (request.command == "mkv") requireMkvmerge();
         JobAfterReads job{request.streams, nullptr};
         if (withPlaylist)
             job.readPlaylist = [&] {
                 bReadXPLClick(session, playlist, view);
                 // The title chosen, not the first that plays its first clip.
                 if (discTitle) playlist.title = *discTitle;
+                job.boxes = pickStreams(request, controls, playlist.title);
                 return playlist.title.chaptersFor(session.state.EVOname);
             };
+        if (request.dryRun)
+            return dryRun(request, session, report, playlist, view,
+                          [&] { return pickStreams(request, controls, playlist.title); });
         if (request.command == "mkv") return runMkv(request, session, report, job, playlist);
         if (request.command == "demux") {
             stop = demuxInOnePass(session, job);
@@ -139,11 +170,37 @@ int runRequest(const Request& request) {
         }
         found = session.state.StreamTable;
         // The log says "Done." after a cancel too: the files it wrote are not whole.
-        if (stop == StopReason::Cancelled)
-            std::cerr << "Cancelled: the output files hold what was written until then\n";
+        if (stop == StopReason::Cancelled) std::cerr << CancelledLine << '\n';
     }
     if (request.json) std::cout << summaryJson(session, found, report.lines(), stop) << '\n';
     return exitCode();
+}
+
+} // namespace
+
+int runRequest(const Request& request) {
+    InterruptEvents events;
+    ConsoleReport report(request.json, ProgressLine::forStderr(request.quiet), events);
+    PlainControls controls;
+    Session session(controls, report, events);
+    events.attach(session);
+    // A script reading --json gets one object also when the run fails; main tells the error on
+    // stderr as ever.
+    try {
+        return runCommand(request, session, controls, report);
+    } catch (const UsageError& error) {
+        if (request.json)
+            std::cout << failureJson(error.what(), "", ExitUsage, report.lines(), &session) << '\n';
+        throw;
+    } catch (const std::exception& error) {
+        const auto* jobError = dynamic_cast<const JobError*>(&error);
+        if (request.json)
+            std::cout << failureJson(errorBoxText(error.what()),
+                                     jobError != nullptr ? errorBoxText(jobError->detail()) : "",
+                                     ExitFailed, report.lines(), &session)
+                      << '\n';
+        throw;
+    }
 }
 
 } // namespace splitwick::cli

@@ -1,9 +1,11 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/report.h"
 #include "engine/session.h"
+#include "engine/two_phase_progress.h"
 #include "progress_line.h"
 
 namespace splitwick::cli {
@@ -40,6 +42,8 @@ class ConsoleReport : public Report {
     void slog(const std::string& text, uint8_t panel) override;
     // How far the mux has come, for the progress shown next.
     void muxedPercent(int percent) { muxedPercent_ = percent; }
+    // From here on the demux and the mux of target show their progress as one line.
+    void inTwoPhases(const std::string& target) { twoPhases_.emplace(target); }
     const std::vector<std::string>& lines() const { return lines_; }
 
   private:
@@ -48,6 +52,7 @@ class ConsoleReport : public Report {
     const InterruptEvents& events_;
     std::vector<std::string> lines_;
     int muxedPercent_ = 0;
+    std::optional<TwoPhaseProgress> twoPhases_;
 };
 
 } // namespace splitwick::cli

@@ -114,7 +114,7 @@ std::string allHelp() {
 }
 
 std::string versionText() {
-    return std::string(ProgramName) + " " + Version + "\n";
+    return std::string(ProgramName) + " " + Version + "\n" + LicenceNotice;
 }
 
 std::string tryHelpLine(const std::string& command) {

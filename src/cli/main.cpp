@@ -3,14 +3,27 @@
 
 #include <csignal>
 #include <iostream>
+#include <optional>
 
 #include "commands.h"
 #include "engine/job_error.h"
 #include "help_text.h"
+#include "summary.h"
 
 namespace {
-constexpr int ExitFailed = 1;
-constexpr int ExitUsage = 2;
+
+using splitwick::cli::ExitFailed;
+using splitwick::cli::ExitUsage;
+
+// --json anywhere before "--": the request wants its answer as one JSON object.
+bool wantsJson(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--") return false;
+        if (argument == "--json") return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -21,14 +34,19 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments;
     for (const QString& argument : QCoreApplication::arguments())
         arguments.push_back(argument.toStdString());
+    std::optional<splitwick::cli::Request> request;
     try {
-        const auto request = splitwick::cli::parseRequest(arguments);
-        if (!request.answer.empty()) {
-            std::cout << request.answer;
+        request = splitwick::cli::parseRequest(arguments);
+        if (!request->answer.empty()) {
+            std::cout << request->answer;
             return 0;
         }
-        return splitwick::cli::runRequest(request);
+        return splitwick::cli::runRequest(*request);
     } catch (const splitwick::cli::UsageError& error) {
+        // runRequest writes the JSON of its own failures.
+        if (!request && wantsJson(arguments))
+            std::cout << splitwick::cli::failureJson(error.what(), "", ExitUsage, {}, nullptr)
+                      << '\n';
         std::cerr << splitwick::cli::ProgramName << ": " << error.what() << '\n'
                   << splitwick::cli::tryHelpLine(error.command());
         return ExitUsage;

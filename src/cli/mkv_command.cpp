@@ -12,6 +12,7 @@
 
 #include "engine/job_error.h"
 #include "engine/lpcm_wav_file.h"
+#include "jobs/file_choice.h"
 #include "jobs/job_steps.h"
 #include "mux/mkv_of_demux.h"
 #include "mux/mux_runner.h"
@@ -52,13 +53,12 @@ class WorkFolder {
         const std::string detail = error.detail();
         throw JobError(error.what(), (detail.empty() ? "" : errorBoxText(detail) + "\n") + kept());
     }
+    void dropIfEmpty() const { ::rmdir(path_.c_str()); }
     std::string kept() const { return "The demuxed streams are kept in " + fullPath(path_); }
 
     // The files the mux took, then the folder, when nothing else is left in it.
     void remove(const MuxPlan& plan) const {
-        for (const MuxTrack& track : plan.tracks)
-            std::remove(track.path.c_str());
-        if (!plan.chapterFile.empty()) std::remove(plan.chapterFile.c_str());
+        removeMuxInputs(plan);
         ::rmdir(path_.c_str());
     }
 
@@ -142,6 +142,7 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report,
     const std::string stem = outputPrefix(session, title);
     refuseSource(session, title, stem + ".mkv");
     const WorkFolder work(stem + ".streams", stem + ".mkv");
+    report.inTwoPhases(splitPath(stem).name + ".mkv");
     session.controls.setField(Field::Workdir, work.path());
     DemuxedFiles files;
     MkvOfDemux mkv;
@@ -162,6 +163,10 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report,
         work.failed(JobError(error.reason() + LeaveOut));
     } catch (const JobError& error) {
         work.failed(error);
+    } catch (const UsageError&) {
+        // A request that the playlist shows wrong stops before anything is demuxed.
+        work.dropIfEmpty();
+        throw;
     }
     if (request.keepStreams)
         report.log(work.kept());

@@ -74,22 +74,31 @@ bool subAsPgs(const std::string& format) {
     return format == "pgs";
 }
 
+std::vector<std::string> commaList(const std::string& list) {
+    std::vector<std::string> items;
+    for (size_t start = 0; start <= list.size();) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        items.push_back(list.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return items;
+}
+
 } // namespace
 
 std::optional<std::vector<Box>> parseStreamList(const std::string& list) {
     if (list == "all") return std::nullopt;
     std::vector<Box> boxes;
     if (list == "none") return boxes;
-    size_t start = 0;
-    while (start <= list.size()) {
-        const size_t comma = std::min(list.find(',', start), list.size());
-        const std::string name = list.substr(start, comma - start);
+    for (const std::string& name : commaList(list)) {
+        // The JSON's own names (cbAudio00) are taken too.
+        const std::string wanted =
+            lowerCase(name).starts_with("cb") ? lowerCase(name) : "cb" + lowerCase(name);
         const auto& all = allBoxes();
         const auto box = std::find_if(all.begin(), all.end(),
-                                      [&](Box b) { return lowerCase(boxName(b)) == "cb" + name; });
+                                      [&](Box b) { return lowerCase(boxName(b)) == wanted; });
         if (box == all.end()) throw UsageError("Unknown stream '" + name + "' in --streams");
         boxes.push_back(*box);
-        start = comma + 1;
     }
     return boxes;
 }
@@ -163,6 +172,14 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     // Found out before the file is read: a demux of no stream has nothing to write.
     if (request.command == "demux" && request.streams && request.streams->empty())
         throw UsageError("--streams none leaves demux nothing to write", request.command);
+    if (given(parser, "lang")) {
+        request.languages = commaList(lowerCase(value(parser, "lang", "")));
+        if (request.xplFile.empty())
+            throw UsageError("--lang needs --xpl: the streams' languages come from the playlist",
+                             request.command);
+        if (given(parser, "streams"))
+            throw UsageError("--lang and --streams cannot both be given", request.command);
+    }
     request.videoExt = value(parser, "video-ext", request.videoExt);
     request.audioExt = value(parser, "audio-ext", request.audioExt);
     request.subExt = value(parser, "sub-ext", request.subExt);
@@ -178,6 +195,7 @@ Request parseRequest(const std::vector<std::string>& arguments) {
                              request.playlistName + "'",
                          request.command);
     request.allowMissing = given(parser, "allow-missing");
+    request.dryRun = given(parser, "dry-run");
     if (request.command == "mkv") {
         // Muxers take LPCM as WAV and subpictures as PGS only; the streams, when kept, are named by
         // their codec.

@@ -28,6 +28,7 @@ struct Request {
     bool tree = false;        // xpl: the tree as text after the log lines
     bool quiet = false;       // no progress on stderr
     bool keepStreams = false; // mkv: keep the working folder of demuxed streams
+    bool dryRun = false;      // demux, rebuild, mkv: the reads and the plan, nothing written
     std::string outputFolder;
     std::string videoExt = "mpv";
     std::string audioExt = "mpa";
@@ -38,9 +39,16 @@ struct Request {
     // The boxes to tick before the job; none given means every box the reads enabled, an empty
     // list ("none") no box.
     std::optional<std::vector<Box>> streams;
+    // --lang: the audio and subtitle streams of these ISO 639-2 codes (lower case), as the
+    // playlist gives them, and every video stream; empty when not given.
+    std::vector<std::string> languages;
     // Set for --help, --help-all and --version: the text to print instead of running a command.
     std::string answer;
 };
+
+// The exit codes of a run that failed: a job's failure, a request that cannot be run.
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
 
 // A command line that cannot be understood; its text says why. The command, when one was
 // recognised, is the one whose help to point at.

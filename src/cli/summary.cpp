@@ -172,6 +172,18 @@ std::string discTitleJson(const DiscTitle& title) {
          member("main", title.main ? "true" : "false")});
 }
 
+QJsonArray streamsJson(const Session& session, const StreamTable& found) {
+    QJsonArray streams;
+    for (Box box : streamBoxes()) {
+        if (!session.controls.boxEnabled(box)) continue;
+        const int32_t id = found[tableEntry(box)];
+        streams.append(QJsonObject{{"box", text(boxName(box))},
+                                   {"caption", text(session.controls.caption(box))},
+                                   {"id", id >= 0 ? QJsonValue(id) : QJsonValue()}});
+    }
+    return streams;
+}
+
 } // namespace
 
 std::string titlesJson(const Disc& disc) {
@@ -184,14 +196,7 @@ std::string titlesJson(const Disc& disc) {
 std::string summaryJson(const Session& session, const StreamTable& found,
                         const std::vector<std::string>& log, StopReason stop,
                         const std::string& mkv) {
-    QJsonArray streams;
-    for (Box box : streamBoxes()) {
-        if (!session.controls.boxEnabled(box)) continue;
-        const int32_t id = found[tableEntry(box)];
-        streams.append(QJsonObject{{"box", text(boxName(box))},
-                                   {"caption", text(session.controls.caption(box))},
-                                   {"id", id >= 0 ? QJsonValue(id) : QJsonValue()}});
-    }
+    const QJsonArray streams = streamsJson(session, found);
     // A pass that stopped early counted part of the file: its counts say nothing.
     const bool counted =
         session.controls.option(Option::CountFrames) && stop == StopReason::EndOfFile;
@@ -210,7 +215,20 @@ std::string summaryJson(const Session& session, const StreamTable& found,
            (mkv.empty() ? "" : "," + member("mkv", mkv)) + "}";
 }
 
-std::string mkvJson(const MuxPlan& plan, size_t chapters) {
+std::string failureJson(const std::string& error, const std::string& detail, int exit,
+                        const std::vector<std::string>& log, const Session* session) {
+    std::vector<std::string> members = {member("error", scalar(text(error))),
+                                        member("exit", std::to_string(exit))};
+    if (!detail.empty()) members.push_back(member("detail", scalar(text(detail))));
+    members.push_back(member("log", compact(textArray(log))));
+    if (session != nullptr)
+        members.push_back(
+            member("streams", compact(streamsJson(*session, session->state.StreamTable))));
+    return object(members);
+}
+
+// The tracks of a plan, as mkvJson and dryRunJson give them.
+static std::string tracksJson(const MuxPlan& plan) {
     std::vector<std::string> tracks;
     for (const MuxTrack& track : plan.tracks)
         tracks.push_back(object({member("box", scalar(text(boxName(track.box)))),
@@ -218,9 +236,20 @@ std::string mkvJson(const MuxPlan& plan, size_t chapters) {
                                  member("language", scalar(text(track.label.language))),
                                  member("name", scalar(text(track.label.name))),
                                  member("delay_ms", scalar(qint64(track.delayMs)))}));
-    return object({member("file", scalar(text(plan.output))),
-                   member("tracks", joined(tracks, "[]")),
+    return joined(tracks, "[]");
+}
+
+std::string mkvJson(const MuxPlan& plan, size_t chapters) {
+    return object({member("file", scalar(text(plan.output))), member("tracks", tracksJson(plan)),
                    member("chapters", scalar(qint64(chapters)))});
+}
+
+std::string dryRunJson(const std::vector<std::string>& log, const std::vector<std::string>& files,
+                       const MuxPlan& plan, size_t chapters) {
+    const std::string planJson =
+        object({member("files", compact(textArray(files))), member("tracks", tracksJson(plan)),
+                member("chapters", scalar(qint64(chapters)))});
+    return object({member("log", compact(textArray(log))), member("plan", planJson)});
 }
 
 std::string treeText(const PlaylistTree& tree) {

@@ -27,9 +27,21 @@ std::string summaryJson(const Session& session, const StreamTable& found,
                         const std::vector<std::string>& log, StopReason stop,
                         const std::string& mkv = "");
 
+// {"error":"No stream found in \"F.EVO\".","exit":1,"detail":"...","log":[...],"streams":[...]}:
+// a run that failed, with what was known when it did: the log so far and the boxes enabled
+// (as in summaryJson; left out without a session, for a usage error). detail, the error's
+// second line, only where it has one.
+std::string failureJson(const std::string& error, const std::string& detail, int exit,
+                        const std::vector<std::string>& log, const Session* session);
+
 // {"file":"OUT/NAME.mkv","tracks":[{"box":"cbAudio00","codec":"E-AC-3","language":"eng",
 //  "name":"English","delay_ms":0}],"chapters":N}: the Matroska file made, its tracks in order.
 std::string mkvJson(const MuxPlan& plan, size_t chapters);
+
+// --dry-run: {"log":[...],"plan":{"files":["OUT/F.DD.stream.00.ac3",...],"tracks":[as in
+// mkvJson],"chapters":N}}, the files the job would write and the tracks of its streams.
+std::string dryRunJson(const std::vector<std::string>& log, const std::vector<std::string>& files,
+                       const MuxPlan& plan, size_t chapters);
 
 // {"log":[...],"memo":[...],"tree":{"Info":[...],"Video":[...],"Audio":[...],"Subtitle":[...],
 //  "Chapter":[...]},"boxes":[{"box":"cbAudio00","caption":"...","hint":"...","language":"eng",

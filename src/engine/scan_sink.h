@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "boxes.h"
 #include "lpcm_format.h"
 #include "stream_codecs.h"
 
@@ -41,6 +42,13 @@ struct PayloadRun {
     // The run carries on the packet's previous run, which the end of a chunk cut off.
     bool continuesPacket;
 };
+
+// The box whose stream a payload run belongs to; its index is -1 before any stream of its kind.
+inline Box payloadBox(const PayloadRun& run) {
+    if (run.kind == PacketKind::Subpicture) return {BoxKind::Subpicture, run.subpictureIndex};
+    if (run.kind == PacketKind::Video) return {BoxKind::Video, run.videoIndex};
+    return {BoxKind::Audio, run.audioIndex};
+}
 
 // Where a scan's findings go. Each side of a job's scan is a sink of its own, which takes the
 // findings it is about: the streams found, the payloads written, the frames counted. ScanSinks

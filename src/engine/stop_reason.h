@@ -10,4 +10,8 @@ enum class StopReason {
     Error,          // a failure ended it, on its way to the user
 };
 
+// What the window's log and the command line say after a job that writes files was cancelled.
+inline constexpr const char* CancelledLine =
+    "Cancelled: the output files hold what was written until then";
+
 } // namespace splitwick

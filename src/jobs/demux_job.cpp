@@ -6,6 +6,7 @@
 #include "engine/stream_writer.h"
 #include "file_choice.h"
 #include "job_steps.h"
+#include "title_mismatch.h"
 
 namespace splitwick {
 
@@ -13,7 +14,7 @@ DemuxedFiles bDemuxClick(Session& session) {
     return bDemuxClick(session, TitleChapters{});
 }
 
-DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters) {
+DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters, bool boxesFromTitle) {
     Controls& controls = session.controls;
     JobState& state = session.state;
     controls.setButtonEnabled(Button::Demux, false);
@@ -38,7 +39,8 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters) {
     FrameTally frames(controls);
     frames.countWritten(state.FrameCount, outputs);
     TimingRecorder timing;
-    ScanSinks sinks{&writer, &frames, &timing};
+    TitleMismatch mismatch(session.report(), controls, boxesFromTitle);
+    ScanSinks sinks{&writer, &frames, &timing, &mismatch};
     state.Timing = {};
     writer.timeBy(timing);
     StopReason stop = demux(session, std::move(source), sinks, state.StreamTable, true);
@@ -51,6 +53,7 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters) {
     }
     dropCountsOfStoppedPass(state.FrameCount, stop);
     outputs.close();
+    if (stop == StopReason::EndOfFile) mismatch.dropStreamsNeverMet(files);
 
     finishJob(session);
     logFrameCounts(session.report(), state.FrameCount);

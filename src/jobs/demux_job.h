@@ -10,6 +10,9 @@ namespace splitwick {
 // wrote.
 DemuxedFiles bDemuxClick(Session& session);
 // The same, writing also the title's chapters to OUTPUTPREFIX.chapters.xml when it has any.
-DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters);
+// boxesFromTitle: Read XPL labelled the boxes, so the title and the EVO may disagree (see
+// TitleMismatch).
+DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters,
+                         bool boxesFromTitle = false);
 
 } // namespace splitwick

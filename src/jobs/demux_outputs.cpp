@@ -29,27 +29,38 @@ std::string streamExtension(const Controls& controls, Box box, std::optional<Mux
     return safeNamePart(controls.field(ExtensionFields[static_cast<size_t>(box.kind)]));
 }
 
+// An LPCM stream goes into a WAV file when the option says so.
+bool writesWav(const Controls& controls, std::optional<MuxCodec> codec) {
+    return codec == MuxCodec::LpcmWav && controls.option(Option::LpcmWav);
+}
+
 } // namespace
 
-DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
-                               const SplitTitle& title, const std::string& prefix, Box box,
-                               const std::string& caption, int32_t streamId) {
+DemuxedStream boxOutputNames(const Controls& controls, const std::string& prefix, Box box,
+                             const std::string& caption, int32_t streamId) {
     const std::optional<MuxCodec> codec = muxCodec(box, caption, streamId);
-    const bool wav = codec == MuxCodec::LpcmWav && controls.option(Option::LpcmWav);
+    const bool wav = writesWav(controls, codec);
     const bool pgs = box.kind == BoxKind::Subpicture && controls.option(Option::SubPgs);
     const std::string extension =
         pgs ? SubpictureExtension : streamExtension(controls, box, codec, wav);
     const bool withTimestamps = box.kind == BoxKind::Subpicture && !pgs;
     const std::string stem = boxOutputStem(
         prefix, caption, box, std::max(extension.size(), withTimestamps ? PtsExtension.size() : 0));
-    DemuxedStream names{box, caption, stem + "." + extension,
-                        withTimestamps ? stem + "." + PtsExtension : "", pgs};
-    if (wav) {
+    return {box, caption, stem + "." + extension, withTimestamps ? stem + "." + PtsExtension : "",
+            pgs};
+}
+
+DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
+                               const SplitTitle& title, const std::string& prefix, Box box,
+                               const std::string& caption, int32_t streamId) {
+    const DemuxedStream names = boxOutputNames(controls, prefix, box, caption, streamId);
+    const bool withTimestamps = !names.timestamps.empty();
+    if (writesWav(controls, muxCodec(box, caption, streamId))) {
         refuseLaterParts(title, names.path);
         outputs.add(box.index, std::make_unique<LpcmWavFile>(names.path, box.index));
         return names;
     }
-    if (pgs) {
+    if (names.pgs) {
         refuseLaterParts(title, names.path);
         outputs.add(box.index, std::make_unique<PgsStreamFile>(names.path, caption));
         return names;

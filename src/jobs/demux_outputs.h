@@ -19,6 +19,9 @@ namespace splitwick {
 DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
                                const SplitTitle& title, const std::string& prefix, Box box,
                                const std::string& caption, int32_t streamId);
+// The names createBoxOutputs gives, without creating anything.
+DemuxedStream boxOutputNames(const Controls& controls, const std::string& prefix, Box box,
+                             const std::string& caption, int32_t streamId);
 
 // The file of the title's chapters beside the streams, OUTPUTPREFIX.chapters.xml, created in the
 // set, logged and written; gives its name, empty when the title has none. A split title's

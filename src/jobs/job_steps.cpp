@@ -1,5 +1,7 @@
 #include "job_steps.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "engine/job_error.h"
@@ -75,6 +77,15 @@ std::string outputPrefix(const Session& session, const SplitTitle& title) {
     const std::string workdir = session.controls.field(Field::Workdir);
     const std::string folder = workdir.empty() || workdir.back() == '/' ? workdir : workdir + "/";
     return folder + title.stem;
+}
+
+void requireOutputFolder(const std::string& folder) {
+    const std::string path = folder.empty() ? "." : folder;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(path, ec))
+        throw JobError("Output folder \"" + fullPath(path) + "\" does not exist");
+    if (::access(path.c_str(), W_OK | X_OK) != 0)
+        throw JobError("Output folder \"" + fullPath(path) + "\" cannot be written");
 }
 
 void refuseLaterParts(const SplitTitle& title, const std::string& name) {

@@ -55,6 +55,10 @@ SplitTitle splitTitle(const Session& session);
 // behind it for a job over both parts of a split title; the name of a disc's title, made safe).
 std::string outputPrefix(const Session& session, const SplitTitle& title);
 
+// The output folder a job is about to write into (empty: the current folder) exists and can be
+// written; else a JobError naming it, before any work is done.
+void requireOutputFolder(const std::string& folder);
+
 // Creates a job's output. Besides the files the job holds open (the source, its other outputs),
 // which the output itself refuses, it must not be a later part of the title, which is not
 // open yet: one created over it (a link to it under the output's name) would empty it before

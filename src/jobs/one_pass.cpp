@@ -18,6 +18,7 @@
 #include "read_evo.h"
 #include "rebuild_pass.h"
 #include "timing_lines.h"
+#include "title_mismatch.h"
 
 namespace splitwick {
 
@@ -234,7 +235,8 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     FrameTally frameTally(controls);
     frameTally.countEveryStream(reads.frames());
     frameTally.countWritten(frames, outputs);
-    ScanSinks firstPart{&finder, &made, &firstPartWriter, &frameTally, &reads.timing()};
+    TitleMismatch mismatch(log[JobLines], controls, reads.withPlaylist());
+    ScanSinks firstPart{&finder, &made, &firstPartWriter, &frameTally, &reads.timing(), &mismatch};
     writer.timeBy(reads.timing());
     StopReason stop = demux(session, std::move(source), firstPart, reads.found(), true);
 
@@ -263,7 +265,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         FrameTally writtenFrames(controls);
         writtenFrames.countWritten(counts, outputs);
         TimingRecorder timing;
-        ScanSinks laterPart{&writer, &writtenFrames, &timing};
+        ScanSinks laterPart{&writer, &writtenFrames, &timing, &mismatch};
         StreamTable laterPartStreams = reads.found();
         writer.timeBy(timing);
         stop = demux(session, std::move(later), laterPart, laterPartStreams, true,
@@ -273,6 +275,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     }
     dropCountsOfStoppedPass(counts, stop);
     outputs.close();
+    if (stop == StopReason::EndOfFile) mismatch.dropStreamsNeverMet(files);
     finishJob(session);
     logFrameCounts(session.report(), counts);
     if (written != nullptr) {

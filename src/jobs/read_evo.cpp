@@ -48,6 +48,10 @@ StopReason bCheckClick(Session& session) {
     state.ScrambledPacks = scrambled.scrambled();
     finishJob(session);
     if (scrambled.scrambled() > 0) session.log(scrambled.line());
+    // Late streams (audio starting minutes in, subpictures) would otherwise go without a word.
+    if (const std::string missing = finder.missingStreamsLine();
+        stop == StopReason::FastCheckLimit && !missing.empty())
+        session.log(missing);
     logFrameCounts(session.report(), state.FrameCount);
     logTiming(session.report(), state.Timing, state.StreamTable);
     controls.setButtonEnabled(Button::Check, true);

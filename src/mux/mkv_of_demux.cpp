@@ -1,6 +1,7 @@
 #include "mkv_of_demux.h"
 
 #include <filesystem>
+#include <cstdio>
 
 namespace splitwick {
 
@@ -77,6 +78,12 @@ std::string besidesLine(const MkvOfDemux& mkv) {
     if (names.empty()) return "";
     return "Not in " + fileName(mkv.plan.output) +
            " (Matroska takes no such stream as it is), kept beside it: " + names;
+}
+
+void removeMuxInputs(const MuxPlan& plan) {
+    for (const MuxTrack& track : plan.tracks)
+        std::remove(track.path.c_str());
+    if (!plan.chapterFile.empty()) std::remove(plan.chapterFile.c_str());
 }
 
 } // namespace splitwick

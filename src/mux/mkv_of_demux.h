@@ -27,6 +27,9 @@ struct MkvOfDemux {
 MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const TitleInfo& title,
                       const std::string& output);
 
+// Removes the files the mux took (its tracks and chapters) once the .mkv holds them.
+void removeMuxInputs(const MuxPlan& plan);
+
 // The log line that names the streams left beside the .mkv; empty when there are none.
 std::string besidesLine(const MkvOfDemux& mkv);
 // The log line that names the subpicture streams with nothing to show; empty when there are none.

@@ -74,10 +74,15 @@ MuxRunner::~MuxRunner() {
     removePartial();
 }
 
-void MuxRunner::start(const MuxPlan& plan) {
-    if (running_) throw std::logic_error("a mux is running already");
+QString requireMkvmerge() {
     const QString program = QStandardPaths::findExecutable(Program);
     if (program.isEmpty()) throw JobError("mkvmerge was not found: install the mkvtoolnix package");
+    return program;
+}
+
+void MuxRunner::start(const MuxPlan& plan) {
+    if (running_) throw std::logic_error("a mux is running already");
+    const QString program = requireMkvmerge();
     if (plan.tracks.empty()) throw JobError("None of the chosen streams can go into Matroska");
     target_ = plan.output;
     createPartial(plan.output);

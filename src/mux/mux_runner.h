@@ -87,6 +87,10 @@ class MuxRunner : private MkvmergeListener {
     bool cancelled_ = false;
 };
 
+// mkvmerge's path; throws JobError when it cannot be run, which the mux commands check before
+// their demux, not after it.
+QString requireMkvmerge();
+
 // The command line's way to mux: runs an event loop until mkvmerge has ended, and stops it
 // once stopRequested answers true (asked every tenth of a second, e.g. after Ctrl-C). Gives
 // Muxed or Cancelled; a failure is thrown as a JobError with its text.

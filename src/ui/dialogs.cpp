@@ -1,5 +1,6 @@
 #include "dialogs.h"
 
+#include <QDesktopServices>
 #include <QFileInfo>
 
 namespace splitwick {
@@ -13,7 +14,7 @@ std::unique_ptr<QMessageBox> makeErrorBox(QWidget* parent, const QString& text) 
 
 std::unique_ptr<QMessageBox> makeConfirmBox(QWidget* parent) {
     auto box = std::make_unique<QMessageBox>(QMessageBox::Question, "Confirm",
-                                             "Are you sure to stop demuxing?",
+                                             "Stop demuxing? The files written so far are kept.",
                                              QMessageBox::Yes | QMessageBox::No, parent);
     box->setDefaultButton(QMessageBox::No);
     box->setEscapeButton(QMessageBox::No);
@@ -48,6 +49,18 @@ void ModalDialogs::chooseFile(QWidget* parent, FileDialog& dialog) {
     const auto box = makeFileDialog(parent, dialog);
     if (box->exec() == QDialog::Accepted && !box->selectedFiles().isEmpty())
         dialog.fileName = box->selectedFiles().first();
+}
+
+QString ModalDialogs::chooseFolder(QWidget* parent, const QString& startFolder) {
+    return QFileDialog::getExistingDirectory(parent, "Choose the output folder", startFolder);
+}
+
+void ModalDialogs::showAbout(QWidget* parent, const QString& text) {
+    QMessageBox::about(parent, QString("About ") + ProgramTitle, text);
+}
+
+void ModalDialogs::openDocument(const QUrl& url) {
+    QDesktopServices::openUrl(url);
 }
 
 } // namespace splitwick

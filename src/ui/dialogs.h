@@ -27,10 +27,16 @@ class Dialogs {
     virtual ~Dialogs() = default;
     // The error box, captioned with the program's title.
     virtual void showError(QWidget* parent, const QString& text) = 0;
-    // "Are you sure to stop demuxing?": true for Yes.
+    // "Stop demuxing? The files written so far are kept.": true for Yes.
     virtual bool confirmStop(QWidget* parent) = 0;
     // Shows the dialog; after OK its fileName is the path chosen, after Cancel it is unchanged.
     virtual void chooseFile(QWidget* parent, FileDialog& dialog) = 0;
+    // The folder dialog; the folder chosen, or an empty text after Cancel.
+    virtual QString chooseFolder(QWidget* parent, const QString& startFolder) = 0;
+    // The About box: its text is the program's version, licence and manual.
+    virtual void showAbout(QWidget* parent, const QString& text) = 0;
+    // Hands a document (the manual) to the desktop's viewer.
+    virtual void openDocument(const QUrl& url) = 0;
 };
 
 class ModalDialogs : public Dialogs {
@@ -38,6 +44,9 @@ class ModalDialogs : public Dialogs {
     void showError(QWidget* parent, const QString& text) override;
     bool confirmStop(QWidget* parent) override;
     void chooseFile(QWidget* parent, FileDialog& dialog) override;
+    QString chooseFolder(QWidget* parent, const QString& startFolder) override;
+    void showAbout(QWidget* parent, const QString& text) override;
+    void openDocument(const QUrl& url) override;
 };
 
 // The boxes as ModalDialogs shows them.

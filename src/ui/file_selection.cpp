@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 
+#include "engine/job_error.h"
 #include "jobs/file_choice.h"
 #include "main_window.h"
 
@@ -66,6 +67,13 @@ void TfMain::takeFileAtStart(const QString& path) {
     fileAtStart_ = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
+void TfMain::takeStartFile() {
+    // A name mistyped on the command line would otherwise sit in the field until Read EVO.
+    if (!QFileInfo::exists(fileAtStart_))
+        throw JobError("File \"" + fileAtStart_.toStdString() + "\" does not exist");
+    takeFile(fileAtStart_);
+}
+
 // eEVOfile changes: the file names for the jobs, and the dialogs' start folders.
 void TfMain::chooseEvo(const QString& path) {
     const bool anotherFile = path != w_.eEVOfile->text();
@@ -83,6 +91,7 @@ void TfMain::chooseEvo(const QString& path) {
 }
 
 void TfMain::forgetStreams() {
+    boxesFromTitle_ = false;
     Resetcbs(controls_);
     for (Box box : allBoxes())
         controls_.setTicked(box, false);

@@ -4,12 +4,18 @@
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QIcon>
-#include <QScopedValueRollback>
+#include <QScopeGuard>
+#include <QShortcut>
 
 #include "engine/job_error.h"
+#include "engine/source_file.h"
+#include "engine/stop_reason.h"
 #include "jobs/demux_job.h"
+#include "jobs/file_choice.h"
+#include "jobs/job_steps.h"
 #include "jobs/read_evo.h"
 #include "jobs/rebuild_job.h"
+#include "manual.h"
 #include "mux/mkv_of_demux.h"
 #include "mux/mux_runner.h"
 #include "playlist/read_xpl.h"
@@ -59,7 +65,7 @@ TfMain::TfMain(Dialogs& dialogs)
     setObjectName("fMain");
     setWindowTitle(Caption);
     setWindowIcon(themedIcon());
-    resize(DesignedClientSize);
+    resize(FirstClientSize);
     move(0, 0);
 
     for (QCheckBox* box : w_.boxes) {
@@ -75,20 +81,57 @@ TfMain::TfMain(Dialogs& dialogs)
             [this] { runCommand([this] { bbEVOClick(); }); });
     connect(w_.bbXPL, &QPushButton::clicked, this,
             [this] { runCommand([this] { bbXPLClick(); }); });
-    bindJob(w_.bCheck, bCheckClick);
+    bindJob(w_.bCheck, [this](Session& s) {
+        boxesFromTitle_ = false;
+        bCheckClick(s);
+    });
     bindJob(w_.bDemux, [this](Session& s) {
         // As the Demux starts, for it writes LPCM as WAV for the mux.
         const bool mux = w_.cbMuxMkv->isChecked();
-        const DemuxedFiles files = bDemuxClick(s, playlist_.title.chaptersFor(s.state.EVOname));
+        // A mux that cannot run or write is told before the Demux, not after it.
+        if (mux) {
+            requireMkvmerge();
+            requireOutputFolder(w_.eWorkdir->text().toStdString());
+            // The Demux and the mux show their progress as one line.
+            twoPhases_.emplace(splitPath(outputPrefix(s, splitTitle(s))).name + ".mkv");
+        }
+        const auto oneLineEnds = qScopeGuard([this] {
+            twoPhases_.reset();
+            slog("", 1);
+        });
+        const DemuxedFiles files =
+            bDemuxClick(s, playlist_.title.chaptersFor(s.state.EVOname), boxesFromTitle_);
         if (mux && !s.state.Cancelled) muxDemuxed(files);
     });
-    bindJob(w_.bReadXPL, [this](Session& s) { readPlaylist(s); });
+    bindJob(w_.bReadXPL, [this](Session& s) {
+        boxesFromTitle_ = true;
+        readPlaylist(s);
+    });
     connect(w_.xpl->discButton(), &QPushButton::clicked, this,
             [this] { runCommand([this] { bbDiscClick(); }); });
     connect(w_.xpl->titles(), &QComboBox::activated, this,
             [this](int index) { runCommand([this, index] { chooseTitle(index); }); });
     bindJob(w_.bRebuild, [this](Session& s) { bRebuildClick(s, rebuild_); });
     connect(w_.bCancel, &QPushButton::clicked, this, &TfMain::bCancelClick);
+    connect(w_.bbWorkdir, &QPushButton::clicked, this, [this] {
+        const QString folder = dialogs_.chooseFolder(this, w_.eWorkdir->text());
+        if (!folder.isEmpty()) w_.eWorkdir->setText(folder);
+    });
+    connect(w_.bAbout, &QPushButton::clicked, this,
+            [this] { dialogs_.showAbout(this, aboutText()); });
+    bindKeys();
+}
+
+void TfMain::bindKeys() {
+    const auto key = [this](QKeySequence sequence, auto action) {
+        connect(new QShortcut(sequence, this), &QShortcut::activated, this, action);
+    };
+    key(QKeySequence::Open, [this] { runCommand([this] { bbEVOClick(); }); });
+    key(Qt::Key_F1, [this] { dialogs_.openDocument(manualUrl()); });
+    // As the Cancel button, with its question, while it is enabled.
+    key(Qt::Key_Escape, [this] {
+        if (w_.bCancel->isEnabled()) bCancelClick();
+    });
 }
 
 void TfMain::log(const std::string& text) {
@@ -96,6 +139,16 @@ void TfMain::log(const std::string& text) {
 }
 
 void TfMain::slog(const std::string& text, uint8_t panel) {
+    if (panel == 1 && twoPhases_) {
+        // The Demux's end is not the line's: the mux goes on with it.
+        if (text.empty()) return;
+        const int64_t done =
+            passSource_ != nullptr
+                ? TwoPhaseProgress::ofDemux(passSource_->position(), passSource_->size())
+                : TwoPhaseProgress::ofMux(muxedPercent_);
+        w_.statusBar->slog(QString::fromStdString(twoPhases_->text(done)), panel);
+        return;
+    }
     w_.statusBar->slog(QString::fromStdString(text), panel);
 }
 
@@ -107,12 +160,14 @@ void TfMain::repaint() {
     QWidget::repaint();
 }
 
-void TfMain::passStarted(const SourceFile&, bool writesOutput) {
+void TfMain::passStarted(const SourceFile& source, bool writesOutput) {
+    passSource_ = &source;
     DemuxMode = writesOutput;
     controls_.setButtonEnabled(Button::Cancel, true);
 }
 
 void TfMain::passEnded(StopReason) {
+    passSource_ = nullptr;
     controls_.setButtonEnabled(Button::Cancel, false);
 }
 
@@ -125,17 +180,31 @@ bool TfMain::runCommand(const std::function<void()>& command) {
     if (busy_) return false;
     QString failure;
     busy_ = true;
+    controls_.holdCommands(true);
+    session_.state.Cancelled = false;
     try {
         command();
     } catch (const std::exception& error) {
         failure = QString::fromStdString(errorBoxText(error.what()));
     }
     busy_ = false;
+    controls_.holdCommands(false);
     // Whatever the command did to Demux, a failed Demux included, it ends as the boxes say.
     cbVideoClick();
+    if (session_.state.Cancelled) tellCancelled();
     if (failure.isNull()) return true;
+    // The log keeps the error after its box is gone, and the status bar leaves the job's phase.
+    log(failure.toStdString());
+    slog("Failed", 0);
+    slog("", 1);
     dialogs_.showError(this, failure);
     return false;
+}
+
+void TfMain::tellCancelled() {
+    if (DemuxMode) log(CancelledLine);
+    slog("Cancelled", 0);
+    slog("", 1);
 }
 
 void TfMain::showEvent(QShowEvent* event) {
@@ -189,7 +258,7 @@ void TfMain::FormShow() {
 void TfMain::startUp() {
     placeFramed();
     runCommand([this] { FormActivate(); });
-    if (!fileAtStart_.isEmpty()) runCommand([this] { takeFile(fileAtStart_); });
+    if (!fileAtStart_.isEmpty()) runCommand([this] { takeStartFile(); });
 }
 
 void TfMain::FormActivate() {
@@ -213,12 +282,16 @@ void TfMain::placeFramed() {
 }
 
 void TfMain::cbVideoClick() {
-    controls_.setButtonEnabled(Button::Demux, anyBoxTicked(controls_));
+    // Both write the chosen EVO's streams: without one there is nothing to write.
+    const bool evoChosen = !w_.eEVOfile->text().isEmpty();
+    controls_.setButtonEnabled(Button::Demux, evoChosen && anyBoxTicked(controls_));
+    controls_.setButtonEnabled(Button::Rebuild, evoChosen);
 }
 
 void TfMain::bCancelClick() {
-    // Stopping a pass that writes output is asked first; a read is stopped at once.
-    if (muxing_ || !DemuxMode || dialogs_.confirmStop(this)) session_.state.Cancelled = true;
+    // Stopping a job that writes output (its pass or the mux after it) is asked first; a read is
+    // stopped at once.
+    if (!DemuxMode || dialogs_.confirmStop(this)) session_.state.Cancelled = true;
 }
 
 void TfMain::muxDemuxed(const DemuxedFiles& files) {
@@ -227,9 +300,13 @@ void TfMain::muxDemuxed(const DemuxedFiles& files) {
     for (const std::string& line : {besidesLine(mkv), emptyLine(mkv)})
         if (!line.empty()) log(line);
     const ButtonHold cancel(controls_, Button::Cancel, true);
-    const QScopedValueRollback<bool> muxing(muxing_, true);
     // Cancel's request is the job state's, as for a pass; the Demux left it clear.
-    muxAndWait(mkv.plan, *this, [this] { return session_.state.Cancelled; });
+    muxedPercent_ = 0;
+    const MuxListeners listeners{[this](int percent) { muxedPercent_ = percent; }, {}};
+    const MuxEnd end = muxAndWait(
+        mkv.plan, *this, [this] { return session_.state.Cancelled; }, listeners);
+    // The .mkv holds them: a second copy of the title stays only when asked for.
+    if (end == MuxEnd::Muxed && !w_.cbKeepStreams->isChecked()) removeMuxInputs(mkv.plan);
 }
 
 } // namespace splitwick

@@ -6,6 +6,7 @@
 
 #include "dialogs.h"
 #include "engine/session.h"
+#include "engine/two_phase_progress.h"
 #include "jobs/demuxed_files.h"
 #include "jobs/rebuild_state.h"
 #include "playlist/disc_titles.h"
@@ -72,8 +73,13 @@ class TfMain : public QWidget, public Report, public Events {
     // the window is shown.
     void placeFramed();
 
+    // Ctrl+O browses for the EVO, F1 opens the manual, Escape is Cancel.
+    void bindKeys();
     void cbVideoClick();
     void bCancelClick();
+    // After a command that a Cancel stopped: the log's line for a job that wrote files, as the
+    // command line's, and the status bar.
+    void tellCancelled();
     // After a Demux that ran to its end, with cbMuxMkv ticked: mkvmerge muxes the files it
     // wrote into OUTPUTPREFIX.mkv beside them, keeping them. Cancel stops it.
     void muxDemuxed(const DemuxedFiles& files);
@@ -83,6 +89,8 @@ class TfMain : public QWidget, public Report, public Events {
     void bbXPLClick();
     void WMDropFiles(QDropEvent* event);
     void takeFile(const QString& path);
+    // The file named on the command line, which must exist.
+    void takeStartFile();
     // Puts the path into eEVOfile; another file than before resets and unticks the boxes.
     void chooseEvo(const QString& path);
     void forgetStreams();
@@ -106,13 +114,18 @@ class TfMain : public QWidget, public Report, public Events {
     const Widgets w_;
     WidgetControls controls_;
     Session session_;
-    // The running (or last) pass writes output: Cancel asks first.
+    // The running (or last) pass writes output: Cancel asks first, also during the mux after it.
     bool DemuxMode = false;
-    // mkvmerge runs: Cancel stops it at once, as it leaves no partial file.
-    bool muxing_ = false;
     // What Read XPL and Rebuild keep from one run of theirs to the next.
     Playlist playlist_;
     RebuildState rebuild_;
+    // While a Demux goes on into the mux: their progress as one line, from the pass that runs
+    // (none between passes) or the mux's percentage.
+    std::optional<TwoPhaseProgress> twoPhases_;
+    const SourceFile* passSource_ = nullptr;
+    int muxedPercent_ = 0;
+    // Read XPL labelled the boxes last: a Demux says where the title and the EVO disagree.
+    bool boxesFromTitle_ = false;
     FileDialog odEVOfile_;
     FileDialog odXPL_;
     FileDialog odDisc_;

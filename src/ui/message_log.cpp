@@ -6,8 +6,9 @@ namespace splitwick {
 
 MessageLog::MessageLog(QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName("mMessage");
-    setLineWrapMode(NoWrap);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // A record to read, not to edit; long lines (paths, errors) wrap at the page's width.
+    setReadOnly(true);
+    setLineWrapMode(WidgetWidth);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 

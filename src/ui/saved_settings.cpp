@@ -37,16 +37,17 @@ constexpr Setting LpcmWav{"LpcmWav", &SavedSettings::lpcmWav};
 constexpr Setting ExtByCodec{"ExtByCodec", &SavedSettings::extByCodec};
 constexpr Setting SubPgs{"SubPgs", &SavedSettings::subPgs};
 constexpr Setting MuxMkv{"MuxMkv", &SavedSettings::muxMkv};
+constexpr Setting KeepStreams{"KeepStreams", &SavedSettings::keepStreams};
 
-constexpr std::array<const Setting*, 19> ReadOrder = {
-    &Width,       &Height,  &Top,        &Left,   &WindowState, &TreeWidth, &AudioExt,
-    &VideoExt,    &SubExt,  &Workdir,    &EVOdir, &XPLdir,      &Continue,  &FastCheck,
-    &CountFrames, &LpcmWav, &ExtByCodec, &SubPgs, &MuxMkv};
+constexpr std::array<const Setting*, 20> ReadOrder = {
+    &Width,       &Height,  &Top,        &Left,   &WindowState, &TreeWidth,  &AudioExt,
+    &VideoExt,    &SubExt,  &Workdir,    &EVOdir, &XPLdir,      &Continue,   &FastCheck,
+    &CountFrames, &LpcmWav, &ExtByCodec, &SubPgs, &MuxMkv,      &KeepStreams};
 
-constexpr std::array<const Setting*, 19> WriteOrder = {
-    &WindowState, &Top,     &Left,       &Width,  &Height, &TreeWidth, &AudioExt,
-    &VideoExt,    &SubExt,  &Workdir,    &EVOdir, &XPLdir, &Continue,  &FastCheck,
-    &CountFrames, &LpcmWav, &ExtByCodec, &SubPgs, &MuxMkv};
+constexpr std::array<const Setting*, 20> WriteOrder = {
+    &WindowState, &Top,     &Left,       &Width,  &Height, &TreeWidth,  &AudioExt,
+    &VideoExt,    &SubExt,  &Workdir,    &EVOdir, &XPLdir, &Continue,   &FastCheck,
+    &CountFrames, &LpcmWav, &ExtByCodec, &SubPgs, &MuxMkv, &KeepStreams};
 
 const char* const Install = "Install";
 

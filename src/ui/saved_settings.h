@@ -16,7 +16,8 @@ struct SavedSettings {
     std::optional<int32_t> top, left, width, height; // of the whole window, frame included
     std::optional<int32_t> treeWidth;
     std::optional<std::string> audioExt, videoExt, subExt, workdir, evoDir, xplDir;
-    std::optional<bool> continueWith, fastCheck, countFrames, lpcmWav, extByCodec, subPgs, muxMkv;
+    std::optional<bool> continueWith, fastCheck, countFrames, lpcmWav, extByCodec, subPgs, muxMkv,
+        keepStreams;
 };
 
 constexpr int32_t Maximised = 2;

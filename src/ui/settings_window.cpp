@@ -69,6 +69,7 @@ SavedSettings TfMain::currentSettings() const {
     s.extByCodec = w_.cbExtByCodec->isChecked();
     s.subPgs = w_.cbSubPgs->isChecked();
     s.muxMkv = w_.cbMuxMkv->isChecked();
+    s.keepStreams = w_.cbKeepStreams->isChecked();
     return s;
 }
 
@@ -96,6 +97,7 @@ void TfMain::applySettings(const SavedSettings& s) {
     setTicked(w_.cbExtByCodec, s.extByCodec);
     setTicked(w_.cbSubPgs, s.subPgs);
     setTicked(w_.cbMuxMkv, s.muxMkv);
+    setTicked(w_.cbKeepStreams, s.keepStreams);
 }
 
 } // namespace splitwick

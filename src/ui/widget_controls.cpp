@@ -13,9 +13,16 @@ std::string captionShown(const QString& text) {
     return QString(text).replace("&&", "&").toStdString();
 }
 
+// Every button the jobs enable and disable, in Button order.
+constexpr std::array<Button, 5> Buttons = {Button::Check, Button::ReadXPL, Button::Demux,
+                                           Button::Rebuild, Button::Cancel};
+
 } // namespace
 
-WidgetControls::WidgetControls(const Widgets& widgets) : w_(widgets) {}
+WidgetControls::WidgetControls(const Widgets& widgets) : w_(widgets) {
+    for (Button button : Buttons)
+        enabled_.at(size_t(button)) = buttonWidget(button)->isEnabled();
+}
 
 bool WidgetControls::ticked(Box box) const {
     return w_.box(box)->isChecked();
@@ -64,11 +71,25 @@ void WidgetControls::setField(Field field, const std::string& text) {
 }
 
 bool WidgetControls::buttonEnabled(Button button) const {
-    return buttonWidget(button)->isEnabled();
+    return enabled_.at(size_t(button));
 }
 
 void WidgetControls::setButtonEnabled(Button button, bool enabled) {
-    buttonWidget(button)->setEnabled(enabled);
+    enabled_.at(size_t(button)) = enabled;
+    showButton(button);
+}
+
+void WidgetControls::holdCommands(bool held) {
+    held_ = held;
+    for (Button button : Buttons)
+        showButton(button);
+    for (QPushButton* browse : {w_.bbEVO, w_.bbXPL})
+        browse->setEnabled(!held);
+}
+
+void WidgetControls::showButton(Button button) {
+    const bool held = held_ && button != Button::Cancel;
+    buttonWidget(button)->setEnabled(enabled_.at(size_t(button)) && !held);
 }
 
 void WidgetControls::showPage(Page page) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+
 #include "engine/controls.h"
 #include "window_layout.h"
 
@@ -26,11 +28,19 @@ class WidgetControls : public Controls {
     void setButtonEnabled(Button button, bool enabled) override;
     void showPage(Page page) override;
 
+    // While a command runs, every command button but Cancel is shown disabled; afterwards each
+    // shows what the jobs last set for it.
+    void holdCommands(bool held);
+
   private:
     QLineEdit* fieldWidget(Field field) const;
     QPushButton* buttonWidget(Button button) const;
 
+    void showButton(Button button);
+
     const Widgets& w_;
+    std::array<bool, 5> enabled_; // by Button, as the jobs set them
+    bool held_ = false;
 };
 
 } // namespace splitwick

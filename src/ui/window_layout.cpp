@@ -1,8 +1,12 @@
 #include "window_layout.h"
 
+#include <QDir>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QStyle>
 #include <QVBoxLayout>
+
+#include "caption_box.h"
 
 namespace splitwick {
 
@@ -10,10 +14,9 @@ namespace {
 
 constexpr int AllEdges = AnchorLeft | AnchorTop | AnchorRight | AnchorBottom;
 
-// The stream boxes' grid on their pages.
-constexpr std::array<int, 2> BoxColumns = {9, 165};
-constexpr std::array<int, 8> BoxRows = {9, 31, 53, 75, 98, 120, 142, 165};
-constexpr QSize BoxSize{140, 17};
+// The stream boxes' grid on their pages: two columns that share the page's width.
+constexpr int BoxRows = 8;
+constexpr int BoxColumns = 2;
 
 struct BoxPage {
     BoxKind kind;
@@ -21,9 +24,9 @@ struct BoxPage {
     const char* caption;
 };
 constexpr std::array<BoxPage, 3> BoxPages = {{
-    {BoxKind::Video, "tsVideo", "Video"},
-    {BoxKind::Audio, "tsAudio", "Audio"},
-    {BoxKind::Subpicture, "tsSubpicture", "Subpicture"},
+    {BoxKind::Video, "tsVideo", "&Video"},
+    {BoxKind::Audio, "tsAudio", "A&udio"},
+    {BoxKind::Subpicture, "tsSubpicture", "Subp&icture"},
 }};
 
 // The controls' pixel sizes were made for a narrow face. A condensed sans serif of 10 pixels
@@ -76,12 +79,20 @@ QWidget* boxPage(const BoxPage& kind, Widgets& w) {
     page->setObjectName(kind.name);
     const std::string hint = pageHint(kind.kind);
     page->setToolTip(QString::fromStdString(hint));
+    auto* grid = new QGridLayout(page);
+    grid->setContentsMargins(9, 9, 9, 9);
+    grid->setVerticalSpacing(5);
+    for (int column = 0; column < BoxColumns; ++column)
+        grid->setColumnStretch(column, 1);
+    // The rows keep to the top of a tall page.
+    grid->setRowStretch(BoxRows, 1);
     for (int i = 0; i < boxesOfKind(kind.kind); ++i) {
         const Box box{kind.kind, i};
-        auto* check = new QCheckBox(QString::fromStdString(laidOutCaption(kind.kind)), page);
-        place(check, boxName(box).c_str(), {{BoxColumns[i / 8], BoxRows[i % 8]}, BoxSize},
-              hint.c_str());
+        auto* check = new CaptionBox(QString::fromStdString(laidOutCaption(kind.kind)), page);
+        check->setObjectName(QString::fromStdString(boxName(box)));
+        check->setToolTip(QString::fromStdString(hint));
         check->setEnabled(false);
+        grid->addWidget(check, i % BoxRows, i / BoxRows);
         w.boxes[boxPosition(box)] = check;
     }
     return page;
@@ -123,7 +134,11 @@ QWidget* optionPage(Widgets& w) {
     w.eSubExt = place(extensionField("sup", file), "eSubExt", {270, 16, 38, 21});
     auto* workdir = place(new QLabel("Output folder", file), "lWorkdir", {12, 48, 0, 0});
     workdir->adjustSize();
-    w.eWorkdir = place(new QLineEdit(file), "eWorkdir", {84, 45, 224, 21});
+    w.eWorkdir = place(new QLineEdit(file), "eWorkdir", {84, 45, 193, 21});
+    // Where an empty field writes, by name: the folder the program was started in.
+    w.eWorkdir->setPlaceholderText("Empty: the current folder, " + QDir::currentPath());
+    w.bbWorkdir =
+        place(browseButton(file), "bbWorkdir", {283, 43, 25, 25}, "Browse the output folder");
     w.cbContinue = place(tickedBox("Continue with second  EVO", page), "cbContinue",
                          {3, 84, 149, 17}, "Demux continues with e.g. FEATURE_2.EVO if it exists");
     w.cbFastCheck = place(tickedBox("Fast EVO checking", page), "cbFastCheck", {3, 107, 112, 17},
@@ -141,23 +156,29 @@ QWidget* optionPage(Widgets& w) {
               "(LPCM as WAV, subpictures as PGS)");
     w.cbSubPgs = place(new QCheckBox("Subpictures as PGS", page), "cbSubPgs", {170, 153, 153, 17},
                        "Demux converts subpicture streams to PGS (.sup), which muxers take");
+    w.cbKeepStreams =
+        place(new QCheckBox("Keep the demuxed streams", page), "cbKeepStreams", {170, 176, 153, 17},
+              "After the mux into MKV, keep the stream files it was made of");
+    w.bAbout = place(new QPushButton("&About", page), "bAbout", {3, 176, 75, 23},
+                     "The version, the licence and where the manual is");
     return page;
 }
 
 void buildPages(Widgets& w) {
     w.mMessage = new MessageLog;
-    w.PageControl->addTab(fillingPage("tsStatus", w.mMessage, w.PageControl), "Status");
+    w.PageControl->addTab(fillingPage("tsStatus", w.mMessage, w.PageControl), "&Status");
     for (const BoxPage& kind : BoxPages)
         w.PageControl->addTab(boxPage(kind, w), kind.caption);
     w.xpl = new XplPage(w.PageControl);
-    w.PageControl->addTab(w.xpl, "XPL");
-    w.PageControl->addTab(optionPage(w), "Options");
+    w.PageControl->addTab(w.xpl, "XP&L");
+    w.PageControl->addTab(optionPage(w), "&Options");
 }
 
+// From top to bottom, each row from left to right.
 void setTabOrder(const Widgets& w) {
-    const std::array<QWidget*, 10> order = {w.eEVOfile,    w.bCheck,   w.eXPLfile, w.bDemux,
-                                            w.PageControl, w.bReadXPL, w.bCancel,  w.bbEVO,
-                                            w.bbXPL,       w.bRebuild};
+    const std::array<QWidget*, 10> order = {w.eEVOfile, w.bbEVO,    w.bCheck,      w.eXPLfile,
+                                            w.bbXPL,    w.bReadXPL, w.PageControl, w.bDemux,
+                                            w.bRebuild, w.bCancel};
     for (size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -178,27 +199,27 @@ Widgets buildWindow(QWidget* window, Anchors& anchors) {
                           "Drop here the source EVO file");
     w.bbEVO =
         onWindow(browseButton(window), "bbEVO", {263, 6, 25, 25}, TopRight, "Browse an EVO file");
-    w.bCheck = onWindow(disabledButton("Read EVO", window), "bCheck", {294, 7, 60, 25}, TopRight,
+    w.bCheck = onWindow(disabledButton("&Read EVO", window), "bCheck", {294, 7, 60, 25}, TopRight,
                         "Read the source EVO file to detect streams");
     w.eXPLfile = onWindow(readOnlyField(window), "eXPLfile", {8, 40, 249, 21}, Stretched,
                           "Drop here the VPLST000.XPL");
     w.bbXPL = onWindow(browseButton(window), "bbXPL", {263, 38, 25, 25}, TopRight,
                        "Browse the HD DVD disc's VPLST000.XPL");
-    w.bReadXPL = onWindow(disabledButton("Read XPL", window), "bReadXPL", {294, 38, 60, 25},
+    w.bReadXPL = onWindow(disabledButton("Read &XPL", window), "bReadXPL", {294, 38, 60, 25},
                           TopRight, "Read the XPL file to detect stream infos");
     w.PageControl = onWindow(new QTabWidget(window), "PageControl", {8, 69, 346, 219}, AllEdges);
-    w.bDemux = onWindow(disabledButton("Demux", window), "bDemux", {8, 294, 60, 25},
+    w.bDemux = onWindow(disabledButton("&Demux", window), "bDemux", {8, 294, 60, 25},
                         AnchorLeft | AnchorBottom, "Demux the source EVO to streams");
     QFont bold = w.bDemux->font();
     bold.setBold(true);
     w.bDemux->setFont(bold);
-    w.bRebuild = onWindow(new QPushButton("Rebuild", window), "bRebuild", {74, 294, 60, 25},
+    w.bRebuild = onWindow(new QPushButton("Re&build", window), "bRebuild", {74, 294, 60, 25},
                           AnchorLeft | AnchorBottom);
     // Its left edge follows the window's width (FormResize).
     w.imLogo = onWindow(new QLabel(window), "imLogo", {153, 292, 125, 31}, AnchorBottom,
                         "HD DVD logo :-)");
     w.imLogo->setPixmap(QPixmap(":/splitwick/logo.png"));
-    w.bCancel = onWindow(disabledButton("Cancel", window), "bCancel", {294, 294, 60, 25},
+    w.bCancel = onWindow(disabledButton("&Cancel", window), "bCancel", {294, 294, 60, 25},
                          AnchorRight | AnchorBottom, "You can stop the actual process");
     w.statusBar = onWindow(new StatusBar(window), "StatusBar",
                            {0, DesignedClientSize.height() - StatusBar::Height,

@@ -17,6 +17,8 @@ namespace splitwick {
 // The client area the window is laid out for; controls keep their anchored distances to its
 // edges when it grows.
 constexpr QSize DesignedClientSize{362, 346};
+// The window's first size, before settings give another: room for whole captions.
+constexpr QSize FirstClientSize{800, 560};
 
 // The main window's controls, by their names.
 struct Widgets {
@@ -41,6 +43,7 @@ struct Widgets {
     QLineEdit* eAudioExt;
     QLineEdit* eSubExt;
     QLineEdit* eWorkdir;
+    QPushButton* bbWorkdir;
     QCheckBox* cbContinue;
     QCheckBox* cbFastCheck;
     QCheckBox* cbCountFr;
@@ -48,6 +51,8 @@ struct Widgets {
     QCheckBox* cbExtByCodec;
     QCheckBox* cbSubPgs;
     QCheckBox* cbMuxMkv;
+    QCheckBox* cbKeepStreams;
+    QPushButton* bAbout;
 
     QCheckBox* box(Box b) const { return boxes.at(boxPosition(b)); }
 };

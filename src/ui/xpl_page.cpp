@@ -53,9 +53,10 @@ XplPage::XplPage(QWidget* parent)
     // A wider page widens the memo; the tree keeps its width.
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
-    setTreeWidth(treeWidth_);
-    connect(splitter_, &QSplitter::splitterMoved, this,
-            [this] { treeWidth_ = splitter_->sizes().at(0); });
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] {
+        treeWidth_ = splitter_->sizes().at(0);
+        widthSet_ = true;
+    });
 
     auto* disc = new QHBoxLayout;
     disc->addWidget(titles_, 1);
@@ -108,17 +109,26 @@ void XplPage::replaceTree(PlaylistTree tree) {
 }
 
 int XplPage::treeWidth() const {
+    // A page never shown has not been laid out: the pages' area it is shown in has.
+    const QWidget* area = isVisible() || parentWidget() == nullptr ? this : parentWidget();
+    if (!widthSet_) return std::max(area->width() / 3, MinimumSide);
     // Until the page is first shown, the splitter has laid nothing out.
     return isVisible() ? splitter_->sizes().at(0) : treeWidth_;
 }
 
 void XplPage::setTreeWidth(int width) {
     treeWidth_ = std::max(width, MinimumSide);
+    widthSet_ = true;
     splitter_->setSizes({treeWidth_, QWIDGETSIZE_MAX});
 }
 
+void XplPage::showEvent(QShowEvent* event) {
+    if (!widthSet_) splitter_->setSizes({treeWidth(), QWIDGETSIZE_MAX});
+    QWidget::showEvent(event);
+}
+
 void XplPage::hideEvent(QHideEvent* event) {
-    treeWidth_ = splitter_->sizes().at(0);
+    if (widthSet_) treeWidth_ = splitter_->sizes().at(0);
     QWidget::hideEvent(event);
 }
 

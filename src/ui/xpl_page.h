@@ -34,12 +34,14 @@ class XplPage : public QWidget, public PlaylistView {
     void showMemo(MemoLines lines) override;
     void replaceTree(PlaylistTree tree) override;
 
-    // The tree's width, also while the page has never been shown.
+    // The tree's width, also while the page has never been shown: a third of the page until
+    // the settings or the user set it.
     int treeWidth() const;
     void setTreeWidth(int width);
 
   protected:
     void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     QComboBox* titles_;
@@ -47,7 +49,8 @@ class XplPage : public QWidget, public PlaylistView {
     QTreeWidget* tree_;
     QSplitter* splitter_;
     QPlainTextEdit* memo_;
-    int treeWidth_ = 96;
+    int treeWidth_ = 0;
+    bool widthSet_ = false;
 };
 
 } // namespace splitwick

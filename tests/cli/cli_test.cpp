@@ -109,12 +109,12 @@ TEST(CliUsage, MistakesExitWith2AndHelpWith0) {
     EXPECT_NE(help.out.find("--streams"), std::string::npos);
 }
 
-TEST(CliConventions, VersionNamesTheProgramAndExitsWith0) {
+TEST(CliConventions, VersionNamesTheProgramAndItsLicenceAndExitsWith0) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--version"}, {"-V"}, {"read", "--version"}, {"demux", "none.EVO", "--version"}}) {
         const auto r = cli(args);
         EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.out, std::string("splitwick-cli ") + Version + "\n");
+        EXPECT_EQ(r.out, std::string("splitwick-cli ") + Version + "\n" + LicenceNotice);
     }
 }
 
@@ -541,13 +541,115 @@ TEST(CliPlaylist, DemuxWithThePlaylistNamesItsOutputsAfterTheLabels) {
                                   "Creating " + out + "/FEATURE_1.DTS-HD.6ch.stream.02.French.mpa",
                                   "Creating " + out + "/FEATURE_1.8bitRLE.stream.00.English.sup",
                                   "Creating " + out + "/FEATURE_1.chapters.xml",
-                                  "It contains 1 video stream and 2 audio streams.", "Done.",
+                                  "It contains 1 video stream and 2 audio streams.",
+                                  "DTS-HD.6ch.stream.02.French in the title, not in the EVO",
+                                  "8bitRLE.stream.00.English in the title, not in the EVO", "Done.",
                                   "15 frames count in video stream 0."})
         expected.push_back(line);
     EXPECT_EQ(r.out, joined(expected));
-    // The playlist's DTS-HD and subtitle streams are not in this EVO: their files stay empty.
-    EXPECT_EQ(std::filesystem::file_size(out + "/FEATURE_1.DTS-HD.6ch.stream.02.French.mpa"), 0u);
+    // The playlist's DTS-HD and subtitle streams are not in this EVO: they were left as empty
+    // files, kept beside the .mkv.
+    for (const char* name : {"DTS-HD.6ch.stream.02.French.mpa", "8bitRLE.stream.00.English.sup",
+                             "8bitRLE.stream.00.English.pts"})
+        EXPECT_FALSE(std::filesystem::exists(out + "/FEATURE_1." + name)) << name;
     EXPECT_EQ(readText(out + "/FEATURE_1.chapters.xml"), SampleChapterXml);
+}
+
+// A stream of the EVO that the title does not list was left out without a word.
+TEST(CliPlaylist, AStreamTheTitleDoesNotListIsSaidToBeLeftOut) {
+    MadeDisc disc;
+    writeTextFile(disc.xpl,
+                  xmlDocument(playlistRoot(
+                      "DISC", {videoItem(1, "MPEG-2"), audioItem(1, "DD+", "2")},
+                      {title(1, "FEATURE_1", "00:10:00:00",
+                             {clip("FEATURE_1", {video(1, 1), audio(2, 1, "English")}),
+                              trackNavigationList({videoTrack(1), audioTrack(2, "en:01")})})})));
+    const auto r = cli({"demux", disc.evo, "--xpl", disc.xpl, "--out", disc.dir.path(), "-q"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\nDD audio stream 0 in the EVO, not in the title: left out\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("not in the EVO"), std::string::npos) << r.out;
+}
+
+// The streams as the JSON names them or by the playlist's languages; "cbAudio00" was unknown,
+// and a box the title lacks was found out only after the pass.
+TEST(CliPlaylist, StreamsChosenByTheJsonsNamesOrByLanguage) {
+    MadeDisc disc;
+    const std::string out = disc.dir / "out";
+    const struct {
+        std::vector<std::string> options;
+        std::vector<std::string> kept, left;
+    } cases[] = {
+        {{"--streams", "cbVideo0,cbAudio01"},
+         {"MPEG-2.stream.0.mpv", "DD+.2ch.stream.01.Commentary.mpa"},
+         {"DD+.6ch.stream.00.English.mpa"}},
+        {{"--lang", "eng"},
+         {"MPEG-2.stream.0.mpv", "DD+.6ch.stream.00.English.mpa",
+          "DD+.2ch.stream.01.Commentary.mpa"},
+         {"DTS-HD.6ch.stream.02.French.mpa"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options[0]);
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directory(out);
+        std::vector<std::string> args = {"demux", disc.evo, "--xpl", disc.xpl, "--out", out, "-q"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const auto r = cli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        for (const std::string& name : c.kept)
+            EXPECT_TRUE(std::filesystem::exists(out + "/FEATURE_1." + name)) << name;
+        for (const std::string& name : c.left)
+            EXPECT_FALSE(std::filesystem::exists(out + "/FEATURE_1." + name)) << name;
+    }
+    const std::vector<std::vector<std::string>> usage = {
+        {"demux", disc.evo, "--lang", "eng", "--out", out},
+        {"demux", disc.evo, "--xpl", disc.xpl, "--lang", "eng", "--streams", "video0"},
+        {"mkv", disc.evo, "--xpl", disc.xpl, "--streams", "audio05", "--out", out},
+    };
+    for (const auto& args : usage) {
+        SCOPED_TRACE(args[2]);
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directory(out);
+        const auto r = cli(args);
+        EXPECT_EQ(r.exitCode, 2) << r.err;
+        EXPECT_TRUE(fileNamesIn(out).empty());
+    }
+}
+
+// --dry-run reads and labels as the job would, then prints the plan and writes nothing.
+TEST(CliPlaylist, DryRunPrintsThePlanAndWritesNothing) {
+    MadeDisc disc;
+    const std::string out = disc.dir / "out";
+    std::filesystem::create_directory(out);
+    const std::string mpv = out + "/FEATURE_1.MPEG-2.stream.0.mpv";
+    const struct {
+        std::string command;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"demux",
+         {"Would write " + mpv, "Would write " + out + "/FEATURE_1.chapters.xml",
+          "Track cbAudio01: E-AC-3, eng, \"Commentary\", delay 0 ms", "Chapters: 3"}},
+        {"rebuild", {"Would write " + out + "/FEATURE_1.rebuilt.EVO", "Chapters: 3"}},
+        {"mkv", {"Would write " + out + "/FEATURE_1.mkv"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        const auto r = cli({c.command, disc.evo, "--xpl", disc.xpl, "--out", out, "--dry-run"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        for (const std::string& line : c.lines)
+            EXPECT_NE(r.out.find("\n" + line + "\n"), std::string::npos) << line << "\n" << r.out;
+        EXPECT_TRUE(fileNamesIn(out).empty());
+    }
+    const auto json =
+        cli({"mkv", disc.evo, "--xpl", disc.xpl, "--out", out, "--dry-run", "--json"});
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_NE(json.out.find("\"plan\":{\"files\":[\"" + out +
+                            "/FEATURE_1.mkv\"],\"tracks\":[{"
+                            "\"box\":\"cbVideo0\""),
+              std::string::npos)
+        << json.out;
+    EXPECT_TRUE(fileNamesIn(out).empty());
 }
 
 TEST(CliPlaylist, XplWritesTheChaptersOfTheEvosTitle) {

@@ -164,9 +164,8 @@ TEST(DiscTitleChoice, TitleNumberPicksTheTitleAndAMissingOneIsAnError) {
     MadeDisc disc;
     const auto trailer = cli({"demux", disc.dir.path(), "--title", "1", "--out", disc.out, "-q"});
     ASSERT_EQ(trailer.exitCode, 0) << trailer.err;
-    EXPECT_EQ(fileNamesIn(disc.out),
-              (std::vector<std::string>{"Trailer.DD.2ch.stream.00.English.mpa",
-                                        "Trailer.MPEG-4 AVC.stream.0.mpv"}));
+    // The trailer's clip lacks the audio its title lists: no empty file for it.
+    EXPECT_EQ(fileNamesIn(disc.out), (std::vector<std::string>{"Trailer.MPEG-4 AVC.stream.0.mpv"}));
     const auto none = cli({"demux", disc.dir.path(), "--title", "3", "-q"});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.err, "No title 3 in \"" + disc.dir.path() + "\"\n");

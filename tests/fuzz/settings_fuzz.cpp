@@ -54,10 +54,10 @@ class InputReader {
     size_t size_;
 };
 
-constexpr std::array<const char*, 19> Names = {
-    "WindowState", "Top",     "Left",       "Width",  "Height", "TreeWidth", "AudioExt",
-    "VideoExt",    "SubExt",  "Workdir",    "EVOdir", "XPLdir", "Continue",  "FastCheck",
-    "CountFrames", "LpcmWav", "ExtByCodec", "SubPgs", "MuxMkv"};
+constexpr std::array<const char*, 20> Names = {
+    "WindowState", "Top",     "Left",       "Width",  "Height", "TreeWidth",  "AudioExt",
+    "VideoExt",    "SubExt",  "Workdir",    "EVOdir", "XPLdir", "Continue",   "FastCheck",
+    "CountFrames", "LpcmWav", "ExtByCodec", "SubPgs", "MuxMkv", "KeepStreams"};
 constexpr std::array<const char*, 4> Placement = {"Top", "Left", "Width", "Height"};
 
 void require(bool property, const char* what) {
@@ -100,9 +100,10 @@ SavedSettings valuesFrom(InputReader& in) {
     for (auto member : {&SavedSettings::audioExt, &SavedSettings::videoExt, &SavedSettings::subExt,
                         &SavedSettings::workdir, &SavedSettings::evoDir, &SavedSettings::xplDir})
         s.*member = in.text(64);
-    for (auto member : {&SavedSettings::continueWith, &SavedSettings::fastCheck,
-                        &SavedSettings::countFrames, &SavedSettings::lpcmWav,
-                        &SavedSettings::extByCodec, &SavedSettings::subPgs, &SavedSettings::muxMkv})
+    for (auto member :
+         {&SavedSettings::continueWith, &SavedSettings::fastCheck, &SavedSettings::countFrames,
+          &SavedSettings::lpcmWav, &SavedSettings::extByCodec, &SavedSettings::subPgs,
+          &SavedSettings::muxMkv, &SavedSettings::keepStreams})
         s.*member = in.tick();
     return s;
 }
@@ -141,6 +142,7 @@ void checkReadBack(const SettingsStore& saved, const SavedSettings& s) {
     require(saved.readBool("ExtByCodec") == *s.extByCodec, "a tick reads back");
     require(saved.readBool("SubPgs") == *s.subPgs, "a tick reads back");
     require(saved.readBool("MuxMkv") == *s.muxMkv, "a tick reads back");
+    require(saved.readBool("KeepStreams") == *s.keepStreams, "a tick reads back");
 }
 
 } // namespace

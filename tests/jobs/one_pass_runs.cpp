@@ -97,7 +97,8 @@ Outcome Runs::twoSteps(Job job) {
         requireStreams(found, rs.controls.field(Field::EVOfile));
         tickAsAsked(rs, ask_);
         if (job == Job::Demux) {
-            bDemuxClick(rs.session, playlist.title.chaptersFor(rs.state().EVOname));
+            bDemuxClick(rs.session, playlist.title.chaptersFor(rs.state().EVOname),
+                        !ask_.playlist.empty());
         } else {
             RebuildState rebuild;
             bRebuildClick(rs.session, rebuild);

@@ -147,7 +147,7 @@ TEST_F(OnePass, PlaylistCaptionsNameTheOutputsAsAfterReadXpl) {
     fs::create_directories(folder / "ADV_OBJ");
     maker::makeEvo(maker::sampleDiscRecipe(), folder / "HVDVD_TS/FEATURE_1.EVO");
     const std::string playlist = folder / "ADV_OBJ/VPLST000.XPL";
-    // The playlist names a French DTS-HD stream the EVO lacks: its file is made, empty.
+    // The playlist names a French DTS-HD stream the EVO lacks: its file is made, then removed.
     writeTextFile(playlist, xmlDocument(discPlaylist({"FEATURE_1", "FEATURE_2"})));
     expectSameForEveryAsk(folder / "HVDVD_TS/FEATURE_1.EVO", playlist);
     // A playlist without the EVO's title enables no box.

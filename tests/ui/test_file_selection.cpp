@@ -183,6 +183,8 @@ class TestFileSelection : public QObject {
         settings.write("EVOdir=string:/stored/\n");
         const QString here = QDir::currentPath();
         QDir::setCurrent(settings.path());
+        QDir().mkpath("disc/HVDVD_TS");
+        QFile("disc/HVDVD_TS/F_1.EVO").open(QIODevice::WriteOnly);
         Window s(
             [](TfMain& window) { window.takeFileAtStart("disc/HVDVD_TS/../HVDVD_TS/F_1.EVO"); });
         QDir::setCurrent(here);
@@ -193,6 +195,31 @@ class TestFileSelection : public QObject {
         QVERIFY(s.w().bCheck->isEnabled());
         // The boxes were reset before it.
         QCOMPARE(s.w().box({BoxKind::Video, 0})->text(), QString("No video stream"));
+    }
+
+    // The output folder could only be typed, and an empty field did not say where it writes.
+    void theOutputFolderDialogAndWhereAnEmptyFieldWrites() {
+        SettingsFolder settings;
+        Window s;
+        const Widgets& w = s.w();
+        QVERIFY(w.eWorkdir->placeholderText().contains(QDir::currentPath()));
+        w.eWorkdir->setText("/start");
+        s.w().PageControl->setCurrentIndex(int(Page::Options));
+        QTest::mouseClick(w.bbWorkdir, Qt::LeftButton); // Cancel keeps the field
+        s.dialogs.folderChoice = "/chosen/out";
+        QTest::mouseClick(w.bbWorkdir, Qt::LeftButton);
+        QCOMPARE(s.dialogs.folderStarts, QStringList({"/start", "/start"}));
+        QCOMPARE(w.eWorkdir->text(), QString("/chosen/out"));
+    }
+
+    // A missing file was taken into the field as if it were there; Read EVO failed on it later.
+    void aMissingFileOnTheCommandLineIsSaidToBeMissing() {
+        SettingsFolder settings;
+        const QString missing = settings.path() + "/missing.EVO";
+        Window s([&](TfMain& window) { window.takeFileAtStart(missing); });
+        QCOMPARE(s.dialogs.errors, QStringList("File \"" + missing + "\" does not exist."));
+        QVERIFY(s.w().eEVOfile->text().isEmpty());
+        QVERIFY(!s.w().bCheck->isEnabled() && !s.w().bRebuild->isEnabled());
     }
 };
 

@@ -43,7 +43,8 @@ class TestMainWindow : public QObject {
         TfMain window(dialogs);
         QCOMPARE(window.objectName(), QString("fMain"));
         QCOMPARE(window.windowTitle(), QString("Splitwick 0.541 (based on Morlanth's demux 0.5)"));
-        QCOMPARE(window.size(), QSize(362, 346));
+        // It was the laid-out 362 x 346, too small for whole captions.
+        QCOMPARE(window.size(), QSize(800, 560));
         QCOMPARE(window.pos(), QPoint(0, 0));
         // Where the desktop's theme has no icon of the program, the bundled one in every size.
         QList<int> iconSizes;
@@ -58,7 +59,8 @@ class TestMainWindow : public QObject {
         Window s;
         const Widgets& w = s.w();
         QCOMPARE(w.PageControl->currentIndex(), 0);
-        QCOMPARE(enabledButtons(w), QStringList({"bbEVO", "bbXPL", "bRebuild"}));
+        // Rebuild was enabled with no EVO to rebuild.
+        QCOMPARE(enabledButtons(w), QStringList({"bbEVO", "bbXPL"}));
         for (Box box : allBoxes()) {
             QCheckBox* check = w.box(box);
             QVERIFY(!check->isEnabled());
@@ -79,7 +81,9 @@ class TestMainWindow : public QObject {
         // Off by default: the names and bytes of the outputs stay as they were.
         QVERIFY(!w.cbLpcmWav->isChecked() && !w.cbExtByCodec->isChecked());
         QVERIFY(w.eEVOfile->isReadOnly() && w.eXPLfile->isReadOnly());
-        QVERIFY(w.mMessage->toPlainText().isEmpty() && !w.mMessage->isReadOnly());
+        // The log could be typed into, and cut long lines at the page's edge.
+        QVERIFY(w.mMessage->toPlainText().isEmpty() && w.mMessage->isReadOnly());
+        QCOMPARE(w.mMessage->lineWrapMode(), QPlainTextEdit::WidgetWidth);
         QVERIFY(w.bDemux->font().bold());
         QVERIFY(!w.imLogo->pixmap().isNull());
         QCOMPARE(w.imLogo->pixmap().size(), QSize(125, 31));
@@ -107,20 +111,16 @@ class TestMainWindow : public QObject {
         SettingsFolder settings;
         Window s;
         for (const char* name : {"cbContinue", "cbFastCheck", "cbCountFr", "cbLpcmWav",
-                                 "cbExtByCodec", "cbSubPgs", "cbMuxMkv"}) {
+                                 "cbExtByCodec", "cbSubPgs", "cbMuxMkv", "cbKeepStreams"}) {
             auto* box = qobject_cast<QCheckBox*>(child(s.window, name));
             QVERIFY2(box->sizeHint().width() <= box->width(), name);
-        }
-        QCheckBox* stream = s.w().box({BoxKind::Subpicture, 15});
-        for (const char* caption : {"No video stream", "No subpicture", "Ext.Subpicture.15",
-                                    "MPEG-2.stream.1", "DTSHD.stream.15", "LPCM.stream.07"}) {
-            stream->setText(caption);
-            QVERIFY2(stream->sizeHint().width() <= stream->width(), caption);
         }
         const int margin = s.window.style()->pixelMetric(QStyle::PM_ButtonMargin);
         for (const char* name : {"bCheck", "bReadXPL", "bDemux", "bRebuild", "bCancel"}) {
             auto* button = qobject_cast<QPushButton*>(child(s.window, name));
-            const int text = button->fontMetrics().horizontalAdvance(button->text());
+            // The mnemonic's "&" is not shown.
+            const int text =
+                button->fontMetrics().horizontalAdvance(QString(button->text()).remove('&'));
             QVERIFY2(text + 2 * margin <= button->width(), name);
         }
         auto* label = child(s.window, "lVideoExt");
@@ -167,8 +167,9 @@ class TestMainWindow : public QObject {
     void tabOrder() {
         SettingsFolder settings;
         Window s;
-        const QStringList order = {"eEVOfile", "bCheck",  "eXPLfile", "bDemux", "PageControl",
-                                   "bReadXPL", "bCancel", "bbEVO",    "bbXPL",  "bRebuild"};
+        // It jumped between the rows; now top to bottom, each row from left to right.
+        const QStringList order = {"eEVOfile", "bbEVO",       "bCheck", "eXPLfile", "bbXPL",
+                                   "bReadXPL", "PageControl", "bDemux", "bRebuild", "bCancel"};
         // The controls in the order the focus chain meets them, from the first on.
         QStringList met;
         QWidget* first = child(s.window, "eEVOfile");
@@ -180,9 +181,29 @@ class TestMainWindow : public QObject {
         QCOMPARE(met, order);
     }
 
+    // Every command button and page has a mnemonic of its own.
+    void mnemonicsOnEveryButtonAndPage() {
+        SettingsFolder settings;
+        Window s;
+        const Widgets& w = s.w();
+        QStringList captions;
+        for (QPushButton* b : {w.bCheck, w.bReadXPL, w.bDemux, w.bRebuild, w.bCancel, w.bAbout})
+            captions << b->text();
+        for (int i = 0; i < w.PageControl->count(); ++i)
+            captions << w.PageControl->tabText(i);
+        QSet<QChar> keys;
+        for (const QString& caption : captions) {
+            const qsizetype amp = caption.indexOf('&');
+            QVERIFY2(amp >= 0 && amp + 1 < caption.size(), qPrintable(caption));
+            keys.insert(caption.at(amp + 1).toLower());
+        }
+        QCOMPARE(keys.size(), captions.size());
+    }
+
     void tickingABoxEnablesDemuxAndUntickingDisables() {
         SettingsFolder settings;
         Window s;
+        drop(&s.window, QStringList("/a/HVDVD_TS/FEATURE_1.EVO")); // Demux needs an EVO
         QCheckBox* box = s.w().box({BoxKind::Subpicture, 15});
         box->setEnabled(true);
         QTest::mouseClick(box, Qt::LeftButton);
@@ -196,6 +217,7 @@ class TestMainWindow : public QObject {
     void aTickSetToItsStateRunsNothing() {
         SettingsFolder settings;
         Window s;
+        drop(&s.window, QStringList("/a/HVDVD_TS/FEATURE_1.EVO")); // Demux needs an EVO
         Controls& controls = s.window.session().controls;
         controls.setTicked({BoxKind::Audio, 3}, true);
         QVERIFY(s.w().bDemux->isEnabled());
@@ -207,6 +229,7 @@ class TestMainWindow : public QObject {
     void aTickedBoxStaysTickedThroughResetAndKeepsDemuxEnabled() {
         SettingsFolder settings;
         Window s;
+        drop(&s.window, QStringList("/a/HVDVD_TS/FEATURE_1.EVO")); // Demux needs an EVO
         Controls& controls = s.window.session().controls;
         const Box box{BoxKind::Video, 2};
         controls.setBoxEnabled(box, true);
@@ -269,7 +292,7 @@ class TestMainWindow : public QObject {
     void theConfirmBox() {
         const auto box = makeConfirmBox(nullptr);
         QCOMPARE(box->windowTitle(), QString("Confirm"));
-        QCOMPARE(box->text(), QString("Are you sure to stop demuxing?"));
+        QCOMPARE(box->text(), QString("Stop demuxing? The files written so far are kept."));
         QCOMPARE(box->icon(), QMessageBox::Question);
         QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
@@ -293,6 +316,18 @@ class TestMainWindow : public QObject {
         QVERIFY(s.window.runCommand([] {}));
     }
 
+    // The licence and the manual are told in the window too, not only by --version.
+    void aboutBoxTellsVersionLicenceAndManual() {
+        SettingsFolder settings;
+        Window s;
+        s.w().PageControl->setCurrentIndex(int(Page::Options));
+        QTest::mouseClick(s.w().bAbout, Qt::LeftButton);
+        QCOMPARE(s.dialogs.abouts.size(), 1);
+        const QString text = s.dialogs.abouts.first();
+        for (const char* part : {"Splitwick 0.541", "GPL-3.0-or-later", "README.md"})
+            QVERIFY2(text.contains(part), part);
+    }
+
     void xplPageStartsWithFourEntriesAndShowsLinesAndNodes() {
         SettingsFolder settings;
         Window s;
@@ -307,7 +342,8 @@ class TestMainWindow : public QObject {
         QCOMPARE(tree->selectionMode(), QAbstractItemView::ExtendedSelection);
         QCOMPARE(page.memo()->font().pixelSize(), 11);
         QVERIFY(QFontInfo(page.memo()->font()).fixedPitch());
-        QCOMPARE(page.treeWidth(), 96);
+        // A third of the page until the settings or the user set it.
+        QCOMPARE(page.treeWidth(), s.w().PageControl->currentWidget()->width() / 3);
 
         page.setMemoLines({"<Title>", "  <Video/>"});
         QCOMPARE(page.memoLines(), QStringList({"<Title>", "  <Video/>"}));
@@ -316,6 +352,30 @@ class TestMainWindow : public QObject {
         page.addTreeNode(info, "Title: Feature");
         QCOMPARE(tree->topLevelItemCount(), 1);
         QCOMPARE(tree->topLevelItem(0)->child(0)->text(0), QString("Title: Feature"));
+    }
+
+    // Every caption was cut at about 140 pixels whatever the window's width. The boxes share the
+    // page's width in two columns: whole at 900 pixels, cut at the right edge only when the
+    // page is too narrow.
+    void streamBoxesUseThePagesWidth() {
+        SettingsFolder settings;
+        Window s;
+        const Widgets& w = s.w();
+        const QString longest = "DTS-HD.6ch.stream.01.Français (commentary)";
+        for (int i = 0; i < boxesOfKind(BoxKind::Audio); ++i)
+            w.box({BoxKind::Audio, i})->setText(longest);
+        w.PageControl->setCurrentIndex(int(Page::Audio));
+        const QList<QPair<int, bool>> wholeAtWidth = {{900, true}, {370, false}};
+        for (const auto& [width, whole] : wholeAtWidth) {
+            s.window.resize(width - frameExtraWidth(s.window), 600);
+            QCoreApplication::processEvents();
+            QCheckBox* left = w.box({BoxKind::Audio, 0});
+            QCheckBox* right = w.box({BoxKind::Audio, 8});
+            QCOMPARE(left->width(), right->width());
+            QVERIFY(left->geometry().right() < right->geometry().left());
+            QVERIFY(right->geometry().right() < w.PageControl->currentWidget()->width());
+            QCOMPARE(left->sizeHint().width() <= left->width(), whole);
+        }
     }
 
     void xplTreeKeepsItsWidthAndAtLeastFifty() {

@@ -71,8 +71,11 @@ class TestSettings : public QObject {
     void firstRunOpensAsLaidOutAndTheFirstCloseStoresEverything() {
         SettingsFolder settings;
         Window s;
-        QCOMPARE(s.window.frameGeometry(), QRect(0, 0, 370, 380));
+        const QRect frame = s.window.frameGeometry();
+        QCOMPARE(frame.topLeft(), QPoint(0, 0));
+        QCOMPARE(s.window.size(), QSize(800, 560));
         QCOMPARE(s.w().box({BoxKind::Audio, 0})->text(), QString("No audio stream"));
+        const int treeWidth = s.window.xplPage().treeWidth();
         closeWindow(s);
 
         const QString text = settings.read();
@@ -80,12 +83,15 @@ class TestSettings : public QObject {
         QVERIFY2(!install.isEmpty(), qPrintable(text));
         QCOMPARE(text.chopped(install.size()),
                  QString("# Splitwick settings: NAME=TYPE:VALUE, one value a line\n"
-                         "WindowState=int:0\nTop=int:0\nLeft=int:0\nWidth=int:370\n"
-                         "Height=int:380\nTreeWidth=int:96\nAudioExt=string:mpa\n"
+                         "WindowState=int:0\nTop=int:0\nLeft=int:0\nWidth=int:" +
+                         QString::number(frame.width()) +
+                         "\nHeight=int:" + QString::number(frame.height()) + "\nTreeWidth=int:" +
+                         QString::number(treeWidth) +
+                         "\nAudioExt=string:mpa\n"
                          "VideoExt=string:mpv\nSubExt=string:sup\nWorkdir=string:\n"
                          "EVOdir=string:\nXPLdir=string:\nContinue=int:1\nFastCheck=int:1\n"
                          "CountFrames=int:1\nLpcmWav=int:0\nExtByCodec=int:0\nSubPgs=int:0\n"
-                         "MuxMkv=int:0\n"));
+                         "MuxMkv=int:0\nKeepStreams=int:0\n"));
         // The moment of the first close, in days since the end of 1899.
         const QByteArray bytes = QByteArray::fromHex(install.mid(15, 16).toLatin1());
         double days = 0;
@@ -108,6 +114,7 @@ class TestSettings : public QObject {
             w.cbExtByCodec->setChecked(true);
             w.cbSubPgs->setChecked(true);
             w.cbMuxMkv->setChecked(true);
+            w.cbKeepStreams->setChecked(true);
             s.window.xplPage().setTreeWidth(150);
             drop(&s.window, QStringList("/d/HVDVD_TS/FEATURE_1.EVO"));
             s.window.setGeometry(30, 40, 500 - 4, 420 - 4);
@@ -128,6 +135,7 @@ class TestSettings : public QObject {
                 !w.cbCountFr->isChecked());
         QVERIFY(w.cbLpcmWav->isChecked() && w.cbExtByCodec->isChecked() && w.cbMuxMkv->isChecked());
         QVERIFY(w.cbSubPgs->isChecked());
+        QVERIFY(w.cbKeepStreams->isChecked());
         QCOMPARE(s.window.xplPage().treeWidth(), 150);
         QCOMPARE(s.window.session().state.EVOdir, std::string("/d/HVDVD_TS/"));
         QCOMPARE(s.window.session().state.XPLdir, std::string("/d/ADV_OBJ/"));
@@ -192,7 +200,7 @@ class TestSettings : public QObject {
         settings.write("Width=string:wide\nAudioExt=string:ac3\nHeight=int:500\n");
         Window s;
         QCOMPARE(s.dialogs.errors, QStringList("Invalid data type for 'Width'"));
-        QCOMPARE(s.window.frameGeometry().size(), QSize(370, 380));
+        QCOMPARE(s.window.size(), QSize(800, 560)); // its first size
         QCOMPARE(s.w().eAudioExt->text(), QString("mpa"));
         // The boxes were not reset either.
         QCOMPARE(s.w().box({BoxKind::Subpicture, 0})->text(), QString("Subpicture"));

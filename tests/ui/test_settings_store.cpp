@@ -43,6 +43,7 @@ SavedSettings everything(int32_t windowState) {
     s.extByCodec = false;
     s.subPgs = true;
     s.muxMkv = true;
+    s.keepStreams = true;
     return s;
 }
 
@@ -65,7 +66,8 @@ const char* const FirstRunText = "# Splitwick settings: NAME=TYPE:VALUE, one val
                                  "LpcmWav=int:1\n"
                                  "ExtByCodec=int:0\n"
                                  "SubPgs=int:1\n"
-                                 "MuxMkv=int:1\n";
+                                 "MuxMkv=int:1\n"
+                                 "KeepStreams=int:1\n";
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "small_evo.h"
+#include "ui/manual.h"
 #include "window_fixture.h"
 
 using namespace splitwick;
@@ -165,8 +166,10 @@ class TestWindowJobs : public QObject {
 
         QCOMPARE(s.dialogs.errors, QStringList("Cannot open file \"" + evo("FEATURE_9.EVO") +
                                                "\". No such file or directory."));
-        QCOMPARE(s.logLines().last(), QString("Opening file FEATURE_9.EVO"));
-        QCOMPARE(s.w().statusBar->panelText(0), QString(" Opening"));
+        // The error follows in the log; the status bar stayed at "Opening".
+        QCOMPARE(s.logLines().mid(s.logLines().size() - 2),
+                 QStringList({"Opening file FEATURE_9.EVO", s.dialogs.errors.first()}));
+        QCOMPARE(s.w().statusBar->panelText(0), QString(" Failed"));
         QVERIFY(!s.w().bCheck->isEnabled());
         QVERIFY(!s.window.busy());
     }
@@ -196,10 +199,31 @@ class TestWindowJobs : public QObject {
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
 
         QCOMPARE(s.dialogs.questions, 0);
-        // Stopped before the end: no frame count follows "Done.".
+        // Stopped before the end: no frame count follows "Done.", and no line of files kept.
         QCOMPARE(s.logLines().last(), QString("Done."));
+        QCOMPARE(s.w().statusBar->panelText(0), QString(" Cancelled"));
         QVERIFY(s.w().box({BoxKind::Audio, 0})->isChecked());
         QVERIFY(!s.w().bCancel->isEnabled());
+    }
+
+    // Ctrl+O browses for the EVO, F1 opens the manual and Escape is Cancel, with its question.
+    void keysOpenTheDialogTheManualAndCancel() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), PairsPastFourMiB);
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        s.dialogs.choice = evo("FEATURE_1.EVO");
+        QTest::keyClick(&s.window, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(s.dialogs.shown.size(), size_t(1));
+        QCOMPARE(s.dialogs.shown[0].title, QString("Choose the EVO file to demux"));
+        QTest::keyClick(&s.window, Qt::Key_F1);
+        QCOMPARE(s.dialogs.documents, QList<QUrl>({manualUrl()}));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        s.dialogs.answerYes = true;
+        s.duringJob([&] { QTest::keyClick(&s.window, Qt::Key_Escape); });
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        QCOMPARE(s.dialogs.questions, 1);
+        QCOMPARE(s.logLines().last(), QString(CancelledLine));
     }
 
     void cancelDuringDemuxAnsweredNoKeepsItRunning() {
@@ -229,7 +253,9 @@ class TestWindowJobs : public QObject {
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
 
         QCOMPARE(s.dialogs.questions, 1);
-        QCOMPARE(s.logLines().last(), QString("Done."));
+        // As the command line says it; the status bar said "Ready" as after a whole Demux.
+        QCOMPARE(s.logLines().mid(s.logLines().size() - 2), QStringList({"Done.", CancelledLine}));
+        QCOMPARE(s.w().statusBar->panelText(0), QString(" Cancelled"));
         // The packs up to 4 MiB: pack 0, 1023 pairs and one more video pack.
         QCOMPARE(fileBytes(out_ + "/FEATURE_1.MPEG-2.stream.0.mpv"),
                  SmallEvo::videoPayload().repeated(1024));
@@ -249,8 +275,13 @@ class TestWindowJobs : public QObject {
         const Widgets& w = s.w();
         const int linesBefore = int(s.logLines().size());
         bool busy = false, dragAccepted = true, closed = true;
+        QStringList shownEnabled;
         s.duringJob([&] {
             busy = s.window.busy();
+            // They looked enabled and ignored clicks.
+            for (QPushButton* b :
+                 {w.bbEVO, w.bCheck, w.bbXPL, w.bReadXPL, w.bDemux, w.bRebuild, w.bCancel})
+                if (b->isEnabled()) shownEnabled << b->objectName();
             QTest::mouseClick(w.box({BoxKind::Audio, 0}), Qt::LeftButton);
             w.box({BoxKind::Video, 0})->setFocus();
             QTest::keyClick(w.box({BoxKind::Video, 0}), Qt::Key_Space);
@@ -264,6 +295,8 @@ class TestWindowJobs : public QObject {
         QTest::mouseClick(w.bDemux, Qt::LeftButton);
 
         QVERIFY(busy);
+        QCOMPARE(shownEnabled, QStringList("bCancel"));
+        QVERIFY(w.bCheck->isEnabled() && w.bRebuild->isEnabled() && w.bbEVO->isEnabled());
         QVERIFY(!dragAccepted);
         QVERIFY(!closed);
         QVERIFY(s.window.isVisible());
@@ -298,6 +331,9 @@ class TestWindowJobs : public QObject {
         for (const auto& [job, button] : next) {
             QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
             QCOMPARE(s.dialogs.errors.size(), 1);
+            // The log keeps the error once its box is gone; the status bar left the job's phase.
+            QCOMPARE(s.logLines().last(), s.dialogs.errors.first());
+            QCOMPARE(s.w().statusBar->panelText(0), QString(" Failed"));
             s.dialogs.errors.clear();
             // Boxes are ticked: the user may set the folder right and press Demux again.
             QVERIFY(s.w().bDemux->isEnabled());

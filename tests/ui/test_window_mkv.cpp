@@ -39,6 +39,15 @@ class TestWindowMkv : public QObject {
     QString evo_;
     QString out_;
 
+    // A folder holding a stand-in for mkvmerge that runs script, for PATH.
+    std::string fakeMkvmerge(const std::string& script) const {
+        const std::string bin = dir_.path().toStdString() + "/bin";
+        QDir().mkpath(QString::fromStdString(bin));
+        writeBytes(bin + "/mkvmerge", Bytes(script.begin(), script.end()));
+        ::chmod((bin + "/mkvmerge").c_str(), 0755);
+        return bin;
+    }
+
     // The window with the EVO read, the output folder set and the mux ticked.
     void readWithMuxTicked(Window& s) {
         drop(&s.window, QStringList(evo_));
@@ -60,7 +69,8 @@ class TestWindowMkv : public QObject {
         QVERIFY(QDir().mkpath(dir_.path()));
     }
 
-    // LPCM goes in as WAV, whatever the LPCM box says.
+    // LPCM goes in as WAV, whatever the LPCM box says. The streams were kept beside the .mkv:
+    // a second copy of the title, unless Keep the demuxed streams is ticked.
     void demuxMuxesTheFilesItWroteIntoAnMkvBesideThem() {
         SettingsFolder settings;
         makeEncodedEvo(
@@ -69,10 +79,13 @@ class TestWindowMkv : public QObject {
         Window s;
         readWithMuxTicked(s);
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        QCOMPARE(QDir(out_).entryList(QDir::Files), QStringList("FEATURE_1.mkv"));
+        s.w().cbKeepStreams->setChecked(true);
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
 
         QCOMPARE(s.dialogs.errors, QStringList());
         const QString mkv = out_ + "/FEATURE_1.mkv";
-        QCOMPARE(s.logLines().mid(s.logLines().indexOf("Done.", 10) + 2),
+        QCOMPARE(s.logLines().mid(s.logLines().lastIndexOf("Done.") + 2),
                  QStringList({"Muxing " + mkv, "Muxed " + mkv}));
         QCOMPARE(QDir(out_).entryList(QDir::Files),
                  QStringList({"FEATURE_1.DD.stream.00.mpa", "FEATURE_1.H.264.stream.0.mpv",
@@ -109,6 +122,8 @@ class TestWindowMkv : public QObject {
 
         s.w().cbSubPgs->setChecked(false);
         s.w().cbMuxMkv->setChecked(true);
+        // The streams the mux took stay, to be compared.
+        s.w().cbKeepStreams->setChecked(true);
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
         QCOMPARE(s.dialogs.errors, QStringList());
         QCOMPARE(fileBytes(sup), pgs);
@@ -118,17 +133,13 @@ class TestWindowMkv : public QObject {
     }
 
     // mkvmerge here reports progress and waits, as a long mux does.
-    void cancelStopsTheMuxAtOnceWhileOtherCommandsAreHeldOff() {
+    void cancelAsksThenStopsTheMuxWhileOtherCommandsAreHeldOff() {
         SettingsFolder settings;
         SmallEvo::write(evo_, 10);
-        const std::string bin = dir_.path().toStdString() + "/bin";
-        QDir().mkpath(QString::fromStdString(bin));
-        const std::string script = "#!/bin/sh\nexec /bin/sleep 60\n";
-        writeBytes(bin + "/mkvmerge", Bytes(script.begin(), script.end()));
-        ::chmod((bin + "/mkvmerge").c_str(), 0755);
-        const SearchPath path(bin);
+        const SearchPath path(fakeMkvmerge("#!/bin/sh\nexec /bin/sleep 60\n"));
         Window s;
         readWithMuxTicked(s);
+        s.dialogs.answerYes = true;
         const Widgets& w = s.w();
         bool cancelEnabled = false;
         QStringList linesWhileMuxing;
@@ -143,12 +154,33 @@ class TestWindowMkv : public QObject {
 
         QVERIFY(cancelEnabled);
         QCOMPARE(linesWhileMuxing.last(), "Muxing " + out_ + "/FEATURE_1.mkv");
-        QCOMPARE(s.logLines().mid(linesWhileMuxing.size()), QStringList("Muxing stopped"));
-        QCOMPARE(s.dialogs.questions, 0);
+        QCOMPARE(s.logLines().mid(linesWhileMuxing.size()),
+                 QStringList({"Muxing stopped", CancelledLine}));
+        // The same question as during the Demux: the mux was stopped without one.
+        QCOMPARE(s.dialogs.questions, 1);
+        QCOMPARE(w.statusBar->panelText(0), QString(" Cancelled"));
         QCOMPARE(s.dialogs.errors, QStringList());
         QCOMPARE(QDir(out_).entryList(QDir::Files),
                  QStringList({"FEATURE_1.DD+.stream.00.mpa", "FEATURE_1.MPEG-2.stream.0.mpv"}));
         QVERIFY(!w.bCancel->isEnabled() && !s.window.busy());
+    }
+
+    // The Demux and the mux each showed a progress of their own, each with its own time left.
+    void demuxAndMuxShowOneProgressLine() {
+        SettingsFolder settings;
+        SmallEvo::write(evo_, 1024); // past 4 MiB: the Demux lets events through once
+        const SearchPath path(fakeMkvmerge("#!/bin/sh\nexit 2\n"));
+        Window s;
+        readWithMuxTicked(s);
+        QString duringDemux;
+        s.duringJob([&] { duringDemux = s.w().statusBar->panelText(1); });
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        QVERIFY2(duringDemux.startsWith(" FEATURE_1.mkv ") &&
+                     duringDemux.contains(" %, Remaining time: "),
+                 qPrintable(duringDemux));
+        const int percent = duringDemux.section(' ', 2, 2).toInt();
+        QVERIFY2(percent > 0 && percent <= 50, qPrintable(duringDemux)); // the first half
+        QCOMPARE(s.w().statusBar->panelText(1), QString(" "));
     }
 
     // Ticked while the Demux ran, the box muxed files written without it: LPCM raw, which no
@@ -167,17 +199,32 @@ class TestWindowMkv : public QObject {
         QVERIFY(!QFile::exists(out_ + "/FEATURE_1.mkv"));
     }
 
-    void missingMkvmergeShowsInTheErrorBoxAfterTheDemux() {
+    // Both were found out only after a whole Demux.
+    void aMuxThatCannotRunFailsBeforeTheDemux() {
         SettingsFolder settings;
         SmallEvo::write(evo_, 10);
-        const SearchPath path(dir_.path().toStdString());
-        Window s;
-        readWithMuxTicked(s);
-        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
-        QCOMPARE(s.dialogs.errors,
-                 QStringList("mkvmerge was not found: install the mkvtoolnix package."));
-        QCOMPARE(QDir(out_).entryList(QDir::Files).size(), 2);
-        QVERIFY(s.w().bDemux->isEnabled());
+        const struct {
+            std::string path;
+            QString workdir;
+            QString error;
+        } cases[] = {
+            {dir_.path().toStdString(), out_,
+             "mkvmerge was not found: install the mkvtoolnix package."},
+            {std::getenv("PATH"), out_ + "/missing",
+             "Output folder \"" + out_ + "/missing\" does not exist."},
+        };
+        for (const auto& c : cases) {
+            const SearchPath path(c.path);
+            Window s;
+            readWithMuxTicked(s);
+            s.w().eWorkdir->setText(c.workdir);
+            const int linesBefore = int(s.logLines().size());
+            QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+            QCOMPARE(s.dialogs.errors, QStringList(c.error));
+            QCOMPARE(s.logLines().mid(linesBefore), QStringList(c.error));
+            QVERIFY(QDir(out_).entryList(QDir::Files).isEmpty());
+            QVERIFY(s.w().bDemux->isEnabled());
+        }
     }
 };
 

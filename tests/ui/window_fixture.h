@@ -22,12 +22,22 @@ class ScriptedDialogs : public Dialogs {
         shown.push_back(dialog);
         if (choice) dialog.fileName = *choice;
     }
+    QString chooseFolder(QWidget*, const QString& startFolder) override {
+        folderStarts << startFolder;
+        return folderChoice;
+    }
+    void showAbout(QWidget*, const QString& text) override { abouts << text; }
+    void openDocument(const QUrl& url) override { documents << url; }
 
     QStringList errors;
     int questions = 0;
     bool answerYes = false;
     std::optional<QString> choice; // the path chosen with OK; none for Cancel
     std::vector<FileDialog> shown; // each dialog as it was when shown
+    QStringList abouts;            // each About box's text
+    QStringList folderStarts;      // where each folder dialog started
+    QString folderChoice;          // the folder chosen with OK; empty for Cancel
+    QList<QUrl> documents;         // each document handed to the desktop
 };
 
 // Points the settings at a folder of its own for as long as it lives.

@@ -20,7 +20,7 @@ TEST(WindowProgram, VersionAndHelpAnswerWithoutADisplay) {
     for (const std::string option : {"--version", "-V"}) {
         const auto r = withoutDisplay(option);
         EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.out, std::string("splitwick ") + Version + "\n");
+        EXPECT_EQ(r.out, std::string("splitwick ") + Version + "\n" + LicenceNotice);
     }
     for (const std::string option : {"--help", "-h"}) {
         const auto r = withoutDisplay(option);

@@ -1,0 +1,113 @@
+#include "dry_run.h"
+
+#include <algorithm>
+#include <iostream>
+
+#include "engine/job_error.h"
+#include "jobs/demux_outputs.h"
+#include "jobs/file_choice.h"
+#include "jobs/job_steps.h"
+#include "jobs/read_evo.h"
+#include "mux/mkv_of_demux.h"
+#include "playlist/read_xpl.h"
+#include "summary.h"
+
+namespace splitwick::cli {
+
+namespace {
+
+struct Plan {
+    std::vector<std::string> files;
+    MuxPlan mux; // the tracks, labelled as the .mkv would take them
+    size_t chapters = 0;
+};
+
+// The outputs of the chosen boxes, named as the job names them: mkv's in its working folder
+// STEM.streams, whose subpictures go beside the .mkv.
+Plan planOf(const Request& request, const Session& session, const TitleInfo& title,
+            const std::vector<Box>& chosen) {
+    const std::string prefix = outputPrefix(session, splitTitle(session));
+    const bool mkv = request.command == "mkv";
+    const std::string demuxPrefix = mkv ? prefix + ".streams/" + splitPath(prefix).name : prefix;
+    Plan plan;
+    plan.chapters = title.chaptersFor(session.state.EVOname).marks.size();
+    DemuxedFiles files{demuxPrefix, {}, plan.chapters > 0 ? demuxPrefix + ".chapters.xml" : ""};
+    for (Box box : streamBoxes())
+        if (std::find(chosen.begin(), chosen.end(), box) != chosen.end())
+            files.streams.push_back(boxOutputNames(session.controls, demuxPrefix, box,
+                                                   session.controls.caption(box),
+                                                   session.state.StreamTable[tableEntry(box)]));
+    const MkvOfDemux muxed = mkvOfDemux(files, session.state, title, prefix + ".mkv");
+    plan.mux = muxed.plan;
+    const auto addFile = [&](const std::string& path) {
+        if (!path.empty())
+            plan.files.push_back(mkv ? prefix + path.substr(demuxPrefix.size()) : path);
+    };
+    if (request.command == "rebuild") {
+        plan.files = {prefix + ".rebuilt.EVO"};
+    } else if (mkv) {
+        plan.files = {prefix + ".mkv"};
+        for (const DemuxedStream& stream : muxed.besides) {
+            addFile(stream.path);
+            addFile(stream.timestamps);
+        }
+    } else {
+        for (const DemuxedStream& stream : files.streams) {
+            addFile(stream.path);
+            addFile(stream.timestamps);
+        }
+        addFile(files.chapters);
+    }
+    return plan;
+}
+
+// The boxes asked for (none: every box the reads enabled), each of which must have a stream,
+// less those whose stream the file lacks: they would get no file.
+std::vector<Box> chosenBoxes(const Session& session, const StreamTable& found,
+                             const std::optional<std::vector<Box>>& asked) {
+    const Controls& controls = session.controls;
+    if (asked)
+        for (Box box : *asked)
+            if (!controls.boxEnabled(box))
+                throw JobError("No stream for " + boxName(box) + " in " + session.state.EVOfile);
+    std::vector<Box> chosen;
+    for (Box box : streamBoxes()) {
+        const bool wanted = asked ? std::find(asked->begin(), asked->end(), box) != asked->end()
+                                  : controls.boxEnabled(box);
+        if (wanted && found[tableEntry(box)] >= 0) chosen.push_back(box);
+    }
+    return chosen;
+}
+
+void printPlan(const Plan& plan) {
+    for (const std::string& file : plan.files)
+        std::cout << "Would write " << file << '\n';
+    for (const MuxTrack& track : plan.mux.tracks)
+        std::cout << "Track " << boxName(track.box) << ": " << codecName(track.codec) << ", "
+                  << track.label.language << ", \"" << track.label.name << "\", delay "
+                  << track.delayMs << " ms\n";
+    std::cout << "Chapters: " << plan.chapters << '\n';
+}
+
+} // namespace
+
+int dryRun(const Request& request, Session& session, ConsoleReport& report, Playlist& playlist,
+           PlainPlaylistView& view,
+           const std::function<std::optional<std::vector<Box>>()>& pickStreams) {
+    bCheckClick(session);
+    const StreamTable found = session.state.StreamTable;
+    requireStreams(found, session.controls.field(Field::EVOfile));
+    if (!request.xplFile.empty()) bReadXPLClick(session, playlist, view);
+    const std::vector<Box> chosen =
+        chosenBoxes(session, found, request.xplFile.empty() ? request.streams : pickStreams());
+    // The codecs and names come from the streams Read EVO found, as in the job's own pass.
+    session.state.StreamTable = found;
+    const Plan plan = planOf(request, session, playlist.title, chosen);
+    if (request.json)
+        std::cout << dryRunJson(report.lines(), plan.files, plan.mux, plan.chapters) << '\n';
+    else
+        printPlan(plan);
+    return 0;
+}
+
+} // namespace splitwick::cli
