@@ -1,21 +1,14 @@
 // The display sets of the PGS writer, segment by segment: what a player needs to show each
 // subpicture at its time, its forced flag, its fades and its end, with entry 255 moved.
 #include "engine/pgs_writer.h"
+#include "support/memory_output.h"
 
 #include <gtest/gtest.h>
 
 namespace splitwick {
 namespace {
 
-class Bytes : public StreamOutput {
-  public:
-    void write(const uint8_t* data, size_t length) override {
-        bytes.insert(bytes.end(), data, data + length);
-    }
-    void store() override {}
-    void moveIntoPlace() override {}
-    std::vector<uint8_t> bytes;
-};
+using Bytes = splitwick::testing::MemoryOutput;
 
 struct Segment {
     uint32_t pts;

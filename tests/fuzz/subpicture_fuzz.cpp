@@ -6,20 +6,13 @@
 #include "engine/pgs_writer.h"
 #include "engine/subpicture.h"
 #include "fuzz_check.h"
+#include "support/memory_output.h"
 
 using splitwick::fuzz::require;
 
 namespace {
 
-class Bytes : public splitwick::StreamOutput {
-  public:
-    void write(const uint8_t* data, size_t length) override {
-        bytes.insert(bytes.end(), data, data + length);
-    }
-    void store() override {}
-    void moveIntoPlace() override {}
-    std::vector<uint8_t> bytes;
-};
+using Bytes = splitwick::testing::MemoryOutput;
 
 // The object's RLE of the first display set, joined over its object segments.
 std::vector<uint8_t> objectRle(const std::vector<uint8_t>& b) {
