@@ -27,13 +27,15 @@ void EvoScan::feed(const FilePass& pass, std::span<const uint8_t> chunk) {
 StopReason demux(Session& session, std::unique_ptr<SourceFile> source, ScanSink& sink,
                  StreamTable& table, bool writeFlag, ScanStart start) {
     FilePass pass(session, std::move(source), writeFlag, writeFlag ? "Demuxing" : "Reading");
-    EvoScan scan(table, sink, start);
+    // A pass that writes stops at the first scrambled pack, seen before its chunk is scanned.
+    ScrambleGuard guard(pass.source().path());
+    ScanSinks guarded{&guard, &sink};
+    EvoScan scan(table, writeFlag ? static_cast<ScanSink&>(guarded) : sink, start);
     for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {
         const int64_t position = pass.source().position();
         if (!writeFlag && session.controls.option(Option::FastCheck) && position > FastCheckLimit)
             pass.stop(StopReason::FastCheckLimit);
         if (position % RepaintStep == 0) session.events.repaint();
-        if (writeFlag) refuseScrambled(chunk, pass.source().path());
         scan.feed(pass, chunk);
     }
     return pass.stopReason();

@@ -48,10 +48,14 @@ void scanPacks(std::span<const uint8_t> chunk, ScanSink& sink) {
 }
 
 void refuseScrambled(std::span<const uint8_t> chunk, const std::string& path) {
-    for (size_t at = 0; at < chunk.size(); at += PackSize)
-        if (packScrambled(chunk.subspan(at, std::min(PackSize, chunk.size() - at))))
-            throw JobError("\"" + fullPath(path) +
-                           "\" is encrypted (its packs are scrambled): decrypt it first");
+    ScrambleGuard guard(path);
+    scanPacks(chunk, guard);
+}
+
+void ScrambleGuard::packScanned(bool scrambled) {
+    if (scrambled)
+        throw JobError("\"" + fullPath(path_) +
+                       "\" is encrypted (its packs are scrambled): decrypt it first");
 }
 
 std::string ScrambleTally::line() const {

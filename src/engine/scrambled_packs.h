@@ -22,8 +22,19 @@ void scanPacks(std::span<const uint8_t> chunk, ScanSink& sink);
 
 // A job that writes from the file stops at its first scrambled pack, before anything of the
 // chunk that holds it is written: "\"FILE\" is encrypted (its packs are scrambled): decrypt it
-// first".
+// first". For a pass without a scan (the window's Rebuild).
 void refuseScrambled(std::span<const uint8_t> chunk, const std::string& path);
+
+// The same refusal as a scan's first sink: the scan hands every pack of a chunk to its sinks
+// before it scans the chunk, so the check costs no second look at the packs.
+class ScrambleGuard : public ScanSink {
+  public:
+    explicit ScrambleGuard(std::string path) : path_(std::move(path)) {}
+    void packScanned(bool scrambled) override;
+
+  private:
+    std::string path_;
+};
 
 // Read EVO's count of the packs it met and of the scrambled ones among them.
 class ScrambleTally : public ScanSink {
