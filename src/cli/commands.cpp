@@ -6,13 +6,12 @@
 #include "dry_run.h"
 #include "engine/job_error.h"
 #include "engine/output_file.h"
-#include "engine/plain_controls.h"
 #include "engine/stop_reason.h"
 #include "jobs/chapter_file.h"
 #include "jobs/file_choice.h"
 #include "jobs/job_steps.h"
-#include "jobs/one_pass.h"
 #include "jobs/read_evo.h"
+#include "jobs/stream_jobs.h"
 #include "mkv_command.h"
 #include "mux/disc_title_choice.h"
 #include "playlist/disc_titles.h"
@@ -30,17 +29,16 @@ int exitCode() {
     return InterruptEvents::interrupted() ? InterruptEvents::exitCode() : 0;
 }
 
-void applyOptions(const Request& request, PlainControls& controls) {
-    controls.setOption(Option::FastCheck, request.fastCheck);
-    controls.setOption(Option::CountFrames, request.countFrames);
-    controls.setOption(Option::Continue, request.continueSplit);
-    controls.setOption(Option::LpcmWav, request.lpcmWav);
-    controls.setOption(Option::SubPgs, request.subPgs);
-    controls.setOption(Option::ExtensionsByCodec, request.extByCodec);
-    controls.setField(Field::Workdir, request.outputFolder);
-    controls.setField(Field::VideoExt, request.videoExt);
-    controls.setField(Field::AudioExt, request.audioExt);
-    controls.setField(Field::SubExt, request.subExt);
+void applyOptions(const Request& request, JobRequest& job) {
+    job.fastCheck = request.fastCheck;
+    job.countFrames = request.countFrames;
+    job.continueParts = request.continueSplit;
+    job.lpcmWav = request.lpcmWav;
+    job.subPgs = request.subPgs;
+    job.extensionsByCodec = request.extByCodec;
+    job.outputFolder = request.outputFolder;
+    job.extensions = {request.videoExt, request.audioExt, request.subExt};
+    if (request.command == "mkv") job.writeForMux();
 }
 
 // demux or mkv of a disc: the title asked for, from the playlist asked for (alone, so that its
@@ -61,12 +59,12 @@ DiscTitle askedTitle(const Request& request) {
 // Chooses the files as browsing for them would: the EVO first, then the playlist.
 void chooseFiles(const Request& request, Session& session) {
     if (!request.evoFile.empty()) {
-        session.controls.setField(Field::EVOfile, request.evoFile);
-        EVOadj(session);
+        session.request.evoPath = request.evoFile;
+        evoChosen(session);
     }
     if (!request.xplFile.empty()) {
-        session.controls.setField(Field::XPLfile, request.xplFile);
-        XPLadj(session);
+        session.request.playlistPath = request.xplFile;
+        playlistChosen(session);
     }
 }
 
@@ -81,10 +79,10 @@ void writeChapters(const std::string& path, const Session& session, const Playli
     file.close();
 }
 
-// After Read XPL, before the pass: the title's labels say which streams there are. A box asked
-// for by name must be among them; --lang picks the boxes of its languages, and every video box.
-// Gives the boxes the job takes (none: every box the reads enabled).
-std::optional<std::vector<Box>> pickStreams(const Request& request, const Controls& controls,
+// After Read XPL, before the pass: the title's labels say which streams there are. A stream
+// asked for by name must be among them; --lang picks the streams of its languages, and every
+// video stream. Gives the streams the job takes (none: every stream the reads made known).
+std::optional<std::vector<Box>> pickStreams(const Request& request, const StreamChoice& streams,
                                             const TitleInfo& title) {
     if (!request.languages.empty()) {
         const auto& wanted = request.languages;
@@ -93,22 +91,21 @@ std::optional<std::vector<Box>> pickStreams(const Request& request, const Contro
             const std::optional<TrackLanguage> track = title.track(box);
             const bool ofLanguage =
                 track && std::find(wanted.begin(), wanted.end(), track->language) != wanted.end();
-            if (controls.boxEnabled(box) && (box.kind == BoxKind::Video || ofLanguage))
+            if (streams[box].known() && (box.kind == BoxKind::Video || ofLanguage))
                 boxes.push_back(box);
         }
         return boxes;
     }
     for (Box box : request.streams.value_or(std::vector<Box>{}))
-        if (!controls.boxEnabled(box))
+        if (!streams[box].known())
             throw UsageError("--streams: the playlist's title has no stream for " + boxName(box),
                              request.command);
     return request.streams;
 }
 
 // The request's jobs, whose failures runRequest tells.
-int runCommand(const Request& request, Session& session, PlainControls& controls,
-               ConsoleReport& report) {
-    applyOptions(request, controls);
+int runCommand(const Request& request, Session& session, ConsoleReport& report) {
+    applyOptions(request, session.request);
     // demux, rebuild and mkv take a disc for its title.
     const bool discInput =
         request.command != "read" && request.command != "xpl" && isDiscPath(request.evoFile);
@@ -126,10 +123,10 @@ int runCommand(const Request& request, Session& session, PlainControls& controls
     if (discInput) discTitle = chooseDiscTitle(session, askedTitle(request), request.allowMissing);
     const bool withPlaylist = !request.xplFile.empty() || discTitle;
     if (request.command == "xpl") {
-        const bool titleFound = bReadXPLClick(session, playlist, view);
+        const bool titleFound = readPlaylist(session, playlist, view);
         if (!request.chaptersFile.empty()) writeChapters(request.chaptersFile, session, playlist);
         if (request.json) {
-            writePlaylistJson(std::cout, controls, view, report.lines(), titleFound,
+            writePlaylistJson(std::cout, session.streams, view, report.lines(), titleFound,
                               playlist.title);
             std::cout << '\n';
         } else if (request.tree) {
@@ -141,32 +138,32 @@ int runCommand(const Request& request, Session& session, PlainControls& controls
     // Read XPL marks the playlist's streams in the table over the identifiers Read EVO found.
     StreamTable found;
     if (request.command == "read") {
-        stop = bCheckClick(session);
+        stop = readEvo(session);
         found = session.state.StreamTable;
         if (!request.xplFile.empty() && !InterruptEvents::interrupted())
-            bReadXPLClick(session, playlist, view);
+            readPlaylist(session, playlist, view);
     } else {
         // What would fail only after the reads (or, for mkv, after the whole demux) fails now.
         requireOutputFolder(request.outputFolder);
         if (request.command == "mkv") requireMkvmerge();
-        JobAfterReads job{request.streams, nullptr};
+        StreamJob job{request.streams, nullptr};
         if (withPlaylist)
             job.readPlaylist = [&] {
-                bReadXPLClick(session, playlist, view);
+                readPlaylist(session, playlist, view);
                 // The title chosen, not the first that plays its first clip.
                 if (discTitle) playlist.title = *discTitle;
-                job.boxes = pickStreams(request, controls, playlist.title);
+                job.boxes = pickStreams(request, session.streams, playlist.title);
                 return playlist.title.chaptersFor(session.state.EVOname);
             };
         if (request.dryRun)
             return dryRun(request, session, report, playlist, view,
-                          [&] { return pickStreams(request, controls, playlist.title); });
+                          [&] { return pickStreams(request, session.streams, playlist.title); });
         if (request.command == "mkv") return runMkv(request, session, report, job, playlist);
         if (request.command == "demux") {
-            stop = demuxInOnePass(session, job);
+            stop = demux(session, job);
         } else {
-            RebuildState rebuild;
-            stop = rebuildInOnePass(session, rebuild, job);
+            RebuildState rebuilt;
+            stop = rebuild(session, rebuilt, job);
         }
         found = session.state.StreamTable;
         // The log says "Done." after a cancel too: the files it wrote are not whole.
@@ -181,13 +178,12 @@ int runCommand(const Request& request, Session& session, PlainControls& controls
 int runRequest(const Request& request) {
     InterruptEvents events;
     ConsoleReport report(request.json, ProgressLine::forStderr(request.quiet), events);
-    PlainControls controls;
-    Session session(controls, report, events);
+    Session session(report, events);
     events.attach(session);
     // A script reading --json gets one object also when the run fails; main tells the error on
     // stderr as ever.
     try {
-        return runCommand(request, session, controls, report);
+        return runCommand(request, session, report);
     } catch (const UsageError& error) {
         if (request.json)
             std::cout << failureJson(error.what(), "", ExitUsage, report.lines(), &session) << '\n';

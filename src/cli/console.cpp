@@ -1,5 +1,6 @@
 #include "console.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -11,9 +12,14 @@ namespace splitwick::cli {
 namespace {
 
 volatile std::sig_atomic_t interruptSignal = 0;
+// The cancel request of the session whose jobs a signal stops; lock-free, so the handler may set
+// it.
+std::atomic<bool>* cancelRequest = nullptr;
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 extern "C" void onInterrupt(int signal) {
     if (interruptSignal == 0) interruptSignal = signal;
+    if (cancelRequest != nullptr) cancelRequest->store(true);
 }
 
 } // namespace
@@ -59,9 +65,12 @@ InterruptEvents::InterruptEvents() {
         ::sigaction(signal, &action, nullptr);
 }
 
-void InterruptEvents::processPendingEvents() {
-    if (interrupted() && session_ != nullptr && source_ != nullptr)
-        session_->state.Cancelled = true;
+void InterruptEvents::attach(Session& session) {
+    cancelRequest = &session.cancelRequested;
+}
+
+InterruptEvents::~InterruptEvents() {
+    cancelRequest = nullptr;
 }
 
 bool InterruptEvents::interrupted() {

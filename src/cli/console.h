@@ -11,14 +11,15 @@
 namespace splitwick::cli {
 
 // Ctrl-C, SIGTERM and SIGHUP act as the Cancel button, without the question: the running pass
-// stops at its next event point and closes its files; no further job starts.
-class InterruptEvents : public Events {
+// stops before its next chunk and closes its files; no further job starts.
+class InterruptEvents : public PassObserver {
   public:
     InterruptEvents();
-    // The session whose pass a signal cancels.
-    void attach(Session& session) { session_ = &session; }
-    void processPendingEvents() override;
-    void repaint() override {}
+    ~InterruptEvents() override;
+    InterruptEvents(const InterruptEvents&) = delete;
+    InterruptEvents& operator=(const InterruptEvents&) = delete;
+    // The session whose jobs a signal cancels.
+    void attach(Session& session);
     void passStarted(const SourceFile& source, bool) override { source_ = &source; }
     void passEnded(StopReason) override { source_ = nullptr; }
     // The source of the pass that runs; nullptr between passes.
@@ -28,7 +29,6 @@ class InterruptEvents : public Events {
     static int exitCode();
 
   private:
-    Session* session_ = nullptr;
     const SourceFile* source_ = nullptr;
 };
 

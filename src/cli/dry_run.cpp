@@ -34,8 +34,8 @@ Plan planOf(const Request& request, const Session& session, const TitleInfo& tit
     DemuxedFiles files{demuxPrefix, {}, plan.chapters > 0 ? demuxPrefix + ".chapters.xml" : ""};
     for (Box box : streamBoxes())
         if (std::find(chosen.begin(), chosen.end(), box) != chosen.end())
-            files.streams.push_back(boxOutputNames(session.controls, demuxPrefix, box,
-                                                   session.controls.caption(box),
+            files.streams.push_back(boxOutputNames(session.request, demuxPrefix, box,
+                                                   session.streams[box].label,
                                                    session.state.StreamTable[tableEntry(box)]));
     const MkvOfDemux muxed = mkvOfDemux(files, session.state, title, prefix + ".mkv");
     plan.mux = muxed.plan;
@@ -61,19 +61,19 @@ Plan planOf(const Request& request, const Session& session, const TitleInfo& tit
     return plan;
 }
 
-// The boxes asked for (none: every box the reads enabled), each of which must have a stream,
+// The streams asked for (none: every stream the reads made known), each of which must have a stream,
 // less those whose stream the file lacks: they would get no file.
 std::vector<Box> chosenBoxes(const Session& session, const StreamTable& found,
                              const std::optional<std::vector<Box>>& asked) {
-    const Controls& controls = session.controls;
+    const StreamChoice& streams = session.streams;
     if (asked)
         for (Box box : *asked)
-            if (!controls.boxEnabled(box))
+            if (!streams[box].known())
                 throw JobError("No stream for " + boxName(box) + " in " + session.state.EVOfile);
     std::vector<Box> chosen;
     for (Box box : streamBoxes()) {
         const bool wanted = asked ? std::find(asked->begin(), asked->end(), box) != asked->end()
-                                  : controls.boxEnabled(box);
+                                  : streams[box].known();
         if (wanted && found[tableEntry(box)] >= 0) chosen.push_back(box);
     }
     return chosen;
@@ -94,10 +94,10 @@ void printPlan(const Plan& plan) {
 int dryRun(const Request& request, Session& session, ConsoleReport& report, Playlist& playlist,
            PlainPlaylistView& view,
            const std::function<std::optional<std::vector<Box>>()>& pickStreams) {
-    bCheckClick(session);
+    readEvo(session);
     const StreamTable found = session.state.StreamTable;
-    requireStreams(found, session.controls.field(Field::EVOfile));
-    if (!request.xplFile.empty()) bReadXPLClick(session, playlist, view);
+    requireStreams(found, session.request.evoPath);
+    if (!request.xplFile.empty()) readPlaylist(session, playlist, view);
     const std::vector<Box> chosen =
         chosenBoxes(session, found, request.xplFile.empty() ? request.streams : pickStreams());
     // The codecs and names come from the streams Read EVO found, as in the job's own pass.

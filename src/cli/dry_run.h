@@ -2,7 +2,6 @@
 #include <functional>
 
 #include "console.h"
-#include "engine/plain_controls.h"
 #include "playlist/playlist.h"
 #include "playlist/playlist_view.h"
 #include "request.h"

@@ -95,7 +95,7 @@ class WorkFolder {
 // The .mkv must not take the place of the source, as no output of a Demux may.
 void refuseSource(const Session& session, const SplitTitle& title, const std::string& mkv) {
     std::error_code ec;
-    if (std::filesystem::equivalent(mkv, session.controls.field(Field::EVOfile), ec))
+    if (std::filesystem::equivalent(mkv, session.request.evoPath, ec))
         throw cannotCreate(mkv, FileInUse);
     refuseLaterParts(title, mkv);
 }
@@ -136,19 +136,19 @@ int stopped(const WorkFolder& work, const Request& request, const Session& sessi
 } // namespace
 
 int runMkv(const Request& request, Session& session, ConsoleReport& report,
-           const JobAfterReads& job, const Playlist& playlist) {
+           const StreamJob& job, const Playlist& playlist) {
     // The stem of the .mkv is that of the demux's outputs: NAME_1_2 for both parts of a title.
     const SplitTitle title = splitTitle(session);
     const std::string stem = outputPrefix(session, title);
     refuseSource(session, title, stem + ".mkv");
     const WorkFolder work(stem + ".streams", stem + ".mkv");
     report.inTwoPhases(splitPath(stem).name + ".mkv");
-    session.controls.setField(Field::Workdir, work.path());
+    session.request.outputFolder = work.path();
     DemuxedFiles files;
     MkvOfDemux mkv;
     StopReason stop = StopReason::EndOfFile;
     try {
-        stop = demuxInOnePass(session, job, &files);
+        stop = demux(session, job, &files);
         if (stop != StopReason::EndOfFile) return stopped(work, request, session, report);
         mkv = mkvOfDemux(files, session.state, playlist.title, stem + ".mkv");
         moveBesides(mkv, files, stem, report);

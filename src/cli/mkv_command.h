@@ -1,6 +1,6 @@
 #pragma once
 #include "console.h"
-#include "jobs/one_pass.h"
+#include "jobs/stream_jobs.h"
 #include "playlist/playlist.h"
 #include "request.h"
 
@@ -11,6 +11,6 @@ namespace splitwick::cli {
 // it as files. The folder goes once the .mkv is made, unless asked to stay; after a failure or
 // a stop it stays, and the error names it. Gives the exit code.
 int runMkv(const Request& request, Session& session, ConsoleReport& report,
-           const JobAfterReads& job, const Playlist& playlist);
+           const StreamJob& job, const Playlist& playlist);
 
 } // namespace splitwick::cli

@@ -197,10 +197,7 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.allowMissing = given(parser, "allow-missing");
     request.dryRun = given(parser, "dry-run");
     if (request.command == "mkv") {
-        // Muxers take LPCM as WAV and subpictures as PGS only; the streams, when kept, are named by
-        // their codec.
-        request.lpcmWav = true;
-        request.subPgs = true;
+        // The streams, when kept, are named by their codec.
         request.extByCodec = true;
     }
     return request;

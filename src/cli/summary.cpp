@@ -62,10 +62,15 @@ std::string object(const std::vector<std::string>& members) {
     return joined(members, "{}");
 }
 
-std::string boxJson(const PlainControls& controls, Box box, const TitleInfo& title) {
+// The box's tool tip in the window: the stream's description, else its page's hint.
+std::string hint(const StreamEntry& stream, Box box) {
+    return stream.description.empty() ? pageHint(box.kind) : stream.description;
+}
+
+std::string boxJson(const StreamEntry& stream, Box box, const TitleInfo& title) {
     std::vector<std::string> members = {member("box", scalar(text(boxName(box)))),
-                                        member("caption", scalar(text(controls.caption(box)))),
-                                        member("hint", scalar(text(controls.hint(box))))};
+                                        member("caption", scalar(text(stream.label))),
+                                        member("hint", scalar(text(hint(stream, box))))};
     const std::optional<TrackLanguage> track = title.track(box);
     if (track && !track->language.empty())
         members.push_back(member("language", scalar(text(track->language))));
@@ -175,10 +180,10 @@ std::string discTitleJson(const DiscTitle& title) {
 QJsonArray streamsJson(const Session& session, const StreamTable& found) {
     QJsonArray streams;
     for (Box box : streamBoxes()) {
-        if (!session.controls.boxEnabled(box)) continue;
+        if (!session.streams[box].known()) continue;
         const int32_t id = found[tableEntry(box)];
         streams.append(QJsonObject{{"box", text(boxName(box))},
-                                   {"caption", text(session.controls.caption(box))},
+                                   {"caption", text(session.streams[box].label)},
                                    {"id", id >= 0 ? QJsonValue(id) : QJsonValue()}});
     }
     return streams;
@@ -199,7 +204,7 @@ std::string summaryJson(const Session& session, const StreamTable& found,
     const QJsonArray streams = streamsJson(session, found);
     // A pass that stopped early counted part of the file: its counts say nothing.
     const bool counted =
-        session.controls.option(Option::CountFrames) && stop == StopReason::EndOfFile;
+        session.request.countFrames && stop == StopReason::EndOfFile;
     const auto count = [&](int64_t frames) {
         return counted ? QJsonValue(qint64(frames)) : QJsonValue();
     };
@@ -262,7 +267,7 @@ std::string treeText(const PlaylistTree& tree) {
     return text;
 }
 
-void writePlaylistJson(std::ostream& out, const PlainControls& controls,
+void writePlaylistJson(std::ostream& out, const StreamChoice& streams,
                        const PlainPlaylistView& view, const std::vector<std::string>& log,
                        bool titleFound, const TitleInfo& title) {
     std::string tree;
@@ -270,7 +275,7 @@ void writePlaylistJson(std::ostream& out, const PlainControls& controls,
         tree += (tree.empty() ? "" : ",") + member(node.text, compact(textArray(node.children)));
     std::vector<std::string> boxes;
     for (Box box : allBoxes())
-        if (controls.boxEnabled(box)) boxes.push_back(boxJson(controls, box, title));
+        if (streams[box].known()) boxes.push_back(boxJson(streams[box], box, title));
     out << "{" << member("log", compact(textArray(log))) << "," << member("memo", "");
     writeMemo(out, view.memo);
     out << "," << member("tree", "{" + tree + "}") << "," << member("boxes", joined(boxes, "[]"))

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/plain_controls.h"
+#include "engine/stream_choice.h"
 #include "engine/session.h"
 #include "jobs/mux_plan.h"
 #include "playlist/disc_titles.h"
@@ -50,7 +50,7 @@ std::string dryRunJson(const std::vector<std::string>& log, const std::vector<st
 // order, with language and kind where the playlist gives them; title is null when no title was
 // found, duration_ms null when the title gives none that can be read; the chapters are on the
 // title's timeline. Written as it goes, since the memo may be large.
-void writePlaylistJson(std::ostream& out, const PlainControls& controls,
+void writePlaylistJson(std::ostream& out, const StreamChoice& streams,
                        const PlainPlaylistView& view, const std::vector<std::string>& log,
                        bool titleFound, const TitleInfo& title);
 

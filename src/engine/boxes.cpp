@@ -52,12 +52,17 @@ const std::array<Box, BoxCount>& allBoxes() {
     return boxes;
 }
 
+bool isStreamBox(Box box) {
+    // Subpictures 16 to 31 have a stream but no box.
+    return box.index >= 0 && box.index < (box.kind == BoxKind::Video ? 2 : boxesOfKind(box.kind));
+}
+
 const std::array<Box, StreamBoxCount>& streamBoxes() {
     static const auto boxes = [] {
         std::array<Box, StreamBoxCount> some{};
         int n = 0;
         for (Box box : allBoxes())
-            if (box.kind != BoxKind::Video || box.index < 2) some[n++] = box;
+            if (isStreamBox(box)) some[n++] = box;
         return some;
     }();
     return boxes;

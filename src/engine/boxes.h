@@ -22,6 +22,8 @@ int boxesOfKind(BoxKind kind); // 8, 16, 16
 
 // Every box in window order: video, audio, subpicture, each by index.
 const std::array<Box, BoxCount>& allBoxes();
+// Whether a box stands for a stream a job can write: video 0 and 1, every audio and subpicture.
+bool isStreamBox(Box box);
 // The boxes that stand for a stream, in the same order.
 const std::array<Box, StreamBoxCount>& streamBoxes();
 

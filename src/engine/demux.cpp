@@ -4,12 +4,6 @@
 
 namespace splitwick {
 
-namespace {
-
-constexpr int64_t RepaintStep = 64 * MiB;
-
-} // namespace
-
 EvoScan::EvoScan(StreamTable& table, ScanSink& sink, ScanStart start)
     : sink_(sink), scanner_(table, sink) {
     if (start == ScanStart::Cleared) table.fill(-1);
@@ -24,18 +18,18 @@ void EvoScan::feed(const FilePass& pass, std::span<const uint8_t> chunk) {
     scanner_.feed(chunk.data(), chunk.size());
 }
 
-StopReason demux(Session& session, std::unique_ptr<SourceFile> source, ScanSink& sink,
-                 StreamTable& table, bool writeFlag, ScanStart start) {
-    FilePass pass(session, std::move(source), writeFlag, writeFlag ? "Demuxing" : "Reading");
+StopReason scanEvo(Session& session, std::unique_ptr<SourceFile> source, ScanSink& sink,
+                   StreamTable& table, ScanMode mode, ScanStart start) {
+    const bool writes = mode == ScanMode::Demux;
+    FilePass pass(session, std::move(source), writes, writes ? "Demuxing" : "Reading");
     // A pass that writes stops at the first scrambled pack, seen before its chunk is scanned.
     ScrambleGuard guard(pass.source().path());
     ScanSinks guarded{&guard, &sink};
-    EvoScan scan(table, writeFlag ? static_cast<ScanSink&>(guarded) : sink, start);
+    EvoScan scan(table, writes ? static_cast<ScanSink&>(guarded) : sink, start);
+    const bool fastCheck = !writes && session.request.fastCheck;
     for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {
-        const int64_t position = pass.source().position();
-        if (!writeFlag && session.controls.option(Option::FastCheck) && position > FastCheckLimit)
+        if (fastCheck && pass.source().position() > FastCheckLimit)
             pass.stop(StopReason::FastCheckLimit);
-        if (position % RepaintStep == 0) session.events.repaint();
         scan.feed(pass, chunk);
     }
     return pass.stopReason();

@@ -31,14 +31,16 @@ class EvoScan {
     PackScanner scanner_;
 };
 
-// One scan of an EVO file from its start, owning it for the scan's length: the window is told
-// that a pass runs, each chunk goes through an EvoScan into the sink, and the window is repainted
-// every 64 MiB. With writeFlag clear (check mode, Read EVO) the progress line reads "Reading"
-// and the scan stops at the fast-check limit while cbFastCheck is ticked; set (demux mode), it
-// reads "Demuxing", a cancel is asked first, and a scrambled pack ends it with an error before
-// anything of its chunk is written. Returns why the scan ended.
-StopReason demux(Session& session, std::unique_ptr<SourceFile> source, ScanSink& sink,
-                 StreamTable& table, bool writeFlag, ScanStart start = ScanStart::Cleared);
+// Read EVO's scan finds streams and writes nothing; Demux's writes them.
+enum class ScanMode { Read, Demux };
+
+// One scan of an EVO file from its start, owning it for the scan's length: each chunk goes
+// through an EvoScan into the sink. Read: the progress line reads "Reading" and the scan stops
+// at the fast-check limit when the request asks for the fast check. Demux: it reads "Demuxing",
+// a cancel is asked first, and a scrambled pack ends it with an error before anything of its
+// chunk is written. Returns why the scan ended.
+StopReason scanEvo(Session& session, std::unique_ptr<SourceFile> source, ScanSink& sink,
+                   StreamTable& table, ScanMode mode, ScanStart start = ScanStart::Cleared);
 
 // "It contains 1 video stream and 2 audio streams."
 std::string systemHeaderLine(int videoBound, int audioBound);

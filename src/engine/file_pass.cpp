@@ -8,29 +8,25 @@ FilePass::FilePass(Session& session, std::unique_ptr<SourceFile> source, bool wr
                    const char* progressVerb)
     : session_(session), source_(std::move(source)), progressVerb_(progressVerb),
       buffer_(BufferSize), failuresBefore_(std::uncaught_exceptions()) {
-    session_.state.Cancelled = false;
-    session_.events.passStarted(*source_, writesOutput);
+    session_.passes.passStarted(*source_, writesOutput);
 }
 
 FilePass::~FilePass() {
     const bool failed = std::uncaught_exceptions() > failuresBefore_;
-    session_.events.passEnded(failed ? StopReason::Error : stopReason());
+    session_.passes.passEnded(failed ? StopReason::Error : stopReason());
 }
 
 std::span<uint8_t> FilePass::next() {
     // A cancel outranks the pass's own stop: only then did someone ask for it.
-    if (session_.state.Cancelled) stop_ = StopReason::Cancelled;
+    if (session_.cancelRequested) stop_ = StopReason::Cancelled;
     if (!stop_ && source_->position() >= source_->size()) stop_ = StopReason::EndOfFile;
     if (stop_) return {};
     const size_t n = source_->read(buffer_.data(), buffer_.size());
     const int64_t position = source_->position();
-    if (position % ProgressStep == 0) {
-        if (progressVerb_ != nullptr)
-            session_.slog(std::string(progressVerb_) + " " + source_->fileName() + " " +
-                              progressTail(clock_, position, source_->size()),
-                          1);
-        session_.events.processPendingEvents();
-    }
+    if (position % ProgressStep == 0 && progressVerb_ != nullptr)
+        session_.slog(std::string(progressVerb_) + " " + source_->fileName() + " " +
+                          progressTail(clock_, position, source_->size()),
+                      1);
     return {buffer_.data(), n};
 }
 

@@ -13,11 +13,10 @@
 namespace splitwick {
 
 // One pass over a source file from its start, chunk by chunk, as every long job makes it. It
-// owns the file and the buffer the chunks are read into. The window is told that the pass
-// started (a cancel request left from before is dropped then) and, on every way out, that it
-// ended and why. At every 4 MiB point the pass's progress line, if it has one, goes to status
-// panel 1 and the window's pending events are let through: the one point where Cancel can be
-// pressed. A cancel is seen before the next chunk.
+// owns the file and the buffer the chunks are read into. The session's observer is told that
+// the pass started and, on every way out, that it ended and why. At every 4 MiB point the pass's
+// progress line, if it has one, goes to status panel 1. A cancel request is seen before each
+// chunk.
 class FilePass {
   public:
     // progressVerb, e.g. "Reading", begins the progress line; nullptr for none.

@@ -83,7 +83,7 @@ int64_t PacketFrameCounter::count(const uint8_t* data, size_t length, VideoCodec
 void FrameTally::payload(PayloadRun& run) {
     if (run.kind != PacketKind::Video) return;
     const int index = run.videoIndex;
-    const bool stream = index >= 0 && index <= 1 && controls_.option(Option::CountFrames);
+    const bool stream = index >= 0 && index <= 1 && countFrames_;
     const bool every = stream && everyStream_ != nullptr;
     const bool written =
         stream && written_ != nullptr && outputs_->stream(BoxKind::Video, index) != nullptr;

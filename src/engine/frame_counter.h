@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "controls.h"
 #include "output_set.h"
 #include "scan_sink.h"
 
@@ -32,12 +31,12 @@ class PacketFrameCounter {
     size_t tailLength_ = 0;
 };
 
-// The frame counts of a scan, while cbCountFr is ticked (read at every run): Read EVO counts
+// The frame counts of a scan, when the request asks for them: Read EVO counts
 // every run of video stream 0 and 1, Demux those of the streams it writes. A run that several
 // counts take is counted once.
 class FrameTally : public ScanSink {
   public:
-    explicit FrameTally(const Controls& controls) : controls_(controls) {}
+    explicit FrameTally(bool countFrames) : countFrames_(countFrames) {}
     void countEveryStream(FrameCounts& frames) { everyStream_ = &frames; }
     void countWritten(FrameCounts& frames, const OutputSet& outputs) {
         written_ = &frames;
@@ -47,7 +46,7 @@ class FrameTally : public ScanSink {
     void payload(PayloadRun& run) override;
 
   private:
-    const Controls& controls_;
+    const bool countFrames_;
     FrameCounts* everyStream_ = nullptr;
     FrameCounts* written_ = nullptr;
     const OutputSet* outputs_ = nullptr;

@@ -13,19 +13,15 @@ namespace splitwick {
 // A pass reads its source in chunks of this size.
 constexpr size_t BufferSize = 32768;
 constexpr int64_t MiB = 1048576;
-// A pass over a file shows its progress and lets the window's events through each time its
-// position reaches a multiple of this.
+// A pass over a file shows its progress each time its position reaches a multiple of this.
 constexpr int64_t ProgressStep = 4 * MiB;
 
 // What the commands share from one to the next. Each job owns the files it reads and writes;
 // here is only what outlives a job: the streams the last scan found (the rebuild looks them
-// up), the frames the last job counted and the timing its scans found, the cancel request and
-// the chosen file names.
-// Commands run one at a time on the window's thread; nothing here is locked.
+// up), the frames the last job counted and the timing its scans found, and the chosen file
+// names. Commands run one at a time; nothing here is locked.
 struct JobState {
     ::splitwick::StreamTable StreamTable;
-    // A request to stop the running pass, set by Cancel; each pass clears it as it starts.
-    bool Cancelled = false;
     std::array<int64_t, 2> FrameCount{};
     TitleTiming Timing;
     // The packs the last Read EVO found scrambled (encrypted); a job that writes stops at one.

@@ -17,16 +17,13 @@ class Report {
     virtual void slog(const std::string& text, uint8_t panel) = 0;
 };
 
-// The window's side of a long pass over a file: jobs run on the window's thread and let it
-// breathe only at fixed points (every 4 MiB read); that is when Cancel can be pressed. The
-// window learns when a pass starts and ends, and decides what it enables meanwhile.
-class Events {
+// Learns when a long pass over a file starts and ends, e.g. to offer Cancel meanwhile. The
+// source stays open, and its position tells the pass's progress, until passEnded. Called on the
+// thread that runs the job.
+class PassObserver {
   public:
-    virtual ~Events() = default;
-    virtual void processPendingEvents() = 0;
-    virtual void repaint() = 0;
-    // A pass over the source begins; one that writes output is stopped only after a question.
-    // The source stays open, and its position tells the pass's progress, until passEnded.
+    virtual ~PassObserver() = default;
+    // A pass that writes output is stopped only after a question.
     virtual void passStarted(const SourceFile& source, bool writesOutput) = 0;
     virtual void passEnded(StopReason reason) = 0;
 };

@@ -1,19 +1,27 @@
 #pragma once
-#include "controls.h"
+#include <atomic>
+
+#include "job_request.h"
 #include "job_state.h"
 #include "report.h"
+#include "stream_choice.h"
 
 namespace splitwick {
 
-// One program's job state together with the window it reports to. The window, the command
-// line and the tests each make one and hand it to the same jobs.
+// One program's job state, the request of the job that runs and where it reports. The window,
+// the command line and the tests each make one and hand it to the same jobs. A job runs on one
+// thread; only the cancel request may be set from another (or from a signal handler).
 class Session {
   public:
-    Session(Controls& c, Report& r, Events& e) : controls(c), events(e), report_(&r) {}
+    Session(Report& r, PassObserver& p) : passes(p), report_(&r) {}
 
     JobState state;
-    Controls& controls;
-    Events& events;
+    JobRequest request;
+    StreamChoice streams;
+    PassObserver& passes;
+    // Set by Cancel (or a signal); a pass stops before its next chunk. Cleared as a command
+    // starts, not by each pass, so a job of several passes stops as a whole.
+    std::atomic<bool> cancelRequested = false;
 
     void log(const std::string& text) { report_->log(text); }
     void slog(const std::string& text, uint8_t panel) { report_->slog(text, panel); }
@@ -39,5 +47,12 @@ class ReportRoute {
     Session& session_;
     Report* const previous_;
 };
+
+// Every job's end: "Done.", "Ready" in panel 0, panel 1 emptied.
+inline void finishJob(Session& session) {
+    session.log("Done.");
+    session.slog("Ready", 0);
+    session.slog("", 1);
+}
 
 } // namespace splitwick

@@ -22,12 +22,21 @@ std::string leftOutLine(const StreamCodec& codec, int id, const StreamCodec& kep
            std::to_string(index) + " is " + kept.codecName + " (" + hexId(keptId) + ")";
 }
 
-std::string streamName(BoxKind kind, int32_t id) {
+const StreamCodec* scannedCodec(BoxKind kind, int32_t id) {
     for (const StreamCodec& codec : StreamCodecs)
         if (codec.kind == kind && codec.name != nullptr && codec.scanned.holds(id) &&
             codec.index(id) < boxesOfKind(kind))
-            return codec.name;
-    return {};
+            return &codec;
+    return nullptr;
+}
+
+std::string streamName(BoxKind kind, int32_t id) {
+    const StreamCodec* codec = scannedCodec(kind, id);
+    return codec != nullptr ? codec->name : std::string();
+}
+
+std::string scannedLabel(Box box, int32_t id) {
+    return streamName(box.kind, id) + captionSuffix(box);
 }
 
 } // namespace splitwick

@@ -185,9 +185,15 @@ std::string streamLabel(const StreamCodec& codec, int index);
 // "DTS HD audio stream 0 (0x88) left out: audio stream 0 is DD (0x80)".
 std::string leftOutLine(const StreamCodec& codec, int id, const StreamCodec& kept, int keptId);
 
-// The first part of a box caption for the identifier a scan stored in the box's table entry:
-// "MPEG-2.stream", "DD+.stream", "Subpicture", ...; empty for an identifier no box of the kind
-// stands for.
+// The codec of the identifier a scan stored in a slot's table entry; nullptr for an identifier
+// no slot of the kind stands for.
+const StreamCodec* scannedCodec(BoxKind kind, int32_t id);
+
+// The first part of a scanned stream's label: "MPEG-2.stream", "DD+.stream", "Subpicture", ...;
+// empty for an identifier no slot of the kind stands for.
 std::string streamName(BoxKind kind, int32_t id);
+
+// The whole label a scan gives a slot's stream: "DD+.stream.01", "MPEG-2.stream.0".
+std::string scannedLabel(Box box, int32_t id);
 
 } // namespace splitwick

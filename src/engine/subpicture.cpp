@@ -45,7 +45,7 @@ class UnitReader {
 };
 
 // What the control table set, before the pixels are decoded.
-struct Controls {
+struct DisplayControls {
     std::optional<int64_t> start, end;
     bool forced = false;
     bool eightBit = false;
@@ -61,14 +61,14 @@ struct SequenceState {
     bool contrast = false;
 };
 
-void setArea(const UnitReader& in, size_t at, Controls& c) {
+void setArea(const UnitReader& in, size_t at, DisplayControls& c) {
     const uint32_t x = in.number(at, 3, "the area"), y = in.number(at + 3, 3, "the area");
     c.area = std::array<int, 4>{int(x >> 12), int(x & 0xFFF), int(y >> 12), int(y & 0xFFF)};
 }
 
 // Runs one command at `at` (behind its code); returns the bytes of its arguments.
 size_t runCommand(uint8_t code, const UnitReader& in, size_t at, SequenceState& sequence,
-                  Controls& c, Subpicture& out) {
+                  DisplayControls& c, Subpicture& out) {
     switch (code) {
     case 0x00: // forced start
         c.forced = true;
@@ -134,8 +134,8 @@ size_t runCommand(uint8_t code, const UnitReader& in, size_t at, SequenceState& 
 }
 
 // Runs the control sequences from the table's offset to the last, which points to itself.
-Controls runControlTable(const UnitReader& in, const Form& form, size_t table, Subpicture& out) {
-    Controls c;
+DisplayControls runControlTable(const UnitReader& in, const Form& form, size_t table, Subpicture& out) {
+    DisplayControls c;
     size_t at = table;
     for (int count = 0;; ++count) {
         if (count == MaxSequences) throw SubpictureError("its control table loops");
@@ -163,7 +163,7 @@ std::span<const uint8_t> fieldBytes(const UnitReader& in, size_t start, size_t o
     return in.bytes(start, end - start, "a field");
 }
 
-void greyPalette(const Controls& c, Subpicture& out) {
+void greyPalette(const DisplayControls& c, Subpicture& out) {
     // The palette lives outside the stream: the colour's number stands for its brightness.
     for (size_t i = 0; i < 4; ++i)
         out.palette[i] = {uint8_t(16 + c.dvdColours[i] * 219 / 15), 128, 128,
@@ -185,7 +185,7 @@ Subpicture parseSubpicture(std::span<const uint8_t> unit) {
 
     Subpicture out;
     out.dvdForm = !form.hd;
-    const Controls c = runControlTable(in, form, table, out);
+    const DisplayControls c = runControlTable(in, form, table, out);
     if (!c.start) throw SubpictureError("it is never shown");
     if (!c.area || !c.fields) throw SubpictureError("it has no area or no fields");
     if (form.hd && (!c.palette || !c.eightBit))

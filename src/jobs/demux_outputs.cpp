@@ -1,7 +1,6 @@
 #include "demux_outputs.h"
 
 #include <algorithm>
-#include <array>
 
 #include "mux_plan.h"
 #include "output_names.h"
@@ -16,53 +15,51 @@ const std::string WavExtension = "wav";
 // Subpictures named by codec: no codec of the mux table stands for them.
 const std::string SubpictureExtension = "sup";
 
-constexpr std::array<Field, 3> ExtensionFields = {Field::VideoExt, Field::AudioExt, Field::SubExt};
-
-std::string streamExtension(const Controls& controls, Box box, std::optional<MuxCodec> codec,
+std::string streamExtension(const JobRequest& request, Box box, std::optional<MuxCodec> codec,
                             bool wav) {
     if (wav) return WavExtension;
-    if (controls.option(Option::ExtensionsByCodec)) {
+    if (request.extensionsByCodec) {
         if (box.kind == BoxKind::Subpicture) return SubpictureExtension;
-        // A box whose codec neither a scan nor its caption tells keeps its kind's field.
+        // A stream whose codec neither a scan nor its label tells keeps its kind's extension.
         if (codec) return codecExtension(*codec);
     }
-    return safeNamePart(controls.field(ExtensionFields[static_cast<size_t>(box.kind)]));
+    return safeNamePart(request.extension(box.kind));
 }
 
 // An LPCM stream goes into a WAV file when the option says so.
-bool writesWav(const Controls& controls, std::optional<MuxCodec> codec) {
-    return codec == MuxCodec::LpcmWav && controls.option(Option::LpcmWav);
+bool writesWav(const JobRequest& request, std::optional<MuxCodec> codec) {
+    return codec == MuxCodec::LpcmWav && request.lpcmWav;
 }
 
 } // namespace
 
-DemuxedStream boxOutputNames(const Controls& controls, const std::string& prefix, Box box,
-                             const std::string& caption, int32_t streamId) {
-    const std::optional<MuxCodec> codec = muxCodec(box, caption, streamId);
-    const bool wav = writesWav(controls, codec);
-    const bool pgs = box.kind == BoxKind::Subpicture && controls.option(Option::SubPgs);
+DemuxedStream boxOutputNames(const JobRequest& request, const std::string& prefix, Box box,
+                             const std::string& label, int32_t streamId) {
+    const std::optional<MuxCodec> codec = muxCodec(box, label, streamId);
+    const bool wav = writesWav(request, codec);
+    const bool pgs = box.kind == BoxKind::Subpicture && request.subPgs;
     const std::string extension =
-        pgs ? SubpictureExtension : streamExtension(controls, box, codec, wav);
+        pgs ? SubpictureExtension : streamExtension(request, box, codec, wav);
     const bool withTimestamps = box.kind == BoxKind::Subpicture && !pgs;
     const std::string stem = boxOutputStem(
-        prefix, caption, box, std::max(extension.size(), withTimestamps ? PtsExtension.size() : 0));
-    return {box, caption, stem + "." + extension, withTimestamps ? stem + "." + PtsExtension : "",
+        prefix, label, box, std::max(extension.size(), withTimestamps ? PtsExtension.size() : 0));
+    return {box, label, stem + "." + extension, withTimestamps ? stem + "." + PtsExtension : "",
             pgs};
 }
 
-DemuxedStream createBoxOutputs(OutputSet& outputs, const Controls& controls,
+DemuxedStream createBoxOutputs(OutputSet& outputs, const JobRequest& request,
                                const SplitTitle& title, const std::string& prefix, Box box,
-                               const std::string& caption, int32_t streamId) {
-    const DemuxedStream names = boxOutputNames(controls, prefix, box, caption, streamId);
+                               const std::string& label, int32_t streamId) {
+    const DemuxedStream names = boxOutputNames(request, prefix, box, label, streamId);
     const bool withTimestamps = !names.timestamps.empty();
-    if (writesWav(controls, muxCodec(box, caption, streamId))) {
+    if (writesWav(request, muxCodec(box, label, streamId))) {
         refuseLaterParts(title, names.path);
         outputs.add(box.index, std::make_unique<LpcmWavFile>(names.path, box.index));
         return names;
     }
     if (names.pgs) {
         refuseLaterParts(title, names.path);
-        outputs.add(box.index, std::make_unique<PgsStreamFile>(names.path, caption));
+        outputs.add(box.index, std::make_unique<PgsStreamFile>(names.path, label));
         return names;
     }
     auto stream = createOutput(title, names.path);

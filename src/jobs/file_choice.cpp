@@ -30,36 +30,32 @@ PathParts splitPath(const std::string& path) {
     return {path.substr(0, slash + 1), path.substr(slash + 1)};
 }
 
-bool EVOadj(Session& session) {
+bool evoChosen(Session& session) {
     JobState& state = session.state;
-    Controls& controls = session.controls;
-    const std::string path = controls.field(Field::EVOfile);
-    controls.setButtonEnabled(Button::Check, !path.empty());
-    const PathParts parts = splitPath(path);
+    JobRequest& request = session.request;
+    const PathParts parts = splitPath(request.evoPath);
     state.EVOfile = parts.name;
     state.EVOname = state.EVOfile.size() > 4 ? state.EVOfile.substr(0, state.EVOfile.size() - 4)
                                              : std::string();
     state.EVOdir = parts.folder;
     state.TitleClips.clear();
     state.TitleName.clear();
-    controls.setField(Field::XPLfile, PlaylistFileName);
+    request.playlistPath = PlaylistFileName;
     const std::string playlistDir = siblingFolder(state.EVOdir, EvoFolder, PlaylistFolder);
     const bool onDisc = !playlistDir.empty();
     if (onDisc) {
         state.XPLdir = playlistDir;
         state.XPLfile = PlaylistFileName;
-        controls.setField(Field::XPLfile, state.XPLdir + state.XPLfile);
+        request.playlistPath = state.XPLdir + state.XPLfile;
     }
-    controls.setButtonEnabled(Button::ReadXPL, !state.XPLfile.empty());
     return onDisc;
 }
 
-bool XPLadj(Session& session) {
+bool playlistChosen(Session& session) {
     JobState& state = session.state;
-    const PathParts parts = splitPath(session.controls.field(Field::XPLfile));
+    const PathParts parts = splitPath(session.request.playlistPath);
     state.XPLfile = parts.name;
     state.XPLdir = parts.folder;
-    session.controls.setButtonEnabled(Button::ReadXPL, !state.XPLfile.empty());
     const std::string evoDir = siblingFolder(state.XPLdir, PlaylistFolder, EvoFolder);
     if (evoDir.empty()) return false;
     state.EVOdir = evoDir;

@@ -27,7 +27,7 @@ std::string withoutLast(const std::string& text, size_t k) {
 std::unique_ptr<SourceFile> openEvo(Session& session, const char* phaseAfterOpening) {
     session.log("Opening file " + session.state.EVOfile);
     session.slog("Opening", 0);
-    auto source = std::make_unique<SourceFile>(session.controls.field(Field::EVOfile));
+    auto source = std::make_unique<SourceFile>(session.request.evoPath);
     if (phaseAfterOpening != nullptr) session.slog(phaseAfterOpening, 0);
     session.log(fileSizeLine(*source));
     return source;
@@ -35,12 +35,6 @@ std::unique_ptr<SourceFile> openEvo(Session& session, const char* phaseAfterOpen
 
 std::string fileSizeLine(const SourceFile& source) {
     return "File size: " + std::to_string(source.size() / MiB) + " Mbytes.";
-}
-
-void finishJob(Session& session) {
-    session.log("Done.");
-    session.slog("Ready", 0);
-    session.slog("", 1);
 }
 
 void dropCountsOfStoppedPass(FrameCounts& frames, StopReason stop) {
@@ -65,16 +59,16 @@ SplitTitle splitTitle(const Session& session) {
     const JobState& state = session.state;
     if (!state.TitleName.empty()) return {state.TitleClips, safeNamePart(state.TitleName), true};
     SplitTitle title{{}, state.EVOname, false};
-    if (!session.controls.option(Option::Continue)) return title;
+    if (!session.request.continueParts) return title;
     if (lastChars(state.EVOfile, 6) != "_1.EVO") return title;
-    const std::string secondPart = withoutLast(session.controls.field(Field::EVOfile), 5) + "2.EVO";
+    const std::string secondPart = withoutLast(session.request.evoPath, 5) + "2.EVO";
     std::error_code ec;
     if (!std::filesystem::is_regular_file(secondPart, ec)) return title;
     return {{secondPart}, state.EVOname + "_2", false};
 }
 
 std::string outputPrefix(const Session& session, const SplitTitle& title) {
-    const std::string workdir = session.controls.field(Field::Workdir);
+    const std::string& workdir = session.request.outputFolder;
     const std::string folder = workdir.empty() || workdir.back() == '/' ? workdir : workdir + "/";
     return folder + title.stem;
 }
@@ -103,7 +97,7 @@ std::unique_ptr<OutputFile> createOutput(const SplitTitle& title, const std::str
 std::unique_ptr<SourceFile> openLaterPart(Session& session, const SplitTitle& title, size_t index,
                                           StopReason partBefore) {
     if (index >= title.laterParts.size() || partBefore != StopReason::EndOfFile ||
-        !(title.fromDisc || session.controls.option(Option::Continue)))
+        !(title.fromDisc || session.request.continueParts))
         return nullptr;
     auto source = std::make_unique<SourceFile>(title.laterParts[index]);
     session.log("Continue on " + splitPath(title.laterParts[index]).name);

@@ -21,9 +21,6 @@ std::unique_ptr<SourceFile> openEvo(Session& session, const char* phaseAfterOpen
 // "File size: N Mbytes."
 std::string fileSizeLine(const SourceFile& source);
 
-// Every job's end: "Done.", "Ready" in panel 0, panel 1 emptied.
-void finishJob(Session& session);
-
 // A pass that was stopped counted part of the file only: its job reports no frames.
 void dropCountsOfStoppedPass(FrameCounts& frames, StopReason stop);
 
@@ -39,9 +36,9 @@ void logFrameCounts(Report& report, const FrameCounts& frames);
 
 // The EVOs a job reads after the chosen one into the same outputs: the later clips of a disc's
 // title chosen whole, or the second part of a split title ("..._1.EVO" whose partner "..._2.EVO"
-// exists when the job starts, with cbContinue ticked). The outputs are named after the title
+// exists when the job starts, when the request continues parts). The outputs are named after the title
 // (a disc title's name, NAME_1_2), and the job goes on into each part in turn unless the pass
-// stopped meanwhile (or, for a split title, cbContinue was unticked), so a part that has gone
+// stopped meanwhile , so a part that has gone
 // since is the open error of that file, not part of a title under such a name.
 struct SplitTitle {
     std::vector<std::string> laterParts; // paths, in their order
@@ -68,7 +65,7 @@ std::unique_ptr<OutputFile> createOutput(const SplitTitle& title, const std::str
 void refuseLaterParts(const SplitTitle& title, const std::string& name);
 
 // After the pass over the part before: when the job goes on into later part `index` (the
-// pass not stopped, cbContinue still ticked for a split title), that part, opened, and the line
+// pass not stopped), that part, opened, and the line
 // "Continue on NAME"; nullptr when it does not.
 std::unique_ptr<SourceFile> openLaterPart(Session& session, const SplitTitle& title, size_t index,
                                           StopReason partBefore);

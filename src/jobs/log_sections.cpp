@@ -3,7 +3,7 @@
 namespace splitwick {
 
 LogSections::LogSections(Report& out, size_t count)
-    : out_(out), waiting_(count), closed_(count, false) {
+    : out_(out), waiting_(count), closed_(count, false), dropped_(count, false) {
     sections_.reserve(count);
     for (size_t k = 0; k < count; ++k)
         sections_.emplace_back(*this, k);
@@ -27,6 +27,7 @@ void LogSections::flush(size_t section) {
 }
 
 void LogSections::Section::log(const std::string& text) {
+    if (log_.dropped_[index_]) return;
     if (index_ <= log_.current_)
         log_.out_.log(text);
     else

@@ -19,6 +19,8 @@ class LogSections {
 
     Report& operator[](size_t section) { return sections_[section]; }
     void close(size_t section);
+    // The section's lines go nowhere: the job that would log them ran before, on its own.
+    void drop(size_t section) { dropped_[section] = true; }
 
   private:
     class Section : public Report {
@@ -38,6 +40,7 @@ class LogSections {
     std::vector<Section> sections_;
     std::vector<std::vector<std::string>> waiting_;
     std::vector<bool> closed_;
+    std::vector<bool> dropped_;
     size_t current_ = 0; // the first section not closed: its lines go out at once
 };
 

@@ -6,6 +6,7 @@
 
 #include "engine/boxes.h"
 #include "engine/stream_timing.h"
+#include "playlist/title_chapters.h"
 
 namespace splitwick {
 
@@ -26,21 +27,12 @@ std::string codecExtension(MuxCodec codec);
 // known codec. LPCM streams are muxed from their WAV files.
 std::optional<MuxCodec> muxCodec(Box box, const std::string& caption, int32_t streamId);
 
-// How a track is labelled in the Matroska file.
-struct MuxLabel {
-    std::string language = "und"; // ISO 639-2
-    // As the playlist gives it: "normal", "commentary", "visually-impaired",
-    // "hearing-impaired", "forced", ...; empty when it gives none.
-    std::string kind;
-    std::string name; // may be empty
-};
-
 // One stream file to mux: it becomes one track.
 struct MuxTrack {
     std::string path;
     Box box;
     MuxCodec codec;
-    MuxLabel label;
+    TrackLabel label;
     int64_t delayMs = 0; // the stream's start against the picture's; negative when earlier
     // Video only: the rate the stream was measured at.
     std::optional<FrameRate> frameRate;

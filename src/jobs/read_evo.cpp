@@ -10,13 +10,18 @@
 
 namespace splitwick {
 
-void labelBoxes(Controls& controls, const StreamTable& table) {
+void labelStreams(StreamChoice& streams, const StreamTable& table) {
     for (Box box : streamBoxes()) {
         const int32_t id = table[tableEntry(box)];
-        const bool found = id >= 0;
-        controls.setBoxEnabled(box, found);
-        controls.setTicked(box, found);
-        if (found) controls.setCaption(box, streamName(box.kind, id) + captionSuffix(box));
+        StreamEntry& entry = streams[box];
+        entry.chosen = id >= 0;
+        if (id < 0) {
+            entry.learnt = LearntFrom::Nothing;
+            continue;
+        }
+        entry.learnt = LearntFrom::Scan;
+        entry.label = scannedLabel(box, id);
+        entry.codec = scannedCodec(box.kind, id);
     }
 }
 
@@ -26,25 +31,22 @@ void requireStreams(const StreamTable& found, const std::string& evoPath) {
     throw JobError("No stream found in \"" + fullPath(evoPath) + "\"");
 }
 
-StopReason bCheckClick(Session& session) {
-    Controls& controls = session.controls;
+StopReason readEvo(Session& session) {
     JobState& state = session.state;
-    controls.setButtonEnabled(Button::Check, false);
-    Resetcbs(controls);
-    controls.showPage(Page::Status);
+    session.streams.forget();
     state.FrameCount = {0, 0};
     StreamFinder finder(session.report());
-    FrameTally frames(controls);
+    FrameTally frames(session.request.countFrames);
     frames.countEveryStream(state.FrameCount);
     TimingRecorder timing;
     ScrambleTally scrambled;
     ScanSinks sinks{&finder, &frames, &timing, &scrambled};
     const StopReason stop =
-        demux(session, openEvo(session, "Reading"), sinks, state.StreamTable, false);
+        scanEvo(session, openEvo(session, "Reading"), sinks, state.StreamTable, ScanMode::Read);
     dropCountsOfStoppedPass(state.FrameCount, stop);
     state.Timing = {};
     keepTiming(state.Timing, timing, state.EVOfile, stop);
-    labelBoxes(controls, state.StreamTable);
+    labelStreams(session.streams, state.StreamTable);
     state.ScrambledPacks = scrambled.scrambled();
     finishJob(session);
     if (scrambled.scrambled() > 0) session.log(scrambled.line());
@@ -54,7 +56,6 @@ StopReason bCheckClick(Session& session) {
         session.log(missing);
     logFrameCounts(session.report(), state.FrameCount);
     logTiming(session.report(), state.Timing, state.StreamTable);
-    controls.setButtonEnabled(Button::Check, true);
     return stop;
 }
 

@@ -5,13 +5,13 @@
 
 namespace splitwick {
 
-// Read EVO: scans the chosen EVO (eEVOfile) in check mode and enables, ticks and labels one
-// stream box for every stream found. Writes no file. Gives why the scan ended.
-StopReason bCheckClick(Session& session);
+// Read EVO: scans the requested EVO without writing and gives each stream found its slot in the
+// session's streams, known, chosen and labelled; the others are forgotten. Writes no file.
+// Gives why the scan ended.
+StopReason readEvo(Session& session);
 
-// Enables, ticks and labels the stream boxes by the streams of a scan's table, as Read EVO
-// does at its end.
-void labelBoxes(Controls& controls, const StreamTable& table);
+// Makes the streams of a scan's table known, chosen and labelled, as Read EVO does at its end.
+void labelStreams(StreamChoice& streams, const StreamTable& table);
 
 // A job that writes the streams of a file fails with "No stream found in "PATH"" when Read EVO
 // found none a box stands for (its table), as there is nothing such a job could write: a file

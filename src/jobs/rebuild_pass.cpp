@@ -33,8 +33,8 @@ void PendingBounds::settle(OutputFile& output, SystemBounds bounds) const {
     }
 }
 
-StopReason Rebuild(Session& session, std::unique_ptr<SourceFile> source, PackEditor& editor,
-                   OutputFile& output, EvoScan* scan, PendingBounds* pending) {
+StopReason rebuildPass(Session& session, std::unique_ptr<SourceFile> source, PackEditor& editor,
+                       OutputFile& output, EvoScan* scan, PendingBounds* pending) {
     FilePass pass(session, std::move(source), true, "Rebuilding");
     // An empty source is not read at all: no progress line, nothing written.
     for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {

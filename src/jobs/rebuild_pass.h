@@ -30,11 +30,12 @@ class PendingBounds {
 
 // One pass of the rebuild over a source from its start, owning it for the pass's length: every
 // pack the editor keeps is appended to the output. Shows "Rebuilding NAME a/b Mbytes,
-// Remaining time: ..." in panel 1 and lets the window's events through every 4 MiB; a cancel is
-// seen after the chunk in hand. With a scan, each chunk goes through it before its packs are
+// Remaining time: ..." in panel 1 every 4 MiB; a cancel is seen after the chunk in
+// hand. With a scan, each chunk goes through it before its packs are
 // edited, so that the drop tests find every stream met up to the end of the chunk, and the
 // packs written are noted in pending. Returns why the pass ended.
-StopReason Rebuild(Session& session, std::unique_ptr<SourceFile> source, PackEditor& editor,
-                   OutputFile& output, EvoScan* scan = nullptr, PendingBounds* pending = nullptr);
+StopReason rebuildPass(Session& session, std::unique_ptr<SourceFile> source, PackEditor& editor,
+                       OutputFile& output, EvoScan* scan = nullptr,
+                       PendingBounds* pending = nullptr);
 
 } // namespace splitwick

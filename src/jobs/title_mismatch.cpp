@@ -6,7 +6,7 @@
 namespace splitwick {
 
 void TitleMismatch::streamFound(const StreamCodec& codec, int index) {
-    if (active_ && !controls_.boxEnabled({codec.kind, index}))
+    if (active_ && !streams_[{codec.kind, index}].known())
         report_.log(streamLabel(codec, index) + " in the EVO, not in the title: left out");
 }
 

@@ -3,9 +3,9 @@
 
 #include "demuxed_files.h"
 #include "engine/boxes.h"
-#include "engine/controls.h"
 #include "engine/report.h"
 #include "engine/scan_sink.h"
+#include "engine/stream_choice.h"
 
 namespace splitwick {
 
@@ -14,11 +14,11 @@ namespace splitwick {
 // lists that the EVO lacks gets no file. Each is said once, in a line of its own.
 class TitleMismatch : public ScanSink {
   public:
-    // Active only while the boxes are the title's; otherwise it says nothing and drops nothing.
-    TitleMismatch(Report& report, const Controls& controls, bool boxesFromTitle)
-        : report_(report), controls_(controls), active_(boxesFromTitle) {}
+    // Active only while the streams are the title's; otherwise it says nothing and drops nothing.
+    TitleMismatch(Report& report, const StreamChoice& streams, bool streamsFromTitle)
+        : report_(report), streams_(streams), active_(streamsFromTitle) {}
 
-    // A stream met for the first time whose box the title did not enable: "DD+ audio stream 1
+    // A stream met for the first time the title does not name: "DD+ audio stream 1
     // in the EVO, not in the title: left out".
     void streamFound(const StreamCodec& codec, int index) override;
     // Notes which boxes' streams came.
@@ -30,7 +30,7 @@ class TitleMismatch : public ScanSink {
 
   private:
     Report& report_;
-    const Controls& controls_;
+    const StreamChoice& streams_;
     const bool active_;
     std::array<bool, BoxCount> met_{};
 };

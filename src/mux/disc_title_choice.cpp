@@ -25,10 +25,10 @@ TitleInfo chooseDiscTitle(Session& session, const DiscTitle& title, bool leaveOu
     }
     if (clips.empty())
         throw JobError("Title " + std::to_string(info.number) + " plays no EVO that is there");
-    session.controls.setField(Field::EVOfile, clips.front());
-    EVOadj(session);
-    session.controls.setField(Field::XPLfile, title.playlistPath);
-    XPLadj(session);
+    session.request.evoPath = clips.front();
+    evoChosen(session);
+    session.request.playlistPath = title.playlistPath;
+    playlistChosen(session);
     session.state.TitleClips.assign(clips.begin() + 1, clips.end());
     session.state.TitleName =
         info.name.empty() ? "Title " + std::to_string(info.number) : info.name;

@@ -51,8 +51,8 @@ MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const Ti
             mkv.empty.push_back(stream);
             continue;
         }
-        const MuxLabel label = labelled ? title.muxLabel(stream.box, stream.caption)
-                                        : MuxLabel{"und", "", stream.caption};
+        const TrackLabel label = labelled ? title.muxLabel(stream.box, stream.caption)
+                                        : TrackLabel{"und", "", stream.caption};
         // The rate measured is video stream 0's.
         const bool firstVideo = stream.box == Box{BoxKind::Video, 0};
         mkv.plan.tracks.push_back({stream.path, stream.box, *codec, label,

@@ -5,7 +5,6 @@
 #include "attribute_items.h"
 #include "engine/file_pass.h"
 #include "engine/job_error.h"
-#include "jobs/job_steps.h"
 #include "tag_scanner.h"
 #include "title_lines.h"
 #include "title_selection.h"
@@ -23,7 +22,7 @@ constexpr int64_t MaxPlaylistSize = 16 * MiB;
 // file was read.
 std::pair<std::string, bool> scanPlaylist(Session& session, Playlist& playlist, MemoLines& memo,
                                           PlaylistView& view) {
-    auto source = std::make_unique<SourceFile>(session.controls.field(Field::XPLfile));
+    auto source = std::make_unique<SourceFile>(session.request.playlistPath);
     refuseOversizedPlaylist(*source);
     const std::string size = std::to_string(source->size());
     session.log("Open " + session.state.XPLfile);
@@ -37,8 +36,7 @@ std::pair<std::string, bool> scanPlaylist(Session& session, Playlist& playlist, 
     });
     view.clearAndHideMemo();
     try {
-        // Cancel stops a long read as it stops a scan, at its 4 MiB points and without a
-        // question.
+        // Cancel stops a long read as it stops a scan, without a question.
         FilePass pass(session, std::move(source), false, nullptr);
         for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {
             session.slog(std::to_string(pass.source().position()) + "/" + size + " bytes", 1);
@@ -75,28 +73,19 @@ void refuseOversizedPlaylist(const SourceFile& source) {
         throw cannotOpen(source.path(), "The file is over 16 MiB, too large for a playlist");
 }
 
-bool bReadXPLClick(Session& session, Playlist& playlist, PlaylistView& view) {
-    Controls& controls = session.controls;
-    try {
-        Resetcbs(controls);
-        controls.setButtonEnabled(Button::ReadXPL, false);
-        controls.showPage(Page::XPL);
-        playlist.titleSet = {};
-        playlist.title = {};
-        MemoLines memo;
-        const auto [playlistTitle, wholeFile] = scanPlaylist(session, playlist, memo, view);
-        // From here on the table marks the streams the title names.
-        session.state.StreamTable.fill(-1);
-        // A cancelled read has not met every title.
-        const bool found = wholeFile && readTitle(session, playlist, memo, view, playlistTitle);
-        view.showMemo(std::move(memo));
-        finishJob(session);
-        controls.setButtonEnabled(Button::ReadXPL, true);
-        return found;
-    } catch (...) {
-        controls.setButtonEnabled(Button::ReadXPL, true);
-        throw;
-    }
+bool readPlaylist(Session& session, Playlist& playlist, PlaylistView& view) {
+    session.streams.forget();
+    playlist.titleSet = {};
+    playlist.title = {};
+    MemoLines memo;
+    const auto [playlistTitle, wholeFile] = scanPlaylist(session, playlist, memo, view);
+    // From here on the table marks the streams the title names.
+    session.state.StreamTable.fill(-1);
+    // A cancelled read has not met every title.
+    const bool found = wholeFile && readTitle(session, playlist, memo, view, playlistTitle);
+    view.showMemo(std::move(memo));
+    finishJob(session);
+    return found;
 }
 
 } // namespace splitwick

@@ -288,8 +288,8 @@ std::optional<TrackLanguage> TitleInfo::track(Box box) const {
     return std::nullopt;
 }
 
-MuxLabel TitleInfo::muxLabel(Box box, const std::string& caption) const {
-    MuxLabel label;
+TrackLabel TitleInfo::muxLabel(Box box, const std::string& caption) const {
+    TrackLabel label;
     if (const std::optional<TrackLanguage> language = track(box)) {
         if (!language->language.empty()) label.language = language->language;
         label.kind = language->kind;

@@ -6,10 +6,9 @@
 #include <vector>
 
 #include "engine/boxes.h"
-#include "jobs/chapter_file.h"
-#include "jobs/mux_plan.h"
 #include "languages.h"
 #include "memo_lines.h"
+#include "title_chapters.h"
 
 namespace splitwick {
 
@@ -65,7 +64,7 @@ struct TitleInfo {
     std::optional<TrackLanguage> track(Box box) const;
     // The box's language and kind, and its description as the track's name; a box without a
     // description is named by its caption.
-    MuxLabel muxLabel(Box box, const std::string& caption) const;
+    TrackLabel muxLabel(Box box, const std::string& caption) const;
     // The chapters of a demux of this EVO, on the timeline of its outputs: from the start of
     // its clip, which the chapter running there begins. None for another EVO's outputs.
     TitleChapters chaptersFor(const std::string& evoName) const;

@@ -15,10 +15,14 @@ bool inGroup(int number) {
     return number >= 1 && number <= GroupSize;
 }
 
-void labelBox(Controls& controls, Box box, const std::string& label) {
-    controls.setBoxEnabled(box, true);
-    controls.setTicked(box, true);
-    controls.setCaption(box, label);
+// The title names the stream: it is known, chosen and labelled by the playlist.
+void learnStream(StreamChoice& streams, Box box, const std::string& label,
+                 const std::string& description) {
+    StreamEntry& entry = streams[box];
+    entry.learnt = LearntFrom::Playlist;
+    entry.chosen = true;
+    entry.label = label;
+    entry.description = description;
 }
 
 } // namespace
@@ -64,7 +68,7 @@ void TitleLines::video(const std::string& line) {
     const std::string label = playlist_.VideoAttr[media] + ".stream." + std::to_string(track - 1);
     report(TreeBranch::Video, label);
     // Only the first video track has a box.
-    if (track == 1) labelBox(session_.controls, Box{BoxKind::Video, 0}, label);
+    if (track == 1) learnStream(session_.streams, Box{BoxKind::Video, 0}, label, {});
 }
 
 void TitleLines::audio(const std::string& line) {
@@ -90,8 +94,7 @@ void TitleLines::numberedStream(const std::string& line, const StreamKind& kind,
         (playlist_.*kind.table)[media] + ".stream." + twoDigits(number - 1) + "." + description;
     report(kind.branch, label);
     const Box box{kind.boxKind, number - 1};
-    labelBox(session_.controls, box, label);
-    session_.controls.setHint(box, label);
+    learnStream(session_.streams, box, label, label);
 }
 
 void TitleLines::chapter(const std::string& line) {

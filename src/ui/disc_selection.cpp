@@ -4,6 +4,7 @@
 #include "main_window.h"
 #include "mux/disc_title_choice.h"
 #include "playlist/read_xpl.h"
+#include "queued_playlist_view.h"
 
 namespace splitwick {
 
@@ -28,7 +29,6 @@ void TfMain::chooseDisc(const QString& path) {
         titles->addItem(
             QString::fromStdString((playlists ? title.playlist + " " : "") + titleSummary(title)));
     }
-    titles->setEnabled(!disc_.titles.empty());
     controls_.showPage(Page::XPL);
     if (disc_.titles.empty()) return;
     titles->setCurrentIndex(main);
@@ -38,14 +38,18 @@ void TfMain::chooseDisc(const QString& path) {
 void TfMain::chooseTitle(int index) {
     if (index < 0 || static_cast<size_t>(index) >= disc_.titles.size()) return;
     discTitle_ = chooseDiscTitle(session_, disc_.titles[static_cast<size_t>(index)], false);
+    w_.eEVOfile->setText(QString::fromStdString(session_.request.evoPath));
+    w_.eXPLfile->setText(QString::fromStdString(session_.request.playlistPath));
     odEVOfile_.startFolder = QString::fromStdString(session_.state.EVOdir);
     odXPL_.startFolder = QString::fromStdString(session_.state.XPLdir);
     forgetStreams();
-    readPlaylist(session_);
+    boxesFromTitle_ = true;
+    runJob(Page::XPL, [this](Session& s) { readTitlePlaylist(s); });
 }
 
-void TfMain::readPlaylist(Session& session) {
-    bReadXPLClick(session, playlist_, *w_.xpl);
+void TfMain::readTitlePlaylist(Session& session) {
+    QueuedPlaylistView view(*w_.xpl);
+    readPlaylist(session, playlist_, view);
     if (discTitle_ && !session.state.TitleName.empty()) playlist_.title = *discTitle_;
 }
 

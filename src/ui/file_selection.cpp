@@ -39,10 +39,10 @@ void TfMain::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TfMain::dropEvent(QDropEvent* event) {
-    WMDropFiles(event);
+    takeDrop(event);
 }
 
-void TfMain::WMDropFiles(QDropEvent* event) {
+void TfMain::takeDrop(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls()) {
         if (!url.isLocalFile()) continue;
         runCommand([&] { takeFile(url.toLocalFile()); });
@@ -79,7 +79,10 @@ void TfMain::chooseEvo(const QString& path) {
     const bool anotherFile = path != w_.eEVOfile->text();
     w_.eEVOfile->setText(path);
     discTitle_.reset();
-    if (EVOadj(session_)) {
+    session_.request.evoPath = path.toStdString();
+    const bool onDisc = evoChosen(session_);
+    w_.eXPLfile->setText(QString::fromStdString(session_.request.playlistPath));
+    if (onDisc) {
         odXPL_.startFolder = QString::fromStdString(session_.state.XPLdir);
         odXPL_.fileName = PlaylistFileName;
     }
@@ -92,13 +95,15 @@ void TfMain::chooseEvo(const QString& path) {
 
 void TfMain::forgetStreams() {
     boxesFromTitle_ = false;
-    Resetcbs(controls_);
+    session_.streams.forget();
     for (Box box : allBoxes())
-        controls_.setTicked(box, false);
+        session_.streams[box].chosen = false;
+    controls_.showStreams(session_.streams);
 }
 
 void TfMain::xplChosen() {
-    if (XPLadj(session_)) odEVOfile_.startFolder = QString::fromStdString(session_.state.EVOdir);
+    session_.request.playlistPath = w_.eXPLfile->text().toStdString();
+    if (playlistChosen(session_)) odEVOfile_.startFolder = QString::fromStdString(session_.state.EVOdir);
 }
 
 } // namespace splitwick

@@ -10,12 +10,11 @@
 #include "engine/job_error.h"
 #include "engine/source_file.h"
 #include "engine/stop_reason.h"
-#include "jobs/demux_job.h"
 #include "jobs/file_choice.h"
 #include "jobs/job_steps.h"
 #include "jobs/read_evo.h"
-#include "jobs/rebuild_job.h"
 #include "manual.h"
+#include "queued_playlist_view.h"
 #include "mux/mkv_of_demux.h"
 #include "mux/mux_runner.h"
 #include "playlist/read_xpl.h"
@@ -39,26 +38,11 @@ QIcon themedIcon() {
 // The smallest whole window, frame included.
 constexpr QSize MinimumFrameSize{370, 380};
 
-// The input by which a user starts a command or changes a tick.
-bool isUserInput(QEvent::Type type) {
-    switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::Shortcut:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 TfMain::TfMain(Dialogs& dialogs)
     : dialogs_(dialogs), anchors_(DesignedClientSize), w_(buildWindow(this, anchors_)),
-      controls_(w_), session_(controls_, *this, *this),
+      controls_(w_), session_(*this, *this),
       odEVOfile_{"Choose the EVO file to demux", "EVO files (*.EVO)", "EVO", true, {}, {}},
       odXPL_{{}, "XPL (VPLST000.XPL)", "xpl", false, {}, {}},
       odDisc_{"Choose the disc folder", {}, {}, true, {}, {}, true} {
@@ -68,51 +52,42 @@ TfMain::TfMain(Dialogs& dialogs)
     resize(FirstClientSize);
     move(0, 0);
 
-    for (QCheckBox* box : w_.boxes) {
-        connect(box, &QCheckBox::toggled, this, &TfMain::cbVideoClick);
-        box->installEventFilter(this);
-    }
-    for (QWidget* command :
-         std::initializer_list<QWidget*>{w_.bbEVO, w_.bCheck, w_.bbXPL, w_.bReadXPL, w_.bDemux,
-                                         w_.bRebuild, w_.xpl->discButton(), w_.xpl->titles()})
-        command->installEventFilter(this);
+    for (QCheckBox* box : w_.boxes)
+        connect(box, &QCheckBox::toggled, this, &TfMain::updateCommands);
 
     connect(w_.bbEVO, &QPushButton::clicked, this,
             [this] { runCommand([this] { bbEVOClick(); }); });
     connect(w_.bbXPL, &QPushButton::clicked, this,
             [this] { runCommand([this] { bbXPLClick(); }); });
-    bindJob(w_.bCheck, [this](Session& s) {
+    connect(w_.bCheck, &QPushButton::clicked, this, [this] {
         boxesFromTitle_ = false;
-        bCheckClick(s);
+        runJob(Page::Status, readEvo);
     });
-    bindJob(w_.bDemux, [this](Session& s) {
-        // As the Demux starts, for it writes LPCM as WAV for the mux.
+    connect(w_.bDemux, &QPushButton::clicked, this, [this] {
         const bool mux = w_.cbMuxMkv->isChecked();
+        const bool keep = w_.cbKeepStreams->isChecked();
         // A mux that cannot run or write is told before the Demux, not after it.
-        if (mux) {
+        const bool ready = !mux || runCommand([this] {
             requireMkvmerge();
             requireOutputFolder(w_.eWorkdir->text().toStdString());
-            // The Demux and the mux show their progress as one line.
-            twoPhases_.emplace(splitPath(outputPrefix(s, splitTitle(s))).name + ".mkv");
-        }
-        const auto oneLineEnds = qScopeGuard([this] {
-            twoPhases_.reset();
-            slog("", 1);
         });
-        const DemuxedFiles files =
-            bDemuxClick(s, playlist_.title.chaptersFor(s.state.EVOname), boxesFromTitle_);
-        if (mux && !s.state.Cancelled) muxDemuxed(files);
+        if (ready)
+            runJob(Page::Status, [this, job = streamJob(), mux, keep](Session& s) {
+                demuxAndMux(s, job, mux, keep);
+            });
     });
-    bindJob(w_.bReadXPL, [this](Session& s) {
+    connect(w_.bReadXPL, &QPushButton::clicked, this, [this] {
         boxesFromTitle_ = true;
-        readPlaylist(s);
+        runJob(Page::XPL, [this](Session& s) { readTitlePlaylist(s); });
     });
     connect(w_.xpl->discButton(), &QPushButton::clicked, this,
             [this] { runCommand([this] { bbDiscClick(); }); });
     connect(w_.xpl->titles(), &QComboBox::activated, this,
             [this](int index) { runCommand([this, index] { chooseTitle(index); }); });
-    bindJob(w_.bRebuild, [this](Session& s) { bRebuildClick(s, rebuild_); });
-    connect(w_.bCancel, &QPushButton::clicked, this, &TfMain::bCancelClick);
+    connect(w_.bRebuild, &QPushButton::clicked, this, [this] {
+        runJob(Page::Status, [this, job = streamJob()](Session& s) { rebuild(s, rebuild_, job); });
+    });
+    connect(w_.bCancel, &QPushButton::clicked, this, &TfMain::cancelClicked);
     connect(w_.bbWorkdir, &QPushButton::clicked, this, [this] {
         const QString folder = dialogs_.chooseFolder(this, w_.eWorkdir->text());
         if (!folder.isEmpty()) w_.eWorkdir->setText(folder);
@@ -120,6 +95,14 @@ TfMain::TfMain(Dialogs& dialogs)
     connect(w_.bAbout, &QPushButton::clicked, this,
             [this] { dialogs_.showAbout(this, aboutText()); });
     bindKeys();
+}
+
+TfMain::~TfMain() {
+    // A window closed by its owner while a job runs: the job stops at its next chunk.
+    if (worker_ != nullptr) {
+        session_.cancelRequested = true;
+        worker_->wait();
+    }
 }
 
 void TfMain::bindKeys() {
@@ -130,15 +113,24 @@ void TfMain::bindKeys() {
     key(Qt::Key_F1, [this] { dialogs_.openDocument(manualUrl()); });
     // As the Cancel button, with its question, while it is enabled.
     key(Qt::Key_Escape, [this] {
-        if (w_.bCancel->isEnabled()) bCancelClick();
+        if (w_.bCancel->isEnabled()) cancelClicked();
     });
 }
 
+void TfMain::onWindowThread(std::function<void()> call) {
+    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
 void TfMain::log(const std::string& text) {
+    if (QThread::currentThread() != thread()) {
+        onWindowThread([this, text] { log(text); });
+        return;
+    }
     w_.mMessage->appendLine(QString::fromStdString(text));
 }
 
 void TfMain::slog(const std::string& text, uint8_t panel) {
+    std::string shown = text;
     if (panel == 1 && twoPhases_) {
         // The Demux's end is not the line's: the mux goes on with it.
         if (text.empty()) return;
@@ -146,53 +138,59 @@ void TfMain::slog(const std::string& text, uint8_t panel) {
             passSource_ != nullptr
                 ? TwoPhaseProgress::ofDemux(passSource_->position(), passSource_->size())
                 : TwoPhaseProgress::ofMux(muxedPercent_);
-        w_.statusBar->slog(QString::fromStdString(twoPhases_->text(done)), panel);
+        shown = twoPhases_->text(done);
+    }
+    if (QThread::currentThread() == thread()) {
+        w_.statusBar->slog(QString::fromStdString(shown), panel);
         return;
     }
-    w_.statusBar->slog(QString::fromStdString(text), panel);
-}
-
-void TfMain::processPendingEvents() {
-    QCoreApplication::processEvents();
-}
-
-void TfMain::repaint() {
-    QWidget::repaint();
+    const auto show = [this, shown, panel] {
+        w_.statusBar->slog(QString::fromStdString(shown), panel);
+        if (panel == 1 && !shown.empty())
+            if (auto action = std::exchange(progressAction_, {})) action();
+    };
+    // The job waits while an action looks at its progress.
+    const bool watched = progressAction_ != nullptr && panel == 1 && !shown.empty();
+    QMetaObject::invokeMethod(this, show,
+                              watched ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
 }
 
 void TfMain::passStarted(const SourceFile& source, bool writesOutput) {
     passSource_ = &source;
-    DemuxMode = writesOutput;
-    controls_.setButtonEnabled(Button::Cancel, true);
+    writingPass_ = writesOutput;
+    onWindowThread([this] {
+        passRunning_ = true;
+        updateCommands();
+    });
 }
 
 void TfMain::passEnded(StopReason) {
     passSource_ = nullptr;
-    controls_.setButtonEnabled(Button::Cancel, false);
-}
-
-void TfMain::bindJob(QAbstractButton* button, std::function<void(Session&)> job) {
-    connect(button, &QAbstractButton::clicked, this,
-            [this, job = std::move(job)] { runCommand([&] { job(session_); }); });
+    onWindowThread([this] {
+        passRunning_ = false;
+        updateCommands();
+    });
 }
 
 bool TfMain::runCommand(const std::function<void()>& command) {
     if (busy_) return false;
     QString failure;
     busy_ = true;
-    controls_.holdCommands(true);
-    session_.state.Cancelled = false;
+    updateCommands();
+    session_.cancelRequested = false;
     try {
         command();
     } catch (const std::exception& error) {
         failure = QString::fromStdString(errorBoxText(error.what()));
     }
     busy_ = false;
-    controls_.holdCommands(false);
-    // Whatever the command did to Demux, a failed Demux included, it ends as the boxes say.
-    cbVideoClick();
-    if (session_.state.Cancelled) tellCancelled();
-    if (failure.isNull()) return true;
+    updateCommands();
+    if (failure.isNull()) {
+        if (auto pending = std::exchange(jobAfterCommand_, std::nullopt))
+            runJob(pending->first, std::move(pending->second));
+        return true;
+    }
+    jobAfterCommand_.reset();
     // The log keeps the error after its box is gone, and the status bar leaves the job's phase.
     log(failure.toStdString());
     slog("Failed", 0);
@@ -201,15 +199,55 @@ bool TfMain::runCommand(const std::function<void()>& command) {
     return false;
 }
 
+void TfMain::runJob(Page page, std::function<void(Session&)> job) {
+    if (worker_ != nullptr) return;
+    // A command that ends in a job (a disc's title chosen, then read) starts it once it is done.
+    if (busy_) {
+        jobAfterCommand_.emplace(page, std::move(job));
+        return;
+    }
+    busy_ = true;
+    session_.cancelRequested = false;
+    writingPass_ = false;
+    session_.request = controls_.request();
+    controls_.readChoices(session_.streams);
+    controls_.showPage(page);
+    updateCommands();
+    auto failure = std::make_shared<QString>();
+    worker_ = QThread::create([this, job = std::move(job), failure] {
+        try {
+            job(session_);
+        } catch (const std::exception& error) {
+            *failure = QString::fromStdString(errorBoxText(error.what()));
+        }
+    });
+    connect(worker_, &QThread::finished, this, [this, failure] { jobEnded(*failure); });
+    worker_->start();
+}
+
+void TfMain::jobEnded(const QString& failure) {
+    worker_->wait();
+    delete std::exchange(worker_, nullptr);
+    controls_.showStreams(session_.streams);
+    busy_ = false;
+    updateCommands();
+    if (session_.cancelRequested) tellCancelled();
+    if (failure.isEmpty()) return;
+    log(failure.toStdString());
+    slog("Failed", 0);
+    slog("", 1);
+    dialogs_.showError(this, failure);
+}
+
 void TfMain::tellCancelled() {
-    if (DemuxMode) log(CancelledLine);
+    if (writingPass_) log(CancelledLine);
     slog("Cancelled", 0);
     slog("", 1);
 }
 
 void TfMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    FormShow();
+    takeDropsOnWindow();
 }
 
 bool TfMain::event(QEvent* event) {
@@ -225,7 +263,7 @@ bool TfMain::event(QEvent* event) {
 void TfMain::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     anchors_.apply(size());
-    FormResize();
+    placeLogo();
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {
@@ -235,7 +273,7 @@ void TfMain::closeEvent(QCloseEvent* event) {
     }
     // A store that cannot be written keeps the window open once, so the user learns that the
     // settings are not saved; a second close goes through.
-    if (runCommand([this] { FormClose(); }) || closeRefused_) {
+    if (runCommand([this] { saveSettingsAtClose(); }) || closeRefused_) {
         event->accept();
         return;
     }
@@ -243,12 +281,7 @@ void TfMain::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-bool TfMain::eventFilter(QObject* watched, QEvent* event) {
-    if (busy_ && isUserInput(event->type())) return true;
-    return QWidget::eventFilter(watched, event);
-}
-
-void TfMain::FormShow() {
+void TfMain::takeDropsOnWindow() {
     setAcceptDrops(true);
     // Files dropped anywhere on the window come to the window, not to a text field.
     for (QWidget* child : findChildren<QWidget*>())
@@ -257,21 +290,22 @@ void TfMain::FormShow() {
 
 void TfMain::startUp() {
     placeFramed();
-    runCommand([this] { FormActivate(); });
+    runCommand([this] { readSettingsAtStart(); });
     if (!fileAtStart_.isEmpty()) runCommand([this] { takeStartFile(); });
 }
 
-void TfMain::FormActivate() {
-    RegRead();
-    Resetcbs(controls_);
+void TfMain::readSettingsAtStart() {
+    loadSettings();
+    session_.streams.forget();
+    controls_.showStreams(session_.streams);
 }
 
-void TfMain::FormClose() {
+void TfMain::saveSettingsAtClose() {
     // Settings never read into this window would be replaced by its laid-out values.
-    if (activated_) RegWrite();
+    if (activated_) saveSettings();
 }
 
-void TfMain::FormResize() {
+void TfMain::placeLogo() {
     const int width = frameGeometry().width();
     w_.imLogo->move(width > 432 ? width / 2 - 63 : 153, w_.imLogo->y());
 }
@@ -281,32 +315,56 @@ void TfMain::placeFramed() {
     move(0, 0);
 }
 
-void TfMain::cbVideoClick() {
+void TfMain::updateCommands() {
     // Both write the chosen EVO's streams: without one there is nothing to write.
     const bool evoChosen = !w_.eEVOfile->text().isEmpty();
-    controls_.setButtonEnabled(Button::Demux, evoChosen && anyBoxTicked(controls_));
-    controls_.setButtonEnabled(Button::Rebuild, evoChosen);
+    controls_.showCommands({evoChosen, !session_.state.XPLfile.empty(),
+                            evoChosen && controls_.anyTicked(), evoChosen, passRunning_},
+                           busy_);
 }
 
-void TfMain::bCancelClick() {
+void TfMain::cancelClicked() {
     // Stopping a job that writes output (its pass or the mux after it) is asked first; a read is
     // stopped at once.
-    if (!DemuxMode || dialogs_.confirmStop(this)) session_.state.Cancelled = true;
+    if (!writingPass_ || dialogs_.confirmStop(this)) session_.cancelRequested = true;
 }
 
-void TfMain::muxDemuxed(const DemuxedFiles& files) {
+StreamJob TfMain::streamJob() {
+    controls_.readChoices(session_.streams);
+    return afterReads(session_.streams, playlist_.title.chaptersFor(session_.state.EVOname),
+                      boxesFromTitle_);
+}
+
+void TfMain::demuxAndMux(Session& session, const StreamJob& job, bool mux, bool keepStreams) {
+    // The Demux and the mux show their progress as one line.
+    if (mux) twoPhases_.emplace(splitPath(outputPrefix(session, splitTitle(session))).name + ".mkv");
+    const auto oneLineEnds = qScopeGuard([this] {
+        twoPhases_.reset();
+        slog("", 1);
+    });
+    DemuxedFiles files;
+    demux(session, job, &files);
+    if (mux && !session.cancelRequested) muxDemuxed(files, keepStreams);
+}
+
+void TfMain::muxDemuxed(const DemuxedFiles& files, bool keepStreams) {
     const MkvOfDemux mkv =
         mkvOfDemux(files, session_.state, playlist_.title, files.prefix + ".mkv");
     for (const std::string& line : {besidesLine(mkv), emptyLine(mkv)})
         if (!line.empty()) log(line);
-    const ButtonHold cancel(controls_, Button::Cancel, true);
-    // Cancel's request is the job state's, as for a pass; the Demux left it clear.
+    // Cancel's request is the session's, as for a pass; the Demux left it clear.
+    writingPass_ = true;
+    onWindowThread([this] {
+        passRunning_ = true;
+        updateCommands();
+    });
+    const auto cancelEnds = qScopeGuard([this] { passEnded(StopReason::EndOfFile); });
     muxedPercent_ = 0;
     const MuxListeners listeners{[this](int percent) { muxedPercent_ = percent; }, {}};
     const MuxEnd end = muxAndWait(
-        mkv.plan, *this, [this] { return session_.state.Cancelled; }, listeners);
+        mkv.plan, *this, [this] { return session_.cancelRequested.load(); }, listeners);
     // The .mkv holds them: a second copy of the title stays only when asked for.
-    if (end == MuxEnd::Muxed && !w_.cbKeepStreams->isChecked()) removeMuxInputs(mkv.plan);
+    if (end == MuxEnd::Muxed && !keepStreams) removeMuxInputs(mkv.plan);
 }
 
 } // namespace splitwick

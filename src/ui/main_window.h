@@ -1,6 +1,8 @@
 #pragma once
 #include <QAbstractButton>
+#include <QThread>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 #include <optional>
 
@@ -9,6 +11,7 @@
 #include "engine/two_phase_progress.h"
 #include "jobs/demuxed_files.h"
 #include "jobs/rebuild_state.h"
+#include "jobs/stream_jobs.h"
 #include "playlist/disc_titles.h"
 #include "playlist/playlist.h"
 #include "saved_settings.h"
@@ -17,34 +20,40 @@
 
 namespace splitwick {
 
-// The program's one window, fMain. It owns the job state and is the jobs' controls, report and
-// event pump; the jobs themselves live below it and know no toolkit.
+// The program's one window, fMain. It owns the job state, builds each job's request from its
+// widgets and shows the job's streams, log and progress; the jobs themselves live below it and
+// know no toolkit.
 //
-// Commands run one at a time inside runCommand, which shows an error box for a failure. While
-// one runs (a job lets events through every 4 MiB), every other command is held off: the
-// command buttons and stream boxes take no mouse or key input, drops are refused and the
-// window does not close. Only Cancel stays live: it is enabled while a pass over a file runs.
-class TfMain : public QWidget, public Report, public Events {
+// Commands run one at a time. Read EVO, Read XPL, Demux and Rebuild run on a worker thread while
+// the window stays live; their log lines and progress arrive as queued calls. While one runs,
+// every other command is held off: the command and browse buttons are disabled, drops are
+// refused and the window does not close. Only Cancel stays live: it is enabled while a pass over
+// a file runs, and the pass stops before its next chunk.
+class TfMain : public QWidget, public Report, public PassObserver {
   public:
     explicit TfMain(Dialogs& dialogs);
+    ~TfMain() override;
 
+    // From any thread: the window's own calls at once, a job's queued to the window's thread.
     void log(const std::string& text) override;
     void slog(const std::string& text, uint8_t panel) override;
 
-    // Pending events are processed where a pass lets them through, and the window is painted at
-    // once when asked.
-    void processPendingEvents() override;
-    void repaint() override;
+    // From the job's thread: Cancel is offered while a pass runs.
     void passStarted(const SourceFile& source, bool writesOutput) override;
     void passEnded(StopReason reason) override;
 
-    // Binds a button to a job, to run as a command. Read XPL and Rebuild plug in here.
-    void bindJob(QAbstractButton* button, std::function<void(Session&)> job);
-    // Runs a command unless another one runs; shows its error, if any, in the error box.
-    // Afterwards Demux is enabled exactly while a stream box is ticked. True when it ran to its
-    // end.
+    // Runs a quick command on the window's thread unless another one runs; shows its error, if
+    // any, in the error box. Afterwards the command buttons show what the state allows. True
+    // when it ran to its end.
     bool runCommand(const std::function<void()>& command);
+    // Starts a job on the worker thread unless one runs (from within a command: once it has
+    // succeeded): the request and the streams' choices are read from the widgets then. When it
+    // ends, the streams are shown and a failure is told as runCommand tells it.
+    void runJob(Page page, std::function<void(Session&)> job);
     bool busy() const { return busy_; }
+    // Runs once on the window's thread as a job's next progress line is shown, while the job
+    // waits: where a user reading it might press Cancel.
+    void whenProgressShown(std::function<void()> action) { progressAction_ = std::move(action); }
 
     // A file named on the command line, taken like a drop once the window has started.
     void takeFileAtStart(const QString& path);
@@ -60,34 +69,41 @@ class TfMain : public QWidget, public Report, public Events {
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // Start-up and close.
-    void FormShow();
+    void takeDropsOnWindow();
     void startUp();
-    void FormActivate();
-    void FormClose();
-    void FormResize();
+    void readSettingsAtStart();
+    void saveSettingsAtClose();
+    void placeLogo();
     // The minimum size and the top-left place count the frame, which the desktop adds only once
     // the window is shown.
     void placeFramed();
 
     // Ctrl+O browses for the EVO, F1 opens the manual, Escape is Cancel.
     void bindKeys();
-    void cbVideoClick();
-    void bCancelClick();
+    // The command buttons as the state allows: Read EVO with an EVO, Demux with a tick too, ...
+    void updateCommands();
+    void cancelClicked();
+    // The worker's job ended: its streams shown, its failure told.
+    void jobEnded(const QString& failure);
+    // A call from the job's thread, run on the window's thread in order with the others.
+    void onWindowThread(std::function<void()> call);
     // After a command that a Cancel stopped: the log's line for a job that wrote files, as the
     // command line's, and the status bar.
     void tellCancelled();
-    // After a Demux that ran to its end, with cbMuxMkv ticked: mkvmerge muxes the files it
-    // wrote into OUTPUTPREFIX.mkv beside them, keeping them. Cancel stops it.
-    void muxDemuxed(const DemuxedFiles& files);
+    // Demux, on the job's thread; with cbMuxMkv ticked, mkvmerge then muxes the files it wrote
+    // into OUTPUTPREFIX.mkv beside them, keeping them only when asked. Cancel stops it.
+    void demuxAndMux(Session& session, const StreamJob& job, bool mux, bool keepStreams);
+    void muxDemuxed(const DemuxedFiles& files, bool keepStreams);
+    // The Demux or Rebuild of the ticked boxes' streams, as the window asks for it.
+    StreamJob streamJob();
 
     // File selection (file_selection.cpp).
     void bbEVOClick();
     void bbXPLClick();
-    void WMDropFiles(QDropEvent* event);
+    void takeDrop(QDropEvent* event);
     void takeFile(const QString& path);
     // The file named on the command line, which must exist.
     void takeStartFile();
@@ -100,12 +116,13 @@ class TfMain : public QWidget, public Report, public Events {
     void chooseDisc(const QString& path);
     // Sets the EVO and the playlist to the title's and reads the title (Read XPL).
     void chooseTitle(int index);
-    // Read XPL; a disc's title chosen whole keeps its own data (chapters, languages, names).
-    void readPlaylist(Session& session);
+    // Read XPL, on the job's thread; a disc's title chosen whole keeps its own data (chapters,
+    // languages, names).
+    void readTitlePlaylist(Session& session);
 
     // Settings (settings_window.cpp).
-    void RegRead();
-    void RegWrite();
+    void loadSettings();
+    void saveSettings();
     SavedSettings currentSettings() const;
     void applySettings(const SavedSettings& settings);
 
@@ -115,12 +132,17 @@ class TfMain : public QWidget, public Report, public Events {
     WidgetControls controls_;
     Session session_;
     // The running (or last) pass writes output: Cancel asks first, also during the mux after it.
-    bool DemuxMode = false;
+    std::atomic<bool> writingPass_ = false;
+    // The job's thread while one runs.
+    QThread* worker_ = nullptr;
+    std::function<void()> progressAction_;
+    std::optional<std::pair<Page, std::function<void(Session&)>>> jobAfterCommand_;
+    bool passRunning_ = false;
     // What Read XPL and Rebuild keep from one run of theirs to the next.
     Playlist playlist_;
     RebuildState rebuild_;
     // While a Demux goes on into the mux: their progress as one line, from the pass that runs
-    // (none between passes) or the mux's percentage.
+    // (none between passes) or the mux's percentage. The job's thread alone uses these.
     std::optional<TwoPhaseProgress> twoPhases_;
     const SourceFile* passSource_ = nullptr;
     int muxedPercent_ = 0;

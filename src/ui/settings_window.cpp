@@ -28,7 +28,7 @@ void setTicked(QCheckBox* box, const std::optional<bool>& ticked) {
 
 } // namespace
 
-void TfMain::RegRead() {
+void TfMain::loadSettings() {
     const LoadedSettings loaded = loadSettingsFile(settingsPath());
     if (loaded.status != LoadedSettings::Status::Loaded) return;
     const ReadSettings read = readSettings(loaded.store);
@@ -36,7 +36,7 @@ void TfMain::RegRead() {
     if (read.error) throw *read.error;
 }
 
-void TfMain::RegWrite() {
+void TfMain::saveSettings() {
     const std::string path = settingsPath();
     // Without a folder to keep it in, there is nothing to write to.
     if (!createSettingsFolder(path)) return;

@@ -1,46 +1,46 @@
 #pragma once
-#include <array>
-
-#include "engine/controls.h"
+#include "engine/job_request.h"
+#include "engine/stream_choice.h"
 #include "window_layout.h"
 
 namespace splitwick {
 
-// The job state's controls, over the window's widgets. Texts are UTF-8.
-class WidgetControls : public Controls {
+// The window's pages, in their order.
+enum class Page { Status = 0, Video, Audio, Subpicture, XPL, Options };
+
+// What each command button shows, besides being held while a command runs.
+struct CommandStates {
+    bool readEvo = false;
+    bool readPlaylist = false;
+    bool demux = false;
+    bool rebuild = false;
+    bool cancel = false;
+};
+
+// The window's widgets as a job sees them: a request read from the fields and options, the
+// streams' choices read from the boxes and the streams shown in them. Texts are UTF-8.
+class WidgetControls {
   public:
-    explicit WidgetControls(const Widgets& widgets);
+    explicit WidgetControls(const Widgets& widgets) : w_(widgets) {}
 
-    bool ticked(Box box) const override;
-    // QCheckBox::toggled runs cbVideoClick on a change only, as the jobs expect.
-    void setTicked(Box box, bool ticked) override;
-    bool boxEnabled(Box box) const override;
-    void setBoxEnabled(Box box, bool enabled) override;
-    std::string caption(Box box) const override;
-    void setCaption(Box box, const std::string& caption) override;
-    void setHint(Box box, const std::string& hint) override;
+    // The request as the job starts. A Demux that goes on into the mux writes what it takes.
+    JobRequest request() const;
+    // Each box's tick as its stream's choice.
+    void readChoices(StreamChoice& streams) const;
+    // Each box enabled when its stream is known, ticked when chosen, captioned by its label and
+    // hinted by its description when it has one. A change of tick runs cbVideoClick.
+    void showStreams(const StreamChoice& streams);
+    // True when at least one of the 40 stream boxes is ticked, enabled or not: the rule by which
+    // the Demux button is enabled.
+    bool anyTicked() const;
 
-    bool option(Option option) const override;
-    std::string field(Field field) const override;
-    void setField(Field field, const std::string& text) override;
-
-    bool buttonEnabled(Button button) const override;
-    void setButtonEnabled(Button button, bool enabled) override;
-    void showPage(Page page) override;
-
-    // While a command runs, every command button but Cancel is shown disabled; afterwards each
-    // shows what the jobs last set for it.
-    void holdCommands(bool held);
+    // While a command runs (held), every command button but Cancel is disabled, and so are the
+    // browse buttons and the disc's; otherwise each shows its state.
+    void showCommands(const CommandStates& states, bool held);
+    void showPage(Page page);
 
   private:
-    QLineEdit* fieldWidget(Field field) const;
-    QPushButton* buttonWidget(Button button) const;
-
-    void showButton(Button button);
-
     const Widgets& w_;
-    std::array<bool, 5> enabled_; // by Button, as the jobs set them
-    bool held_ = false;
 };
 
 } // namespace splitwick

@@ -215,7 +215,7 @@ Widgets buildWindow(QWidget* window, Anchors& anchors) {
     w.bDemux->setFont(bold);
     w.bRebuild = onWindow(new QPushButton("Re&build", window), "bRebuild", {74, 294, 60, 25},
                           AnchorLeft | AnchorBottom);
-    // Its left edge follows the window's width (FormResize).
+    // Its left edge follows the window's width (placeLogo).
     w.imLogo = onWindow(new QLabel(window), "imLogo", {153, 292, 125, 31}, AnchorBottom,
                         "HD DVD logo :-)");
     w.imLogo->setPixmap(QPixmap(":/splitwick/logo.png"));

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <csignal>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "cli_program.h"
 #include "help_text.h"
@@ -249,17 +251,29 @@ TEST(CliFailures, ExitWith1AndTheErrorBoxText) {
     EXPECT_EQ(absent.err, "No stream for cbSub03 in FEATURE_1.EVO.\n");
 }
 
+// Until a file in the folder holds bytes, or five seconds have gone.
+void waitForBytesIn(const std::string& folder) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < end) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.is_regular_file() && entry.file_size() > 0) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 TEST(CliInterrupt, CtrlCTermAndHangUpCancelCloseTheFilesAndExit128PlusTheSignal) {
     MadeEvo made(12000); // about 70 MiB: the pass is still running when the signal lands
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signal);
         const std::string out = made.dir / ("out" + std::to_string(signal));
         std::filesystem::create_directory(out);
-        // The demux runs from the first line on: the reads and the demux are one pass.
+        // The demux runs from the first line on: the reads and the demux are one pass. The
+        // signal lands once the output has bytes: a cancel ends the pass before its next chunk.
         bool sent = false;
         const auto r = runProcess({Cli, "demux", made.evo, "--out", out, "--streams", "audio00"},
                                   [&](const std::string& line, int pid) {
                                       if (sent || line.rfind("File size: ", 0) != 0) return;
+                                      waitForBytesIn(out);
                                       ::kill(pid, signal);
                                       sent = true;
                                   });

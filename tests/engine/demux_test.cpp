@@ -22,7 +22,7 @@ struct DemuxRun : RecordingSession {
     OutputSet outputs;
     StreamFinder finder{report};
     StreamWriter writer{outputs, report};
-    FrameTally frames{controls};
+    FrameTally frames{true};
 
     void write(const Bytes& bytes) { writeBytes(evo, bytes); }
     StopReason run(bool writeFlag) {
@@ -31,8 +31,9 @@ struct DemuxRun : RecordingSession {
         else
             frames.countEveryStream(state().FrameCount);
         ScanSinks sinks{writeFlag ? static_cast<ScanSink*>(&writer) : &finder, &frames};
-        const StopReason stop = demux(session, std::make_unique<SourceFile>(evo), sinks,
-                                      state().StreamTable, writeFlag);
+        const StopReason stop =
+            scanEvo(session, std::make_unique<SourceFile>(evo), sinks, state().StreamTable,
+                    writeFlag ? ScanMode::Demux : ScanMode::Read);
         EXPECT_FALSE(events.passRunning());
         EXPECT_EQ(events.passes, std::vector<bool>{writeFlag});
         return stop;
@@ -68,7 +69,7 @@ TEST(SystemHeaderLine, NeedsAFullFirstChunkWithTheHeaderAtByte14) {
     EXPECT_TRUE(noHeader.lines().empty());
 }
 
-TEST(Progress, ReportedAtEvery4MiBAndLetsEventsThroughThere) {
+TEST(Progress, ReportedAtEvery4MiB) {
     DemuxRun r;
     r.write(Bytes(8 * MiB + 1000, 0));
     r.run(false);
@@ -77,20 +78,17 @@ TEST(Progress, ReportedAtEvery4MiBAndLetsEventsThroughThere) {
               0u);
     EXPECT_EQ(r.report.progress[1].rfind("Reading FEATURE_1.EVO 8/8 Mbytes, Remaining time: ", 0),
               0u);
-    EXPECT_EQ(r.events.pumps, 2);
 
     DemuxRun small;
     small.write(Bytes(4 * MiB - 1, 0));
     small.run(true);
     EXPECT_TRUE(small.report.progress.empty());
-    EXPECT_EQ(small.events.pumps, 0);
 }
 
 TEST(Cancel, TakesEffectAfterTheChunkInHand) {
     DemuxRun r;
     r.write(repeat(videoPack(0xE0, 1), 4 * MiB / PackSize * 2));
-    r.state().Cancelled = true; // left from before: the scan starts afresh
-    r.events.onPump = [&] { r.state().Cancelled = true; };
+    r.report.onProgress = [&] { r.session.cancelRequested = true; };
     EXPECT_EQ(r.run(false), StopReason::Cancelled);
     EXPECT_EQ(r.events.ends, std::vector<StopReason>{StopReason::Cancelled});
     EXPECT_EQ(r.events.endPosition, 4 * MiB);
@@ -112,17 +110,16 @@ TEST(FastCheck, StopsReadEvoAfterTheChunkPast300MB) {
     }
 }
 
-TEST(Writer, WritesAndCountsOnlyStreamsWithAnOutputReadingCountFramesLive) {
+TEST(Writer, WritesAndCountsOnlyStreamsWithAnOutputAsAskedWhenTheScanStarted) {
     DemuxRun r;
     const Bytes both = videoPack(0xE0, 2) + videoPack(0xE1, 3);
     r.write(repeat(both, 2 * MiB / PackSize * 2)); // 8 MiB: events at 4 and 8 MiB
     r.outputs.add({BoxKind::Video, 0}, std::make_unique<OutputFile>(r.dir / "video0"));
-    // Counting stops while cbCountFr is unticked: from the 4 MiB point on, which comes before
-    // the chunk that ends there is scanned.
-    r.events.onPump = [&] { r.controls.setOption(Option::CountFrames, false); };
+    // A request changed during the scan counts from the next job on.
+    r.report.onProgress = [&] { r.session.request.countFrames = false; };
     r.run(true);
     r.outputs.close();
-    EXPECT_EQ(r.state().FrameCount[0], 2 * (1024 - 8));
+    EXPECT_EQ(r.state().FrameCount[0], 2 * 2048);
     EXPECT_EQ(r.state().FrameCount[1], 0);
     EXPECT_EQ(readBytes(r.dir / "video0").size(), 2048 * (PackSize - 14 - 9));
 }
@@ -133,7 +130,7 @@ TEST(ReadFailure, AFileThatShrinksEndsTheScanWithAnErrorNamingIt) {
     auto source = std::make_unique<SourceFile>(r.evo);
     ASSERT_EQ(::truncate(r.evo.c_str(), 32768), 0);
     try {
-        demux(r.session, std::move(source), r.finder, r.state().StreamTable, false);
+        scanEvo(r.session, std::move(source), r.finder, r.state().StreamTable, ScanMode::Read);
         FAIL() << "no error";
     } catch (const JobError& error) {
         EXPECT_EQ(std::string(error.what()).rfind("Cannot read file \"" + r.evo + "\". ", 0), 0u);

@@ -74,11 +74,11 @@ TEST_P(MadeFileScan, FillsTheTableAndCountsTheFramesTheMakerWrote) {
         recipe.seed = seed;
         const maker::MadePart part = maker::makeEvo(recipe, path).parts.at(0);
         RecordingSession rs;
-        rs.controls.setOption(Option::FastCheck, false);
-        FrameTally frames(rs.controls);
+        rs.session.request.fastCheck = false;
+        FrameTally frames(rs.request().countFrames);
         frames.countEveryStream(rs.state().FrameCount);
-        demux(rs.session, std::make_unique<SourceFile>(path), frames, rs.state().StreamTable,
-              false);
+        scanEvo(rs.session, std::make_unique<SourceFile>(path), frames, rs.state().StreamTable,
+                ScanMode::Read);
 
         StreamTable expected;
         expected.fill(-1);

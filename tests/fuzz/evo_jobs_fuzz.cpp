@@ -16,7 +16,7 @@
 
 #include "engine/job_error.h"
 #include "fuzz_check.h"
-#include "jobs/demux_job.h"
+#include "jobs/stream_jobs.h"
 #include "jobs/file_choice.h"
 #include "jobs/output_names.h"
 #include "jobs/read_evo.h"
@@ -65,17 +65,17 @@ std::map<std::string, Bytes> writeSources(const FuzzedRun& run, const fs::path& 
 
 void runJobs(RecordingSession& rs, const FuzzedRun& run, const std::string& evo,
              const std::string& out) {
-    rs.controls.setOption(Option::CountFrames, run.flags & 2);
-    rs.controls.setField(Field::EVOfile, evo);
-    EVOadj(rs.session);
-    rs.controls.setField(Field::Workdir, out);
-    if (run.flags & 4) rs.controls.setField(Field::AudioExt, run.caption);
+    rs.session.request.countFrames = run.flags & 2;
+    rs.session.request.evoPath = evo;
+    evoChosen(rs.session);
+    rs.session.request.outputFolder = out;
+    if (run.flags & 4) rs.session.request.extensions[1] = run.caption;
     try {
-        bCheckClick(rs.session);
+        readEvo(rs.session);
         const Box box = streamBoxes()[(run.flags >> 3) % StreamBoxCount];
-        rs.controls.setCaption(box, run.caption);
-        rs.controls.setTicked(box, true);
-        bDemuxClick(rs.session);
+        rs.session.streams[box].label = run.caption;
+        rs.session.streams[box].chosen = true;
+        demux(rs.session, afterReads(rs.session.streams));
     } catch (const JobError&) {
         // A refused output is an answer too; what the job left behind is checked all the same.
     }

@@ -12,7 +12,7 @@
 #include "fuzz_check.h"
 #include "jobs/file_choice.h"
 #include "jobs/read_evo.h"
-#include "jobs/rebuild_job.h"
+#include "jobs/stream_jobs.h"
 #include "support/recording_session.h"
 #include "support/test_files.h"
 
@@ -98,16 +98,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writeBytes(evo, source);
 
     RecordingSession rs;
-    rs.controls.setField(Field::EVOfile, evo);
-    EVOadj(rs.session);
-    rs.controls.setField(Field::Workdir, folder.path());
-    RebuildState rebuild;
+    rs.session.request.evoPath = evo;
+    evoChosen(rs.session);
+    rs.session.request.outputFolder = folder.path();
+    RebuildState state;
     const size_t filesOpen = openFileDescriptors();
     try {
-        bCheckClick(rs.session);
+        readEvo(rs.session);
         for (size_t i = 0; i < streamBoxes().size(); ++i)
-            rs.controls.setTicked(streamBoxes()[i], i / 8 < ticks && (data[i / 8] >> (i % 8)) & 1);
-        bRebuildClick(rs.session, rebuild);
+            rs.session.streams[streamBoxes()[i]].chosen = i / 8 < ticks && (data[i / 8] >> (i % 8)) & 1;
+        rebuild(rs.session, state, afterReads(rs.session.streams));
     } catch (const JobError&) {
         // Too many kept streams for their identifiers: what was written so far is checked.
     }

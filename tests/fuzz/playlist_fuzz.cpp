@@ -12,7 +12,6 @@
 #include <string>
 
 #include "engine/job_error.h"
-#include "engine/plain_controls.h"
 #include "engine/session.h"
 #include "jobs/file_choice.h"
 #include "playlist/read_xpl.h"
@@ -27,9 +26,7 @@ struct Lines : Report {
     std::vector<std::string> lines;
 };
 
-struct NoEvents : Events {
-    void processPendingEvents() override {}
-    void repaint() override {}
+struct NoPasses : PassObserver {
     void passStarted(const SourceFile&, bool) override {}
     void passEnded(StopReason) override {}
 };
@@ -56,24 +53,21 @@ int marked(const StreamTable& table, int first) {
     return count;
 }
 
-void checkBoxes(const PlainControls& controls, const StreamTable& table) {
-    bool anyTicked = false;
+void checkStreams(const StreamChoice& streams, const StreamTable& table) {
     for (Box box : allBoxes()) {
-        anyTicked = anyTicked || controls.ticked(box);
         const bool hasStream = box.kind != BoxKind::Video || box.index == 0;
         const bool named = hasStream && table[tableEntry(box)] == 1;
-        require(controls.boxEnabled(box) == named, "a box is enabled when its stream is named");
-        require(controls.ticked(box) == named, "a box is ticked when its stream is named");
+        require(streams[box].known() == named, "a box is enabled when its stream is named");
+        require(streams[box].chosen == named, "a box is ticked when its stream is named");
         if (!named) continue;
-        const std::string caption = controls.caption(box);
+        const std::string caption = streams[box].label;
         require(box.kind == BoxKind::Video
                     ? caption.ends_with(".stream.0")
                     : caption.find(".stream." + twoDigits(box.index) + ".") != std::string::npos,
                 "a label names its stream's number");
         if (box.kind != BoxKind::Video)
-            require(controls.hint(box) == caption, "a box's hint is its label");
+            require(streams[box].description == caption, "a box's hint is its label");
     }
-    require(controls.buttonEnabled(Button::Demux) == anyTicked, "Demux is enabled by a tick");
 }
 
 } // namespace
@@ -84,18 +78,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ::unlink(playlistPath().c_str());
     std::ofstream(playlistPath(), std::ios::binary) << text;
 
-    PlainControls controls;
     Lines report;
-    NoEvents events;
-    Session session(controls, report, events);
-    controls.setField(Field::XPLfile, playlistPath());
-    XPLadj(session);
+    NoPasses passes;
+    Session session(report, passes);
+    session.request.playlistPath = playlistPath();
+    playlistChosen(session);
     session.state.EVOname = "MAIN";
     Playlist playlist;
     PlainPlaylistView view;
     bool found = false;
     try {
-        found = bReadXPLClick(session, playlist, view);
+        found = readPlaylist(session, playlist, view);
     } catch (const JobError&) {
         // An attribute item whose index is not a number: the read stops there.
         require(view.memoVisible, "a failed read shows the memo again");
@@ -108,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const StreamTable& table = session.state.StreamTable;
     for (int entry = 1; entry <= StreamTable::Entries; ++entry)
         require(table[entry] == -1 || table[entry] == 1, "the table marks streams with 1");
-    checkBoxes(controls, table);
+    checkStreams(session.streams, table);
 
     const PlaylistTree& tree = view.tree;
     require(int(tree.children(TreeBranch::Video).size()) == marked(table, 1),

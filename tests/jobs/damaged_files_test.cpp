@@ -23,7 +23,7 @@ class DamagedFiles : public ::testing::Test {
         const size_t behindDone =
             frameCountLines(rs.state().FrameCount).size() + timingLines(rs.state()).size();
         EXPECT_EQ(read.at(read.size() - behindDone - 1), "Done.");
-        if (!rs.controls.buttonEnabled(Button::Demux)) return read;
+        if (!rs.session.streams.anyChosen()) return read;
         return demuxInto(rs, out.path());
     }
 
@@ -52,7 +52,7 @@ TEST_F(DamagedFiles, FilesWithoutStreamsEndNormally) {
     writeBytes(folder / "EMPTY.EVO", {});
     EXPECT_EQ(readAndDemux(folder / "EMPTY.EVO"),
               (Lines{"Opening file EMPTY.EVO", "File size: 0 Mbytes.", "Done."}));
-    EXPECT_FALSE(rs.controls.boxEnabled({BoxKind::Video, 0}));
+    EXPECT_FALSE(rs.session.streams[(Box{BoxKind::Video, 0})].known());
 
     // Navigation packs only, under a system header with both bounds 0.
     maker::Recipe navigationOnly;

@@ -61,7 +61,7 @@ TEST_F(DemuxOfMadeFiles, EveryCodecComesOutByteForByteWithItsLogLines) {
     const Lines read = readEvo(rs);
     EXPECT_EQ(read, head + Lines{contains} + EveryCodecFound + Lines{"Done."} +
                         frameCountLines(part.frames) + timingLines(rs.state()));
-    EXPECT_EQ(rs.controls.caption({BoxKind::Audio, 15}), "DD+.stream.15");
+    EXPECT_EQ(rs.session.streams[(Box{BoxKind::Audio, 15})].label, "DD+.stream.15");
 
     // An output left by an earlier run is overwritten from its start.
     writeBytes(out / "FEATURE_1.DD.stream.00.mpa", Bytes(4000000, 'x'));
@@ -70,7 +70,6 @@ TEST_F(DemuxOfMadeFiles, EveryCodecComesOutByteForByteWithItsLogLines) {
               head + creating + Lines{contains} + Lines{"Done."} + frameCountLines(part.frames));
     expectOutputs(made.expectedFiles, out.path());
     EXPECT_EQ(rs.report.panels, (std::array<std::string, 2>{"Ready", ""}));
-    EXPECT_TRUE(rs.controls.buttonEnabled(Button::Demux));
 }
 
 // Named by codec, every stream file keeps its bytes, whatever the extension fields say; the
@@ -78,9 +77,9 @@ TEST_F(DemuxOfMadeFiles, EveryCodecComesOutByteForByteWithItsLogLines) {
 TEST_F(DemuxOfMadeFiles, ExtensionsByCodecNameEveryStreamFileAndKeepItsBytes) {
     make(everyCodecRecipe());
     readEvo(rs);
-    rs.controls.setOption(Option::ExtensionsByCodec, true);
-    rs.controls.setField(Field::VideoExt, "vid");
-    rs.controls.setField(Field::SubExt, "sub");
+    rs.session.request.extensionsByCodec = true;
+    rs.session.request.extensions[0] = "vid";
+    rs.session.request.extensions[2] = "sub";
     const std::vector<std::string> byCodec = {
         "FEATURE_1.MPEG-2.stream.0.m2v", "FEATURE_1.H.264.stream.1.h264",
         "FEATURE_1.DD.stream.00.ac3",    "FEATURE_1.DTSHD.stream.01.dts",
@@ -97,7 +96,7 @@ TEST_F(DemuxOfMadeFiles, ExtensionsByCodecNameEveryStreamFileAndKeepItsBytes) {
     for (const char* pts : {"FEATURE_1.Subpicture.03.pts", "FEATURE_1.Ext.Subpicture.05.pts"})
         EXPECT_TRUE(sameBytes(expected / pts, out / pts));
 
-    rs.controls.setOption(Option::LpcmWav, true);
+    rs.session.request.lpcmWav = true;
     demuxInto(rs, out.path());
     EXPECT_TRUE(std::filesystem::exists(out / "FEATURE_1.LPCM.stream.02.wav"));
 }
@@ -141,7 +140,7 @@ TEST_F(DemuxOfMadeFiles, UntickedBoxesAreNeitherWrittenNorCounted) {
     const maker::MadePart part = make(everyCodecRecipe());
     readEvo(rs);
     for (Box box : {Box{BoxKind::Video, 1}, Box{BoxKind::Audio, 2}, Box{BoxKind::Subpicture, 5}})
-        rs.controls.setTicked(box, false);
+        rs.session.streams[box].chosen = false;
 
     const std::vector<std::string> demuxed = demuxInto(rs, out.path());
     EXPECT_EQ(demuxed.back(), frameCountLines({part.frames[0], 0}).back());
@@ -161,8 +160,8 @@ TEST_F(DemuxOfMadeFiles, OutputNamesFollowFolderCaptionAndExtensions) {
     make(recipe);
     readEvo(rs);
     // Captions also come from the playlist: a "/" in one must not lead out of the folder.
-    rs.controls.setCaption({BoxKind::Audio, 0}, "DD 5.1/English");
-    rs.controls.setField(Field::VideoExt, "");
+    rs.session.streams[{BoxKind::Audio, 0}].label = "DD 5.1/English";
+    rs.session.request.extensions[0] = "";
 
     // A folder with its trailing "/" gives the same names as one without.
     const std::vector<std::string> names = {"FEATURE_1.MPEG-2.stream.0.",

@@ -7,7 +7,7 @@
 #include "engine/job_error.h"
 #include "evo_maker/evo_maker.h"
 #include "job_runs.h"
-#include "jobs/demux_job.h"
+#include "jobs/stream_jobs.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
@@ -33,18 +33,17 @@ class DemuxFailures : public ::testing::Test {
     }
     // Runs Demux into workdir, which must fail with message; gives the lines it logged.
     Lines demuxFails(const std::string& workdir, const std::string& message) {
-        rs.controls.setField(Field::Workdir, workdir);
+        rs.session.request.outputFolder = workdir;
         const size_t before = rs.report.lines.size();
         const size_t filesOpen = openFileDescriptors();
         try {
-            bDemuxClick(rs.session);
+            demux(rs.session, afterReads(rs.session.streams));
             ADD_FAILURE() << "Demux did not fail";
         } catch (const JobError& e) {
             EXPECT_EQ(std::string(e.what()), message);
         }
         EXPECT_EQ(openFileDescriptors(), filesOpen) << "a file was left open";
         // No "Done.", and the button waits for the next tick change.
-        EXPECT_FALSE(rs.controls.buttonEnabled(Button::Demux));
         return {rs.report.lines.begin() + long(before), rs.report.lines.end()};
     }
     std::string creating(const std::string& name) const { return "Creating " + out / name; }
@@ -169,8 +168,8 @@ TEST_F(DemuxFailures, FailedWriteIsAStreamWriteErrorNeverSuccess) {
 TEST_F(DemuxFailures, TwoOutputsOfOneNameFailBeforeTheSecondTruncatesTheFirst) {
     make();
     // Two disabled boxes ticked by the user: both are named "No audio stream".
-    rs.controls.setTicked({BoxKind::Audio, 5}, true);
-    rs.controls.setTicked({BoxKind::Audio, 6}, true);
+    rs.session.streams[{BoxKind::Audio, 5}].chosen = true;
+    rs.session.streams[{BoxKind::Audio, 6}].chosen = true;
     const std::string twice = out / "FEATURE_1.No audio stream.mpa";
     EXPECT_EQ(demuxFails(out.path(), "Cannot create file \"" + twice +
                                          "\". The file is already in use by this job"),
@@ -188,15 +187,15 @@ TEST_F(DemuxFailures, OutputThatIsTheSourceFailsBeforeTouchingIt) {
     const Bytes original = readBytes(named);
     chooseEvo(rs, named);
     readEvo(rs);
-    rs.controls.setCaption({BoxKind::Video, 0}, "0");
-    rs.controls.setField(Field::VideoExt, "x");
+    rs.session.streams[{BoxKind::Video, 0}].label = "0";
+    rs.session.request.extensions[0] = "x";
     EXPECT_EQ(demuxFails(disc.path(), "Cannot create file \"" + named +
                                           "\". The file is already in use by this job"),
               (Lines{"Opening file FEATURE.0.x", "File size: 1 Mbytes."}));
     EXPECT_EQ(readBytes(named), original);
 
     // An output that is a link to the source, likewise.
-    rs.controls.setField(Field::VideoExt, "mpv");
+    rs.session.request.extensions[0] = "mpv";
     fs::create_symlink(named, out / "FEATURE.0.mpv");
     demuxFails(out.path(), "Cannot create file \"" + out / "FEATURE.0.mpv" +
                                "\". The file is already in use by this job");

@@ -35,7 +35,7 @@ TEST(FastCheck, StreamsPastItsLimitAreSaidToBeMissing) {
     for (const bool fastCheck : {true, false}) {
         SCOPED_TRACE(fastCheck);
         RecordingSession rs;
-        rs.controls.setOption(Option::FastCheck, fastCheck);
+        rs.session.request.fastCheck = fastCheck;
         chooseEvo(rs, evo);
         const Lines lines = readEvo(rs);
         const bool said = std::find(lines.begin(), lines.end(), MissingAudio) != lines.end();

@@ -15,7 +15,7 @@ TEST(FrameCountRegression, CountsPast2To31KeepCountingAndAreLoggedWhole) {
     rs.state().FrameCount[0] = almostFull;
     rs.state().FrameCount[1] = almostFull + 1000;
     rs.state().StreamTable.fill(-1);
-    FrameTally frames(rs.controls);
+    FrameTally frames(rs.request().countFrames);
     frames.countEveryStream(rs.state().FrameCount);
     PackScanner scanner(rs.state().StreamTable, frames);
     const Bytes pack = videoPack(0xE0, 2);

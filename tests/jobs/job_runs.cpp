@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "jobs/demux_job.h"
+#include "jobs/stream_jobs.h"
 #include "jobs/file_choice.h"
 #include "jobs/read_evo.h"
 #include "jobs/timing_lines.h"
@@ -16,8 +16,8 @@ Lines operator+(Lines a, const Lines& b) {
 }
 
 void chooseEvo(RecordingSession& rs, const std::string& path) {
-    rs.controls.setField(Field::EVOfile, path);
-    EVOadj(rs.session);
+    rs.session.request.evoPath = path;
+    evoChosen(rs.session);
 }
 
 std::vector<std::string> runJob(RecordingSession& rs, const std::function<void(Session&)>& job) {
@@ -27,12 +27,12 @@ std::vector<std::string> runJob(RecordingSession& rs, const std::function<void(S
 }
 
 std::vector<std::string> readEvo(RecordingSession& rs) {
-    return runJob(rs, bCheckClick);
+    return runJob(rs, [](Session& session) { splitwick::readEvo(session); });
 }
 
 std::vector<std::string> demuxInto(RecordingSession& rs, const std::string& workdir) {
-    rs.controls.setField(Field::Workdir, workdir);
-    return runJob(rs, [](Session& session) { bDemuxClick(session); });
+    rs.session.request.outputFolder = workdir;
+    return runJob(rs, [](Session& session) { demux(session, afterReads(session.streams)); });
 }
 
 std::vector<std::string> frameCountLines(const std::array<int64_t, 2>& frames) {

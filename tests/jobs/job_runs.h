@@ -17,7 +17,7 @@ using Lines = std::vector<std::string>;
 // The lines of a, then those of b.
 Lines operator+(Lines a, const Lines& b);
 
-// Chooses the EVO as the window does: its path goes into eEVOfile, then EVOadj runs.
+// Chooses the EVO as the window does: its path goes into eEVOfile, then evoChosen runs.
 void chooseEvo(RecordingSession& rs, const std::string& path);
 
 // Runs a job as its button does and gives the lines it logged.

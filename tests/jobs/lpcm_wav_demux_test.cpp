@@ -8,7 +8,7 @@
 
 #include "job_runs.h"
 #include "jobs/file_choice.h"
-#include "jobs/one_pass.h"
+#include "jobs/stream_jobs.h"
 #include "support/job_error_of.h"
 #include "support/pes_fixture.h"
 #include "support/test_files.h"
@@ -25,13 +25,13 @@ struct WavDemux {
     explicit WavDemux(const std::vector<std::string>& parts) {
         for (size_t i = 0; i < parts.size(); ++i)
             fs::copy_file(parts[i], folder / ("FEATURE_" + std::to_string(i + 1) + ".EVO"));
-        rs.controls.setOption(Option::LpcmWav, true);
-        rs.controls.setOption(Option::FastCheck, false);
-        rs.controls.setField(Field::Workdir, out.path());
+        rs.session.request.lpcmWav = true;
+        rs.session.request.fastCheck = false;
+        rs.session.request.outputFolder = out.path();
         chooseEvo(rs, folder / "FEATURE_1.EVO");
     }
     // The command line's demux: the reads and the job in one pass.
-    StopReason onePass() { return demuxInOnePass(rs.session, JobAfterReads{}); }
+    StopReason onePass() { return demux(rs.session, StreamJob{}); }
     // The window's: Read EVO, then Demux.
     void twoSteps() {
         readEvo(rs);
@@ -111,8 +111,8 @@ TEST(DemuxLpcmAsWavCancelled, LeavesAValidWavOfTheSamplesWritten) {
     TempFolder made;
     const std::string evo = longLpcm(made);
     WavDemux run({evo});
-    run.rs.events.onPump = [&run] {
-        if (run.rs.events.passes.back()) run.rs.state().Cancelled = true;
+    run.rs.report.onProgress = [&run] {
+        if (run.rs.events.passes.back()) run.rs.session.cancelRequested = true;
     };
     EXPECT_EQ(run.onePass(), StopReason::Cancelled);
     const std::string wav = run.output("LPCM.stream.00.wav");

@@ -78,14 +78,14 @@ TEST(ExtensionsByCodec, FromTheScannedStreamElseTheCaptionElseTheField) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TempFolder out;
-        PlainControls controls;
-        controls.setField(Field::VideoExt, "vid");
-        controls.setField(Field::AudioExt, "aud");
-        controls.setField(Field::SubExt, "sub");
-        controls.setOption(Option::LpcmWav, row.lpcmWav);
-        controls.setOption(Option::ExtensionsByCodec, row.byCodec);
+        JobRequest request;
+        request.extensions[0] = "vid";
+        request.extensions[1] = "aud";
+        request.extensions[2] = "sub";
+        request.lpcmWav = row.lpcmWav;
+        request.extensionsByCodec = row.byCodec;
         OutputSet outputs;
-        EXPECT_EQ(createBoxOutputs(outputs, controls, SplitTitle{}, out / "T", row.box, row.caption,
+        EXPECT_EQ(createBoxOutputs(outputs, request, SplitTitle{}, out / "T", row.box, row.caption,
                                    row.streamId)
                       .path,
                   out / ("T." + row.name));
@@ -123,7 +123,7 @@ class HostileCaptions : public ::testing::Test {
 };
 
 TEST_F(HostileCaptions, ControlsBidiAndBrokenUtf8BecomeUnderscoresInTheNamesOnDiskAndInTheLog) {
-    rs.controls.setCaption({BoxKind::Audio, 0}, "DD\x01.stream\u202E.00\xC2\x85\xFF/..");
+    rs.session.streams[{BoxKind::Audio, 0}].label = "DD\x01.stream\u202E.00\xC2\x85\xFF/..";
     const Lines lines = demuxInto(rs, out.path());
     EXPECT_EQ(lines.at(2), "Creating " + out / "FEATURE_1.DD_.stream_.00___...mpa");
     EXPECT_EQ(
@@ -135,11 +135,11 @@ TEST_F(HostileCaptions, ControlsBidiAndBrokenUtf8BecomeUnderscoresInTheNamesOnDi
 TEST_F(HostileCaptions, OverlongCaptionsAreCutSoTheJobRunsAndEachBoxKeepsItsOwnFiles) {
     // Two boxes whose captions differ only past the cut, and a subpicture whose .pts file
     // must fit as well as its stream file.
-    rs.controls.setTicked({BoxKind::Audio, 1}, true);
-    rs.controls.setCaption({BoxKind::Audio, 0}, std::string(300, 'a') + "0");
-    rs.controls.setCaption({BoxKind::Audio, 1}, std::string(300, 'a') + "1");
-    rs.controls.setCaption({BoxKind::Subpicture, 1}, std::string(300, 's'));
-    rs.controls.setField(Field::SubExt, "subs");
+    rs.session.streams[{BoxKind::Audio, 1}].chosen = true;
+    rs.session.streams[{BoxKind::Audio, 0}].label = std::string(300, 'a') + "0";
+    rs.session.streams[{BoxKind::Audio, 1}].label = std::string(300, 'a') + "1";
+    rs.session.streams[{BoxKind::Subpicture, 1}].label = std::string(300, 's');
+    rs.session.request.extensions[2] = "subs";
     const Lines lines = demuxInto(rs, out.path());
     EXPECT_EQ(lines.at(lines.size() - 1 - frameCountLines(rs.state().FrameCount).size()), "Done.");
     const std::string audio = "FEATURE_1." + std::string(238, 'a');

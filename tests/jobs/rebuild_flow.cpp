@@ -2,32 +2,32 @@
 
 #include <filesystem>
 
-#include "jobs/demux_job.h"
+#include "jobs/stream_jobs.h"
 #include "jobs/file_choice.h"
 #include "jobs/read_evo.h"
-#include "jobs/rebuild_job.h"
+#include "jobs/stream_jobs.h"
 
 namespace splitwick::testing {
 
 void RebuildSession::choose(const std::string& evoPath) {
-    controls.setField(Field::EVOfile, evoPath);
-    EVOadj(session);
+    request().evoPath = evoPath;
+    evoChosen(session);
 }
 
 void RebuildSession::read(const std::string& evoPath) {
     choose(evoPath);
-    bCheckClick(session);
+    readEvo(session);
 }
 
 void RebuildSession::tickAll(bool ticked) {
     for (Box box : allBoxes())
-        controls.setTicked(box, ticked);
+        session.streams[box].chosen = ticked;
 }
 
 std::vector<std::string> RebuildSession::rebuildInto(const std::string& folder) {
-    controls.setField(Field::Workdir, folder);
+    request().outputFolder = folder;
     const size_t before = report.lines.size();
-    bRebuildClick(session, rebuild);
+    splitwick::rebuild(session, rebuild, afterReads(session.streams));
     return {report.lines.begin() + long(before), report.lines.end()};
 }
 
@@ -35,17 +35,17 @@ std::map<std::string, DemuxedStream> demuxAll(const std::string& evoPath,
                                               const std::string& folder) {
     std::filesystem::create_directories(folder);
     RecordingSession s;
-    s.controls.setField(Field::EVOfile, evoPath);
-    EVOadj(s.session);
-    s.controls.setOption(Option::Continue, false);
-    bCheckClick(s.session);
-    s.controls.setField(Field::Workdir, folder);
-    bDemuxClick(s.session);
+    s.session.request.evoPath = evoPath;
+    evoChosen(s.session);
+    s.session.request.continueParts = false;
+    readEvo(s.session);
+    s.session.request.outputFolder = folder;
+    demux(s.session, afterReads(s.session.streams));
     const std::string extensions[] = {"mpv", "mpa", "sup"};
     std::map<std::string, DemuxedStream> streams;
     for (Box box : streamBoxes()) {
-        if (!s.controls.ticked(box)) continue;
-        const std::string caption = s.controls.caption(box);
+        if (!s.session.streams[box].chosen) continue;
+        const std::string caption = s.session.streams[box].label;
         const std::string name = folder + "/" + s.state().EVOname + "." + caption + "." +
                                  extensions[static_cast<int>(box.kind)];
         streams[boxName(box)] = {caption, readBytes(name)};

@@ -17,7 +17,7 @@ struct RebuildSession : RecordingSession {
     void choose(const std::string& evoPath);
     // Chooses and reads the file; the boxes of its streams end ticked.
     void read(const std::string& evoPath);
-    void tick(Box box, bool ticked) { controls.setTicked(box, ticked); }
+    void tick(Box box, bool ticked) { session.streams[box].chosen = ticked; }
     void tickAll(bool ticked);
     // Rebuilds into the folder; gives the log lines the rebuild wrote.
     std::vector<std::string> rebuildInto(const std::string& folder);

@@ -8,7 +8,7 @@
 #include "evo_maker/evo_maker.h"
 #include "evo_maker/presets.h"
 #include "job_runs.h"
-#include "jobs/rebuild_job.h"
+#include "jobs/stream_jobs.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
@@ -70,7 +70,7 @@ TEST_F(SplitTitle, ContinuedJobAppendsTheSecondPartUnderBothPartsNames) {
 
 TEST_F(SplitTitle, UntickedContinueDemuxesTheFirstPartAlone) {
     readEvo(rs);
-    rs.controls.setOption(Option::Continue, false);
+    rs.session.request.continueParts = false;
     EXPECT_EQ(demuxInto(rs, out.path()), onePartLines(out.path()));
     expectOutputs(withPrefix(made.expectedFiles, "FEATURE_1."), out.path());
 }
@@ -79,7 +79,7 @@ TEST_F(SplitTitle, ContinueCountsAsItStandsAtTheStartAndAfterTheFirstPart) {
     readEvo(rs);
     // Unticked during the first part (at its 4 MiB point): the names were already made of both
     // parts, but the job ends after the first.
-    rs.events.onPump = [&] { rs.controls.setOption(Option::Continue, false); };
+    rs.report.onProgress = [&] { rs.session.request.continueParts = false; };
     Lines lines = demuxInto(rs, out.path());
     EXPECT_EQ(lines[2], creatingLines("FEATURE_1_2", out.path())[0]);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Continue on FEATURE_2.EVO"), 0);
@@ -90,8 +90,8 @@ TEST_F(SplitTitle, ContinueCountsAsItStandsAtTheStartAndAfterTheFirstPart) {
 
     // Unticked at the start and ticked during the run: one part.
     TempFolder again;
-    rs.controls.setOption(Option::Continue, false);
-    rs.events.onPump = [&] { rs.controls.setOption(Option::Continue, true); };
+    rs.session.request.continueParts = false;
+    rs.report.onProgress = [&] { rs.session.request.continueParts = true; };
     lines = demuxInto(rs, again.path());
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Continue on FEATURE_2.EVO"), 0);
     expectOutputs(withPrefix(made.expectedFiles, "FEATURE_1."), again.path());
@@ -140,12 +140,12 @@ TEST_F(SplitTitle, SecondPartThatGoesAwayDuringTheFirstIsAnOpenErrorNeverSuccess
          },
          "Is a directory"},
     };
-    RebuildState rebuild;
+    RebuildState rebuilt;
     const std::vector<std::function<void()>> jobs = {
         [&] { demuxInto(rs, out.path()); },
         [&] {
-            rs.controls.setField(Field::Workdir, out.path());
-            bRebuildClick(rs.session, rebuild);
+            rs.session.request.outputFolder = out.path();
+            rebuild(rs.session, rebuilt, afterReads(rs.session.streams));
         },
     };
     for (const auto& [goAway, reason] : goings) {
@@ -153,7 +153,7 @@ TEST_F(SplitTitle, SecondPartThatGoesAwayDuringTheFirstIsAnOpenErrorNeverSuccess
             SCOPED_TRACE(reason);
             std::filesystem::remove_all(second);
             writeBytes(second, secondBytes);
-            rs.events.onPump = goAway;
+            rs.report.onProgress = goAway;
             const size_t before = rs.report.lines.size();
             try {
                 job();

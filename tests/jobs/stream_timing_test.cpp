@@ -131,7 +131,7 @@ TEST(StreamTiming, FastCheckedReadGivesTheTimingOfWhatItRead) {
     ReadTitle t(FilmWithAudio);
     // Beyond the title, zeros up to past the fast-check limit: a hole, read back fast.
     std::filesystem::resize_file(t.made.evo.parts[0].path, FastCheckLimit + 2 * BufferSize);
-    t.rs.controls.setOption(Option::FastCheck, true);
+    t.rs.session.request.fastCheck = true;
     const Lines read = readEvo(t.rs);
     EXPECT_EQ(t.rs.events.ends.back(), StopReason::FastCheckLimit);
     expectMadeTiming(t.made.parts[0], t.firstPart());
@@ -142,7 +142,7 @@ TEST(StreamTiming, CancelledReadReportsNone) {
     // As it reports no frame counts: it read part of the file, as it was asked.
     ReadTitle t(FilmWithAudio);
     std::filesystem::resize_file(t.made.evo.parts[0].path, 8 * MiB);
-    t.rs.events.onPump = [&] { t.rs.state().Cancelled = true; };
+    t.rs.report.onProgress = [&] { t.rs.session.cancelRequested = true; };
     const Lines read = readEvo(t.rs);
     EXPECT_EQ(t.rs.events.ends.back(), StopReason::Cancelled);
     EXPECT_TRUE(t.rs.state().Timing.parts.empty());

@@ -46,7 +46,7 @@ MuxPlan MuxTest::planFor(const std::string& stem) const {
     return plan;
 }
 
-MuxTrack track(Encoded input, Box box, MuxCodec codec, MuxLabel label, int64_t delayMs) {
+MuxTrack track(Encoded input, Box box, MuxCodec codec, TrackLabel label, int64_t delayMs) {
     return {encoded(input).es, box, codec, std::move(label), delayMs, std::nullopt};
 }
 

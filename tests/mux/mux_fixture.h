@@ -60,7 +60,7 @@ class MuxTest : public ::testing::Test {
 };
 
 // An encoded stream as a track of this box, codec, label and delay.
-MuxTrack track(Encoded input, Box box, MuxCodec codec, MuxLabel label = {}, int64_t delayMs = 0);
+MuxTrack track(Encoded input, Box box, MuxCodec codec, TrackLabel label = {}, int64_t delayMs = 0);
 
 // Whether mkvmerge's partial file for the output, OUTPUT.XXXXXX.part, is in its folder.
 bool partialExists(const std::string& output);

@@ -1,7 +1,7 @@
 // Demux after Read XPL: the title's chapters go beside the streams, under their prefix.
 #include <filesystem>
 
-#include "jobs/demux_job.h"
+#include "jobs/stream_jobs.h"
 #include "jobs/file_choice.h"
 #include "playlist_writer.h"
 #include "support/pes_fixture.h"
@@ -27,11 +27,11 @@ class DemuxChapters : public XplTest {
              clip("FEATURE_2", streams, "00:10:00:00", "00:20:00:00"),
              chapterList({chapter("00:00:00:00", "Opening"), chapter("00:09:59:59", "Last frame"),
                           chapter("00:10:00:00", "Second part"), chapter("00:19:00:30", "End")})});
-        rs.controls.setField(Field::EVOfile, disc / "HVDVD_TS/FEATURE_1.EVO");
-        EVOadj(rs.session);
+        rs.session.request.evoPath = disc / "HVDVD_TS/FEATURE_1.EVO";
+        evoChosen(rs.session);
         choosePlaylist(xmlDocument(
             playlistRoot("", {videoItem(1, "MPEG-2"), audioItem(1, "DD+", "6")}, {feature})));
-        rs.controls.setField(Field::Workdir, out.path());
+        rs.session.request.outputFolder = out.path();
     }
     TempFolder out;
 };
@@ -39,7 +39,7 @@ class DemuxChapters : public XplTest {
 TEST_F(DemuxChapters, SplitTitleGetsTheWholeTitlesChaptersUnderBothPartsNames) {
     ASSERT_TRUE(read("FEATURE_1"));
     const size_t before = rs.lines().size();
-    bDemuxClick(rs.session, playlist.title.chaptersFor(rs.state().EVOname));
+    demux(rs.session, afterReads(rs.session.streams, playlist.title.chaptersFor(rs.state().EVOname)));
 
     const std::vector<std::string> lines(rs.lines().begin() + long(before), rs.lines().end());
     const std::string prefix = out / "FEATURE_1_2.";

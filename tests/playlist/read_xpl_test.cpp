@@ -71,10 +71,7 @@ TEST_F(ReadXpl, LabelsTheStreamsOfTheTitleThatPlaysTheEvo) {
                                      "cbSub01: 8bitRLE.stream.01.Français | "
                                      "8bitRLE.stream.01.Français"}));
     for (Box box : allBoxes())
-        EXPECT_EQ(rs.controls.ticked(box), rs.controls.boxEnabled(box));
-    EXPECT_TRUE(rs.controls.buttonEnabled(Button::Demux));
-    EXPECT_TRUE(rs.controls.buttonEnabled(Button::ReadXPL));
-    EXPECT_EQ(rs.controls.page(), Page::XPL);
+        EXPECT_EQ(rs.session.streams[box].chosen, rs.session.streams[box].known());
     EXPECT_EQ(markedEntries(), (std::vector<int>{1, 17, 18, 33, 34}));
     EXPECT_EQ(rs.state().StreamTable[64], -1);
     EXPECT_EQ(openFileDescriptors(), filesOpenBefore);
@@ -151,7 +148,7 @@ TEST_F(ReadXpl, SecondPartOfTheFeatureFindsTheSameTitle) {
 TEST_F(ReadXpl, StemPlayedBySeveralTitlesTakesTheFirst) {
     read("FEATURE_1");
     EXPECT_EQ(std::ranges::count(rs.lines(), "DTS-HD.6ch.stream.02.Commentary found!"), 0);
-    EXPECT_FALSE(rs.controls.boxEnabled(Box{BoxKind::Audio, 2}));
+    EXPECT_FALSE(rs.session.streams[(Box{BoxKind::Audio, 2})].known());
 }
 
 TEST_F(ReadXpl, LaterTitleIsCutFromItsOwnOpeningTag) {
@@ -176,7 +173,6 @@ TEST_F(ReadXpl, NoLineNamingTheEvoKeepsEveryTagAndTheTree) {
     EXPECT_EQ(markedEntries(), std::vector<int>{});
     EXPECT_EQ(rs.state().StreamTable[1], -1);
     EXPECT_EQ(enabledBoxes(), Lines{});
-    EXPECT_TRUE(rs.controls.buttonEnabled(Button::ReadXPL));
 }
 
 TEST_F(ReadXpl, AttributeTablesOutliveTheRead) {
@@ -217,15 +213,13 @@ TEST_F(LargePlaylist, ReadsInChunksOf32768BytesAcrossTagBoundaries) {
 class FailedRead : public XplTest {};
 
 TEST_F(FailedRead, MissingFileStopsBeforeAnyLogLine) {
-    rs.controls.setField(Field::XPLfile, playlistPath);
-    XPLadj(rs.session);
+    rs.session.request.playlistPath = playlistPath;
+    playlistChosen(rs.session);
     EXPECT_EQ(jobErrorOf([&] { read("MAIN"); }),
               "Cannot open file \"" + playlistPath + "\". No such file or directory");
     EXPECT_EQ(rs.lines(), Lines{});
     EXPECT_EQ(enabledBoxes(), Lines{});
-    EXPECT_EQ(rs.controls.caption(Box{BoxKind::Audio, 0}), "No audio stream");
-    EXPECT_EQ(rs.controls.page(), Page::XPL);
-    EXPECT_TRUE(rs.controls.buttonEnabled(Button::ReadXPL));
+    EXPECT_EQ(rs.session.streams[(Box{BoxKind::Audio, 0})].label, "No audio stream");
     EXPECT_TRUE(view.memoVisible);
 }
 
@@ -251,7 +245,6 @@ TEST_F(FailedRead, ItemWithoutIndexStopsAndShowsTheTagsSoFar) {
         "  <MediaAttributeList>", R"(    <VideoAttributeItem codec="VC-1"/>)"};
     EXPECT_EQ(linesOf(view.memo), memo);
     EXPECT_TRUE(view.memoVisible);
-    EXPECT_TRUE(rs.controls.buttonEnabled(Button::ReadXPL));
     EXPECT_EQ(rs.report.panels[1], size + "/" + size + " bytes");
     EXPECT_EQ(openFileDescriptors(), filesOpenBefore);
     EXPECT_EQ(playlist.VideoAttr[1], "");
@@ -275,7 +268,6 @@ TEST_F(FailedRead, PlaylistOver16MiBIsRefusedBeforeAnyLogLine) {
               "Cannot open file \"" + playlistPath +
                   "\". The file is over 16 MiB, too large for a playlist");
     EXPECT_EQ(rs.lines(), Lines{});
-    EXPECT_TRUE(rs.controls.buttonEnabled(Button::ReadXPL));
     EXPECT_EQ(openFileDescriptors(), filesOpenBefore);
 }
 

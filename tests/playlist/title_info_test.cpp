@@ -127,7 +127,7 @@ TEST_F(TitleInfoRead, LanguagesJoinThroughTrackToTheStreamNumbersBox) {
     EXPECT_EQ(title.firstAudio, (Box{BoxKind::Audio, 2}));
     // The description names the track; without one, the box's caption does.
     const auto label = [&](Box box, const std::string& caption) {
-        const MuxLabel l = title.muxLabel(box, caption);
+        const TrackLabel l = title.muxLabel(box, caption);
         return l.language + "|" + l.kind + "|" + l.name;
     };
     EXPECT_EQ(label(Box{BoxKind::Audio, 1}, "DD+.stream.01.Director"), "eng|commentary|Director");

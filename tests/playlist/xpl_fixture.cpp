@@ -15,22 +15,24 @@ XplTest::XplTest() : playlistPath(disc / "ADV_OBJ/VPLST000.XPL") {
 
 void XplTest::choosePlaylist(const std::string& text) {
     writeTextFile(playlistPath, text);
-    rs.controls.setField(Field::XPLfile, playlistPath);
-    XPLadj(rs.session);
+    rs.session.request.playlistPath = playlistPath;
+    playlistChosen(rs.session);
 }
 
 bool XplTest::read(const std::string& evoName) {
     rs.state().EVOname = evoName;
     filesOpenBefore = openFileDescriptors();
-    return bReadXPLClick(rs.session, playlist, view);
+    return readPlaylist(rs.session, playlist, view);
 }
 
 std::vector<std::string> XplTest::enabledBoxes() const {
     std::vector<std::string> boxes;
     for (Box box : allBoxes())
-        if (rs.controls.boxEnabled(box))
-            boxes.push_back(boxName(box) + ": " + rs.controls.caption(box) + " | " +
-                            rs.controls.hint(box));
+        if (rs.session.streams[box].known())
+            boxes.push_back(boxName(box) + ": " + rs.session.streams[box].label + " | " +
+                            (rs.session.streams[box].description.empty()
+                                 ? pageHint(box.kind)
+                                 : rs.session.streams[box].description));
     return boxes;
 }
 

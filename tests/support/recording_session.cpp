@@ -2,6 +2,6 @@
 
 namespace splitwick::testing {
 
-RecordingSession::RecordingSession() : session(controls, report, events) {}
+RecordingSession::RecordingSession() : session(report, events) {}
 
 } // namespace splitwick::testing

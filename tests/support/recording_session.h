@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/plain_controls.h"
 #include "engine/session.h"
 #include "engine/source_file.h"
 
@@ -16,25 +15,25 @@ class RecordingReport : public Report {
     void log(const std::string& text) override { lines.push_back(text); }
     void slog(const std::string& text, uint8_t panel) override {
         panels.at(panel) = text;
-        if (panel == 1 && !text.empty()) progress.push_back(text);
+        if (panel == 1 && !text.empty()) {
+            progress.push_back(text);
+            if (onProgress) onProgress();
+        }
     }
     std::vector<std::string> lines;
     std::array<std::string, 2> panels{"Ready", "Select or drop an EVO file to demux"};
     std::vector<std::string> progress; // every non-empty panel 1 text, in order
+    // Runs at each progress line, where a user watching it might press Cancel.
+    std::function<void()> onProgress;
 };
 
-// Counts the points where a pass lets the window breathe; a test may act there, as a user
-// pressing Cancel would. Records the passes that start and end, as the window learns of them.
-class RecordingEvents : public Events {
+// Records the passes that start and end, as the window learns of them.
+class RecordingPasses : public PassObserver {
   public:
-    void processPendingEvents() override {
-        ++pumps;
-        if (onPump) onPump();
-    }
-    void repaint() override { ++repaints; }
     void passStarted(const SourceFile& source, bool writesOutput) override {
         passes.push_back(writesOutput);
         source_ = &source;
+        if (onPassStart) onPassStart();
     }
     void passEnded(StopReason reason) override {
         ends.push_back(reason);
@@ -42,9 +41,7 @@ class RecordingEvents : public Events {
         source_ = nullptr;
     }
     bool passRunning() const { return source_ != nullptr; }
-    int pumps = 0;
-    int repaints = 0;
-    std::function<void()> onPump;
+    std::function<void()> onPassStart;
     std::vector<bool> passes; // whether each pass started writes output
     std::vector<StopReason> ends;
     int64_t endPosition = 0; // of the last pass's source when it ended
@@ -56,11 +53,12 @@ class RecordingEvents : public Events {
 // A session driven as the window drives it, without a window.
 struct RecordingSession {
     RecordingSession();
-    PlainControls controls;
     RecordingReport report;
-    RecordingEvents events;
+    RecordingPasses events;
     Session session;
     JobState& state() { return session.state; }
+    JobRequest& request() { return session.request; }
+    StreamEntry& stream(Box box) { return session.streams[box]; }
     const std::vector<std::string>& lines() const { return report.lines; }
 };
 

@@ -123,7 +123,7 @@ ScanRecord scanInPieces(const Bytes& input, const std::vector<size_t>& pieces, b
     ScanRecord record;
     StreamWriter writer(outputs, rs.report);
     StreamFinder finder(rs.report);
-    FrameTally frames(rs.controls);
+    FrameTally frames(rs.request().countFrames);
     if (demuxMode)
         frames.countWritten(state.FrameCount, outputs);
     else

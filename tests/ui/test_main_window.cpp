@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-#include "engine/controls.h"
 #include "window_fixture.h"
 
 using namespace splitwick;
@@ -97,7 +96,7 @@ class TestMainWindow : public QObject {
         SettingsFolder settings;
         Window s;
         settings.write("AudioExt=string:ac3\n");
-        s.window.session().controls.setCaption({BoxKind::Video, 0}, "MPEG-2.stream.0");
+        s.w().box({BoxKind::Video, 0})->setText("MPEG-2.stream.0");
         QEvent deactivate(QEvent::WindowDeactivate);
         QCoreApplication::sendEvent(&s.window, &deactivate);
         QEvent activate(QEvent::WindowActivate);
@@ -213,43 +212,17 @@ class TestMainWindow : public QObject {
         QVERIFY(!s.w().bDemux->isEnabled());
     }
 
-    // cbVideoClick runs on a change only; a tick set to what it was leaves Demux alone.
-    void aTickSetToItsStateRunsNothing() {
+    // A tick left on a box without a stream still enables Demux, which then writes nothing.
+    void aTickOnABoxWithoutStreamKeepsDemuxEnabled() {
         SettingsFolder settings;
         Window s;
         drop(&s.window, QStringList("/a/HVDVD_TS/FEATURE_1.EVO")); // Demux needs an EVO
-        Controls& controls = s.window.session().controls;
-        controls.setTicked({BoxKind::Audio, 3}, true);
+        QCheckBox* box = s.w().box({BoxKind::Video, 2});
+        QVERIFY(!box->isEnabled());
+        box->setChecked(true);
         QVERIFY(s.w().bDemux->isEnabled());
-        controls.setButtonEnabled(Button::Demux, false);
-        controls.setTicked({BoxKind::Audio, 3}, true);
+        box->setChecked(false);
         QVERIFY(!s.w().bDemux->isEnabled());
-    }
-
-    void aTickedBoxStaysTickedThroughResetAndKeepsDemuxEnabled() {
-        SettingsFolder settings;
-        Window s;
-        drop(&s.window, QStringList("/a/HVDVD_TS/FEATURE_1.EVO")); // Demux needs an EVO
-        Controls& controls = s.window.session().controls;
-        const Box box{BoxKind::Video, 2};
-        controls.setBoxEnabled(box, true);
-        controls.setCaption(box, "MPEG-2.stream.0");
-        controls.setTicked(box, true);
-        Resetcbs(controls);
-        QVERIFY(s.w().box(box)->isChecked());
-        QVERIFY(!s.w().box(box)->isEnabled());
-        QCOMPARE(s.w().box(box)->text(), QString("No video stream"));
-        QVERIFY(s.w().bDemux->isEnabled());
-    }
-
-    // A caption is shown and read back as given, "&" included.
-    void captionsWithAnAmpersandRoundTrip() {
-        SettingsFolder settings;
-        Window s;
-        Controls& controls = s.window.session().controls;
-        controls.setCaption({BoxKind::Audio, 0}, "DD&DTS.stream.00");
-        QCOMPARE(controls.caption({BoxKind::Audio, 0}), std::string("DD&DTS.stream.00"));
-        QCOMPARE(s.w().box({BoxKind::Audio, 0})->text(), QString("DD&&DTS.stream.00"));
     }
 
     void slogSizesPanelZeroAndHintsPanelOne() {

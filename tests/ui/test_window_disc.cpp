@@ -92,10 +92,12 @@ class TestWindowDisc : public QObject {
         Window s;
         s.dialogs.choice = dir_.path() + "/HVDVD_TS";
         QTest::mouseClick(s.w().xpl->discButton(), Qt::LeftButton);
+        waitForJobs();
         QVERIFY(s.dialogs.shown.back().folder);
         s.w().eWorkdir->setText(out_);
         s.w().cbMuxMkv->setChecked(true);
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
 
         QCOMPARE(s.dialogs.errors, QStringList());
         QVERIFY(s.logLines().contains("Continue on L1_mainMovie.EVO"));

@@ -51,6 +51,7 @@ class TestWindowJobs : public QObject {
         choose(s, evo("FEATURE_1.EVO"));
         s.w().PageControl->setCurrentIndex(int(Page::Options));
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
 
         QCOMPARE(s.logLines(),
                  QStringList({"Opening file FEATURE_1.EVO", "File size: 0 Mbytes.",
@@ -80,7 +81,9 @@ class TestWindowJobs : public QObject {
         Window s;
         choose(s, evo("FEATURE_1.EVO"));
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
 
         const QString video = out_ + "/FEATURE_1.MPEG-2.stream.0.mpv";
         const QString audio = out_ + "/FEATURE_1.DD+.stream.00.mpa";
@@ -107,7 +110,9 @@ class TestWindowJobs : public QObject {
         QTest::mouseClick(w.cbExtByCodec, Qt::LeftButton, {}, QPoint(5, 8));
         QVERIFY(w.cbExtByCodec->isChecked() && !w.cbLpcmWav->isChecked());
         QTest::mouseClick(w.bCheck, Qt::LeftButton);
+        waitForJobs();
         QTest::mouseClick(w.bDemux, Qt::LeftButton);
+        waitForJobs();
 
         QCOMPARE(fileBytes(out_ + "/FEATURE_1.MPEG-2.stream.0.m2v"),
                  SmallEvo::videoPayload().repeated(10));
@@ -123,7 +128,9 @@ class TestWindowJobs : public QObject {
         Window s;
         choose(s, evo("FEATURE_1.EVO"));
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
 
         QVERIFY(s.logLines().contains("Continue on FEATURE_2.EVO"));
         QCOMPARE(s.logLines().last(), QString("15 frames count in video stream 0."));
@@ -146,23 +153,28 @@ class TestWindowJobs : public QObject {
         Window s;
         choose(s, path);
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         QVERIFY(s.logLines().contains("The EVO is encrypted: 1 of 21 packs are scrambled. Decrypt "
                                       "it first; its streams cannot be used as they are."));
         const QString error =
             "\"" + path + "\" is encrypted (its packs are scrambled): decrypt it first.";
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
         QCOMPARE(s.dialogs.errors, QStringList(error));
         QTest::mouseClick(s.w().bRebuild, Qt::LeftButton);
+        waitForJobs();
         QCOMPARE(s.dialogs.errors, QStringList({error, error}));
         QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
         QVERIFY(s.w().bDemux->isEnabled() && !s.window.busy());
     }
 
-    void aMissingSourceShowsTheErrorAndLeavesReadEvoDisabled() {
+    // The user may try again at once: a failed command leaves its button enabled.
+    void aMissingSourceShowsTheErrorAndLeavesReadEvoEnabled() {
         SettingsFolder settings;
         Window s;
         choose(s, evo("FEATURE_9.EVO"));
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
 
         QCOMPARE(s.dialogs.errors, QStringList("Cannot open file \"" + evo("FEATURE_9.EVO") +
                                                "\". No such file or directory."));
@@ -170,7 +182,7 @@ class TestWindowJobs : public QObject {
         QCOMPARE(s.logLines().mid(s.logLines().size() - 2),
                  QStringList({"Opening file FEATURE_9.EVO", s.dialogs.errors.first()}));
         QCOMPARE(s.w().statusBar->panelText(0), QString(" Failed"));
-        QVERIFY(!s.w().bCheck->isEnabled());
+        QVERIFY(s.w().bCheck->isEnabled());
         QVERIFY(!s.window.busy());
     }
 
@@ -185,6 +197,7 @@ class TestWindowJobs : public QObject {
             hint = s.w().statusBar->toolTip();
         });
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         QVERIFY2(progress.startsWith(" Reading FEATURE_1.EVO 4/4 Mbytes, Remaining time: "),
                  qPrintable(progress));
         QCOMPARE(" " + hint, progress);
@@ -197,6 +210,7 @@ class TestWindowJobs : public QObject {
         choose(s, evo("FEATURE_1.EVO"));
         s.duringJob([&] { QTest::mouseClick(s.w().bCancel, Qt::LeftButton); });
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
 
         QCOMPARE(s.dialogs.questions, 0);
         // Stopped before the end: no frame count follows "Done.", and no line of files kept.
@@ -219,9 +233,11 @@ class TestWindowJobs : public QObject {
         QTest::keyClick(&s.window, Qt::Key_F1);
         QCOMPARE(s.dialogs.documents, QList<QUrl>({manualUrl()}));
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         s.dialogs.answerYes = true;
         s.duringJob([&] { QTest::keyClick(&s.window, Qt::Key_Escape); });
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
         QCOMPARE(s.dialogs.questions, 1);
         QCOMPARE(s.logLines().last(), QString(CancelledLine));
     }
@@ -232,9 +248,11 @@ class TestWindowJobs : public QObject {
         Window s;
         choose(s, evo("FEATURE_1.EVO"));
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         s.dialogs.answerYes = false;
         s.duringJob([&] { QTest::mouseClick(s.w().bCancel, Qt::LeftButton); });
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
 
         QCOMPARE(s.dialogs.questions, 1);
         QCOMPARE(s.logLines().last(), QString("1024 frames count in video stream 0."));
@@ -248,9 +266,11 @@ class TestWindowJobs : public QObject {
         Window s;
         choose(s, evo("FEATURE_1.EVO"));
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         s.dialogs.answerYes = true;
         s.duringJob([&] { QTest::mouseClick(s.w().bCancel, Qt::LeftButton); });
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
 
         QCOMPARE(s.dialogs.questions, 1);
         // As the command line says it; the status bar said "Ready" as after a whole Demux.
@@ -272,6 +292,7 @@ class TestWindowJobs : public QObject {
         Window s;
         choose(s, evo("FEATURE_1.EVO"));
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         const Widgets& w = s.w();
         const int linesBefore = int(s.logLines().size());
         bool busy = false, dragAccepted = true, closed = true;
@@ -293,6 +314,7 @@ class TestWindowJobs : public QObject {
             QTest::mouseClick(w.bCancel, Qt::LeftButton);
         });
         QTest::mouseClick(w.bDemux, Qt::LeftButton);
+        waitForJobs();
 
         QVERIFY(busy);
         QCOMPARE(shownEnabled, QStringList("bCancel"));
@@ -325,11 +347,13 @@ class TestWindowJobs : public QObject {
         Window s;
         choose(s, evo("FEATURE_1.EVO"));
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         s.w().eWorkdir->setText(dir_.path() + "/missing");
         const std::vector<std::pair<const char*, QPushButton*>> next = {
             {"Read EVO", s.w().bCheck}, {"Rebuild", s.w().bRebuild}, {"Read XPL", s.w().bReadXPL}};
         for (const auto& [job, button] : next) {
             QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
             QCOMPARE(s.dialogs.errors.size(), 1);
             // The log keeps the error once its box is gone; the status bar left the job's phase.
             QCOMPARE(s.logLines().last(), s.dialogs.errors.first());
@@ -339,6 +363,7 @@ class TestWindowJobs : public QObject {
             QVERIFY(s.w().bDemux->isEnabled());
             // Rebuild fails into the missing folder, Read XPL on a missing playlist.
             QTest::mouseClick(button, Qt::LeftButton);
+            waitForJobs();
             s.dialogs.errors.clear();
             QVERIFY2(s.w().bDemux->isEnabled(), job);
         }
@@ -362,6 +387,7 @@ class TestWindowJobs : public QObject {
         for (const auto& chooseOther : {chooseByDrop, chooseInDialog}) {
             choose(s, evo("FEATURE_1.EVO"));
             QTest::mouseClick(w.bCheck, Qt::LeftButton);
+        waitForJobs();
             chooseOther(evo("OTHER.EVO"));
             for (Box box : allBoxes()) {
                 QVERIFY(!w.box(box)->isChecked());
@@ -370,6 +396,7 @@ class TestWindowJobs : public QObject {
             }
             QVERIFY(!w.bDemux->isEnabled());
             QTest::mouseClick(w.bCheck, Qt::LeftButton);
+        waitForJobs();
             QCOMPARE(w.box({BoxKind::Audio, 0})->text(), QString("DD+.stream.00"));
             QVERIFY(w.bDemux->isEnabled());
         }
@@ -389,12 +416,16 @@ class TestWindowJobs : public QObject {
         Window s;
         choose(s, evo("FEATURE_1.EVO"));
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         QVERIFY(s.w().bDemux->isEnabled());
         s.duringJob([&] {
             QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
-            s.w().bDemux->click(); // not even through the button itself
+        waitForJobs();
+            s.w().bDemux->click();
+        waitForJobs(); // not even through the button itself
         });
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         QVERIFY(!s.logLines().join('\n').contains("Creating"));
         QVERIFY(QDir(out_).isEmpty());
     }

@@ -54,6 +54,7 @@ class TestWindowMkv : public QObject {
         s.w().eWorkdir->setText(out_);
         s.w().cbMuxMkv->setChecked(true);
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
     }
 
   private slots:
@@ -79,9 +80,11 @@ class TestWindowMkv : public QObject {
         Window s;
         readWithMuxTicked(s);
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
         QCOMPARE(QDir(out_).entryList(QDir::Files), QStringList("FEATURE_1.mkv"));
         s.w().cbKeepStreams->setChecked(true);
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
 
         QCOMPARE(s.dialogs.errors, QStringList());
         const QString mkv = out_ + "/FEATURE_1.mkv";
@@ -113,7 +116,9 @@ class TestWindowMkv : public QObject {
         QTest::mouseClick(s.w().cbSubPgs, Qt::LeftButton, {}, QPoint(5, 8));
         QVERIFY(s.w().cbSubPgs->isChecked());
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
         const QString sup = out_ + "/FEATURE_1.Subpicture.00.sup";
         QCOMPARE(QDir(out_).entryList(QDir::Files),
                  QStringList({"FEATURE_1.H.264.stream.0.mpv", "FEATURE_1.Subpicture.00.sup"}));
@@ -125,6 +130,7 @@ class TestWindowMkv : public QObject {
         // The streams the mux took stay, to be compared.
         s.w().cbKeepStreams->setChecked(true);
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
         QCOMPARE(s.dialogs.errors, QStringList());
         QCOMPARE(fileBytes(sup), pgs);
         QCOMPARE(outputLines("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" +
@@ -136,21 +142,24 @@ class TestWindowMkv : public QObject {
     void cancelAsksThenStopsTheMuxWhileOtherCommandsAreHeldOff() {
         SettingsFolder settings;
         SmallEvo::write(evo_, 10);
-        const SearchPath path(fakeMkvmerge("#!/bin/sh\nexec /bin/sleep 60\n"));
+        const SearchPath path(
+            fakeMkvmerge("#!/bin/sh\necho '#GUI#progress 10%'\nexec /bin/sleep 60\n"));
         Window s;
         readWithMuxTicked(s);
         s.dialogs.answerYes = true;
         const Widgets& w = s.w();
         bool cancelEnabled = false;
         QStringList linesWhileMuxing;
-        // A small EVO lets no events through: this runs once mkvmerge has started.
+        // A small EVO shows no progress: this runs once mkvmerge has shown its own.
         s.duringJob([&] {
             cancelEnabled = w.bCancel->isEnabled();
             QTest::mouseClick(w.bCheck, Qt::LeftButton);
+        waitForJobs();
             QTest::mouseClick(w.bCancel, Qt::LeftButton);
             linesWhileMuxing = s.logLines();
         });
         QTest::mouseClick(w.bDemux, Qt::LeftButton);
+        waitForJobs();
 
         QVERIFY(cancelEnabled);
         QCOMPARE(linesWhileMuxing.last(), "Muxing " + out_ + "/FEATURE_1.mkv");
@@ -175,6 +184,7 @@ class TestWindowMkv : public QObject {
         QString duringDemux;
         s.duringJob([&] { duringDemux = s.w().statusBar->panelText(1); });
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
         QVERIFY2(duringDemux.startsWith(" FEATURE_1.mkv ") &&
                      duringDemux.contains(" %, Remaining time: "),
                  qPrintable(duringDemux));
@@ -194,6 +204,7 @@ class TestWindowMkv : public QObject {
         s.w().cbMuxMkv->setChecked(false);
         s.duringJob([&] { s.w().cbMuxMkv->setChecked(true); });
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
         QCOMPARE(s.dialogs.errors, QStringList());
         QCOMPARE(s.logLines().last(), QString("1024 frames count in video stream 0."));
         QVERIFY(!QFile::exists(out_ + "/FEATURE_1.mkv"));
@@ -220,6 +231,7 @@ class TestWindowMkv : public QObject {
             s.w().eWorkdir->setText(c.workdir);
             const int linesBefore = int(s.logLines().size());
             QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
             QCOMPARE(s.dialogs.errors, QStringList(c.error));
             QCOMPARE(s.logLines().mid(linesBefore), QStringList(c.error));
             QVERIFY(QDir(out_).entryList(QDir::Files).isEmpty());

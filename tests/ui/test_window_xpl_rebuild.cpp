@@ -57,6 +57,7 @@ class TestWindowXplRebuild : public QObject {
         const Widgets& w = s.w();
         QVERIFY(w.bReadXPL->isEnabled());
         QTest::mouseClick(w.bReadXPL, Qt::LeftButton);
+        waitForJobs();
 
         QVERIFY(s.dialogs.errors.isEmpty());
         QCOMPARE(w.PageControl->currentIndex(), int(Page::XPL));
@@ -88,8 +89,10 @@ class TestWindowXplRebuild : public QObject {
         Window s;
         choose(s);
         QTest::mouseClick(s.w().bReadXPL, Qt::LeftButton);
+        waitForJobs();
         const int linesBefore = int(s.logLines().size());
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
 
         QVERIFY(s.dialogs.errors.isEmpty());
         const QStringList lines = s.logLines().mid(linesBefore);
@@ -103,7 +106,9 @@ class TestWindowXplRebuild : public QObject {
         SmallEvo::write(other, 10);
         drop(&s.window, QStringList(other));
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
         QVERIFY(s.dialogs.errors.isEmpty());
         QVERIFY(s.logLines().contains("Creating " + out_ + "/FEATURE_3.MPEG-2.stream.0.mpv"));
         QVERIFY(!QFile::exists(out_ + "/FEATURE_3.chapters.xml"));
@@ -115,8 +120,10 @@ class TestWindowXplRebuild : public QObject {
         Window s;
         choose(s);
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         s.w().box({BoxKind::Audio, 0})->setChecked(false);
         QTest::mouseClick(s.w().bRebuild, Qt::LeftButton);
+        waitForJobs();
 
         QVERIFY(s.dialogs.errors.isEmpty());
         // Behind Read EVO's "Done.", its frame count and timing lines.
@@ -135,6 +142,7 @@ class TestWindowXplRebuild : public QObject {
         Window s;
         choose(s);
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
         const int linesBefore = s.logLines().size();
         s.dialogs.answerYes = true;
         s.duringJob([&] {
@@ -142,9 +150,11 @@ class TestWindowXplRebuild : public QObject {
             QVERIFY(s.w().statusBar->panelText(1).startsWith(
                 " Rebuilding FEATURE_1.EVO 4/4 Mbytes, Remaining time: "));
             QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
             QTest::mouseClick(s.w().bCancel, Qt::LeftButton);
         });
         QTest::mouseClick(s.w().bRebuild, Qt::LeftButton);
+        waitForJobs();
 
         QCOMPARE(s.dialogs.questions, 1);
         // No Read EVO ran in between, and the pass stopped after the pack in hand.

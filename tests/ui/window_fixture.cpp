@@ -1,5 +1,7 @@
 #include "window_fixture.h"
 
+#include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
@@ -38,8 +40,35 @@ QStringList Window::logLines() const {
     return w().mMessage->toPlainText().split('\n');
 }
 
+namespace {
+
+// An action of duringJob runs: the job waits for it.
+bool inJobAction = false;
+
+} // namespace
+
 void Window::duringJob(std::function<void()> action) {
-    QMetaObject::invokeMethod(&window, std::move(action), Qt::QueuedConnection);
+    window.whenProgressShown([action = std::move(action)] {
+        inJobAction = true;
+        action();
+        inJobAction = false;
+    });
+}
+
+void waitForJobs() {
+    if (inJobAction) return;
+    const auto busy = [] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* window = dynamic_cast<TfMain*>(widget); window != nullptr && window->busy())
+                return true;
+        return false;
+    };
+    QDeadlineTimer deadline(std::chrono::minutes(2));
+    while (busy() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (busy()) qFatal("a job did not end");
+    // The queued lines and progress of the job that ended.
+    QCoreApplication::processEvents();
 }
 
 namespace {
@@ -69,6 +98,8 @@ void dropUrls(QWidget* window, const QList<QUrl>& urls) {
     QCoreApplication::sendEvent(window, &enter);
     QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window, &event);
+    // A dropped disc goes on into reading its title.
+    waitForJobs();
 }
 
 void drop(QWidget* window, const QStringList& paths) {

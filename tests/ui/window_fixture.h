@@ -62,12 +62,17 @@ struct Window {
 
     const Widgets& w() const { return window.widgets(); }
     QStringList logLines() const;
-    // Runs action from within the next job, where it lets events through (every 4 MiB).
+    // Runs action on the window's thread as the next job shows its progress (every 4 MiB of a
+    // pass), while the job waits: where a user watching it might act.
     void duringJob(std::function<void()> action);
 
     ScriptedDialogs dialogs;
     TfMain window{dialogs};
 };
+
+// Lets the window's events through until no window runs a job: what a user clicking again
+// would wait for. Does nothing from within an action of duringJob, which the job waits for.
+void waitForJobs();
 
 QByteArray fileBytes(const QString& path);
 

@@ -1,4 +1,4 @@
-#include "one_pass.h"
+#include "stream_jobs.h"
 
 #include <algorithm>
 #include <exception>
@@ -27,28 +27,24 @@ namespace {
 // The jobs whose lines a one-pass job logs, in their order.
 enum Section : size_t { ReadEvoLines, PlaylistLines, JobHead, JobLines, Sections };
 
-// Whether a box stands for a stream a job can write: cbVideo0 and cbVideo1, the audio and the
-// subpicture boxes (subpictures 16 to 31 have none).
-bool isStreamBox(Box box) {
-    return box.kind == BoxKind::Video ? box.index < 2 : box.index < boxesOfKind(box.kind);
-}
-
-std::vector<Box> enabledBoxes(const Controls& controls) {
-    std::vector<Box> boxes;
-    for (Box box : allBoxes())
-        if (controls.boxEnabled(box)) boxes.push_back(box);
-    return boxes;
-}
-
 // What the reads and the job share in a one-pass run: the sections of its log, the source until
 // the pass takes it, the streams the pass finds (Read EVO's table), Read EVO's frame counts and
 // the first part's timing.
 class Reads {
   public:
-    Reads(Session& session, const JobAfterReads& request)
+    // phase: the job's own phase word, shown after opening when the reads ran before.
+    Reads(Session& session, const StreamJob& request, const char* phase)
         : session_(session), request_(request), log_(session.report(), Sections) {
-        Resetcbs(session.controls);
-        {
+        if (request.readsLogged) {
+            // The job's own lines go out as they come, the source's opening first.
+            for (Section section : {ReadEvoLines, PlaylistLines}) {
+                log_.drop(section);
+                log_.close(section);
+            }
+            ReportRoute route(session, log_[JobHead]);
+            source_ = openEvo(session, phase);
+        } else {
+            session.streams.forget();
             ReportRoute route(session, log_[ReadEvoLines]);
             source_ = openEvo(session, "Reading");
         }
@@ -60,36 +56,49 @@ class Reads {
     }
 
     LogSections& log() { return log_; }
+    // The identifier of a stream: as the window's Read EVO found it, or the pass so far.
+    int32_t streamId(Box box) const {
+        return (request_.readsLogged ? session_.state.StreamTable : found_)[tableEntry(box)];
+    }
+    // The job's own "Opening file" lines, unless opening the source logged them.
+    void logOpening(const SourceFile& source) {
+        if (request_.readsLogged) return;
+        log_[JobHead].log("Opening file " + session_.state.EVOfile);
+        log_[JobHead].log(fileSizeLine(source));
+    }
     std::unique_ptr<SourceFile> source() { return std::move(source_); }
     StreamTable& found() { return found_; }
     FrameCounts& frames() { return frames_; }
     TimingRecorder& timing() { return timing_; }
     const TitleChapters& chapters() const { return chapters_; }
-    bool withPlaylist() const { return bool(request_.readPlaylist); }
+    bool withPlaylist() const {
+        return request_.readsLogged ? request_.labelsFromPlaylist : bool(request_.readPlaylist);
+    }
 
-    // Whether a box's stream is chosen, while the pass runs: the boxes asked for, else those the
-    // playlist labelled, else those whose stream has been found.
+    // Whether a stream is chosen, while the pass runs: the streams asked for, else those the
+    // playlist labelled, else those found.
     BoxChoice chosen() const {
         if (request_.boxes)
             return [boxes = *request_.boxes](Box box) {
                 return std::find(boxes.begin(), boxes.end(), box) != boxes.end();
             };
         if (withPlaylist())
-            return [&controls = session_.controls](Box box) { return controls.boxEnabled(box); };
+            return [&streams = session_.streams](Box box) { return streams[box].known(); };
         return [&found = found_](Box box) { return found[tableEntry(box)] >= 0; };
     }
 
-    // The caption that names a box's outputs: the playlist's, or the one Read EVO gives the
-    // stream found for it.
-    std::string caption(Box box) const {
-        if (withPlaylist()) return session_.controls.caption(box);
-        return streamName(box.kind, found_[tableEntry(box)]) + captionSuffix(box);
+    // The label that names a stream's outputs: the reads' (the playlist's, or the window's), or
+    // the one Read EVO gives the stream found for it.
+    std::string label(Box box) const {
+        if (withPlaylist() || request_.readsLogged) return session_.streams[box].label;
+        return scannedLabel(box, found_[tableEntry(box)]);
     }
 
-    // Read EVO's end, once the first part is read: the boxes labelled, "Done.", the frame counts
-    // and the timing, the streams, the counts and the timing left in the job state as the reads
-    // left them. Then, unless the pass was cancelled, the file must have streams, and the boxes
-    // asked for are ticked, as they were after the reads, and given back; each must have a stream.
+    // Read EVO's end, once the first part is read: the streams labelled, "Done.", the frame
+    // counts and the timing, the streams, the counts and the timing left in the job state as the
+    // reads left them. Then, unless the pass was cancelled, the file must have streams, and the
+    // streams asked for are chosen, as they were after the reads, and given back; each must be
+    // known.
     std::vector<Box> finish(StopReason firstPart, StreamWriter* writer = nullptr) {
         dropCountsOfStoppedPass(frames_, firstPart);
         session_.state.StreamTable = found_;
@@ -98,8 +107,10 @@ class Reads {
         session_.state.ScrambledPacks = 0;
         session_.state.Timing = {};
         keepTiming(session_.state.Timing, timing_, session_.state.EVOfile, firstPart, writer);
-        Controls& controls = session_.controls;
-        if (!withPlaylist()) labelBoxes(controls, found_);
+        // The window read the file before: its streams, labels and choices stay as they are.
+        if (request_.readsLogged) return firstPart == StopReason::Cancelled ? std::vector<Box>{} : *request_.boxes;
+        StreamChoice& streams = session_.streams;
+        if (!withPlaylist()) labelStreams(streams, found_);
         {
             ReportRoute route(session_, log_[ReadEvoLines]);
             finishJob(session_);
@@ -108,20 +119,20 @@ class Reads {
         }
         log_.close(ReadEvoLines);
         if (firstPart == StopReason::Cancelled) return {};
-        requireStreams(found_, controls.field(Field::EVOfile));
-        const std::vector<Box> wanted = request_.boxes.value_or(enabledBoxes(controls));
-        // A box whose stream the file lacks cannot be ticked in the window either.
+        requireStreams(found_, session_.request.evoPath);
+        const std::vector<Box> wanted = request_.boxes.value_or(streams.known());
+        // A stream the file lacks cannot be chosen in the window either.
         for (Box box : wanted)
-            if (!controls.boxEnabled(box))
+            if (!streams[box].known())
                 throw JobError("No stream for " + boxName(box) + " in " + session_.state.EVOfile);
         for (Box box : allBoxes())
-            controls.setTicked(box, std::find(wanted.begin(), wanted.end(), box) != wanted.end());
+            streams[box].chosen = std::find(wanted.begin(), wanted.end(), box) != wanted.end();
         return wanted;
     }
 
   private:
     Session& session_;
-    const JobAfterReads& request_;
+    const StreamJob& request_;
     LogSections log_;
     std::unique_ptr<SourceFile> source_;
     StreamTable found_;
@@ -205,53 +216,58 @@ class WriterUntilFormatError : public ScanSink {
 
 } // namespace
 
-StopReason demuxInOnePass(Session& session, const JobAfterReads& request, DemuxedFiles* written) {
-    Controls& controls = session.controls;
-    Reads reads(session, request);
+StreamJob afterReads(const StreamChoice& streams, TitleChapters chapters, bool labelsFromPlaylist) {
+    return {streams.chosenStreams(), [chapters = std::move(chapters)] { return chapters; }, true,
+            labelsFromPlaylist};
+}
+
+StopReason demux(Session& session, const StreamJob& request, DemuxedFiles* written) {
+    const JobRequest& asked = session.request;
+    Reads reads(session, request, "Writing stream(s)");
     LogSections& log = reads.log();
     const SplitTitle title = splitTitle(session);
     DemuxedFiles files{outputPrefix(session, title), {}, {}};
     const std::string& prefix = files.prefix;
     std::unique_ptr<SourceFile> source = reads.source();
-    log[JobHead].log("Opening file " + session.state.EVOfile);
-    log[JobHead].log(fileSizeLine(*source));
+    reads.logOpening(*source);
 
     OutputSet outputs;
     FrameCounts frames{};
     CreatingLines creating(log[JobHead]);
     const auto create = [&](Box box) {
-        files.streams.push_back(createBoxOutputs(outputs, controls, title, prefix, box,
-                                                 reads.caption(box),
-                                                 reads.found()[tableEntry(box)]));
+        files.streams.push_back(createBoxOutputs(outputs, asked, title, prefix, box,
+                                                 reads.label(box), reads.streamId(box)));
         creating.add(box, files.streams.back().path);
     };
+    const auto createRest = [&](const std::vector<Box>& boxes) {
+        for (Box box : boxes)
+            if (isStreamBox(box) && !outputs.has(box)) create(box);
+        creating.log();
+        ReportRoute route(session, log[JobHead]);
+        files.chapters = createChapterFile(outputs, session, title, reads.chapters(), prefix);
+    };
+    // The window's reads knew the streams: their outputs are made before the pass.
+    if (request.readsLogged) createRest(*request.boxes);
     const BoxChoice chosen = reads.chosen();
     StreamFinder finder(log[ReadEvoLines]);
     OutputsAsFound made([&](Box box) {
-        if (isStreamBox(box) && chosen(box)) create(box);
+        if (isStreamBox(box) && chosen(box) && !outputs.has(box)) create(box);
     });
     StreamWriter writer(outputs, log[JobLines]);
     WriterUntilFormatError firstPartWriter(writer, frames);
-    FrameTally frameTally(controls);
+    FrameTally frameTally(asked.countFrames);
     frameTally.countEveryStream(reads.frames());
     frameTally.countWritten(frames, outputs);
-    TitleMismatch mismatch(log[JobLines], controls, reads.withPlaylist());
+    TitleMismatch mismatch(log[JobLines], session.streams, reads.withPlaylist());
     ScanSinks firstPart{&finder, &made, &firstPartWriter, &frameTally, &reads.timing(), &mismatch};
     writer.timeBy(reads.timing());
-    StopReason stop = demux(session, std::move(source), firstPart, reads.found(), true);
+    StopReason stop =
+        scanEvo(session, std::move(source), firstPart, reads.found(), ScanMode::Demux);
 
     // The chosen boxes whose stream the first part lacks, and the chapters, as Demux would have
     // opened them at its start.
-    std::vector<Box> rest;
-    for (Box box : reads.finish(stop, &writer))
-        if (isStreamBox(box) && !outputs.has(box)) rest.push_back(box);
-    for (Box box : rest)
-        create(box);
-    creating.log();
-    {
-        ReportRoute route(session, log[JobHead]);
-        files.chapters = createChapterFile(outputs, session, title, reads.chapters(), prefix);
-    }
+    const std::vector<Box> wanted = reads.finish(stop, &writer);
+    if (!request.readsLogged) createRest(wanted);
     firstPartWriter.raise(session.state.FrameCount);
     log.close(JobHead);
     // From here the job counts as the window's Demux does, in the job state: a failure leaves
@@ -262,14 +278,14 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     ReportRoute route(session, log[JobLines]);
     for (size_t part = 0; auto later = openLaterPart(session, title, part, stop); ++part) {
         // The boxes stand for the first part's streams: a later part's own are not written.
-        FrameTally writtenFrames(controls);
+        FrameTally writtenFrames(asked.countFrames);
         writtenFrames.countWritten(counts, outputs);
         TimingRecorder timing;
         ScanSinks laterPart{&writer, &writtenFrames, &timing, &mismatch};
         StreamTable laterPartStreams = reads.found();
         writer.timeBy(timing);
-        stop = demux(session, std::move(later), laterPart, laterPartStreams, true,
-                     ScanStart::AfterFirstPart);
+        stop = scanEvo(session, std::move(later), laterPart, laterPartStreams, ScanMode::Demux,
+                       ScanStart::AfterFirstPart);
         keepTiming(session.state.Timing, timing, splitPath(title.laterParts[part]).name, stop,
                    &writer);
     }
@@ -288,16 +304,14 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     return stop;
 }
 
-StopReason rebuildInOnePass(Session& session, RebuildState& rebuild, const JobAfterReads& request) {
-    Controls& controls = session.controls;
-    Reads reads(session, request);
+StopReason rebuild(Session& session, RebuildState& rebuild, const StreamJob& request) {
+    Reads reads(session, request, "Writing EVO...");
     LogSections& log = reads.log();
     rebuild.reset();
     const SplitTitle title = splitTitle(session);
     const std::string outputName = outputPrefix(session, title) + ".rebuilt.EVO";
     std::unique_ptr<SourceFile> source = reads.source();
-    log[JobHead].log("Opening file " + session.state.EVOfile);
-    log[JobHead].log(fileSizeLine(*source));
+    reads.logOpening(*source);
 
     OutputSet outputs;
     OutputFile& output = outputs.add(createOutput(title, outputName));
@@ -306,20 +320,21 @@ StopReason rebuildInOnePass(Session& session, RebuildState& rebuild, const JobAf
     // After Read XPL the table marks the playlist's streams, by no identifier: nothing is left
     // out by it.
     const StreamTable marks = session.state.StreamTable;
-    PackEditor editor(reads.withPlaylist() ? marks : reads.found(), reads.chosen(), rebuild);
+    PackEditor editor(reads.withPlaylist() || request.readsLogged ? marks : reads.found(),
+                      reads.chosen(), rebuild);
     StreamFinder finder(log[ReadEvoLines]);
-    FrameTally frames(controls);
+    FrameTally frames(session.request.countFrames);
     frames.countEveryStream(reads.frames());
     ScanSinks sinks{&finder, &frames, &reads.timing()};
     EvoScan scan(reads.found(), sinks);
     PendingBounds pending;
-    StopReason stop = Rebuild(session, std::move(source), editor, output, &scan, &pending);
+    StopReason stop = rebuildPass(session, std::move(source), editor, output, &scan, &pending);
     reads.finish(stop);
     pending.settle(output, editor.bounds());
 
     ReportRoute route(session, log[JobLines]);
     for (size_t part = 0; auto later = openLaterPart(session, title, part, stop); ++part)
-        stop = Rebuild(session, std::move(later), editor, output);
+        stop = rebuildPass(session, std::move(later), editor, output);
     outputs.close();
     finishJob(session);
     return stop;

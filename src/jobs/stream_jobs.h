@@ -10,18 +10,28 @@
 
 namespace splitwick {
 
-// What the command line asks of a job that runs after the reads.
-struct JobAfterReads {
-    // The boxes whose streams the job writes or keeps; none given: every box the reads enable.
+// What Demux and Rebuild are asked for besides the session's request.
+struct StreamJob {
+    // The streams the job writes or keeps; none given: every stream the reads make known.
     std::optional<std::vector<Box>> boxes;
     // Read XPL, as it would run after Read EVO; gives the chapters of the EVO's title. Empty
     // when no playlist was chosen.
     std::function<TitleChapters()> readPlaylist;
+    // The window: Read EVO (and Read XPL) ran as commands of their own before; their lines are
+    // not logged again, and readPlaylist only gives the chapters.
+    bool readsLogged = false;
+    // With readsLogged: Read XPL labelled the streams last, so its labels name the outputs.
+    bool labelsFromPlaylist = false;
 };
 
-// Read EVO, Read XPL when a playlist is chosen, then Demux of the boxes asked for, as the
-// command line ran them one after another, in one pass over the source: the same files with the
-// same bytes, the same log lines in the same order, the same frame counts and box states.
+// The job as the window asks for it after its reads: every chosen stream, known or not (a tick
+// left on a box whose stream the file lacks still counts), the title's chapters, and whether the
+// playlist labelled the streams last.
+StreamJob afterReads(const StreamChoice& streams, TitleChapters chapters = {},
+                     bool labelsFromPlaylist = false);
+
+// Demux: Read EVO, Read XPL when a playlist is chosen, then the writing of the streams asked
+// for, in one pass over the source, with the log lines of those jobs one after another.
 //
 // The playlist is read first, so that its captions name the outputs. The streams are found as
 // the pass meets them, and a chosen box's outputs are created when its stream is first met:
@@ -34,14 +44,13 @@ struct JobAfterReads {
 // chapter file, all opened before any is emptied. The streams the second part brings that the
 // first lacks are not written, as they had no box. Gives why the last pass ended, and the files
 // it wrote in `written` when that is given.
-StopReason demuxInOnePass(Session& session, const JobAfterReads& request,
-                          DemuxedFiles* written = nullptr);
+StopReason demux(Session& session, const StreamJob& job, DemuxedFiles* written = nullptr);
 
-// Read EVO, Read XPL when a playlist is chosen, then Rebuild of the boxes asked for, in one
-// pass over the source. The rebuild's drop tests look up the streams the pass has found up to
+// Rebuild: Read EVO, Read XPL when a playlist is chosen, then the copy of the EVO with the
+// streams asked for, in one pass over the source. The rebuild's drop tests look up the streams the pass has found up to
 // the end of the chunk in hand (the playlist's marks after Read XPL); the system headers written
 // before the first part's streams were all known are set right once they are. Gives why the
 // last pass ended.
-StopReason rebuildInOnePass(Session& session, RebuildState& rebuild, const JobAfterReads& request);
+StopReason rebuild(Session& session, RebuildState& rebuild, const StreamJob& job);
 
 } // namespace splitwick

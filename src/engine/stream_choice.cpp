@@ -1,0 +1,33 @@
+#include "stream_choice.h"
+
+namespace splitwick {
+
+void StreamChoice::forget() {
+    for (Box box : allBoxes()) {
+        StreamEntry& entry = (*this)[box];
+        entry = {LearntFrom::Nothing, entry.chosen, noStreamCaption(box.kind), entry.description,
+                 nullptr};
+    }
+}
+
+bool StreamChoice::anyChosen() const {
+    for (const StreamEntry& entry : entries_)
+        if (entry.chosen) return true;
+    return false;
+}
+
+std::vector<Box> StreamChoice::known() const {
+    std::vector<Box> boxes;
+    for (Box box : allBoxes())
+        if ((*this)[box].known()) boxes.push_back(box);
+    return boxes;
+}
+
+std::vector<Box> StreamChoice::chosenStreams() const {
+    std::vector<Box> boxes;
+    for (Box box : streamBoxes())
+        if ((*this)[box].chosen) boxes.push_back(box);
+    return boxes;
+}
+
+} // namespace splitwick
