@@ -71,9 +71,9 @@ void chooseFiles(const Request& request, Session& session) {
 // xpl --chapters: the title that plays the EVO must have chapters, or there is nothing to
 // write.
 void writeChapters(const std::string& path, const Session& session, const Playlist& playlist) {
-    const TitleChapters chapters = playlist.title.chaptersFor(session.state.EVOname);
+    const TitleChapters chapters = playlist.title.chaptersFor(session.state.evoName);
     if (chapters.marks.empty())
-        throw JobError(session.state.XPLfile + " gives no chapters for " + session.state.EVOname);
+        throw JobError(session.state.playlistFile + " gives no chapters for " + session.state.evoName);
     OutputFile file(path);
     writeChapterFile(file, chapters);
     file.close();
@@ -139,7 +139,7 @@ int runCommand(const Request& request, Session& session, ConsoleReport& report) 
     StreamTable found;
     if (request.command == "read") {
         stop = readEvo(session);
-        found = session.state.StreamTable;
+        found = session.state.streamTable;
         if (!request.xplFile.empty() && !InterruptEvents::interrupted())
             readPlaylist(session, playlist, view);
     } else {
@@ -153,7 +153,7 @@ int runCommand(const Request& request, Session& session, ConsoleReport& report) 
                 // The title chosen, not the first that plays its first clip.
                 if (discTitle) playlist.title = *discTitle;
                 job.boxes = pickStreams(request, session.streams, playlist.title);
-                return playlist.title.chaptersFor(session.state.EVOname);
+                return playlist.title.chaptersFor(session.state.evoName);
             };
         if (request.dryRun)
             return dryRun(request, session, report, playlist, view,
@@ -165,7 +165,7 @@ int runCommand(const Request& request, Session& session, ConsoleReport& report) 
             RebuildState rebuilt;
             stop = rebuild(session, rebuilt, job);
         }
-        found = session.state.StreamTable;
+        found = session.state.streamTable;
         // The log says "Done." after a cancel too: the files it wrote are not whole.
         if (stop == StopReason::Cancelled) std::cerr << CancelledLine << '\n';
     }

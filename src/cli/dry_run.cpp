@@ -30,13 +30,13 @@ Plan planOf(const Request& request, const Session& session, const TitleInfo& tit
     const bool mkv = request.command == "mkv";
     const std::string demuxPrefix = mkv ? prefix + ".streams/" + splitPath(prefix).name : prefix;
     Plan plan;
-    plan.chapters = title.chaptersFor(session.state.EVOname).marks.size();
+    plan.chapters = title.chaptersFor(session.state.evoName).marks.size();
     DemuxedFiles files{demuxPrefix, {}, plan.chapters > 0 ? demuxPrefix + ".chapters.xml" : ""};
     for (Box box : streamBoxes())
         if (std::find(chosen.begin(), chosen.end(), box) != chosen.end())
             files.streams.push_back(boxOutputNames(session.request, demuxPrefix, box,
                                                    session.streams[box].label,
-                                                   session.state.StreamTable[tableEntry(box)]));
+                                                   session.state.streamTable[tableEntry(box)]));
     const MkvOfDemux muxed = mkvOfDemux(files, session.state, title, prefix + ".mkv");
     plan.mux = muxed.plan;
     const auto addFile = [&](const std::string& path) {
@@ -69,7 +69,7 @@ std::vector<Box> chosenBoxes(const Session& session, const StreamTable& found,
     if (asked)
         for (Box box : *asked)
             if (!streams[box].known())
-                throw JobError("No stream for " + boxName(box) + " in " + session.state.EVOfile);
+                throw JobError("No stream for " + boxName(box) + " in " + session.state.evoFile);
     std::vector<Box> chosen;
     for (Box box : streamBoxes()) {
         const bool wanted = asked ? std::find(asked->begin(), asked->end(), box) != asked->end()
@@ -95,13 +95,13 @@ int dryRun(const Request& request, Session& session, ConsoleReport& report, Play
            PlainPlaylistView& view,
            const std::function<std::optional<std::vector<Box>>()>& pickStreams) {
     readEvo(session);
-    const StreamTable found = session.state.StreamTable;
+    const StreamTable found = session.state.streamTable;
     requireStreams(found, session.request.evoPath);
     if (!request.xplFile.empty()) readPlaylist(session, playlist, view);
     const std::vector<Box> chosen =
         chosenBoxes(session, found, request.xplFile.empty() ? request.streams : pickStreams());
     // The codecs and names come from the streams Read EVO found, as in the job's own pass.
-    session.state.StreamTable = found;
+    session.state.streamTable = found;
     const Plan plan = planOf(request, session, playlist.title, chosen);
     if (request.json)
         std::cout << dryRunJson(report.lines(), plan.files, plan.mux, plan.chapters) << '\n';

@@ -126,7 +126,7 @@ void moveBesides(MkvOfDemux& mkv, const DemuxedFiles& files, const std::string& 
 int stopped(const WorkFolder& work, const Request& request, const Session& session,
             const ConsoleReport& report) {
     if (request.json)
-        std::cout << summaryJson(session, session.state.StreamTable, report.lines(),
+        std::cout << summaryJson(session, session.state.streamTable, report.lines(),
                                  StopReason::Cancelled)
                   << '\n';
     std::cerr << "Stopped. " << errorBoxText(work.kept()) << '\n';
@@ -173,8 +173,8 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report,
     else
         work.remove(mkv.plan);
     if (request.json) {
-        const size_t chapters = playlist.title.chaptersFor(session.state.EVOname).marks.size();
-        std::cout << summaryJson(session, session.state.StreamTable, report.lines(), stop,
+        const size_t chapters = playlist.title.chaptersFor(session.state.evoName).marks.size();
+        std::cout << summaryJson(session, session.state.streamTable, report.lines(), stop,
                                  mkvJson(mkv.plan, chapters))
                   << '\n';
     }

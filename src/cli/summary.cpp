@@ -64,7 +64,7 @@ std::string object(const std::vector<std::string>& members) {
 
 // The box's tool tip in the window: the stream's description, else its page's hint.
 std::string hint(const StreamEntry& stream, Box box) {
-    return stream.description.empty() ? pageHint(box.kind) : stream.description;
+    return stream.description.empty() ? kindDescription(box.kind) : stream.description;
 }
 
 std::string boxJson(const StreamEntry& stream, Box box, const TitleInfo& title) {
@@ -208,15 +208,15 @@ std::string summaryJson(const Session& session, const StreamTable& found,
     const auto count = [&](int64_t frames) {
         return counted ? QJsonValue(qint64(frames)) : QJsonValue();
     };
-    const auto& frames = session.state.FrameCount;
+    const auto& frames = session.state.frameCount;
     const auto flag = [](bool set) { return set ? "true" : "false"; };
     return "{" + member("log", compact(textArray(log))) + "," +
            member("streams", compact(streams)) + "," +
            member("frames", compact(QJsonArray{count(frames[0]), count(frames[1])})) + "," +
            member("cancelled", flag(stop == StopReason::Cancelled)) + "," +
            member("stopped_at_fast_check_limit", flag(stop == StopReason::FastCheckLimit)) + "," +
-           member("scrambled_packs", std::to_string(session.state.ScrambledPacks)) + "," +
-           member("timing", timingJson(session.state.Timing)) +
+           member("scrambled_packs", std::to_string(session.state.scrambledPacks)) + "," +
+           member("timing", timingJson(session.state.timing)) +
            (mkv.empty() ? "" : "," + member("mkv", mkv)) + "}";
 }
 
@@ -228,7 +228,7 @@ std::string failureJson(const std::string& error, const std::string& detail, int
     members.push_back(member("log", compact(textArray(log))));
     if (session != nullptr)
         members.push_back(
-            member("streams", compact(streamsJson(*session, session->state.StreamTable))));
+            member("streams", compact(streamsJson(*session, session->state.streamTable))));
     return object(members);
 }
 

@@ -13,7 +13,7 @@ struct KindInfo {
     int firstEntry;
     const char* noStream;
     const char* laidOut;
-    const char* pageHint;
+    const char* kindDescription;
 };
 
 constexpr std::array<KindInfo, 3> Kinds = {{
@@ -83,20 +83,20 @@ int tableEntry(Box box) {
     return info(box.kind).firstEntry + box.index;
 }
 
-std::string captionSuffix(Box box) {
+std::string labelSuffix(Box box) {
     return "." + indexText(box);
 }
 
-std::string noStreamCaption(BoxKind kind) {
+std::string noStreamLabel(BoxKind kind) {
     return info(kind).noStream;
 }
 
-std::string laidOutCaption(BoxKind kind) {
+std::string laidOutLabel(BoxKind kind) {
     return info(kind).laidOut;
 }
 
-std::string pageHint(BoxKind kind) {
-    return info(kind).pageHint;
+std::string kindDescription(BoxKind kind) {
+    return info(kind).kindDescription;
 }
 
 std::string twoDigits(int number) {

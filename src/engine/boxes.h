@@ -35,15 +35,16 @@ std::string boxName(Box box);
 
 // The box's stream-table entry (1 + index, 17 + index, 33 + index).
 int tableEntry(Box box);
-// ".0" for video, ".00" to ".15" for audio and subpicture.
-std::string captionSuffix(Box box);
-// The caption of a box that stands for no stream: "No video stream", ...
-std::string noStreamCaption(BoxKind kind);
-// The caption a box is laid out with, before the first reset: "Video stream", ...
-std::string laidOutCaption(BoxKind kind);
-// The hint of the kind's page, which each of its boxes shows as its tool tip until one of its
-// own is given: "Check the desired video stream", ...
-std::string pageHint(BoxKind kind);
+// The end of a scanned stream's label: ".0" for video, ".00" to ".15" for audio and
+// subpicture.
+std::string labelSuffix(Box box);
+// The label of a slot that stands for no stream: "No video stream", ...
+std::string noStreamLabel(BoxKind kind);
+// The label a slot has before the first reset: "Video stream", ...
+std::string laidOutLabel(BoxKind kind);
+// The words on a kind's streams where none of their own is given: "Check the desired video
+// stream", ...
+std::string kindDescription(BoxKind kind);
 
 // "0" in front of numbers below 10.
 std::string twoDigits(int number);

@@ -21,22 +21,22 @@ constexpr int64_t ProgressStep = 4 * MiB;
 // up), the frames the last job counted and the timing its scans found, and the chosen file
 // names. Commands run one at a time; nothing here is locked.
 struct JobState {
-    ::splitwick::StreamTable StreamTable;
-    std::array<int64_t, 2> FrameCount{};
-    TitleTiming Timing;
+    StreamTable streamTable;
+    std::array<int64_t, 2> frameCount{};
+    TitleTiming timing;
     // The packs the last Read EVO found scrambled (encrypted); a job that writes stops at one.
-    int64_t ScrambledPacks = 0;
+    int64_t scrambledPacks = 0;
 
-    std::string EVOdir;  // folder of the chosen EVO, with its trailing "/"
-    std::string EVOfile; // its name without folder
-    std::string EVOname; // EVOfile less its last four characters: the stem of every output
-    std::string XPLdir;
-    std::string XPLfile;
+    std::string evoFolder;  // folder of the chosen EVO, with its trailing "/"
+    std::string evoFile; // its name without folder
+    std::string evoName; // evoFile less its last four characters: the stem of every output
+    std::string playlistFolder;
+    std::string playlistFile;
     // A disc's title chosen to be read whole: the EVOs of its clips after the chosen one, in
     // their order, and the name its outputs take. Both empty for an EVO alone (or a split
     // title's NAME_1.EVO with its NAME_2.EVO); choosing another EVO empties them.
-    std::vector<std::string> TitleClips;
-    std::string TitleName;
+    std::vector<std::string> titleClips;
+    std::string titleName;
 };
 
 } // namespace splitwick

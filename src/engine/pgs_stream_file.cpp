@@ -2,8 +2,8 @@
 
 namespace splitwick {
 
-PgsStreamFile::PgsStreamFile(const std::string& path, std::string caption)
-    : file_(path), caption_(std::move(caption)),
+PgsStreamFile::PgsStreamFile(const std::string& path, std::string label)
+    : file_(path), label_(std::move(label)),
       units_([this](SubpictureUnit& unit) { unitDone(unit); },
              [this](int64_t pts, const std::string& reason) { leftOut(pts, reason); }) {}
 
@@ -57,14 +57,14 @@ void PgsStreamFile::convert(const SubpictureUnit& unit, int64_t at) {
     lastStart_ = start;
     if (picture.dvdForm && !dvdFormTold_) {
         dvdFormTold_ = true;
-        report_->log(caption_ + " holds DVD subpictures, whose colours are not in the stream: "
+        report_->log(label_ + " holds DVD subpictures, whose colours are not in the stream: "
                                 "they are shown in greys.");
     }
     writer_.add(picture, at);
 }
 
 void PgsStreamFile::leftOut(int64_t pts, const std::string& reason) {
-    report_->log("Subpicture unit of " + caption_ + " at PTS " + std::to_string(pts) +
+    report_->log("Subpicture unit of " + label_ + " at PTS " + std::to_string(pts) +
                  " left out: " + reason + ".");
 }
 

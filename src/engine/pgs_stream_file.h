@@ -17,7 +17,7 @@ namespace splitwick {
 // second) wait for it. A unit that cannot be shown is left out with one line; the job goes on.
 class PgsStreamFile : public StreamOutput {
   public:
-    PgsStreamFile(const std::string& path, std::string caption);
+    PgsStreamFile(const std::string& path, std::string label);
 
     void payload(const PayloadRun& run, const TitleClock& clock, Report& report);
     // The part's scan ended: units still waiting are timed by the clock, settled from the
@@ -37,7 +37,7 @@ class PgsStreamFile : public StreamOutput {
     void leftOut(int64_t pts, const std::string& reason);
 
     OutputFile file_;
-    const std::string caption_;
+    const std::string label_;
     PgsWriter writer_{file_};
     SubpictureUnits units_;
     std::vector<SubpictureUnit> waiting_;

@@ -5,7 +5,7 @@ namespace splitwick {
 void StreamChoice::forget() {
     for (Box box : allBoxes()) {
         StreamEntry& entry = (*this)[box];
-        entry = {LearntFrom::Nothing, entry.chosen, noStreamCaption(box.kind), entry.description,
+        entry = {LearntFrom::Nothing, entry.chosen, noStreamLabel(box.kind), entry.description,
                  nullptr};
     }
 }

@@ -36,7 +36,7 @@ std::string streamName(BoxKind kind, int32_t id) {
 }
 
 std::string scannedLabel(Box box, int32_t id) {
-    return streamName(box.kind, id) + captionSuffix(box);
+    return streamName(box.kind, id) + labelSuffix(box);
 }
 
 } // namespace splitwick

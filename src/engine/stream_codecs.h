@@ -34,7 +34,7 @@ struct Numbering {
 // One codec of the HD DVD program stream and the identifiers it goes by. Each part of the
 // system reads its own column: the scanner the identifiers it takes for the codec (scanned;
 // the stream's index is the identifier less the range's first), the stream names their
-// caption, the rebuild the identifiers its drop test covers and how it numbers those it keeps.
+// label, the rebuild the identifiers its drop test covers and how it numbers those it keeps.
 struct StreamCodec {
     BoxKind kind;
     IdField field;
@@ -42,7 +42,7 @@ struct StreamCodec {
     VideoCodec video;         // the frame start code of a video codec
     uint8_t extraHeaderBytes; // sub-stream header bytes behind the common four (LPCM, MLP)
     const char* codecName;    // as the scan's lines name it: "DD+" in "DD+ audio stream 1 found!"
-    const char* name;         // the first part of a box caption; nullptr: no box names it
+    const char* name;         // the first part of a label; nullptr: no slot names it
     IdRange dropped;
     Numbering numbering;
 

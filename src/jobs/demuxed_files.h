@@ -9,7 +9,7 @@ namespace splitwick {
 // A stream file a Demux wrote.
 struct DemuxedStream {
     Box box;
-    std::string caption; // the box's caption that named it
+    std::string label; // the stream's label that named it
     std::string path;
     std::string timestamps; // a subpicture's .pts side file; empty for other streams and PGS
     bool pgs = false;       // a subpicture stream converted to PGS

@@ -34,19 +34,19 @@ bool evoChosen(Session& session) {
     JobState& state = session.state;
     JobRequest& request = session.request;
     const PathParts parts = splitPath(request.evoPath);
-    state.EVOfile = parts.name;
-    state.EVOname = state.EVOfile.size() > 4 ? state.EVOfile.substr(0, state.EVOfile.size() - 4)
+    state.evoFile = parts.name;
+    state.evoName = state.evoFile.size() > 4 ? state.evoFile.substr(0, state.evoFile.size() - 4)
                                              : std::string();
-    state.EVOdir = parts.folder;
-    state.TitleClips.clear();
-    state.TitleName.clear();
+    state.evoFolder = parts.folder;
+    state.titleClips.clear();
+    state.titleName.clear();
     request.playlistPath = PlaylistFileName;
-    const std::string playlistDir = siblingFolder(state.EVOdir, EvoFolder, PlaylistFolder);
+    const std::string playlistDir = siblingFolder(state.evoFolder, EvoFolder, PlaylistFolder);
     const bool onDisc = !playlistDir.empty();
     if (onDisc) {
-        state.XPLdir = playlistDir;
-        state.XPLfile = PlaylistFileName;
-        request.playlistPath = state.XPLdir + state.XPLfile;
+        state.playlistFolder = playlistDir;
+        state.playlistFile = PlaylistFileName;
+        request.playlistPath = state.playlistFolder + state.playlistFile;
     }
     return onDisc;
 }
@@ -54,11 +54,11 @@ bool evoChosen(Session& session) {
 bool playlistChosen(Session& session) {
     JobState& state = session.state;
     const PathParts parts = splitPath(session.request.playlistPath);
-    state.XPLfile = parts.name;
-    state.XPLdir = parts.folder;
-    const std::string evoDir = siblingFolder(state.XPLdir, PlaylistFolder, EvoFolder);
+    state.playlistFile = parts.name;
+    state.playlistFolder = parts.folder;
+    const std::string evoDir = siblingFolder(state.playlistFolder, PlaylistFolder, EvoFolder);
     if (evoDir.empty()) return false;
-    state.EVOdir = evoDir;
+    state.evoFolder = evoDir;
     return true;
 }
 

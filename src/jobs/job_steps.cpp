@@ -25,7 +25,7 @@ std::string withoutLast(const std::string& text, size_t k) {
 } // namespace
 
 std::unique_ptr<SourceFile> openEvo(Session& session, const char* phaseAfterOpening) {
-    session.log("Opening file " + session.state.EVOfile);
+    session.log("Opening file " + session.state.evoFile);
     session.slog("Opening", 0);
     auto source = std::make_unique<SourceFile>(session.request.evoPath);
     if (phaseAfterOpening != nullptr) session.slog(phaseAfterOpening, 0);
@@ -57,14 +57,14 @@ void logFrameCounts(Report& report, const FrameCounts& frames) {
 
 SplitTitle splitTitle(const Session& session) {
     const JobState& state = session.state;
-    if (!state.TitleName.empty()) return {state.TitleClips, safeNamePart(state.TitleName), true};
-    SplitTitle title{{}, state.EVOname, false};
+    if (!state.titleName.empty()) return {state.titleClips, safeNamePart(state.titleName), true};
+    SplitTitle title{{}, state.evoName, false};
     if (!session.request.continueParts) return title;
-    if (lastChars(state.EVOfile, 6) != "_1.EVO") return title;
+    if (lastChars(state.evoFile, 6) != "_1.EVO") return title;
     const std::string secondPart = withoutLast(session.request.evoPath, 5) + "2.EVO";
     std::error_code ec;
     if (!std::filesystem::is_regular_file(secondPart, ec)) return title;
-    return {{secondPart}, state.EVOname + "_2", false};
+    return {{secondPart}, state.evoName + "_2", false};
 }
 
 std::string outputPrefix(const Session& session, const SplitTitle& title) {

@@ -48,7 +48,7 @@ struct SplitTitle {
 
 SplitTitle splitTitle(const Session& session);
 
-// The stem of every output: the output folder joined with the title's stem (EVOname, with "_2"
+// The stem of every output: the output folder joined with the title's stem (evoName, with "_2"
 // behind it for a job over both parts of a split title; the name of a disc's title, made safe).
 std::string outputPrefix(const Session& session, const SplitTitle& title);
 

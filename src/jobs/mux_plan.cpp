@@ -27,14 +27,14 @@ constexpr std::array<CodecInfo, 9> Codecs = {{
     {MuxCodec::Pgs, BoxKind::Subpicture, "PGS", "sup"},
 }};
 
-struct CaptionCodec {
-    const char* text; // what a caption begins with, before its next "."
+struct LabelCodec {
+    const char* text; // what a label begins with, before its next "."
     MuxCodec codec;
 };
 
-// The codec names of Read EVO's captions ("DTSHD.stream.00") and those playlists give their
+// The codec names of Read EVO's labels ("DTSHD.stream.00") and those playlists give their
 // attribute items, with the common names of the same codecs.
-constexpr std::array<CaptionCodec, 17> CaptionCodecs = {{
+constexpr std::array<LabelCodec, 17> LabelCodecs = {{
     {"MPEG-2", MuxCodec::Mpeg2},
     {"H.264", MuxCodec::H264},
     {"AVC", MuxCodec::H264},
@@ -76,11 +76,11 @@ std::string codecExtension(MuxCodec codec) {
     return info(codec).extension;
 }
 
-std::optional<MuxCodec> muxCodec(Box box, const std::string& caption, int32_t streamId) {
-    // The stream's own identifier names its caption the way Read EVO does.
+std::optional<MuxCodec> muxCodec(Box box, const std::string& label, int32_t streamId) {
+    // The stream's own identifier names its label the way Read EVO does.
     const std::string fromId = streamName(box.kind, streamId);
-    const std::string& text = fromId.empty() ? caption : fromId;
-    for (const CaptionCodec& entry : CaptionCodecs) {
+    const std::string& text = fromId.empty() ? label : fromId;
+    for (const LabelCodec& entry : LabelCodecs) {
         const std::string prefix = std::string(entry.text) + ".";
         if (text.starts_with(prefix) && info(entry.codec).kind == box.kind) return entry.codec;
     }

@@ -22,10 +22,10 @@ std::string codecExtension(MuxCodec codec);
 
 // The codec of a box's stream file: from the stream identifier a scan stored for the box when
 // it is one (Read XPL leaves only marks in the stream table), else from the codec that begins
-// the box's caption ("DD+.stream.00", "DTS-HD.6ch.stream.01.English"). None for a subpicture
+// the stream's label ("DD+.stream.00", "DTS-HD.6ch.stream.01.English"). None for a subpicture
 // box, which no Matroska track can take as it is (its PGS file can), and for a stream of no
 // known codec. LPCM streams are muxed from their WAV files.
-std::optional<MuxCodec> muxCodec(Box box, const std::string& caption, int32_t streamId);
+std::optional<MuxCodec> muxCodec(Box box, const std::string& label, int32_t streamId);
 
 // One stream file to mux: it becomes one track.
 struct MuxTrack {

@@ -88,15 +88,15 @@ std::string safeNamePart(const std::string& part) {
     return safe;
 }
 
-std::string boxOutputStem(const std::string& prefix, const std::string& caption, Box box,
+std::string boxOutputStem(const std::string& prefix, const std::string& label, Box box,
                           size_t longestExtension) {
-    std::string part = safeNamePart(caption);
+    std::string part = safeNamePart(label);
     const size_t slash = prefix.rfind('/');
     const size_t prefixName =
         slash == std::string::npos ? prefix.size() : prefix.size() - slash - 1;
     const size_t around = prefixName + 1 + 1 + longestExtension; // the two dots
     if (around + part.size() > MaxFileNameBytes) {
-        const std::string boxPart = captionSuffix(box);
+        const std::string boxPart = labelSuffix(box);
         const size_t taken = around + boxPart.size();
         part =
             leadingBytes(part, MaxFileNameBytes > taken ? MaxFileNameBytes - taken : 0) + boxPart;

@@ -34,28 +34,28 @@ void requireStreams(const StreamTable& found, const std::string& evoPath) {
 StopReason readEvo(Session& session) {
     JobState& state = session.state;
     session.streams.forget();
-    state.FrameCount = {0, 0};
+    state.frameCount = {0, 0};
     StreamFinder finder(session.report());
     FrameTally frames(session.request.countFrames);
-    frames.countEveryStream(state.FrameCount);
+    frames.countEveryStream(state.frameCount);
     TimingRecorder timing;
     ScrambleTally scrambled;
     ScanSinks sinks{&finder, &frames, &timing, &scrambled};
     const StopReason stop =
-        scanEvo(session, openEvo(session, "Reading"), sinks, state.StreamTable, ScanMode::Read);
-    dropCountsOfStoppedPass(state.FrameCount, stop);
-    state.Timing = {};
-    keepTiming(state.Timing, timing, state.EVOfile, stop);
-    labelStreams(session.streams, state.StreamTable);
-    state.ScrambledPacks = scrambled.scrambled();
+        scanEvo(session, openEvo(session, "Reading"), sinks, state.streamTable, ScanMode::Read);
+    dropCountsOfStoppedPass(state.frameCount, stop);
+    state.timing = {};
+    keepTiming(state.timing, timing, state.evoFile, stop);
+    labelStreams(session.streams, state.streamTable);
+    state.scrambledPacks = scrambled.scrambled();
     finishJob(session);
     if (scrambled.scrambled() > 0) session.log(scrambled.line());
     // Late streams (audio starting minutes in, subpictures) would otherwise go without a word.
     if (const std::string missing = finder.missingStreamsLine();
         stop == StopReason::FastCheckLimit && !missing.empty())
         session.log(missing);
-    logFrameCounts(session.report(), state.FrameCount);
-    logTiming(session.report(), state.Timing, state.StreamTable);
+    logFrameCounts(session.report(), state.frameCount);
+    logTiming(session.report(), state.timing, state.streamTable);
     return stop;
 }
 

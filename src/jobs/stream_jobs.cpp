@@ -58,12 +58,12 @@ class Reads {
     LogSections& log() { return log_; }
     // The identifier of a stream: as the window's Read EVO found it, or the pass so far.
     int32_t streamId(Box box) const {
-        return (request_.readsLogged ? session_.state.StreamTable : found_)[tableEntry(box)];
+        return (request_.readsLogged ? session_.state.streamTable : found_)[tableEntry(box)];
     }
     // The job's own "Opening file" lines, unless opening the source logged them.
     void logOpening(const SourceFile& source) {
         if (request_.readsLogged) return;
-        log_[JobHead].log("Opening file " + session_.state.EVOfile);
+        log_[JobHead].log("Opening file " + session_.state.evoFile);
         log_[JobHead].log(fileSizeLine(source));
     }
     std::unique_ptr<SourceFile> source() { return std::move(source_); }
@@ -101,12 +101,12 @@ class Reads {
     // known.
     std::vector<Box> finish(StopReason firstPart, StreamWriter* writer = nullptr) {
         dropCountsOfStoppedPass(frames_, firstPart);
-        session_.state.StreamTable = found_;
-        session_.state.FrameCount = frames_;
+        session_.state.streamTable = found_;
+        session_.state.frameCount = frames_;
         // The pass writes, so it stopped at the first scrambled pack: none was met.
-        session_.state.ScrambledPacks = 0;
-        session_.state.Timing = {};
-        keepTiming(session_.state.Timing, timing_, session_.state.EVOfile, firstPart, writer);
+        session_.state.scrambledPacks = 0;
+        session_.state.timing = {};
+        keepTiming(session_.state.timing, timing_, session_.state.evoFile, firstPart, writer);
         // The window read the file before: its streams, labels and choices stay as they are.
         if (request_.readsLogged) return firstPart == StopReason::Cancelled ? std::vector<Box>{} : *request_.boxes;
         StreamChoice& streams = session_.streams;
@@ -115,7 +115,7 @@ class Reads {
             ReportRoute route(session_, log_[ReadEvoLines]);
             finishJob(session_);
             logFrameCounts(session_.report(), frames_);
-            logTiming(session_.report(), session_.state.Timing, found_);
+            logTiming(session_.report(), session_.state.timing, found_);
         }
         log_.close(ReadEvoLines);
         if (firstPart == StopReason::Cancelled) return {};
@@ -124,7 +124,7 @@ class Reads {
         // A stream the file lacks cannot be chosen in the window either.
         for (Box box : wanted)
             if (!streams[box].known())
-                throw JobError("No stream for " + boxName(box) + " in " + session_.state.EVOfile);
+                throw JobError("No stream for " + boxName(box) + " in " + session_.state.evoFile);
         for (Box box : allBoxes())
             streams[box].chosen = std::find(wanted.begin(), wanted.end(), box) != wanted.end();
         return wanted;
@@ -268,11 +268,11 @@ StopReason demux(Session& session, const StreamJob& request, DemuxedFiles* writt
     // opened them at its start.
     const std::vector<Box> wanted = reads.finish(stop, &writer);
     if (!request.readsLogged) createRest(wanted);
-    firstPartWriter.raise(session.state.FrameCount);
+    firstPartWriter.raise(session.state.frameCount);
     log.close(JobHead);
     // From here the job counts as the window's Demux does, in the job state: a failure leaves
     // the counts of what was written until it.
-    FrameCounts& counts = session.state.FrameCount;
+    FrameCounts& counts = session.state.frameCount;
     counts = frames;
 
     ReportRoute route(session, log[JobLines]);
@@ -286,7 +286,7 @@ StopReason demux(Session& session, const StreamJob& request, DemuxedFiles* writt
         writer.timeBy(timing);
         stop = scanEvo(session, std::move(later), laterPart, laterPartStreams, ScanMode::Demux,
                        ScanStart::AfterFirstPart);
-        keepTiming(session.state.Timing, timing, splitPath(title.laterParts[part]).name, stop,
+        keepTiming(session.state.timing, timing, splitPath(title.laterParts[part]).name, stop,
                    &writer);
     }
     dropCountsOfStoppedPass(counts, stop);
@@ -319,7 +319,7 @@ StopReason rebuild(Session& session, RebuildState& rebuild, const StreamJob& req
     log.close(JobHead);
     // After Read XPL the table marks the playlist's streams, by no identifier: nothing is left
     // out by it.
-    const StreamTable marks = session.state.StreamTable;
+    const StreamTable marks = session.state.streamTable;
     PackEditor editor(reads.withPlaylist() || request.readsLogged ? marks : reads.found(),
                       reads.chosen(), rebuild);
     StreamFinder finder(log[ReadEvoLines]);

@@ -33,7 +33,7 @@ StreamJob afterReads(const StreamChoice& streams, TitleChapters chapters = {},
 // Demux: Read EVO, Read XPL when a playlist is chosen, then the writing of the streams asked
 // for, in one pass over the source, with the log lines of those jobs one after another.
 //
-// The playlist is read first, so that its captions name the outputs. The streams are found as
+// The playlist is read first, so that its labels name the outputs. The streams are found as
 // the pass meets them, and a chosen box's outputs are created when its stream is first met:
 // each such output is opened, checked against the files the job holds (the source, the outputs
 // made before it) and the title's second part, and only then emptied. So a run that fails to

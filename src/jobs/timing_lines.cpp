@@ -22,9 +22,8 @@ void logTiming(Report& report, const TitleTiming& timing, const StreamTable& fou
         report.log("Video frame rate: " + part.videoFrameRate->text() + " fps.");
     for (const StreamStart& stream : part.streams) {
         if (stream.box.kind == BoxKind::Video || !stream.delayMs) continue;
-        const std::string caption =
-            streamName(stream.box.kind, found[tableEntry(stream.box)]) + captionSuffix(stream.box);
-        report.log(caption + " " + startText(*stream.delayMs));
+        report.log(scannedLabel(stream.box, found[tableEntry(stream.box)]) + " " +
+                   startText(*stream.delayMs));
     }
 }
 

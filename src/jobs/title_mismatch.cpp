@@ -22,7 +22,7 @@ void TitleMismatch::dropStreamsNeverMet(DemuxedFiles& files) {
         if (met_[size_t(boxPosition(stream.box))]) return false;
         std::remove(stream.path.c_str());
         if (!stream.timestamps.empty()) std::remove(stream.timestamps.c_str());
-        report_.log(stream.caption + " in the title, not in the EVO");
+        report_.log(stream.label + " in the title, not in the EVO");
         return true;
     });
 }

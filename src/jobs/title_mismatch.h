@@ -25,7 +25,7 @@ class TitleMismatch : public ScanSink {
     void payload(PayloadRun& run) override;
 
     // Once the whole title was scanned: removes the files of the chosen streams that never came
-    // and says so, "CAPTION in the title, not in the EVO"; they leave the files written.
+    // and says so, "LABEL in the title, not in the EVO"; they leave the files written.
     void dropStreamsNeverMet(DemuxedFiles& files);
 
   private:

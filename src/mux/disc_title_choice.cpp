@@ -29,8 +29,8 @@ TitleInfo chooseDiscTitle(Session& session, const DiscTitle& title, bool leaveOu
     evoChosen(session);
     session.request.playlistPath = title.playlistPath;
     playlistChosen(session);
-    session.state.TitleClips.assign(clips.begin() + 1, clips.end());
-    session.state.TitleName =
+    session.state.titleClips.assign(clips.begin() + 1, clips.end());
+    session.state.titleName =
         info.name.empty() ? "Title " + std::to_string(info.number) : info.name;
     return info;
 }

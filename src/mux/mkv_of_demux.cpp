@@ -25,10 +25,10 @@ int64_t delayOf(const PartTiming& part, Box box) {
 MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const TitleInfo& title,
                       const std::string& output) {
     // Another EVO's title says nothing about these streams.
-    const bool labelled = title.found() && title.evoName == state.EVOname;
+    const bool labelled = title.found() && title.evoName == state.evoName;
     // A demux that was not stopped has timed its first part.
     const PartTiming firstPart =
-        state.Timing.parts.empty() ? PartTiming{} : state.Timing.parts.front();
+        state.timing.parts.empty() ? PartTiming{} : state.timing.parts.front();
     MkvOfDemux mkv;
     mkv.plan.output = output;
     mkv.plan.chapterFile = files.chapters;
@@ -39,8 +39,8 @@ MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const Ti
     for (const DemuxedStream& stream : files.streams) {
         // A subpicture stream converted to PGS is timed on the title's timeline already.
         const auto codec = stream.pgs ? MuxCodec::Pgs
-                                      : muxCodec(stream.box, stream.caption,
-                                                 state.StreamTable[tableEntry(stream.box)]);
+                                      : muxCodec(stream.box, stream.label,
+                                                 state.streamTable[tableEntry(stream.box)]);
         if (!codec) {
             mkv.besides.push_back(stream);
             continue;
@@ -51,8 +51,8 @@ MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const Ti
             mkv.empty.push_back(stream);
             continue;
         }
-        const TrackLabel label = labelled ? title.muxLabel(stream.box, stream.caption)
-                                        : TrackLabel{"und", "", stream.caption};
+        const TrackLabel label = labelled ? title.muxLabel(stream.box, stream.label)
+                                        : TrackLabel{"und", "", stream.label};
         // The rate measured is video stream 0's.
         const bool firstVideo = stream.box == Box{BoxKind::Video, 0};
         mkv.plan.tracks.push_back({stream.path, stream.box, *codec, label,

@@ -25,7 +25,7 @@ std::pair<std::string, bool> scanPlaylist(Session& session, Playlist& playlist, 
     auto source = std::make_unique<SourceFile>(session.request.playlistPath);
     refuseOversizedPlaylist(*source);
     const std::string size = std::to_string(source->size());
-    session.log("Open " + session.state.XPLfile);
+    session.log("Open " + session.state.playlistFile);
     session.log("Filesize: " + size + " bytes");
 
     AttributeItems items(playlist);
@@ -53,7 +53,7 @@ std::pair<std::string, bool> scanPlaylist(Session& session, Playlist& playlist, 
 // boxes. False, leaving memo and tree as they are, when no line names the EVO.
 bool readTitle(Session& session, Playlist& playlist, MemoLines& memo, PlaylistView& view,
                const std::string& playlistTitle) {
-    const std::optional<size_t> line = evoLine(memo, session.state.EVOname);
+    const std::optional<size_t> line = evoLine(memo, session.state.evoName);
     if (!line) return false;
     cutToTitle(memo, *line);
     PlaylistTree tree;
@@ -61,7 +61,7 @@ bool readTitle(Session& session, Playlist& playlist, MemoLines& memo, PlaylistVi
     TitleLines title(session, playlist, tree);
     for (size_t i = 0; i < memo.size(); ++i)
         title.read(memo.line(i));
-    playlist.title = readTitleInfo(memo, playlist.titleSet, session.state.EVOname);
+    playlist.title = readTitleInfo(memo, playlist.titleSet, session.state.evoName);
     view.replaceTree(std::move(tree));
     return true;
 }
@@ -80,7 +80,7 @@ bool readPlaylist(Session& session, Playlist& playlist, PlaylistView& view) {
     MemoLines memo;
     const auto [playlistTitle, wholeFile] = scanPlaylist(session, playlist, memo, view);
     // From here on the table marks the streams the title names.
-    session.state.StreamTable.fill(-1);
+    session.state.streamTable.fill(-1);
     // A cancelled read has not met every title.
     const bool found = wholeFile && readTitle(session, playlist, memo, view, playlistTitle);
     view.showMemo(std::move(memo));

@@ -288,7 +288,7 @@ std::optional<TrackLanguage> TitleInfo::track(Box box) const {
     return std::nullopt;
 }
 
-TrackLabel TitleInfo::muxLabel(Box box, const std::string& caption) const {
+TrackLabel TitleInfo::muxLabel(Box box, const std::string& streamLabel) const {
     TrackLabel label;
     if (const std::optional<TrackLanguage> language = track(box)) {
         if (!language->language.empty()) label.language = language->language;
@@ -305,7 +305,7 @@ TrackLabel TitleInfo::muxLabel(Box box, const std::string& caption) const {
     case BoxKind::Video:
         break;
     }
-    if (label.name.empty()) label.name = caption;
+    if (label.name.empty()) label.name = streamLabel;
     return label;
 }
 

@@ -63,8 +63,8 @@ struct TitleInfo {
     // Nothing for video boxes.
     std::optional<TrackLanguage> track(Box box) const;
     // The box's language and kind, and its description as the track's name; a box without a
-    // description is named by its caption.
-    TrackLabel muxLabel(Box box, const std::string& caption) const;
+    // description is named by its label.
+    TrackLabel muxLabel(Box box, const std::string& streamLabel) const;
     // The chapters of a demux of this EVO, on the timeline of its outputs: from the start of
     // its clip, which the chapter running there begins. None for another EVO's outputs.
     TitleChapters chaptersFor(const std::string& evoName) const;

@@ -104,7 +104,7 @@ void TitleLines::chapter(const std::string& line) {
 }
 
 bool TitleLines::markNew(int entry) {
-    int32_t& mark = session_.state.StreamTable[entry];
+    int32_t& mark = session_.state.streamTable[entry];
     if (mark != -1) return false;
     mark = 1;
     return true;

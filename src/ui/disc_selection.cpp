@@ -9,7 +9,7 @@
 namespace splitwick {
 
 void TfMain::bbDiscClick() {
-    odDisc_.startFolder = QString::fromStdString(session_.state.EVOdir);
+    odDisc_.startFolder = QString::fromStdString(session_.state.evoFolder);
     odDisc_.fileName.clear();
     dialogs_.chooseFile(this, odDisc_);
     if (!odDisc_.fileName.isEmpty()) chooseDisc(odDisc_.fileName);
@@ -40,8 +40,8 @@ void TfMain::chooseTitle(int index) {
     discTitle_ = chooseDiscTitle(session_, disc_.titles[static_cast<size_t>(index)], false);
     w_.eEVOfile->setText(QString::fromStdString(session_.request.evoPath));
     w_.eXPLfile->setText(QString::fromStdString(session_.request.playlistPath));
-    odEVOfile_.startFolder = QString::fromStdString(session_.state.EVOdir);
-    odXPL_.startFolder = QString::fromStdString(session_.state.XPLdir);
+    odEVOfile_.startFolder = QString::fromStdString(session_.state.evoFolder);
+    odXPL_.startFolder = QString::fromStdString(session_.state.playlistFolder);
     forgetStreams();
     boxesFromTitle_ = true;
     runJob(Page::XPL, [this](Session& s) { readTitlePlaylist(s); });
@@ -50,7 +50,7 @@ void TfMain::chooseTitle(int index) {
 void TfMain::readTitlePlaylist(Session& session) {
     QueuedPlaylistView view(*w_.xpl);
     readPlaylist(session, playlist_, view);
-    if (discTitle_ && !session.state.TitleName.empty()) playlist_.title = *discTitle_;
+    if (discTitle_ && !session.state.titleName.empty()) playlist_.title = *discTitle_;
 }
 
 } // namespace splitwick

@@ -22,13 +22,13 @@ QString extensionOf(const QString& path) {
 } // namespace
 
 void TfMain::bbEVOClick() {
-    odEVOfile_.startFolder = QString::fromStdString(session_.state.EVOdir);
+    odEVOfile_.startFolder = QString::fromStdString(session_.state.evoFolder);
     dialogs_.chooseFile(this, odEVOfile_);
     chooseEvo(odEVOfile_.fileName);
 }
 
 void TfMain::bbXPLClick() {
-    odXPL_.startFolder = QString::fromStdString(session_.state.XPLdir);
+    odXPL_.startFolder = QString::fromStdString(session_.state.playlistFolder);
     dialogs_.chooseFile(this, odXPL_);
     w_.eXPLfile->setText(odXPL_.fileName);
     xplChosen();
@@ -83,10 +83,10 @@ void TfMain::chooseEvo(const QString& path) {
     const bool onDisc = evoChosen(session_);
     w_.eXPLfile->setText(QString::fromStdString(session_.request.playlistPath));
     if (onDisc) {
-        odXPL_.startFolder = QString::fromStdString(session_.state.XPLdir);
+        odXPL_.startFolder = QString::fromStdString(session_.state.playlistFolder);
         odXPL_.fileName = PlaylistFileName;
     }
-    odEVOfile_.startFolder = QString::fromStdString(session_.state.EVOdir);
+    odEVOfile_.startFolder = QString::fromStdString(session_.state.evoFolder);
     // The boxes name and tick the streams of the file they were read from: Demux would write
     // another file's streams under those names. The same file again (a Cancel in the dialog
     // gives it back) keeps the user's choice.
@@ -103,7 +103,7 @@ void TfMain::forgetStreams() {
 
 void TfMain::xplChosen() {
     session_.request.playlistPath = w_.eXPLfile->text().toStdString();
-    if (playlistChosen(session_)) odEVOfile_.startFolder = QString::fromStdString(session_.state.EVOdir);
+    if (playlistChosen(session_)) odEVOfile_.startFolder = QString::fromStdString(session_.state.evoFolder);
 }
 
 } // namespace splitwick

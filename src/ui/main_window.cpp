@@ -318,7 +318,7 @@ void TfMain::placeFramed() {
 void TfMain::updateCommands() {
     // Both write the chosen EVO's streams: without one there is nothing to write.
     const bool evoChosen = !w_.eEVOfile->text().isEmpty();
-    controls_.showCommands({evoChosen, !session_.state.XPLfile.empty(),
+    controls_.showCommands({evoChosen, !session_.state.playlistFile.empty(),
                             evoChosen && controls_.anyTicked(), evoChosen, passRunning_},
                            busy_);
 }
@@ -331,7 +331,7 @@ void TfMain::cancelClicked() {
 
 StreamJob TfMain::streamJob() {
     controls_.readChoices(session_.streams);
-    return afterReads(session_.streams, playlist_.title.chaptersFor(session_.state.EVOname),
+    return afterReads(session_.streams, playlist_.title.chaptersFor(session_.state.evoName),
                       boxesFromTitle_);
 }
 

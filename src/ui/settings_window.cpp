@@ -60,8 +60,8 @@ SavedSettings TfMain::currentSettings() const {
     s.videoExt = textOf(w_.eVideoExt);
     s.subExt = textOf(w_.eSubExt);
     s.workdir = textOf(w_.eWorkdir);
-    s.evoDir = session_.state.EVOdir;
-    s.xplDir = session_.state.XPLdir;
+    s.evoDir = session_.state.evoFolder;
+    s.xplDir = session_.state.playlistFolder;
     s.continueWith = w_.cbContinue->isChecked();
     s.fastCheck = w_.cbFastCheck->isChecked();
     s.countFrames = w_.cbCountFr->isChecked();
@@ -88,8 +88,8 @@ void TfMain::applySettings(const SavedSettings& s) {
     setText(w_.eVideoExt, s.videoExt);
     setText(w_.eSubExt, s.subExt);
     setText(w_.eWorkdir, s.workdir);
-    if (s.evoDir) session_.state.EVOdir = *s.evoDir;
-    if (s.xplDir) session_.state.XPLdir = *s.xplDir;
+    if (s.evoDir) session_.state.evoFolder = *s.evoDir;
+    if (s.xplDir) session_.state.playlistFolder = *s.xplDir;
     setTicked(w_.cbContinue, s.continueWith);
     setTicked(w_.cbFastCheck, s.fastCheck);
     setTicked(w_.cbCountFr, s.countFrames);

@@ -54,8 +54,8 @@ std::string joined(const std::vector<std::string>& lines) {
 TEST(CliRegression, FrameCountsPast2To31AreWholeInTheJson) {
     RecordingSession rs;
     const int64_t count = 3000000000;
-    rs.state().FrameCount[0] = count;
-    rs.state().FrameCount[1] = 1;
+    rs.state().frameCount[0] = count;
+    rs.state().frameCount[1] = 1;
     EXPECT_NE(cli::summaryJson(rs.session, {}, {}, StopReason::EndOfFile)
                   .find("\"frames\":[3000000000,1]"),
               std::string::npos);

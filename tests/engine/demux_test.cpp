@@ -27,12 +27,12 @@ struct DemuxRun : RecordingSession {
     void write(const Bytes& bytes) { writeBytes(evo, bytes); }
     StopReason run(bool writeFlag) {
         if (writeFlag)
-            frames.countWritten(state().FrameCount, outputs);
+            frames.countWritten(state().frameCount, outputs);
         else
-            frames.countEveryStream(state().FrameCount);
+            frames.countEveryStream(state().frameCount);
         ScanSinks sinks{writeFlag ? static_cast<ScanSink*>(&writer) : &finder, &frames};
         const StopReason stop =
-            scanEvo(session, std::make_unique<SourceFile>(evo), sinks, state().StreamTable,
+            scanEvo(session, std::make_unique<SourceFile>(evo), sinks, state().streamTable,
                     writeFlag ? ScanMode::Demux : ScanMode::Read);
         EXPECT_FALSE(events.passRunning());
         EXPECT_EQ(events.passes, std::vector<bool>{writeFlag});
@@ -92,12 +92,12 @@ TEST(Cancel, TakesEffectAfterTheChunkInHand) {
     EXPECT_EQ(r.run(false), StopReason::Cancelled);
     EXPECT_EQ(r.events.ends, std::vector<StopReason>{StopReason::Cancelled});
     EXPECT_EQ(r.events.endPosition, 4 * MiB);
-    EXPECT_EQ(r.state().FrameCount[0], 2048);
+    EXPECT_EQ(r.state().frameCount[0], 2048);
 
     DemuxRun whole;
     whole.write(repeat(videoPack(0xE0, 1), 4 * MiB / PackSize * 2));
     EXPECT_EQ(whole.run(false), StopReason::EndOfFile);
-    EXPECT_EQ(whole.state().FrameCount[0], 4096);
+    EXPECT_EQ(whole.state().frameCount[0], 4096);
 }
 
 TEST(FastCheck, StopsReadEvoAfterTheChunkPast300MB) {
@@ -119,8 +119,8 @@ TEST(Writer, WritesAndCountsOnlyStreamsWithAnOutputAsAskedWhenTheScanStarted) {
     r.report.onProgress = [&] { r.session.request.countFrames = false; };
     r.run(true);
     r.outputs.close();
-    EXPECT_EQ(r.state().FrameCount[0], 2 * 2048);
-    EXPECT_EQ(r.state().FrameCount[1], 0);
+    EXPECT_EQ(r.state().frameCount[0], 2 * 2048);
+    EXPECT_EQ(r.state().frameCount[1], 0);
     EXPECT_EQ(readBytes(r.dir / "video0").size(), 2048 * (PackSize - 14 - 9));
 }
 
@@ -130,7 +130,7 @@ TEST(ReadFailure, AFileThatShrinksEndsTheScanWithAnErrorNamingIt) {
     auto source = std::make_unique<SourceFile>(r.evo);
     ASSERT_EQ(::truncate(r.evo.c_str(), 32768), 0);
     try {
-        scanEvo(r.session, std::move(source), r.finder, r.state().StreamTable, ScanMode::Read);
+        scanEvo(r.session, std::move(source), r.finder, r.state().streamTable, ScanMode::Read);
         FAIL() << "no error";
     } catch (const JobError& error) {
         EXPECT_EQ(std::string(error.what()).rfind("Cannot read file \"" + r.evo + "\". ", 0), 0u);

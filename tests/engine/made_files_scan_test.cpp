@@ -76,8 +76,8 @@ TEST_P(MadeFileScan, FillsTheTableAndCountsTheFramesTheMakerWrote) {
         RecordingSession rs;
         rs.session.request.fastCheck = false;
         FrameTally frames(rs.request().countFrames);
-        frames.countEveryStream(rs.state().FrameCount);
-        scanEvo(rs.session, std::make_unique<SourceFile>(path), frames, rs.state().StreamTable,
+        frames.countEveryStream(rs.state().frameCount);
+        scanEvo(rs.session, std::make_unique<SourceFile>(path), frames, rs.state().streamTable,
                 ScanMode::Read);
 
         StreamTable expected;
@@ -89,9 +89,9 @@ TEST_P(MadeFileScan, FillsTheTableAndCountsTheFramesTheMakerWrote) {
         for (const maker::FoundStream& f : part.found)
             expected[FirstEntry.at(f.kind) + f.index] = f.id;
         for (int entry = 1; entry <= StreamTable::Entries; ++entry)
-            EXPECT_EQ(rs.state().StreamTable[entry], expected[entry])
+            EXPECT_EQ(rs.state().streamTable[entry], expected[entry])
                 << "entry " << entry << ", seed " << seed;
-        EXPECT_EQ(rs.state().FrameCount, part.frames) << "seed " << seed;
+        EXPECT_EQ(rs.state().frameCount, part.frames) << "seed " << seed;
         // Start codes split over two runs are written but not counted.
         for (int i = 0; i < 2; ++i)
             EXPECT_LE(part.frames[i], part.startCodes[i]);

@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Session session(report, passes);
     session.request.playlistPath = playlistPath();
     playlistChosen(session);
-    session.state.EVOname = "MAIN";
+    session.state.evoName = "MAIN";
     Playlist playlist;
     PlainPlaylistView view;
     bool found = false;
@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t brackets = size_t(std::count(text.begin(), text.end(), '>'));
     require(found ? view.memo.size() <= brackets : view.memo.size() == brackets,
             "the memo holds one line per \">\"");
-    const StreamTable& table = session.state.StreamTable;
+    const StreamTable& table = session.state.streamTable;
     for (int entry = 1; entry <= StreamTable::Entries; ++entry)
         require(table[entry] == -1 || table[entry] == 1, "the table marks streams with 1");
     checkStreams(session.streams, table);

@@ -21,7 +21,7 @@ class DamagedFiles : public ::testing::Test {
         chooseEvo(rs, path);
         const Lines read = readEvo(rs);
         const size_t behindDone =
-            frameCountLines(rs.state().FrameCount).size() + timingLines(rs.state()).size();
+            frameCountLines(rs.state().frameCount).size() + timingLines(rs.state()).size();
         EXPECT_EQ(read.at(read.size() - behindDone - 1), "Done.");
         if (!rs.session.streams.anyChosen()) return read;
         return demuxInto(rs, out.path());
@@ -41,7 +41,7 @@ TEST_F(DamagedFiles, StreamsAroundTheDamageComeOutAsTheMakerSays) {
         const maker::MadeEvo made =
             maker::makeEvo(recipe, folder / "DAMAGED.EVO", expectedNow.path());
         const Lines lines = readAndDemux(folder / "DAMAGED.EVO");
-        EXPECT_EQ(rs.state().FrameCount, made.parts.at(0).frames);
+        EXPECT_EQ(rs.state().frameCount, made.parts.at(0).frames);
         EXPECT_EQ(lines.back(), frameCountLines(made.parts.at(0).frames).back());
         expectOutputs(made.expectedFiles, out.path());
     }

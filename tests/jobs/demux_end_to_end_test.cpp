@@ -144,7 +144,7 @@ TEST_F(DemuxOfMadeFiles, UntickedBoxesAreNeitherWrittenNorCounted) {
 
     const std::vector<std::string> demuxed = demuxInto(rs, out.path());
     EXPECT_EQ(demuxed.back(), frameCountLines({part.frames[0], 0}).back());
-    EXPECT_EQ(rs.state().FrameCount, (std::array<int64_t, 2>{part.frames[0], 0}));
+    EXPECT_EQ(rs.state().frameCount, (std::array<int64_t, 2>{part.frames[0], 0}));
     std::vector<std::string> kept;
     for (const std::string& path : made.expectedFiles)
         if (path.find("H.264") == std::string::npos && path.find("LPCM") == std::string::npos &&

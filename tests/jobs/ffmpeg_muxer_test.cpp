@@ -95,7 +95,7 @@ TEST_P(FfmpegMuxedFiles, MpegTwoWithTwoAc3StreamsComesBackByteForByte) {
     EXPECT_TRUE(sameBytes(video, out / "TWO_AC3.MPEG-2.stream.0.mpv"));
     EXPECT_TRUE(sameBytes(first, out / "TWO_AC3.DD.stream.00.mpa"));
     EXPECT_TRUE(sameBytes(second, out / "TWO_AC3.DD.stream.01.mpa"));
-    EXPECT_EQ(rs.state().FrameCount[0], frames);
+    EXPECT_EQ(rs.state().frameCount[0], frames);
 }
 
 TEST_P(FfmpegMuxedFiles, MpegTwoWithDtsComesBackByteForByte) {

@@ -46,7 +46,7 @@ std::vector<std::string> frameCountLines(const std::array<int64_t, 2>& frames) {
 
 std::vector<std::string> timingLines(const JobState& state) {
     RecordingReport report;
-    logTiming(report, state.Timing, state.StreamTable);
+    logTiming(report, state.timing, state.streamTable);
     return report.lines;
 }
 

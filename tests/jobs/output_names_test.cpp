@@ -141,7 +141,7 @@ TEST_F(HostileCaptions, OverlongCaptionsAreCutSoTheJobRunsAndEachBoxKeepsItsOwnF
     rs.session.streams[{BoxKind::Subpicture, 1}].label = std::string(300, 's');
     rs.session.request.extensions[2] = "subs";
     const Lines lines = demuxInto(rs, out.path());
-    EXPECT_EQ(lines.at(lines.size() - 1 - frameCountLines(rs.state().FrameCount).size()), "Done.");
+    EXPECT_EQ(lines.at(lines.size() - 1 - frameCountLines(rs.state().frameCount).size()), "Done.");
     const std::string audio = "FEATURE_1." + std::string(238, 'a');
     const std::string sub = "FEATURE_1." + std::string(237, 's') + ".01";
     EXPECT_EQ(fileNamesIn(out.path()),

@@ -46,7 +46,7 @@ std::map<std::string, DemuxedStream> demuxAll(const std::string& evoPath,
     for (Box box : streamBoxes()) {
         if (!s.session.streams[box].chosen) continue;
         const std::string caption = s.session.streams[box].label;
-        const std::string name = folder + "/" + s.state().EVOname + "." + caption + "." +
+        const std::string name = folder + "/" + s.state().evoName + "." + caption + "." +
                                  extensions[static_cast<int>(box.kind)];
         streams[boxName(box)] = {caption, readBytes(name)};
     }

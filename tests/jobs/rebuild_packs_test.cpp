@@ -101,9 +101,9 @@ TEST_F(RebuildPacks, WithoutIdentifiersInTheTableNothingIsLeftOut) {
     s.choose(source);
     EXPECT_EQ(rebuilt(), renumbered);
     // A playlist read leaves 1 for each listed stream and -1 for the others.
-    s.state().StreamTable.fill(-1);
-    s.state().StreamTable[1] = 1;
-    s.state().StreamTable[17] = 1;
+    s.state().streamTable.fill(-1);
+    s.state().streamTable[1] = 1;
+    s.state().streamTable[17] = 1;
     EXPECT_EQ(rebuilt(), renumbered);
 }
 

@@ -62,8 +62,8 @@ TEST_F(SplitTitle, ContinuedJobAppendsTheSecondPartUnderBothPartsNames) {
     expectOutputs(withPrefix(made.expectedFiles, "FEATURE_1_2."), out.path());
     EXPECT_EQ(rs.report.panels[0], "Ready");
 
-    // EVOname stays FEATURE_1: a repeated Demux names its outputs the same way again.
-    EXPECT_EQ(rs.state().EVOname, "FEATURE_1");
+    // evoName stays FEATURE_1: a repeated Demux names its outputs the same way again.
+    EXPECT_EQ(rs.state().evoName, "FEATURE_1");
     EXPECT_EQ(demuxInto(rs, out.path()), expectedLines);
     expectOutputs(withPrefix(made.expectedFiles, "FEATURE_1_2."), out.path());
 }

@@ -59,12 +59,12 @@ struct ReadTitle {
         chooseEvo(rs, made.evo.parts[0].path);
         read = readEvo(rs);
     }
-    const PartTiming& firstPart() { return rs.state().Timing.parts.at(0); }
+    const PartTiming& firstPart() { return rs.state().timing.parts.at(0); }
 };
 
 TEST(StreamTiming, DelaysBeforeAndAfterThePictureAndReadEvosLines) {
     ReadTitle t(FilmWithAudio);
-    ASSERT_EQ(t.rs.state().Timing.parts.size(), 1u);
+    ASSERT_EQ(t.rs.state().timing.parts.size(), 1u);
     expectMadeTiming(t.made.parts[0], t.firstPart());
     EXPECT_EQ(t.firstPart().videoFrameRate->text(), "24000/1001");
     EXPECT_EQ(t.made.videoFrameRate, "24000/1001");
@@ -105,7 +105,7 @@ TEST(StreamTiming, SecondPartOfASplitTitleStartsAtTheFirstPartsVideoEnd) {
     ReadTitle t(title, "FEATURE_1.EVO");
     TempFolder out;
     demuxInto(t.rs, out.path());
-    const TitleTiming& timing = t.rs.state().Timing;
+    const TitleTiming& timing = t.rs.state().timing;
     ASSERT_EQ(timing.parts.size(), 2u);
     EXPECT_EQ(timing.parts[0].file, "FEATURE_1.EVO");
     EXPECT_EQ(timing.parts[1].file, "FEATURE_2.EVO");
@@ -145,7 +145,7 @@ TEST(StreamTiming, CancelledReadReportsNone) {
     t.rs.report.onProgress = [&] { t.rs.session.cancelRequested = true; };
     const Lines read = readEvo(t.rs);
     EXPECT_EQ(t.rs.events.ends.back(), StopReason::Cancelled);
-    EXPECT_TRUE(t.rs.state().Timing.parts.empty());
+    EXPECT_TRUE(t.rs.state().timing.parts.empty());
     EXPECT_EQ(read.back(), "Done.");
 }
 

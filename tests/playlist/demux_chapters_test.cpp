@@ -39,7 +39,7 @@ class DemuxChapters : public XplTest {
 TEST_F(DemuxChapters, SplitTitleGetsTheWholeTitlesChaptersUnderBothPartsNames) {
     ASSERT_TRUE(read("FEATURE_1"));
     const size_t before = rs.lines().size();
-    demux(rs.session, afterReads(rs.session.streams, playlist.title.chaptersFor(rs.state().EVOname)));
+    demux(rs.session, afterReads(rs.session.streams, playlist.title.chaptersFor(rs.state().evoName)));
 
     const std::vector<std::string> lines(rs.lines().begin() + long(before), rs.lines().end());
     const std::string prefix = out / "FEATURE_1_2.";

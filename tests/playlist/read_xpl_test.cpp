@@ -73,7 +73,7 @@ TEST_F(ReadXpl, LabelsTheStreamsOfTheTitleThatPlaysTheEvo) {
     for (Box box : allBoxes())
         EXPECT_EQ(rs.session.streams[box].chosen, rs.session.streams[box].known());
     EXPECT_EQ(markedEntries(), (std::vector<int>{1, 17, 18, 33, 34}));
-    EXPECT_EQ(rs.state().StreamTable[64], -1);
+    EXPECT_EQ(rs.state().streamTable[64], -1);
     EXPECT_EQ(openFileDescriptors(), filesOpenBefore);
 }
 
@@ -171,7 +171,7 @@ TEST_F(ReadXpl, NoLineNamingTheEvoKeepsEveryTagAndTheTree) {
     EXPECT_EQ(view.memo.line(56), "</Playlist>");
     EXPECT_EQ(view.memo.size(), 57u);
     EXPECT_EQ(markedEntries(), std::vector<int>{});
-    EXPECT_EQ(rs.state().StreamTable[1], -1);
+    EXPECT_EQ(rs.state().streamTable[1], -1);
     EXPECT_EQ(enabledBoxes(), Lines{});
 }
 

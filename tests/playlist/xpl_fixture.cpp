@@ -20,7 +20,7 @@ void XplTest::choosePlaylist(const std::string& text) {
 }
 
 bool XplTest::read(const std::string& evoName) {
-    rs.state().EVOname = evoName;
+    rs.state().evoName = evoName;
     filesOpenBefore = openFileDescriptors();
     return readPlaylist(rs.session, playlist, view);
 }
@@ -31,7 +31,7 @@ std::vector<std::string> XplTest::enabledBoxes() const {
         if (rs.session.streams[box].known())
             boxes.push_back(boxName(box) + ": " + rs.session.streams[box].label + " | " +
                             (rs.session.streams[box].description.empty()
-                                 ? pageHint(box.kind)
+                                 ? kindDescription(box.kind)
                                  : rs.session.streams[box].description));
     return boxes;
 }
@@ -39,7 +39,7 @@ std::vector<std::string> XplTest::enabledBoxes() const {
 std::vector<int> XplTest::markedEntries() const {
     std::vector<int> entries;
     for (int entry = 1; entry <= StreamTable::Entries; ++entry)
-        if (rs.session.state.StreamTable[entry] == 1) entries.push_back(entry);
+        if (rs.session.state.streamTable[entry] == 1) entries.push_back(entry);
     return entries;
 }
 

@@ -118,27 +118,27 @@ ScanRecord scanInPieces(const Bytes& input, const std::vector<size_t>& pieces, b
     JobState& state = rs.state();
     OutputSet outputs;
     if (demuxMode) createOutputs(outputs, input, outputFolder);
-    state.StreamTable.fill(-1);
+    state.streamTable.fill(-1);
 
     ScanRecord record;
     StreamWriter writer(outputs, rs.report);
     StreamFinder finder(rs.report);
     FrameTally frames(rs.request().countFrames);
     if (demuxMode)
-        frames.countWritten(state.FrameCount, outputs);
+        frames.countWritten(state.frameCount, outputs);
     else
-        frames.countEveryStream(state.FrameCount);
+        frames.countEveryStream(state.frameCount);
     ScanSinks sinks{demuxMode ? static_cast<ScanSink*>(&writer) : &finder, &frames};
     RecordingTee tee(sinks, record.events);
-    PackScanner scanner(state.StreamTable, tee);
+    PackScanner scanner(state.streamTable, tee);
     size_t at = 0;
     for (size_t piece : pieces) {
         scanner.feed(input.data() + at, piece);
         at += piece;
     }
     for (int entry = 1; entry <= StreamTable::Entries; ++entry)
-        record.table[entry - 1] = state.StreamTable[entry];
-    record.frames = {state.FrameCount[0], state.FrameCount[1]};
+        record.table[entry - 1] = state.streamTable[entry];
+    record.frames = {state.frameCount[0], state.frameCount[1]};
     if (demuxMode) {
         outputs.close();
         record.outputs = takeOutputs(outputFolder);

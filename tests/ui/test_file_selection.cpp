@@ -9,8 +9,8 @@ using namespace splitwick::testing;
 namespace {
 
 struct Chosen {
-    QString evoFile, xplFile;
-    std::string EVOdir, EVOfile, EVOname, XPLdir, XPLfile;
+    QString evoField, xplField;
+    std::string evoFolder, evoFile, evoName, playlistFolder, playlistFile;
     bool readEvo, readXpl;
 };
 
@@ -18,11 +18,11 @@ Chosen chosen(Window& s) {
     const JobState& state = s.window.session().state;
     return {s.w().eEVOfile->text(),
             s.w().eXPLfile->text(),
-            state.EVOdir,
-            state.EVOfile,
-            state.EVOname,
-            state.XPLdir,
-            state.XPLfile,
+            state.evoFolder,
+            state.evoFile,
+            state.evoName,
+            state.playlistFolder,
+            state.playlistFile,
             s.w().bCheck->isEnabled(),
             s.w().bReadXPL->isEnabled()};
 }
@@ -46,7 +46,7 @@ class TestFileSelection : public QObject {
     void theEvoDialog() {
         SettingsFolder settings;
         Window s;
-        s.window.session().state.EVOdir = "/discs/";
+        s.window.session().state.evoFolder = "/discs/";
         browseEvo(s, std::nullopt);
         QCOMPARE(s.dialogs.shown.size(), size_t(1));
         const auto dialog = makeFileDialog(nullptr, s.dialogs.shown[0]);
@@ -79,13 +79,13 @@ class TestFileSelection : public QObject {
         Window s;
         browseEvo(s, "/d/HVDVD_TS/FEATURE_1.EVO");
         const Chosen c = chosen(s);
-        QCOMPARE(c.evoFile, QString("/d/HVDVD_TS/FEATURE_1.EVO"));
-        QCOMPARE(c.EVOfile, std::string("FEATURE_1.EVO"));
-        QCOMPARE(c.EVOname, std::string("FEATURE_1"));
-        QCOMPARE(c.EVOdir, std::string("/d/HVDVD_TS/"));
-        QCOMPARE(c.XPLdir, std::string("/d/ADV_OBJ/"));
-        QCOMPARE(c.XPLfile, std::string("VPLST000.XPL"));
-        QCOMPARE(c.xplFile, QString("/d/ADV_OBJ/VPLST000.XPL"));
+        QCOMPARE(c.evoField, QString("/d/HVDVD_TS/FEATURE_1.EVO"));
+        QCOMPARE(c.evoFile, std::string("FEATURE_1.EVO"));
+        QCOMPARE(c.evoName, std::string("FEATURE_1"));
+        QCOMPARE(c.evoFolder, std::string("/d/HVDVD_TS/"));
+        QCOMPARE(c.playlistFolder, std::string("/d/ADV_OBJ/"));
+        QCOMPARE(c.playlistFile, std::string("VPLST000.XPL"));
+        QCOMPARE(c.xplField, QString("/d/ADV_OBJ/VPLST000.XPL"));
         QVERIFY(c.readEvo && c.readXpl);
         // The next EVO dialog starts where this one ended.
         browseEvo(s, std::nullopt);
@@ -98,11 +98,11 @@ class TestFileSelection : public QObject {
         Window s;
         browseEvo(s, "/movies/FEATURE_1.EVO");
         const Chosen c = chosen(s);
-        QCOMPARE(c.xplFile, QString("VPLST000.XPL"));
-        QCOMPARE(c.XPLfile, std::string());
+        QCOMPARE(c.xplField, QString("VPLST000.XPL"));
+        QCOMPARE(c.playlistFile, std::string());
         QVERIFY(c.readEvo && !c.readXpl);
         drop(&s.window, QStringList("/d/hvdvd_ts/FEATURE_1.EVO"));
-        QCOMPARE(chosen(s).XPLdir, std::string());
+        QCOMPARE(chosen(s).playlistFolder, std::string());
     }
 
     void aPlaylistInTheDiscFolderPointsTheEvoDialogAtItsSibling() {
@@ -111,9 +111,9 @@ class TestFileSelection : public QObject {
         drop(&s.window, QStringList("/x/FEATURE_1.EVO"));
         browseXpl(s, "/e/DISC/ADV_OBJ/VPLST000.XPL");
         const Chosen c = chosen(s);
-        QCOMPARE(c.XPLdir, std::string("/e/DISC/ADV_OBJ/"));
-        QCOMPARE(c.EVOdir, std::string("/e/DISC/HVDVD_TS/"));
-        QCOMPARE(c.evoFile, QString("/x/FEATURE_1.EVO"));
+        QCOMPARE(c.playlistFolder, std::string("/e/DISC/ADV_OBJ/"));
+        QCOMPARE(c.evoFolder, std::string("/e/DISC/HVDVD_TS/"));
+        QCOMPARE(c.evoField, QString("/x/FEATURE_1.EVO"));
         QVERIFY(c.readXpl);
         browseEvo(s, std::nullopt);
         QCOMPARE(s.dialogs.shown.at(1).startFolder, QString("/e/DISC/HVDVD_TS/"));
@@ -125,8 +125,8 @@ class TestFileSelection : public QObject {
         drop(&s.window, QStringList("/d/HVDVD_TS/FEATURE_1.EVO"));
         browseEvo(s, std::nullopt);
         const Chosen c = chosen(s);
-        QVERIFY(c.evoFile.isEmpty());
-        QVERIFY(c.EVOfile.empty() && c.EVOname.empty() && c.EVOdir.empty());
+        QVERIFY(c.evoField.isEmpty());
+        QVERIFY(c.evoFile.empty() && c.evoName.empty() && c.evoFolder.empty());
         QVERIFY(!c.readEvo);
     }
 
@@ -136,8 +136,8 @@ class TestFileSelection : public QObject {
         drop(&s.window, QStringList("/d/HVDVD_TS/FEATURE_1.EVO"));
         browseXpl(s, std::nullopt);
         const Chosen c = chosen(s);
-        QCOMPARE(c.xplFile, QString("VPLST000.XPL"));
-        QCOMPARE(c.XPLdir, std::string());
+        QCOMPARE(c.xplField, QString("VPLST000.XPL"));
+        QCOMPARE(c.playlistFolder, std::string());
         QVERIFY(c.readXpl);
     }
 
@@ -151,7 +151,7 @@ class TestFileSelection : public QObject {
 
         drop(&s.window, QStringList({"/a/a.evo", "/a/b.EVO", "/a/VPLST000.XPL"}));
         QCOMPARE(s.w().eEVOfile->text(), QString("/a/a.evo"));
-        QCOMPARE(chosen(s).EVOname, std::string("a"));
+        QCOMPARE(chosen(s).evoName, std::string("a"));
         drop(&s.window, QStringList({"/a/ADV_OBJ/vplst000.xpl", "/b/c.EVO"}));
         QCOMPARE(s.w().eXPLfile->text(), QString("/a/ADV_OBJ/vplst000.xpl"));
         QCOMPARE(s.w().eEVOfile->text(), QString("/a/a.evo"));
@@ -165,8 +165,8 @@ class TestFileSelection : public QObject {
         SettingsFolder settings;
         Window s;
         drop(&s.window, QStringList("/a/.EVO"));
-        QCOMPARE(chosen(s).EVOfile, std::string(".EVO"));
-        QCOMPARE(chosen(s).EVOname, std::string());
+        QCOMPARE(chosen(s).evoFile, std::string(".EVO"));
+        QCOMPARE(chosen(s).evoName, std::string());
     }
 
     // Drops on a text field or the log reach the window too.
@@ -190,7 +190,7 @@ class TestFileSelection : public QObject {
         QDir::setCurrent(here);
         const QString folder = settings.path() + "/disc/HVDVD_TS/";
         QCOMPARE(s.w().eEVOfile->text(), folder + "F_1.EVO");
-        QCOMPARE(chosen(s).EVOdir, folder.toStdString());
+        QCOMPARE(chosen(s).evoFolder, folder.toStdString());
         QCOMPARE(s.w().eXPLfile->text(), settings.path() + "/disc/ADV_OBJ/VPLST000.XPL");
         QVERIFY(s.w().bCheck->isEnabled());
         // The boxes were reset before it.

@@ -64,7 +64,7 @@ class TestMainWindow : public QObject {
             QCheckBox* check = w.box(box);
             QVERIFY(!check->isEnabled());
             QVERIFY(!check->isChecked());
-            QCOMPARE(check->text().toStdString(), noStreamCaption(box.kind));
+            QCOMPARE(check->text().toStdString(), noStreamLabel(box.kind));
         }
         QCOMPARE(w.statusBar->panelText(0), QString(" Ready"));
         QCOMPARE(w.statusBar->panelText(1), QString(" Select or drop an EVO file to demux"));

@@ -392,7 +392,7 @@ class TestWindowJobs : public QObject {
             for (Box box : allBoxes()) {
                 QVERIFY(!w.box(box)->isChecked());
                 QVERIFY(!w.box(box)->isEnabled());
-                QCOMPARE(w.box(box)->text(), QString::fromStdString(noStreamCaption(box.kind)));
+                QCOMPARE(w.box(box)->text(), QString::fromStdString(noStreamLabel(box.kind)));
             }
             QVERIFY(!w.bDemux->isEnabled());
             QTest::mouseClick(w.bCheck, Qt::LeftButton);

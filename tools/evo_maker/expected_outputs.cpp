@@ -46,7 +46,7 @@ std::unique_ptr<ByteFile> ExpectedOutputs::create(const std::string& name) {
 void ExpectedOutputs::streamMet(BoxKind kind, int index, int id) {
     Slot* s = slot(kind, index);
     if (s == nullptr || s->stream || frozen_) return;
-    const std::string stem = prefix_ + "." + streamName(kind, id) + captionSuffix({kind, index});
+    const std::string stem = prefix_ + "." + streamName(kind, id) + labelSuffix({kind, index});
     s->stream = create(stem + "." + extensionOf(kind));
     if (kind == BoxKind::Subpicture) s->timestamps = create(stem + ".pts");
 }
