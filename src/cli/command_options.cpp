@@ -108,8 +108,8 @@ const std::vector<CommandSpec> Commands = {
       AllowMissingOption,
       {'\0', "streams", "LIST",
        std::string("Streams to mux: ") + StreamListHelp +
-           "'all' (the default) muxes every stream the reads enabled. Subpictures cannot go "
-           "into Matroska: they are written beside NAME.mkv."},
+           "'all' (the default) muxes every stream the reads enabled, subpictures as PGS "
+           "subtitle tracks."},
       LangOption,
       XplOption,
       NoContinueOption,

@@ -94,7 +94,8 @@ std::optional<std::vector<Box>> parseStreamList(const std::string& list) {
         // The JSON's own names (cbAudio00) are taken too.
         const std::string wanted =
             lowerCase(name).starts_with("cb") ? lowerCase(name) : "cb" + lowerCase(name);
-        const auto& all = allBoxes();
+        // Only the boxes that stand for a stream: cbVideo2 to cbVideo7 never get one.
+        const auto& all = streamBoxes();
         const auto box = std::find_if(all.begin(), all.end(),
                                       [&](Box b) { return lowerCase(boxName(b)) == wanted; });
         if (box == all.end()) throw UsageError("Unknown stream '" + name + "' in --streams");
@@ -169,9 +170,11 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.continueSplit = !given(parser, "no-continue");
     request.outputFolder = value(parser, "out", "");
     request.streams = parseStreamList(value(parser, "streams", "all"));
-    // Found out before the file is read: a demux of no stream has nothing to write.
-    if (request.command == "demux" && request.streams && request.streams->empty())
-        throw UsageError("--streams none leaves demux nothing to write", request.command);
+    // Found out before the file is read: a demux, and so a mux, of no stream has nothing to
+    // write; only rebuild keeps packs of no stream.
+    if (request.command != "rebuild" && request.streams && request.streams->empty())
+        throw UsageError("--streams none leaves " + request.command + " nothing to write",
+                         request.command);
     if (given(parser, "lang")) {
         request.languages = commaList(lowerCase(value(parser, "lang", "")));
         if (request.xplFile.empty())

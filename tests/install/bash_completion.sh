@@ -37,21 +37,37 @@ done
 expect "second name of --streams" "$(printf 'video0,sub%s\n' 00 01 02 03 04 05 06 07 08 09 10 \
     11 12 13 14 15)" "$(offered splitwick-cli demux x --streams video0,s)"
 
-# Every box name offered is one the program takes: a missing file (exit 1), not a usage
-# error (exit 2).
-names=$(offered splitwick-cli rebuild x --streams '' | grep -vx all | paste -sd,)
-for list in all "$names"; do
-    splitwick-cli demux "$work/none.EVO" --streams "$list" 2>/dev/null
-    status=$?
-    [ $status -eq 1 ] || { echo "--streams $list: exit $status"; failed=1; }
-done
-
-cd "$work" && touch a.EVO b.evo VPLST000.XPL notes.txt && mkdir disc
+cd "$work" && touch a.EVO b.evo VPLST000.XPL notes.txt && mkdir -p disc/ADV_OBJ disc/HVDVD_TS &&
+    touch disc/ADV_OBJ/VPLST000.XPL disc/ADV_OBJ/vplst002.xpl disc/ADV_OBJ/VPLST000.BAK
 expect "files for read" "$(printf '%s\n' a.EVO b.evo disc)" "$(offered splitwick-cli read '')"
 expect "files for xpl" "$(printf '%s\n' VPLST000.XPL disc)" "$(offered splitwick-cli xpl '')"
 expect "disc or playlist for titles" "$(printf '%s\n' VPLST000.XPL disc)" \
     "$(offered splitwick-cli titles '')"
-expect "playlists for --playlist" "$(printf '%s\n' VPLST000.XPL disc)" \
-    "$(offered splitwick-cli mkv disc --playlist '')"
 expect "folders for --out" disc "$(offered splitwick-cli demux a.EVO --out '')"
+
+# --playlist takes a name in the disc's ADV_OBJ folder, however the disc is named.
+for disc in disc disc/ disc/ADV_OBJ disc/HVDVD_TS disc/ADV_OBJ/VPLST000.XPL; do
+    expect "--playlist of $disc" "$(printf '%s\n' VPLST000.XPL vplst002.xpl)" \
+        "$(offered splitwick-cli mkv --out disc "$disc" --playlist '')"
+done
+
+# Every value offered is one the program takes: given it for a missing file, the program fails
+# for the file (exit 1), not for the value (exit 2). Each row: a command and an option.
+while read -r command option; do
+    values=$(offered splitwick-cli "$command" disc "$option" '')
+    [ -n "$values" ] || { echo "$command $option: nothing offered"; failed=1; }
+    for value in $values; do
+        splitwick-cli "$command" "$work/none.EVO" "$option" "$value" >/dev/null 2>&1
+        status=$?
+        [ $status -eq 1 ] || { echo "$command $option $value: exit $status"; failed=1; }
+    done
+done <<'ROWS'
+demux --streams
+rebuild --streams
+mkv --streams
+demux --lpcm
+demux --sub
+demux --playlist
+mkv --playlist
+ROWS
 exit $failed
