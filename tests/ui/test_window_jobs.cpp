@@ -1,6 +1,9 @@
 // Read EVO and Demux started from the window on small made EVO files: boxes, captions, files,
 // log lines, progress, Cancel, and the hold-off of every other command while a job runs.
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTimer>
 
 #include "small_evo.h"
 #include "ui/manual.h"
@@ -240,6 +243,44 @@ class TestWindowJobs : public QObject {
         waitForJobs();
         QCOMPARE(s.dialogs.questions, 1);
         QCOMPARE(s.logLines().last(), QString(CancelledLine));
+    }
+
+    // The job runs beside the window: timers due during a Demux of a large file fire on time,
+    // and Cancel ends the pass at once.
+    void theWindowStaysLiveDuringALongDemux() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), 32 * PairsPastFourMiB); // 128 MiB
+        Window s;
+        choose(s, evo("FEATURE_1.EVO"));
+        QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
+        waitForJobs();
+        s.dialogs.answerYes = true;
+        QElapsedTimer clock;
+        QList<qint64> lateness;
+        bool busyThroughout = true;
+        for (int due = 10; due <= 50; due += 10)
+            QTimer::singleShot(due, &s.window, [&, due] {
+                lateness << clock.elapsed() - due;
+                busyThroughout = busyThroughout && s.window.busy();
+            });
+        qint64 cancelledAt = 0;
+        QTimer::singleShot(60, &s.window, [&] {
+            cancelledAt = clock.elapsed();
+            QTest::mouseClick(s.w().bCancel, Qt::LeftButton);
+        });
+        clock.start();
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
+        const qint64 endedAt = clock.elapsed();
+
+        QVERIFY(busyThroughout);
+        QCOMPARE(lateness.size(), 5);
+        for (qint64 late : lateness)
+            QVERIFY2(late < 100, qPrintable(QString::number(late)));
+        QCOMPARE(s.logLines().last(), QString(CancelledLine));
+        QVERIFY2(endedAt - cancelledAt < 1000, qPrintable(QString::number(endedAt - cancelledAt)));
+        QVERIFY(QFileInfo(out_ + "/FEATURE_1.MPEG-2.stream.0.mpv").size() <
+                32 * PairsPastFourMiB * SmallEvo::VideoPayloadSize);
     }
 
     void cancelDuringDemuxAnsweredNoKeepsItRunning() {
