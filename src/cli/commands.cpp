@@ -14,8 +14,8 @@
 #include "jobs/stream_jobs.h"
 #include "mkv_command.h"
 #include "mux/disc_title_choice.h"
-#include "playlist/disc_titles.h"
 #include "mux/mux_runner.h"
+#include "playlist/disc_titles.h"
 #include "playlist/read_xpl.h"
 #include "summary.h"
 #include "titles_command.h"
@@ -73,7 +73,8 @@ void chooseFiles(const Request& request, Session& session) {
 void writeChapters(const std::string& path, const Session& session, const Playlist& playlist) {
     const TitleChapters chapters = playlist.title.chaptersFor(session.state.evoName);
     if (chapters.marks.empty())
-        throw JobError(session.state.playlistFile + " gives no chapters for " + session.state.evoName);
+        throw JobError(session.state.playlistFile + " gives no chapters for " +
+                       session.state.evoName);
     OutputFile file(path);
     writeChapterFile(file, chapters);
     file.close();

@@ -61,8 +61,8 @@ Plan planOf(const Request& request, const Session& session, const TitleInfo& tit
     return plan;
 }
 
-// The streams asked for (none: every stream the reads made known), each of which must have a stream,
-// less those whose stream the file lacks: they would get no file.
+// The streams asked for (none: every stream the reads made known), each of which must have a
+// stream, less those whose stream the file lacks: they would get no file.
 std::vector<Box> chosenBoxes(const Session& session, const StreamTable& found,
                              const std::optional<std::vector<Box>>& asked) {
     const StreamChoice& streams = session.streams;

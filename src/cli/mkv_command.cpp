@@ -135,8 +135,8 @@ int stopped(const WorkFolder& work, const Request& request, const Session& sessi
 
 } // namespace
 
-int runMkv(const Request& request, Session& session, ConsoleReport& report,
-           const StreamJob& job, const Playlist& playlist) {
+int runMkv(const Request& request, Session& session, ConsoleReport& report, const StreamJob& job,
+           const Playlist& playlist) {
     // The stem of the .mkv is that of the demux's outputs: NAME_1_2 for both parts of a title.
     const SplitTitle title = splitTitle(session);
     const std::string stem = outputPrefix(session, title);

@@ -203,8 +203,7 @@ std::string summaryJson(const Session& session, const StreamTable& found,
                         const std::string& mkv) {
     const QJsonArray streams = streamsJson(session, found);
     // A pass that stopped early counted part of the file: its counts say nothing.
-    const bool counted =
-        session.request.countFrames && stop == StopReason::EndOfFile;
+    const bool counted = session.request.countFrames && stop == StopReason::EndOfFile;
     const auto count = [&](int64_t frames) {
         return counted ? QJsonValue(qint64(frames)) : QJsonValue();
     };

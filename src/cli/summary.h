@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/stream_choice.h"
 #include "engine/session.h"
+#include "engine/stream_choice.h"
 #include "jobs/mux_plan.h"
 #include "playlist/disc_titles.h"
 #include "playlist/playlist_view.h"

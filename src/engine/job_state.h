@@ -27,9 +27,9 @@ struct JobState {
     // The packs the last Read EVO found scrambled (encrypted); a job that writes stops at one.
     int64_t scrambledPacks = 0;
 
-    std::string evoFolder;  // folder of the chosen EVO, with its trailing "/"
-    std::string evoFile; // its name without folder
-    std::string evoName; // evoFile less its last four characters: the stem of every output
+    std::string evoFolder; // folder of the chosen EVO, with its trailing "/"
+    std::string evoFile;   // its name without folder
+    std::string evoName;   // evoFile less its last four characters: the stem of every output
     std::string playlistFolder;
     std::string playlistFile;
     // A disc's title chosen to be read whole: the EVOs of its clips after the chosen one, in

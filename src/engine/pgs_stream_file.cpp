@@ -58,7 +58,7 @@ void PgsStreamFile::convert(const SubpictureUnit& unit, int64_t at) {
     if (picture.dvdForm && !dvdFormTold_) {
         dvdFormTold_ = true;
         report_->log(label_ + " holds DVD subpictures, whose colours are not in the stream: "
-                                "they are shown in greys.");
+                              "they are shown in greys.");
     }
     writer_.add(picture, at);
 }

@@ -134,7 +134,8 @@ size_t runCommand(uint8_t code, const UnitReader& in, size_t at, SequenceState& 
 }
 
 // Runs the control sequences from the table's offset to the last, which points to itself.
-DisplayControls runControlTable(const UnitReader& in, const Form& form, size_t table, Subpicture& out) {
+DisplayControls runControlTable(const UnitReader& in, const Form& form, size_t table,
+                                Subpicture& out) {
     DisplayControls c;
     size_t at = table;
     for (int count = 0;; ++count) {

@@ -18,8 +18,8 @@ PathParts splitPath(const std::string& path);
 // dialog is then preset too).
 bool evoChosen(Session& session);
 
-// After the request's playlist changed: sets playlistFile and playlistFolder, and when the playlist lies in
-// a disc's ADV_OBJ folder points evoFolder at its HVDVD_TS folder. Returns true then.
+// After the request's playlist changed: sets playlistFile and playlistFolder, and when the playlist
+// lies in a disc's ADV_OBJ folder points evoFolder at its HVDVD_TS folder. Returns true then.
 bool playlistChosen(Session& session);
 
 extern const char* const PlaylistFileName; // "VPLST000.XPL"

@@ -36,8 +36,8 @@ void logFrameCounts(Report& report, const FrameCounts& frames);
 
 // The EVOs a job reads after the chosen one into the same outputs: the later clips of a disc's
 // title chosen whole, or the second part of a split title ("..._1.EVO" whose partner "..._2.EVO"
-// exists when the job starts, when the request continues parts). The outputs are named after the title
-// (a disc title's name, NAME_1_2), and the job goes on into each part in turn unless the pass
+// exists when the job starts, when the request continues parts). The outputs are named after the
+// title (a disc title's name, NAME_1_2), and the job goes on into each part in turn unless the pass
 // stopped meanwhile , so a part that has gone
 // since is the open error of that file, not part of a title under such a name.
 struct SplitTitle {

@@ -1,7 +1,7 @@
 #include "mkv_of_demux.h"
 
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 
 namespace splitwick {
 
@@ -52,7 +52,7 @@ MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const Ti
             continue;
         }
         const TrackLabel label = labelled ? title.muxLabel(stream.box, stream.label)
-                                        : TrackLabel{"und", "", stream.label};
+                                          : TrackLabel{"und", "", stream.label};
         // The rate measured is video stream 0's.
         const bool firstVideo = stream.box == Box{BoxKind::Video, 0};
         mkv.plan.tracks.push_back({stream.path, stream.box, *codec, label,

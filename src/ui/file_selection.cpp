@@ -103,7 +103,8 @@ void TfMain::forgetStreams() {
 
 void TfMain::xplChosen() {
     session_.request.playlistPath = w_.eXPLfile->text().toStdString();
-    if (playlistChosen(session_)) odEVOfile_.startFolder = QString::fromStdString(session_.state.evoFolder);
+    if (playlistChosen(session_))
+        odEVOfile_.startFolder = QString::fromStdString(session_.state.evoFolder);
 }
 
 } // namespace splitwick

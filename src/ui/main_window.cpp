@@ -14,10 +14,10 @@
 #include "jobs/job_steps.h"
 #include "jobs/read_evo.h"
 #include "manual.h"
-#include "queued_playlist_view.h"
 #include "mux/mkv_of_demux.h"
 #include "mux/mux_runner.h"
 #include "playlist/read_xpl.h"
+#include "queued_playlist_view.h"
 #include "version.h"
 
 namespace splitwick {
@@ -337,7 +337,8 @@ StreamJob TfMain::streamJob() {
 
 void TfMain::demuxAndMux(Session& session, const StreamJob& job, bool mux, bool keepStreams) {
     // The Demux and the mux show their progress as one line.
-    if (mux) twoPhases_.emplace(splitPath(outputPrefix(session, splitTitle(session))).name + ".mkv");
+    if (mux)
+        twoPhases_.emplace(splitPath(outputPrefix(session, splitTitle(session))).name + ".mkv");
     const auto oneLineEnds = qScopeGuard([this] {
         twoPhases_.reset();
         slog("", 1);

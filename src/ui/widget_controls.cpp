@@ -55,10 +55,11 @@ bool WidgetControls::anyTicked() const {
 }
 
 void WidgetControls::showCommands(const CommandStates& states, bool held) {
-    const std::array<std::pair<QPushButton*, bool>, 4> commands = {{{w_.bCheck, states.readEvo},
-                                                                    {w_.bReadXPL, states.readPlaylist},
-                                                                    {w_.bDemux, states.demux},
-                                                                    {w_.bRebuild, states.rebuild}}};
+    const std::array<std::pair<QPushButton*, bool>, 4> commands = {
+        {{w_.bCheck, states.readEvo},
+         {w_.bReadXPL, states.readPlaylist},
+         {w_.bDemux, states.demux},
+         {w_.bRebuild, states.rebuild}}};
     for (const auto& [button, enabled] : commands)
         button->setEnabled(enabled && !held);
     w_.bCancel->setEnabled(states.cancel);

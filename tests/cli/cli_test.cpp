@@ -2,8 +2,8 @@
 
 #include <sys/stat.h>
 
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <thread>
 

@@ -16,10 +16,10 @@
 
 #include "engine/job_error.h"
 #include "fuzz_check.h"
-#include "jobs/stream_jobs.h"
 #include "jobs/file_choice.h"
 #include "jobs/output_names.h"
 #include "jobs/read_evo.h"
+#include "jobs/stream_jobs.h"
 #include "support/recording_session.h"
 #include "support/test_files.h"
 

@@ -106,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         readEvo(rs.session);
         for (size_t i = 0; i < streamBoxes().size(); ++i)
-            rs.session.streams[streamBoxes()[i]].chosen = i / 8 < ticks && (data[i / 8] >> (i % 8)) & 1;
+            rs.session.streams[streamBoxes()[i]].chosen =
+                i / 8 < ticks && (data[i / 8] >> (i % 8)) & 1;
         rebuild(rs.session, state, afterReads(rs.session.streams));
     } catch (const JobError&) {
         // Too many kept streams for their identifiers: what was written so far is checked.

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "jobs/stream_jobs.h"
 #include "jobs/file_choice.h"
 #include "jobs/read_evo.h"
+#include "jobs/stream_jobs.h"
 #include "jobs/timing_lines.h"
 #include "support/test_files.h"
 

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "jobs/stream_jobs.h"
 #include "jobs/file_choice.h"
 #include "jobs/read_evo.h"
 #include "jobs/stream_jobs.h"

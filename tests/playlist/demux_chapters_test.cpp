@@ -1,8 +1,8 @@
 // Demux after Read XPL: the title's chapters go beside the streams, under their prefix.
 #include <filesystem>
 
-#include "jobs/stream_jobs.h"
 #include "jobs/file_choice.h"
+#include "jobs/stream_jobs.h"
 #include "playlist_writer.h"
 #include "support/pes_fixture.h"
 #include "xpl_fixture.h"
@@ -39,7 +39,8 @@ class DemuxChapters : public XplTest {
 TEST_F(DemuxChapters, SplitTitleGetsTheWholeTitlesChaptersUnderBothPartsNames) {
     ASSERT_TRUE(read("FEATURE_1"));
     const size_t before = rs.lines().size();
-    demux(rs.session, afterReads(rs.session.streams, playlist.title.chaptersFor(rs.state().evoName)));
+    demux(rs.session,
+          afterReads(rs.session.streams, playlist.title.chaptersFor(rs.state().evoName)));
 
     const std::vector<std::string> lines(rs.lines().begin() + long(before), rs.lines().end());
     const std::string prefix = out / "FEATURE_1_2.";

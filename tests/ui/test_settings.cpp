@@ -85,8 +85,8 @@ class TestSettings : public QObject {
                  QString("# Splitwick settings: NAME=TYPE:VALUE, one value a line\n"
                          "WindowState=int:0\nTop=int:0\nLeft=int:0\nWidth=int:" +
                          QString::number(frame.width()) +
-                         "\nHeight=int:" + QString::number(frame.height()) + "\nTreeWidth=int:" +
-                         QString::number(treeWidth) +
+                         "\nHeight=int:" + QString::number(frame.height()) +
+                         "\nTreeWidth=int:" + QString::number(treeWidth) +
                          "\nAudioExt=string:mpa\n"
                          "VideoExt=string:mpv\nSubExt=string:sup\nWorkdir=string:\n"
                          "EVOdir=string:\nXPLdir=string:\nContinue=int:1\nFastCheck=int:1\n"

@@ -394,7 +394,7 @@ class TestWindowJobs : public QObject {
             {"Read EVO", s.w().bCheck}, {"Rebuild", s.w().bRebuild}, {"Read XPL", s.w().bReadXPL}};
         for (const auto& [job, button] : next) {
             QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
-        waitForJobs();
+            waitForJobs();
             QCOMPARE(s.dialogs.errors.size(), 1);
             // The log keeps the error once its box is gone; the status bar left the job's phase.
             QCOMPARE(s.logLines().last(), s.dialogs.errors.first());
@@ -428,7 +428,7 @@ class TestWindowJobs : public QObject {
         for (const auto& chooseOther : {chooseByDrop, chooseInDialog}) {
             choose(s, evo("FEATURE_1.EVO"));
             QTest::mouseClick(w.bCheck, Qt::LeftButton);
-        waitForJobs();
+            waitForJobs();
             chooseOther(evo("OTHER.EVO"));
             for (Box box : allBoxes()) {
                 QVERIFY(!w.box(box)->isChecked());
@@ -437,7 +437,7 @@ class TestWindowJobs : public QObject {
             }
             QVERIFY(!w.bDemux->isEnabled());
             QTest::mouseClick(w.bCheck, Qt::LeftButton);
-        waitForJobs();
+            waitForJobs();
             QCOMPARE(w.box({BoxKind::Audio, 0})->text(), QString("DD+.stream.00"));
             QVERIFY(w.bDemux->isEnabled());
         }
@@ -461,9 +461,9 @@ class TestWindowJobs : public QObject {
         QVERIFY(s.w().bDemux->isEnabled());
         s.duringJob([&] {
             QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
-        waitForJobs();
+            waitForJobs();
             s.w().bDemux->click();
-        waitForJobs(); // not even through the button itself
+            waitForJobs(); // not even through the button itself
         });
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
         waitForJobs();

@@ -154,7 +154,7 @@ class TestWindowMkv : public QObject {
         s.duringJob([&] {
             cancelEnabled = w.bCancel->isEnabled();
             QTest::mouseClick(w.bCheck, Qt::LeftButton);
-        waitForJobs();
+            waitForJobs();
             QTest::mouseClick(w.bCancel, Qt::LeftButton);
             linesWhileMuxing = s.logLines();
         });
@@ -231,7 +231,7 @@ class TestWindowMkv : public QObject {
             s.w().eWorkdir->setText(c.workdir);
             const int linesBefore = int(s.logLines().size());
             QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
-        waitForJobs();
+            waitForJobs();
             QCOMPARE(s.dialogs.errors, QStringList(c.error));
             QCOMPARE(s.logLines().mid(linesBefore), QStringList(c.error));
             QVERIFY(QDir(out_).entryList(QDir::Files).isEmpty());

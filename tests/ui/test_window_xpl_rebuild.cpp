@@ -150,7 +150,7 @@ class TestWindowXplRebuild : public QObject {
             QVERIFY(s.w().statusBar->panelText(1).startsWith(
                 " Rebuilding FEATURE_1.EVO 4/4 Mbytes, Remaining time: "));
             QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
-        waitForJobs();
+            waitForJobs();
             QTest::mouseClick(s.w().bCancel, Qt::LeftButton);
         });
         QTest::mouseClick(s.w().bRebuild, Qt::LeftButton);
