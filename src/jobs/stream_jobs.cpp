@@ -108,7 +108,8 @@ class Reads {
         session_.state.timing = {};
         keepTiming(session_.state.timing, timing_, session_.state.evoFile, firstPart, writer);
         // The window read the file before: its streams, labels and choices stay as they are.
-        if (request_.readsLogged) return firstPart == StopReason::Cancelled ? std::vector<Box>{} : *request_.boxes;
+        if (request_.readsLogged)
+            return firstPart == StopReason::Cancelled ? std::vector<Box>{} : *request_.boxes;
         StreamChoice& streams = session_.streams;
         if (!withPlaylist()) labelStreams(streams, found_);
         {

@@ -47,10 +47,10 @@ StreamJob afterReads(const StreamChoice& streams, TitleChapters chapters = {},
 StopReason demux(Session& session, const StreamJob& job, DemuxedFiles* written = nullptr);
 
 // Rebuild: Read EVO, Read XPL when a playlist is chosen, then the copy of the EVO with the
-// streams asked for, in one pass over the source. The rebuild's drop tests look up the streams the pass has found up to
-// the end of the chunk in hand (the playlist's marks after Read XPL); the system headers written
-// before the first part's streams were all known are set right once they are. Gives why the
-// last pass ended.
+// streams asked for, in one pass over the source. The rebuild's drop tests look up the streams the
+// pass has found up to the end of the chunk in hand (the playlist's marks after Read XPL); the
+// system headers written before the first part's streams were all known are set right once they
+// are. Gives why the last pass ended.
 StopReason rebuild(Session& session, RebuildState& rebuild, const StreamJob& job);
 
 } // namespace splitwick

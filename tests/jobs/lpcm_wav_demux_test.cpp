@@ -79,7 +79,8 @@ TEST_P(DemuxLpcmAsWav, WritesTheSamplesFfmpegDecodes) {
               run.rs.lines().end());
     EXPECT_EQ(probeAudio(wav), GetParam().probe);
     EXPECT_EQ(wavSamples(wav), decoded(evo, GetParam().sampleBytes, run.theirs));
-    EXPECT_EQ(fileNamesIn(run.out.path()), std::vector<std::string>{"FEATURE_1.LPCM.stream.00.wav"});
+    EXPECT_EQ(fileNamesIn(run.out.path()),
+              std::vector<std::string>{"FEATURE_1.LPCM.stream.00.wav"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
