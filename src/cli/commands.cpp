@@ -16,7 +16,6 @@
 #include "mkv_command.h"
 #include "mux/disc_title_choice.h"
 #include "playlist/disc_titles.h"
-#include "mux/mux_runner.h"
 #include "playlist/read_xpl.h"
 #include "summary.h"
 #include "titles_command.h"
@@ -146,9 +145,8 @@ int runCommand(const Request& request, Session& session, PlainControls& controls
         if (!request.xplFile.empty() && !InterruptEvents::interrupted())
             bReadXPLClick(session, playlist, view);
     } else {
-        // What would fail only after the reads (or, for mkv, after the whole demux) fails now.
+        // What would fail only after the reads fails now.
         requireOutputFolder(request.outputFolder);
-        if (request.command == "mkv") requireMkvmerge();
         JobAfterReads job{request.streams, nullptr};
         if (withPlaylist)
             job.readPlaylist = [&] {

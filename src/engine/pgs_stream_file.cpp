@@ -3,7 +3,12 @@
 namespace splitwick {
 
 PgsStreamFile::PgsStreamFile(const std::string& path, std::string caption)
-    : file_(path), caption_(std::move(caption)),
+    : file_(std::make_unique<OutputFile>(path)), target_(*file_), caption_(std::move(caption)),
+      units_([this](SubpictureUnit& unit) { unitDone(unit); },
+             [this](int64_t pts, const std::string& reason) { leftOut(pts, reason); }) {}
+
+PgsStreamFile::PgsStreamFile(StreamOutput& segments, std::string caption)
+    : target_(segments), caption_(std::move(caption)),
       units_([this](SubpictureUnit& unit) { unitDone(unit); },
              [this](int64_t pts, const std::string& reason) { leftOut(pts, reason); }) {}
 
@@ -70,7 +75,7 @@ void PgsStreamFile::leftOut(int64_t pts, const std::string& reason) {
 
 void PgsStreamFile::store() {
     writer_.finish();
-    file_.store();
+    target_.store();
 }
 
 } // namespace splitwick

@@ -14,7 +14,8 @@ DemuxedFiles bDemuxClick(Session& session) {
     return bDemuxClick(session, TitleChapters{});
 }
 
-DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters, bool boxesFromTitle) {
+DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters, bool boxesFromTitle,
+                         PassWriter* alsoWrites) {
     Controls& controls = session.controls;
     JobState& state = session.state;
     controls.setButtonEnabled(Button::Demux, false);
@@ -28,27 +29,39 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters, bool b
     OutputSet outputs;
     for (Box box : streamBoxes()) {
         if (!controls.ticked(box)) continue;
+        const int32_t streamId = state.StreamTable[tableEntry(box)];
+        if (alsoWrites != nullptr && !alsoWrites->chosen(box, controls.caption(box), streamId)) {
+            outputs.add(box, std::make_unique<NoStreamFile>());
+            continue;
+        }
         files.streams.push_back(createBoxOutputs(outputs, controls, title, prefix, box,
-                                                 controls.caption(box),
-                                                 state.StreamTable[tableEntry(box)]));
+                                                 controls.caption(box), streamId));
         session.log("Creating " + files.streams.back().path);
     }
-    files.chapters = createChapterFile(outputs, session, title, chapters, prefix);
+    if (alsoWrites == nullptr || alsoWrites->filesToo())
+        files.chapters = createChapterFile(outputs, session, title, chapters, prefix);
     session.slog("Writing stream(s)", 0);
     StreamWriter writer(outputs, session.report());
     FrameTally frames(controls);
     frames.countWritten(state.FrameCount, outputs);
     TimingRecorder timing;
     TitleMismatch mismatch(session.report(), controls, boxesFromTitle);
-    ScanSinks sinks{&writer, &frames, &timing, &mismatch};
+    ScanSink noOtherFile;
+    ScanSinks sinks{&writer, alsoWrites != nullptr ? alsoWrites : &noOtherFile, &frames, &timing,
+                    &mismatch};
+    const auto partEnded = [&] {
+        if (alsoWrites != nullptr) alsoWrites->partEnded();
+    };
     state.Timing = {};
     writer.timeBy(timing);
     StopReason stop = demux(session, std::move(source), sinks, state.StreamTable, true);
+    partEnded();
     keepTiming(state.Timing, timing, state.EVOfile, stop, &writer);
     for (size_t part = 0; auto later = openLaterPart(session, title, part, stop); ++part) {
         writer.timeBy(timing);
         stop = demux(session, std::move(later), sinks, state.StreamTable, true,
                      ScanStart::AfterFirstPart);
+        partEnded();
         keepTiming(state.Timing, timing, splitPath(title.laterParts[part]).name, stop, &writer);
     }
     dropCountsOfStoppedPass(state.FrameCount, stop);

@@ -2,6 +2,7 @@
 #include "chapter_file.h"
 #include "demuxed_files.h"
 #include "engine/session.h"
+#include "pass_writer.h"
 
 namespace splitwick {
 
@@ -11,8 +12,9 @@ namespace splitwick {
 DemuxedFiles bDemuxClick(Session& session);
 // The same, writing also the title's chapters to OUTPUTPREFIX.chapters.xml when it has any.
 // boxesFromTitle: Read XPL labelled the boxes, so the title and the EVO may disagree (see
-// TitleMismatch).
+// TitleMismatch). alsoWrites: a file the pass writes from the ticked streams too, which tells
+// which of them still get files of their own.
 DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters,
-                         bool boxesFromTitle = false);
+                         bool boxesFromTitle = false, PassWriter* alsoWrites = nullptr);
 
 } // namespace splitwick

@@ -219,10 +219,16 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     OutputSet outputs;
     FrameCounts frames{};
     CreatingLines creating(log[JobHead]);
+    PassWriter* const alsoWrites = request.alsoWrites;
     const auto create = [&](Box box) {
-        files.streams.push_back(createBoxOutputs(outputs, controls, title, prefix, box,
-                                                 reads.caption(box),
-                                                 reads.found()[tableEntry(box)]));
+        const std::string caption = reads.caption(box);
+        const int32_t streamId = reads.found()[tableEntry(box)];
+        if (alsoWrites != nullptr && !alsoWrites->chosen(box, caption, streamId)) {
+            outputs.add(box, std::make_unique<NoStreamFile>());
+            return;
+        }
+        files.streams.push_back(
+            createBoxOutputs(outputs, controls, title, prefix, box, caption, streamId));
         creating.add(box, files.streams.back().path);
     };
     const BoxChoice chosen = reads.chosen();
@@ -231,7 +237,9 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         if (isStreamBox(box) && chosen(box)) create(box);
     });
     StreamWriter writer(outputs, log[JobLines]);
-    WriterUntilFormatError firstPartWriter(writer, frames);
+    ScanSink noOtherFile;
+    ScanSinks writers{&writer, alsoWrites != nullptr ? alsoWrites : &noOtherFile};
+    WriterUntilFormatError firstPartWriter(writers, frames);
     FrameTally frameTally(controls);
     frameTally.countEveryStream(reads.frames());
     frameTally.countWritten(frames, outputs);
@@ -239,6 +247,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     ScanSinks firstPart{&finder, &made, &firstPartWriter, &frameTally, &reads.timing(), &mismatch};
     writer.timeBy(reads.timing());
     StopReason stop = demux(session, std::move(source), firstPart, reads.found(), true);
+    if (alsoWrites != nullptr) alsoWrites->partEnded();
 
     // The chosen boxes whose stream the first part lacks, and the chapters, as Demux would have
     // opened them at its start.
@@ -250,7 +259,8 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     creating.log();
     {
         ReportRoute route(session, log[JobHead]);
-        files.chapters = createChapterFile(outputs, session, title, reads.chapters(), prefix);
+        if (alsoWrites == nullptr || alsoWrites->filesToo())
+            files.chapters = createChapterFile(outputs, session, title, reads.chapters(), prefix);
     }
     firstPartWriter.raise(session.state.FrameCount);
     log.close(JobHead);
@@ -265,11 +275,12 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         FrameTally writtenFrames(controls);
         writtenFrames.countWritten(counts, outputs);
         TimingRecorder timing;
-        ScanSinks laterPart{&writer, &writtenFrames, &timing, &mismatch};
+        ScanSinks laterPart{&writers, &writtenFrames, &timing, &mismatch};
         StreamTable laterPartStreams = reads.found();
         writer.timeBy(timing);
         stop = demux(session, std::move(later), laterPart, laterPartStreams, true,
                      ScanStart::AfterFirstPart);
+        if (alsoWrites != nullptr) alsoWrites->partEnded();
         keepTiming(session.state.Timing, timing, splitPath(title.laterParts[part]).name, stop,
                    &writer);
     }

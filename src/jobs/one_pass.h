@@ -6,6 +6,7 @@
 #include "chapter_file.h"
 #include "demuxed_files.h"
 #include "engine/session.h"
+#include "pass_writer.h"
 #include "rebuild_state.h"
 
 namespace splitwick {
@@ -17,6 +18,9 @@ struct JobAfterReads {
     // Read XPL, as it would run after Read EVO; gives the chapters of the EVO's title. Empty
     // when no playlist was chosen.
     std::function<TitleChapters()> readPlaylist;
+    // A file the pass writes from the chosen streams too (the Matroska file); it tells which
+    // streams still get files of their own. None: every chosen stream gets its files.
+    PassWriter* alsoWrites = nullptr;
 };
 
 // Read EVO, Read XPL when a playlist is chosen, then Demux of the boxes asked for, as the

@@ -16,8 +16,8 @@
 #include "jobs/read_evo.h"
 #include "jobs/rebuild_job.h"
 #include "manual.h"
+#include "mux/matroska_sink.h"
 #include "mux/mkv_of_demux.h"
-#include "mux/mux_runner.h"
 #include "playlist/read_xpl.h"
 #include "version.h"
 
@@ -87,21 +87,25 @@ TfMain::TfMain(Dialogs& dialogs)
     });
     bindJob(w_.bDemux, [this](Session& s) {
         // As the Demux starts, for it writes LPCM as WAV for the mux.
-        const bool mux = w_.cbMuxMkv->isChecked();
-        // A mux that cannot run or write is told before the Demux, not after it.
-        if (mux) {
-            requireMkvmerge();
+        std::optional<MatroskaSink> mkv;
+        if (w_.cbMuxMkv->isChecked()) {
+            // A .mkv that cannot be written is told before the Demux, not after it.
             requireOutputFolder(w_.eWorkdir->text().toStdString());
-            // The Demux and the mux show their progress as one line.
-            twoPhases_.emplace(splitPath(outputPrefix(s, splitTitle(s))).name + ".mkv");
+            const std::string output = outputPrefix(s, splitTitle(s)) + ".mkv";
+            // The Demux and the .mkv it makes show their progress as one line.
+            muxProgress_.emplace(splitPath(output).name);
+            mkv.emplace(MatroskaSetup{output, playlist_.title, s.state,
+                                      w_.cbKeepStreams->isChecked(),
+                                      controls_.option(Option::SubPgs)},
+                        *this);
         }
         const auto oneLineEnds = qScopeGuard([this] {
-            twoPhases_.reset();
+            muxProgress_.reset();
             slog("", 1);
         });
-        const DemuxedFiles files =
-            bDemuxClick(s, playlist_.title.chaptersFor(s.state.EVOname), boxesFromTitle_);
-        if (mux && !s.state.Cancelled) muxDemuxed(files);
+        const DemuxedFiles files = bDemuxClick(s, playlist_.title.chaptersFor(s.state.EVOname),
+                                               boxesFromTitle_, mkv ? &*mkv : nullptr);
+        if (mkv && !s.state.Cancelled) muxDemuxed(*mkv, files);
     });
     bindJob(w_.bReadXPL, [this](Session& s) {
         boxesFromTitle_ = true;
@@ -139,14 +143,12 @@ void TfMain::log(const std::string& text) {
 }
 
 void TfMain::slog(const std::string& text, uint8_t panel) {
-    if (panel == 1 && twoPhases_) {
-        // The Demux's end is not the line's: the mux goes on with it.
-        if (text.empty()) return;
-        const int64_t done =
-            passSource_ != nullptr
-                ? TwoPhaseProgress::ofDemux(passSource_->position(), passSource_->size())
-                : TwoPhaseProgress::ofMux(muxedPercent_);
-        w_.statusBar->slog(QString::fromStdString(twoPhases_->text(done)), panel);
+    if (panel == 1 && muxProgress_) {
+        // A pass's end is not the line's: a title's next part goes on with it.
+        if (text.empty() || passSource_ == nullptr) return;
+        w_.statusBar->slog(QString::fromStdString(
+                               muxProgress_->text(passSource_->position(), passSource_->size())),
+                           panel);
         return;
     }
     w_.statusBar->slog(QString::fromStdString(text), panel);
@@ -294,19 +296,11 @@ void TfMain::bCancelClick() {
     if (!DemuxMode || dialogs_.confirmStop(this)) session_.state.Cancelled = true;
 }
 
-void TfMain::muxDemuxed(const DemuxedFiles& files) {
-    const MkvOfDemux mkv =
-        mkvOfDemux(files, session_.state, playlist_.title, files.prefix + ".mkv");
-    for (const std::string& line : {besidesLine(mkv), emptyLine(mkv)})
-        if (!line.empty()) log(line);
-    const ButtonHold cancel(controls_, Button::Cancel, true);
-    // Cancel's request is the job state's, as for a pass; the Demux left it clear.
-    muxedPercent_ = 0;
-    const MuxListeners listeners{[this](int percent) { muxedPercent_ = percent; }, {}};
-    const MuxEnd end = muxAndWait(
-        mkv.plan, *this, [this] { return session_.state.Cancelled; }, listeners);
-    // The .mkv holds them: a second copy of the title stays only when asked for.
-    if (end == MuxEnd::Muxed && !w_.cbKeepStreams->isChecked()) removeMuxInputs(mkv.plan);
+void TfMain::muxDemuxed(MatroskaSink& mkv, const DemuxedFiles& files) {
+    mkv.finish();
+    const MkvOfDemux made = mkv.made(files);
+    if (const std::string line = besidesLine(made); !line.empty()) log(line);
+    log("Muxed " + made.plan.output);
 }
 
 } // namespace splitwick

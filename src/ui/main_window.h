@@ -5,10 +5,11 @@
 #include <optional>
 
 #include "dialogs.h"
+#include "engine/file_progress.h"
 #include "engine/session.h"
-#include "engine/two_phase_progress.h"
 #include "jobs/demuxed_files.h"
 #include "jobs/rebuild_state.h"
+#include "mux/matroska_sink.h"
 #include "playlist/disc_titles.h"
 #include "playlist/playlist.h"
 #include "saved_settings.h"
@@ -80,9 +81,9 @@ class TfMain : public QWidget, public Report, public Events {
     // After a command that a Cancel stopped: the log's line for a job that wrote files, as the
     // command line's, and the status bar.
     void tellCancelled();
-    // After a Demux that ran to its end, with cbMuxMkv ticked: mkvmerge muxes the files it
-    // wrote into OUTPUTPREFIX.mkv beside them, keeping them. Cancel stops it.
-    void muxDemuxed(const DemuxedFiles& files);
+    // After a Demux that ran to its end, with cbMuxMkv ticked: the .mkv its pass wrote is
+    // finished and takes its name; the streams it cannot take are named.
+    void muxDemuxed(MatroskaSink& mkv, const DemuxedFiles& files);
 
     // File selection (file_selection.cpp).
     void bbEVOClick();
@@ -119,11 +120,10 @@ class TfMain : public QWidget, public Report, public Events {
     // What Read XPL and Rebuild keep from one run of theirs to the next.
     Playlist playlist_;
     RebuildState rebuild_;
-    // While a Demux goes on into the mux: their progress as one line, from the pass that runs
-    // (none between passes) or the mux's percentage.
-    std::optional<TwoPhaseProgress> twoPhases_;
+    // While a Demux also makes the .mkv: its progress as one line named after it, from the pass
+    // that runs (none between passes).
+    std::optional<FileProgress> muxProgress_;
     const SourceFile* passSource_ = nullptr;
-    int muxedPercent_ = 0;
     // Read XPL labelled the boxes last: a Demux says where the title and the EVO disagree.
     bool boxesFromTitle_ = false;
     FileDialog odEVOfile_;
