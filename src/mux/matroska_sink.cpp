@@ -114,6 +114,13 @@ bool MatroskaSink::chosen(Box box, const std::string& caption, int32_t streamId)
             : muxCodec(box, caption, streamId);
     // No Matroska track takes the stream as it is: it stays a file of its own.
     if (!codec) return true;
+    // The file's tracks are set: a stream met after that keeps a file of its own instead.
+    if (writer_) {
+        report_.log("Not in " + splitPath(setup_.output).name +
+                    " (met after its tracks were written), kept beside it: " + caption);
+        late_.push_back(box);
+        return true;
+    }
     // Created with the first stream, once the source is open: it must not name it.
     if (!file_) file_ = std::make_unique<OutputFile>(setup_.output);
     auto track = std::make_unique<Track>(box, caption, *codec, setup_.streamFilesToo);
@@ -362,7 +369,9 @@ MuxPlan MatroskaSink::plan() const {
 MkvOfDemux MatroskaSink::made(const DemuxedFiles& files) const {
     MkvOfDemux made{plan(), {}};
     for (const DemuxedStream& stream : files.streams)
-        if (track(stream.box) == nullptr) made.besides.push_back(stream);
+        if (track(stream.box) == nullptr &&
+            std::find(late_.begin(), late_.end(), stream.box) == late_.end())
+            made.besides.push_back(stream);
     return made;
 }
 

@@ -94,6 +94,7 @@ class MatroskaSink : public PassWriter {
     std::unique_ptr<MatroskaWriter> writer_;
     std::vector<std::unique_ptr<Track>> tracks_; // in the order met
     std::vector<Track*> written_;                // the file's tracks, in box order
+    std::vector<Box> late_; // streams met after the header, written beside the file instead
     TimingRecorder timing_;
     // One per part, the last the one being read; the PGS converter holds on to it meanwhile.
     std::deque<TitleClock> clocks_{1};
