@@ -99,7 +99,11 @@ struct MatroskaSink::Track {
 };
 
 MatroskaSink::MatroskaSink(MatroskaSetup setup, Report& report)
-    : setup_(std::move(setup)), report_(report) {}
+    : setup_(std::move(setup)), report_(report) {
+    // libav's messages (a damaged frame the parser passes over, the decoder that tells the
+    // channels) would reach the terminal past the job's log, which says what matters.
+    av_log_set_level(AV_LOG_QUIET);
+}
 
 MatroskaSink::~MatroskaSink() {
     for (const auto& track : tracks_)

@@ -161,6 +161,7 @@ TEST_F(MkvOfDisc, TracksCarryThePlaylistsCodecsLanguagesNamesAndFlags) {
 // The picture starts at 0, AC-3 and TrueHD 100 ms after it, E-AC-3 50 ms before it.
 TEST_F(MkvOfDisc, TracksStartAtTheirDelaysAndDecodeAsTheSources) {
     ASSERT_EQ(result->exitCode, 0) << result->err;
+    EXPECT_EQ(decodingErrors(mkv), "");
     expectTracksStartAtDelaysWithTheSourcesFrames(mkv,
                                                   {{0, 0}, {1, 100}, {3, 0}, {4, 100}, {5, 0}});
 }
@@ -196,6 +197,7 @@ TEST(MkvCommand, SplitTitleGivesOneMkvThatPlaysOnAcrossTheSeam) {
     EXPECT_NEAR(duration, 72 * frame, frame);
     EXPECT_EQ(frameHashes(fromMkv(mkv, "0:v:0")),
               frameHashes(elementary("h264", Encoded::H264At24000_1001)));
+    EXPECT_EQ(decodingErrors(mkv), "");
     // Presented in order, each frame one frame after the one before, the seam included; the
     // sound likewise, a frame of 1536 samples after the other.
     const struct {
@@ -228,6 +230,21 @@ TEST(MkvCommand, StreamsWithoutFramesAreNamedAndLeftOut) {
         << r.out;
     EXPECT_EQ(fileNamesIn(dir.path()),
               (std::vector<std::string>{"FEATURE_1.EVO", "FEATURE_1.mkv"}));
+}
+
+// The file's tracks are written once the picture's first second is known: a stream whose first
+// packet comes later is written beside the .mkv, as a Demux writes it, with a line saying so.
+TEST(MkvCommand, StreamMetAfterTheTracksWereWrittenIsKeptBesideTheMkv) {
+    EncodedDisc disc({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}, {Encoded::Eac3, 2000}}});
+    const auto r = cli({"mkv", disc.evo, "--out", disc.out});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\nNot in FEATURE_1.mkv (met after its tracks were written), kept beside "
+                         "it: DD+.stream.01\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(fileNamesIn(disc.out),
+              (std::vector<std::string>{"FEATURE_1.DD+.stream.01.eac3", "FEATURE_1.mkv"}));
+    EXPECT_EQ(identifyMkv(disc.out + "/FEATURE_1.mkv").tracks.size(), 2u);
 }
 
 // A source that could not be opened leaves nothing behind.
