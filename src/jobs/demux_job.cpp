@@ -27,18 +27,16 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters, bool b
 
     std::unique_ptr<SourceFile> source = openEvo(session);
     OutputSet outputs;
+    AlsoWrites also(alsoWrites);
     for (Box box : streamBoxes()) {
         if (!controls.ticked(box)) continue;
         const int32_t streamId = state.StreamTable[tableEntry(box)];
-        if (alsoWrites != nullptr && !alsoWrites->chosen(box, controls.caption(box), streamId)) {
-            outputs.add(box, std::make_unique<NoStreamFile>());
-            continue;
-        }
+        if (!also.ownFiles(outputs, box, controls.caption(box), streamId)) continue;
         files.streams.push_back(createBoxOutputs(outputs, controls, title, prefix, box,
                                                  controls.caption(box), streamId));
         session.log("Creating " + files.streams.back().path);
     }
-    if (alsoWrites == nullptr || alsoWrites->filesToo())
+    if (also.chapterFile())
         files.chapters = createChapterFile(outputs, session, title, chapters, prefix);
     session.slog("Writing stream(s)", 0);
     StreamWriter writer(outputs, session.report());
@@ -46,22 +44,17 @@ DemuxedFiles bDemuxClick(Session& session, const TitleChapters& chapters, bool b
     frames.countWritten(state.FrameCount, outputs);
     TimingRecorder timing;
     TitleMismatch mismatch(session.report(), controls, boxesFromTitle);
-    ScanSink noOtherFile;
-    ScanSinks sinks{&writer, alsoWrites != nullptr ? alsoWrites : &noOtherFile, &frames, &timing,
-                    &mismatch};
-    const auto partEnded = [&] {
-        if (alsoWrites != nullptr) alsoWrites->partEnded();
-    };
+    ScanSinks sinks{&writer, &also.sink(), &frames, &timing, &mismatch};
     state.Timing = {};
     writer.timeBy(timing);
     StopReason stop = demux(session, std::move(source), sinks, state.StreamTable, true);
-    partEnded();
+    also.partEnded();
     keepTiming(state.Timing, timing, state.EVOfile, stop, &writer);
     for (size_t part = 0; auto later = openLaterPart(session, title, part, stop); ++part) {
         writer.timeBy(timing);
         stop = demux(session, std::move(later), sinks, state.StreamTable, true,
                      ScanStart::AfterFirstPart);
-        partEnded();
+        also.partEnded();
         keepTiming(state.Timing, timing, splitPath(title.laterParts[part]).name, stop, &writer);
     }
     dropCountsOfStoppedPass(state.FrameCount, stop);

@@ -219,14 +219,11 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     OutputSet outputs;
     FrameCounts frames{};
     CreatingLines creating(log[JobHead]);
-    PassWriter* const alsoWrites = request.alsoWrites;
+    AlsoWrites also(request.alsoWrites);
     const auto create = [&](Box box) {
         const std::string caption = reads.caption(box);
         const int32_t streamId = reads.found()[tableEntry(box)];
-        if (alsoWrites != nullptr && !alsoWrites->chosen(box, caption, streamId)) {
-            outputs.add(box, std::make_unique<NoStreamFile>());
-            return;
-        }
+        if (!also.ownFiles(outputs, box, caption, streamId)) return;
         files.streams.push_back(
             createBoxOutputs(outputs, controls, title, prefix, box, caption, streamId));
         creating.add(box, files.streams.back().path);
@@ -237,8 +234,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         if (isStreamBox(box) && chosen(box)) create(box);
     });
     StreamWriter writer(outputs, log[JobLines]);
-    ScanSink noOtherFile;
-    ScanSinks writers{&writer, alsoWrites != nullptr ? alsoWrites : &noOtherFile};
+    ScanSinks writers{&writer, &also.sink()};
     WriterUntilFormatError firstPartWriter(writers, frames);
     FrameTally frameTally(controls);
     frameTally.countEveryStream(reads.frames());
@@ -247,7 +243,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     ScanSinks firstPart{&finder, &made, &firstPartWriter, &frameTally, &reads.timing(), &mismatch};
     writer.timeBy(reads.timing());
     StopReason stop = demux(session, std::move(source), firstPart, reads.found(), true);
-    if (alsoWrites != nullptr) alsoWrites->partEnded();
+    also.partEnded();
 
     // The chosen boxes whose stream the first part lacks, and the chapters, as Demux would have
     // opened them at its start.
@@ -259,7 +255,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
     creating.log();
     {
         ReportRoute route(session, log[JobHead]);
-        if (alsoWrites == nullptr || alsoWrites->filesToo())
+        if (also.chapterFile())
             files.chapters = createChapterFile(outputs, session, title, reads.chapters(), prefix);
     }
     firstPartWriter.raise(session.state.FrameCount);
@@ -280,7 +276,7 @@ StopReason demuxInOnePass(Session& session, const JobAfterReads& request, Demuxe
         writer.timeBy(timing);
         stop = demux(session, std::move(later), laterPart, laterPartStreams, true,
                      ScanStart::AfterFirstPart);
-        if (alsoWrites != nullptr) alsoWrites->partEnded();
+        also.partEnded();
         keepTiming(session.state.Timing, timing, splitPath(title.laterParts[part]).name, stop,
                    &writer);
     }

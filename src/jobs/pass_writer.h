@@ -1,9 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/boxes.h"
 #include "engine/output_file.h"
+#include "engine/output_set.h"
 #include "engine/scan_sink.h"
 
 namespace splitwick {
@@ -28,6 +30,30 @@ class NoStreamFile : public StreamOutput {
     void write(const uint8_t*, size_t) override {}
     void store() override {}
     void moveIntoPlace() override {}
+};
+
+// A Demux's side of its PassWriter, when it has one; without one, every stream and the chapters
+// get their files and the pass feeds nothing more.
+class AlsoWrites {
+  public:
+    explicit AlsoWrites(PassWriter* writer) : writer_(writer) {}
+
+    // Whether a chosen box's stream gets files of its own; when not, its box gets an output
+    // that only counts it as written.
+    bool ownFiles(OutputSet& outputs, Box box, const std::string& caption, int32_t streamId) {
+        if (writer_ == nullptr || writer_->chosen(box, caption, streamId)) return true;
+        outputs.add(box, std::make_unique<NoStreamFile>());
+        return false;
+    }
+    bool chapterFile() const { return writer_ == nullptr || writer_->filesToo(); }
+    ScanSink& sink() { return writer_ != nullptr ? *writer_ : none_; }
+    void partEnded() {
+        if (writer_ != nullptr) writer_->partEnded();
+    }
+
+  private:
+    PassWriter* writer_;
+    ScanSink none_;
 };
 
 } // namespace splitwick

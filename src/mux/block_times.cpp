@@ -5,7 +5,8 @@
 namespace splitwick {
 
 std::optional<BlockTime> BlockTimes::next(std::optional<int64_t> pts, std::optional<int64_t> dts,
-                                          int64_t samplesTicks) {
+                                          int64_t samplesTicks,
+                                          std::optional<int64_t> framesShownAfter) {
     ++framesSinceStamped_;
     BlockTime time{};
     if (pts) {
@@ -19,11 +20,14 @@ std::optional<BlockTime> BlockTimes::next(std::optional<int64_t> pts, std::optio
         time.dts += jump_;
     } else if (last_) {
         time.dts = last_->dts + last_->duration;
-        time.pts = time.dts + (last_->pts - last_->dts);
-    } else if (!video_) {
+        time.pts =
+            time.dts + (framesShownAfter ? *framesShownAfter * step_ : last_->pts - last_->dts);
+    } else if (video_) {
+        time.dts = -step_;
+        time.pts = time.dts + framesShownAfter.value_or(1) * step_;
+    } else {
         return std::nullopt;
     }
-    // Video without a timestamp before it starts with the picture, at 0.
     time.duration = video_ ? step_ : samplesTicks;
     if (last_ && time.dts <= last_->dts) {
         const int64_t back = last_->dts + std::max<int64_t>(last_->duration, 1) - time.dts;

@@ -16,7 +16,9 @@ struct BlockTime {
 // Times a track's frames in decoding order. A frame takes the timestamps of the packet it began
 // in; one that began behind another frame in the same packet has none, and goes on from the
 // frame before: audio by that frame's length, video by one frame's step (learnt from the
-// timestamps met) with the same delay between decoding and presenting. A stream that steps
+// timestamps met), shown as many frames after its decoding as the stream says when it does
+// (MPEG-2's temporal_reference), else with the same delay as the frame before. Video without
+// a timestamp before it is decoded from one frame before 0 and shown from 0. A stream that steps
 // back in time (a damaged or repeated stretch) goes on from where it was instead: a Matroska
 // track goes forward.
 class BlockTimes {
@@ -25,10 +27,10 @@ class BlockTimes {
     explicit BlockTimes(int64_t frameTicks) : step_(frameTicks), video_(frameTicks > 0) {}
 
     // The frame's time from its timestamps, or from the frames before; none for an audio
-    // frame before the first timestamp (a video frame starts at 0). samplesTicks: an audio
-    // frame's length.
+    // frame before the first timestamp. samplesTicks: an audio frame's length.
     std::optional<BlockTime> next(std::optional<int64_t> pts, std::optional<int64_t> dts,
-                                  int64_t samplesTicks = 0);
+                                  int64_t samplesTicks = 0,
+                                  std::optional<int64_t> framesShownAfter = std::nullopt);
 
   private:
     std::optional<BlockTime> last_;

@@ -13,7 +13,11 @@ namespace {
 
 // Frames wait in memory for the header at most this much; past it the tracks set up go in
 // without the others.
-constexpr size_t WaitingLimit = 32 * 1024 * 1024;
+constexpr size_t WaitingLimit = 16 * 1024 * 1024;
+
+// A part whose video stream 0 has carried no PTS by the time its other streams have run this
+// long has no picture to start from (its video is not timestamped).
+constexpr int64_t NoPictureAfter = 2 * TicksPerSecond;
 
 // A frame's length before the stream tells it: 24000/1001 frames a second, as most discs.
 constexpr int64_t GuessedFrameTicks = 3754;
@@ -70,6 +74,7 @@ struct MatroskaSink::Track {
     MuxCodec codec;
     bool ownFileToo;
     std::unique_ptr<FrameCutter> cutter;
+    Mpeg2Order order; // of MPEG-2 pictures
     // LPCM
     std::optional<LpcmFormat> lpcm;
     std::optional<LpcmSamples> samples;
@@ -131,7 +136,7 @@ bool MatroskaSink::chosen(Box box, const std::string& caption, int32_t streamId)
     Track& made = *track;
     if (*codec == MuxCodec::Pgs) {
         made.sets = std::make_unique<PgsDisplaySets>([this, &made](int64_t pts, auto set) {
-            add(made, {packetOf(set.data(), set.size()), -1, pts, pts, 0, true});
+            add(made, {packetOf(set.data(), set.size()), -1, pts, pts, 0, true, std::nullopt});
         });
         made.units = std::make_unique<PgsStreamFile>(*made.sets, caption);
     } else if (*codec != MuxCodec::LpcmWav) {
@@ -155,22 +160,26 @@ MatroskaSink::Track* MatroskaSink::trackOf(const PayloadRun& run) const {
 
 void MatroskaSink::payload(PayloadRun& run) {
     timing_.payload(run);
+    const bool stamped = !run.continuesPacket && run.pts != NoTimestamp;
+    pictureStamped_ = pictureStamped_ || (stamped && payloadBox(run) == Box{BoxKind::Video, 0});
     if (!clock().settled())
         if (const auto reference = timing_.settledReference()) clocks_.back().settle(*reference);
     Track* track = trackOf(run);
     if (track == nullptr) return;
-    if (!run.continuesPacket && run.pts != NoTimestamp &&
-        (!partEarliest_ || ptsDifference(run.pts, *partEarliest_) < 0))
-        partEarliest_ = run.pts;
+    if (stamped) {
+        if (!partEarliest_ || ptsDifference(run.pts, *partEarliest_) < 0) partEarliest_ = run.pts;
+        if (!pictureStamped_ && ptsDifference(run.pts, *partEarliest_) > NoPictureAfter)
+            settleWithoutPicture();
+    }
     const int part = int(clocks_.size()) - 1;
     if (track->units) {
         subpicture(*track, run);
     } else if (track->codec == MuxCodec::LpcmWav) {
         lpcmSamples(*track, run);
     } else {
-        const bool stamped = !run.continuesPacket;
-        track->cutter->feed(run.data, run.length, stamped ? tagged(part, run.pts) : NoTimestamp,
-                            stamped ? tagged(part, run.dts) : NoTimestamp);
+        const bool firstRun = !run.continuesPacket;
+        track->cutter->feed(run.data, run.length, firstRun ? tagged(part, run.pts) : NoTimestamp,
+                            firstRun ? tagged(part, run.dts) : NoTimestamp);
     }
     // Without the picture's start, memory would hold the whole part.
     if (waitingBytes_ > WaitingLimit) settleWithoutPicture();
@@ -189,8 +198,12 @@ void MatroskaSink::cutFrame(Track& track, const CutFrame& frame) {
     const int part = frame.pts != NoTimestamp ? partOf(frame.pts)
                      : track.waiting.empty()  ? int(clocks_.size()) - 1
                                               : track.waiting.back().part;
-    add(track,
-        {frame.packet, part, untagged(frame.pts), untagged(frame.dts), samplesTicks, frame.key});
+    const std::optional<int64_t> shownAfter =
+        track.codec == MuxCodec::Mpeg2
+            ? track.order.framesShownAfter(frame.packet->data, size_t(frame.packet->size))
+            : std::nullopt;
+    add(track, {frame.packet, part, untagged(frame.pts), untagged(frame.dts), samplesTicks,
+                frame.key, shownAfter});
 }
 
 void MatroskaSink::lpcmHeader(int audioIndex, const LpcmHeader& header) {
@@ -213,7 +226,7 @@ void MatroskaSink::lpcmSamples(Track& track, const PayloadRun& run) {
     const std::optional<int64_t> pts =
         run.continuesPacket || run.pts == NoTimestamp ? std::nullopt : std::optional(run.pts);
     add(track, {packetOf(samples.data(), samples.size()), int(clocks_.size()) - 1, pts, pts,
-                frames * TicksPerSecond / track.lpcm->sampleRate, true});
+                frames * TicksPerSecond / track.lpcm->sampleRate, true, std::nullopt});
 }
 
 void MatroskaSink::subpicture(Track& track, PayloadRun& run) {
@@ -306,9 +319,10 @@ void MatroskaSink::drain(Track& track) {
         if (frame.part >= 0 && !clocks_[size_t(frame.part)].settled()) return;
         waitingBytes_ -= size_t(frame.packet->size);
         const std::optional<BlockTime> time =
-            track.index ? track.times->next(titleTicks(frame, frame.pts),
-                                            titleTicks(frame, frame.dts), frame.samplesTicks)
-                        : std::nullopt;
+            track.index
+                ? track.times->next(titleTicks(frame, frame.pts), titleTicks(frame, frame.dts),
+                                    frame.samplesTicks, frame.framesShownAfter)
+                : std::nullopt;
         // Sound before the picture's start is left out whole, as is all of a track left out.
         if (!time || (track.box.kind == BoxKind::Audio && time->pts < 0)) {
             av_packet_free(&frame.packet);
@@ -328,6 +342,7 @@ void MatroskaSink::partEnded() {
     if (!clock().settled() && part.referencePts) clocks_.back().settle(*part.referencePts);
     settleWithoutPicture();
     partEarliest_.reset();
+    pictureStamped_ = false;
     for (const auto& track : tracks_)
         if (track->units) track->units->endPart(clock(), unitLines(*track));
     // The header waits no longer than the first part.

@@ -14,6 +14,7 @@
 #include "jobs/pass_writer.h"
 #include "matroska_writer.h"
 #include "mkv_of_demux.h"
+#include "mpeg2_order.h"
 #include "pgs_display_sets.h"
 
 namespace splitwick {
@@ -63,6 +64,7 @@ class MatroskaSink : public PassWriter {
         std::optional<int64_t> pts, dts;
         int64_t samplesTicks;
         bool key;
+        std::optional<int64_t> framesShownAfter; // MPEG-2: from its temporal_reference
     };
     struct Track;
 
@@ -100,6 +102,7 @@ class MatroskaSink : public PassWriter {
     std::deque<TitleClock> clocks_{1};
     size_t waitingBytes_ = 0;
     std::optional<int64_t> partEarliest_; // the earliest PTS of the part's chosen streams
+    bool pictureStamped_ = false;         // video stream 0 of the part has carried a PTS
     int64_t endTicks_ = 0;
 };
 

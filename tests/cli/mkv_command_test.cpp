@@ -247,6 +247,27 @@ TEST(MkvCommand, StreamMetAfterTheTracksWereWrittenIsKeptBesideTheMkv) {
     EXPECT_EQ(identifyMkv(disc.out + "/FEATURE_1.mkv").tracks.size(), 2u);
 }
 
+// ffmpeg's own program-stream muxer puts no PTS on the video of a raw MPEG-2 stream: its frames
+// follow one another from the start, with the sound's, instead of all being left out.
+TEST(MkvRegression, VideoWithoutTimestampsIsTimedFromItsFrames) {
+    TempFolder dir;
+    const std::string evo = dir / "DVD.EVO";
+    runCommand("ffmpeg -nostdin -v error " + elementary("mpegvideo", Encoded::Mpeg2At25) + " " +
+               elementary("ac3", Encoded::Ac3) + " -map 0 -map 1 -c copy -f dvd " + inQuotes(evo));
+    const auto r = cli({"mkv", evo, "--out", dir.path(), "-q"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string mkv = dir / "DVD.mkv";
+    EXPECT_EQ(decodingErrors(mkv), "");
+    EXPECT_EQ(frameHashes(fromMkv(mkv, "0:v:0")),
+              frameHashes(elementary("mpegvideo", Encoded::Mpeg2At25)));
+    // Three seconds at 25 frames a second, each shown 40 ms after the one before.
+    std::vector<double> video = packetTimesMs(mkv, "v:0");
+    std::sort(video.begin(), video.end());
+    ASSERT_EQ(video.size(), 75u);
+    for (size_t i = 0; i < video.size(); ++i)
+        EXPECT_NEAR(video[i], double(i) * 40, 1.0) << "frame " << i;
+}
+
 // A source that could not be opened leaves nothing behind.
 TEST(MkvRegression, UnopenableSourceLeavesNoFile) {
     TempFolder dir;

@@ -14,15 +14,19 @@ constexpr int64_t Ac3 = 2880;   // 1536 samples at 48 kHz
 const std::optional<int64_t> None;
 
 struct In {
+    In(std::optional<int64_t> pts, std::optional<int64_t> dts, int64_t samplesTicks = 0,
+       std::optional<int64_t> framesShownAfter = std::nullopt)
+        : pts(pts), dts(dts), samplesTicks(samplesTicks), framesShownAfter(framesShownAfter) {}
     std::optional<int64_t> pts, dts;
-    int64_t samplesTicks = 0;
+    int64_t samplesTicks;
+    std::optional<int64_t> framesShownAfter;
 };
 
 std::vector<std::optional<BlockTime>> timed(int64_t frameTicks, const std::vector<In>& frames) {
     BlockTimes times(frameTicks);
     std::vector<std::optional<BlockTime>> out;
     for (const In& frame : frames)
-        out.push_back(times.next(frame.pts, frame.dts, frame.samplesTicks));
+        out.push_back(times.next(frame.pts, frame.dts, frame.samplesTicks, frame.framesShownAfter));
     return out;
 }
 
@@ -53,10 +57,15 @@ TEST(BlockTimes, FollowTheTimestampsAndFillTheFramesWithout) {
          {{2 * Frame, -Frame}, {0, None}, {Frame, None}},
          {BlockTime{2 * Frame, -Frame, Frame}, BlockTime{0, 0, Frame},
           BlockTime{Frame, Frame, Frame}}},
-        {"video without any timestamp starts at 0",
+        {"video without any timestamp is decoded from a frame before 0 and shown from 0",
          Frame,
          {{None, None}, {None, None}},
-         {BlockTime{0, 0, Frame}, BlockTime{Frame, Frame, Frame}}},
+         {BlockTime{0, -Frame, Frame}, BlockTime{Frame, 0, Frame}}},
+        {"video without timestamps shown in the order its pictures give",
+         Frame,
+         {{None, None, 0, 3}, {None, None, 0, 0}, {None, None, 0, 0}, {None, None, 0, 3}},
+         {BlockTime{2 * Frame, -Frame, Frame}, BlockTime{0, 0, Frame},
+          BlockTime{Frame, Frame, Frame}, BlockTime{5 * Frame, 2 * Frame, Frame}}},
         {"a stream that steps back goes on from where it was",
          0,
          {{90000, None, Ac3}, {0, None, Ac3}, {Ac3, None, Ac3}},
