@@ -99,7 +99,7 @@ const std::vector<CommandSpec> Commands = {
       JsonOption}},
     {"mkv",
      "FILE.EVO or DISC",
-     "read the file, demux the chosen streams and mux them with mkvmerge into one Matroska file "
+     "read the file once and write the chosen streams into one Matroska file "
      "(NAME.mkv), labelled, named and chaptered from the playlist given with --xpl; given a "
      "disc, its main title (or --title N) from all its clips, into TITLE.mkv",
      {OutOption,
@@ -115,8 +115,8 @@ const std::vector<CommandSpec> Commands = {
       NoContinueOption,
       DryRunOption,
       {'\0', "keep-streams", nullptr,
-       "Keep the working folder NAME.streams with the demuxed streams; without it the folder "
-       "is removed once NAME.mkv is made (after a failure or a stop it is always kept)."},
+       "Also write the streams (and the chapters) beside NAME.mkv in the same pass, as demux "
+       "names them; without it nothing but NAME.mkv is written."},
       {'\0', "json", nullptr,
        "Print one JSON object instead of the log lines, with an \"mkv\" member: the file, its "
        "tracks (box, codec, language, name, delay_ms) and its number of chapters."}}},

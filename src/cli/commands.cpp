@@ -14,7 +14,6 @@
 #include "jobs/stream_jobs.h"
 #include "mkv_command.h"
 #include "mux/disc_title_choice.h"
-#include "mux/mux_runner.h"
 #include "playlist/disc_titles.h"
 #include "playlist/read_xpl.h"
 #include "summary.h"
@@ -144,9 +143,8 @@ int runCommand(const Request& request, Session& session, ConsoleReport& report) 
         if (!request.xplFile.empty() && !InterruptEvents::interrupted())
             readPlaylist(session, playlist, view);
     } else {
-        // What would fail only after the reads (or, for mkv, after the whole demux) fails now.
+        // What would fail only after the reads fails now.
         requireOutputFolder(request.outputFolder);
-        if (request.command == "mkv") requireMkvmerge();
         StreamJob job{request.streams, nullptr};
         if (withPlaylist)
             job.readPlaylist = [&] {

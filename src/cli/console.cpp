@@ -40,19 +40,17 @@ void ConsoleReport::log(const std::string& text) {
 void ConsoleReport::slog(const std::string& text, uint8_t panel) {
     if (panel != 1) return;
     const SourceFile* source = events_.passSource();
-    if (twoPhases_) {
-        // The demux's end is not the line's: the mux goes on with it.
-        if (text.empty()) return;
-        const int64_t done = source != nullptr
-                                 ? TwoPhaseProgress::ofDemux(source->position(), source->size())
-                                 : TwoPhaseProgress::ofMux(muxedPercent_);
-        progress_.show(twoPhases_->text(done), done, TwoPhaseProgress::Whole);
+    if (named_) {
+        // A pass's end is not the line's: a title's next part goes on with it.
+        if (text.empty() || source == nullptr) return;
+        progress_.show(named_->text(source->position(), source->size()), source->position(),
+                       source->size());
         return;
     }
     if (source != nullptr)
         progress_.show(text, source->position(), source->size());
     else
-        progress_.show(text, muxedPercent_, 100);
+        progress_.show(text, 0, 100);
 }
 
 InterruptEvents::InterruptEvents() {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/file_progress.h"
 #include "engine/report.h"
 #include "engine/session.h"
-#include "engine/two_phase_progress.h"
 #include "progress_line.h"
 
 namespace splitwick::cli {
@@ -34,16 +34,14 @@ class InterruptEvents : public PassObserver {
 
 // The message log on stdout, one line each (or kept for the JSON summary), and the progress of
 // panel 1 on stderr (ProgressLine), over the source of the pass that runs or, between passes,
-// by the mux's percentage.
+// with no figure.
 class ConsoleReport : public Report {
   public:
     ConsoleReport(bool keepLines, ProgressLine::Mode progress, const InterruptEvents& events);
     void log(const std::string& text) override;
     void slog(const std::string& text, uint8_t panel) override;
-    // How far the mux has come, for the progress shown next.
-    void muxedPercent(int percent) { muxedPercent_ = percent; }
-    // From here on the demux and the mux of target show their progress as one line.
-    void inTwoPhases(const std::string& target) { twoPhases_.emplace(target); }
+    // From here on the progress is that of making the file target, as one line.
+    void namedAfter(const std::string& target) { named_.emplace(target); }
     const std::vector<std::string>& lines() const { return lines_; }
 
   private:
@@ -51,8 +49,7 @@ class ConsoleReport : public Report {
     ProgressLine progress_;
     const InterruptEvents& events_;
     std::vector<std::string> lines_;
-    int muxedPercent_ = 0;
-    std::optional<TwoPhaseProgress> twoPhases_;
+    std::optional<FileProgress> named_;
 };
 
 } // namespace splitwick::cli

@@ -22,41 +22,35 @@ struct Plan {
     size_t chapters = 0;
 };
 
-// The outputs of the chosen boxes, named as the job names them: mkv's in its working folder
-// STEM.streams, whose subpictures go beside the .mkv.
+// The outputs of the chosen boxes, named as the job names them: mkv's .mkv, beside it the
+// streams it cannot take and, with --keep-streams, every stream and the chapters.
 Plan planOf(const Request& request, const Session& session, const TitleInfo& title,
             const std::vector<Box>& chosen) {
     const std::string prefix = outputPrefix(session, splitTitle(session));
-    const bool mkv = request.command == "mkv";
-    const std::string demuxPrefix = mkv ? prefix + ".streams/" + splitPath(prefix).name : prefix;
     Plan plan;
     plan.chapters = title.chaptersFor(session.state.evoName).marks.size();
-    DemuxedFiles files{demuxPrefix, {}, plan.chapters > 0 ? demuxPrefix + ".chapters.xml" : ""};
+    DemuxedFiles files{prefix, {}, plan.chapters > 0 ? prefix + ".chapters.xml" : ""};
     for (Box box : streamBoxes())
         if (std::find(chosen.begin(), chosen.end(), box) != chosen.end())
-            files.streams.push_back(boxOutputNames(session.request, demuxPrefix, box,
+            files.streams.push_back(boxOutputNames(session.request, prefix, box,
                                                    session.streams[box].label,
                                                    session.state.streamTable[tableEntry(box)]));
     const MkvOfDemux muxed = mkvOfDemux(files, session.state, title, prefix + ".mkv");
     plan.mux = muxed.plan;
-    const auto addFile = [&](const std::string& path) {
-        if (!path.empty())
-            plan.files.push_back(mkv ? prefix + path.substr(demuxPrefix.size()) : path);
+    const auto addFiles = [&](const std::vector<DemuxedStream>& streams) {
+        for (const DemuxedStream& stream : streams)
+            for (const std::string& path : {stream.path, stream.timestamps})
+                if (!path.empty()) plan.files.push_back(path);
     };
     if (request.command == "rebuild") {
         plan.files = {prefix + ".rebuilt.EVO"};
-    } else if (mkv) {
+    } else if (request.command == "mkv" && !request.keepStreams) {
         plan.files = {prefix + ".mkv"};
-        for (const DemuxedStream& stream : muxed.besides) {
-            addFile(stream.path);
-            addFile(stream.timestamps);
-        }
+        addFiles(muxed.besides);
     } else {
-        for (const DemuxedStream& stream : files.streams) {
-            addFile(stream.path);
-            addFile(stream.timestamps);
-        }
-        addFile(files.chapters);
+        if (request.command == "mkv") plan.files = {prefix + ".mkv"};
+        addFiles(files.streams);
+        if (!files.chapters.empty()) plan.files.push_back(files.chapters);
     }
     return plan;
 }

@@ -6,11 +6,10 @@
 
 namespace splitwick::cli {
 
-// mkv: demuxes the chosen streams in one pass into the working folder NAME.streams inside the
-// output folder, then muxes them with mkvmerge into NAME.mkv beside it; subpictures go beside
-// it as files. The folder goes once the .mkv is made, unless asked to stay; after a failure or
-// a stop it stays, and the error names it. Gives the exit code.
-int runMkv(const Request& request, Session& session, ConsoleReport& report, const StreamJob& job,
-           const Playlist& playlist);
+// mkv: writes the chosen streams into NAME.mkv in the output folder in the one pass that reads
+// the source; the streams Matroska does not take go beside it as files, and with --keep-streams
+// every stream. A failure or a stop leaves no NAME.mkv. Gives the exit code.
+int runMkv(const Request& request, Session& session, ConsoleReport& report,
+           const StreamJob& job, const Playlist& playlist);
 
 } // namespace splitwick::cli

@@ -27,7 +27,7 @@ struct Request {
     bool json = false;
     bool tree = false;        // xpl: the tree as text after the log lines
     bool quiet = false;       // no progress on stderr
-    bool keepStreams = false; // mkv: keep the working folder of demuxed streams
+    bool keepStreams = false; // mkv: also write the streams beside the .mkv
     bool dryRun = false;      // demux, rebuild, mkv: the reads and the plan, nothing written
     std::string outputFolder;
     std::string videoExt = "mpv";

@@ -23,25 +23,26 @@ LpcmFormatError::LpcmFormatError(const std::string& reason)
 LpcmWavFile::LpcmWavFile(const std::string& path, int audioIndex)
     : file_(path), audioIndex_(audioIndex) {}
 
-std::string LpcmWavFile::streamName() const {
-    return "LPCM audio stream " + std::to_string(audioIndex_);
+LpcmFormat checkedLpcmFormat(const LpcmHeader& header, const std::optional<LpcmFormat>& first,
+                             uint64_t framesBefore, int audioIndex) {
+    const std::string stream = "LPCM audio stream " + std::to_string(audioIndex);
+    const std::optional<LpcmFormat> format = lpcmFormat(header);
+    if (!format) throw LpcmFormatError(stream + " gives a sample size that LPCM does not code");
+    if (first && *format != *first)
+        throw LpcmFormatError(stream + " changes from " + describe(*first) + " to " +
+                              describe(*format) + " after " + std::to_string(framesBefore) +
+                              " sample frames; a WAV file holds one format");
+    return *format;
 }
 
 void LpcmWavFile::packetHeader(const LpcmHeader& header) {
-    const std::optional<LpcmFormat> format = lpcmFormat(header);
-    if (!format)
-        throw LpcmFormatError(streamName() + " gives a sample size that LPCM does not code");
-    if (format_ && *format != *format_)
-        throw LpcmFormatError(
-            streamName() + " changes from " + describe(*format_) + " to " + describe(*format) +
-            " after " +
-            std::to_string(convertedBytes_ / uint64_t(wav_.channels * wav_.sampleBytes)) +
-            " sample frames; a WAV file holds one format");
+    const uint64_t frames =
+        format_ ? convertedBytes_ / uint64_t(wav_.channels * wav_.sampleBytes) : 0;
+    const LpcmFormat format = checkedLpcmFormat(header, format_, frames, audioIndex_);
     if (format_) return;
     format_ = format;
-    samples_.emplace(*format);
-    wav_ = {format->channels, format->sampleRate, samples_->wavSampleBytes(),
-            format->bitsPerSample};
+    samples_.emplace(format);
+    wav_ = {format.channels, format.sampleRate, samples_->wavSampleBytes(), format.bitsPerSample};
     const std::vector<uint8_t> placeholder = wavHeader(wav_, 0);
     file_.write(placeholder.data(), placeholder.size());
 }

@@ -23,6 +23,12 @@ class LpcmFormatError : public JobError {
     std::string reason_;
 };
 
+// The format of an LPCM packet's header, which must be the stream's first one's when there was
+// one (`framesBefore` sample frames ago): throws LpcmFormatError, naming the stream by its
+// audio index, for a header that gives no sample size or another format.
+LpcmFormat checkedLpcmFormat(const LpcmHeader& header, const std::optional<LpcmFormat>& first,
+                             uint64_t framesBefore, int audioIndex);
+
 // An LPCM stream written as a WAV file. The first packet's header gives the format and the
 // file's header; the samples are converted as they come; the header is written again with its
 // sizes when the file is stored, at its place in the file, whatever became of the writes
@@ -53,7 +59,6 @@ class LpcmWavFile : public StreamOutput {
     // The whole frames of samples the file holds; the pad byte behind them when their size is
     // odd.
     uint64_t storedData();
-    std::string streamName() const;
 
     OutputFile file_;
     const int audioIndex_;

@@ -3,7 +3,12 @@
 namespace splitwick {
 
 PgsStreamFile::PgsStreamFile(const std::string& path, std::string label)
-    : file_(path), label_(std::move(label)),
+    : file_(std::make_unique<OutputFile>(path)), target_(*file_), label_(std::move(label)),
+      units_([this](SubpictureUnit& unit) { unitDone(unit); },
+             [this](int64_t pts, const std::string& reason) { leftOut(pts, reason); }) {}
+
+PgsStreamFile::PgsStreamFile(StreamOutput& segments, std::string label)
+    : target_(segments), label_(std::move(label)),
       units_([this](SubpictureUnit& unit) { unitDone(unit); },
              [this](int64_t pts, const std::string& reason) { leftOut(pts, reason); }) {}
 
@@ -70,7 +75,7 @@ void PgsStreamFile::leftOut(int64_t pts, const std::string& reason) {
 
 void PgsStreamFile::store() {
     writer_.finish();
-    file_.store();
+    target_.store();
 }
 
 } // namespace splitwick

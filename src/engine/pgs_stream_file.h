@@ -18,6 +18,8 @@ namespace splitwick {
 class PgsStreamFile : public StreamOutput {
   public:
     PgsStreamFile(const std::string& path, std::string label);
+    // The display sets go to another output, which stores them its own way.
+    PgsStreamFile(StreamOutput& segments, std::string label);
 
     void payload(const PayloadRun& run, const TitleClock& clock, Report& report);
     // The part's scan ended: units still waiting are timed by the clock, settled from the
@@ -27,18 +29,19 @@ class PgsStreamFile : public StreamOutput {
     // Raw bytes have no place here: a PGS stream takes whole runs through payload().
     void write(const uint8_t*, size_t) override {}
     void store() override;
-    void moveIntoPlace() override { file_.moveIntoPlace(); }
-    const std::string& path() const { return file_.path(); }
-    const std::string& writtenPath() const { return file_.writtenPath(); }
+    void moveIntoPlace() override { target_.moveIntoPlace(); }
+    const std::string& path() const { return file_->path(); }
+    const std::string& writtenPath() const { return file_->writtenPath(); }
 
   private:
     void unitDone(SubpictureUnit& unit);
     void convert(const SubpictureUnit& unit, int64_t at);
     void leftOut(int64_t pts, const std::string& reason);
 
-    OutputFile file_;
+    std::unique_ptr<OutputFile> file_; // none when the sets go to another output
+    StreamOutput& target_;
     const std::string label_;
-    PgsWriter writer_{file_};
+    PgsWriter writer_{target_};
     SubpictureUnits units_;
     std::vector<SubpictureUnit> waiting_;
     const TitleClock* clock_ = nullptr; // of the run in hand

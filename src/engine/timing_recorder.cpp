@@ -83,6 +83,13 @@ std::optional<int64_t> TimingRecorder::settledReference() const {
     return earliestPresented();
 }
 
+std::optional<FrameRate> TimingRecorder::settledFrameRate() const {
+    if (!settledReference()) return std::nullopt;
+    const double frame = frameTicks();
+    if (frame <= 0) return std::nullopt;
+    return frameRateOf(frame);
+}
+
 PartTiming TimingRecorder::endPart(const std::string& file) {
     PartTiming part;
     part.file = file;

@@ -23,6 +23,8 @@ class TimingRecorder : public ScanSink {
     // The PTS of video stream 0's first presented frame in the part, once its packets have gone
     // past their first second: none before.
     std::optional<int64_t> settledReference() const;
+    // Video stream 0's frame rate as its first second measures it, once that has gone by.
+    std::optional<FrameRate> settledFrameRate() const;
 
   private:
     void clear();

@@ -87,6 +87,18 @@ std::optional<MuxCodec> muxCodec(Box box, const std::string& label, int32_t stre
     return std::nullopt;
 }
 
+bool takesMeasuredRate(MuxCodec codec) {
+    return codec == MuxCodec::H264 || codec == MuxCodec::Vc1;
+}
+
+std::string ownTimingLine(const MuxPlan& plan) {
+    for (const MuxTrack& track : plan.tracks)
+        if (takesMeasuredRate(track.codec) && track.frameRate && !isDiscRate(*track.frameRate))
+            return "Video frame rate " + track.frameRate->text() +
+                   " fps is none a disc plays at: the video track keeps its stream's own timing";
+    return "";
+}
+
 std::optional<size_t> defaultAudioTrack(const MuxPlan& plan) {
     std::optional<size_t> first;
     for (size_t i = 0; i < plan.tracks.size(); ++i) {

@@ -27,9 +27,8 @@ std::string codecExtension(MuxCodec codec);
 // known codec. LPCM streams are muxed from their WAV files.
 std::optional<MuxCodec> muxCodec(Box box, const std::string& label, int32_t streamId);
 
-// One stream file to mux: it becomes one track.
+// One stream of the Matroska file: one track.
 struct MuxTrack {
-    std::string path;
     Box box;
     MuxCodec codec;
     TrackLabel label;
@@ -42,11 +41,21 @@ struct MuxTrack {
 struct MuxPlan {
     std::string output;           // STEM.mkv, the name it gets once it is complete
     std::string title;            // the segment title; empty for none
-    std::string chapterFile;      // Matroska chapter XML; empty for none
     std::vector<MuxTrack> tracks; // in box order
     // The box of the audio stream the playlist lists first; none without a playlist.
     std::optional<Box> playlistFirstAudio;
 };
+
+// Raw H.264 and VC-1 streams need not carry their frame rate, and what they carry may count
+// fields: the rate measured from the stream's timestamps is the one the disc plays at. MPEG-2's
+// sequence header always carries the rate, and its pictures' repeat flags (pulldown) give each
+// frame its length: a forced default duration would undo that.
+bool takesMeasuredRate(MuxCodec codec);
+
+// The log line for a video track that would take the measured rate but was measured at none a
+// disc plays (repeated or erratic timestamps): its stream's own timing stands. Empty when
+// there is none.
+std::string ownTimingLine(const MuxPlan& plan);
 
 // The track that plays by default among the audio tracks: that of the playlist's first audio
 // stream when it is muxed, else the first audio track. None without audio.

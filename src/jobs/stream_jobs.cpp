@@ -235,9 +235,13 @@ StopReason demux(Session& session, const StreamJob& request, DemuxedFiles* writt
     OutputSet outputs;
     FrameCounts frames{};
     CreatingLines creating(log[JobHead]);
+    AlsoWrites also(request.alsoWrites);
     const auto create = [&](Box box) {
-        files.streams.push_back(createBoxOutputs(outputs, asked, title, prefix, box,
-                                                 reads.label(box), reads.streamId(box)));
+        const std::string label = reads.label(box);
+        const int32_t streamId = reads.streamId(box);
+        if (!also.ownFiles(outputs, box, label, streamId)) return;
+        files.streams.push_back(
+            createBoxOutputs(outputs, asked, title, prefix, box, label, streamId));
         creating.add(box, files.streams.back().path);
     };
     const auto createRest = [&](const std::vector<Box>& boxes) {
@@ -245,7 +249,8 @@ StopReason demux(Session& session, const StreamJob& request, DemuxedFiles* writt
             if (isStreamBox(box) && !outputs.has(box)) create(box);
         creating.log();
         ReportRoute route(session, log[JobHead]);
-        files.chapters = createChapterFile(outputs, session, title, reads.chapters(), prefix);
+        if (also.chapterFile())
+            files.chapters = createChapterFile(outputs, session, title, reads.chapters(), prefix);
     };
     // The window's reads knew the streams: their outputs are made before the pass.
     if (request.readsLogged) createRest(*request.boxes);
@@ -255,7 +260,8 @@ StopReason demux(Session& session, const StreamJob& request, DemuxedFiles* writt
         if (isStreamBox(box) && chosen(box) && !outputs.has(box)) create(box);
     });
     StreamWriter writer(outputs, log[JobLines]);
-    WriterUntilFormatError firstPartWriter(writer, frames);
+    ScanSinks writers{&writer, &also.sink()};
+    WriterUntilFormatError firstPartWriter(writers, frames);
     FrameTally frameTally(asked.countFrames);
     frameTally.countEveryStream(reads.frames());
     frameTally.countWritten(frames, outputs);
@@ -264,6 +270,7 @@ StopReason demux(Session& session, const StreamJob& request, DemuxedFiles* writt
     writer.timeBy(reads.timing());
     StopReason stop =
         scanEvo(session, std::move(source), firstPart, reads.found(), ScanMode::Demux);
+    also.partEnded();
 
     // The chosen boxes whose stream the first part lacks, and the chapters, as Demux would have
     // opened them at its start.
@@ -282,11 +289,12 @@ StopReason demux(Session& session, const StreamJob& request, DemuxedFiles* writt
         FrameTally writtenFrames(asked.countFrames);
         writtenFrames.countWritten(counts, outputs);
         TimingRecorder timing;
-        ScanSinks laterPart{&writer, &writtenFrames, &timing, &mismatch};
+        ScanSinks laterPart{&writers, &writtenFrames, &timing, &mismatch};
         StreamTable laterPartStreams = reads.found();
         writer.timeBy(timing);
         stop = scanEvo(session, std::move(later), laterPart, laterPartStreams, ScanMode::Demux,
                        ScanStart::AfterFirstPart);
+        also.partEnded();
         keepTiming(session.state.timing, timing, splitPath(title.laterParts[part]).name, stop,
                    &writer);
     }

@@ -6,6 +6,7 @@
 #include "chapter_file.h"
 #include "demuxed_files.h"
 #include "engine/session.h"
+#include "pass_writer.h"
 #include "rebuild_state.h"
 
 namespace splitwick {
@@ -22,6 +23,9 @@ struct StreamJob {
     bool readsLogged = false;
     // With readsLogged: Read XPL labelled the streams last, so its labels name the outputs.
     bool labelsFromPlaylist = false;
+    // A file the pass writes from the chosen streams too (the Matroska file); it tells which
+    // streams still get files of their own. None: every chosen stream gets its files.
+    PassWriter* alsoWrites = nullptr;
 };
 
 // The job as the window asks for it after its reads: every chosen stream, known or not (a tick

@@ -1,8 +1,5 @@
 #include "mkv_of_demux.h"
 
-#include <cstdio>
-#include <filesystem>
-
 namespace splitwick {
 
 namespace {
@@ -11,27 +8,32 @@ std::string fileName(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
 
-// Where the stream starts against the picture in the first part: a split title's second part
-// follows the first in the same files, so the first part's starts are the title's. 0 for a
-// stream the scan found no start of.
-int64_t delayOf(const PartTiming& part, Box box) {
-    for (const StreamStart& start : part.streams)
+} // namespace
+
+bool isTitleOf(const TitleInfo& title, const std::string& evoName) {
+    return title.found() && title.evoName == evoName;
+}
+
+TrackLabel trackLabel(const TitleInfo& title, const std::string& evoName, Box box,
+                    const std::string& label) {
+    return isTitleOf(title, evoName) ? title.muxLabel(box, label) : TrackLabel{"und", "", label};
+}
+
+int64_t firstPartDelay(const JobState& state, Box box) {
+    if (state.timing.parts.empty()) return 0;
+    for (const StreamStart& start : state.timing.parts.front().streams)
         if (start.box == box) return start.delayMs.value_or(0);
     return 0;
 }
 
-} // namespace
-
 MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const TitleInfo& title,
                       const std::string& output) {
-    // Another EVO's title says nothing about these streams.
-    const bool labelled = title.found() && title.evoName == state.evoName;
+    const bool labelled = isTitleOf(title, state.evoName);
     // A demux that was not stopped has timed its first part.
     const PartTiming firstPart =
         state.timing.parts.empty() ? PartTiming{} : state.timing.parts.front();
     MkvOfDemux mkv;
     mkv.plan.output = output;
-    mkv.plan.chapterFile = files.chapters;
     if (labelled) {
         mkv.plan.title = title.name;
         mkv.plan.playlistFirstAudio = title.firstAudio;
@@ -45,29 +47,14 @@ MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const Ti
             mkv.besides.push_back(stream);
             continue;
         }
-        // mkvmerge recognises no empty file: a stream whose every unit was left out has none.
-        std::error_code error;
-        if (stream.pgs && std::filesystem::file_size(stream.path, error) == 0 && !error) {
-            mkv.empty.push_back(stream);
-            continue;
-        }
-        const TrackLabel label = labelled ? title.muxLabel(stream.box, stream.label)
-                                          : TrackLabel{"und", "", stream.label};
+        const TrackLabel label = trackLabel(title, state.evoName, stream.box, stream.label);
         // The rate measured is video stream 0's.
         const bool firstVideo = stream.box == Box{BoxKind::Video, 0};
-        mkv.plan.tracks.push_back({stream.path, stream.box, *codec, label,
-                                   stream.pgs ? 0 : delayOf(firstPart, stream.box),
+        mkv.plan.tracks.push_back({stream.box, *codec, label,
+                                   stream.pgs ? 0 : firstPartDelay(state, stream.box),
                                    firstVideo ? firstPart.videoFrameRate : std::nullopt});
     }
     return mkv;
-}
-
-std::string emptyLine(const MkvOfDemux& mkv) {
-    std::string names;
-    for (const DemuxedStream& stream : mkv.empty)
-        names += (names.empty() ? "" : ", ") + fileName(stream.path);
-    if (names.empty()) return "";
-    return "Not in " + fileName(mkv.plan.output) + " (no subtitle to show): " + names;
 }
 
 std::string besidesLine(const MkvOfDemux& mkv) {
@@ -78,12 +65,6 @@ std::string besidesLine(const MkvOfDemux& mkv) {
     if (names.empty()) return "";
     return "Not in " + fileName(mkv.plan.output) +
            " (Matroska takes no such stream as it is), kept beside it: " + names;
-}
-
-void removeMuxInputs(const MuxPlan& plan) {
-    for (const MuxTrack& track : plan.tracks)
-        std::remove(track.path.c_str());
-    if (!plan.chapterFile.empty()) std::remove(plan.chapterFile.c_str());
 }
 
 } // namespace splitwick

@@ -14,8 +14,8 @@
 #include "jobs/job_steps.h"
 #include "jobs/read_evo.h"
 #include "manual.h"
+#include "mux/matroska_sink.h"
 #include "mux/mkv_of_demux.h"
-#include "mux/mux_runner.h"
 #include "playlist/read_xpl.h"
 #include "queued_playlist_view.h"
 #include "version.h"
@@ -67,10 +67,8 @@ TfMain::TfMain(Dialogs& dialogs)
         const bool mux = w_.cbMuxMkv->isChecked();
         const bool keep = w_.cbKeepStreams->isChecked();
         // A mux that cannot run or write is told before the Demux, not after it.
-        const bool ready = !mux || runCommand([this] {
-            requireMkvmerge();
-            requireOutputFolder(w_.eWorkdir->text().toStdString());
-        });
+        const bool ready =
+            !mux || runCommand([this] { requireOutputFolder(w_.eWorkdir->text().toStdString()); });
         if (ready)
             runJob(Page::Status, [this, job = streamJob(), mux, keep](Session& s) {
                 demuxAndMux(s, job, mux, keep);
@@ -131,14 +129,10 @@ void TfMain::log(const std::string& text) {
 
 void TfMain::slog(const std::string& text, uint8_t panel) {
     std::string shown = text;
-    if (panel == 1 && twoPhases_) {
-        // The Demux's end is not the line's: the mux goes on with it.
-        if (text.empty()) return;
-        const int64_t done =
-            passSource_ != nullptr
-                ? TwoPhaseProgress::ofDemux(passSource_->position(), passSource_->size())
-                : TwoPhaseProgress::ofMux(muxedPercent_);
-        shown = twoPhases_->text(done);
+    if (panel == 1 && muxProgress_) {
+        // A pass's end is not the line's: a title's next part goes on with it.
+        if (text.empty() || passSource_ == nullptr) return;
+        shown = muxProgress_->text(passSource_->position(), passSource_->size());
     }
     if (QThread::currentThread() == thread()) {
         w_.statusBar->slog(QString::fromStdString(shown), panel);
@@ -335,37 +329,31 @@ StreamJob TfMain::streamJob() {
                       boxesFromTitle_);
 }
 
-void TfMain::demuxAndMux(Session& session, const StreamJob& job, bool mux, bool keepStreams) {
-    // The Demux and the mux show their progress as one line.
-    if (mux)
-        twoPhases_.emplace(splitPath(outputPrefix(session, splitTitle(session))).name + ".mkv");
+void TfMain::demuxAndMux(Session& session, StreamJob job, bool mux, bool keepStreams) {
+    std::optional<MatroskaSink> mkv;
+    if (mux) {
+        const std::string output = outputPrefix(session, splitTitle(session)) + ".mkv";
+        // The Demux and the .mkv it makes show their progress as one line.
+        muxProgress_.emplace(splitPath(output).name);
+        mkv.emplace(MatroskaSetup{output, playlist_.title, session.state, keepStreams,
+                                  session.request.subPgs},
+                    *this);
+        job.alsoWrites = &*mkv;
+    }
     const auto oneLineEnds = qScopeGuard([this] {
-        twoPhases_.reset();
+        muxProgress_.reset();
         slog("", 1);
     });
     DemuxedFiles files;
     demux(session, job, &files);
-    if (mux && !session.cancelRequested) muxDemuxed(files, keepStreams);
+    if (mkv && !session.cancelRequested) muxDemuxed(*mkv, files);
 }
 
-void TfMain::muxDemuxed(const DemuxedFiles& files, bool keepStreams) {
-    const MkvOfDemux mkv =
-        mkvOfDemux(files, session_.state, playlist_.title, files.prefix + ".mkv");
-    for (const std::string& line : {besidesLine(mkv), emptyLine(mkv)})
-        if (!line.empty()) log(line);
-    // Cancel's request is the session's, as for a pass; the Demux left it clear.
-    writingPass_ = true;
-    onWindowThread([this] {
-        passRunning_ = true;
-        updateCommands();
-    });
-    const auto cancelEnds = qScopeGuard([this] { passEnded(StopReason::EndOfFile); });
-    muxedPercent_ = 0;
-    const MuxListeners listeners{[this](int percent) { muxedPercent_ = percent; }, {}};
-    const MuxEnd end = muxAndWait(
-        mkv.plan, *this, [this] { return session_.cancelRequested.load(); }, listeners);
-    // The .mkv holds them: a second copy of the title stays only when asked for.
-    if (end == MuxEnd::Muxed && !keepStreams) removeMuxInputs(mkv.plan);
+void TfMain::muxDemuxed(MatroskaSink& mkv, const DemuxedFiles& files) {
+    mkv.finish();
+    const MkvOfDemux made = mkv.made(files);
+    if (const std::string line = besidesLine(made); !line.empty()) log(line);
+    log("Muxed " + made.plan.output);
 }
 
 } // namespace splitwick

@@ -7,11 +7,12 @@
 #include <optional>
 
 #include "dialogs.h"
+#include "engine/file_progress.h"
 #include "engine/session.h"
-#include "engine/two_phase_progress.h"
 #include "jobs/demuxed_files.h"
 #include "jobs/rebuild_state.h"
 #include "jobs/stream_jobs.h"
+#include "mux/matroska_sink.h"
 #include "playlist/disc_titles.h"
 #include "playlist/playlist.h"
 #include "saved_settings.h"
@@ -93,10 +94,12 @@ class TfMain : public QWidget, public Report, public PassObserver {
     // After a command that a Cancel stopped: the log's line for a job that wrote files, as the
     // command line's, and the status bar.
     void tellCancelled();
-    // Demux, on the job's thread; with cbMuxMkv ticked, mkvmerge then muxes the files it wrote
-    // into OUTPUTPREFIX.mkv beside them, keeping them only when asked. Cancel stops it.
-    void demuxAndMux(Session& session, const StreamJob& job, bool mux, bool keepStreams);
-    void muxDemuxed(const DemuxedFiles& files, bool keepStreams);
+    // Demux, on the job's thread; with cbMuxMkv ticked, its pass writes OUTPUTPREFIX.mkv too,
+    // and the stream files only when asked to keep them.
+    void demuxAndMux(Session& session, StreamJob job, bool mux, bool keepStreams);
+    // After a Demux that ran to its end with the mux: the .mkv its pass wrote is finished and
+    // takes its name; the streams it cannot take are named.
+    void muxDemuxed(MatroskaSink& mkv, const DemuxedFiles& files);
     // The Demux or Rebuild of the ticked boxes' streams, as the window asks for it.
     StreamJob streamJob();
 
@@ -141,11 +144,10 @@ class TfMain : public QWidget, public Report, public PassObserver {
     // What Read XPL and Rebuild keep from one run of theirs to the next.
     Playlist playlist_;
     RebuildState rebuild_;
-    // While a Demux goes on into the mux: their progress as one line, from the pass that runs
-    // (none between passes) or the mux's percentage. The job's thread alone uses these.
-    std::optional<TwoPhaseProgress> twoPhases_;
+    // While a Demux also makes the .mkv: its progress as one line named after it, from the pass
+    // that runs (none between passes).
+    std::optional<FileProgress> muxProgress_;
     const SourceFile* passSource_ = nullptr;
-    int muxedPercent_ = 0;
     // Read XPL labelled the boxes last: a Demux says where the title and the EVO disagree.
     bool boxesFromTitle_ = false;
     FileDialog odEVOfile_;

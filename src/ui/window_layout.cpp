@@ -152,13 +152,13 @@ QWidget* optionPage(Widgets& w) {
               "of the extensions above");
     w.cbMuxMkv =
         place(new QCheckBox("Mux into MKV after Demux", page), "cbMuxMkv", {170, 130, 153, 17},
-              "After a Demux, mkvmerge muxes the streams written into one .mkv beside them "
-              "(LPCM as WAV, subpictures as PGS)");
+              "The Demux writes the streams into one .mkv in the same pass (LPCM as WAV "
+              "samples, subpictures as PGS)");
     w.cbSubPgs = place(new QCheckBox("Subpictures as PGS", page), "cbSubPgs", {170, 153, 153, 17},
                        "Demux converts subpicture streams to PGS (.sup), which muxers take");
     w.cbKeepStreams =
         place(new QCheckBox("Keep the demuxed streams", page), "cbKeepStreams", {170, 176, 153, 17},
-              "After the mux into MKV, keep the stream files it was made of");
+              "With the mux into MKV, write the stream files too");
     w.bAbout = place(new QPushButton("&About", page), "bAbout", {3, 176, 75, 23},
                      "The version, the licence and where the manual is");
     return page;

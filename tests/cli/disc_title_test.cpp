@@ -102,7 +102,7 @@ TEST(DiscTitles, ListsTheTitlesThatPlayClipsWithTheMainOneMarked) {
     }
 }
 
-// One mux for the tests of the main title: mkvmerge runs are slow.
+// One run for the tests of the main title.
 class MkvOfMadeDisc : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {

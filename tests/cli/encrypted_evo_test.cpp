@@ -83,7 +83,7 @@ TEST(EncryptedEvo, JobsThatWriteStopAndLeaveTheOutputFolderAsItWas) {
     }
 }
 
-// The same for the mux, over a title of encoded streams that mkvmerge takes.
+// The same for mkv, over a title of encoded streams that go into Matroska.
 TEST(EncryptedEvo, MkvStopsAndLeavesTheOutputFolderAsItWas) {
     for (int64_t scrambleFrom : {40, 700}) {
         Title title;

@@ -69,17 +69,5 @@ TEST(CliFailsEarly, AMissingOutputFolderIsNamedAndNotCreated) {
     }
 }
 
-// mkv found mkvmerge missing only after demuxing the whole title.
-TEST(CliFailsEarly, MkvWithoutMkvmergeFailsBeforeTheDemux) {
-    MadeFeature made;
-    TempFolder emptyPath;
-    const auto run = runProcess({"/usr/bin/env", "PATH=" + emptyPath.path(), Cli, "mkv", made.evo,
-                                 "--out", made.dir.path()});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "mkvmerge was not found: install the mkvtoolnix package.\n");
-    EXPECT_EQ(run.out, "");
-    EXPECT_FALSE(std::filesystem::exists(made.dir / "FEATURE_1.streams"));
-}
-
 } // namespace
 } // namespace splitwick::testing

@@ -9,13 +9,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <sstream>
 
 #include "cli_program.h"
 #include "playlist_writer.h"
-#include "support/fake_mkvmerge.h"
 #include "support/matroska_file.h"
 #include "support/muxed_title_checks.h"
 #include "support/pes_fixture.h"
@@ -77,7 +77,7 @@ const EncodedTitle WholeTitle = {{{Encoded::H264At24000_1001, 0},
                                   {Encoded::TrueHd, 100},
                                   {Encoded::Lpcm16Stereo, 0}}};
 
-// One mux of the disc for every test of it: mkvmerge runs are slow.
+// One run over the disc for every test of it.
 class MkvOfDisc : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -102,7 +102,7 @@ std::string MkvOfDisc::mkv;
 
 TEST_F(MkvOfDisc, LeavesOnlyTheMkvAndSaysWhatItHolds) {
     ASSERT_EQ(result->exitCode, 0) << result->err;
-    // The working folder went once the file was made.
+    // Nothing but the .mkv is written.
     EXPECT_EQ(fileNamesIn(disc->out), std::vector<std::string>{"FEATURE_1.mkv"});
 
     const QJsonObject json = jsonOf(result->out);
@@ -118,8 +118,8 @@ TEST_F(MkvOfDisc, LeavesOnlyTheMkvAndSaysWhatItHolds) {
     const QJsonArray log = json["log"].toArray();
     EXPECT_EQ(log[log.size() - 1].toString().toStdString(), "Muxed " + mkv);
 
-    // Off a terminal, the demux and the mux are one line of progress that steps by 5 % to its
-    // end, with one time-left estimate; each phase began its own from 0.
+    // Off a terminal, the pass that makes the .mkv is one line of progress that steps by 5 % to
+    // its end, with one time-left estimate.
     std::vector<int> percents;
     std::istringstream err(result->err);
     for (std::string line; std::getline(err, line);) {
@@ -161,23 +161,34 @@ TEST_F(MkvOfDisc, TracksCarryThePlaylistsCodecsLanguagesNamesAndFlags) {
 // The picture starts at 0, AC-3 and TrueHD 100 ms after it, E-AC-3 50 ms before it.
 TEST_F(MkvOfDisc, TracksStartAtTheirDelaysAndDecodeAsTheSources) {
     ASSERT_EQ(result->exitCode, 0) << result->err;
+    EXPECT_EQ(decodingErrors(mkv), "");
     expectTracksStartAtDelaysWithTheSourcesFrames(mkv,
                                                   {{0, 0}, {1, 100}, {3, 0}, {4, 100}, {5, 0}});
 }
 
-// A split title: FEATURE_1.EVO and FEATURE_2.EVO give one FEATURE_1_2.mkv.
-TEST(MkvCommand, SplitTitleGivesOneMkvAsLongAsBothParts) {
+// The times ffprobe gives the packets of a track, in ms, in the order they are stored.
+std::vector<double> packetTimesMs(const std::string& mkv, const std::string& track) {
+    std::vector<double> times;
+    for (const std::string& line :
+         outputLines("ffprobe -v error -select_streams " + track +
+                     " -show_entries packet=pts_time -of csv=p=0 " + inQuotes(mkv)))
+        times.push_back(std::stod(line) * 1000);
+    return times;
+}
+
+// A split title: FEATURE_1.EVO and FEATURE_2.EVO give one FEATURE_1_2.mkv, which plays on
+// across the seam; the streams kept are written beside it in the same pass.
+TEST(MkvCommand, SplitTitleGivesOneMkvThatPlaysOnAcrossTheSeam) {
     EncodedDisc disc({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}, 90000, 2});
     ASSERT_TRUE(std::filesystem::exists(disc.dir / "HVDVD_TS/FEATURE_2.EVO"));
     const auto r = cli({"mkv", disc.evo, "--out", disc.out, "--keep-streams"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string mkv = disc.out + "/FEATURE_1_2.mkv";
-    const std::string work = disc.out + "/FEATURE_1_2.streams";
     EXPECT_EQ(fileNamesIn(disc.out),
-              (std::vector<std::string>{"FEATURE_1_2.mkv", "FEATURE_1_2.streams"}));
-    EXPECT_EQ(fileNamesIn(work), (std::vector<std::string>{"FEATURE_1_2.DD.stream.00.ac3",
-                                                           "FEATURE_1_2.H.264.stream.0.h264"}));
-    EXPECT_NE(r.out.find("The demuxed streams are kept in " + work + "\n"), std::string::npos);
+              (std::vector<std::string>{"FEATURE_1_2.DD.stream.00.ac3",
+                                        "FEATURE_1_2.H.264.stream.0.h264", "FEATURE_1_2.mkv"}));
+    EXPECT_EQ(readBytes(disc.out + "/FEATURE_1_2.DD.stream.00.ac3"),
+              readBytes(encoded(Encoded::Ac3).es));
 
     // The encoded stream's 72 frames at 24000/1001, within one frame.
     const double frame = 1001.0 / 24000;
@@ -186,152 +197,119 @@ TEST(MkvCommand, SplitTitleGivesOneMkvAsLongAsBothParts) {
     EXPECT_NEAR(duration, 72 * frame, frame);
     EXPECT_EQ(frameHashes(fromMkv(mkv, "0:v:0")),
               frameHashes(elementary("h264", Encoded::H264At24000_1001)));
+    EXPECT_EQ(decodingErrors(mkv), "");
+    // Presented in order, each frame one frame after the one before, the seam included; the
+    // sound likewise, a frame of 1536 samples after the other.
+    const struct {
+        const char* track;
+        double stepMs;
+    } tracks[] = {{"v:0", frame * 1000}, {"a:0", 32}};
+    for (const auto& track : tracks) {
+        SCOPED_TRACE(track.track);
+        std::vector<double> times = packetTimesMs(mkv, track.track);
+        std::sort(times.begin(), times.end());
+        ASSERT_GT(times.size(), 2u);
+        for (size_t i = 1; i < times.size(); ++i)
+            EXPECT_NEAR(times[i] - times[i - 1], track.stepMs, 1.0) << "at " << times[i];
+    }
 }
 
-// Made packs carry no coded pictures or sound: mkvmerge cannot recognise their streams. The
-// subpicture stream, converted to PGS, has no unit to show: no track is made of it.
-struct UnmuxableEvo {
+// Made packs carry no coded pictures or sound: no frame of theirs can go into the .mkv, and
+// the run fails naming them. The subpicture stream, converted to PGS, makes a track.
+TEST(MkvCommand, StreamsWithoutFramesAreNamedAndLeftOut) {
     TempFolder dir;
-    std::string evo = dir / "FEATURE_1.EVO";
-    std::string work = dir / "FEATURE_1.streams";
-    UnmuxableEvo() {
-        writeBytes(
-            evo, systemHeaderPack(1, 1) +
-                     repeat(videoPack(0xE0, 3) + audioPack(0x80, 0xAA) + audioPack(0x20, 0xCC), 5));
-    }
-    std::vector<std::string> streams() const {
-        return {"FEATURE_1.DD.stream.00.ac3", "FEATURE_1.MPEG-2.stream.0.m2v",
-                "FEATURE_1.Subpicture.00.sup"};
-    }
-    // The output folder after the demux.
-    std::vector<std::string> folder() const { return {"FEATURE_1.EVO", "FEATURE_1.streams"}; }
-};
-
-TEST(MkvCommand, FailedMuxKeepsTheStreamsAndNamesTheirFolder) {
-    UnmuxableEvo made;
-    const auto r = cli({"mkv", made.evo, "--out", made.dir.path(), "-q"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "mkvmerge failed to write \"" + made.dir / "FEATURE_1.mkv" +
-                         "\": The type of file '" + made.work +
-                         "/FEATURE_1.MPEG-2.stream.0.m2v' could not be recognized.\n"
-                         "The demuxed streams are kept in " +
-                         made.work + ".\n");
-    EXPECT_EQ(fileNamesIn(made.dir.path()), made.folder());
-    EXPECT_EQ(fileNamesIn(made.work), made.streams());
-    EXPECT_NE(r.out.find("\nNot in FEATURE_1.mkv (no subtitle to show): "
-                         "FEATURE_1.Subpicture.00.sup\nMuxing "),
+    const std::string evo = dir / "FEATURE_1.EVO";
+    writeBytes(evo,
+               systemHeaderPack(1, 1) +
+                   repeat(videoPack(0xE0, 3) + audioPack(0x80, 0xAA) + audioPack(0x20, 0xCC), 5));
+    const auto r = cli({"mkv", evo, "--out", dir.path(), "-q"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\nNot in FEATURE_1.mkv (no frame found in its stream): "
+                         "MPEG-2.stream.0, DD.stream.00\n"),
               std::string::npos)
         << r.out;
+    EXPECT_EQ(fileNamesIn(dir.path()),
+              (std::vector<std::string>{"FEATURE_1.EVO", "FEATURE_1.mkv"}));
 }
 
-// A source that could not be opened left an empty working folder, named in the error as if it
-// held streams.
-TEST(MkvRegression, UnopenableSourceLeavesNoWorkingFolder) {
-    UnmuxableEvo made;
-    const auto missing = cli({"mkv", made.dir / "FEATURE_2.EVO", "--out", made.dir.path(), "-q"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "Cannot open file \"" + made.dir / "FEATURE_2.EVO" +
-                               "\". No such file or directory.\n");
-    EXPECT_EQ(fileNamesIn(made.dir.path()), std::vector<std::string>{"FEATURE_1.EVO"});
+// The file's tracks are written once the picture's first second is known: a stream whose first
+// packet comes later is written beside the .mkv, as a Demux writes it, with a line saying so.
+TEST(MkvCommand, StreamMetAfterTheTracksWereWrittenIsKeptBesideTheMkv) {
+    EncodedDisc disc({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}, {Encoded::Eac3, 2000}}});
+    const auto r = cli({"mkv", disc.evo, "--out", disc.out});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\nNot in FEATURE_1.mkv (met after its tracks were written), kept beside "
+                         "it: DD+.stream.01\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(fileNamesIn(disc.out),
+              (std::vector<std::string>{"FEATURE_1.DD+.stream.01.eac3", "FEATURE_1.mkv"}));
+    EXPECT_EQ(identifyMkv(disc.out + "/FEATURE_1.mkv").tracks.size(), 2u);
 }
 
-// mkvmerge missing, found out before the demux, then stopped by Ctrl-C (a stand-in that
-// reports progress and waits).
-TEST(MkvCommand, MissingOrStoppedMkvmergeLeavesNoMkvAndKeepsTheStreams) {
-    UnmuxableEvo made;
-    TempFolder bin;
-    const std::string path = "PATH=" + bin.path();
-    const auto missing =
-        runProcess({"/usr/bin/env", path, Cli, "mkv", made.evo, "--out", made.dir.path(), "-q"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "mkvmerge was not found: install the mkvtoolnix package.\n");
-    EXPECT_FALSE(std::filesystem::exists(made.work));
+// ffmpeg's own program-stream muxer puts no PTS on the video of a raw MPEG-2 stream: its frames
+// follow one another from the start, with the sound's, instead of all being left out.
+TEST(MkvRegression, VideoWithoutTimestampsIsTimedFromItsFrames) {
+    TempFolder dir;
+    const std::string evo = dir / "DVD.EVO";
+    runCommand("ffmpeg -nostdin -v error " + elementary("mpegvideo", Encoded::Mpeg2At25) + " " +
+               elementary("ac3", Encoded::Ac3) + " -map 0 -map 1 -c copy -f dvd " + inQuotes(evo));
+    const auto r = cli({"mkv", evo, "--out", dir.path(), "-q"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string mkv = dir / "DVD.mkv";
+    EXPECT_EQ(decodingErrors(mkv), "");
+    EXPECT_EQ(frameHashes(fromMkv(mkv, "0:v:0")),
+              frameHashes(elementary("mpegvideo", Encoded::Mpeg2At25)));
+    // Three seconds at 25 frames a second, each shown 40 ms after the one before.
+    std::vector<double> video = packetTimesMs(mkv, "v:0");
+    std::sort(video.begin(), video.end());
+    ASSERT_EQ(video.size(), 75u);
+    for (size_t i = 0; i < video.size(); ++i)
+        EXPECT_NEAR(video[i], double(i) * 40, 1.0) << "frame " << i;
+}
 
-    const std::string fake = bin / "mkvmerge";
-    writeTextFile(fake, "#!/bin/sh\necho '#GUI#progress 10%'\nexec /bin/sleep 60\n");
-    ::chmod(fake.c_str(), 0755);
-    const auto stopped =
-        runProcess({"/usr/bin/env", path, Cli, "mkv", made.evo, "--out", made.dir.path(), "-q"},
-                   [](const std::string& line, int pid) {
-                       if (line.starts_with("Muxing ")) ::kill(pid, SIGINT);
-                   });
+// A source that could not be opened leaves nothing behind.
+TEST(MkvRegression, UnopenableSourceLeavesNoFile) {
+    TempFolder dir;
+    const auto missing = cli({"mkv", dir / "FEATURE_2.EVO", "--out", dir.path(), "-q"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err,
+              "Cannot open file \"" + dir / "FEATURE_2.EVO" + "\". No such file or directory.\n");
+    EXPECT_EQ(fileNamesIn(dir.path()), std::vector<std::string>{});
+}
+
+// Stopped by Ctrl-C during the pass: no .mkv, and no partial file left behind.
+TEST(MkvCommand, StoppedRunLeavesNoMkv) {
+    EncodedDisc disc({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}});
+    // Zeros (a sparse file) up to 200 MiB: the pass is still running when the signal lands.
+    std::filesystem::resize_file(disc.evo, uintmax_t(200) << 20);
+    bool sent = false;
+    const auto stopped = runProcess({Cli, "mkv", disc.evo, "--out", disc.out},
+                                    [&](const std::string& line, int pid) {
+                                        if (sent || !line.starts_with("File size: ")) return;
+                                        ::kill(pid, SIGINT);
+                                        sent = true;
+                                    });
     EXPECT_EQ(stopped.exitCode, 128 + SIGINT);
-    EXPECT_EQ(stopped.err, "Stopped. The demuxed streams are kept in " + made.work + ".\n");
-    EXPECT_EQ(stopped.out.substr(stopped.out.find("Muxing ")),
-              "Muxing " + made.dir / "FEATURE_1.mkv\nMuxing stopped\n");
-    EXPECT_EQ(fileNamesIn(made.dir.path()), made.folder());
-    EXPECT_EQ(fileNamesIn(made.work), made.streams());
+    EXPECT_EQ(stopped.err.substr(stopped.err.rfind("Stopped")), "Stopped.\n");
+    EXPECT_EQ(fileNamesIn(disc.out), std::vector<std::string>{});
 }
 
-// The command line with a stand-in for mkvmerge first on its PATH.
-ProcessResult cliWithMkvmerge(const TempFolder& bin, std::vector<std::string> args,
-                              const std::function<void(const std::string&, int)>& onLine = {}) {
-    args.insert(args.begin(),
-                {"/usr/bin/env", "PATH=" + bin.path() + ":" + std::getenv("PATH"), Cli});
-    return runProcess(args, onLine);
+// A run whose .mkv would replace its source does not start: nothing is touched.
+TEST(MkvRegression, RunThatWouldReplaceTheSourceDoesNotStart) {
+    EncodedDisc disc({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}});
+    const std::string source = disc.out + "/FEATURE_1.mkv";
+    std::filesystem::rename(disc.evo, source);
+    const Bytes original = readBytes(source);
+    const auto r = cli({"mkv", source, "--out", disc.out, "-q"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err,
+              "Cannot create file \"" + source + "\". The file is already in use by this job.\n");
+    EXPECT_EQ(fileNamesIn(disc.out), std::vector<std::string>{"FEATURE_1.mkv"});
+    EXPECT_EQ(readBytes(source), original);
 }
 
-// Runs that must not start: their .mkv would replace the source, or the name of their working
-// folder is a file's. Nothing is touched, though the stand-in for mkvmerge would write.
-TEST(MkvRegression, RunThatWouldReplaceTheSourceOrAFileDoesNotStart) {
-    const struct {
-        const char* name;
-        const char* source;  // the EVO's name in the folder
-        const char* blocker; // a file made before the run; empty for none
-        const char* error;   // behind the folder's path
-    } rows[] = {
-        {"source named STEM.mkv", "FEATURE_1.mkv", "",
-         "Cannot create file \"DIR/FEATURE_1.mkv\". The file is already in use by this job."},
-        {"STEM.streams a file", "FEATURE_1.EVO", "FEATURE_1.streams",
-         "\"DIR/FEATURE_1.streams\" is a file: the streams of DIR/FEATURE_1.mkv are demuxed "
-         "into a folder of that name. Move it, or choose another --out."},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        UnmuxableEvo made;
-        TempFolder bin;
-        writeFakeMkvmerge(bin.path(), "echo made > \"$out\"");
-        const std::string source = made.dir / row.source;
-        std::filesystem::rename(made.evo, source);
-        const Bytes original = readBytes(source);
-        if (*row.blocker != '\0') writeTextFile(made.dir / row.blocker, "mine");
-        const std::vector<std::string> before = fileNamesIn(made.dir.path());
-
-        const auto r = cliWithMkvmerge(bin, {"mkv", source, "--out", made.dir.path(), "-q"});
-        EXPECT_EQ(r.exitCode, 1);
-        std::string error = row.error;
-        for (size_t at; (at = error.find("DIR")) != std::string::npos;)
-            error.replace(at, 3, made.dir.path());
-        EXPECT_EQ(r.err, error + "\n");
-        EXPECT_EQ(fileNamesIn(made.dir.path()), before);
-        EXPECT_EQ(readBytes(source), original);
-    }
-}
-
-// Two runs for one .mkv at once: the second must not write into, or remove, the streams the
-// first one's mkvmerge reads.
-TEST(MkvRegression, SecondRunForTheSameMkvIsRefusedWhileTheFirstRuns) {
-    UnmuxableEvo made;
-    TempFolder bin;
-    writeFakeMkvmerge(bin.path(), "echo '#GUI#progress 10%'\nexec /bin/sleep 60");
-    ProcessResult second;
-    const auto first = cliWithMkvmerge(
-        bin, {"mkv", made.evo, "--out", made.dir.path(), "-q"},
-        [&](const std::string& line, int pid) {
-            // Once: "Muxing stopped" follows.
-            if (!line.starts_with("Muxing ") || second.exitCode >= 0) return;
-            second = cliWithMkvmerge(bin, {"mkv", made.evo, "--out", made.dir.path(), "-q"});
-            ::kill(pid, SIGINT);
-        });
-    EXPECT_EQ(second.exitCode, 1);
-    EXPECT_EQ(second.err, "Another run is making " + made.dir / "FEATURE_1.mkv" +
-                              " from the streams in " + made.work + ": wait for it to end.\n");
-    EXPECT_EQ(first.exitCode, 128 + SIGINT);
-    EXPECT_EQ(fileNamesIn(made.work), made.streams());
-}
-
-// A folder and a source whose names begin with "+" and "=", given as relative paths: mkvmerge
-// must take them for file names.
+// A folder and a source whose names begin with "+" and "=", given as relative paths.
 TEST(MkvRegression, NamesBeginningWithPlusOrEqualsAreMuxed) {
     EncodedDisc disc({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}});
     std::filesystem::rename(disc.evo, disc.dir / "=A.EVO");

@@ -1,14 +1,14 @@
 // What goes into a mux, made from any bytes, each with a property that must hold:
 // - the WAV writer, fed packet headers and samples: a stored file is a WAV whose data chunk
 //   holds whole frames and ends the file (with its pad byte);
-// - the timing recorder, fed video timestamps: a rate it measures is positive, and becomes the
-//   default duration exactly when a disc plays at it;
+// - the timing recorder, fed video timestamps: a rate it measures is positive, and only one a
+//   disc plays at is taken without a line saying so;
 // - the chapter XML, of chapter names: UTF-8 that holds no code point XML refuses;
-// - the option file, of file names: none that mkvmerge could read as an instruction;
-// - mkvmerge's output: texts without control characters, progress within 0 to 100 %.
+// - the block times, fed timestamps present or missing, stepping any way: decoding times that
+//   go forward, and no block presented before it is decoded.
 //
 // Input: the bytes are read as a stream of small numbers and runs; every part takes from it in
-// turn, so that each input drives all five.
+// turn, so that each input drives all four.
 #include <algorithm>
 #include <filesystem>
 #include <string_view>
@@ -18,8 +18,8 @@
 #include "engine/timing_recorder.h"
 #include "fuzz_check.h"
 #include "jobs/chapter_file.h"
-#include "jobs/mkvmerge_arguments.h"
-#include "mux/mkvmerge_output.h"
+#include "jobs/mux_plan.h"
+#include "mux/block_times.h"
 #include "support/test_files.h"
 
 using namespace splitwick;
@@ -105,11 +105,8 @@ void timingRecorder(Input& in) {
     const FrameRate rate = *part.videoFrameRate;
     require(rate.numerator > 0 && rate.denominator > 0, "a positive rate");
     MuxPlan plan;
-    plan.tracks = {{"v.h264", {BoxKind::Video, 0}, MuxCodec::H264, {}, 0, rate}};
-    const auto args = mkvmergeArguments(plan, "/o.part");
-    const bool duration = std::find(args.begin(), args.end(), "--default-duration") != args.end();
-    require(duration == isDiscRate(rate), "a default duration for a disc rate only");
-    require(ownTimingLine(plan).empty() == duration, "one line for a rate that is not used");
+    plan.tracks = {{{BoxKind::Video, 0}, MuxCodec::H264, {}, 0, rate}};
+    require(ownTimingLine(plan).empty() == isDiscRate(rate), "one line for a rate not used");
 }
 
 // Whether the text is UTF-8 of code points XML takes.
@@ -142,47 +139,22 @@ void chapterXml(Input& in) {
     require(xmlCharacters(matroskaChapterXml(chapters)), "chapter XML of XML's characters");
 }
 
-void optionFile(Input& in) {
-    MuxPlan plan;
-    plan.output = in.text(32);
-    plan.chapterFile = in.text(32);
-    for (int tracks = in.byte() % 3 + 1; tracks > 0; --tracks)
-        plan.tracks.push_back({in.text(32), {BoxKind::Audio, 0}, MuxCodec::Ac3, {}, 0, {}});
-    const std::vector<std::string> args = mkvmergeArguments(plan, in.text(32));
-    // The output, the chapters and every track's file, which ends its options (no title, and
-    // no track name: no other value the input gives stands before a track's "--language").
-    std::vector<std::string> files = {args[2]};
-    if (!plan.chapterFile.empty())
-        files.push_back(*(std::find(args.begin(), args.end(), "--chapters") + 1));
-    const auto first = std::find(args.begin(), args.end(), "--language") - args.begin();
-    for (size_t i = size_t(first) + 1; i < args.size(); ++i)
-        if (i + 1 == args.size() || args[i + 1] == "--language") files.push_back(args[i]);
-    for (const std::string& file : files)
-        require(!file.empty() && (file[0] == '/' || file.starts_with("./")),
-                "a file name mkvmerge cannot misread: " + file);
-}
-
-class Listener : public MkvmergeListener {
-  public:
-    void progress(int percent) override {
-        require(percent >= 0 && percent <= 100, "progress within 0 to 100 %");
+void blockTimes(Input& in) {
+    const bool video = in.byte() % 2 == 0;
+    BlockTimes times(video ? 3754 : 0);
+    int64_t stamp = 0;
+    std::optional<BlockTime> last;
+    for (int frames = in.byte() % 64; frames > 0; --frames) {
+        stamp += int64_t(int8_t(in.byte())) * in.byte();
+        const uint8_t kind = in.byte() % 3; // no timestamp, the PTS only, PTS and DTS
+        const auto pts = kind > 0 ? std::optional(stamp) : std::nullopt;
+        const auto dts = kind > 1 ? std::optional(stamp - in.byte() * 100) : std::nullopt;
+        const std::optional<BlockTime> time = times.next(pts, dts, in.byte() * 10);
+        if (!time) continue;
+        require(time->pts >= time->dts, "no block presented before it is decoded");
+        require(!last || time->dts > last->dts, "decoding times that go forward");
+        last = time;
     }
-    void warning(const std::string& text) override { plain(text); }
-    void error(const std::string& text) override { plain(text); }
-
-  private:
-    static void plain(const std::string& text) {
-        for (const char c : text)
-            require(static_cast<uint8_t>(c) >= 0x20 && c != 0x7F, "a text without controls");
-    }
-};
-
-void mkvmergeOutput(Input& in) {
-    Listener listener;
-    MkvmergeOutput output(listener);
-    while (!in.empty())
-        output.feed(in.text(255));
-    output.end();
 }
 
 } // namespace
@@ -193,7 +165,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     wavWriter(in, folder / "out.wav");
     timingRecorder(in);
     chapterXml(in);
-    optionFile(in);
-    mkvmergeOutput(in);
+    blockTimes(in);
     return 0;
 }

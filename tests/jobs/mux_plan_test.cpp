@@ -1,17 +1,15 @@
-// The plan of a mux: which codec a box's file holds, which track plays by default, and what
-// mkvmerge is told of each track.
+// The plan of a mux: which codec a box's file holds, which track plays by default, and which
+// video takes the rate measured.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "jobs/mkvmerge_arguments.h"
 #include "jobs/mux_plan.h"
 
 namespace splitwick::testing {
 namespace {
 
 constexpr Box Video0{BoxKind::Video, 0};
-constexpr Box Video1{BoxKind::Video, 1};
 Box audio(int index) {
     return {BoxKind::Audio, index};
 }
@@ -43,7 +41,7 @@ TEST(MuxCodec, ComesFromTheStreamIdElseFromTheCaption) {
 }
 
 MuxTrack trackOf(Box box, MuxCodec codec) {
-    return {"/t/" + std::to_string(boxPosition(box)), box, codec, {}, 0, std::nullopt};
+    return {box, codec, {}, 0, std::nullopt};
 }
 
 TEST(DefaultAudioTrack, IsThePlaylistsFirstStreamElseTheFirstAudioTrack) {
@@ -61,74 +59,26 @@ TEST(DefaultAudioTrack, IsThePlaylistsFirstStreamElseTheFirstAudioTrack) {
     EXPECT_EQ(defaultAudioTrack(plan), std::nullopt);
 }
 
-// The mux tests run mkvmerge on every flag and on H.264; what no encoder at hand makes (VC-1)
-// and the choices between tracks are checked here.
-TEST(MkvmergeArguments, OnlyRawH264AndVc1TakeTheMeasuredRateAndOnlyTheFirstVideoPlays) {
-    MuxPlan plan;
-    plan.output = "/out/FEATURE_1_2.mkv";
-    MuxTrack vc1 = trackOf(Video0, MuxCodec::Vc1);
-    vc1.frameRate = FrameRate{24000, 1001};
-    MuxTrack mpeg2 = trackOf(Video1, MuxCodec::Mpeg2);
-    mpeg2.frameRate = FrameRate{25, 1};
-    MuxTrack large = trackOf(audio(4), MuxCodec::Dts);
-    large.label = {"fre", "large", "Gros"};
-    plan.tracks = {vc1, mpeg2, large};
-
-    EXPECT_EQ(
-        mkvmergeArguments(plan, "/out/FEATURE_1_2.mkv.Ab12Cd.part"),
-        (std::vector<std::string>{"--gui-mode", "--output", "/out/FEATURE_1_2.mkv.Ab12Cd.part",
-                                  // Raw VC-1 carries no rate mkvmerge can rely on.
-                                  "--language", "0:und", "--default-track-flag", "0:yes",
-                                  "--default-duration", "0:24000/1001p", "/t/0",
-                                  // MPEG-2 keeps the rate and pulldown of its own headers.
-                                  "--language", "0:und", "--default-track-flag", "0:no", "/t/1",
-                                  // Matroska has no flag for a large-print kind.
-                                  "--language", "0:fre", "--track-name", "0:Gros",
-                                  "--default-track-flag", "0:yes", "/t/12"}));
-}
-
-// mkvmerge reads a file name that begins with "+" as one to append, and one that begins with "="
-// as one not to look for more parts of, even in its option file.
-TEST(MkvmergeArgumentsRegression, RelativeNamesBeginningWithPlusOrEqualsAreReadAsFiles) {
-    MuxPlan plan;
-    plan.chapterFile = "+out/=A.chapters.xml";
-    plan.tracks = {trackOf(audio(0), MuxCodec::Ac3)};
-    plan.tracks[0].path = "=A.DD.stream.00.ac3";
-    EXPECT_EQ(
-        mkvmergeArguments(plan, "+out/=A.mkv.Ab12Cd.part"),
-        (std::vector<std::string>{"--gui-mode", "--output", "./+out/=A.mkv.Ab12Cd.part",
-                                  "--chapters", "./+out/=A.chapters.xml", "--language", "0:und",
-                                  "--default-track-flag", "0:yes", "./=A.DD.stream.00.ac3"}));
-}
-
-// Timestamps that repeat, or step by one tick, measure as rates no disc plays: forced on the
+// Timestamps that repeat, or step by one tick, measure as rates no disc plays: given to the
 // track as its default duration they would stretch or squeeze it, so the stream's own timing
-// stands and one line says so.
-TEST(MkvmergeArgumentsRegression, OnlyADiscRateBecomesTheDefaultDuration) {
+// stands and one line says so. MPEG-2 carries its own rate and takes none measured.
+TEST(OwnTimingLineRegression, OnlyRawH264AndVc1AtARateNoDiscPlaysGetTheLine) {
+    const char* const Line = "Video frame rate 1/1000 fps is none a disc plays at: the video "
+                             "track keeps its stream's own timing";
     const struct {
+        MuxCodec codec;
         FrameRate rate;
-        const char* duration; // nullptr for none
         const char* line;
     } rows[] = {
-        {{24000, 1001}, "0:24000/1001p", ""},
-        {{50, 1}, "0:50/1p", ""},
-        {{1, 1000},
-         nullptr,
-         "Video frame rate 1/1000 fps is none a disc plays at: the video track keeps its "
-         "stream's own timing"},
-        {{90000, 1},
-         nullptr,
-         "Video frame rate 90000 fps is none a disc plays at: the video track keeps its "
-         "stream's own timing"},
+        {MuxCodec::H264, {24000, 1001}, ""}, {MuxCodec::Vc1, {50, 1}, ""},
+        {MuxCodec::H264, {1, 1000}, Line},   {MuxCodec::Vc1, {1, 1000}, Line},
+        {MuxCodec::Mpeg2, {1, 1000}, ""},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.rate.text());
+        SCOPED_TRACE(codecName(row.codec) + " " + row.rate.text());
         MuxPlan plan;
-        plan.tracks = {trackOf(Video0, MuxCodec::H264)};
+        plan.tracks = {trackOf(Video0, row.codec)};
         plan.tracks[0].frameRate = row.rate;
-        const std::vector<std::string> args = mkvmergeArguments(plan, "/o.part");
-        const auto option = std::find(args.begin(), args.end(), "--default-duration");
-        EXPECT_EQ(option == args.end() ? "" : *(option + 1), row.duration ? row.duration : "");
         EXPECT_EQ(ownTimingLine(plan), row.line);
     }
 }

@@ -47,6 +47,10 @@ std::vector<double> startTimesMs(const std::string& path) {
     return starts;
 }
 
+std::string decodingErrors(const std::string& mkv) {
+    return runCommand("ffmpeg -nostdin -v error -i " + inQuotes(mkv) + " -map 0 -f null - 2>&1");
+}
+
 std::string fromMkv(const std::string& mkv, const std::string& map) {
     return "-i " + inQuotes(mkv) + " -map " + map;
 }

@@ -34,6 +34,9 @@ std::string inQuotes(const std::string& path);
 // ffprobe's start time of each stream of the file, in milliseconds.
 std::vector<double> startTimesMs(const std::string& path);
 
+// What ffmpeg says decoding every stream of the file: empty when it decodes without an error.
+std::string decodingErrors(const std::string& mkv);
+
 // ffmpeg's input arguments for one stream of the file ("0:a:1"), and for an encoded stream read
 // in its raw format ("eac3").
 std::string fromMkv(const std::string& mkv, const std::string& map);

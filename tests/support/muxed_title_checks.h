@@ -12,7 +12,7 @@ namespace splitwick::testing {
 
 // The title the mux tests make of encoded streams, muxed: H.264, AC-3, E-AC-3 at -50 ms, DTS,
 // TrueHD and 16-bit LPCM, in that order. Each track with a delay of 0 or more starts at the
-// delay given; mkvmerge drops the E-AC-3 frames the negative delay puts before the start, so
+// delay given; the E-AC-3 frames the negative delay puts before the start are left out, so
 // that its first frame kept starts a whole number of frames after -50 ms, within a frame of 0.
 // Every frame kept is the source's, and the LPCM samples are the source's.
 inline void expectTracksStartAtDelaysWithTheSourcesFrames(

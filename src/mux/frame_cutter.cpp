@@ -1,0 +1,143 @@
+#include "frame_cutter.h"
+
+#include <stdexcept>
+
+#include "engine/scan_sink.h"
+
+namespace splitwick {
+
+namespace {
+
+int64_t toAv(int64_t timestamp) {
+    return timestamp == NoTimestamp ? AV_NOPTS_VALUE : timestamp;
+}
+
+int64_t fromAv(int64_t timestamp) {
+    return timestamp == AV_NOPTS_VALUE ? NoTimestamp : timestamp;
+}
+
+} // namespace
+
+FrameCutter::FrameCutter(AVCodecID codec, Receiver receiver) : receiver_(std::move(receiver)) {
+    context_ = avcodec_alloc_context3(nullptr);
+    parser_ = av_parser_init(codec);
+    probe_ = av_packet_alloc();
+    if (context_ == nullptr || parser_ == nullptr || probe_ == nullptr)
+        throw std::runtime_error("no parser for " + std::string(avcodec_get_name(codec)));
+    context_->codec_id = codec;
+    context_->codec_type = avcodec_get_type(codec);
+    // The H.264 parser dates frames without a timestamp from the stream's timing SEI.
+    context_->pkt_timebase = {1, 90000};
+    if (context_->codec_type != AVMEDIA_TYPE_VIDEO) return;
+    const AVBitStreamFilter* filter = av_bsf_get_by_name("extract_extradata");
+    if (filter == nullptr || av_bsf_alloc(filter, &extradataFilter_) < 0)
+        throw std::runtime_error("no extract_extradata filter");
+    extradataFilter_->par_in->codec_id = codec;
+    extradataFilter_->par_in->codec_type = AVMEDIA_TYPE_VIDEO;
+    if (av_bsf_init(extradataFilter_) < 0) throw std::runtime_error("extract_extradata failed");
+}
+
+FrameCutter::~FrameCutter() {
+    av_bsf_free(&extradataFilter_);
+    av_packet_free(&probe_);
+    av_parser_close(parser_);
+    avcodec_free_context(&context_);
+}
+
+bool FrameCutter::ready() const {
+    if (!framesCut_) return false;
+    if (context_->codec_type == AVMEDIA_TYPE_VIDEO) return !parameters_.extradata.empty();
+    return parameters_.sampleRate > 0;
+}
+
+void FrameCutter::feed(const uint8_t* data, size_t length, int64_t pts, int64_t dts) {
+    // The parser takes an int's worth at a time; runs are at most a pack long.
+    while (length > 0) {
+        const int piece = int(std::min<size_t>(length, 1 << 20));
+        parse(data, piece, toAv(pts), toAv(dts));
+        data += piece;
+        length -= size_t(piece);
+        pts = dts = NoTimestamp;
+    }
+}
+
+void FrameCutter::finish() {
+    parse(nullptr, 0, AV_NOPTS_VALUE, AV_NOPTS_VALUE);
+}
+
+void FrameCutter::parse(const uint8_t* data, int length, int64_t pts, int64_t dts) {
+    // The parser may take the bytes in several calls, a frame coming out of any of them; with
+    // none left, one call flushes what it holds. A call may take no byte and give no frame
+    // (the TrueHD parser, as it finds its first sync), but not twice running.
+    for (int idle = 0; idle < 2;) {
+        uint8_t* frame = nullptr;
+        int frameLength = 0;
+        const int used =
+            av_parser_parse2(parser_, context_, &frame, &frameLength, data, length, pts, dts, 0);
+        if (frameLength > 0) cut(frame, frameLength);
+        if (length == 0) return;
+        idle = used > 0 || frameLength > 0 ? 0 : idle + 1;
+        data += used;
+        length -= used;
+        pts = dts = AV_NOPTS_VALUE;
+        if (length == 0) return;
+    }
+}
+
+void FrameCutter::cut(const uint8_t* data, int length) {
+    AVPacket* packet = av_packet_alloc();
+    if (packet == nullptr || av_new_packet(packet, length) < 0) {
+        av_packet_free(&packet);
+        throw std::bad_alloc();
+    }
+    std::copy(data, data + length, packet->data);
+    framesCut_ = true;
+    const bool video = context_->codec_type == AVMEDIA_TYPE_VIDEO;
+    if (video) {
+        parameters_.width = parser_->width > 0 ? parser_->width : context_->width;
+        parameters_.height = parser_->height > 0 ? parser_->height : context_->height;
+        parameters_.frameRate = context_->framerate;
+        if (parameters_.extradata.empty()) lookForExtradata(*packet);
+    } else {
+        parameters_.sampleRate = context_->sample_rate;
+        parameters_.channels = context_->ch_layout.nb_channels;
+        if (parameters_.channels == 0) parameters_.channels = decodedChannels(*packet);
+    }
+    // Audio frames all stand alone; the MPEG-2 and VC-1 parsers mark no key frames, only
+    // intra-coded pictures.
+    const bool key = !video || parser_->key_frame == 1 ||
+                     (parser_->key_frame < 0 && parser_->pict_type == AV_PICTURE_TYPE_I);
+    receiver_({packet, fromAv(parser_->pts), fromAv(parser_->dts), key,
+               video ? 0 : int64_t(parser_->duration)});
+}
+
+int FrameCutter::decodedChannels(const AVPacket& frame) const {
+    // Only the AC-3 parser tells the channels, and not for E-AC-3: the frame decoded does.
+    const AVCodec* codec = avcodec_find_decoder(context_->codec_id);
+    AVCodecContext* decoder = codec != nullptr ? avcodec_alloc_context3(codec) : nullptr;
+    AVFrame* decoded = av_frame_alloc();
+    int channels = 0;
+    if (decoder != nullptr && decoded != nullptr && avcodec_open2(decoder, codec, nullptr) == 0 &&
+        avcodec_send_packet(decoder, &frame) == 0 && avcodec_receive_frame(decoder, decoded) == 0)
+        channels = decoded->ch_layout.nb_channels;
+    av_frame_free(&decoded);
+    avcodec_free_context(&decoder);
+    return channels;
+}
+
+void FrameCutter::lookForExtradata(const AVPacket& frame) {
+    if (av_packet_ref(probe_, &frame) < 0 || av_bsf_send_packet(extradataFilter_, probe_) < 0) {
+        av_packet_unref(probe_);
+        return;
+    }
+    while (av_bsf_receive_packet(extradataFilter_, probe_) == 0) {
+        size_t size = 0;
+        const uint8_t* extradata =
+            av_packet_get_side_data(probe_, AV_PKT_DATA_NEW_EXTRADATA, &size);
+        if (extradata != nullptr && size > 0 && parameters_.extradata.empty())
+            parameters_.extradata.assign(extradata, extradata + size);
+        av_packet_unref(probe_);
+    }
+}
+
+} // namespace splitwick

@@ -1,0 +1,69 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavcodec/bsf.h>
+}
+
+namespace splitwick {
+
+// One coded frame (access unit, audio frame) cut from an elementary stream, with the
+// timestamps the packet it began in carried; NoTimestamp where none did.
+struct CutFrame {
+    AVPacket* packet; // owned by the receiver; its data is the frame's bytes
+    int64_t pts;
+    int64_t dts;
+    bool key;
+    int64_t samples; // audio: the frame's length in samples at sampleRate(); 0 when unknown
+};
+
+// What the frames of a stream say about it, once the first has been cut: a Matroska track
+// needs these before its first block.
+struct StreamParameters {
+    int width = 0, height = 0;
+    AVRational frameRate{0, 1}; // as the stream's headers give it; 0/1 when they do not
+    int sampleRate = 0, channels = 0;
+    std::vector<uint8_t> extradata; // the sequence header, SPS and PPS: the decoder's setup
+};
+
+// Cuts an elementary stream, handed in as payload runs split anywhere, into frames with
+// libavcodec's parser for its codec. Each packet's timestamps go in with its first run; the
+// parser gives them to the frame that begins in that packet. Video frames are also looked
+// into for the decoder setup (extradata) until it is found.
+class FrameCutter {
+  public:
+    using Receiver = std::function<void(const CutFrame&)>;
+
+    FrameCutter(AVCodecID codec, Receiver receiver);
+    ~FrameCutter();
+    FrameCutter(const FrameCutter&) = delete;
+    FrameCutter& operator=(const FrameCutter&) = delete;
+
+    void feed(const uint8_t* data, size_t length, int64_t pts, int64_t dts);
+    // The stream has ended: the frame the parser still holds comes out.
+    void finish();
+
+    // Set once a frame has come out; for video, once the setup has also been found.
+    bool ready() const;
+    const StreamParameters& parameters() const { return parameters_; }
+
+  private:
+    void parse(const uint8_t* data, int length, int64_t pts, int64_t dts);
+    void cut(const uint8_t* data, int length);
+    void lookForExtradata(const AVPacket& frame);
+    int decodedChannels(const AVPacket& frame) const;
+
+    Receiver receiver_;
+    AVCodecContext* context_ = nullptr;
+    AVCodecParserContext* parser_ = nullptr;
+    AVBSFContext* extradataFilter_ = nullptr; // video only, until the setup is found
+    AVPacket* probe_ = nullptr;
+    StreamParameters parameters_;
+    bool framesCut_ = false;
+};
+
+} // namespace splitwick

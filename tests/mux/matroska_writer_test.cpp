@@ -1,0 +1,98 @@
+// The Matroska writer on its own: every track flag as the playlist's kinds give it, and a file
+// that cannot be stored.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/job_error.h"
+#include "mux/matroska_writer.h"
+#include "support/encoded_streams.h"
+#include "support/job_error_of.h"
+#include "support/matroska_file.h"
+#include "support/test_files.h"
+
+namespace splitwick::testing {
+namespace {
+
+constexpr int64_t Ac3Ticks = 2880;
+
+// The AC-3 stream's frames, and its setup.
+struct Ac3Frames {
+    std::vector<AVPacket*> packets;
+    StreamParameters parameters;
+    Ac3Frames() {
+        const Bytes es = readBytes(encoded(Encoded::Ac3).es);
+        FrameCutter cutter(AV_CODEC_ID_AC3,
+                           [&](const CutFrame& frame) { packets.push_back(frame.packet); });
+        cutter.feed(es.data(), es.size(), 0, 0);
+        cutter.finish();
+        parameters = cutter.parameters();
+    }
+    ~Ac3Frames() {
+        for (AVPacket*& packet : packets)
+            av_packet_free(&packet);
+    }
+};
+
+// Writes the tracks, each with every frame.
+void write(OutputFile& out, const std::vector<MatroskaTrack>& tracks, const Ac3Frames& frames,
+           const TitleChapters& chapters = {}) {
+    MatroskaWriter writer(out);
+    writer.start(tracks, "@Home: Ça commence");
+    for (size_t i = 0; i < frames.packets.size(); ++i)
+        for (size_t track = 0; track < tracks.size(); ++track)
+            writer.write({track, av_packet_clone(frames.packets[i]), int64_t(i) * Ac3Ticks,
+                          int64_t(i) * Ac3Ticks, Ac3Ticks, true});
+    writer.finish(chapters, int64_t(frames.packets.size()) * Ac3Ticks);
+}
+
+TEST(MatroskaWriter, TracksCarryTheirLabelsFlagsTitleAndChapters) {
+    const Ac3Frames frames;
+    const struct {
+        TrackLabel label;
+        bool isDefault;
+        MkvTrack identified;
+    } rows[] = {
+        {{"eng", "normal", "English"}, false, {"A_AC3", "eng", "English", false}},
+        {{"ger", "commentary", "Kommentar"}, true, {"A_AC3", "ger", "Kommentar", true, true}},
+        {{"fre", "visually-impaired", ""}, false, {"A_AC3", "fre", "", false, false, true}},
+        {{"jpn", "hearing-impaired", ""}, false, {"A_AC3", "jpn", "", false, false, false, true}},
+        {{"spa", "forced", "Forzado"},
+         false,
+         {"A_AC3", "spa", "Forzado", false, false, false, false, true}},
+    };
+    std::vector<MatroskaTrack> tracks;
+    std::vector<MkvTrack> expected;
+    for (const auto& row : rows) {
+        tracks.push_back({MuxCodec::Ac3, row.label, row.isDefault, frames.parameters, 0, {}});
+        expected.push_back(row.identified);
+    }
+    TempFolder folder;
+    const std::string path = folder / "T.mkv";
+    OutputFile out(path);
+    write(out, tracks, frames, {"fre", {{0, "Début"}, {1'500'000'000, "Suite"}}});
+    out.close();
+
+    const MkvFile mkv = identifyMkv(path);
+    EXPECT_EQ(mkv.title, "@Home: Ça commence");
+    EXPECT_EQ(mkv.chapters, 2);
+    EXPECT_EQ(mkv.tracks, expected);
+    EXPECT_EQ(outputLines("ffprobe -v error -show_entries chapter=start_time,end_time:"
+                          "chapter_tags=title -of csv=p=0 " +
+                          inQuotes(path)),
+              (std::vector<std::string>{"0.000000,1.500000,Début", "1.500000,3.008000,Suite"}));
+    EXPECT_EQ(decodingErrors(path), "");
+}
+
+// The muxer's writes fail as every output's do, and the partial file goes with the output.
+TEST(MatroskaWriter, FileThatCannotBeStoredFailsWithAStreamWriteError) {
+    const Ac3Frames frames;
+    OutputFile full("/dev/full");
+    const std::string error = jobErrorOf([&] {
+        write(full, {{MuxCodec::Ac3, {}, true, frames.parameters, 0, {}}}, frames);
+    });
+    EXPECT_EQ(error, "Stream write error");
+}
+
+} // namespace
+} // namespace splitwick::testing
