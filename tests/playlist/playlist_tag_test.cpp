@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "playlist/attr.h"
+#include "playlist/playlist_tag.h"
 #include "playlist/integer_text.h"
 #include "xpl_fixture.h"
 
@@ -34,31 +34,31 @@ TEST(IntegerText, StrictConversionNamesTheText) {
 
 std::string attrText(const std::string& line, const std::string& name,
                      std::string holder = "kept") {
-    AttrText(line, name, holder);
+    keepLabelText(PlaylistTag(line), name, holder);
     return holder;
 }
 
-TEST(AttrText, FindsTheNameInAnyCaseAndKeepsTheValueAsWritten) {
+TEST(LabelText, FindsTheNameInAnyCaseAndKeepsTheValueAsWritten) {
     EXPECT_EQ(attrText(R"(<AudioAttributeItem CODEC="dd+" Index="2"/>)", "codec"), "dd+");
     EXPECT_EQ(attrText(R"(<AudioAttributeItem CODEC="dd+" Index="2"/>)", "INDEX"), "2");
     EXPECT_EQ(attrText(R"(<Audio description = "Français"/>)", "description"), "Français");
 }
 
-TEST(AttrText, LeavesTheHolderAloneWhenTheNameIsAbsent) {
+TEST(LabelText, LeavesTheHolderAloneWhenTheNameIsAbsent) {
     EXPECT_EQ(attrText(R"(<Chapter titleTimeBegin="00:00:00:00"/>)", "displayName"), "kept");
 }
 
-TEST(AttrText, MatchesInsideALongerWord) {
+TEST(LabelText, MatchesInsideALongerWord) {
     // "index" is found in "subindex" first.
     EXPECT_EQ(attrText(R"(<X subindex="7" index="1"/>)", "index"), "7");
 }
 
-TEST(AttrText, GivesAnEmptyValueWithoutDoubleQuotes) {
+TEST(LabelText, GivesAnEmptyValueWithoutDoubleQuotes) {
     EXPECT_EQ(attrText("<Audio description='English'/>", "description"), "");
     EXPECT_EQ(attrText("<Audio description=English/>", "description"), "");
 }
 
-TEST(AttrText, ValueMustCloseWithin255CharactersOfTheName) {
+TEST(LabelText, ValueMustCloseWithin255CharactersOfTheName) {
     // '="' + value + '"' behind the name: 255 characters fit, 256 do not.
     const std::string fits(252, 'x');
     const std::string tooLong(253, 'x');
@@ -66,11 +66,12 @@ TEST(AttrText, ValueMustCloseWithin255CharactersOfTheName) {
     EXPECT_EQ(attrText("<A description=\"" + tooLong + "\"/>", "description"), "");
 }
 
-TEST(AttrNumber, GivesZeroForAbsentOrBadValues) {
-    EXPECT_EQ(AttrNumber(R"(<Audio streamNumber="11" mediaAttr="2"/>)", "streamNumber"), 11);
-    EXPECT_EQ(AttrNumber(R"(<Audio streamNumber="11"/>)", "mediaAttr"), 0);
-    EXPECT_EQ(AttrNumber(R"(<Audio streamNumber="one"/>)", "streamNumber"), 0);
-    EXPECT_EQ(AttrNumber(R"(<Audio streamNumber="99999999999"/>)", "streamNumber"), 0);
+TEST(LabelNumber, GivesZeroForAbsentOrBadValues) {
+    EXPECT_EQ(PlaylistTag(R"(<Audio streamNumber="11" mediaAttr="2"/>)").labelNumber("streamNumber"), 11);
+    EXPECT_EQ(PlaylistTag(R"(<Audio streamNumber="11"/>)").labelNumber("mediaAttr"), 0);
+    EXPECT_EQ(PlaylistTag(R"(<Audio streamNumber="one"/>)").labelNumber("streamNumber"), 0);
+    EXPECT_EQ(PlaylistTag(R"(<Audio streamNumber="99999999999"/>)").labelNumber("streamNumber"),
+              0);
 }
 
 } // namespace

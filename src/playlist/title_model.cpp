@@ -1,0 +1,389 @@
+#include "title_model.h"
+
+#include <algorithm>
+#include <climits>
+#include <map>
+
+#include "playlist.h"
+#include "playlist_tag.h"
+#include "title_time.h"
+
+namespace splitwick {
+
+namespace {
+
+// Track and stream numbers count from 1 within their group of the stream table.
+constexpr int GroupSize = 16;
+bool inGroup(int number) {
+    return number >= 1 && number <= GroupSize;
+}
+
+// An Audio or Subtitle element of the title's primary clips: its number and media attribute as
+// the labels read them, so that its language lands in the box its label names.
+struct ClipStream {
+    int track;
+    int number; // streamNumber
+    int mediaAttr;
+    std::string langcode;    // its own, when it carries one
+    std::string description; // its own, as the labels read it: a stream without a label keeps it
+};
+
+struct StreamsOfKind {
+    std::vector<ClipStream> streams;      // in the playlist's order
+    std::map<int, std::string> langcodes; // of the TrackNavigationList, by track
+};
+
+// The clip's file name without folder and extension: FEATURE_1 for
+// file:///dvddisc/HVDVD_TS/FEATURE_1.MAP.
+std::string clipStem(const std::string& src) {
+    const size_t slash = src.rfind('/');
+    std::string name = slash == std::string::npos ? src : src.substr(slash + 1);
+    return name.substr(0, name.rfind('.'));
+}
+
+// A box's track is named by the description its label carries, character references resolved;
+// so is a title's track of that stream number.
+void nameTracks(TitleInfo& title, const std::vector<LabelledStream>& streams) {
+    struct Named {
+        TreeBranch branch;
+        TrackDescriptions TitleInfo::*boxes;
+        std::vector<TitleTrack> TitleInfo::*tracks;
+    };
+    static constexpr std::array<Named, 2> Kinds = {{
+        {TreeBranch::Audio, &TitleInfo::audioDescription, &TitleInfo::audioTracks},
+        {TreeBranch::Subtitle, &TitleInfo::subtitleDescription, &TitleInfo::subtitleTracks},
+    }};
+    for (const Named& kind : Kinds)
+        title.*kind.boxes = {};
+    for (const LabelledStream& stream : streams)
+        for (const Named& kind : Kinds) {
+            if (stream.branch != kind.branch) continue;
+            const std::string name = resolveReferences(stream.description);
+            (title.*kind.boxes)[static_cast<size_t>(stream.number - 1)] = name;
+            for (TitleTrack& track : title.*kind.tracks)
+                if (track.number == stream.number) track.description = name;
+        }
+}
+
+// Reads Title elements one after another; the TitleSet around them, when the lines hold it,
+// gives their time base and default language.
+class TitleInfoReader {
+  public:
+    TitleInfoReader(const TitleSetAttributes& titleSet, const std::string& evoName)
+        : evoName_(evoName) {
+        setTitleSet(titleSet);
+    }
+
+    void read(const PlaylistTag& tag);
+    // The titles read, the last one also when its element was not closed.
+    std::vector<TitleInfo> result();
+
+  private:
+    using Action = void (TitleInfoReader::*)(const PlaylistTag&);
+    void setTitleSet(const TitleSetAttributes& titleSet);
+    void title(const PlaylistTag& tag);
+    void endTitle();
+    void clip(const PlaylistTag& tag);
+    void video(const PlaylistTag& tag);
+    void audio(const PlaylistTag& tag) { clipStream(tag, audio_); }
+    void subtitle(const PlaylistTag& tag) { clipStream(tag, subtitle_); }
+    void audioTrack(const PlaylistTag& tag) { navigation(tag, audio_); }
+    void subtitleTrack(const PlaylistTag& tag) { navigation(tag, subtitle_); }
+    void chapter(const PlaylistTag& tag);
+    void clipStream(const PlaylistTag& tag, StreamsOfKind& kind);
+    void navigation(const PlaylistTag& tag, StreamsOfKind& kind);
+    std::optional<TrackLanguage> language(const ClipStream& stream, const StreamsOfKind& kind,
+                                          BoxKind boxKind) const;
+    void boxes(const StreamsOfKind& kind, BoxKind boxKind, TrackBoxes& languages) const;
+    std::vector<TitleTrack> tracks(const StreamsOfKind& kind, BoxKind boxKind) const;
+    static std::optional<Box> firstAudio(const StreamsOfKind& audio);
+    bool skipComment(const std::string& line);
+
+    int rate_ = 0;
+    std::string defaultLanguage_;
+    std::string chapterLanguage_;
+    const std::string evoName_;
+    std::vector<TitleInfo> titles_;
+    int titlesMet_ = 0;
+    // The title being read.
+    TitleInfo info_;
+    StreamsOfKind audio_, subtitle_;
+    std::vector<TitleTrack> video_;
+    StreamLabels labels_; // of the title's lines, for its track names
+    bool inTitle_ = false, inComment_ = false;
+    bool inPrimaryClip_ = false, evoClipSeen_ = false;
+};
+
+void TitleInfoReader::read(const PlaylistTag& tag) {
+    struct ElementAction {
+        std::string_view element;
+        Action action;
+    };
+    // Whole element names: <ChapterList> is no Chapter, <AudioTrack> no Audio.
+    static constexpr std::array<ElementAction, 7> Actions = {{
+        {"Video", &TitleInfoReader::video},
+        {"Audio", &TitleInfoReader::audio},
+        {"Subtitle", &TitleInfoReader::subtitle},
+        {"AudioTrack", &TitleInfoReader::audioTrack},
+        {"SubtitleTrack", &TitleInfoReader::subtitleTrack},
+        {"Chapter", &TitleInfoReader::chapter},
+        {"PrimaryAudioVideoClip", &TitleInfoReader::clip},
+    }};
+    // The labels read every line, comments included.
+    if (inTitle_) labels_.read(tag);
+    if (skipComment(tag.line())) return;
+    if (!inTitle_) {
+        if (tag.opens("TitleSet"))
+            setTitleSet({tag.firstOf({"timeBase"}), tag.firstOf({"defaultLanguage"})});
+        if (tag.opens("Title")) title(tag);
+        return;
+    }
+    if (tag.closes("Title")) endTitle();
+    if (tag.closes("PrimaryAudioVideoClip")) inPrimaryClip_ = false;
+    for (const ElementAction& action : Actions)
+        if (tag.opens(action.element)) (this->*action.action)(tag);
+}
+// A comment shows as lines of its own: one that begins with "<!--" and ends with "-->", or
+// one that begins with "<!--" and ends at a ">" inside the comment, followed by the lines of
+// what the comment holds (commented-out tags among them) up to a line of indentation only, the
+// mark of its closing "-->" (a ">" outside any tag ends a line without text). So a comment is
+// skipped whole unless its text holds two ">" before a commented-out tag.
+bool TitleInfoReader::skipComment(const std::string& line) {
+    const size_t start = line.find_first_not_of(' ');
+    if (inComment_) {
+        if (start == std::string::npos) inComment_ = false;
+        return true;
+    }
+    if (start == std::string::npos || line.compare(start, 4, "<!--") != 0) return false;
+    inComment_ = !line.ends_with("-->");
+    return true;
+}
+
+void TitleInfoReader::setTitleSet(const TitleSetAttributes& titleSet) {
+    rate_ = timeBaseRate(titleSet.timeBase);
+    defaultLanguage_ = titleSet.defaultLanguage;
+    const std::string language = trackLanguage(defaultLanguage_, BoxKind::Audio).language;
+    chapterLanguage_ = language.empty() ? "und" : language;
+}
+
+void TitleInfoReader::title(const PlaylistTag& tag) {
+    ++titlesMet_;
+    info_ = {};
+    audio_ = {};
+    subtitle_ = {};
+    video_.clear();
+    labels_ = {};
+    evoClipSeen_ = false;
+    inTitle_ = true;
+    info_.evoName = evoName_;
+    info_.chapterLanguage = chapterLanguage_;
+    info_.name = tag.firstOf({"displayName", "id"});
+    const int titleNumber = tag.number("titleNumber");
+    info_.number = titleNumber > 0 ? titleNumber : titlesMet_;
+    const std::optional<int64_t> duration =
+        titleTimeNs(tag.attribute("titleDuration").value_or(""), rate_);
+    if (duration) info_.durationMs = roundedMs(*duration);
+    if (tag.kind() != PlaylistTag::Kind::Opening) endTitle();
+}
+
+void TitleInfoReader::endTitle() {
+    inTitle_ = false;
+    inPrimaryClip_ = false;
+    boxes(audio_, BoxKind::Audio, info_.audio);
+    boxes(subtitle_, BoxKind::Subpicture, info_.subtitle);
+    info_.videoTracks = std::move(video_);
+    info_.audioTracks = tracks(audio_, BoxKind::Audio);
+    info_.subtitleTracks = tracks(subtitle_, BoxKind::Subpicture);
+    nameTracks(info_, labels_.streams());
+    info_.firstAudio = firstAudio(audio_);
+    if (evoName_.empty() && !info_.clips.empty()) {
+        info_.evoName = info_.clips.front().stem;
+        info_.evoStartNs = info_.clips.front().beginNs;
+    }
+    titles_.push_back(std::move(info_));
+    info_ = {};
+}
+
+void TitleInfoReader::clip(const PlaylistTag& tag) {
+    inPrimaryClip_ = tag.kind() == PlaylistTag::Kind::Opening;
+    const std::string stem = clipStem(tag.attribute("src").value_or(""));
+    const auto time = [&](std::string_view attribute) {
+        return titleTimeNs(tag.attribute(attribute).value_or(""), rate_).value_or(0);
+    };
+    info_.clips.push_back({stem, time("titleTimeBegin"), time("titleTimeEnd")});
+    if (evoClipSeen_ || stem != evoName_) return;
+    evoClipSeen_ = true;
+    info_.evoStartNs = info_.clips.back().beginNs;
+}
+
+void TitleInfoReader::chapter(const PlaylistTag& tag) {
+    const std::optional<int64_t> start =
+        titleTimeNs(tag.attribute("titleTimeBegin").value_or(""), rate_);
+    if (start) info_.chapters.push_back({*start, tag.firstOf({"displayName", "id"})});
+}
+
+void TitleInfoReader::video(const PlaylistTag& tag) {
+    if (!inPrimaryClip_) return;
+    const int track = tag.labelNumber("track");
+    const bool listed = std::any_of(video_.begin(), video_.end(),
+                                    [&](const TitleTrack& known) { return known.number == track; });
+    if (!listed) video_.push_back({track, tag.labelNumber("mediaAttr"), std::nullopt, ""});
+}
+
+void TitleInfoReader::clipStream(const PlaylistTag& tag, StreamsOfKind& kind) {
+    // Secondary and substitute clips play other files; their streams are no boxes of this EVO.
+    if (!inPrimaryClip_) return;
+    const int streamNumber = tag.labelNumber("streamNumber");
+    if (streamNumber < 1) return;
+    kind.streams.push_back({tag.number("track"), streamNumber, tag.labelNumber("mediaAttr"),
+                            tag.firstOf({"langcode"}), tag.labelText("description").value_or("")});
+}
+
+void TitleInfoReader::navigation(const PlaylistTag& tag, StreamsOfKind& kind) {
+    const std::string langcode = tag.firstOf({"langcode"});
+    if (!langcode.empty()) kind.langcodes.emplace(tag.number("track"), langcode);
+}
+
+std::optional<TrackLanguage> TitleInfoReader::language(const ClipStream& stream,
+                                                       const StreamsOfKind& kind,
+                                                       BoxKind boxKind) const {
+    const auto navigated = kind.langcodes.find(stream.track);
+    if (navigated != kind.langcodes.end()) return trackLanguage(navigated->second, boxKind);
+    if (!stream.langcode.empty()) return trackLanguage(stream.langcode, boxKind);
+    if (defaultLanguage_.empty()) return std::nullopt;
+    // The disc's language says nothing of what kind of track this is.
+    TrackLanguage disc = trackLanguage(defaultLanguage_, boxKind);
+    disc.kind.clear();
+    return disc;
+}
+
+void TitleInfoReader::boxes(const StreamsOfKind& kind, BoxKind boxKind,
+                            TrackBoxes& languages) const {
+    for (const TitleTrack& track : tracks(kind, boxKind))
+        if (inGroup(track.number)) languages[static_cast<size_t>(track.number - 1)] = track.language;
+}
+
+std::vector<TitleTrack> TitleInfoReader::tracks(const StreamsOfKind& kind, BoxKind boxKind) const {
+    std::map<int, TitleTrack> byNumber;
+    // Like the labels: the first element that names a stream number describes it; its language
+    // is the first such element's that gives one.
+    for (const ClipStream& stream : kind.streams) {
+        TitleTrack& track =
+            byNumber
+                .try_emplace(stream.number,
+                             TitleTrack{stream.number, stream.mediaAttr, std::nullopt,
+                                        resolveReferences(stream.description)})
+                .first->second;
+        if (!track.language) track.language = language(stream, kind, boxKind);
+    }
+    std::vector<TitleTrack> all;
+    for (auto& [number, track] : byNumber)
+        all.push_back(std::move(track));
+    return all;
+}
+
+std::optional<Box> TitleInfoReader::firstAudio(const StreamsOfKind& audio) {
+    const ClipStream* first = nullptr;
+    // Elements without a track number come after the numbered ones, in the playlist's order.
+    const auto order = [](const ClipStream& s) { return s.track >= 1 ? s.track : INT_MAX; };
+    for (const ClipStream& stream : audio.streams)
+        if (stream.number <= static_cast<int>(std::tuple_size_v<TrackBoxes>) &&
+            (first == nullptr || order(stream) < order(*first)))
+            first = &stream;
+    if (first == nullptr) return std::nullopt;
+    return Box{BoxKind::Audio, first->number - 1};
+}
+
+std::vector<TitleInfo> TitleInfoReader::result() {
+    if (inTitle_) endTitle();
+    return std::move(titles_);
+}
+
+// The tree's title and chapter lines as the labels read them: their holders run on from one
+// line to the next that lacks the attribute.
+class TreeLines {
+  public:
+    explicit TreeLines(PlaylistTree& tree) : tree_(tree) {}
+
+    void read(const PlaylistTag& tag) {
+        if (tag.mentions("<TITLE ")) {
+            keepLabelText(tag, "displayName", titleName_);
+            keepLabelText(tag, "titleDuration", titleDuration_);
+            tree_.add(TreeBranch::Info, "Name: " + titleName_);
+            tree_.add(TreeBranch::Info, "Duration: " + titleDuration_);
+        }
+        if (tag.mentions("<CHAPTER ")) {
+            keepLabelText(tag, "titleTimeBegin", chapterBegin_);
+            keepLabelText(tag, "displayName", chapterName_);
+            tree_.add(TreeBranch::Chapter, chapterBegin_ + ": " + chapterName_);
+        }
+    }
+
+  private:
+    PlaylistTree& tree_;
+    std::string titleName_, titleDuration_;
+    std::string chapterBegin_, chapterName_;
+};
+
+} // namespace
+
+void StreamLabels::read(const PlaylistTag& tag) {
+    // The trailing space keeps "<VIDEO " from matching a longer name such as "<VIDEOTRACK".
+    if (tag.mentions("<VIDEO ")) video(tag);
+    if (tag.mentions("<AUDIO ")) numbered(tag, TreeBranch::Audio, audioDescription_);
+    if (tag.mentions("<SUBTITLE ")) numbered(tag, TreeBranch::Subtitle, subtitleDescription_);
+}
+
+void StreamLabels::video(const PlaylistTag& tag) {
+    const int track = tag.labelNumber("track");
+    const int media = tag.labelNumber("mediaAttr");
+    if (!inGroup(track) || !AttributeTable::holds(media)) return;
+    if (markNew(TreeBranch::Video, track)) streams_.push_back({TreeBranch::Video, track, media, {}});
+}
+
+void StreamLabels::numbered(const PlaylistTag& tag, TreeBranch branch, std::string& description) {
+    const int number = tag.labelNumber("streamNumber");
+    const int media = tag.labelNumber("mediaAttr");
+    if (!inGroup(number) || !AttributeTable::holds(media)) return;
+    if (!markNew(branch, number)) return;
+    // Only a stream labelled takes a description: the holder skips those left out.
+    keepLabelText(tag, "description", description);
+    streams_.push_back({branch, number, media, description});
+}
+
+bool StreamLabels::markNew(TreeBranch branch, int number) {
+    const std::pair<TreeBranch, int> mark{branch, number};
+    if (std::find(marked_.begin(), marked_.end(), mark) != marked_.end()) return false;
+    marked_.push_back(mark);
+    return true;
+}
+
+TitleModel readTitleModel(const MemoLines& titleLines, const std::string& playlistTitle,
+                          const TitleSetAttributes& titleSet, const std::string& evoName) {
+    TitleModel model;
+    if (!playlistTitle.empty()) model.tree.add(TreeBranch::Info, "Title: " + playlistTitle);
+    TreeLines tree(model.tree);
+    StreamLabels labels;
+    TitleInfoReader reader(titleSet, evoName);
+    for (size_t i = 0; i < titleLines.size(); ++i) {
+        const PlaylistTag tag(titleLines.line(i));
+        tree.read(tag);
+        labels.read(tag);
+        reader.read(tag);
+    }
+    std::vector<TitleInfo> titles = reader.result();
+    if (!titles.empty()) model.title = std::move(titles.front());
+    // The labels read every line of the cut, also those around the title element.
+    model.streams = labels.streams();
+    nameTracks(model.title, model.streams);
+    return model;
+}
+
+std::vector<TitleInfo> readTitles(const MemoLines& lines, const TitleSetAttributes& titleSet) {
+    TitleInfoReader reader(titleSet, "");
+    for (size_t i = 0; i < lines.size(); ++i)
+        reader.read(PlaylistTag(lines.line(i)));
+    return reader.result();
+}
+
+} // namespace splitwick
