@@ -260,7 +260,8 @@ std::optional<TrackLanguage> TitleInfoReader::language(const ClipStream& stream,
 void TitleInfoReader::boxes(const StreamsOfKind& kind, BoxKind boxKind,
                             TrackBoxes& languages) const {
     for (const TitleTrack& track : tracks(kind, boxKind))
-        if (inGroup(track.number)) languages[static_cast<size_t>(track.number - 1)] = track.language;
+        if (inGroup(track.number))
+            languages[static_cast<size_t>(track.number - 1)] = track.language;
 }
 
 std::vector<TitleTrack> TitleInfoReader::tracks(const StreamsOfKind& kind, BoxKind boxKind) const {
@@ -338,7 +339,8 @@ void StreamLabels::video(const PlaylistTag& tag) {
     const int track = tag.labelNumber("track");
     const int media = tag.labelNumber("mediaAttr");
     if (!inGroup(track) || !AttributeTable::holds(media)) return;
-    if (markNew(TreeBranch::Video, track)) streams_.push_back({TreeBranch::Video, track, media, {}});
+    if (markNew(TreeBranch::Video, track))
+        streams_.push_back({TreeBranch::Video, track, media, {}});
 }
 
 void StreamLabels::numbered(const PlaylistTag& tag, TreeBranch branch, std::string& description) {

@@ -51,9 +51,9 @@ struct TitleModel {
 };
 
 // Reads the lines of the title element that plays the EVO of this stem (Read XPL's cut memo);
-// the tree's Info lines begin with "Title: " and the playlist's title, when it has one. The audio and subtitle streams of the title's facts are those of its PrimaryAudioVideoClip
-// elements, each joined through its track number to the title's TrackNavigationList for the
-// langcode.
+// the tree's Info lines begin with "Title: " and the playlist's title, when it has one. The audio
+// and subtitle streams of the title's facts are those of its PrimaryAudioVideoClip elements, each
+// joined through its track number to the title's TrackNavigationList for the langcode.
 TitleModel readTitleModel(const MemoLines& titleLines, const std::string& playlistTitle,
                           const TitleSetAttributes& titleSet, const std::string& evoName);
 

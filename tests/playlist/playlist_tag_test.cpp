@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "playlist/playlist_tag.h"
 #include "playlist/integer_text.h"
+#include "playlist/playlist_tag.h"
 #include "xpl_fixture.h"
 
 namespace splitwick {
@@ -53,11 +53,6 @@ TEST(LabelText, MatchesInsideALongerWord) {
     EXPECT_EQ(attrText(R"(<X subindex="7" index="1"/>)", "index"), "7");
 }
 
-TEST(LabelText, GivesAnEmptyValueWithoutDoubleQuotes) {
-    EXPECT_EQ(attrText("<Audio description='English'/>", "description"), "");
-    EXPECT_EQ(attrText("<Audio description=English/>", "description"), "");
-}
-
 TEST(LabelText, ValueMustCloseWithin255CharactersOfTheName) {
     // '="' + value + '"' behind the name: 255 characters fit, 256 do not.
     const std::string fits(252, 'x');
@@ -67,11 +62,47 @@ TEST(LabelText, ValueMustCloseWithin255CharactersOfTheName) {
 }
 
 TEST(LabelNumber, GivesZeroForAbsentOrBadValues) {
-    EXPECT_EQ(PlaylistTag(R"(<Audio streamNumber="11" mediaAttr="2"/>)").labelNumber("streamNumber"), 11);
+    EXPECT_EQ(
+        PlaylistTag(R"(<Audio streamNumber="11" mediaAttr="2"/>)").labelNumber("streamNumber"), 11);
     EXPECT_EQ(PlaylistTag(R"(<Audio streamNumber="11"/>)").labelNumber("mediaAttr"), 0);
     EXPECT_EQ(PlaylistTag(R"(<Audio streamNumber="one"/>)").labelNumber("streamNumber"), 0);
-    EXPECT_EQ(PlaylistTag(R"(<Audio streamNumber="99999999999"/>)").labelNumber("streamNumber"),
-              0);
+    EXPECT_EQ(PlaylistTag(R"(<Audio streamNumber="99999999999"/>)").labelNumber("streamNumber"), 0);
+}
+
+// Where the labels' reading of a tag and its XML reading part: the labels keep theirs, the
+// title's facts (times, languages, clips) take the XML one.
+TEST(PlaylistTag, LabelsAndXmlReadTheseAttributesDifferently) {
+    struct Case {
+        std::string tag;
+        const char* name;
+        std::optional<std::string> labels, xml;
+    };
+    const std::string far(300, 'x');
+    const std::vector<Case> cases = {
+        // A name that ends another is found in the longer one first.
+        {R"(<Audio audioDescription="Dub" description="Main"/>)", "description", "Dub", "Main"},
+        {R"(<Audio substreamNumber="5" streamNumber="2"/>)", "streamNumber", "5", "2"},
+        // A name inside another attribute's value takes what follows up to the next quote.
+        {R"(<Audio title="description=&quot;x" description="Main"/>)", "description",
+         " description=", "Main"},
+        // Single quotes, or none, give an empty value to the labels.
+        {"<Audio description='English'/>", "description", "", "English"},
+        {"<Audio description=English/>", "description", "", std::nullopt},
+        // Letter case counts for XML only.
+        {R"(<Audio DESCRIPTION="Loud"/>)", "description", "Loud", std::nullopt},
+        // Character references are resolved for XML only.
+        {R"(<Audio description="A &amp; B"/>)", "description", "A &amp; B", "A & B"},
+        // The labels look no further than 255 characters behind the name.
+        {"<Audio description=\"" + far + "\"/>", "description", "", far},
+        // Both agree: nothing for an absent attribute, spaces around "=".
+        {R"(<Audio streamNumber="1"/>)", "description", std::nullopt, std::nullopt},
+        {R"(<Audio description = "Français"/>)", "description", "Français", "Français"},
+    };
+    for (const Case& c : cases) {
+        const PlaylistTag tag(c.tag);
+        EXPECT_EQ(tag.labelText(c.name), c.labels) << c.tag;
+        EXPECT_EQ(tag.attribute(c.name), c.xml) << c.tag;
+    }
 }
 
 } // namespace
