@@ -2,43 +2,12 @@
 #include <string>
 #include <vector>
 
+#include "label_reading.h"
 #include "memo_lines.h"
 #include "playlist_view.h"
 #include "title_info.h"
 
 namespace splitwick {
-
-class PlaylistTag;
-
-// A Video, Audio or Subtitle element as the labels read it: the first of the title's lines to
-// name its track or stream number, that number within its group and its media attribute within
-// its table.
-struct LabelledStream {
-    TreeBranch branch = TreeBranch::Video; // Video, Audio or Subtitle
-    int number = 0;                        // track for video, streamNumber otherwise: 1 to 16
-    int mediaAttr = 0;                     // 1 to 8
-    // Its own "description", else that of the labelled stream of its kind before it, as the
-    // label shows it; empty for video.
-    std::string description;
-};
-
-// The labels' reading of stream elements, line by line.
-class StreamLabels {
-  public:
-    void read(const PlaylistTag& tag);
-    const std::vector<LabelledStream>& streams() const { return streams_; }
-
-  private:
-    void video(const PlaylistTag& tag);
-    void numbered(const PlaylistTag& tag, TreeBranch branch, std::string& description);
-    // Marks the number of the branch; false when it was marked already.
-    bool markNew(TreeBranch branch, int number);
-
-    std::vector<LabelledStream> streams_;
-    std::vector<std::pair<TreeBranch, int>> marked_;
-    // Kept from line to line, as the labels read it.
-    std::string audioDescription_, subtitleDescription_;
-};
 
 // A title's lines read once: what the tree, the log and the boxes show of it, and its facts.
 struct TitleModel {
