@@ -16,7 +16,7 @@ void store(AttributeTable& table, const std::string& indexText, const std::strin
 
 } // namespace
 
-void AttributeItems::test(const PlaylistTag& tag) {
+void AttributeItems::test(std::string_view text) {
     using Test = void (AttributeItems::*)(const PlaylistTag&);
     struct ItemTest {
         const char* element;
@@ -29,8 +29,13 @@ void AttributeItems::test(const PlaylistTag& tag) {
         {"SubpictureAttributeItem", &AttributeItems::subpictureItem},
         {"TitleSet", &AttributeItems::titleSet},
     }};
-    for (const ItemTest& item : Items)
-        if (tag.holds(item.element)) (this->*item.action)(tag);
+    // Most tags are none of these: only those that are get read.
+    std::optional<PlaylistTag> tag;
+    for (const ItemTest& item : Items) {
+        if (text.find(item.element) == std::string_view::npos) continue;
+        if (!tag) tag.emplace(text);
+        (this->*item.action)(*tag);
+    }
 }
 
 void AttributeItems::playlistTag(const PlaylistTag& tag) {

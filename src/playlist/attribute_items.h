@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "playlist.h"
 #include "playlist_tag.h"
@@ -16,7 +17,7 @@ class AttributeItems {
     explicit AttributeItems(Playlist& playlist) : playlist_(playlist) {}
 
     // Throws JobError when an item's "index" is not an integer.
-    void test(const PlaylistTag& tag);
+    void test(std::string_view tag);
 
     const std::string& playlistTitle() const { return playlistTitle_; }
 

@@ -43,6 +43,8 @@ PlaylistText readPlaylistText(const std::string& path) {
     PlaylistText text;
     TagScanner scanner([&](uint8_t indentLevels, const std::string& tag) {
         text.lines.append(indentLevels, tag);
+        // Most tags are no attribute item: only those that may be get read.
+        if (tag.find("AttributeItem") == std::string::npos) return;
         const PlaylistTag item(tag);
         if (!item.element().ends_with("AttributeItem") || !item.opens(item.element())) return;
         text.items[{item.element(), item.number("index")}] = {item.firstOf({"codec"}),

@@ -108,7 +108,7 @@ std::string upperAscii(std::string text) {
     return text;
 }
 
-PlaylistTag::PlaylistTag(std::string_view line) : line_(line), upper_(upperAscii(line_)) {
+PlaylistTag::PlaylistTag(std::string_view line) : line_(line) {
     skipSpaces(line);
     const bool endsEmpty = line.ends_with("/>");
     if (!line.starts_with('<')) return;
@@ -132,12 +132,17 @@ PlaylistTag::PlaylistTag(std::string_view line) : line_(line), upper_(upperAscii
     kind_ = endsEmpty ? Kind::Empty : Kind::Opening;
 }
 
+const std::string& PlaylistTag::upper() const {
+    if (!upper_) upper_ = upperAscii(line_);
+    return *upper_;
+}
+
 bool PlaylistTag::mentions(std::string_view upperText) const {
-    return upper_.find(upperText) != std::string::npos;
+    return upper().find(upperText) != std::string::npos;
 }
 
 std::optional<std::string> PlaylistTag::labelText(std::string_view name) const {
-    const size_t at = upper_.find(upperAscii(std::string(name)));
+    const size_t at = upper().find(upperAscii(std::string(name)));
     if (at == std::string::npos) return std::nullopt;
     std::string_view rest = std::string_view(line_).substr(at + name.size(), ValueWindow);
     rest = after(after(rest, '='), '"');

@@ -37,8 +37,6 @@ class PlaylistTag {
     const std::string& line() const { return line_; }
 
     // --- As the labels read it.
-    // Whether the line holds this text as written ("AudioAttributeItem").
-    bool holds(std::string_view text) const { return line_.find(text) != std::string::npos; }
     // Whether the upper-cased line holds this upper-case text ("<AUDIO ").
     bool mentions(std::string_view upperText) const;
     // The value in double quotes behind the first occurrence of the name, within 255 characters:
@@ -63,7 +61,12 @@ class PlaylistTag {
     int32_t number(std::string_view name) const;
 
   private:
-    std::string line_, upper_;
+    const std::string& upper() const;
+
+    std::string line_;
+    // The upper-cased line, made at the first question the labels ask: most lines of a disc's
+    // reading are asked none.
+    mutable std::optional<std::string> upper_;
     Kind kind_ = Kind::Other;
     std::string element_;
     std::vector<std::pair<std::string, std::string>> attributes_;

@@ -26,9 +26,9 @@ struct PlaylistTree {
     std::array<TreeNode, 5> nodes{
         {{"Info", {}}, {"Video", {}}, {"Audio", {}}, {"Subtitle", {}}, {"Chapter", {}}}};
 
-    void add(TreeBranch branch, std::string child) {
+    void add(TreeBranch branch, const std::string& child) {
         std::vector<std::string>& children = nodes[static_cast<size_t>(branch)].children;
-        if (children.size() < MaxChildren) children.push_back(std::move(child));
+        if (children.size() < MaxChildren) children.push_back(child);
     }
     const std::vector<std::string>& children(TreeBranch branch) const {
         return nodes[static_cast<size_t>(branch)].children;

@@ -32,7 +32,7 @@ std::pair<std::string, bool> scanPlaylist(Session& session, Playlist& playlist, 
     TagScanner scanner([&](uint8_t indentLevels, const std::string& text) {
         memo.append(indentLevels, text);
         // Indentation is spaces in front of the tag: it cannot make or break a match.
-        items.test(PlaylistTag(text));
+        items.test(text);
     });
     view.clearAndHideMemo();
     try {
