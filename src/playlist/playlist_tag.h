@@ -19,7 +19,9 @@ std::string upperAscii(std::string text);
 // - as XML: whole element and attribute names, values in either quotes with character
 //   references resolved.
 // The labels, the tree and the log keep the first reading, so that they stay as they have always
-// been; the title's facts (clips, times, languages) take the second.
+// been; so do a stream's number, media attribute and description wherever else they serve, so
+// that a box's language and track name are those of the stream its label names. The title's
+// other facts (clips, times, chapters, languages) take the second.
 class PlaylistTag {
   public:
     enum class Kind {
