@@ -2,9 +2,7 @@
 
 #include <array>
 
-#include "attr.h"
 #include "integer_text.h"
-#include "xml_tag.h"
 
 namespace splitwick {
 
@@ -18,8 +16,8 @@ void store(AttributeTable& table, const std::string& indexText, const std::strin
 
 } // namespace
 
-void AttributeItems::test(const std::string& tag) {
-    using Test = void (AttributeItems::*)(const std::string&);
+void AttributeItems::test(std::string_view text) {
+    using Test = void (AttributeItems::*)(const PlaylistTag&);
     struct ItemTest {
         const char* element;
         Test action;
@@ -31,40 +29,44 @@ void AttributeItems::test(const std::string& tag) {
         {"SubpictureAttributeItem", &AttributeItems::subpictureItem},
         {"TitleSet", &AttributeItems::titleSet},
     }};
-    for (const ItemTest& item : Items)
-        if (tag.find(item.element) != std::string::npos) (this->*item.action)(tag);
+    // Most tags are none of these: only those that are get read.
+    std::optional<PlaylistTag> tag;
+    for (const ItemTest& item : Items) {
+        if (text.find(item.element) == std::string_view::npos) continue;
+        if (!tag) tag.emplace(text);
+        (this->*item.action)(*tag);
+    }
 }
 
-void AttributeItems::playlistTag(const std::string& tag) {
-    AttrText(tag, "displayName", playlistTitle_);
+void AttributeItems::playlistTag(const PlaylistTag& tag) {
+    keepLabelText(tag, "displayName", playlistTitle_);
 }
 
-void AttributeItems::videoItem(const std::string& tag) {
-    AttrText(tag, "index", videoIndex_);
-    AttrText(tag, "codec", videoCodec_);
+void AttributeItems::videoItem(const PlaylistTag& tag) {
+    keepLabelText(tag, "index", videoIndex_);
+    keepLabelText(tag, "codec", videoCodec_);
     store(playlist_.VideoAttr, videoIndex_, videoCodec_);
 }
 
-void AttributeItems::audioItem(const std::string& tag) {
+void AttributeItems::audioItem(const PlaylistTag& tag) {
     // An item without "channels" keeps the count of the item before it; only while no item
     // has named one is the suffix left off.
-    AttrText(tag, "channels", audioChannels_);
+    keepLabelText(tag, "channels", audioChannels_);
     const std::string suffix = audioChannels_.empty() ? "" : "." + audioChannels_ + "ch";
-    AttrText(tag, "codec", audioCodec_);
-    AttrText(tag, "index", audioIndex_);
+    keepLabelText(tag, "codec", audioCodec_);
+    keepLabelText(tag, "index", audioIndex_);
     store(playlist_.AudioAttr, audioIndex_, audioCodec_ + suffix);
 }
 
-void AttributeItems::subpictureItem(const std::string& tag) {
-    AttrText(tag, "index", subpictureIndex_);
-    AttrText(tag, "codec", subpictureCodec_);
+void AttributeItems::subpictureItem(const PlaylistTag& tag) {
+    keepLabelText(tag, "index", subpictureIndex_);
+    keepLabelText(tag, "codec", subpictureCodec_);
     store(playlist_.SubpictureAttr, subpictureIndex_, subpictureCodec_);
 }
 
-void AttributeItems::titleSet(const std::string& tag) {
-    const XmlTag titleSet = readXmlTag(tag);
-    if (!titleSet.opens("TitleSet")) return;
-    playlist_.titleSet = {titleSet.firstOf({"timeBase"}), titleSet.firstOf({"defaultLanguage"})};
+void AttributeItems::titleSet(const PlaylistTag& tag) {
+    if (tag.opens("TitleSet"))
+        playlist_.titleSet = {tag.firstOf({"timeBase"}), tag.firstOf({"defaultLanguage"})};
 }
 
 } // namespace splitwick

@@ -1,13 +1,15 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "playlist.h"
+#include "playlist_tag.h"
 
 namespace splitwick {
 
 // The tests every scanned tag passes through: the playlist's title and its media attribute
 // items, filling the attribute tables. Its value holders live for one read and keep their
-// value from tag to tag, as AttrText leaves a holder alone when the attribute is absent: the
+// value from tag to tag, as a holder is left alone when the tag lacks the attribute: the
 // playlist's closing tag thus keeps the title, and an item's closing tag rewrites its entry.
 // The TitleSet's attributes go to the playlist whole, for the title's data.
 class AttributeItems {
@@ -15,16 +17,16 @@ class AttributeItems {
     explicit AttributeItems(Playlist& playlist) : playlist_(playlist) {}
 
     // Throws JobError when an item's "index" is not an integer.
-    void test(const std::string& tag);
+    void test(std::string_view tag);
 
     const std::string& playlistTitle() const { return playlistTitle_; }
 
   private:
-    void playlistTag(const std::string& tag);
-    void videoItem(const std::string& tag);
-    void audioItem(const std::string& tag);
-    void subpictureItem(const std::string& tag);
-    void titleSet(const std::string& tag);
+    void playlistTag(const PlaylistTag& tag);
+    void videoItem(const PlaylistTag& tag);
+    void audioItem(const PlaylistTag& tag);
+    void subpictureItem(const PlaylistTag& tag);
+    void titleSet(const PlaylistTag& tag);
 
     Playlist& playlist_;
     std::string playlistTitle_;

@@ -7,15 +7,14 @@
 #include <span>
 #include <tuple>
 
-#include "attr.h"
 #include "engine/job_error.h"
 #include "engine/job_state.h"
 #include "engine/source_file.h"
-#include "integer_text.h"
+#include "playlist_tag.h"
 #include "read_xpl.h"
 #include "tag_scanner.h"
+#include "title_model.h"
 #include "title_time.h"
-#include "xml_tag.h"
 
 namespace splitwick {
 
@@ -44,10 +43,12 @@ PlaylistText readPlaylistText(const std::string& path) {
     PlaylistText text;
     TagScanner scanner([&](uint8_t indentLevels, const std::string& tag) {
         text.lines.append(indentLevels, tag);
-        const XmlTag item = readXmlTag(tag);
-        if (!item.element.ends_with("AttributeItem") || !item.opens(item.element)) return;
-        const int index = parseInteger(item.attribute("index").value_or("")).value_or(0);
-        text.items[{item.element, index}] = {item.firstOf({"codec"}), item.firstOf({"channels"})};
+        // Most tags are no attribute item: only those that may be get read.
+        if (tag.find("AttributeItem") == std::string::npos) return;
+        const PlaylistTag item(tag);
+        if (!item.element().ends_with("AttributeItem") || !item.opens(item.element())) return;
+        text.items[{item.element(), item.number("index")}] = {item.firstOf({"codec"}),
+                                                              item.firstOf({"channels"})};
     });
     std::vector<uint8_t> chunk(BufferSize);
     for (size_t got; (got = source.read(chunk.data(), chunk.size())) > 0;)

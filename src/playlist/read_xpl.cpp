@@ -6,7 +6,7 @@
 #include "engine/file_pass.h"
 #include "engine/job_error.h"
 #include "tag_scanner.h"
-#include "title_lines.h"
+#include "title_labels.h"
 #include "title_selection.h"
 
 namespace splitwick {
@@ -49,20 +49,19 @@ std::pair<std::string, bool> scanPlaylist(Session& session, Playlist& playlist, 
     }
 }
 
-// Cuts the memo to the title that plays the EVO and reads its lines into a new tree and the
-// boxes. False, leaving memo and tree as they are, when no line names the EVO.
+// Cuts the memo to the title that plays the EVO and reads its lines once into the title's model,
+// which gives a new tree, the boxes and the title's facts. False, leaving memo and tree as they
+// are, when no line names the EVO.
 bool readTitle(Session& session, Playlist& playlist, MemoLines& memo, PlaylistView& view,
                const std::string& playlistTitle) {
     const std::optional<size_t> line = evoLine(memo, session.state.evoName);
     if (!line) return false;
     cutToTitle(memo, *line);
-    PlaylistTree tree;
-    if (!playlistTitle.empty()) tree.add(TreeBranch::Info, "Title: " + playlistTitle);
-    TitleLines title(session, playlist, tree);
-    for (size_t i = 0; i < memo.size(); ++i)
-        title.read(memo.line(i));
-    playlist.title = readTitleInfo(memo, playlist.titleSet, session.state.evoName);
-    view.replaceTree(std::move(tree));
+    TitleModel model =
+        readTitleModel(memo, playlistTitle, playlist.titleSet, session.state.evoName);
+    labelTitle(session, playlist, model);
+    playlist.title = std::move(model.title);
+    view.replaceTree(std::move(model.tree));
     return true;
 }
 

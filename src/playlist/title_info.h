@@ -7,7 +7,6 @@
 
 #include "engine/boxes.h"
 #include "languages.h"
-#include "memo_lines.h"
 #include "title_chapters.h"
 
 namespace splitwick {
@@ -22,7 +21,8 @@ struct TitleSetAttributes {
 // The languages of the 16 audio or the 16 subtitle boxes, by box index; nothing for a stream the
 // playlist gives no language.
 using TrackBoxes = std::array<std::optional<TrackLanguage>, 16>;
-// The description each box's stream element gives, by box index; empty where it gives none.
+// The description each box's label carries, character references resolved, by box index; empty
+// where it carries none.
 using TrackDescriptions = std::array<std::string, 16>;
 
 // A PrimaryAudioVideoClip of a title: the EVO it plays, and its span on the title's timeline.
@@ -37,6 +37,7 @@ struct TitleTrack {
     int number = 0;    // streamNumber (track for video)
     int mediaAttr = 0; // the attribute item it names; 0 for none
     std::optional<TrackLanguage> language;
+    // As its track is named: its box's label's description, else its own; empty for video.
     std::string description;
 };
 
@@ -69,15 +70,5 @@ struct TitleInfo {
     // its clip, which the chapter running there begins. None for another EVO's outputs.
     TitleChapters chaptersFor(const std::string& evoName) const;
 };
-
-// Reads the lines of the title element that plays the EVO of this stem (Read XPL's cut memo).
-// The audio and subtitle streams are those of its PrimaryAudioVideoClip elements, each joined
-// through its track number to the title's TrackNavigationList for the langcode.
-TitleInfo readTitleInfo(const MemoLines& titleLines, const TitleSetAttributes& titleSet,
-                        const std::string& evoName);
-
-// Reads every Title element of a playlist's lines the same way, each found for the stem of
-// its first clip (empty for a title of no clip). The FirstPlayTitle is none of them.
-std::vector<TitleInfo> readTitles(const MemoLines& lines, const TitleSetAttributes& titleSet);
 
 } // namespace splitwick

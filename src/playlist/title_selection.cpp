@@ -1,6 +1,6 @@
 #include "title_selection.h"
 
-#include "attr.h"
+#include "playlist_tag.h"
 
 namespace splitwick {
 

@@ -53,7 +53,7 @@ int marked(const StreamTable& table, int first) {
     return count;
 }
 
-void checkStreams(const StreamChoice& streams, const StreamTable& table) {
+void checkStreams(const StreamChoice& streams, const StreamTable& table, const TitleInfo& title) {
     for (Box box : allBoxes()) {
         const bool hasStream = box.kind != BoxKind::Video || box.index == 0;
         const bool named = hasStream && table[tableEntry(box)] == 1;
@@ -65,8 +65,13 @@ void checkStreams(const StreamChoice& streams, const StreamTable& table) {
                     ? caption.ends_with(".stream.0")
                     : caption.find(".stream." + twoDigits(box.index) + ".") != std::string::npos,
                 "a label names its stream's number");
-        if (box.kind != BoxKind::Video)
-            require(streams[box].description == caption, "a box's hint is its label");
+        if (box.kind == BoxKind::Video) continue;
+        require(streams[box].description == caption, "a box's hint is its label");
+        // Its track is named by the label's description (references resolved), else by the label.
+        const std::string name = title.muxLabel(box, caption).name;
+        require(name == caption || caption.find('&') != std::string::npos ||
+                    caption.ends_with("." + name),
+                "a box's track is named by its label's description");
     }
 }
 
@@ -101,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const StreamTable& table = session.state.streamTable;
     for (int entry = 1; entry <= StreamTable::Entries; ++entry)
         require(table[entry] == -1 || table[entry] == 1, "the table marks streams with 1");
-    checkStreams(session.streams, table);
+    checkStreams(session.streams, table, playlist.title);
 
     const PlaylistTree& tree = view.tree;
     require(int(tree.children(TreeBranch::Video).size()) == marked(table, 1),

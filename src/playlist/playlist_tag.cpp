@@ -1,12 +1,23 @@
-#include "xml_tag.h"
+#include "playlist_tag.h"
 
 #include <array>
 #include <charconv>
 #include <cstdint>
 
+#include "integer_text.h"
+
 namespace splitwick {
 
 namespace {
+
+// How far behind the attribute's name its value may end, as the labels read it.
+constexpr size_t ValueWindow = 255;
+
+// The text behind the first occurrence of the mark, or the whole text when there is none.
+std::string_view after(std::string_view text, char mark) {
+    const size_t at = text.find(mark);
+    return at == std::string_view::npos ? text : text.substr(at + 1);
+}
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -91,43 +102,77 @@ std::optional<uint32_t> referencedCharacter(std::string_view name) {
 
 } // namespace
 
-std::optional<std::string> XmlTag::attribute(std::string_view name) const {
-    for (const auto& [attributeName, value] : attributes)
+std::string upperAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+PlaylistTag::PlaylistTag(std::string_view line) : line_(line) {
+    skipSpaces(line);
+    const bool endsEmpty = line.ends_with("/>");
+    if (!line.starts_with('<')) return;
+    line.remove_prefix(1);
+    const bool closing = line.starts_with('/');
+    if (closing) line.remove_prefix(1);
+    // "<!--", "<!DOCTYPE", "<?xml": no element.
+    if (line.starts_with('!') || line.starts_with('?')) return;
+    element_ = std::string(takeName(line));
+    if (element_.empty()) return;
+    if (closing) {
+        kind_ = Kind::Closing;
+        return;
+    }
+    for (;;) {
+        skipSpaces(line);
+        std::pair<std::string, std::string> attribute;
+        if (!takeAttribute(line, attribute)) break;
+        attributes_.push_back(std::move(attribute));
+    }
+    kind_ = endsEmpty ? Kind::Empty : Kind::Opening;
+}
+
+const std::string& PlaylistTag::upper() const {
+    if (!upper_) upper_ = upperAscii(line_);
+    return *upper_;
+}
+
+bool PlaylistTag::mentions(std::string_view upperText) const {
+    return upper().find(upperText) != std::string::npos;
+}
+
+std::optional<std::string> PlaylistTag::labelText(std::string_view name) const {
+    const size_t at = upper().find(upperAscii(std::string(name)));
+    if (at == std::string::npos) return std::nullopt;
+    std::string_view rest = std::string_view(line_).substr(at + name.size(), ValueWindow);
+    rest = after(after(rest, '='), '"');
+    const size_t close = rest.find('"');
+    return close == std::string_view::npos ? std::string() : std::string(rest.substr(0, close));
+}
+
+int32_t PlaylistTag::labelNumber(std::string_view name) const {
+    return parseInteger(labelText(name).value_or("")).value_or(0);
+}
+
+void keepLabelText(const PlaylistTag& tag, std::string_view name, std::string& holder) {
+    if (std::optional<std::string> value = tag.labelText(name)) holder = std::move(*value);
+}
+
+std::optional<std::string> PlaylistTag::attribute(std::string_view name) const {
+    for (const auto& [attributeName, value] : attributes_)
         if (attributeName == name) return value;
     return std::nullopt;
 }
 
-std::string XmlTag::firstOf(std::initializer_list<std::string_view> names) const {
+std::string PlaylistTag::firstOf(std::initializer_list<std::string_view> names) const {
     for (std::string_view name : names)
         if (std::optional<std::string> value = attribute(name); value && !value->empty())
             return *value;
     return {};
 }
 
-XmlTag readXmlTag(std::string_view line) {
-    XmlTag tag;
-    skipSpaces(line);
-    const bool endsEmpty = line.ends_with("/>");
-    if (!line.starts_with('<')) return tag;
-    line.remove_prefix(1);
-    const bool closing = line.starts_with('/');
-    if (closing) line.remove_prefix(1);
-    // "<!--", "<!DOCTYPE", "<?xml": no element.
-    if (line.starts_with('!') || line.starts_with('?')) return tag;
-    tag.element = std::string(takeName(line));
-    if (tag.element.empty()) return tag;
-    if (closing) {
-        tag.kind = XmlTag::Kind::Closing;
-        return tag;
-    }
-    for (;;) {
-        skipSpaces(line);
-        std::pair<std::string, std::string> attribute;
-        if (!takeAttribute(line, attribute)) break;
-        tag.attributes.push_back(std::move(attribute));
-    }
-    tag.kind = endsEmpty ? XmlTag::Kind::Empty : XmlTag::Kind::Opening;
-    return tag;
+int32_t PlaylistTag::number(std::string_view name) const {
+    return parseInteger(attribute(name).value_or("")).value_or(0);
 }
 
 std::string resolveReferences(std::string_view text) {
