@@ -51,7 +51,8 @@ class WorkFolder {
     [[noreturn]] void failed(const JobError& error) const {
         if (::rmdir(path_.c_str()) == 0) throw error;
         const std::string detail = error.detail();
-        throw JobError(error.what(), (detail.empty() ? "" : errorBoxText(detail) + "\n") + kept());
+        throw JobError(error.kind(), error.what(),
+                       (detail.empty() ? "" : errorBoxText(detail) + "\n") + kept());
     }
     void dropIfEmpty() const { ::rmdir(path_.c_str()); }
     std::string kept() const { return "The demuxed streams are kept in " + fullPath(path_); }
@@ -68,15 +69,17 @@ class WorkFolder {
             throw cannotCreate(fullPath(path_), systemReason(errno));
         const int fd = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0 && errno == ENOTDIR)
-            throw JobError("\"" + fullPath(path_) + "\" is a file: the streams of " +
-                           fullPath(mkv) +
-                           " are demuxed into a folder of that name. Move it, or choose "
-                           "another --out");
+            throw JobError(JobErrorKind::Refused,
+                           "\"" + fullPath(path_) + "\" is a file: the streams of " +
+                               fullPath(mkv) +
+                               " are demuxed into a folder of that name. Move it, or choose "
+                               "another --out");
         if (fd < 0) throw cannotCreate(fullPath(path_), systemReason(errno));
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             ::close(fd);
-            throw JobError("Another run is making " + fullPath(mkv) + " from the streams in " +
-                           fullPath(path_) + ": wait for it to end");
+            throw JobError(JobErrorKind::Refused, "Another run is making " + fullPath(mkv) +
+                                                      " from the streams in " + fullPath(path_) +
+                                                      ": wait for it to end");
         }
         struct stat held {
         }, named{};
@@ -160,7 +163,7 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report,
             mkv.plan, report, [] { return InterruptEvents::interrupted(); }, listeners);
         if (end == MuxEnd::Cancelled) return stopped(work, request, session, report);
     } catch (const LpcmFormatError& error) {
-        work.failed(JobError(error.reason() + LeaveOut));
+        work.failed(JobError(error.kind(), error.reason() + LeaveOut));
     } catch (const JobError& error) {
         work.failed(error);
     } catch (const UsageError&) {

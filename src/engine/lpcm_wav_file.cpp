@@ -18,7 +18,7 @@ const char* const KeepRaw = ". Demux the stream without WAV conversion";
 } // namespace
 
 LpcmFormatError::LpcmFormatError(const std::string& reason)
-    : JobError(reason + KeepRaw), reason_(reason) {}
+    : JobError(JobErrorKind::Input, reason + KeepRaw), reason_(reason) {}
 
 LpcmWavFile::LpcmWavFile(const std::string& path, int audioIndex)
     : file_(path), audioIndex_(audioIndex) {}

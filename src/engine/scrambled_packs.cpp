@@ -54,8 +54,9 @@ void refuseScrambled(std::span<const uint8_t> chunk, const std::string& path) {
 
 void ScrambleGuard::packScanned(bool scrambled) {
     if (scrambled)
-        throw JobError("\"" + fullPath(path_) +
-                       "\" is encrypted (its packs are scrambled): decrypt it first");
+        throw JobError(JobErrorKind::Scrambled,
+                       "\"" + fullPath(path_) +
+                           "\" is encrypted (its packs are scrambled): decrypt it first");
 }
 
 std::string ScrambleTally::line() const {

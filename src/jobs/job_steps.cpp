@@ -77,9 +77,11 @@ void requireOutputFolder(const std::string& folder) {
     const std::string path = folder.empty() ? "." : folder;
     std::error_code ec;
     if (!std::filesystem::is_directory(path, ec))
-        throw JobError("Output folder \"" + fullPath(path) + "\" does not exist");
+        throw JobError(JobErrorKind::Refused,
+                       "Output folder \"" + fullPath(path) + "\" does not exist");
     if (::access(path.c_str(), W_OK | X_OK) != 0)
-        throw JobError("Output folder \"" + fullPath(path) + "\" cannot be written");
+        throw JobError(JobErrorKind::Refused,
+                       "Output folder \"" + fullPath(path) + "\" cannot be written");
 }
 
 void refuseLaterParts(const SplitTitle& title, const std::string& name) {

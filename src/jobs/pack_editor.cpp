@@ -104,8 +104,10 @@ void PackEditor::number(const StreamCodec& codec, uint8_t id) {
     // A count beyond the low bits would run into the fixed bits: the stream would take another
     // stream's identifier or one of another kind.
     if (kept >= rule.capacity)
-        throw JobError(std::string("Too many ") + kindName(kind) +
-                       " streams are kept: there is no free identifier for stream " + hexId(id));
+        throw JobError(JobErrorKind::Refused,
+                       std::string("Too many ") + kindName(kind) +
+                           " streams are kept: there is no free identifier for stream " +
+                           hexId(id));
     rebuild_.IdMap[id] = static_cast<uint8_t>((id & rule.fixedBits) + rule.base + kept);
     ++kept;
 }

@@ -124,7 +124,8 @@ class Reads {
         // A stream the file lacks cannot be chosen in the window either.
         for (Box box : wanted)
             if (!streams[box].known())
-                throw JobError("No stream for " + boxName(box) + " in " + session_.state.evoFile);
+                throw JobError(JobErrorKind::Input,
+                               "No stream for " + boxName(box) + " in " + session_.state.evoFile);
         for (Box box : allBoxes())
             streams[box].chosen = std::find(wanted.begin(), wanted.end(), box) != wanted.end();
         return wanted;

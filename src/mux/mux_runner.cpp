@@ -76,14 +76,17 @@ MuxRunner::~MuxRunner() {
 
 QString requireMkvmerge() {
     const QString program = QStandardPaths::findExecutable(Program);
-    if (program.isEmpty()) throw JobError("mkvmerge was not found: install the mkvtoolnix package");
+    if (program.isEmpty())
+        throw JobError(JobErrorKind::Tool,
+                       "mkvmerge was not found: install the mkvtoolnix package");
     return program;
 }
 
 void MuxRunner::start(const MuxPlan& plan) {
     if (running_) throw std::logic_error("a mux is running already");
     const QString program = requireMkvmerge();
-    if (plan.tracks.empty()) throw JobError("None of the chosen streams can go into Matroska");
+    if (plan.tracks.empty())
+        throw JobError(JobErrorKind::Refused, "None of the chosen streams can go into Matroska");
     target_ = plan.output;
     createPartial(plan.output);
     try {
@@ -242,7 +245,7 @@ MuxEnd muxAndWait(const MuxPlan& plan, Report& report, const std::function<bool(
     poll.start(100);
     while (!outcome)
         loop.exec();
-    if (outcome->end == MuxEnd::Failed) throw JobError(outcome->error);
+    if (outcome->end == MuxEnd::Failed) throw JobError(JobErrorKind::Tool, outcome->error);
     return outcome->end;
 }
 

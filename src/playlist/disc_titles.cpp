@@ -121,8 +121,8 @@ std::pair<std::string, std::vector<fs::path>> discPlaylists(const std::string& p
             playlists.push_back(entry.path());
     std::sort(playlists.begin(), playlists.end());
     if (playlists.empty())
-        throw JobError("No playlist (" + PlaylistFolder + "/VPLST*.XPL) in \"" + fullPath(path) +
-                       "\"");
+        throw JobError(JobErrorKind::Input, "No playlist (" + PlaylistFolder +
+                                                "/VPLST*.XPL) in \"" + fullPath(path) + "\"");
     return {withSlash(folder.string()), playlists};
 }
 
