@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "job_error.h"
+#include "path_parts.h"
 #include "unique_name.h"
 
 namespace splitwick {
@@ -24,9 +25,9 @@ constexpr size_t TemporaryTail = 12;
 } // namespace
 
 OutputFile::OutputFile(const std::string& path) : path_(path) {
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const PathParts parts = splitPath(path);
+    const std::string folder = parts.folder.empty() ? "." : parts.folder;
+    const std::string& name = parts.name;
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         // A regular file, or a character device such as /dev/null; a pipe could block the job

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "job_error.h"
+#include "path_parts.h"
 
 namespace splitwick {
 
@@ -50,8 +51,7 @@ SourceFile::~SourceFile() {
 }
 
 std::string SourceFile::fileName() const {
-    const auto slash = path_.rfind('/');
-    return slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    return fileNameOf(path_);
 }
 
 size_t SourceFile::read(uint8_t* into, size_t max) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "engine/path_parts.h"
 #include "engine/utf8.h"
 
 namespace splitwick {
@@ -56,9 +57,7 @@ std::string safeNamePart(const std::string& part) {
 std::string boxOutputStem(const std::string& prefix, const std::string& label, Box box,
                           size_t longestExtension) {
     std::string part = safeNamePart(label);
-    const size_t slash = prefix.rfind('/');
-    const size_t prefixName =
-        slash == std::string::npos ? prefix.size() : prefix.size() - slash - 1;
+    const size_t prefixName = fileNameOf(prefix).size();
     const size_t around = prefixName + 1 + 1 + longestExtension; // the two dots
     if (around + part.size() > MaxFileNameBytes) {
         const std::string boxPart = labelSuffix(box);

@@ -3,13 +3,11 @@
 #include <filesystem>
 #include <cstdio>
 
+#include "engine/path_parts.h"
+
 namespace splitwick {
 
 namespace {
-
-std::string fileName(const std::string& path) {
-    return path.substr(path.rfind('/') + 1);
-}
 
 // Where the stream starts against the picture in the first part: a split title's second part
 // follows the first in the same files, so the first part's starts are the title's. 0 for a
@@ -65,18 +63,18 @@ MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const Ti
 std::string emptyLine(const MkvOfDemux& mkv) {
     std::string names;
     for (const DemuxedStream& stream : mkv.empty)
-        names += (names.empty() ? "" : ", ") + fileName(stream.path);
+        names += (names.empty() ? "" : ", ") + fileNameOf(stream.path);
     if (names.empty()) return "";
-    return "Not in " + fileName(mkv.plan.output) + " (no subtitle to show): " + names;
+    return "Not in " + fileNameOf(mkv.plan.output) + " (no subtitle to show): " + names;
 }
 
 std::string besidesLine(const MkvOfDemux& mkv) {
     std::string names;
     for (const DemuxedStream& stream : mkv.besides)
         for (const std::string* path : {&stream.path, &stream.timestamps})
-            if (!path->empty()) names += (names.empty() ? "" : ", ") + fileName(*path);
+            if (!path->empty()) names += (names.empty() ? "" : ", ") + fileNameOf(*path);
     if (names.empty()) return "";
-    return "Not in " + fileName(mkv.plan.output) +
+    return "Not in " + fileNameOf(mkv.plan.output) +
            " (Matroska takes no such stream as it is), kept beside it: " + names;
 }
 

@@ -17,6 +17,7 @@
 #include <stdexcept>
 
 #include "engine/job_error.h"
+#include "engine/path_parts.h"
 #include "engine/unique_name.h"
 #include "jobs/mkvmerge_arguments.h"
 
@@ -25,11 +26,6 @@ namespace splitwick {
 namespace {
 
 const char* const Program = "mkvmerge";
-
-std::string fileName(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // mkvmerge reads and writes file names and texts in the charset of its locale: a C locale
 // would turn every non-ASCII name into one it cannot open. Its messages stay in English, as
@@ -143,7 +139,7 @@ void MuxRunner::progress(int percent) {
     if (percent == percentShown_) return;
     percentShown_ = percent;
     if (listeners_.progressed) listeners_.progressed(percent);
-    report_.slog("Muxing " + fileName(target_) + " " + std::to_string(percent) +
+    report_.slog("Muxing " + fileNameOf(target_) + " " + std::to_string(percent) +
                      "%, Remaining time: " + clock_->remaining(percent, 100),
                  1);
 }

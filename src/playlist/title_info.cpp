@@ -4,6 +4,7 @@
 #include <climits>
 #include <map>
 
+#include "engine/path_parts.h"
 #include "integer_text.h"
 #include "title_time.h"
 #include "xml_tag.h"
@@ -33,8 +34,7 @@ int number(const XmlTag& tag, std::string_view attribute) {
 // The clip's file name without folder and extension: FEATURE_1 for
 // file:///dvddisc/HVDVD_TS/FEATURE_1.MAP.
 std::string clipStem(const std::string& src) {
-    const size_t slash = src.rfind('/');
-    std::string name = slash == std::string::npos ? src : src.substr(slash + 1);
+    const std::string name = fileNameOf(src);
     return name.substr(0, name.rfind('.'));
 }
 
