@@ -76,7 +76,8 @@ void writeChapters(const std::string& path, const Session& session, const Playli
     if (chapters.marks.empty())
         throw JobError(JobErrorKind::Input, session.state.playlistFile + " gives no chapters for " +
                                                 session.state.evoName);
-    OutputFile file(path);
+    OpenFiles files; // the command's only file: the playlist is read and closed
+    OutputFile file(path, files);
     writeChapterFile(file, chapters);
     file.close();
 }

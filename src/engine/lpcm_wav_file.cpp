@@ -20,8 +20,8 @@ const char* const KeepRaw = ". Demux the stream without WAV conversion";
 LpcmFormatError::LpcmFormatError(const std::string& reason)
     : JobError(JobErrorKind::Input, reason + KeepRaw), reason_(reason) {}
 
-LpcmWavFile::LpcmWavFile(const std::string& path, int audioIndex)
-    : file_(path), audioIndex_(audioIndex) {}
+LpcmWavFile::LpcmWavFile(const std::string& path, int audioIndex, OpenFiles& held)
+    : file_(path, held), audioIndex_(audioIndex) {}
 
 std::string LpcmWavFile::streamName() const {
     return "LPCM audio stream " + std::to_string(audioIndex_);

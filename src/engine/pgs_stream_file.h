@@ -17,7 +17,7 @@ namespace splitwick {
 // second) wait for it. A unit that cannot be shown is left out with one line; the job goes on.
 class PgsStreamFile : public StreamOutput {
   public:
-    PgsStreamFile(const std::string& path, std::string label);
+    PgsStreamFile(const std::string& path, std::string label, OpenFiles& held);
 
     void payload(const PayloadRun& run, const TitleClock& clock, Report& report);
     // The part's scan ended: units still waiting are timed by the clock, settled from the

@@ -16,9 +16,9 @@ namespace splitwick {
 // stream becomes a WAV file when the request says so. The extension is "wav" for such a file,
 // the codec's own with extensions by codec, else the request's extension of the stream's kind. Gives
 // their names, the stream file's as the "Creating" line shows it.
-DemuxedStream createBoxOutputs(OutputSet& outputs, const JobRequest& request,
-                               const SplitTitle& title, const std::string& prefix, Box box,
-                               const std::string& label, int32_t streamId);
+DemuxedStream createBoxOutputs(OutputSet& outputs, Session& session, const SplitTitle& title,
+                               const std::string& prefix, Box box, const std::string& label,
+                               int32_t streamId);
 // The names createBoxOutputs gives, without creating anything.
 DemuxedStream boxOutputNames(const JobRequest& request, const std::string& prefix, Box box,
                              const std::string& label, int32_t streamId);

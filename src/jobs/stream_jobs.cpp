@@ -236,7 +236,7 @@ StopReason demux(Session& session, const StreamJob& request, DemuxedFiles* writt
     FrameCounts frames{};
     CreatingLines creating(log[JobHead]);
     const auto create = [&](Box box) {
-        files.streams.push_back(createBoxOutputs(outputs, asked, title, prefix, box,
+        files.streams.push_back(createBoxOutputs(outputs, session, title, prefix, box,
                                                  reads.label(box), reads.streamId(box)));
         creating.add(box, files.streams.back().path);
     };
@@ -315,7 +315,7 @@ StopReason rebuild(Session& session, RebuildState& rebuild, const StreamJob& req
     reads.logOpening(*source);
 
     OutputSet outputs;
-    OutputFile& output = outputs.add(createOutput(title, outputName));
+    OutputFile& output = outputs.add(createOutput(session, title, outputName));
     log[JobHead].log("Creating " + outputName);
     log.close(JobHead);
     // After Read XPL the table marks the playlist's streams, by no identifier: nothing is left

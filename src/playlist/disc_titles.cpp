@@ -39,7 +39,9 @@ struct PlaylistText {
 };
 
 PlaylistText readPlaylistText(const std::string& path) {
-    SourceFile source(path);
+    // Read by itself, and closed before the next: it is no file of a job.
+    OpenFiles none;
+    SourceFile source(path, none);
     refuseOversizedPlaylist(source);
     PlaylistText text;
     TagScanner scanner([&](uint8_t indentLevels, const std::string& tag) {

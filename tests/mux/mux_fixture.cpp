@@ -64,7 +64,8 @@ std::string lpcmWav(Encoded input, const std::string& path) {
     // quantization_word_length 0 (16 bits), audio_sampling_frequency 0 (48 kHz), two channels.
     constexpr LpcmHeader Stereo16At48k = {0x00, 0x01, 0x80};
     const Bytes samples = readBytes(encoded(input).es);
-    LpcmWavFile wav(path, 0);
+    OpenFiles files;
+    LpcmWavFile wav(path, 0, files);
     wav.packetHeader(Stereo16At48k);
     wav.write(samples.data(), samples.size());
     wav.close();

@@ -25,7 +25,8 @@ class MuxedTitle : public MuxTest {
         plan.title = "@Home: Ça commence";
         TitleChapters chapters{"fre", {{0, "Début"}, {1'500'000'000, "Suite"}}};
         plan.chapterFile = folder / "FEATURE_1.chapters.xml";
-        OutputFile chapterFile(plan.chapterFile);
+        OpenFiles files;
+        OutputFile chapterFile(plan.chapterFile, files);
         writeChapterFile(chapterFile, chapters);
         chapterFile.close();
 
