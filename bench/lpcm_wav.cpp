@@ -22,8 +22,9 @@ int main(int argc, char** argv) {
     }
     constexpr size_t Run = 2010; // a DVD LPCM packet's samples
     try {
-        SourceFile in(argv[2]);
-        LpcmWavFile out(argv[3], 0);
+        OpenFiles files; // so that OUT is refused when it is IN
+        SourceFile in(argv[2], files);
+        LpcmWavFile out(argv[3], 0, files);
         out.packetHeader({0x00, uint8_t(std::stoul(argv[1], nullptr, 16)), 0x80});
         std::vector<uint8_t> chunk(BufferSize);
         while (const size_t n = in.read(chunk.data(), chunk.size()))

@@ -48,10 +48,11 @@ DiscTitle askedTitle(const Request& request) {
         disc = readDisc(disc.folder + "ADV_OBJ/" + request.playlistName);
     const DiscTitle* title = request.title > 0 ? disc.title(request.title, "") : disc.mainTitle();
     if (title == nullptr && request.title > 0)
-        throw JobError("No title " + std::to_string(request.title) + " in \"" +
-                       fullPath(request.evoFile) + "\"");
+        throw JobError(JobErrorKind::Input, "No title " + std::to_string(request.title) + " in \"" +
+                                                fullPath(request.evoFile) + "\"");
     if (title == nullptr)
-        throw JobError("No title plays a clip in \"" + fullPath(request.evoFile) + "\"");
+        throw JobError(JobErrorKind::Input,
+                       "No title plays a clip in \"" + fullPath(request.evoFile) + "\"");
     return *title;
 }
 
@@ -72,9 +73,10 @@ void chooseFiles(const Request& request, Session& session) {
 void writeChapters(const std::string& path, const Session& session, const Playlist& playlist) {
     const TitleChapters chapters = playlist.title.chaptersFor(session.state.evoName);
     if (chapters.marks.empty())
-        throw JobError(session.state.playlistFile + " gives no chapters for " +
-                       session.state.evoName);
-    OutputFile file(path);
+        throw JobError(JobErrorKind::Input, session.state.playlistFile + " gives no chapters for " +
+                                                session.state.evoName);
+    OpenFiles files; // the command's only file: the playlist is read and closed
+    OutputFile file(path, files);
     writeChapterFile(file, chapters);
     file.close();
 }

@@ -63,7 +63,8 @@ std::vector<Box> chosenBoxes(const Session& session, const StreamTable& found,
     if (asked)
         for (Box box : *asked)
             if (!streams[box].known())
-                throw JobError("No stream for " + boxName(box) + " in " + session.state.evoFile);
+                throw JobError(JobErrorKind::Input,
+                               "No stream for " + boxName(box) + " in " + session.state.evoFile);
     std::vector<Box> chosen;
     for (Box box : streamBoxes()) {
         const bool wanted = asked ? std::find(asked->begin(), asked->end(), box) != asked->end()

@@ -46,7 +46,7 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report, cons
     refuseSource(session, title, output);
     report.namedAfter(splitPath(output).name);
     MatroskaSink mkv({output, playlist.title, session.state, request.keepStreams,
-                      session.request.subPgs},
+                      session.request.subPgs, session.openFiles},
                      report);
     StreamJob withMkv = job;
     withMkv.alsoWrites = &mkv;
@@ -57,7 +57,7 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report, cons
         if (stop != StopReason::EndOfFile) return stopped(request, session, report);
         mkv.finish();
     } catch (const LpcmFormatError& error) {
-        throw JobError(error.reason() + LeaveOut);
+        throw JobError(JobErrorKind::Input, error.reason() + LeaveOut);
     }
     const MkvOfDemux made = mkv.made(files);
     if (const std::string line = besidesLine(made); !line.empty()) report.log(line);

@@ -1,5 +1,6 @@
 #include "demux.h"
 
+#include "pack_layout.h"
 #include "scrambled_packs.h"
 
 namespace splitwick {
@@ -12,8 +13,10 @@ EvoScan::EvoScan(StreamTable& table, ScanSink& sink, ScanStart start)
 void EvoScan::feed(const FilePass& pass, std::span<const uint8_t> chunk) {
     // The first full chunk: a system header right behind a 14-byte pack header gives the bounds,
     // video_bound and audio_bound.
-    if (pass.source().position() == int64_t(BufferSize) && chunk[16] == 0x01 && chunk[17] == 0xBB)
-        sink_.systemHeader(chunk[24] & 0x1F, (chunk[23] >> 2) & 0x3F);
+    if (pass.source().position() == int64_t(BufferSize) && chunk[StreamIdOffset - 1] == 0x01 &&
+        chunk[StreamIdOffset] == SystemHeaderId)
+        sink_.systemHeader(chunk[VideoBoundOffset] & VideoBoundMask,
+                           (chunk[AudioBoundOffset] >> AudioBoundShift) & AudioBoundMask);
     scanPacks(chunk, sink_);
     scanner_.feed(chunk.data(), chunk.size());
 }

@@ -10,27 +10,27 @@ const char* const NotRegularFile = "Not a regular file";
 
 namespace {
 
-JobError fileError(const char* what, const std::string& path, const std::string& reason) {
-    return JobError(std::string(what) + " \"" + fullPath(path) + "\". " + reason);
+std::string fileErrorText(const char* what, const std::string& path, const std::string& reason) {
+    return std::string(what) + " \"" + fullPath(path) + "\". " + reason;
 }
 
 } // namespace
 
 JobError cannotOpen(const std::string& path, const std::string& reason) {
-    return fileError("Cannot open file", path, reason);
+    return JobError(JobErrorKind::Open, fileErrorText("Cannot open file", path, reason));
 }
 
 JobError cannotCreate(const std::string& path, const std::string& reason) {
-    return fileError("Cannot create file", path, reason);
+    return JobError(JobErrorKind::Create, fileErrorText("Cannot create file", path, reason));
 }
 
 JobError cannotRead(const std::string& path, const std::string& reason) {
-    return fileError("Cannot read file", path, reason);
+    return JobError(JobErrorKind::Read, fileErrorText("Cannot read file", path, reason));
 }
 
 JobError streamWriteError(const std::string& path, int error) {
-    return JobError("Stream write error",
-                    fileError("Cannot write file", path, systemReason(error)).what());
+    return JobError(JobErrorKind::Write, "Stream write error",
+                    fileErrorText("Cannot write file", path, systemReason(error)));
 }
 
 std::string errorBoxText(const std::string& text) {

@@ -4,15 +4,31 @@
 
 namespace splitwick {
 
+// What went wrong, for callers that act on the kind of failure (an exit code) rather than on
+// its text.
+enum class JobErrorKind {
+    Open,      // a file could not be opened: missing, unreadable, no regular file, in use
+    Create,    // an output (or its folder) could not be made or put in place, or is in use
+    Read,      // a read stopped before the end of the file
+    Write,     // bytes could not be stored in an output
+    Input,     // the input's data is wrong, or lacks what the job was asked for
+    Scrambled, // the source's packs are encrypted
+    Refused,   // the request cannot be carried out as asked, before or without touching a file
+    Tool,      // an outside program is missing or failed
+    Settings,  // the saved settings could not be read or written
+};
+
 // A failure of a job, carrying the exact text the user is shown and, where that text names no
 // file, a detail that does, for the command line's second line.
 class JobError : public std::runtime_error {
   public:
-    explicit JobError(const std::string& text, std::string detail = "")
-        : std::runtime_error(text), detail_(std::move(detail)) {}
+    JobError(JobErrorKind kind, const std::string& text, std::string detail = "")
+        : std::runtime_error(text), kind_(kind), detail_(std::move(detail)) {}
+    JobErrorKind kind() const { return kind_; }
     const std::string& detail() const { return detail_; }
 
   private:
+    JobErrorKind kind_;
     std::string detail_;
 };
 

@@ -18,10 +18,10 @@ const char* const KeepRaw = ". Demux the stream without WAV conversion";
 } // namespace
 
 LpcmFormatError::LpcmFormatError(const std::string& reason)
-    : JobError(reason + KeepRaw), reason_(reason) {}
+    : JobError(JobErrorKind::Input, reason + KeepRaw), reason_(reason) {}
 
-LpcmWavFile::LpcmWavFile(const std::string& path, int audioIndex)
-    : file_(path), audioIndex_(audioIndex) {}
+LpcmWavFile::LpcmWavFile(const std::string& path, int audioIndex, OpenFiles& held)
+    : file_(path, held), audioIndex_(audioIndex) {}
 
 LpcmFormat checkedLpcmFormat(const LpcmHeader& header, const std::optional<LpcmFormat>& first,
                              uint64_t framesBefore, int audioIndex) {

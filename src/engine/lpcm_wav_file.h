@@ -38,7 +38,7 @@ class LpcmWavFile : public StreamOutput {
   public:
     // Creates the file as every output is created (throws "Cannot create file ..."). The
     // audio index names the stream in messages, as the "found" lines do.
-    LpcmWavFile(const std::string& path, int audioIndex);
+    LpcmWavFile(const std::string& path, int audioIndex, OpenFiles& held);
 
     // Every packet's three LPCM header bytes, before its samples. Throws when the header gives
     // no sample size or another format than the first packet's: one WAV file holds one format,

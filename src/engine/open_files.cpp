@@ -1,53 +1,44 @@
 #include "open_files.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace splitwick {
 
 namespace {
 
-// Jobs run on one thread; a job holds at most a source and 50 outputs.
-template <typename Item> std::vector<Item>& held() {
-    static std::vector<Item> items;
-    return items;
-}
-
-template <typename Item> bool isHeld(const Item& item) {
-    const auto& items = held<Item>();
+template <typename Item> bool holds(const std::vector<Item>& items, const Item& item) {
     return std::find(items.begin(), items.end(), item) != items.end();
 }
 
-template <typename Item> void release(const Item& item) {
-    auto& items = held<Item>();
+template <typename Item> void drop(std::vector<Item>& items, const Item& item) {
     const auto it = std::find(items.begin(), items.end(), item);
     if (it != items.end()) items.erase(it);
 }
 
 } // namespace
 
-bool isOpenInJob(FileIdentity id) {
-    return isHeld(id);
+bool OpenFiles::isOpen(FileIdentity id) const {
+    return holds(open_, id);
 }
 
-void registerOpen(FileIdentity id) {
-    held<FileIdentity>().push_back(id);
+void OpenFiles::opened(FileIdentity id) {
+    open_.push_back(id);
 }
 
-void unregisterOpen(FileIdentity id) {
-    release(id);
+void OpenFiles::closed(FileIdentity id) {
+    drop(open_, id);
 }
 
-bool isClaimedInJob(const OutputName& name) {
-    return isHeld(name);
+bool OpenFiles::isClaimed(const OutputName& name) const {
+    return holds(claimed_, name);
 }
 
-void claimName(const OutputName& name) {
-    held<OutputName>().push_back(name);
+void OpenFiles::claim(const OutputName& name) {
+    claimed_.push_back(name);
 }
 
-void releaseName(const OutputName& name) {
-    release(name);
+void OpenFiles::release(const OutputName& name) {
+    drop(claimed_, name);
 }
 
 } // namespace splitwick

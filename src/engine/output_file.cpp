@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "job_error.h"
+#include "path_parts.h"
 #include "unique_name.h"
 
 namespace splitwick {
@@ -23,10 +24,10 @@ constexpr size_t TemporaryTail = 12;
 
 } // namespace
 
-OutputFile::OutputFile(const std::string& path) : path_(path) {
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+OutputFile::OutputFile(const std::string& path, OpenFiles& held) : path_(path), held_(held) {
+    const PathParts parts = splitPath(path);
+    const std::string folder = parts.folder.empty() ? "." : parts.folder;
+    const std::string& name = parts.name;
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         // A regular file, or a character device such as /dev/null; a pipe could block the job
@@ -34,7 +35,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
         if (S_ISDIR(st.st_mode)) throw cannotCreate(path, systemReason(EISDIR));
         if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode))
             throw cannotCreate(path, systemReason(EINVAL));
-        if (isOpenInJob({st.st_dev, st.st_ino})) throw cannotCreate(path, FileInUse);
+        if (held_.isOpen({st.st_dev, st.st_ino})) throw cannotCreate(path, FileInUse);
         identity_ = FileIdentity{st.st_dev, st.st_ino};
     } else if (errno != ENOENT) {
         throw cannotCreate(path, systemReason(errno));
@@ -45,7 +46,7 @@ OutputFile::OutputFile(const std::string& path) : path_(path) {
     } else {
         createBeside(folder, name);
     }
-    if (identity_) registerOpen(*identity_);
+    if (identity_) held_.opened(*identity_);
     buffer_ = std::make_unique<uint8_t[]>(BufferSize);
 }
 
@@ -53,20 +54,20 @@ void OutputFile::createBeside(const std::string& folder, const std::string& name
     struct stat st {};
     if (::stat(folder.c_str(), &st) != 0) throw cannotCreate(path_, systemReason(errno));
     const OutputName claim{{st.st_dev, st.st_ino}, name};
-    if (isClaimedInJob(claim)) throw cannotCreate(path_, FileInUse);
+    if (held_.isClaimed(claim)) throw cannotCreate(path_, FileInUse);
     const std::string prefix =
         (folder == "." ? "" : folder) + name.substr(0, LongestName - TemporaryTail) + ".";
     fd_ = createUniqueFile(prefix, ".part", temporary_);
     if (fd_ < 0) throw cannotCreate(path_, systemReason(errno));
-    claimName(claim);
+    held_.claim(claim);
     claimed_ = claim;
 }
 
 OutputFile::~OutputFile() {
     if (fd_ >= 0) ::close(fd_);
     if (!temporary_.empty() && !inPlace_) ::unlink(temporary_.c_str());
-    if (identity_) unregisterOpen(*identity_);
-    if (claimed_) releaseName(*claimed_);
+    if (identity_) held_.closed(*identity_);
+    if (claimed_) held_.release(*claimed_);
 }
 
 void OutputFile::write(const uint8_t* data, size_t length) {

@@ -39,8 +39,9 @@ class OutputFile : public StreamOutput {
 
     // Throws "Cannot create file ..." when the temporary file cannot be created, when PATH is
     // no regular file or character device, or when it names a file this job holds (the source,
-    // or another output, also one not yet in place). An existing PATH is left as it is.
-    explicit OutputFile(const std::string& path);
+    // or another output, also one not yet in place), as `held` knows them; holds its entries
+    // there until it goes. An existing PATH is left as it is.
+    OutputFile(const std::string& path, OpenFiles& held);
     ~OutputFile() override;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -70,6 +71,7 @@ class OutputFile : public StreamOutput {
     int writeAll(const uint8_t* data, size_t length, std::optional<uint64_t> offset = {});
 
     std::string path_;
+    OpenFiles& held_;
     std::string temporary_; // empty for a character device, written as it is
     int fd_ = -1;
     std::optional<FileIdentity> identity_; // of the file at PATH, when there is one

@@ -5,11 +5,11 @@
 #include <bit>
 #include <cstring>
 
+#include "pack_layout.h"
+
 namespace splitwick {
 
 namespace {
-
-constexpr uint8_t ExtendedStreamId = 0xFD;
 
 // What a PES start code 00 00 01 xx announces, by xx. Every id not listed (the pack header
 // 0xBA, the system header 0xBB, unknown streams) is no start code to the scanner: its bytes
@@ -31,9 +31,9 @@ constexpr std::array<StartCodeAction, 256> StartCodes = [] {
             table[id] = {true, kind, &codec};
     }
     // The extended stream: VC-1, its index and codec decided by the stream_id_extension.
-    table[ExtendedStreamId] = {true, PacketKind::Video, nullptr};
+    table[ExtendedStream] = {true, PacketKind::Video, nullptr};
     table[0xBC] = {true, PacketKind::SkipPacket, nullptr}; // program stream map
-    table[0xBD] = {true, PacketKind::PrivateStream1, nullptr};
+    table[PrivateStream1] = {true, PacketKind::PrivateStream1, nullptr};
     table[0xBE] = {true, PacketKind::SkipPacket, nullptr}; // padding
     table[0xBF] = {true, PacketKind::SkipPacket, nullptr}; // navigation
     return table;
@@ -318,7 +318,7 @@ void PackScanner::extension2Byte(uint8_t b) {
     // extended stream packet only; in any other packet the header just goes on.
     consumeHeaderByte();
     if (--countdown_[Extension2] > 0) return;
-    if (streamId_ == ExtendedStreamId) identifyExtendedStream(b & 0x7F);
+    if (streamId_ == ExtendedStream) identifyExtendedStream(b & 0x7F);
     if (headerRemaining() == 0) headerEnded();
 }
 

@@ -2,8 +2,8 @@
 
 namespace splitwick {
 
-PgsStreamFile::PgsStreamFile(const std::string& path, std::string label)
-    : file_(std::make_unique<OutputFile>(path)), target_(*file_), label_(std::move(label)),
+PgsStreamFile::PgsStreamFile(const std::string& path, std::string label, OpenFiles& held)
+    : file_(std::make_unique<OutputFile>(path, held)), target_(*file_), label_(std::move(label)),
       units_([this](SubpictureUnit& unit) { unitDone(unit); },
              [this](int64_t pts, const std::string& reason) { leftOut(pts, reason); }) {}
 

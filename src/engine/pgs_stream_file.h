@@ -17,7 +17,7 @@ namespace splitwick {
 // second) wait for it. A unit that cannot be shown is left out with one line; the job goes on.
 class PgsStreamFile : public StreamOutput {
   public:
-    PgsStreamFile(const std::string& path, std::string label);
+    PgsStreamFile(const std::string& path, std::string label, OpenFiles& held);
     // The display sets go to another output, which stores them its own way.
     PgsStreamFile(StreamOutput& segments, std::string label);
 

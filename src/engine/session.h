@@ -3,6 +3,7 @@
 
 #include "job_request.h"
 #include "job_state.h"
+#include "open_files.h"
 #include "report.h"
 #include "stream_choice.h"
 
@@ -19,6 +20,8 @@ class Session {
     JobRequest request;
     StreamChoice streams;
     PassObserver& passes;
+    // The files the running job holds open: its outputs refuse to be any of them.
+    OpenFiles openFiles;
     // Set by Cancel (or a signal); a pass stops before its next chunk. Cleared as a command
     // starts, not by each pass, so a job of several passes stops as a whole.
     std::atomic<bool> cancelRequested = false;

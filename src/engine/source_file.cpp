@@ -7,18 +7,19 @@
 #include <cerrno>
 
 #include "job_error.h"
+#include "path_parts.h"
 
 namespace splitwick {
 
 namespace {
 
 // Why the open file cannot be a job's source, or empty when it can.
-std::string refusal(int fd, const struct stat& st, FileIdentity identity) {
+std::string refusal(int fd, const struct stat& st, bool inUse) {
     // A FIFO or a device has no size to read up to: the job would end at once having read
     // nothing, or wait on a FIFO for ever.
     if (S_ISDIR(st.st_mode)) return systemReason(EISDIR);
     if (!S_ISREG(st.st_mode)) return NotRegularFile;
-    if (isOpenInJob(identity)) return FileInUse;
+    if (inUse) return FileInUse;
     // Opened without blocking only so that open() could not wait; reads may.
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return systemReason(errno);
@@ -27,31 +28,31 @@ std::string refusal(int fd, const struct stat& st, FileIdentity identity) {
 
 } // namespace
 
-SourceFile::SourceFile(const std::string& path) : path_(path) {
+SourceFile::SourceFile(const std::string& path, OpenFiles& held) : path_(path), held_(held) {
     // A FIFO without a writer would hold a blocking open() for ever.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) throw cannotOpen(path, systemReason(errno));
     struct stat st {};
-    const std::string reason =
-        ::fstat(fd_, &st) != 0 ? systemReason(errno) : refusal(fd_, st, {st.st_dev, st.st_ino});
+    const std::string reason = ::fstat(fd_, &st) != 0
+                                   ? systemReason(errno)
+                                   : refusal(fd_, st, held_.isOpen({st.st_dev, st.st_ino}));
     if (!reason.empty()) {
         ::close(fd_);
         throw cannotOpen(path, reason);
     }
     identity_ = {st.st_dev, st.st_ino};
     size_ = st.st_size;
-    registerOpen(identity_);
+    held_.opened(identity_);
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
 SourceFile::~SourceFile() {
-    unregisterOpen(identity_);
+    held_.closed(identity_);
     ::close(fd_);
 }
 
 std::string SourceFile::fileName() const {
-    const auto slash = path_.rfind('/');
-    return slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    return fileNameOf(path_);
 }
 
 size_t SourceFile::read(uint8_t* into, size_t max) {

@@ -11,8 +11,9 @@ namespace splitwick {
 class SourceFile {
   public:
     // Throws "Cannot open file ..." when the file is missing, unreadable, a folder, not a
-    // regular file (a FIFO, a device), or already open in this job.
-    explicit SourceFile(const std::string& path);
+    // regular file (a FIFO, a device), or already open in the job whose files `held` are; holds
+    // its entry there while it is open.
+    SourceFile(const std::string& path, OpenFiles& held);
     ~SourceFile();
     SourceFile(const SourceFile&) = delete;
     SourceFile& operator=(const SourceFile&) = delete;
@@ -30,6 +31,7 @@ class SourceFile {
 
   private:
     std::string path_;
+    OpenFiles& held_;
     int fd_ = -1;
     FileIdentity identity_{};
     int64_t size_ = 0;

@@ -47,24 +47,27 @@ DemuxedStream boxOutputNames(const JobRequest& request, const std::string& prefi
             pgs};
 }
 
-DemuxedStream createBoxOutputs(OutputSet& outputs, const JobRequest& request,
-                               const SplitTitle& title, const std::string& prefix, Box box,
-                               const std::string& label, int32_t streamId) {
+DemuxedStream createBoxOutputs(OutputSet& outputs, Session& session, const SplitTitle& title,
+                               const std::string& prefix, Box box, const std::string& label,
+                               int32_t streamId) {
+    const JobRequest& request = session.request;
     const DemuxedStream names = boxOutputNames(request, prefix, box, label, streamId);
     const bool withTimestamps = !names.timestamps.empty();
     if (writesWav(request, muxCodec(box, label, streamId))) {
         refuseLaterParts(title, names.path);
-        outputs.add(box.index, std::make_unique<LpcmWavFile>(names.path, box.index));
+        outputs.add(box.index,
+                    std::make_unique<LpcmWavFile>(names.path, box.index, session.openFiles));
         return names;
     }
     if (names.pgs) {
         refuseLaterParts(title, names.path);
-        outputs.add(box.index, std::make_unique<PgsStreamFile>(names.path, label));
+        outputs.add(box.index,
+                    std::make_unique<PgsStreamFile>(names.path, label, session.openFiles));
         return names;
     }
-    auto stream = createOutput(title, names.path);
+    auto stream = createOutput(session, title, names.path);
     outputs.add(box, std::move(stream),
-                withTimestamps ? createOutput(title, names.timestamps) : nullptr);
+                withTimestamps ? createOutput(session, title, names.timestamps) : nullptr);
     return names;
 }
 
@@ -72,7 +75,7 @@ std::string createChapterFile(OutputSet& outputs, Session& session, const SplitT
                               const TitleChapters& chapters, const std::string& prefix) {
     if (chapters.marks.empty()) return "";
     const std::string name = prefix + ".chapters.xml";
-    OutputFile& file = outputs.add(createOutput(title, name));
+    OutputFile& file = outputs.add(createOutput(session, title, name));
     session.log("Creating " + name);
     writeChapterFile(file, chapters);
     return name;

@@ -24,12 +24,6 @@ std::string siblingFolder(const std::string& folder, const std::string& from,
 
 } // namespace
 
-PathParts splitPath(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return {"", path};
-    return {path.substr(0, slash + 1), path.substr(slash + 1)};
-}
-
 bool evoChosen(Session& session) {
     JobState& state = session.state;
     JobRequest& request = session.request;

@@ -1,16 +1,10 @@
 #pragma once
 #include <string>
 
+#include "engine/path_parts.h"
 #include "engine/session.h"
 
 namespace splitwick {
-
-// A path split after its last "/": the folder keeps the delimiter.
-struct PathParts {
-    std::string folder;
-    std::string name;
-};
-PathParts splitPath(const std::string& path);
 
 // After the request's EVO changed: sets evoFile, evoName and evoFolder (forgetting a disc title
 // chosen before), and points the request's playlist at VPLST000.XPL, in the disc's ADV_OBJ

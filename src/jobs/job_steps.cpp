@@ -27,7 +27,7 @@ std::string withoutLast(const std::string& text, size_t k) {
 std::unique_ptr<SourceFile> openEvo(Session& session, const char* phaseAfterOpening) {
     session.log("Opening file " + session.state.evoFile);
     session.slog("Opening", 0);
-    auto source = std::make_unique<SourceFile>(session.request.evoPath);
+    auto source = std::make_unique<SourceFile>(session.request.evoPath, session.openFiles);
     if (phaseAfterOpening != nullptr) session.slog(phaseAfterOpening, 0);
     session.log(fileSizeLine(*source));
     return source;
@@ -77,9 +77,11 @@ void requireOutputFolder(const std::string& folder) {
     const std::string path = folder.empty() ? "." : folder;
     std::error_code ec;
     if (!std::filesystem::is_directory(path, ec))
-        throw JobError("Output folder \"" + fullPath(path) + "\" does not exist");
+        throw JobError(JobErrorKind::Refused,
+                       "Output folder \"" + fullPath(path) + "\" does not exist");
     if (::access(path.c_str(), W_OK | X_OK) != 0)
-        throw JobError("Output folder \"" + fullPath(path) + "\" cannot be written");
+        throw JobError(JobErrorKind::Refused,
+                       "Output folder \"" + fullPath(path) + "\" cannot be written");
 }
 
 void refuseLaterParts(const SplitTitle& title, const std::string& name) {
@@ -89,9 +91,10 @@ void refuseLaterParts(const SplitTitle& title, const std::string& name) {
     }
 }
 
-std::unique_ptr<OutputFile> createOutput(const SplitTitle& title, const std::string& name) {
+std::unique_ptr<OutputFile> createOutput(Session& session, const SplitTitle& title,
+                                         const std::string& name) {
     refuseLaterParts(title, name);
-    return std::make_unique<OutputFile>(name);
+    return std::make_unique<OutputFile>(name, session.openFiles);
 }
 
 std::unique_ptr<SourceFile> openLaterPart(Session& session, const SplitTitle& title, size_t index,
@@ -99,7 +102,7 @@ std::unique_ptr<SourceFile> openLaterPart(Session& session, const SplitTitle& ti
     if (index >= title.laterParts.size() || partBefore != StopReason::EndOfFile ||
         !(title.fromDisc || session.request.continueParts))
         return nullptr;
-    auto source = std::make_unique<SourceFile>(title.laterParts[index]);
+    auto source = std::make_unique<SourceFile>(title.laterParts[index], session.openFiles);
     session.log("Continue on " + splitPath(title.laterParts[index]).name);
     return source;
 }

@@ -56,11 +56,12 @@ std::string outputPrefix(const Session& session, const SplitTitle& title);
 // written; else a JobError naming it, before any work is done.
 void requireOutputFolder(const std::string& folder);
 
-// Creates a job's output. Besides the files the job holds open (the source, its other outputs),
-// which the output itself refuses, it must not be a later part of the title, which is not
-// open yet: one created over it (a link to it under the output's name) would empty it before
-// it is read, so that is refused as a file in use too.
-std::unique_ptr<OutputFile> createOutput(const SplitTitle& title, const std::string& name);
+// Creates a job's output. Besides the files the session's job holds open (the source, its
+// other outputs), which the output itself refuses, it must not be a later part of the title,
+// which is not open yet: one created over it (a link to it under the output's name) would empty
+// it before it is read, so that is refused as a file in use too.
+std::unique_ptr<OutputFile> createOutput(Session& session, const SplitTitle& title,
+                                         const std::string& name);
 // That refusal alone, for an output that creates its file itself: "Cannot create file ...".
 void refuseLaterParts(const SplitTitle& title, const std::string& name);
 

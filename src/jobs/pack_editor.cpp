@@ -10,18 +10,8 @@ namespace splitwick {
 
 namespace {
 
-constexpr std::array<uint8_t, 4> PackStartCode = {0x00, 0x00, 0x01, 0xBA};
-
 // The pack header is taken to be 14 bytes (its pack_stuffing_length is not read), so the first
-// packet's fields lie at fixed offsets.
-constexpr size_t StreamIdOffset = 17;     // stream_id
-constexpr size_t HeaderLengthOffset = 22; // PES_header_data_length, H
-constexpr size_t AudioBoundOffset = 23;   // system header: audio_bound, fixed_flag, CSPS_flag
-constexpr size_t VideoBoundOffset = 24;   // system header: lock flags, marker, video_bound
-
-constexpr uint8_t SystemHeader = 0xBB;
-constexpr uint8_t PrivateStream1 = 0xBD;
-constexpr uint8_t ExtendedStream = 0xFD;
+// packet's fields lie at the fixed offsets of pack_layout.h.
 
 const char* kindName(BoxKind kind) {
     static constexpr const char* Names[] = {"video", "audio", "subpicture"};
@@ -55,15 +45,16 @@ bool PackEditor::edit(uint8_t* pack, size_t n) {
     // The read ended before the first packet's stream_id: nothing tells whose the pack is.
     if (n <= StreamIdOffset) return true;
     const uint8_t sid = pack[StreamIdOffset];
-    if (sid == SystemHeader) writeBounds(pack, n, bounds());
+    if (sid == SystemHeaderId) writeBounds(pack, n, bounds());
 
-    // x: the payload begins at 23 + H; a private stream 1 packet's sub-stream id is its first
-    // byte, an extended stream's stream_id_extension the last header byte before it, which a
-    // header without data (H = 0) does not have: 22 + 0 is PES_header_data_length itself.
+    // x: the payload begins right after the H bytes behind PES_header_data_length; a private
+    // stream 1 packet's sub-stream id is its first byte, an extended stream's
+    // stream_id_extension the last header byte before it, which a header without data (H = 0)
+    // does not have: that would be PES_header_data_length itself.
     std::optional<size_t> xOffset;
     if (n > HeaderLengthOffset) {
         const size_t headerLength = pack[HeaderLengthOffset];
-        const size_t offset = 22 + headerLength + (sid == PrivateStream1 ? 1 : 0);
+        const size_t offset = HeaderLengthOffset + headerLength + (sid == PrivateStream1 ? 1 : 0);
         if (offset < n && (sid == PrivateStream1 || headerLength >= 1)) xOffset = offset;
     }
     const std::optional<uint8_t> x =
@@ -83,7 +74,7 @@ bool PackEditor::edit(uint8_t* pack, size_t n) {
 
 bool PackEditor::isSystemHeader(const uint8_t* pack, size_t n) {
     return n > StreamIdOffset && std::equal(PackStartCode.begin(), PackStartCode.end(), pack) &&
-           pack[StreamIdOffset] == SystemHeader;
+           pack[StreamIdOffset] == SystemHeaderId;
 }
 
 bool PackEditor::drop(const StreamCodec& codec, uint8_t id) {
@@ -104,20 +95,22 @@ void PackEditor::number(const StreamCodec& codec, uint8_t id) {
     // A count beyond the low bits would run into the fixed bits: the stream would take another
     // stream's identifier or one of another kind.
     if (kept >= rule.capacity)
-        throw JobError(std::string("Too many ") + kindName(kind) +
-                       " streams are kept: there is no free identifier for stream " + hexId(id));
+        throw JobError(JobErrorKind::Refused,
+                       std::string("Too many ") + kindName(kind) +
+                           " streams are kept: there is no free identifier for stream " +
+                           hexId(id));
     rebuild_.IdMap[id] = static_cast<uint8_t>((id & rule.fixedBits) + rule.base + kept);
     ++kept;
 }
 
 void PackEditor::writeBounds(uint8_t* pack, size_t n, SystemBounds bounds) {
-    // video_bound is the lower 5 bits of its byte, audio_bound the upper 6 bits of its own.
     if (n > VideoBoundOffset)
         pack[VideoBoundOffset] =
-            static_cast<uint8_t>((pack[VideoBoundOffset] & 0xE0) + bounds.video);
+            static_cast<uint8_t>((pack[VideoBoundOffset] & ~VideoBoundMask) + bounds.video);
     if (n > AudioBoundOffset)
         pack[AudioBoundOffset] =
-            static_cast<uint8_t>((pack[AudioBoundOffset] & 0x03) + 4 * bounds.audio);
+            static_cast<uint8_t>((pack[AudioBoundOffset] & ~(AudioBoundMask << AudioBoundShift)) +
+                                 (bounds.audio << AudioBoundShift));
 }
 
 SystemBounds PackEditor::bounds() const {

@@ -4,14 +4,12 @@
 #include <functional>
 
 #include "engine/boxes.h"
+#include "engine/pack_layout.h"
 #include "engine/stream_codecs.h"
 #include "engine/stream_table.h"
 #include "rebuild_state.h"
 
 namespace splitwick {
-
-// The rebuild reads and writes one pack at a time.
-constexpr size_t PackSize = 2048;
 
 // Whether the stream a box stands for is kept: in the window, whether the box is ticked.
 using BoxChoice = std::function<bool(Box)>;

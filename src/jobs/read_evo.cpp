@@ -28,7 +28,7 @@ void labelStreams(StreamChoice& streams, const StreamTable& table) {
 void requireStreams(const StreamTable& found, const std::string& evoPath) {
     for (Box box : streamBoxes())
         if (found[tableEntry(box)] >= 0) return;
-    throw JobError("No stream found in \"" + fullPath(evoPath) + "\"");
+    throw JobError(JobErrorKind::Input, "No stream found in \"" + fullPath(evoPath) + "\"");
 }
 
 StopReason readEvo(Session& session) {

@@ -8,7 +8,9 @@ namespace splitwick {
 
 namespace {
 
-constexpr size_t BoundsOffset = 23; // audio_bound's byte, then video_bound's
+// audio_bound's byte, then video_bound's
+constexpr size_t BoundsOffset = AudioBoundOffset;
+static_assert(VideoBoundOffset == AudioBoundOffset + 1);
 
 } // namespace
 

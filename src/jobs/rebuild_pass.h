@@ -20,7 +20,7 @@ class PendingBounds {
   private:
     struct Header {
         uint64_t at;  // of the pack in the output
-        uint8_t size; // of the bytes 23 and 24 that the pack has: 0 to 2
+        uint8_t size; // of the bound bytes (audio_bound's, video_bound's) the pack has: 0 to 2
         uint8_t bytes[2];
         SystemBounds bounds;
     };

@@ -125,7 +125,8 @@ class Reads {
         // A stream the file lacks cannot be chosen in the window either.
         for (Box box : wanted)
             if (!streams[box].known())
-                throw JobError("No stream for " + boxName(box) + " in " + session_.state.evoFile);
+                throw JobError(JobErrorKind::Input,
+                               "No stream for " + boxName(box) + " in " + session_.state.evoFile);
         for (Box box : allBoxes())
             streams[box].chosen = std::find(wanted.begin(), wanted.end(), box) != wanted.end();
         return wanted;
@@ -241,7 +242,7 @@ StopReason demux(Session& session, const StreamJob& request, DemuxedFiles* writt
         const int32_t streamId = reads.streamId(box);
         if (!also.ownFiles(outputs, box, label, streamId)) return;
         files.streams.push_back(
-            createBoxOutputs(outputs, asked, title, prefix, box, label, streamId));
+            createBoxOutputs(outputs, session, title, prefix, box, label, streamId));
         creating.add(box, files.streams.back().path);
     };
     const auto createRest = [&](const std::vector<Box>& boxes) {
@@ -323,7 +324,7 @@ StopReason rebuild(Session& session, RebuildState& rebuild, const StreamJob& req
     reads.logOpening(*source);
 
     OutputSet outputs;
-    OutputFile& output = outputs.add(createOutput(title, outputName));
+    OutputFile& output = outputs.add(createOutput(session, title, outputName));
     log[JobHead].log("Creating " + outputName);
     log.close(JobHead);
     // After Read XPL the table marks the playlist's streams, by no identifier: nothing is left

@@ -11,8 +11,9 @@ TitleInfo chooseDiscTitle(Session& session, const DiscTitle& title, bool leaveOu
     for (size_t i = 0; i < title.clips.size(); ++i) {
         const DiscClip& clip = title.clips[i];
         if (!clip.present && !leaveOutMissing)
-            throw JobError("Title " + std::to_string(info.number) +
-                           " plays a clip whose EVO is missing: \"" + fullPath(clip.path) + "\"");
+            throw JobError(JobErrorKind::Input, "Title " + std::to_string(info.number) +
+                                                    " plays a clip whose EVO is missing: \"" +
+                                                    fullPath(clip.path) + "\"");
         if (!clip.present) {
             session.log("Left out: the missing EVO \"" + fullPath(clip.path) + "\"");
             continue;
@@ -24,7 +25,8 @@ TitleInfo chooseDiscTitle(Session& session, const DiscTitle& title, bool leaveOu
         clips.push_back(clip.path);
     }
     if (clips.empty())
-        throw JobError("Title " + std::to_string(info.number) + " plays no EVO that is there");
+        throw JobError(JobErrorKind::Input,
+                       "Title " + std::to_string(info.number) + " plays no EVO that is there");
     session.request.evoPath = clips.front();
     evoChosen(session);
     session.request.playlistPath = title.playlistPath;

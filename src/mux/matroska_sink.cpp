@@ -131,7 +131,7 @@ bool MatroskaSink::chosen(Box box, const std::string& label, int32_t streamId) {
         return true;
     }
     // Created with the first stream, once the source is open: it must not name it.
-    if (!file_) file_ = std::make_unique<OutputFile>(setup_.output);
+    if (!file_) file_ = std::make_unique<OutputFile>(setup_.output, setup_.openFiles);
     auto track = std::make_unique<Track>(box, label, *codec, setup_.streamFilesToo);
     Track& made = *track;
     if (*codec == MuxCodec::Pgs) {
@@ -266,7 +266,7 @@ void MatroskaSink::start() {
     if (!leftOut.empty())
         report_.log("Not in " + splitPath(setup_.output).name +
                     " (no frame found in its stream): " + leftOut);
-    if (written_.empty()) throw JobError("None of the chosen streams can go into Matroska");
+    if (written_.empty()) throw JobError(JobErrorKind::Refused, "None of the chosen streams can go into Matroska");
     std::sort(written_.begin(), written_.end(), [](const Track* a, const Track* b) {
         return boxPosition(a->box) < boxPosition(b->box);
     });

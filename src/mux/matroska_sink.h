@@ -28,6 +28,7 @@ struct MatroskaSetup {
     const JobState& state;  // the EVO read, and once the pass ends its timing
     bool streamFilesToo;    // every stream also gets its own file, as a Demux writes it
     bool subpicturesAsPgs;
+    OpenFiles& openFiles; // the job's: the .mkv may take the place of none of them
 };
 
 // Writes the chosen streams of a Demux's pass into one Matroska file, from the same payload

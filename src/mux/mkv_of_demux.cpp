@@ -1,14 +1,8 @@
 #include "mkv_of_demux.h"
 
+#include "engine/path_parts.h"
+
 namespace splitwick {
-
-namespace {
-
-std::string fileName(const std::string& path) {
-    return path.substr(path.rfind('/') + 1);
-}
-
-} // namespace
 
 bool isTitleOf(const TitleInfo& title, const std::string& evoName) {
     return title.found() && title.evoName == evoName;
@@ -61,9 +55,9 @@ std::string besidesLine(const MkvOfDemux& mkv) {
     std::string names;
     for (const DemuxedStream& stream : mkv.besides)
         for (const std::string* path : {&stream.path, &stream.timestamps})
-            if (!path->empty()) names += (names.empty() ? "" : ", ") + fileName(*path);
+            if (!path->empty()) names += (names.empty() ? "" : ", ") + fileNameOf(*path);
     if (names.empty()) return "";
-    return "Not in " + fileName(mkv.plan.output) +
+    return "Not in " + fileNameOf(mkv.plan.output) +
            " (Matroska takes no such stream as it is), kept beside it: " + names;
 }
 

@@ -38,7 +38,9 @@ struct PlaylistText {
 };
 
 PlaylistText readPlaylistText(const std::string& path) {
-    SourceFile source(path);
+    // Read by itself, and closed before the next: it is no file of a job.
+    OpenFiles none;
+    SourceFile source(path, none);
     refuseOversizedPlaylist(source);
     PlaylistText text;
     TagScanner scanner([&](uint8_t indentLevels, const std::string& tag) {
@@ -122,8 +124,8 @@ std::pair<std::string, std::vector<fs::path>> discPlaylists(const std::string& p
             playlists.push_back(entry.path());
     std::sort(playlists.begin(), playlists.end());
     if (playlists.empty())
-        throw JobError("No playlist (" + PlaylistFolder + "/VPLST*.XPL) in \"" + fullPath(path) +
-                       "\"");
+        throw JobError(JobErrorKind::Input, "No playlist (" + PlaylistFolder +
+                                                "/VPLST*.XPL) in \"" + fullPath(path) + "\"");
     return {withSlash(folder.string()), playlists};
 }
 

@@ -47,7 +47,7 @@ std::optional<int32_t> parseInteger(std::string_view text) {
 
 int32_t strictInteger(const std::string& text) {
     const std::optional<int32_t> number = parseInteger(text);
-    if (!number) throw JobError("'" + text + "' is not a valid integer value");
+    if (!number) throw JobError(JobErrorKind::Input, "'" + text + "' is not a valid integer value");
     return *number;
 }
 

@@ -22,7 +22,7 @@ constexpr int64_t MaxPlaylistSize = 16 * MiB;
 // file was read.
 std::pair<std::string, bool> scanPlaylist(Session& session, Playlist& playlist, MemoLines& memo,
                                           PlaylistView& view) {
-    auto source = std::make_unique<SourceFile>(session.request.playlistPath);
+    auto source = std::make_unique<SourceFile>(session.request.playlistPath, session.openFiles);
     refuseOversizedPlaylist(*source);
     const std::string size = std::to_string(source->size());
     session.log("Open " + session.state.playlistFile);

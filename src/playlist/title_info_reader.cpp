@@ -1,4 +1,5 @@
 #include "title_info_reader.h"
+#include "engine/path_parts.h"
 
 #include <algorithm>
 #include <array>
@@ -13,8 +14,7 @@ namespace {
 // The clip's file name without folder and extension: FEATURE_1 for
 // file:///dvddisc/HVDVD_TS/FEATURE_1.MAP.
 std::string clipStem(const std::string& src) {
-    const size_t slash = src.rfind('/');
-    std::string name = slash == std::string::npos ? src : src.substr(slash + 1);
+    const std::string name = fileNameOf(src);
     return name.substr(0, name.rfind('.'));
 }
 

@@ -70,7 +70,8 @@ void TfMain::takeFileAtStart(const QString& path) {
 void TfMain::takeStartFile() {
     // A name mistyped on the command line would otherwise sit in the field until Read EVO.
     if (!QFileInfo::exists(fileAtStart_))
-        throw JobError("File \"" + fileAtStart_.toStdString() + "\" does not exist");
+        throw JobError(JobErrorKind::Open,
+                       "File \"" + fileAtStart_.toStdString() + "\" does not exist");
     takeFile(fileAtStart_);
 }
 

@@ -336,7 +336,7 @@ void TfMain::demuxAndMux(Session& session, StreamJob job, bool mux, bool keepStr
         // The Demux and the .mkv it makes show their progress as one line.
         muxProgress_.emplace(splitPath(output).name);
         mkv.emplace(MatroskaSetup{output, playlist_.title, session.state, keepStreams,
-                                  session.request.subPgs},
+                                  session.request.subPgs, session.openFiles},
                     *this);
         job.alsoWrites = &*mkv;
     }

@@ -13,7 +13,7 @@ constexpr std::string_view StringType = "string";
 constexpr std::string_view BinaryType = "binary";
 
 JobError namedError(std::string_view what, std::string_view name) {
-    return JobError(std::string(what) + " '" + std::string(name) + "'");
+    return JobError(JobErrorKind::Settings, std::string(what) + " '" + std::string(name) + "'");
 }
 
 std::string escape(std::string_view text) {

@@ -32,8 +32,8 @@ struct DemuxRun : RecordingSession {
             frames.countEveryStream(state().frameCount);
         ScanSinks sinks{writeFlag ? static_cast<ScanSink*>(&writer) : &finder, &frames};
         const StopReason stop =
-            scanEvo(session, std::make_unique<SourceFile>(evo), sinks, state().streamTable,
-                    writeFlag ? ScanMode::Demux : ScanMode::Read);
+            scanEvo(session, std::make_unique<SourceFile>(evo, session.openFiles), sinks,
+                    state().streamTable, writeFlag ? ScanMode::Demux : ScanMode::Read);
         EXPECT_FALSE(events.passRunning());
         EXPECT_EQ(events.passes, std::vector<bool>{writeFlag});
         return stop;
@@ -114,7 +114,8 @@ TEST(Writer, WritesAndCountsOnlyStreamsWithAnOutputAsAskedWhenTheScanStarted) {
     DemuxRun r;
     const Bytes both = videoPack(0xE0, 2) + videoPack(0xE1, 3);
     r.write(repeat(both, 2 * MiB / PackSize * 2)); // 8 MiB: events at 4 and 8 MiB
-    r.outputs.add({BoxKind::Video, 0}, std::make_unique<OutputFile>(r.dir / "video0"));
+    r.outputs.add({BoxKind::Video, 0},
+                  std::make_unique<OutputFile>(r.dir / "video0", r.session.openFiles));
     // A request changed during the scan counts from the next job on.
     r.report.onProgress = [&] { r.session.request.countFrames = false; };
     r.run(true);
@@ -127,7 +128,7 @@ TEST(Writer, WritesAndCountsOnlyStreamsWithAnOutputAsAskedWhenTheScanStarted) {
 TEST(ReadFailure, AFileThatShrinksEndsTheScanWithAnErrorNamingIt) {
     DemuxRun r;
     r.write(Bytes(3 * 32768, 0));
-    auto source = std::make_unique<SourceFile>(r.evo);
+    auto source = std::make_unique<SourceFile>(r.evo, r.session.openFiles);
     ASSERT_EQ(::truncate(r.evo.c_str(), 32768), 0);
     try {
         scanEvo(r.session, std::move(source), r.finder, r.state().streamTable, ScanMode::Read);

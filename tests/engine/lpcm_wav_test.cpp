@@ -46,7 +46,8 @@ void feed(LpcmWavFile& wav, const Bytes& evo, size_t limit = SIZE_MAX) {
 
 // Writes the file's LPCM stream, or its first `limit` sample bytes, as a closed WAV file.
 void writeWav(const std::string& path, const Bytes& evo, size_t limit = SIZE_MAX) {
-    LpcmWavFile wav(path, 0);
+    OpenFiles files;
+    LpcmWavFile wav(path, 0, files);
     feed(wav, evo, limit);
     wav.close();
 }
@@ -148,7 +149,8 @@ TEST(LpcmWavCutShort, HoldsExactlyTheWholeFramesThatCameIn) {
         SCOPED_TRACE(cut.bytes);
         TempFolder folder;
         {
-            LpcmWavFile wav(folder / "cut.wav", 0);
+            OpenFiles files;
+            LpcmWavFile wav(folder / "cut.wav", 0, files);
             feed(wav, readBytes(evo), cut.bytes);
             wav.close();
         }
@@ -191,7 +193,8 @@ TEST(LpcmWavCutShortRegression, FullDiskLeavesAHeaderOfTheFramesStored) {
     ASSERT_GT(decoded.size(), Limit);
     const size_t header = wavHeader({6, 48000, 3, 24}, 0).size();
     TempFolder folder;
-    LpcmWavFile wav(folder / "full.wav", 0);
+    OpenFiles files;
+    LpcmWavFile wav(folder / "full.wav", 0, files);
     {
         const FileSizeLimit limit(Limit);
         // The write that fails is one that fills the buffer; the file is then stored as far as
@@ -211,7 +214,8 @@ TEST(LpcmWavCutShort, DataOfOddSizeIsPadded) {
     TempFolder folder;
     const uint8_t group[12] = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 1, 2, 3, 4};
     {
-        LpcmWavFile wav(folder / "odd.wav", 0);
+        OpenFiles files;
+        LpcmWavFile wav(folder / "odd.wav", 0, files);
         wav.packetHeader({0x00, 0x82, 0x80});
         wav.write(group, sizeof group);
         wav.close();
@@ -227,7 +231,8 @@ TEST(LpcmWavFormats, ThoseAWavCannotHoldEndTheJobAndKeepTheFileValid) {
     const std::string evo = ffmpegMade("LPCM_24_5.1_48K.EVO");
     TempFolder folder;
     {
-        LpcmWavFile wav(folder / "changed.wav", 3);
+        OpenFiles files;
+        LpcmWavFile wav(folder / "changed.wav", 3, files);
         feed(wav, readBytes(evo), 3600);
         try {
             wav.packetHeader({0x00, 0x01, 0x80});
@@ -246,7 +251,8 @@ TEST(LpcmWavFormats, ThoseAWavCannotHoldEndTheJobAndKeepTheFileValid) {
     EXPECT_EQ(wavSamples(folder / "changed.wav"), Bytes(decoded.begin(), decoded.begin() + 3600));
 
     {
-        LpcmWavFile wav(folder / "unknown.wav", 1);
+        OpenFiles files;
+        LpcmWavFile wav(folder / "unknown.wav", 1, files);
         try {
             wav.packetHeader({0x00, 0xC1, 0x80});
             ADD_FAILURE() << "quantization_word_length 3 was taken";

@@ -77,8 +77,8 @@ TEST_P(MadeFileScan, FillsTheTableAndCountsTheFramesTheMakerWrote) {
         rs.session.request.fastCheck = false;
         FrameTally frames(rs.request().countFrames);
         frames.countEveryStream(rs.state().frameCount);
-        scanEvo(rs.session, std::make_unique<SourceFile>(path), frames, rs.state().streamTable,
-                ScanMode::Read);
+        scanEvo(rs.session, std::make_unique<SourceFile>(path, rs.session.openFiles), frames,
+                rs.state().streamTable, ScanMode::Read);
 
         StreamTable expected;
         expected.fill(-1);

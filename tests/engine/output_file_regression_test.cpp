@@ -20,11 +20,12 @@ TEST(OutputFileRegression, OutputNamedByALinkToACharacterDeviceIsWrittenNotRefus
     std::filesystem::create_symlink("/dev/full", folder / "full.mpa");
     const uint8_t bytes[] = {1, 2, 3};
 
-    OutputFile discard(folder / "discard.mpa");
+    OpenFiles files;
+    OutputFile discard(folder / "discard.mpa", files);
     discard.write(bytes, sizeof bytes);
     EXPECT_NO_THROW(discard.close());
 
-    OutputFile full(folder / "full.mpa");
+    OutputFile full(folder / "full.mpa", files);
     full.write(bytes, sizeof bytes);
     try {
         full.close();

@@ -85,6 +85,7 @@ TEST(ScrambledPacks, AWritingJobRefusesTheFirstScrambledPackOfAChunk) {
     } catch (const JobError& e) {
         EXPECT_STREQ(e.what(),
                      "\"/tmp/A.EVO\" is encrypted (its packs are scrambled): decrypt it first");
+        EXPECT_EQ(e.kind(), JobErrorKind::Scrambled);
     }
 }
 

@@ -22,7 +22,8 @@ TEST(SourceFile, PackSizedReadsGiveEveryByteInOrderAndAShortLastRead) {
     TempFolder folder;
     const Bytes bytes = counting(5 * 65536 + 3000);
     writeBytes(folder / "A.EVO", bytes);
-    SourceFile source(folder / "A.EVO");
+    OpenFiles files;
+    SourceFile source(folder / "A.EVO", files);
     Bytes read;
     uint8_t pack[2048];
     while (source.position() < source.size()) {
@@ -37,7 +38,8 @@ TEST(SourceFile, PackSizedReadsGiveEveryByteInOrderAndAShortLastRead) {
 TEST(SourceFile, AFileThatShrinksUnderPackReadsEndsWithAnErrorNamingIt) {
     TempFolder folder;
     writeBytes(folder / "A.EVO", counting(4 * 65536));
-    SourceFile source(folder / "A.EVO");
+    OpenFiles files;
+    SourceFile source(folder / "A.EVO", files);
     uint8_t pack[2048];
     source.read(pack, sizeof pack);
     ASSERT_EQ(::truncate((folder / "A.EVO").c_str(), 65536), 0);
@@ -61,7 +63,8 @@ TEST(SourceFileRegression, SourcesThatAreNotRegularFilesAreRefused) {
     ASSERT_GE(bothEnds, 0);
     for (const std::string& path : {fifo, std::string("/dev/zero"), std::string("/dev/urandom")}) {
         try {
-            SourceFile source(path);
+            OpenFiles files;
+            SourceFile source(path, files);
             ADD_FAILURE() << path << " was opened";
         } catch (const JobError& error) {
             EXPECT_EQ(std::string(error.what()),

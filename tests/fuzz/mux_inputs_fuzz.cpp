@@ -73,7 +73,8 @@ void checkWav(const Bytes& file) {
 
 void wavWriter(Input& in, const std::string& path) {
     {
-        LpcmWavFile wav(path, 0);
+        OpenFiles files;
+        LpcmWavFile wav(path, 0, files);
         try {
             for (int packets = in.byte() % 8; packets > 0; --packets) {
                 wav.packetHeader({in.byte(), in.byte(), in.byte()});

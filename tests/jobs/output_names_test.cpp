@@ -5,6 +5,7 @@
 #include "job_runs.h"
 #include "jobs/demux_outputs.h"
 #include "jobs/output_names.h"
+#include "support/recording_session.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
@@ -78,15 +79,16 @@ TEST(ExtensionsByCodec, FromTheScannedStreamElseTheCaptionElseTheField) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TempFolder out;
-        JobRequest request;
+        RecordingSession rs;
+        JobRequest& request = rs.request();
         request.extensions[0] = "vid";
         request.extensions[1] = "aud";
         request.extensions[2] = "sub";
         request.lpcmWav = row.lpcmWav;
         request.extensionsByCodec = row.byCodec;
         OutputSet outputs;
-        EXPECT_EQ(createBoxOutputs(outputs, request, SplitTitle{}, out / "T", row.box, row.caption,
-                                   row.streamId)
+        EXPECT_EQ(createBoxOutputs(outputs, rs.session, SplitTitle{}, out / "T", row.box,
+                                   row.caption, row.streamId)
                       .path,
                   out / ("T." + row.name));
         EXPECT_EQ(outputs.wav(row.box.index) != nullptr,

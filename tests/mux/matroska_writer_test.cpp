@@ -69,7 +69,8 @@ TEST(MatroskaWriter, TracksCarryTheirLabelsFlagsTitleAndChapters) {
     }
     TempFolder folder;
     const std::string path = folder / "T.mkv";
-    OutputFile out(path);
+    OpenFiles held;
+    OutputFile out(path, held);
     write(out, tracks, frames, {"fre", {{0, "Début"}, {1'500'000'000, "Suite"}}});
     out.close();
 
@@ -87,7 +88,8 @@ TEST(MatroskaWriter, TracksCarryTheirLabelsFlagsTitleAndChapters) {
 // The muxer's writes fail as every output's do, and the partial file goes with the output.
 TEST(MatroskaWriter, FileThatCannotBeStoredFailsWithAStreamWriteError) {
     const Ac3Frames frames;
-    OutputFile full("/dev/full");
+    OpenFiles held;
+    OutputFile full("/dev/full", held);
     const std::string error = jobErrorOf([&] {
         write(full, {{MuxCodec::Ac3, {}, true, frames.parameters, 0, {}}}, frames);
     });

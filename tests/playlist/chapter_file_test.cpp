@@ -31,7 +31,8 @@ class ChapterFile : public XplTest {
 TEST_F(ChapterFile, MkvmergeTakesTheChaptersWithTheirTimesAndNames) {
     ASSERT_TRUE(read("MAIN"));
     const std::string chapters = disc / "MAIN.chapters.xml";
-    OutputFile file(chapters);
+    OpenFiles files;
+    OutputFile file(chapters, files);
     writeChapterFile(file, playlist.title.chaptersFor("MAIN"));
     file.close();
 

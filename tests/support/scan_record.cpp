@@ -62,7 +62,8 @@ class RecordingTee : public ScanSink {
 // The slot of every stream box whose stream the input holds gets an output in the folder, named
 // after its box: every run of the scan goes to one of them. (Outputs for all 34 boxes would
 // make the fuzzer's runs ten times slower.)
-void createOutputs(OutputSet& outputs, const Bytes& input, const std::string& folder) {
+void createOutputs(OutputSet& outputs, OpenFiles& held, const Bytes& input,
+                   const std::string& folder) {
     StreamTable found;
     found.fill(-1);
     ScanSink none; // takes nothing: the scan fills the table
@@ -70,9 +71,10 @@ void createOutputs(OutputSet& outputs, const Bytes& input, const std::string& fo
     for (Box box : streamBoxes()) {
         if (found[tableEntry(box)] < 0) continue;
         const std::string name = folder + "/" + boxName(box);
-        outputs.add(box, std::make_unique<OutputFile>(name),
-                    box.kind == BoxKind::Subpicture ? std::make_unique<OutputFile>(name + ".pts")
-                                                    : nullptr);
+        outputs.add(box, std::make_unique<OutputFile>(name, held),
+                    box.kind == BoxKind::Subpicture
+                        ? std::make_unique<OutputFile>(name + ".pts", held)
+                        : nullptr);
     }
 }
 
@@ -117,7 +119,7 @@ ScanRecord scanInPieces(const Bytes& input, const std::vector<size_t>& pieces, b
     RecordingSession rs;
     JobState& state = rs.state();
     OutputSet outputs;
-    if (demuxMode) createOutputs(outputs, input, outputFolder);
+    if (demuxMode) createOutputs(outputs, rs.session.openFiles, input, outputFolder);
     state.streamTable.fill(-1);
 
     ScanRecord record;

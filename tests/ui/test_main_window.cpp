@@ -282,7 +282,8 @@ class TestMainWindow : public QObject {
     void aFailingCommandShowsItsErrorAndTheWindowGoesOn() {
         SettingsFolder settings;
         Window s;
-        QVERIFY(!s.window.runCommand([] { throw JobError("Stream write error"); }));
+        QVERIFY(!s.window.runCommand(
+            [] { throw JobError(JobErrorKind::Write, "Stream write error"); }));
         QVERIFY(!s.window.runCommand([] { throw std::runtime_error("stoi"); }));
         QCOMPARE(s.dialogs.errors, QStringList({"Stream write error.", "stoi."}));
         QVERIFY(!s.window.busy());

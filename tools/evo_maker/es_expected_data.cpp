@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "engine/path_parts.h"
 #include "scan_record.h"
 
 namespace splitwick::maker {
@@ -47,9 +48,7 @@ void writeStreams(std::ostream& out, const EsRecipe& recipe, const PartTiming& p
 } // namespace
 
 std::string expectedDataPath(const std::string& evoPath) {
-    const auto slash = evoPath.rfind('/');
-    const std::string folder = slash == std::string::npos ? "" : evoPath.substr(0, slash + 1);
-    return folder + stemOf(evoPath) + ".expected.json";
+    return splitPath(evoPath).folder + stemOf(evoPath) + ".expected.json";
 }
 
 void writeExpectedData(const EsRecipe& recipe, const MadeEsEvo& made, const std::string& path) {

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
+#include "engine/path_parts.h"
+
 namespace splitwick::maker {
 
 std::string stemOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name = fileNameOf(path);
     return name.size() > 4 ? name.substr(0, name.size() - 4) : std::string();
 }
 
