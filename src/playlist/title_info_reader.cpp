@@ -1,10 +1,10 @@
 #include "title_info_reader.h"
-#include "engine/path_parts.h"
 
 #include <algorithm>
 #include <array>
 #include <climits>
 
+#include "engine/path_parts.h"
 #include "title_time.h"
 
 namespace splitwick {
