@@ -14,8 +14,8 @@ namespace splitwick {
 // file, named OUTPUTPREFIX.LABEL.EXTENSION from the stream's label. The stream's codec comes
 // from the identifier a scan stored for it, else from its label (a playlist's); an LPCM
 // stream becomes a WAV file when the request says so. The extension is "wav" for such a file,
-// the codec's own with extensions by codec, else the request's extension of the stream's kind. Gives
-// their names, the stream file's as the "Creating" line shows it.
+// the codec's own with extensions by codec, else the request's extension of the stream's kind.
+// Gives their names, the stream file's as the "Creating" line shows it.
 DemuxedStream createBoxOutputs(OutputSet& outputs, Session& session, const SplitTitle& title,
                                const std::string& prefix, Box box, const std::string& label,
                                int32_t streamId);

@@ -266,7 +266,8 @@ void MatroskaSink::start() {
     if (!leftOut.empty())
         report_.log("Not in " + splitPath(setup_.output).name +
                     " (no frame found in its stream): " + leftOut);
-    if (written_.empty()) throw JobError(JobErrorKind::Refused, "None of the chosen streams can go into Matroska");
+    if (written_.empty())
+        throw JobError(JobErrorKind::Refused, "None of the chosen streams can go into Matroska");
     std::sort(written_.begin(), written_.end(), [](const Track* a, const Track* b) {
         return boxPosition(a->box) < boxPosition(b->box);
     });
@@ -378,8 +379,7 @@ MuxPlan MatroskaSink::plan() const {
     }
     for (const Track* track : written_)
         plan.tracks.push_back(
-            {track->box, track->codec,
-             trackLabel(setup_.title, evoName, track->box, track->label),
+            {track->box, track->codec, trackLabel(setup_.title, evoName, track->box, track->label),
              track->codec == MuxCodec::Pgs ? 0 : firstPartDelay(setup_.state, track->box),
              std::nullopt});
     return plan;

@@ -126,7 +126,8 @@ void MatroskaWriter::check(int result) {
     if (failure_) std::rethrow_exception(failure_);
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(result, text, sizeof text);
-    throw JobError(JobErrorKind::Write, "Matroska muxer failed on " + fullPath(out_.path()) + ": " + text);
+    throw JobError(JobErrorKind::Write,
+                   "Matroska muxer failed on " + fullPath(out_.path()) + ": " + text);
 }
 
 void MatroskaWriter::addStream(const MatroskaTrack& track) {

@@ -9,7 +9,7 @@ bool isTitleOf(const TitleInfo& title, const std::string& evoName) {
 }
 
 TrackLabel trackLabel(const TitleInfo& title, const std::string& evoName, Box box,
-                    const std::string& label) {
+                      const std::string& label) {
     return isTitleOf(title, evoName) ? title.muxLabel(box, label) : TrackLabel{"und", "", label};
 }
 

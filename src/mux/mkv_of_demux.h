@@ -30,7 +30,7 @@ MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const Ti
 bool isTitleOf(const TitleInfo& title, const std::string& evoName);
 // A track's label: the title's for the box when it is the EVO's, else "und" and the label.
 TrackLabel trackLabel(const TitleInfo& title, const std::string& evoName, Box box,
-                    const std::string& label);
+                      const std::string& label);
 // Where a box's stream starts against the picture in the first part, in ms: a split title's
 // later parts follow the first in the same tracks. 0 for a stream no scan timed.
 int64_t firstPartDelay(const JobState& state, Box box);

@@ -16,8 +16,9 @@ using Bytes = std::vector<uint8_t>;
 Bytes picture(int temporalReference, bool beginsGroup = false) {
     Bytes bytes;
     if (beginsGroup) bytes = {0, 0, 1, 0xB8, 0, 0, 0, 0};
-    const Bytes header = {0, 0, 1, 0, uint8_t(temporalReference >> 2),
-                          uint8_t((temporalReference & 3) << 6 | 0x08), 0};
+    const Bytes header = {
+        0, 0, 1, 0, uint8_t(temporalReference >> 2), uint8_t((temporalReference & 3) << 6 | 0x08),
+        0};
     bytes.insert(bytes.end(), header.begin(), header.end());
     return bytes;
 }
