@@ -7,7 +7,7 @@
 #include "engine/lpcm_wav_file.h"
 #include "jobs/file_choice.h"
 #include "jobs/job_steps.h"
-#include "mux/matroska_sink.h"
+#include "mux/matroska_output.h"
 #include "summary.h"
 
 namespace splitwick::cli {
@@ -45,21 +45,22 @@ int runMkv(const Request& request, Session& session, ConsoleReport& report, cons
     const std::string output = outputPrefix(session, title) + ".mkv";
     refuseSource(session, title, output);
     report.namedAfter(splitPath(output).name);
-    MatroskaSink mkv({output, playlist.title, session.state, request.keepStreams,
-                      session.request.subPgs, session.openFiles},
-                     report);
+    const std::unique_ptr<MatroskaOutput> mkv =
+        openMatroskaOutput({output, playlist.title, session.state, request.keepStreams,
+                            session.request.subPgs, session.openFiles},
+                           report);
     StreamJob withMkv = job;
-    withMkv.alsoWrites = &mkv;
+    withMkv.alsoWrites = mkv.get();
     DemuxedFiles files;
     StopReason stop = StopReason::EndOfFile;
     try {
         stop = demux(session, withMkv, &files);
         if (stop != StopReason::EndOfFile) return stopped(request, session, report);
-        mkv.finish();
+        mkv->finish();
     } catch (const LpcmFormatError& error) {
         throw JobError(JobErrorKind::Input, error.reason() + LeaveOut);
     }
-    const MkvOfDemux made = mkv.made(files);
+    const MkvOfDemux made = mkv->made(files);
     if (const std::string line = besidesLine(made); !line.empty()) report.log(line);
     report.log("Muxed " + output);
     if (request.json) {

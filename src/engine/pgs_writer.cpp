@@ -207,8 +207,8 @@ void PgsWriter::add(const Subpicture& p, int64_t at) {
         std::vector<uint8_t> body{
             0, 0, 0, uint8_t((first ? FirstInSequence : 0) | (last ? LastInSequence : 0))};
         if (first) {
-            body.insert(body.end(),
-                        {uint8_t(dataLength >> 16), uint8_t(dataLength >> 8), uint8_t(dataLength)});
+            body.push_back(uint8_t(dataLength >> 16));
+            put16(body, uint32_t(dataLength));
             put16(body, uint32_t(p.width));
             put16(body, uint32_t(p.height));
         }

@@ -13,23 +13,12 @@
 #include "frame_cutter.h"
 #include "jobs/pass_writer.h"
 #include "matroska_writer.h"
+#include "matroska_output.h"
 #include "mkv_of_demux.h"
 #include "mpeg2_order.h"
 #include "pgs_display_sets.h"
 
 namespace splitwick {
-
-// What the Matroska file of a Demux holds besides its streams.
-// Title and state are looked at as the header is written, and again at the end: a job may
-// read the playlist on its way.
-struct MatroskaSetup {
-    std::string output;     // STEM.mkv
-    const TitleInfo& title; // the playlist's; it labels the tracks when it is the EVO's
-    const JobState& state;  // the EVO read, and once the pass ends its timing
-    bool streamFilesToo;    // every stream also gets its own file, as a Demux writes it
-    bool subpicturesAsPgs;
-    OpenFiles& openFiles; // the job's: the .mkv may take the place of none of them
-};
 
 // Writes the chosen streams of a Demux's pass into one Matroska file, from the same payload
 // runs: video and audio cut into frames, LPCM as WAV samples, subpictures as PGS display sets,
@@ -39,7 +28,7 @@ struct MatroskaSetup {
 // (or too much is waiting), the frames wait in memory. A track with no frame by then is left
 // out, as are audio frames before the picture's start. The file is written as OUTPUT.XXXXXX.part
 // and takes its name when finish() has written all of it; otherwise it goes with the sink.
-class MatroskaSink : public PassWriter {
+class MatroskaSink : public MatroskaOutput {
   public:
     MatroskaSink(MatroskaSetup setup, Report& report);
     ~MatroskaSink() override;
@@ -52,11 +41,11 @@ class MatroskaSink : public PassWriter {
 
     // After the last part: writes the frames still waiting, the chapters and the index; the
     // file takes its name. Throws JobError when no chosen stream could go in.
-    void finish();
+    void finish() override;
 
     // The file made: its tracks in box order, labelled, with the first part's delays, and the
     // streams of the pass's files that it does not take.
-    MkvOfDemux made(const DemuxedFiles& files) const;
+    MkvOfDemux made(const DemuxedFiles& files) const override;
 
   private:
     struct Frame {

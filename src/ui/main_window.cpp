@@ -14,7 +14,7 @@
 #include "jobs/job_steps.h"
 #include "jobs/read_evo.h"
 #include "manual.h"
-#include "mux/matroska_sink.h"
+#include "mux/matroska_output.h"
 #include "mux/mkv_of_demux.h"
 #include "playlist/read_xpl.h"
 #include "queued_playlist_view.h"
@@ -330,15 +330,15 @@ StreamJob TfMain::streamJob() {
 }
 
 void TfMain::demuxAndMux(Session& session, StreamJob job, bool mux, bool keepStreams) {
-    std::optional<MatroskaSink> mkv;
+    std::unique_ptr<MatroskaOutput> mkv;
     if (mux) {
         const std::string output = outputPrefix(session, splitTitle(session)) + ".mkv";
         // The Demux and the .mkv it makes show their progress as one line.
         muxProgress_.emplace(splitPath(output).name);
-        mkv.emplace(MatroskaSetup{output, playlist_.title, session.state, keepStreams,
+        mkv = openMatroskaOutput({output, playlist_.title, session.state, keepStreams,
                                   session.request.subPgs, session.openFiles},
-                    *this);
-        job.alsoWrites = &*mkv;
+                                 *this);
+        job.alsoWrites = mkv.get();
     }
     const auto oneLineEnds = qScopeGuard([this] {
         muxProgress_.reset();
@@ -349,7 +349,7 @@ void TfMain::demuxAndMux(Session& session, StreamJob job, bool mux, bool keepStr
     if (mkv && !session.cancelRequested) muxDemuxed(*mkv, files);
 }
 
-void TfMain::muxDemuxed(MatroskaSink& mkv, const DemuxedFiles& files) {
+void TfMain::muxDemuxed(MatroskaOutput& mkv, const DemuxedFiles& files) {
     mkv.finish();
     const MkvOfDemux made = mkv.made(files);
     if (const std::string line = besidesLine(made); !line.empty()) log(line);

@@ -12,7 +12,7 @@
 #include "jobs/demuxed_files.h"
 #include "jobs/rebuild_state.h"
 #include "jobs/stream_jobs.h"
-#include "mux/matroska_sink.h"
+#include "mux/matroska_output.h"
 #include "playlist/disc_titles.h"
 #include "playlist/playlist.h"
 #include "saved_settings.h"
@@ -99,7 +99,7 @@ class TfMain : public QWidget, public Report, public PassObserver {
     void demuxAndMux(Session& session, StreamJob job, bool mux, bool keepStreams);
     // After a Demux that ran to its end with the mux: the .mkv its pass wrote is finished and
     // takes its name; the streams it cannot take are named.
-    void muxDemuxed(MatroskaSink& mkv, const DemuxedFiles& files);
+    void muxDemuxed(MatroskaOutput& mkv, const DemuxedFiles& files);
     // The Demux or Rebuild of the ticked boxes' streams, as the window asks for it.
     StreamJob streamJob();
 
