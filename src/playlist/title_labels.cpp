@@ -58,7 +58,7 @@ void labelTitle(Session& session, const Playlist& playlist, TitleModel& model) {
         model.tree.add(stream.branch, label);
         session.log(label + " found!");
         const Box box{kind.boxKind, stream.number - 1};
-        // Only the first video track has a box, and its hint stays the window's.
+        // Only the first video track has a slot, and it takes no description.
         if (stream.branch != TreeBranch::Video)
             learnStream(session.streams, box, label, label);
         else if (stream.number == 1)
