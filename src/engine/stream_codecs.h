@@ -174,6 +174,13 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
 inline constexpr const StreamCodec& LpcmCodec = StreamCodecs[5];
 static_assert(LpcmCodec.scanned.first == 0xA0 && LpcmCodec.extraHeaderBytes == 3);
 
+// Whether the codec is LPCM, by its row's identifiers rather than its address: the Matroska
+// writer's module holds a table of its own.
+constexpr bool isLpcm(const StreamCodec* codec) {
+    return codec != nullptr && codec->kind == LpcmCodec.kind && codec->field == LpcmCodec.field &&
+           codec->scanned.first == LpcmCodec.scanned.first;
+}
+
 // "0x88".
 std::string hexId(int id);
 

@@ -218,7 +218,7 @@ void MatroskaSink::lpcmHeader(int audioIndex, const LpcmHeader& header) {
 
 void MatroskaSink::lpcmSamples(Track& track, const PayloadRun& run) {
     // Another codec on the index, as a split title's second part may bring, is no LPCM.
-    if (run.audioCodec != &LpcmCodec || !track.samples) return;
+    if (!isLpcm(run.audioCodec) || !track.samples) return;
     const std::span<const uint8_t> samples = track.samples->convert(run.data, run.length);
     if (samples.empty()) return;
     const int64_t frames = int64_t(samples.size()) / (track.lpcm->channels * track.sampleBytes());
