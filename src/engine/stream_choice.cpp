@@ -5,15 +5,8 @@ namespace splitwick {
 void StreamChoice::forget() {
     for (Box box : allBoxes()) {
         StreamEntry& entry = (*this)[box];
-        entry = {LearntFrom::Nothing, entry.chosen, noStreamLabel(box.kind), entry.description,
-                 nullptr};
+        entry = {LearntFrom::Nothing, entry.chosen, noStreamLabel(box.kind), entry.description};
     }
-}
-
-bool StreamChoice::anyChosen() const {
-    for (const StreamEntry& entry : entries_)
-        if (entry.chosen) return true;
-    return false;
 }
 
 std::vector<Box> StreamChoice::known() const {

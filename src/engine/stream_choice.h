@@ -7,20 +7,17 @@
 
 namespace splitwick {
 
-struct StreamCodec;
-
 // Where what is known of a stream was learnt.
 enum class LearntFrom { Nothing, Scan, Playlist };
 
 // One stream slot of a file or title: whether a scan or the playlist knows it, whether it is
 // chosen for the next job, the label its outputs are named by and the playlist's words on it.
+// The codec is the scan's, by the identifier in the job state's stream table.
 struct StreamEntry {
     LearntFrom learnt = LearntFrom::Nothing;
     bool chosen = false;
     std::string label;
     std::string description;
-    // The codec a scan found; nullptr when only the playlist names the stream.
-    const StreamCodec* codec = nullptr;
     bool known() const { return learnt != LearntFrom::Nothing; }
 };
 
@@ -33,7 +30,6 @@ class StreamChoice {
 
     // Every slot unknown and labelled as no stream; the choices and descriptions stay.
     void forget();
-    bool anyChosen() const;
     std::vector<Box> known() const;
     // The slots that stand for a stream a job can write and are chosen, in window order.
     std::vector<Box> chosenStreams() const;

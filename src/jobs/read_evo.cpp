@@ -21,7 +21,6 @@ void labelStreams(StreamChoice& streams, const StreamTable& table) {
         }
         entry.learnt = LearntFrom::Scan;
         entry.label = scannedLabel(box, id);
-        entry.codec = scannedCodec(box.kind, id);
     }
 }
 
