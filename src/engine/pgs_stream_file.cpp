@@ -43,9 +43,9 @@ void PgsStreamFile::endPart(const TitleClock& clock, Report& report) {
 }
 
 void PgsStreamFile::convert(const SubpictureUnit& unit, int64_t at) {
-    Subpicture picture;
+    Subpicture& picture = picture_;
     try {
-        picture = parseSubpicture(unit.bytes);
+        parseSubpicture(unit.bytes, picture);
     } catch (const SubpictureError& error) {
         leftOut(unit.pts, error.what());
         return;

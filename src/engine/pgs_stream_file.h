@@ -48,6 +48,7 @@ class PgsStreamFile : public StreamOutput {
     Report* report_ = nullptr;
     bool dvdFormTold_ = false;
     std::optional<int64_t> lastStart_;
+    Subpicture picture_; // the unit in hand, its room kept for the next
 };
 
 } // namespace splitwick

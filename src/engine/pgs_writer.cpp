@@ -31,20 +31,24 @@ void put16(std::vector<uint8_t>& out, uint32_t value) {
     out.push_back(uint8_t(value));
 }
 
-void putRun(std::vector<uint8_t>& out, uint8_t colour, int length) {
+// One run's code at `out`, at most 4 bytes; returns where the next goes.
+uint8_t* putRun(uint8_t* out, uint8_t colour, int length) {
     if (colour != 0 && length <= 2) {
-        out.push_back(colour);
-        if (length == 2) out.push_back(colour);
-        return;
+        *out++ = colour;
+        if (length == 2) *out++ = colour;
+        return out;
     }
     const bool wide = length > 63;
     const uint8_t flags = uint8_t((colour != 0 ? 0x80 : 0) | (wide ? 0x40 : 0));
-    out.push_back(0);
-    if (wide)
-        put16(out, uint32_t(flags << 8 | length));
-    else
-        out.push_back(uint8_t(flags | length));
-    if (colour != 0) out.push_back(colour);
+    *out++ = 0;
+    if (wide) {
+        *out++ = uint8_t(flags | length >> 8);
+        *out++ = uint8_t(length);
+    } else {
+        *out++ = uint8_t(flags | length);
+    }
+    if (colour != 0) *out++ = colour;
+    return out;
 }
 
 // The entry that stands for entry 255: one the bitmap leaves unused, else the nearest colour.
@@ -62,20 +66,19 @@ uint8_t entryFor255(const Subpicture& p, const std::array<bool, 256>& used) {
     return uint8_t(best);
 }
 
+// The entries the bitmap uses, entry 255 counted where it moves to.
 struct Mapped {
-    std::vector<uint8_t> pixels;
     std::array<bool, 256> used{};
     std::optional<uint8_t> moved; // where entry 255 went
+    uint8_t colour(uint8_t c) const { return c == TransparentEntry && moved ? *moved : c; }
 };
 
 Mapped mapColours(const Subpicture& p) {
-    Mapped m{p.pixels, {}, std::nullopt};
-    for (uint8_t c : p.pixels)
-        m.used[c] = true;
+    Mapped m;
+    for (const PixelRun& run : p.runs)
+        m.used[run.colour] = true;
     if (!m.used[TransparentEntry]) return m;
     m.moved = entryFor255(p, m.used);
-    for (uint8_t& c : m.pixels)
-        if (c == TransparentEntry) c = *m.moved;
     m.used[TransparentEntry] = false;
     m.used[*m.moved] = true;
     return m;
@@ -101,25 +104,30 @@ std::array<uint8_t, 256> alphasOf(const Subpicture& p) {
     return alpha;
 }
 
-} // namespace
-
-std::vector<uint8_t> pgsRle(const std::vector<uint8_t>& pixels, int width, int height) {
-    std::vector<uint8_t> out;
-    out.reserve(pixels.size() / 4 + 2 * size_t(height));
-    for (int row = 0; row < height; ++row) {
-        const uint8_t* line = pixels.data() + size_t(row) * size_t(width);
-        for (int x = 0; x < width;) {
-            int length = 1;
-            // 14 bits of run length at most.
-            while (x + length < width && length < 0x3FFF && line[x + length] == line[x])
-                ++length;
-            putRun(out, line[x], length);
-            x += length;
+// The object's pixels in the stream's RLE: per line, colours 1-255 as bytes where that is
+// shortest, else 00 and a run code, and 00 00 at the line's end. Runs of one colour after the
+// move of entry 255 are joined; a line is at most 4096 wide, within a code's 14 bits.
+void pgsRle(const Subpicture& p, const Mapped& m, std::vector<uint8_t>& rle) {
+    // Every run takes at most 4 bytes, every line 2 more: room is made once, written through.
+    rle.resize(p.runs.size() * 4 + p.lineEnds.size() * 2);
+    uint8_t* out = rle.data();
+    const PixelRun* run = p.runs.data();
+    for (const uint32_t end : p.lineEnds) {
+        const PixelRun* const lineEnd = p.runs.data() + end;
+        while (run != lineEnd) {
+            const uint8_t colour = m.colour(run->colour);
+            int length = run->length;
+            for (++run; run != lineEnd && m.colour(run->colour) == colour; ++run)
+                length += run->length;
+            out = putRun(out, colour, length);
         }
-        out.insert(out.end(), {0, 0});
+        *out++ = 0;
+        *out++ = 0;
     }
-    return out;
+    rle.resize(size_t(out - rle.data()));
 }
+
+} // namespace
 
 void PgsWriter::segment(int64_t time, uint8_t type, const std::vector<uint8_t>& body,
                         std::span<const uint8_t> data) {
@@ -197,7 +205,8 @@ void PgsWriter::add(const Subpicture& p, int64_t at) {
     segment(start, WindowSegment, window);
     segment(start, PaletteSegment, paletteBody(paletteVersion_, p, mapped, alphasOf(p)));
 
-    const std::vector<uint8_t> rle = pgsRle(mapped.pixels, p.width, p.height);
+    std::vector<uint8_t>& rle = rle_;
+    pgsRle(p, mapped, rle);
     const size_t dataLength = rle.size() + 4; // width and height count
     size_t done = 0;
     for (bool first = true; first || done < rle.size(); first = false) {

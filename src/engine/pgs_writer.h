@@ -40,10 +40,7 @@ class PgsWriter {
     int canvasWidth_ = 0, canvasHeight_ = 0, x_ = 0, y_ = 0, width_ = 0, height_ = 0;
     bool forced_ = false;
     std::deque<Update> tail_;
+    std::vector<uint8_t> rle_; // the object's pixels, room kept from set to set
 };
-
-// The object's pixels in the stream's RLE: per line, colours 1-255 as bytes where that is
-// shortest, else 00 and a run code, and 00 00 at the line's end.
-std::vector<uint8_t> pgsRle(const std::vector<uint8_t>& pixels, int width, int height);
 
 } // namespace splitwick

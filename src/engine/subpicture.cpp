@@ -173,7 +173,7 @@ void greyPalette(const DisplayControls& c, Subpicture& out) {
 
 } // namespace
 
-Subpicture parseSubpicture(std::span<const uint8_t> unit) {
+void parseSubpicture(std::span<const uint8_t> unit, Subpicture& out) {
     const UnitReader in(unit);
     const Form& form = in.number(0, 2, "the unit's header") == 0 ? HdForm : DvdForm;
     const size_t sizeAt = form.hd ? 2 : 0;
@@ -184,7 +184,15 @@ Subpicture parseSubpicture(std::span<const uint8_t> unit) {
     if (table < form.headerBytes || table >= size)
         throw SubpictureError("its control table lies outside the unit");
 
-    Subpicture out;
+    // Only the room of the bitmap's runs is kept: fresh room for each unit of a stream costs
+    // fresh pages.
+    std::vector<PixelRun> runs = std::move(out.runs);
+    std::vector<uint32_t> lineEnds = std::move(out.lineEnds);
+    runs.clear();
+    lineEnds.clear();
+    out = Subpicture{};
+    out.runs = std::move(runs);
+    out.lineEnds = std::move(lineEnds);
     out.dvdForm = !form.hd;
     const DisplayControls c = runControlTable(in, form, table, out);
     if (!c.start) throw SubpictureError("it is never shown");
@@ -203,14 +211,25 @@ Subpicture parseSubpicture(std::span<const uint8_t> unit) {
     if (!form.hd) greyPalette(c, out);
     std::erase_if(out.fades, [&](const FadeStep& f) { return out.end && f.delay >= *out.end; });
 
-    out.pixels.assign(size_t(out.width) * size_t(out.height), 0);
     const auto [top, bottom] = *c.fields;
     const RleCoding coding = form.hd ? RleCoding::Hd8Bit : RleCoding::Dvd2Bit;
-    for (const auto& [start, other, first] :
-         {std::array<size_t, 3>{top, bottom, 0}, std::array<size_t, 3>{bottom, top, 1}})
-        if (int(first) < out.height && !decodeField(fieldBytes(in, start, other, table), coding,
-                                                    out.width, out.height, int(first), out.pixels))
+    // Line 0 from the top field, line 1 from the bottom one, and so on.
+    std::array<std::optional<FieldReader>, 2> fields;
+    fields[0].emplace(fieldBytes(in, top, bottom, table), coding);
+    if (out.height > 1) fields[1].emplace(fieldBytes(in, bottom, top, table), coding);
+    out.lineEnds.reserve(size_t(out.height));
+    // A run's code takes at least half a byte.
+    out.runs.reserve(std::min(in.size() * 2, size_t(out.width) * size_t(out.height)));
+    for (int row = 0; row < out.height; ++row) {
+        if (!fields[size_t(row % 2)]->readLine(out.width, out.runs))
             throw SubpictureError("its pixels run past their field");
+        out.lineEnds.push_back(uint32_t(out.runs.size()));
+    }
+}
+
+Subpicture parseSubpicture(std::span<const uint8_t> unit) {
+    Subpicture out;
+    parseSubpicture(unit, out);
     return out;
 }
 

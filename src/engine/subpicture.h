@@ -21,6 +21,13 @@ struct FadeStep {
     std::array<uint8_t, 256> alpha{};
 };
 
+// A stretch of one palette index along a line of the bitmap.
+struct PixelRun {
+    uint8_t colour = 0;
+    uint16_t length = 0; // an area is at most 4096 wide
+    bool operator==(const PixelRun&) const = default;
+};
+
 // What one subpicture unit shows: its bitmap where and while it is shown.
 struct Subpicture {
     int64_t start = 0;          // ticks from the unit's PTS: STM x 1024
@@ -28,7 +35,10 @@ struct Subpicture {
     bool forced = false;        // started by the forced-start command
     bool dvdForm = false;       // 2-bit pixels with a grey palette standing in
     int x = 0, y = 0, width = 0, height = 0;
-    std::vector<uint8_t> pixels; // width x height palette indices, row by row
+    // The bitmap as runs, kept as the unit codes it: writing it again costs a step per run, not
+    // per pixel. Line after line, top to bottom; each line's runs fill its width.
+    std::vector<PixelRun> runs;
+    std::vector<uint32_t> lineEnds; // one per line: where its runs end
     std::array<SubpictureColour, 256> palette{};
     std::vector<FadeStep> fades; // in time order, after the start
 };
@@ -44,5 +54,7 @@ class SubpictureError : public std::runtime_error {
 // outside the stream, shown in greys). Throws SubpictureError for a unit that breaks its own
 // sizes, offsets or fields, has a control table that loops, or has nothing to show.
 Subpicture parseSubpicture(std::span<const uint8_t> unit);
+// The same into `out`, whose room for the bitmap is used again.
+void parseSubpicture(std::span<const uint8_t> unit, Subpicture& out);
 
 } // namespace splitwick

@@ -1,59 +1,65 @@
 #include "subpicture_rle.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 namespace splitwick {
 
 namespace {
 
-class BitReader {
-  public:
-    explicit BitReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
-    // Bits past the end read as 0 and mark the reader overrun. A byte's bits at a time: every
-    // pixel run passes here.
-    uint32_t get(int bits) {
-        uint32_t value = 0;
-        while (bits > 0) {
-            const size_t byte = position_ / 8;
-            const int used = int(position_ % 8);
-            const int take = std::min(bits, 8 - used);
-            const uint32_t b = byte < bytes_.size() ? bytes_[byte] : 0;
-            value = value << take | (b >> (8 - used - take) & ((1u << take) - 1));
-            position_ += size_t(take);
-            bits -= take;
-        }
-        return value;
-    }
-    void align() { position_ = (position_ + 7) / 8 * 8; }
-    bool overrun() const { return position_ > bytes_.size() * 8; }
-
-  private:
-    std::span<const uint8_t> bytes_;
-    size_t position_ = 0;
-};
-
 struct Run {
     uint8_t colour;
     int length; // INT_MAX: to the end of the line
 };
 
-// has-run bit, colour flag, colour of 2 or 8 bits; a run of 7 bits counted from 9 (0: to the
-// line's end) or of 3 bits counted from 2; without a run, one pixel.
-Run hdRun(BitReader& in) {
-    const bool hasRun = in.get(1) != 0;
-    const uint8_t colour = uint8_t(in.get(1) != 0 ? in.get(8) : in.get(2));
-    if (!hasRun) return {colour, 1};
-    if (in.get(1) != 0) {
-        const int length = int(in.get(7));
-        return {colour, length == 0 ? INT_MAX : length + 9};
+// An HD code: has-run bit, colour flag, colour of 2 or 8 bits; a run of 7 bits counted from 9
+// (0: to the line's end) or of 3 bits counted from 2; without a run, one pixel. All but the run's
+// value lies in the first 11 bits, so a table over them gives the code's shape: in a bitmap the
+// kinds of code come in no order a branch could guess.
+struct HdCode {
+    uint8_t colour = 0;
+    uint8_t headBits = 0;   // bits before the run's value
+    uint8_t lengthBits = 0; // 0: one pixel
+    uint8_t base = 1;       // added to the value
+};
+constexpr int HdHeadBits = 11;
+
+constexpr std::array<HdCode, 1 << HdHeadBits> hdCodes() {
+    std::array<HdCode, 1 << HdHeadBits> table{};
+    for (uint32_t head = 0; head < table.size(); ++head) {
+        const auto bits = [&](int from, int count) {
+            return head >> (HdHeadBits - from - count) & ((1u << count) - 1);
+        };
+        const bool wide = bits(1, 1) != 0;
+        const int colourBits = wide ? 8 : 2;
+        HdCode& code = table[head];
+        code.colour = uint8_t(bits(2, colourBits));
+        code.headBits = uint8_t(2 + colourBits);
+        if (bits(0, 1) == 0) continue;
+        const bool longRun = bits(2 + colourBits, 1) != 0;
+        code.headBits = uint8_t(code.headBits + 1);
+        code.lengthBits = longRun ? 7 : 3;
+        code.base = longRun ? 9 : 2;
     }
-    return {colour, int(in.get(3)) + 2};
+    return table;
+}
+constexpr auto HdCodes = hdCodes();
+
+Run hdRun(FieldReader::Bits& in) {
+    const uint32_t bits = in.peek();
+    const HdCode& code = HdCodes[bits >> (32 - HdHeadBits)];
+    // A shift of 32 (one pixel, no value) is taken in 64 bits and gives 0.
+    const int value =
+        int((uint64_t(bits) << code.headBits & 0xFFFFFFFFu) >> (32 - code.lengthBits));
+    in.skip(code.headBits + code.lengthBits);
+    const bool toLineEnd = code.lengthBits == 7 && value == 0;
+    return {code.colour, toLineEnd ? INT_MAX : value + code.base};
 }
 
 // DVD: codes of 4, 8, 12 or 16 bits, their leading zero nibbles telling which; the low two bits
 // the colour, the rest the run, 0 to the line's end.
-Run dvdRun(BitReader& in) {
+Run dvdRun(FieldReader::Bits& in) {
     uint32_t value = 0;
     for (uint32_t threshold = 1; value < threshold && threshold <= 0x40; threshold <<= 2)
         value = value << 4 | in.get(4);
@@ -63,20 +69,15 @@ Run dvdRun(BitReader& in) {
 
 } // namespace
 
-bool decodeField(std::span<const uint8_t> field, RleCoding coding, int width, int height, int first,
-                 std::vector<uint8_t>& pixels) {
-    BitReader in(field);
-    for (int row = first; row < height; row += 2) {
-        uint8_t* line = pixels.data() + size_t(row) * size_t(width);
-        for (int x = 0; x < width;) {
-            const Run run = coding == RleCoding::Hd8Bit ? hdRun(in) : dvdRun(in);
-            if (in.overrun()) return false;
-            const int length = std::min(run.length, width - x);
-            std::fill_n(line + x, length, run.colour);
-            x += length;
-        }
-        in.align();
+bool FieldReader::readLine(int width, std::vector<PixelRun>& runs) {
+    for (int x = 0; x < width;) {
+        const Run run = coding_ == RleCoding::Hd8Bit ? hdRun(bits_) : dvdRun(bits_);
+        if (bits_.overrun()) return false;
+        const int length = std::min(run.length, width - x);
+        runs.push_back({run.colour, uint16_t(length)});
+        x += length;
     }
+    bits_.align();
     return true;
 }
 

@@ -135,9 +135,10 @@ bool MatroskaSink::chosen(Box box, const std::string& label, int32_t streamId) {
     auto track = std::make_unique<Track>(box, label, *codec, setup_.streamFilesToo);
     Track& made = *track;
     if (*codec == MuxCodec::Pgs) {
-        made.sets = std::make_unique<PgsDisplaySets>([this, &made](int64_t pts, auto set) {
-            add(made, {packetOf(set.data(), set.size()), -1, pts, pts, 0, true, std::nullopt});
-        });
+        made.sets = std::make_unique<PgsDisplaySets>(
+            [this, &made](int64_t pts, std::span<const uint8_t> set) {
+                add(made, {packetOf(set.data(), set.size()), -1, pts, pts, 0, true, std::nullopt});
+            });
         made.units = std::make_unique<PgsStreamFile>(*made.sets, label);
     } else if (*codec != MuxCodec::LpcmWav) {
         made.cutter = std::make_unique<FrameCutter>(

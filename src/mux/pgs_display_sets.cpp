@@ -1,7 +1,5 @@
 #include "pgs_display_sets.h"
 
-#include <utility>
-
 namespace splitwick {
 
 namespace {
@@ -29,7 +27,10 @@ void PgsDisplaySets::write(const uint8_t* data, size_t length) {
         set_.insert(set_.end(), pending_.begin() + TimestampBytes, pending_.begin() + long(size));
         const uint8_t type = pending_[TimestampBytes];
         pending_.erase(pending_.begin(), pending_.begin() + long(size));
-        if (type == EndOfDisplaySet) receiver_(setPts_, std::exchange(set_, {}));
+        if (type == EndOfDisplaySet) {
+            receiver_(setPts_, set_);
+            set_.clear();
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "engine/output_file.h"
@@ -12,7 +13,7 @@ namespace splitwick {
 // Matroska block holds it: the segments without their "PG" and timestamps, timed by the first.
 class PgsDisplaySets : public StreamOutput {
   public:
-    using Receiver = std::function<void(int64_t pts, std::vector<uint8_t> set)>;
+    using Receiver = std::function<void(int64_t pts, std::span<const uint8_t> set)>;
 
     explicit PgsDisplaySets(Receiver receiver) : receiver_(std::move(receiver)) {}
 
@@ -24,7 +25,7 @@ class PgsDisplaySets : public StreamOutput {
   private:
     Receiver receiver_;
     std::vector<uint8_t> pending_; // the segment not yet whole
-    std::vector<uint8_t> set_;
+    std::vector<uint8_t> set_;     // kept between sets: its room is reused
     int64_t setPts_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "evo_maker/spu_maker.h"
+#include "support/subpicture_bitmap.h"
 
 namespace splitwick {
 namespace {
@@ -12,10 +13,13 @@ namespace {
 using maker::SpuUnitRecipe;
 
 TEST(Subpicture, SyntheticUnitsComeBackAsTheyWereMade) {
-    // Odd sizes, every run length, both colour codes, entry 255, forced units and fades.
+    // Odd sizes, every run length, both colour codes, entry 255, forced units and fades; parsed
+    // into one picture after another, as a stream's units are, so nothing of one may stay.
+    Subpicture p;
     for (const SpuUnitRecipe& made : maker::syntheticSpus(12, 7, 99000)) {
-        const Subpicture p = parseSubpicture(maker::spuUnit(made));
-        EXPECT_EQ(p.pixels, made.bitmap.pixels);
+        parseSubpicture(maker::spuUnit(made), p);
+        EXPECT_EQ(testing::bitmapOf(p), made.bitmap.pixels);
+        EXPECT_EQ(p.lineEnds.size(), size_t(made.bitmap.height));
         EXPECT_EQ(
             (std::array{p.x, p.y, p.width, p.height}),
             (std::array{made.bitmap.x, made.bitmap.y, made.bitmap.width, made.bitmap.height}));
@@ -122,7 +126,7 @@ TEST(Subpicture, DvdFormIsShownInGreys) {
     const Subpicture p = parseSubpicture(unit);
     EXPECT_TRUE(p.dvdForm);
     EXPECT_EQ((std::array{p.x, p.y, p.width, p.height}), (std::array{10, 20, 4, 2}));
-    EXPECT_EQ(p.pixels, (std::vector<uint8_t>{1, 1, 2, 3, 0, 0, 0, 0}));
+    EXPECT_EQ(testing::bitmapOf(p), (std::vector<uint8_t>{1, 1, 2, 3, 0, 0, 0, 0}));
     EXPECT_EQ(p.palette[0], (SubpictureColour{16, 128, 128, 0}));
     EXPECT_EQ(p.palette[1], (SubpictureColour{235, 128, 128, 255}));
     EXPECT_EQ(p.palette[2], (SubpictureColour{16 + 5 * 219 / 15, 128, 128, 255}));

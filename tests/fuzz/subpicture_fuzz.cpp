@@ -7,6 +7,7 @@
 #include "engine/subpicture.h"
 #include "fuzz_check.h"
 #include "support/memory_output.h"
+#include "support/subpicture_bitmap.h"
 
 using splitwick::fuzz::require;
 
@@ -61,16 +62,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     const splitwick::Subpicture& p = *picture;
-    require(p.width > 0 && p.height > 0 && p.pixels.size() == size_t(p.width) * size_t(p.height),
+    const std::vector<uint8_t> pixels = splitwick::testing::bitmapOf(p);
+    require(p.width > 0 && p.height > 0 && pixels.size() == size_t(p.width) * size_t(p.height) &&
+                p.lineEnds.size() == size_t(p.height),
             "the bitmap fills its area");
     Bytes out;
     splitwick::PgsWriter writer(out);
     writer.add(p, 0);
     writer.finish();
     const std::vector<uint8_t> shown = decoded(objectRle(out.bytes));
-    require(shown.size() == p.pixels.size(), "the object has the unit's pixels");
+    require(shown.size() == pixels.size(), "the object has the unit's pixels");
     for (size_t i = 0; i < shown.size(); ++i)
-        require(shown[i] == p.pixels[i] || (p.pixels[i] == 255 && shown[i] != 255),
+        require(shown[i] == pixels[i] || (pixels[i] == 255 && shown[i] != 255),
                 "each pixel keeps its colour, entry 255 moved");
     return 0;
 }

@@ -49,7 +49,9 @@ TEST(PgsDisplaySets, EachSetComesOutWholeAtItsFirstSegmentsTime) {
     for (size_t piece : {size_t(1), size_t(7), size_t(13), stream.size()}) {
         SCOPED_TRACE(piece);
         std::vector<std::pair<int64_t, Bytes>> sets;
-        PgsDisplaySets splitter([&](int64_t pts, Bytes set) { sets.emplace_back(pts, set); });
+        PgsDisplaySets splitter([&](int64_t pts, std::span<const uint8_t> set) {
+            sets.emplace_back(pts, Bytes(set.begin(), set.end()));
+        });
         for (size_t at = 0; at < stream.size(); at += piece)
             splitter.write(stream.data() + at, std::min(piece, stream.size() - at));
         EXPECT_EQ(sets, expected);
