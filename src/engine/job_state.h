@@ -37,6 +37,9 @@ struct JobState {
     // title's NAME_1.EVO with its NAME_2.EVO); choosing another EVO empties them.
     std::vector<std::string> titleClips;
     std::string titleName;
+    // Where the title's playlist places each clip read, the chosen EVO's first, in ns of the
+    // title's timeline; empty when no playlist places them.
+    std::vector<int64_t> titleClipBeginsNs;
 };
 
 } // namespace splitwick

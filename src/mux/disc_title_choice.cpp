@@ -7,6 +7,7 @@ namespace splitwick {
 
 TitleInfo chooseDiscTitle(Session& session, const DiscTitle& title, bool leaveOutMissing) {
     std::vector<std::string> clips;
+    std::vector<int64_t> beginsNs;
     TitleInfo info = title.info;
     for (size_t i = 0; i < title.clips.size(); ++i) {
         const DiscClip& clip = title.clips[i];
@@ -23,6 +24,7 @@ TitleInfo chooseDiscTitle(Session& session, const DiscTitle& title, bool leaveOu
             info.evoStartNs = info.clips[i].beginNs;
         }
         clips.push_back(clip.path);
+        beginsNs.push_back(info.clips[i].beginNs);
     }
     if (clips.empty())
         throw JobError(JobErrorKind::Input,
@@ -34,6 +36,7 @@ TitleInfo chooseDiscTitle(Session& session, const DiscTitle& title, bool leaveOu
     session.state.titleClips.assign(clips.begin() + 1, clips.end());
     session.state.titleName =
         info.name.empty() ? "Title " + std::to_string(info.number) : info.name;
+    session.state.titleClipBeginsNs = std::move(beginsNs);
     return info;
 }
 

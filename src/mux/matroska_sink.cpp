@@ -352,8 +352,15 @@ void MatroskaSink::partEnded() {
     for (const auto& track : tracks_)
         if (writer_) drain(*track);
     TitleClock next = clock();
-    next.endPart(part);
+    next.endPart(part, placedPart(clocks_.size()));
     clocks_.push_back(next);
+}
+
+std::optional<int64_t> MatroskaSink::placedPart(size_t part) const {
+    const std::vector<int64_t>& begins = setup_.state.titleClipBeginsNs;
+    if (part >= begins.size()) return std::nullopt;
+    // 90 kHz ticks from the first clip's place, to the nearest.
+    return ((begins[part] - begins.front()) * 9 + 50000) / 100000;
 }
 
 void MatroskaSink::finish() {

@@ -73,6 +73,8 @@ class MatroskaSink : public MatroskaOutput {
     // A part without video stream 0 (or whose video carries no timestamps) is timed from the
     // first timestamp of its streams instead.
     void settleWithoutPicture();
+    // Where the playlist places the part of this number on the title's timeline, in ticks.
+    std::optional<int64_t> placedPart(size_t part) const;
     // Writes the track's waiting frames that can be timed.
     void drain(Track& track);
     std::optional<int64_t> titleTicks(const Frame& frame, std::optional<int64_t> stamp) const;

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "cli_program.h"
@@ -157,6 +158,32 @@ TEST_F(MkvOfMadeDisc, ChaptersAtRealTimeTitleAndLanguageFromTheTitle) {
     ASSERT_EQ(identified.tracks.size(), 2u);
     EXPECT_EQ(identified.tracks[1].language, "ger");
     EXPECT_EQ(identified.tracks[1].name, "English");
+}
+
+// A playlist that plays the tail two seconds after the film: the tail's first picture is where
+// the playlist places it (300 counts, 5.005 s), the gap kept, not right after the film.
+TEST(DiscTitleChoice, EachClipBeginsWhereThePlaylistPlacesIt) {
+    MadeDisc disc;
+    const std::vector<XmlElement> film = {video(1, 1), audio(1, 1, "English")};
+    writeTextFile(disc.dir / "ADV_OBJ/VPLST000.XPL",
+                  xmlDocument(playlistRoot(
+                      "MADE DISC", {videoItem(1, "MPEG-4 AVC"), audioItem(1, "DD", "2")},
+                      {title(1, "Gap", "00:00:08:00",
+                             {clip("L0_mainMovie", film, "00:00:00:00", disc.seam),
+                              clip("L1_mainMovie", film, disc.seam, "00:00:03:00"),
+                              clip("black", {video(1, 1)}, "00:00:05:00", "00:00:08:00")})})));
+    const auto run = cli({"mkv", disc.dir.path(), "--out", disc.out, "-q"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    std::vector<double> shown;
+    for (const std::string& line :
+         outputLines("ffprobe -v error -select_streams v:0 -show_entries packet=pts_time -of "
+                     "csv=p=0 " +
+                     inQuotes(disc.out + "/Gap.mkv")))
+        shown.push_back(std::stod(line));
+    ASSERT_EQ(shown.size(), 144u);
+    std::sort(shown.begin(), shown.end());
+    EXPECT_NEAR(shown[71], 71 * 1001.0 / 24000, 0.0015);
+    EXPECT_NEAR(shown[72], 5.005, 0.0015);
 }
 
 // A title chosen by number; the FirstPlayTitle is none.
