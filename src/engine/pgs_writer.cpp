@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace splitwick {
 
@@ -31,24 +32,23 @@ void put16(std::vector<uint8_t>& out, uint32_t value) {
     out.push_back(uint8_t(value));
 }
 
-// One run's code at `out`, at most 4 bytes; returns where the next goes.
+// One run's code at `out`, which has room for 4 bytes; returns where the next goes. Colours
+// 1-255 one or two pixels long as those bytes, else 00, flags and length (6 or 14 bits), and the
+// colour unless 0. All four bytes are worked out and stored, and only the code's own kept: run
+// after run of a bitmap, no branch could guess which kind comes next.
 uint8_t* putRun(uint8_t* out, uint8_t colour, int length) {
-    if (colour != 0 && length <= 2) {
-        *out++ = colour;
-        if (length == 2) *out++ = colour;
-        return out;
-    }
+    const bool coloured = colour != 0;
+    const bool asBytes = coloured && length <= 2;
     const bool wide = length > 63;
-    const uint8_t flags = uint8_t((colour != 0 ? 0x80 : 0) | (wide ? 0x40 : 0));
-    *out++ = 0;
-    if (wide) {
-        *out++ = uint8_t(flags | length >> 8);
-        *out++ = uint8_t(length);
-    } else {
-        *out++ = uint8_t(flags | length);
-    }
-    if (colour != 0) *out++ = colour;
-    return out;
+    const int flags = (coloured ? 0x80 : 0) | (wide ? 0x40 : 0);
+    const uint8_t code[4] = {
+        uint8_t(asBytes ? colour : 0),
+        uint8_t(asBytes ? colour : flags | (wide ? length >> 8 : length)),
+        uint8_t(wide ? length : colour),
+        colour,
+    };
+    std::memcpy(out, code, sizeof code);
+    return out + (asBytes ? length : 2 + int(wide) + int(coloured));
 }
 
 // The entry that stands for entry 255: one the bitmap leaves unused, else the nearest colour.
