@@ -43,14 +43,13 @@ void PgsStreamFile::endPart(const TitleClock& clock, Report& report) {
 }
 
 void PgsStreamFile::convert(const SubpictureUnit& unit, int64_t at) {
-    Subpicture& picture = picture_;
     try {
-        parseSubpicture(unit.bytes, picture);
+        parseSubpicture(unit.bytes, picture_);
     } catch (const SubpictureError& error) {
         leftOut(unit.pts, error.what());
         return;
     }
-    const int64_t start = at + picture.start;
+    const int64_t start = at + picture_.start;
     if (start < 0) {
         leftOut(unit.pts, "it starts before the picture");
         return;
@@ -60,12 +59,12 @@ void PgsStreamFile::convert(const SubpictureUnit& unit, int64_t at) {
         return;
     }
     lastStart_ = start;
-    if (picture.dvdForm && !dvdFormTold_) {
+    if (picture_.dvdForm && !dvdFormTold_) {
         dvdFormTold_ = true;
         report_->log(label_ + " holds DVD subpictures, whose colours are not in the stream: "
                               "they are shown in greys.");
     }
-    writer_.add(picture, at);
+    writer_.add(picture_, at);
 }
 
 void PgsStreamFile::leftOut(int64_t pts, const std::string& reason) {
