@@ -34,7 +34,6 @@ bool evoChosen(Session& session) {
     state.evoFolder = parts.folder;
     state.titleClips.clear();
     state.titleName.clear();
-    state.titleClipBeginsNs.clear();
     request.playlistPath = PlaylistFileName;
     const std::string playlistDir = siblingFolder(state.evoFolder, EvoFolder, PlaylistFolder);
     const bool onDisc = !playlistDir.empty();

@@ -57,7 +57,12 @@ void logFrameCounts(Report& report, const FrameCounts& frames) {
 
 SplitTitle splitTitle(const Session& session) {
     const JobState& state = session.state;
-    if (!state.titleName.empty()) return {state.titleClips, safeNamePart(state.titleName), true};
+    if (!state.titleName.empty()) {
+        SplitTitle title{{}, safeNamePart(state.titleName), true};
+        for (size_t i = 1; i < state.titleClips.size(); ++i)
+            title.laterParts.push_back(state.titleClips[i].path);
+        return title;
+    }
     SplitTitle title{{}, state.evoName, false};
     if (!session.request.continueParts) return title;
     if (lastChars(state.evoFile, 6) != "_1.EVO") return title;

@@ -6,8 +6,7 @@
 namespace splitwick {
 
 TitleInfo chooseDiscTitle(Session& session, const DiscTitle& title, bool leaveOutMissing) {
-    std::vector<std::string> clips;
-    std::vector<int64_t> beginsNs;
+    std::vector<TitleClipFile> clips;
     TitleInfo info = title.info;
     for (size_t i = 0; i < title.clips.size(); ++i) {
         const DiscClip& clip = title.clips[i];
@@ -23,20 +22,18 @@ TitleInfo chooseDiscTitle(Session& session, const DiscTitle& title, bool leaveOu
             info.evoName = info.clips[i].stem;
             info.evoStartNs = info.clips[i].beginNs;
         }
-        clips.push_back(clip.path);
-        beginsNs.push_back(info.clips[i].beginNs);
+        clips.push_back({clip.path, info.clips[i].beginNs});
     }
     if (clips.empty())
         throw JobError(JobErrorKind::Input,
                        "Title " + std::to_string(info.number) + " plays no EVO that is there");
-    session.request.evoPath = clips.front();
+    session.request.evoPath = clips.front().path;
     evoChosen(session);
     session.request.playlistPath = title.playlistPath;
     playlistChosen(session);
-    session.state.titleClips.assign(clips.begin() + 1, clips.end());
+    session.state.titleClips = std::move(clips);
     session.state.titleName =
         info.name.empty() ? "Title " + std::to_string(info.number) : info.name;
-    session.state.titleClipBeginsNs = std::move(beginsNs);
     return info;
 }
 

@@ -23,7 +23,8 @@ namespace splitwick {
 // Writes the chosen streams of a Demux's pass into one Matroska file, from the same payload
 // runs: video and audio cut into frames, LPCM as WAV samples, subpictures as PGS display sets,
 // each timed on the title's timeline (from video stream 0's first presented picture; a later
-// part goes on where the part before's video ended). The file's header needs every track's
+// part begins where a disc title's playlist places its clip, else where the part before's
+// video ended). The file's header needs every track's
 // setup, which its first frames give, and the timeline its first second: until both are known
 // (or too much is waiting), the frames wait in memory. A track with no frame by then is left
 // out, as are audio frames before the picture's start. The file is written as OUTPUT.XXXXXX.part
