@@ -1,5 +1,7 @@
 #include "frame_cutter.h"
 
+#include <cstring>
+#include <new>
 #include <stdexcept>
 
 #include "engine/scan_sink.h"
@@ -17,6 +19,16 @@ int64_t fromAv(int64_t timestamp) {
 }
 
 } // namespace
+
+AVPacket* packetOf(const uint8_t* data, size_t length) {
+    AVPacket* packet = av_packet_alloc();
+    if (packet == nullptr || av_new_packet(packet, int(length)) < 0) {
+        av_packet_free(&packet);
+        throw std::bad_alloc();
+    }
+    std::memcpy(packet->data, data, length);
+    return packet;
+}
 
 FrameCutter::FrameCutter(AVCodecID codec, Receiver receiver) : receiver_(std::move(receiver)) {
     context_ = avcodec_alloc_context3(nullptr);
@@ -85,12 +97,7 @@ void FrameCutter::parse(const uint8_t* data, int length, int64_t pts, int64_t dt
 }
 
 void FrameCutter::cut(const uint8_t* data, int length) {
-    AVPacket* packet = av_packet_alloc();
-    if (packet == nullptr || av_new_packet(packet, length) < 0) {
-        av_packet_free(&packet);
-        throw std::bad_alloc();
-    }
-    std::copy(data, data + length, packet->data);
+    AVPacket* packet = packetOf(data, size_t(length));
     framesCut_ = true;
     const bool video = context_->codec_type == AVMEDIA_TYPE_VIDEO;
     if (video) {
@@ -98,7 +105,9 @@ void FrameCutter::cut(const uint8_t* data, int length) {
         parameters_.height = parser_->height > 0 ? parser_->height : context_->height;
         parameters_.frameRate = context_->framerate;
         if (parameters_.extradata.empty()) lookForExtradata(*packet);
-    } else {
+    } else if (parameters_.channels == 0 || parameters_.sampleRate == 0) {
+        // Once known, kept: where the parser does not tell the channels, a frame is decoded to
+        // learn them, and a decoder for every frame would cost more than the rest of the mux.
         parameters_.sampleRate = context_->sample_rate;
         parameters_.channels = context_->ch_layout.nb_channels;
         if (parameters_.channels == 0) parameters_.channels = decodedChannels(*packet);

@@ -66,4 +66,7 @@ class FrameCutter {
     bool framesCut_ = false;
 };
 
+// A packet of its own holding a copy of these bytes; throws std::bad_alloc.
+AVPacket* packetOf(const uint8_t* data, size_t length);
+
 } // namespace splitwick

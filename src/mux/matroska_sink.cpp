@@ -1,7 +1,6 @@
 #include "matroska_sink.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "engine/job_error.h"
 #include "engine/lpcm_wav_file.h"
@@ -39,16 +38,6 @@ std::optional<int64_t> untagged(int64_t value) {
 
 int partOf(int64_t value) {
     return int((value - Raise) >> PartShift);
-}
-
-AVPacket* packetOf(const uint8_t* data, size_t length) {
-    AVPacket* packet = av_packet_alloc();
-    if (packet == nullptr || av_new_packet(packet, int(length)) < 0) {
-        av_packet_free(&packet);
-        throw std::bad_alloc();
-    }
-    std::memcpy(packet->data, data, length);
-    return packet;
 }
 
 // Reports nothing: the lines of a stream written to a file of its own as well come from there.
@@ -357,10 +346,10 @@ void MatroskaSink::partEnded() {
 }
 
 std::optional<int64_t> MatroskaSink::placedPart(size_t part) const {
-    const std::vector<int64_t>& begins = setup_.state.titleClipBeginsNs;
-    if (part >= begins.size()) return std::nullopt;
+    const std::vector<TitleClipFile>& clips = setup_.state.titleClips;
+    if (part >= clips.size()) return std::nullopt;
     // 90 kHz ticks from the first clip's place, to the nearest.
-    return ((begins[part] - begins.front()) * 9 + 50000) / 100000;
+    return ((clips[part].beginNs - clips.front().beginNs) * 9 + 50000) / 100000;
 }
 
 void MatroskaSink::finish() {
