@@ -93,7 +93,7 @@ std::optional<std::vector<Box>> pickStreams(const Request& request, const Stream
             const std::optional<TrackLanguage> track = title.track(box);
             const bool ofLanguage =
                 track && std::find(wanted.begin(), wanted.end(), track->language) != wanted.end();
-            if (streams[box].known() && (box.kind == BoxKind::Video || ofLanguage))
+            if (streams[box].known() && (box.kind == TrackKind::Video || ofLanguage))
                 boxes.push_back(box);
         }
         return boxes;

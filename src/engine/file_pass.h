@@ -5,23 +5,31 @@
 #include <span>
 #include <vector>
 
+#include "file_progress.h"
+#include "job_events.h"
 #include "remaining_time.h"
-#include "session.h"
+#include "sizes.h"
 #include "source_file.h"
 #include "stop_reason.h"
 
 namespace splitwick {
 
+// How a pass names its progress: "VERB FILE 512/7634 Mbytes, Remaining time: ..." by a verb
+// ("Reading"), or as the one line of the file the job makes ("FEATURE_1.mkv 62 %, ..."), whose
+// clock runs over all the job's passes; neither: no progress line.
+struct PassLine {
+    const char* verb = nullptr;
+    const FileProgress* target = nullptr;
+};
+
 // One pass over a source file from its start, chunk by chunk, as every long job makes it. It
-// owns the file and the buffer the chunks are read into. The session's observer is told that
-// the pass started and, on every way out, that it ended and why. At every 4 MiB point the pass's
-// progress line, if it has one, goes to status panel 1. A cancel request is seen before each
-// chunk.
+// owns the file and the buffer the chunks are read into. The events are told that the pass
+// started and, on every way out, that it ended and why; at every 4 MiB point they get the
+// pass's progress. A stop request is looked for before each chunk.
 class FilePass {
   public:
-    // progressVerb, e.g. "Reading", begins the progress line; nullptr for none.
-    FilePass(Session& session, std::unique_ptr<SourceFile> source, bool writesOutput,
-             const char* progressVerb);
+    FilePass(JobEvents& events, std::unique_ptr<SourceFile> source, bool writesOutput,
+             PassLine line);
     ~FilePass();
     FilePass(const FilePass&) = delete;
     FilePass& operator=(const FilePass&) = delete;
@@ -36,9 +44,11 @@ class FilePass {
     const SourceFile& source() const { return *source_; }
 
   private:
-    Session& session_;
+    std::string progressText(int64_t position) const;
+
+    JobEvents& events_;
     const std::unique_ptr<SourceFile> source_;
-    const char* const progressVerb_;
+    const PassLine line_;
     const PassClock clock_;
     std::vector<uint8_t> buffer_;
     std::optional<StopReason> stop_;

@@ -82,19 +82,18 @@ int64_t PacketFrameCounter::count(const uint8_t* data, size_t length, VideoCodec
 
 void FrameTally::payload(PayloadRun& run) {
     if (run.kind != PacketKind::Video) return;
-    const int index = run.videoIndex;
-    const bool stream = index >= 0 && index <= 1 && countFrames_;
-    const bool every = stream && everyStream_ != nullptr;
+    const int number = run.track->number();
+    const bool every = countFrames_ && everyStream_ != nullptr;
     const bool written =
-        stream && written_ != nullptr && outputs_->stream(BoxKind::Video, index) != nullptr;
+        countFrames_ && written_ != nullptr && (*writtenTracks_)[size_t(run.track->id.key())];
     if (!every && !written) {
         counter_.forget();
         return;
     }
     const int64_t frames =
-        counter_.count(run.data, run.length, run.videoCodec, run.continuesPacket);
-    if (every) (*everyStream_)[index] += frames;
-    if (written) (*written_)[index] += frames;
+        counter_.count(run.data, run.length, run.track->codec->video, run.continuesPacket);
+    if (every) (*everyStream_)[size_t(number)] += frames;
+    if (written) (*written_)[size_t(number)] += frames;
 }
 
 } // namespace splitwick

@@ -3,12 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "output_set.h"
+#include <bitset>
+
 #include "scan_sink.h"
 
 namespace splitwick {
 
-// The frames counted in video stream 0 and 1.
+// The frames counted in video stream 0 and 1 (the video tracks of those numbers).
 using FrameCounts = std::array<int64_t, 2>;
 
 // Counts the frame start codes of the codec that lie wholly inside one run: MPEG-2
@@ -31,16 +32,16 @@ class PacketFrameCounter {
     size_t tailLength_ = 0;
 };
 
-// The frame counts of a scan, when the request asks for them: Read EVO counts
-// every run of video stream 0 and 1, Demux those of the streams it writes. A run that several
-// counts take is counted once.
+// The frame counts of a scan, when the request asks for them: Read EVO counts every run of
+// video, Demux those of the tracks it writes. A run that several counts take is counted once.
 class FrameTally : public ScanSink {
   public:
     explicit FrameTally(bool countFrames) : countFrames_(countFrames) {}
     void countEveryStream(FrameCounts& frames) { everyStream_ = &frames; }
-    void countWritten(FrameCounts& frames, const OutputSet& outputs) {
+    // Counts the runs of the tracks marked written, by their key.
+    void countWritten(FrameCounts& frames, const std::bitset<3 * 256>& writtenTracks) {
         written_ = &frames;
-        outputs_ = &outputs;
+        writtenTracks_ = &writtenTracks;
     }
 
     void payload(PayloadRun& run) override;
@@ -49,7 +50,7 @@ class FrameTally : public ScanSink {
     const bool countFrames_;
     FrameCounts* everyStream_ = nullptr;
     FrameCounts* written_ = nullptr;
-    const OutputSet* outputs_ = nullptr;
+    const std::bitset<3 * 256>* writtenTracks_ = nullptr;
     PacketFrameCounter counter_;
 };
 

@@ -16,6 +16,7 @@ enum class JobErrorKind {
     Refused,   // the request cannot be carried out as asked, before or without touching a file
     Tool,      // an outside program is missing or failed
     Settings,  // the saved settings could not be read or written
+    Usage,     // the request names streams or languages the title does not have
 };
 
 // A failure of a job, carrying the exact text the user is shown and, where that text names no

@@ -6,36 +6,39 @@
 
 namespace splitwick {
 
-template <typename Set> auto OutputSet::slot(Set& set, BoxKind kind, int index) {
-    const auto in = [index](auto& slots) {
-        return index >= 0 && size_t(index) < slots.size() ? &slots[size_t(index)] : nullptr;
-    };
-    switch (kind) {
-    case BoxKind::Video:
-        return in(set.VideoOut);
-    case BoxKind::Audio:
-        return in(set.AudioOut);
-    case BoxKind::Subpicture:
-        break;
+const OutputSet::TrackOutputs& OutputSet::find(TrackId track) const {
+    static const TrackOutputs none;
+    const int at = index_[size_t(track.key())];
+    return at < 0 ? none : *tracks_[size_t(at)];
+}
+
+OutputSet::TrackOutputs& OutputSet::slot(TrackId track) {
+    int16_t& at = index_[size_t(track.key())];
+    if (at < 0) {
+        at = int16_t(tracks_.size());
+        tracks_.push_back(std::make_unique<TrackOutputs>());
+        tracks_.back()->track = track;
     }
-    return in(set.SubOut);
+    return *tracks_[size_t(at)];
 }
 
-void OutputSet::add(Box box, Slot stream, std::unique_ptr<OutputFile> timestamps) {
-    *slot(*this, box.kind, box.index) = std::move(stream);
-    if (timestamps) PtsOut.at(size_t(box.index)) = std::move(timestamps);
+void OutputSet::add(TrackId track, std::unique_ptr<StreamOutput> stream,
+                    std::unique_ptr<OutputFile> timestamps) {
+    TrackOutputs& outputs = slot(track);
+    outputs.stream = std::move(stream);
+    outputs.timestamps = std::move(timestamps);
 }
 
-void OutputSet::add(int audioIndex, std::unique_ptr<LpcmWavFile> wav) {
+void OutputSet::add(TrackId track, std::unique_ptr<LpcmWavFile> wav) {
     LpcmWavFile* file = wav.get();
-    add({BoxKind::Audio, audioIndex}, std::move(wav));
-    wavOut_.at(size_t(audioIndex)) = file;
+    add(track, std::unique_ptr<StreamOutput>(std::move(wav)));
+    slot(track).wav = file;
 }
 
-void OutputSet::add(int subpictureIndex, std::unique_ptr<PgsStreamFile> pgs) {
+void OutputSet::add(TrackId track, std::unique_ptr<PgsStreamFile> pgs) {
     PgsStreamFile* file = pgs.get();
-    add({BoxKind::Subpicture, subpictureIndex}, std::move(pgs));
-    pgsOut_.at(size_t(subpictureIndex)) = file;
+    add(track, std::unique_ptr<StreamOutput>(std::move(pgs)));
+    slot(track).pgs = file;
 }
 
 OutputFile& OutputSet::add(std::unique_ptr<OutputFile> file) {
@@ -43,37 +46,11 @@ OutputFile& OutputSet::add(std::unique_ptr<OutputFile> file) {
     return *others_.back();
 }
 
-StreamOutput* OutputSet::stream(BoxKind kind, int index) const {
-    const Slot* found = slot(*this, kind, index);
-    return found != nullptr ? found->get() : nullptr;
-}
-
-OutputFile* OutputSet::timestamps(int subpictureIndex) const {
-    return subpictureIndex >= 0 && size_t(subpictureIndex) < PtsOut.size()
-               ? PtsOut[size_t(subpictureIndex)].get()
-               : nullptr;
-}
-
-LpcmWavFile* OutputSet::wav(int audioIndex) const {
-    return audioIndex >= 0 && size_t(audioIndex) < wavOut_.size() ? wavOut_[size_t(audioIndex)]
-                                                                  : nullptr;
-}
-
-PgsStreamFile* OutputSet::pgs(int subpictureIndex) const {
-    return subpictureIndex >= 0 && size_t(subpictureIndex) < pgsOut_.size()
-               ? pgsOut_[size_t(subpictureIndex)]
-               : nullptr;
-}
-
 template <typename Each> void OutputSet::forEach(Each each) {
-    for (Slot& slot : VideoOut)
-        if (slot) each(slot);
-    for (Slot& slot : AudioOut)
-        if (slot) each(slot);
-    for (Slot& slot : SubOut)
-        if (slot) each(slot);
-    for (auto& slot : PtsOut)
-        if (slot) each(slot);
+    for (auto& outputs : tracks_)
+        if (outputs->stream) each(outputs->stream);
+    for (auto& outputs : tracks_)
+        if (outputs->timestamps) each(outputs->timestamps);
     for (auto& file : others_)
         if (file) each(file);
 }
@@ -92,8 +69,10 @@ void OutputSet::close() {
         output->moveIntoPlace();
         output.reset();
     });
-    wavOut_.fill(nullptr);
-    pgsOut_.fill(nullptr);
+    for (auto& outputs : tracks_) {
+        outputs->wav = nullptr;
+        outputs->pgs = nullptr;
+    }
 }
 
 } // namespace splitwick

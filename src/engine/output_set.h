@@ -3,56 +3,61 @@
 #include <memory>
 #include <vector>
 
-#include "boxes.h"
 #include "lpcm_wav_file.h"
 #include "output_file.h"
 #include "pgs_stream_file.h"
+#include "track.h"
 
 namespace splitwick {
 
-// The files a job writes, owned for the job's length: the stream output of each box that has
-// one, in the slot the box names (a subpicture's .pts side file beside it), and the job's other
-// files. close() stores them all and, when every one was stored, moves them into place; what
-// is not in place when the set goes (a job that failed) goes with it, leaving the files of an
-// earlier run as they were.
+// The files a job writes, owned for the job's length: the stream output of each track that has
+// one (a subpicture's .pts side file beside it), and the job's other files. close() stores them
+// all and, when every one was stored, moves them into place; what is not in place when the set
+// goes (a job that failed) goes with it, leaving the files of an earlier run as they were.
 class OutputSet {
   public:
-    using Slot = std::unique_ptr<StreamOutput>;
-
-    void add(Box box, Slot stream, std::unique_ptr<OutputFile> timestamps = nullptr);
-    // An audio box's LPCM stream written as WAV: its slot takes only LPCM samples, and their
-    // packets' headers.
-    void add(int audioIndex, std::unique_ptr<LpcmWavFile> wav);
-    // A subpicture box's stream converted to PGS: its slot takes whole payload runs.
-    void add(int subpictureIndex, std::unique_ptr<PgsStreamFile> pgs);
-    // A file that belongs to no box, such as the chapters or the rebuilt EVO.
+    // A track's raw stream, with a subpicture's .pts file.
+    void add(TrackId track, std::unique_ptr<StreamOutput> stream,
+             std::unique_ptr<OutputFile> timestamps = nullptr);
+    // An LPCM track written as WAV: it takes the samples and their packets' headers.
+    void add(TrackId track, std::unique_ptr<LpcmWavFile> wav);
+    // A subpicture track converted to PGS: it takes whole payload runs.
+    void add(TrackId track, std::unique_ptr<PgsStreamFile> pgs);
+    // A file that belongs to no track, such as the chapters or the rebuilt EVO.
     OutputFile& add(std::unique_ptr<OutputFile> file);
 
-    // The box's stream output; nullptr when it has none, also for an index beyond the slots.
-    StreamOutput* stream(BoxKind kind, int index) const;
-    OutputFile* timestamps(int subpictureIndex) const;
-    // The audio box's stream output when it is a WAV file; nullptr otherwise.
-    LpcmWavFile* wav(int audioIndex) const;
-    // The subpicture box's stream output when it is converted to PGS; nullptr otherwise.
-    PgsStreamFile* pgs(int subpictureIndex) const;
-    bool has(Box box) const { return stream(box.kind, box.index) != nullptr; }
+    // The track's outputs; nullptr where it has none.
+    StreamOutput* stream(TrackId track) const { return find(track).stream.get(); }
+    OutputFile* timestamps(TrackId track) const { return find(track).timestamps.get(); }
+    LpcmWavFile* wav(TrackId track) const { return find(track).wav; }
+    PgsStreamFile* pgs(TrackId track) const { return find(track).pgs; }
+    bool has(TrackId track) const { return stream(track) != nullptr; }
 
-    // Stores the files in slot order (video, audio, subpicture, timestamps, then the others),
+    // Stores the files (the tracks' streams as they were added, their timestamps, the others),
     // then gives each its name. Throws the first one's "Stream write error" after storing them
     // all, and then moves none into place.
     void close();
 
   private:
-    // The box's slot in the set; nullptr for an index beyond the kind's slots.
-    template <typename Set> static auto slot(Set& set, BoxKind kind, int index);
+    struct TrackOutputs {
+        TrackId track;
+        std::unique_ptr<StreamOutput> stream;
+        std::unique_ptr<OutputFile> timestamps;
+        LpcmWavFile* wav = nullptr;   // owned by stream
+        PgsStreamFile* pgs = nullptr; // owned by stream
+    };
+
+    const TrackOutputs& find(TrackId track) const;
+    TrackOutputs& slot(TrackId track);
     template <typename Each> void forEach(Each each);
 
-    std::array<Slot, 2> VideoOut;
-    std::array<Slot, 16> AudioOut;
-    std::array<Slot, 16> SubOut;
-    std::array<std::unique_ptr<OutputFile>, 16> PtsOut;
-    std::array<LpcmWavFile*, 16> wavOut_{};   // owned by AudioOut
-    std::array<PgsStreamFile*, 16> pgsOut_{}; // owned by SubOut
+    std::vector<std::unique_ptr<TrackOutputs>> tracks_;
+    // Where each identifier's outputs lie in tracks_: a look-up per payload run.
+    std::array<int16_t, 3 * 256> index_ = [] {
+        std::array<int16_t, 3 * 256> none{};
+        none.fill(-1);
+        return none;
+    }();
     std::vector<std::unique_ptr<OutputFile>> others_;
 };
 

@@ -24,13 +24,6 @@ constexpr size_t PacketHeaderLength = 8; // PES_header_data_length
 constexpr size_t PacketAudioBound = 9;  // audio_bound (upper six bits), fixed_flag, CSPS_flag
 constexpr size_t PacketVideoBound = 10; // lock flags, marker, video_bound (lower five bits)
 
-// The first packet's fields behind a pack header without stuffing, which is how the packs that
-// are edited or read at fixed places are taken to be.
-constexpr size_t StreamIdOffset = PackHeaderSize + PacketStreamId;
-constexpr size_t HeaderLengthOffset = PackHeaderSize + PacketHeaderLength;
-constexpr size_t AudioBoundOffset = PackHeaderSize + PacketAudioBound;
-constexpr size_t VideoBoundOffset = PackHeaderSize + PacketVideoBound;
-
 constexpr uint8_t SystemHeaderId = 0xBB;
 constexpr uint8_t PrivateStream1 = 0xBD;
 constexpr uint8_t ExtendedStream = 0xFD;

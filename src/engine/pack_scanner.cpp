@@ -26,7 +26,7 @@ constexpr std::array<StartCodeAction, 256> StartCodes = [] {
     for (const StreamCodec& codec : StreamCodecs) {
         if (codec.field != IdField::StreamId) continue;
         const PacketKind kind =
-            codec.kind == BoxKind::Video ? PacketKind::Video : PacketKind::MpegAudio;
+            codec.kind == TrackKind::Video ? PacketKind::Video : PacketKind::MpegAudio;
         for (int id = codec.scanned.first; id <= codec.scanned.last; ++id)
             table[id] = {true, kind, &codec};
     }
@@ -55,7 +55,7 @@ constexpr CodecsById SubStreams = codecsIn(IdField::SubStream);
 constexpr CodecsById Extensions = codecsIn(IdField::Extension);
 
 bool handedToWriter(PacketKind kind) {
-    // MPEG audio payloads are parsed past and dropped: they have no box and no output.
+    // MPEG audio payloads are parsed past and dropped: HD DVD has none, and they have no track.
     return kind == PacketKind::Video || kind == PacketKind::Audio || kind == PacketKind::Subpicture;
 }
 
@@ -65,7 +65,7 @@ uint32_t loadBigEndian(const uint8_t* p) {
 
 } // namespace
 
-PackScanner::PackScanner(StreamTable& table, ScanSink& sink) : table_(table), sink_(sink) {}
+PackScanner::PackScanner(TrackList& tracks, ScanSink& sink) : tracks_(tracks), sink_(sink) {}
 
 void PackScanner::feed(const uint8_t* data, size_t n) {
     size_t i = 0;
@@ -109,10 +109,10 @@ size_t PackScanner::betweenPackets(const uint8_t* data, size_t i, size_t n) {
 
 size_t PackScanner::payloadRun(const uint8_t* data, size_t available) {
     const size_t length = remaining_ > 0 ? std::min(static_cast<size_t>(remaining_), available) : 0;
-    if (handedToWriter(kind_)) {
-        PayloadRun run{
-            kind_,       data,        length,      videoIndex_, audioIndex_, subpictureIndex_,
-            videoCodec_, audioCodec_, pendingPts_, packetPts_,  packetDts_,  runCutByChunk_};
+    // An extended stream packet whose header named no stream has no track to go to.
+    if (handedToWriter(kind_) && track_ != nullptr) {
+        PayloadRun run{kind_,       data,       length,     track_,
+                       pendingPts_, packetPts_, packetDts_, runCutByChunk_};
         sink_.payload(run);
     }
     // A length field smaller than the header left nothing (or less than nothing) for the
@@ -159,13 +159,10 @@ void PackScanner::startCode(uint8_t id) {
     // earlier packet.
     pendingPts_ = 0;
     packetPts_ = packetDts_ = NoTimestamp;
-    if (action.kind != PacketKind::Video) return;
-    if (action.codec == nullptr) {
-        videoCodec_ = VideoCodec::Vc1;
-        return;
-    }
-    videoCodec_ = action.codec->video;
-    videoIndex_ = markFound(*action.codec, id);
+    track_ = nullptr;
+    // The extended stream's track is named by its stream_id_extension, further on.
+    if (action.kind == PacketKind::Video && action.codec != nullptr)
+        track_ = meet(IdField::StreamId, id, *action.codec);
 }
 
 int PackScanner::firstRunning() const {
@@ -328,7 +325,7 @@ void PackScanner::identifyExtendedStream(int extension) {
         kind_ = PacketKind::SkipPayload;
         return;
     }
-    videoIndex_ = markFound(*codec, uint8_t(extension));
+    track_ = meet(IdField::Extension, uint8_t(extension), *codec);
     kind_ = PacketKind::Video;
 }
 
@@ -344,7 +341,7 @@ void PackScanner::subStreamHeaderByte(uint8_t b) {
     if (left == 3) {
         // The sub-stream id. Subpicture payloads begin right behind it.
         const StreamCodec* codec = SubStreams[b];
-        if (codec != nullptr && codec->kind == BoxKind::Subpicture) subpicture(*codec, b);
+        if (codec != nullptr && codec->kind == TrackKind::Subpicture) subpicture(*codec, b);
     } else if (left == 0) {
         identifyAudio();
     }
@@ -355,15 +352,15 @@ void PackScanner::extraSubStreamHeaderByte() {
     --remaining_;
     if (--countdown_[ExtraSubStreamHeader] > 0) return;
     // The window's low three bytes are the LPCM header: they give the packet's sample format.
-    if (audioCodec_ == &LpcmCodec)
-        sink_.lpcmHeader(audioIndex_,
+    if (track_->codec == &LpcmCodec)
+        sink_.lpcmHeader(*track_,
                          {uint8_t(window_ >> 16), uint8_t(window_ >> 8), uint8_t(window_)});
     kind_ = PacketKind::Audio;
     payload_ = true;
 }
 
 void PackScanner::subpicture(const StreamCodec& codec, uint8_t id) {
-    subpictureIndex_ = markFound(codec, id);
+    track_ = meet(IdField::SubStream, id, codec);
     countdown_[SubStreamHeader] = 0;
     kind_ = PacketKind::Subpicture;
     payload_ = true;
@@ -374,15 +371,13 @@ void PackScanner::identifyAudio() {
     const uint8_t id = static_cast<uint8_t>(window_ >> 24);
     pendingPts_ = 0;
     const StreamCodec* codec = SubStreams[id];
-    // An id that matches no codec is skipped, without guessing; one whose index has another
-    // sub-stream already, so that no output mixes two streams.
-    if (codec == nullptr || codec->kind != BoxKind::Audio || leftOut(*codec, id)) {
+    // An id that matches no codec is skipped, without guessing.
+    if (codec == nullptr || codec->kind != TrackKind::Audio) {
         kind_ = PacketKind::SkipPayload;
         payload_ = true;
         return;
     }
-    audioIndex_ = markFound(*codec, id);
-    audioCodec_ = codec;
+    track_ = meet(IdField::SubStream, id, *codec);
     if (codec->extraHeaderBytes > 0) {
         countdown_[ExtraSubStreamHeader] = codec->extraHeaderBytes;
         return;
@@ -398,25 +393,10 @@ void PackScanner::headerEnded() {
         payload_ = true;
 }
 
-bool PackScanner::leftOut(const StreamCodec& codec, uint8_t id) {
-    const int32_t holder = table_[tableEntry({BoxKind::Audio, codec.index(id)})];
-    if (holder < 0 || holder == id) return false;
-    if (!reportedLeftOut_[id]) {
-        reportedLeftOut_[id] = true;
-        sink_.streamLeftOut(codec, id, *SubStreams[holder], holder);
-    }
-    return true;
-}
-
-int PackScanner::markFound(const StreamCodec& codec, uint8_t id) {
-    const int index = codec.index(id);
-    // The first stream met for an entry keeps it for the rest of the scan.
-    int32_t& entry = table_[tableEntry({codec.kind, index})];
-    if (entry < 0) {
-        entry = id;
-        sink_.streamFound(codec, index);
-    }
-    return index;
+const Track* PackScanner::meet(IdField field, uint8_t id, const StreamCodec& codec) {
+    const auto [track, isNew] = tracks_.meet({field, id}, codec);
+    if (isNew) sink_.trackFound(*track);
+    return track;
 }
 
 } // namespace splitwick

@@ -1,21 +1,20 @@
 #pragma once
 #include <array>
-#include <bitset>
 #include <cstddef>
 #include <cstdint>
 
 #include "scan_sink.h"
-#include "stream_table.h"
 
 namespace splitwick {
 
 // The byte-level state machine over an EVO's program stream. Bytes go in chunk by chunk; all
 // state survives chunk boundaries, so packets may be split anywhere. It needs no
 // resynchronisation: every PES start code met outside a payload or a skipped packet restarts
-// the packet logic.
+// the packet logic. Each stream it meets becomes a track of the list, which a later part of a
+// title goes on in.
 class PackScanner {
   public:
-    PackScanner(StreamTable& table, ScanSink& sink);
+    PackScanner(TrackList& tracks, ScanSink& sink);
     void feed(const uint8_t* data, size_t n);
 
   private:
@@ -63,10 +62,8 @@ class PackScanner {
     void headerEnded();
     // After a timestamp field: the header ends, or a video packet's PES extension follows.
     void afterTimestamps();
-    // Enters the stream in its table entry when that is still free; gives its index.
-    int markFound(const StreamCodec& codec, uint8_t id);
-    // Whether another audio sub-stream holds the index of this one, which is then left out.
-    bool leftOut(const StreamCodec& codec, uint8_t id);
+    // The packet's track, entered in the list when it is new.
+    const Track* meet(IdField field, uint8_t id, const StreamCodec& codec);
     // Consumes one byte of the PES header counted by PES_header_data_length.
     void consumeHeaderByte() {
         --remaining_;
@@ -74,17 +71,15 @@ class PackScanner {
     }
     uint8_t headerRemaining() const { return countdown_[HeaderData]; }
 
-    StreamTable& table_;
+    TrackList& tracks_;
     ScanSink& sink_;
 
     uint32_t window_ = 0;
     uint8_t streamId_ = 0; // of the current packet
     PacketKind kind_ = PacketKind::None;
-    VideoCodec videoCodec_ = VideoCodec::Mpeg2;
-    int videoIndex_ = -1;
-    int audioIndex_ = -1;
-    const StreamCodec* audioCodec_ = nullptr;
-    int subpictureIndex_ = -1;
+    // The current packet's stream; none until its identifier is read (an extended stream's
+    // comes in its PES extension, a sub-stream's behind the header).
+    const Track* track_ = nullptr;
     int32_t remaining_ = 0;      // bytes of the packet after its length field not yet consumed
     int32_t skipPacket_ = 0;     // bytes of a padding, navigation or map packet still to pass
     uint8_t flags_ = 0;          // PTS_DTS_flags ... PES_extension_flag
@@ -95,7 +90,6 @@ class PackScanner {
     int64_t packetDts_ = NoTimestamp;
     bool payload_ = false;
     bool runCutByChunk_ = false; // the last run ended with the chunk, not with its packet
-    std::bitset<256> reportedLeftOut_;
     alignas(8) std::array<uint8_t, 16> countdown_{};
 };
 

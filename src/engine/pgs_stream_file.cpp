@@ -12,9 +12,9 @@ PgsStreamFile::PgsStreamFile(StreamOutput& segments, std::string label)
       units_([this](SubpictureUnit& unit) { unitDone(unit); },
              [this](int64_t pts, const std::string& reason) { leftOut(pts, reason); }) {}
 
-void PgsStreamFile::payload(const PayloadRun& run, const TitleClock& clock, Report& report) {
+void PgsStreamFile::payload(const PayloadRun& run, const TitleClock& clock, JobEvents& events) {
     clock_ = &clock;
-    report_ = &report;
+    events_ = &events;
     if (clock.settled() && !waiting_.empty()) {
         for (const SubpictureUnit& unit : waiting_)
             convert(unit, *clock.ticks(unit.pts));
@@ -32,9 +32,9 @@ void PgsStreamFile::unitDone(SubpictureUnit& unit) {
     unit = {};
 }
 
-void PgsStreamFile::endPart(const TitleClock& clock, Report& report) {
+void PgsStreamFile::endPart(const TitleClock& clock, JobEvents& events) {
     clock_ = &clock;
-    report_ = &report;
+    events_ = &events;
     units_.end();
     const int64_t first = waiting_.empty() ? 0 : waiting_.front().pts;
     for (const SubpictureUnit& unit : waiting_)
@@ -61,15 +61,15 @@ void PgsStreamFile::convert(const SubpictureUnit& unit, int64_t at) {
     lastStart_ = start;
     if (picture_.dvdForm && !dvdFormTold_) {
         dvdFormTold_ = true;
-        report_->log(label_ + " holds DVD subpictures, whose colours are not in the stream: "
+        events_->warning(label_ + " holds DVD subpictures, whose colours are not in the stream: "
                               "they are shown in greys.");
     }
     writer_.add(picture_, at);
 }
 
 void PgsStreamFile::leftOut(int64_t pts, const std::string& reason) {
-    report_->log("Subpicture unit of " + label_ + " at PTS " + std::to_string(pts) +
-                 " left out: " + reason + ".");
+    events_->warning("Subpicture unit of " + label_ + " at PTS " + std::to_string(pts) +
+                     " left out: " + reason + ".");
 }
 
 void PgsStreamFile::store() {

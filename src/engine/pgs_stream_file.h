@@ -5,7 +5,7 @@
 
 #include "output_file.h"
 #include "pgs_writer.h"
-#include "report.h"
+#include "job_events.h"
 #include "subpicture_units.h"
 #include "title_clock.h"
 
@@ -21,10 +21,10 @@ class PgsStreamFile : public StreamOutput {
     // The display sets go to another output, which stores them its own way.
     PgsStreamFile(StreamOutput& segments, std::string label);
 
-    void payload(const PayloadRun& run, const TitleClock& clock, Report& report);
+    void payload(const PayloadRun& run, const TitleClock& clock, JobEvents& events);
     // The part's scan ended: units still waiting are timed by the clock, settled from the
     // part's timing now; without video stream 0, from the first waiting unit's PTS.
-    void endPart(const TitleClock& clock, Report& report);
+    void endPart(const TitleClock& clock, JobEvents& events);
 
     // Raw bytes have no place here: a PGS stream takes whole runs through payload().
     void write(const uint8_t*, size_t) override {}
@@ -45,7 +45,7 @@ class PgsStreamFile : public StreamOutput {
     SubpictureUnits units_;
     std::vector<SubpictureUnit> waiting_;
     const TitleClock* clock_ = nullptr; // of the run in hand
-    Report* report_ = nullptr;
+    JobEvents* events_ = nullptr;
     bool dvdFormTold_ = false;
     std::optional<int64_t> lastStart_;
     Subpicture picture_; // the unit in hand, its room kept for the next

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "job_state.h"
+#include "sizes.h"
 
 namespace splitwick {
 

@@ -1,20 +1,17 @@
 #pragma once
-#include "report.h"
+#include "job_events.h"
 #include "scan_sink.h"
 
 namespace splitwick {
 
-// The lines Read EVO and Demux alike log as their scans meet them: the system header's, and one
-// for each sub-stream left out.
+// The line Read EVO and Demux alike log as their scans meet it: the system header's.
 class ScanLines : public ScanSink {
   public:
-    explicit ScanLines(Report& report) : report_(report) {}
-    void streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
-                       int keptId) override;
+    explicit ScanLines(JobEvents& events) : events_(events) {}
     void systemHeader(int videoBound, int audioBound) override;
 
   protected:
-    Report& report_;
+    JobEvents& events_;
 };
 
 } // namespace splitwick

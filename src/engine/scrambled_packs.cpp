@@ -2,17 +2,11 @@
 
 #include <algorithm>
 
-#include "pack_layout.h"
+#include "pack_view.h"
 
 namespace splitwick {
 
 namespace {
-
-// The stream ids whose packets carry video, audio or subpictures; the system header, padding,
-// navigation and stream-map packets are never encrypted.
-bool isMediaStream(uint8_t id) {
-    return id == PrivateStream1 || id == ExtendedStream || (id >= 0xC0 && id <= 0xEF);
-}
 
 // 1234567 -> "1,234,567"
 std::string groupedDigits(int64_t number) {
@@ -25,16 +19,7 @@ std::string groupedDigits(int64_t number) {
 } // namespace
 
 bool packScrambled(std::span<const uint8_t> pack) {
-    if (pack.size() <= PackHeaderSize ||
-        !std::equal(PackStartCode.begin(), PackStartCode.end(), pack.begin()))
-        return false;
-    const size_t s = PackHeaderSize + (pack[StuffingLengthByte] & StuffingLengthMask);
-    if (s + PacketFlagsByte >= pack.size()) return false;
-    if (pack[s] != 0 || pack[s + 1] != 0 || pack[s + 2] != 1 ||
-        !isMediaStream(pack[s + PacketStreamId]))
-        return false;
-    // PES_scrambling_control: bits 5 and 4.
-    return ((pack[s + PacketFlagsByte] >> 4) & 3) != 0;
+    return PackView(pack).scrambled();
 }
 
 void scanPacks(std::span<const uint8_t> chunk, ScanSink& sink) {

@@ -3,11 +3,16 @@
 #include <cstdint>
 #include <string>
 
-#include "boxes.h"
 
 namespace splitwick {
 
+// What a stream carries.
+enum class TrackKind { Video, Audio, Subpicture };
+
 enum class VideoCodec : uint8_t { Mpeg2, H264, Vc1 };
+
+// The coding of a stream's payload, whatever identifiers carry it.
+enum class Codec : uint8_t { Mpeg2, H264, Vc1, Ac3, Eac3, Dts, TrueHd, Lpcm, MpegAudio, Subpicture };
 
 // Where a packet carries the identifier that tells its stream.
 enum class IdField : uint8_t {
@@ -36,13 +41,14 @@ struct Numbering {
 // the stream's index is the identifier less the range's first), the stream names their
 // label, the rebuild the identifiers its drop test covers and how it numbers those it keeps.
 struct StreamCodec {
-    BoxKind kind;
+    Codec codec;
+    TrackKind kind;
     IdField field;
     IdRange scanned;
     VideoCodec video;         // the frame start code of a video codec
     uint8_t extraHeaderBytes; // sub-stream header bytes behind the common four (LPCM, MLP)
     const char* codecName;    // as the scan's lines name it: "DD+" in "DD+ audio stream 1 found!"
-    const char* name;         // the first part of a label; nullptr: no slot names it
+    const char* name;         // the first part of a label; nullptr: the stream has no track
     IdRange dropped;
     Numbering numbering;
 
@@ -55,11 +61,12 @@ constexpr Numbering AudioInEights{0xF8, 0x00, 8};
 constexpr Numbering AudioInSixteens{0x00, 0xC0, 16};
 constexpr Numbering Subpictures{0xE0, 0x00, 32};
 
-// MPEG audio packets are parsed past and their payload dropped: they have no box and no output.
+// MPEG audio packets are parsed past and their payload dropped: they have no track.
 // The rebuild still drops and numbers them as audio, over a wider range of stream ids. Inline:
 // one table for the whole program, so that a codec's address names it everywhere.
 inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
-    {BoxKind::Video,
+    {Codec::Mpeg2,
+     TrackKind::Video,
      IdField::StreamId,
      {0xE0, 0xE1},
      VideoCodec::Mpeg2,
@@ -68,7 +75,8 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      "MPEG-2.stream",
      {0xE0, 0xE1},
      VideoStreamIds},
-    {BoxKind::Video,
+    {Codec::H264,
+     TrackKind::Video,
      IdField::StreamId,
      {0xE2, 0xE3},
      VideoCodec::H264,
@@ -77,7 +85,8 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      "H.264.stream",
      {0xE2, 0xE3},
      VideoStreamIds},
-    {BoxKind::Video,
+    {Codec::Vc1,
+     TrackKind::Video,
      IdField::Extension,
      {0x55, 0x56},
      VideoCodec::Vc1,
@@ -86,7 +95,8 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      "VC-1.stream",
      {0x55, 0x56},
      {0x00, 0x55, 2}},
-    {BoxKind::Audio,
+    {Codec::Ac3,
+     TrackKind::Audio,
      IdField::SubStream,
      {0x80, 0x87},
      VideoCodec::Mpeg2,
@@ -95,7 +105,8 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      "DD.stream",
      {0x80, 0x87},
      AudioInEights},
-    {BoxKind::Audio,
+    {Codec::Dts,
+     TrackKind::Audio,
      IdField::SubStream,
      {0x88, 0x8F},
      VideoCodec::Mpeg2,
@@ -104,7 +115,8 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      "DTSHD.stream",
      {0x88, 0x8F},
      AudioInEights},
-    {BoxKind::Audio,
+    {Codec::Lpcm,
+     TrackKind::Audio,
      IdField::SubStream,
      {0xA0, 0xA7},
      VideoCodec::Mpeg2,
@@ -113,7 +125,8 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      "LPCM.stream",
      {0xA0, 0xA7},
      AudioInEights},
-    {BoxKind::Audio,
+    {Codec::TrueHd,
+     TrackKind::Audio,
      IdField::SubStream,
      {0xB0, 0xB7},
      VideoCodec::Mpeg2,
@@ -122,7 +135,8 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      "MLP.stream",
      {0xB0, 0xB7},
      AudioInEights},
-    {BoxKind::Audio,
+    {Codec::Eac3,
+     TrackKind::Audio,
      IdField::SubStream,
      {0xC0, 0xCF},
      VideoCodec::Mpeg2,
@@ -131,7 +145,8 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      "DD+.stream",
      {0xC0, 0xCF},
      AudioInSixteens},
-    {BoxKind::Audio,
+    {Codec::MpegAudio,
+     TrackKind::Audio,
      IdField::StreamId,
      {0xC0, 0xCF},
      VideoCodec::Mpeg2,
@@ -140,7 +155,8 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      nullptr,
      {0xC0, 0xCF},
      AudioInSixteens},
-    {BoxKind::Audio,
+    {Codec::MpegAudio,
+     TrackKind::Audio,
      IdField::StreamId,
      NoIds,
      VideoCodec::Mpeg2,
@@ -149,7 +165,8 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      nullptr,
      {0xD0, 0xDF},
      AudioInEights},
-    {BoxKind::Subpicture,
+    {Codec::Subpicture,
+     TrackKind::Subpicture,
      IdField::SubStream,
      {0x20, 0x3F},
      VideoCodec::Mpeg2,
@@ -158,7 +175,8 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
      "Subpicture",
      {0x20, 0x3F},
      Subpictures},
-    {BoxKind::Subpicture,
+    {Codec::Subpicture,
+     TrackKind::Subpicture,
      IdField::SubStream,
      {0x60, 0x7F},
      VideoCodec::Mpeg2,
@@ -174,33 +192,11 @@ inline constexpr std::array<StreamCodec, 12> StreamCodecs = {{
 inline constexpr const StreamCodec& LpcmCodec = StreamCodecs[5];
 static_assert(LpcmCodec.scanned.first == 0xA0 && LpcmCodec.extraHeaderBytes == 3);
 
-// Whether the codec is LPCM, by its row's identifiers rather than its address: the Matroska
-// writer's module holds a table of its own.
-constexpr bool isLpcm(const StreamCodec* codec) {
-    return codec != nullptr && codec->kind == LpcmCodec.kind && codec->field == LpcmCodec.field &&
-           codec->scanned.first == LpcmCodec.scanned.first;
-}
-
 // "0x88".
 std::string hexId(int id);
 
 // The stream of this codec and index as the scan's lines name it: "DD+ audio stream 1",
 // "Subpicture stream 3".
 std::string streamLabel(const StreamCodec& codec, int index);
-
-// The line of a sub-stream left out of its index's output, because another one has the index:
-// "DTS HD audio stream 0 (0x88) left out: audio stream 0 is DD (0x80)".
-std::string leftOutLine(const StreamCodec& codec, int id, const StreamCodec& kept, int keptId);
-
-// The codec of the identifier a scan stored in a slot's table entry; nullptr for an identifier
-// no slot of the kind stands for.
-const StreamCodec* scannedCodec(BoxKind kind, int32_t id);
-
-// The first part of a scanned stream's label: "MPEG-2.stream", "DD+.stream", "Subpicture", ...;
-// empty for an identifier no slot of the kind stands for.
-std::string streamName(BoxKind kind, int32_t id);
-
-// The whole label a scan gives a slot's stream: "DD+.stream.01", "MPEG-2.stream.0".
-std::string scannedLabel(Box box, int32_t id);
 
 } // namespace splitwick

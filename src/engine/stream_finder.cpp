@@ -12,10 +12,10 @@ std::string streamCount(int count, const char* kind) {
 
 } // namespace
 
-void StreamFinder::streamFound(const StreamCodec& codec, int index) {
-    if (codec.kind == BoxKind::Video) ++videoFound_;
-    if (codec.kind == BoxKind::Audio) ++audioFound_;
-    report_.log(streamLabel(codec, index) + " found!");
+void StreamFinder::trackFound(const Track& track) {
+    if (track.kind() == TrackKind::Video) ++videoFound_;
+    if (track.kind() == TrackKind::Audio) ++audioFound_;
+    events_.trackFound(track, track.scanName() + " found!");
 }
 
 void StreamFinder::systemHeader(int videoBound, int audioBound) {

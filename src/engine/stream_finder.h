@@ -5,13 +5,13 @@
 
 namespace splitwick {
 
-// Read EVO's side of a scan: a "found!" line for the first stream met for each table entry,
-// besides the lines of every scan. It keeps the system header's bounds against the streams met,
-// so that a scan stopped early can say how many it did not reach.
+// Read EVO's side of a scan: a "found!" line for each track as it is first met, besides the
+// lines of every scan. It keeps the system header's bounds against the streams met, so that a
+// scan stopped early can say how many it did not reach.
 class StreamFinder : public ScanLines {
   public:
     using ScanLines::ScanLines;
-    void streamFound(const StreamCodec& codec, int index) override;
+    void trackFound(const Track& track) override;
     void systemHeader(int videoBound, int audioBound) override;
 
     // The line for a scan stopped at the fast check's limit with fewer video or audio streams

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "boxes.h"
+#include "track.h"
 
 namespace splitwick {
 
@@ -37,7 +37,7 @@ bool isDiscRate(const FrameRate& rate);
 
 // Where a stream of one part of a title starts.
 struct StreamStart {
-    Box box;
+    Track track;
     int64_t firstPts = 0; // the first PTS its packets carry, 33 bits
     // firstPts less the part's reference, in ms: below 0 when the stream starts before the
     // picture. None in a part without video stream 0.
@@ -58,7 +58,7 @@ struct PartTiming {
     // In a later part: referencePts less where the part before's video ended, in ms; 0 where the
     // picture goes on without a jump.
     std::optional<int64_t> seamMs;
-    std::vector<StreamStart> streams; // in box order
+    std::vector<StreamStart> streams; // in track order
 };
 
 // The timing of a title's parts, in the order they were read: none when no scan measured it.

@@ -1,22 +1,20 @@
 #pragma once
-#include <bitset>
-
+#include "job_events.h"
 #include "output_set.h"
-#include "scan_lines.h"
 #include "timing_recorder.h"
 #include "title_clock.h"
 
 namespace splitwick {
 
-// Demux's side of a scan: appends each run to the stream output of its box, and a subpicture
-// packet's PTS to the box's .pts file; a stream whose box has no output is passed over. An LPCM
-// stream written as WAV gets each packet's header and only LPCM samples. Logs the lines of every
-// scan.
-class StreamWriter : public ScanLines {
+// Demux's side of a scan: appends each run to its track's stream output, and a subpicture
+// packet's PTS to the track's .pts file; a track without outputs is passed over. An LPCM track
+// written as WAV gets each packet's header and the samples; a subpicture track converted to
+// PGS gets whole runs, placed on the title's timeline.
+class StreamWriter : public ScanSink {
   public:
-    StreamWriter(const OutputSet& outputs, Report& report) : ScanLines(report), outputs_(outputs) {}
+    StreamWriter(const OutputSet& outputs, JobEvents& events) : outputs_(outputs), events_(events) {}
     void payload(PayloadRun& run) override;
-    void lpcmHeader(int audioIndex, const LpcmHeader& header) override;
+    void lpcmHeader(const Track& track, const LpcmHeader& header) override;
     // The scan of a part begins, timed by this recorder: subpictures converted to PGS are placed
     // on the title's timeline by the first presented picture it settles.
     void timeBy(const TimingRecorder& recorder) { recorder_ = &recorder; }
@@ -25,12 +23,12 @@ class StreamWriter : public ScanLines {
 
   private:
     void writeSubpicture(PayloadRun& run);
-    void writeWav(LpcmWavFile& wav, const PayloadRun& run);
 
     const OutputSet& outputs_;
-    std::bitset<16> reportedNotLpcm_;
+    JobEvents& events_;
     const TimingRecorder* recorder_ = nullptr;
     TitleClock clock_;
+    std::vector<PgsStreamFile*> pgs_; // met so far, each once
 };
 
 } // namespace splitwick

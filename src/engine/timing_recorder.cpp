@@ -11,22 +11,12 @@ namespace {
 // in it, which are not kept.
 constexpr size_t FirstSecondLimit = 1024;
 
-// The box of a run's stream; its index is -1 before any stream of the kind.
-Box boxOf(const PayloadRun& run) {
-    switch (run.kind) {
-    case PacketKind::Video:
-        return {BoxKind::Video, run.videoIndex};
-    case PacketKind::Audio:
-        return {BoxKind::Audio, run.audioIndex};
-    default:
-        return {BoxKind::Subpicture, run.subpictureIndex};
-    }
-}
-
 } // namespace
 
 void TimingRecorder::clear() {
-    firstPts_.fill(NoTimestamp);
+    firstPts_.clear();
+    stamped_.fill(false);
+    video_.reset();
     videoPts_ = videoDts_ = NoTimestamp;
     inFirstSecond_ = false;
     firstSecond_.clear();
@@ -36,11 +26,14 @@ void TimingRecorder::clear() {
 void TimingRecorder::payload(PayloadRun& run) {
     // The timestamps belong to the packet: its first run is enough.
     if (run.continuesPacket || run.pts == NoTimestamp) return;
-    const Box box = boxOf(run);
-    if (box.index < 0) return;
-    int64_t& first = firstPts_[tableEntry(box) - 1];
-    if (first == NoTimestamp) first = run.pts;
-    if (box == Box{BoxKind::Video, 0}) videoTimestamps(run.pts, run.dts);
+    const Track& track = *run.track;
+    if (!stamped_[size_t(track.id.key())]) {
+        stamped_[size_t(track.id.key())] = true;
+        firstPts_.emplace_back(track, run.pts);
+    }
+    // The picture is video stream 0's: the first video track of that number to come.
+    if (!video_ && track.kind() == TrackKind::Video && track.number() == 0) video_ = track.id;
+    if (video_ == track.id) videoTimestamps(run.pts, run.dts);
 }
 
 void TimingRecorder::videoTimestamps(int64_t pts, int64_t dts) {
@@ -99,10 +92,10 @@ PartTiming TimingRecorder::endPart(const std::string& file) {
         if (frame > 0) part.videoFrameRate = frameRateOf(frame);
         part.videoEndPts = ptsPlus(videoPts_, latest_ + std::llround(frame));
     }
-    for (Box box : streamBoxes()) {
-        const int64_t first = firstPts_[tableEntry(box) - 1];
-        if (first == NoTimestamp) continue;
-        StreamStart start{box, first, std::nullopt, std::nullopt};
+    std::stable_sort(firstPts_.begin(), firstPts_.end(),
+                     [](const auto& a, const auto& b) { return inTrackOrder(a.first, b.first); });
+    for (const auto& [track, first] : firstPts_) {
+        StreamStart start{track, first, std::nullopt, std::nullopt};
         if (part.referencePts) start.delayMs = ticksToMs(ptsDifference(first, *part.referencePts));
         part.streams.push_back(start);
     }

@@ -54,16 +54,16 @@ std::string safeNamePart(const std::string& part) {
     return safe;
 }
 
-std::string boxOutputStem(const std::string& prefix, const std::string& label, Box box,
-                          size_t longestExtension) {
+std::string trackOutputStem(const std::string& prefix, const std::string& label, TrackName name,
+                            size_t longestExtension) {
     std::string part = safeNamePart(label);
     const size_t prefixName = fileNameOf(prefix).size();
     const size_t around = prefixName + 1 + 1 + longestExtension; // the two dots
     if (around + part.size() > MaxFileNameBytes) {
-        const std::string boxPart = labelSuffix(box);
-        const size_t taken = around + boxPart.size();
-        part =
-            leadingBytes(part, MaxFileNameBytes > taken ? MaxFileNameBytes - taken : 0) + boxPart;
+        const std::string numberPart = "." + name.numberText();
+        const size_t taken = around + numberPart.size();
+        part = leadingBytes(part, MaxFileNameBytes > taken ? MaxFileNameBytes - taken : 0) +
+               numberPart;
     }
     return prefix + "." + part;
 }

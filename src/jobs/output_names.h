@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <string>
 
-#include "engine/boxes.h"
+#include "engine/track.h"
 
 namespace splitwick {
 
@@ -15,11 +15,11 @@ constexpr size_t MaxFileNameBytes = 255;
 // disguise what the name says. Each such character, or stray byte, becomes "_".
 std::string safeNamePart(const std::string& part);
 
-// prefix "." label, the label made safe: the stem of a box's output files. When the longest
+// prefix "." label, the label made safe: the stem of a track's output files. When the longest
 // of them (the stem, ".", an extension of longestExtension bytes) would be longer than a file
-// name may be, the label is cut and the box's own part (".00") put behind it, so that the
-// job fails for no such name and each box's files keep names of their own.
-std::string boxOutputStem(const std::string& prefix, const std::string& label, Box box,
-                          size_t longestExtension);
+// name may be, the label is cut and the track's number (".00") put behind it, so that the job
+// fails for no such name and each track's files keep names of their own.
+std::string trackOutputStem(const std::string& prefix, const std::string& label, TrackName name,
+                            size_t longestExtension);
 
 } // namespace splitwick

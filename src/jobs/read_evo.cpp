@@ -1,61 +1,65 @@
 #include "read_evo.h"
 
-#include "engine/demux.h"
-#include "engine/frame_counter.h"
+#include "engine/evo_scan.h"
 #include "engine/job_error.h"
+#include "engine/path_parts.h"
 #include "engine/scrambled_packs.h"
 #include "engine/stream_finder.h"
-#include "job_steps.h"
+#include "engine/timing_recorder.h"
 #include "timing_lines.h"
 
 namespace splitwick {
 
-void labelStreams(StreamChoice& streams, const StreamTable& table) {
-    for (Box box : streamBoxes()) {
-        const int32_t id = table[tableEntry(box)];
-        StreamEntry& entry = streams[box];
-        entry.chosen = id >= 0;
-        if (id < 0) {
-            entry.learnt = LearntFrom::Nothing;
-            continue;
-        }
-        entry.learnt = LearntFrom::Scan;
-        entry.label = scannedLabel(box, id);
-    }
+std::unique_ptr<SourceFile> openEvo(JobEvents& events, OpenFiles& files, const std::string& path,
+                                    const char* phaseAfterOpening) {
+    events.logged("Opening file " + fileNameOf(path));
+    events.phase("Opening");
+    auto source = std::make_unique<SourceFile>(path, files);
+    if (phaseAfterOpening != nullptr) events.phase(phaseAfterOpening);
+    events.logged(fileSizeLine(*source));
+    return source;
 }
 
-void requireStreams(const StreamTable& found, const std::string& evoPath) {
-    for (Box box : streamBoxes())
-        if (found[tableEntry(box)] >= 0) return;
-    throw JobError(JobErrorKind::Input, "No stream found in \"" + fullPath(evoPath) + "\"");
+std::string fileSizeLine(const SourceFile& source) {
+    return "File size: " + std::to_string(source.size() / MiB) + " Mbytes.";
 }
 
-StopReason readEvo(Session& session) {
-    JobState& state = session.state;
-    session.streams.forget();
-    state.frameCount = {0, 0};
-    StreamFinder finder(session.report());
-    FrameTally frames(session.request.countFrames);
-    frames.countEveryStream(state.frameCount);
+void requireStreams(const TrackList& found, const std::string& evoPath) {
+    if (found.empty())
+        throw JobError(JobErrorKind::Input, "No stream found in \"" + fullPath(evoPath) + "\"");
+}
+
+PartTiming keepTiming(TitleTiming& timing, TimingRecorder& recorder, const std::string& file,
+                      StopReason stop) {
+    PartTiming part = recorder.endPart(file);
+    if (stop != StopReason::Cancelled) timing.addPart(part);
+    return part;
+}
+
+ReadResult readEvo(const JobRequest& request, JobEvents& events) {
+    OpenFiles files;
+    ReadResult read;
+    StreamFinder finder(events);
+    FrameTally frames(request.countFrames);
+    frames.countEveryStream(read.frames);
     TimingRecorder timing;
     ScrambleTally scrambled;
     ScanSinks sinks{&finder, &frames, &timing, &scrambled};
-    const StopReason stop =
-        scanEvo(session, openEvo(session, "Reading"), sinks, state.streamTable, ScanMode::Read);
-    dropCountsOfStoppedPass(state.frameCount, stop);
-    state.timing = {};
-    keepTiming(state.timing, timing, state.evoFile, stop);
-    labelStreams(session.streams, state.streamTable);
-    state.scrambledPacks = scrambled.scrambled();
-    finishJob(session);
-    if (scrambled.scrambled() > 0) session.log(scrambled.line());
+    read.stop = scanEvo(events, openEvo(events, files, request.evoPath, "Reading"), sinks,
+                        read.tracks, {false, request.fastCheck, {"Reading"}});
+    // A pass that was stopped counted part of the file only: it reports no frames.
+    if (read.stop != StopReason::EndOfFile) read.frames = {0, 0};
+    keepTiming(read.timing, timing, fileNameOf(request.evoPath), read.stop);
+    read.scrambledPacks = scrambled.scrambled();
+    events.done();
+    if (scrambled.scrambled() > 0) events.warning(scrambled.line());
     // Late streams (audio starting minutes in, subpictures) would otherwise go without a word.
     if (const std::string missing = finder.missingStreamsLine();
-        stop == StopReason::FastCheckLimit && !missing.empty())
-        session.log(missing);
-    logFrameCounts(session.report(), state.frameCount);
-    logTiming(session.report(), state.timing, state.streamTable);
-    return stop;
+        read.stop == StopReason::FastCheckLimit && !missing.empty())
+        events.warning(missing);
+    logFrameCounts(events, read.frames);
+    logTiming(events, read.timing);
+    return read;
 }
 
 } // namespace splitwick

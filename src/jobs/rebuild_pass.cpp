@@ -6,20 +6,11 @@
 
 namespace splitwick {
 
-namespace {
-
-// audio_bound's byte, then video_bound's
-constexpr size_t BoundsOffset = AudioBoundOffset;
-static_assert(VideoBoundOffset == AudioBoundOffset + 1);
-
-} // namespace
-
 void PendingBounds::written(const uint8_t* pack, size_t n, const PackEditor& editor) {
-    // A pack cut short before its bounds carries none to set right.
-    if (n > BoundsOffset && PackEditor::isSystemHeader(pack, n)) {
-        Header header{
-            written_, uint8_t(std::min<size_t>(n - BoundsOffset, 2)), {}, editor.bounds()};
-        std::copy_n(pack + BoundsOffset, header.size, header.bytes);
+    const PackView view({pack, n});
+    if (const auto at = view.boundsAt(); view.isPack() && at) {
+        Header header{written_ + *at, uint8_t(std::min<size_t>(n - *at, 2)), {}, editor.bounds()};
+        std::copy_n(pack + *at, header.size, header.bytes);
         headers_.push_back(header);
     }
     written_ += n;
@@ -28,16 +19,16 @@ void PendingBounds::written(const uint8_t* pack, size_t n, const PackEditor& edi
 void PendingBounds::settle(OutputFile& output, SystemBounds bounds) const {
     for (const Header& header : headers_) {
         if (header.bounds == bounds) continue;
-        uint8_t pack[BoundsOffset + 2] = {};
-        std::copy_n(header.bytes, header.size, pack + BoundsOffset);
-        PackEditor::writeBounds(pack, BoundsOffset + header.size, bounds);
-        output.writeAt(header.at + BoundsOffset, pack + BoundsOffset, header.size);
+        uint8_t bytes[2];
+        std::copy_n(header.bytes, header.size, bytes);
+        PackView::writeBounds({bytes, header.size}, bounds);
+        output.writeAt(header.at, bytes, header.size);
     }
 }
 
-StopReason rebuildPass(Session& session, std::unique_ptr<SourceFile> source, PackEditor& editor,
+StopReason rebuildPass(JobEvents& events, std::unique_ptr<SourceFile> source, PackEditor& editor,
                        OutputFile& output, EvoScan* scan, PendingBounds* pending) {
-    FilePass pass(session, std::move(source), true, "Rebuilding");
+    FilePass pass(events, std::move(source), true, {"Rebuilding"});
     // An empty source is not read at all: no progress line, nothing written.
     for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {
         refuseScrambled(chunk, pass.source().path());

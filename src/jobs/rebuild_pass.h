@@ -2,13 +2,13 @@
 #include <memory>
 #include <vector>
 
-#include "engine/demux.h"
+#include "engine/evo_scan.h"
 #include "engine/output_file.h"
 #include "pack_editor.h"
 
 namespace splitwick {
 
-// The system headers a rebuild wrote while the numbers of kept boxes could still grow (a scan
+// The system headers a rebuild wrote while the numbers of kept streams could still grow (a scan
 // in the same pass was still finding the streams), to be set right once the numbers are known.
 class PendingBounds {
   public:
@@ -19,8 +19,8 @@ class PendingBounds {
 
   private:
     struct Header {
-        uint64_t at;  // of the pack in the output
-        uint8_t size; // of the bound bytes (audio_bound's, video_bound's) the pack has: 0 to 2
+        uint64_t at;  // of the bound bytes in the output
+        uint8_t size; // of the bound bytes (audio_bound's, video_bound's) the pack has: 1 or 2
         uint8_t bytes[2];
         SystemBounds bounds;
     };
@@ -30,11 +30,11 @@ class PendingBounds {
 
 // One pass of the rebuild over a source from its start, owning it for the pass's length: every
 // pack the editor keeps is appended to the output. Shows "Rebuilding NAME a/b Mbytes,
-// Remaining time: ..." in panel 1 every 4 MiB; a cancel is seen after the chunk in
-// hand. With a scan, each chunk goes through it before its packs are
-// edited, so that the drop tests find every stream met up to the end of the chunk, and the
-// packs written are noted in pending. Returns why the pass ended.
-StopReason rebuildPass(Session& session, std::unique_ptr<SourceFile> source, PackEditor& editor,
+// Remaining time: ..." every 4 MiB; a stop request is seen after the chunk in hand. With a scan,
+// each chunk goes through it before its packs are edited, so that the drop tests find every
+// stream met up to the end of the chunk, and the packs written are noted in pending. Returns
+// why the pass ended.
+StopReason rebuildPass(JobEvents& events, std::unique_ptr<SourceFile> source, PackEditor& editor,
                        OutputFile& output, EvoScan* scan = nullptr,
                        PendingBounds* pending = nullptr);
 

@@ -1,6 +1,5 @@
 #include "timing_lines.h"
 
-#include "engine/stream_codecs.h"
 
 namespace splitwick {
 
@@ -15,16 +14,22 @@ std::string startText(int64_t delayMs) {
 
 } // namespace
 
-void logTiming(Report& report, const TitleTiming& timing, const StreamTable& found) {
+void logTiming(JobEvents& events, const TitleTiming& timing) {
     if (timing.parts.empty()) return;
     const PartTiming& part = timing.parts.front();
     if (part.videoFrameRate)
-        report.log("Video frame rate: " + part.videoFrameRate->text() + " fps.");
+        events.logged("Video frame rate: " + part.videoFrameRate->text() + " fps.");
     for (const StreamStart& stream : part.streams) {
-        if (stream.box.kind == BoxKind::Video || !stream.delayMs) continue;
-        report.log(scannedLabel(stream.box, found[tableEntry(stream.box)]) + " " +
-                   startText(*stream.delayMs));
+        if (stream.track.kind() == TrackKind::Video || !stream.delayMs) continue;
+        events.logged(stream.track.label() + " " + startText(*stream.delayMs));
     }
+}
+
+void logFrameCounts(JobEvents& events, const FrameCounts& frames) {
+    for (size_t i = 0; i < frames.size(); ++i)
+        if (frames[i] > 0)
+            events.logged(std::to_string(frames[i]) + " frames count in video stream " +
+                          std::to_string(i) + ".");
 }
 
 } // namespace splitwick

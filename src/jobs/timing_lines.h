@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/report.h"
-#include "engine/stream_table.h"
+#include "engine/frame_counter.h"
+#include "engine/job_events.h"
 #include "engine/stream_timing.h"
 
 namespace splitwick {
@@ -9,6 +9,9 @@ namespace splitwick {
 // for each audio and subpicture stream, where it starts against the picture, named by its
 // label: "DD+.stream.00 starts 37 ms after the picture." Only what was measured in the title's
 // first part, the one Read EVO reads.
-void logTiming(Report& report, const TitleTiming& timing, const StreamTable& found);
+void logTiming(JobEvents& events, const TitleTiming& timing);
+
+// "N frames count in video stream 0." (and 1) for each counter above 0.
+void logFrameCounts(JobEvents& events, const FrameCounts& frames);
 
 } // namespace splitwick

@@ -107,7 +107,7 @@ MatroskaSink::~MatroskaSink() {
 
 bool MatroskaSink::chosen(Box box, const std::string& label, int32_t streamId) {
     const std::optional<MuxCodec> codec =
-        box.kind == BoxKind::Subpicture
+        box.kind == TrackKind::Subpicture
             ? (setup_.subpicturesAsPgs ? std::optional(MuxCodec::Pgs) : std::nullopt)
             : muxCodec(box, label, streamId);
     // No Matroska track takes the stream as it is: it stays a file of its own.
@@ -151,7 +151,7 @@ MatroskaSink::Track* MatroskaSink::trackOf(const PayloadRun& run) const {
 void MatroskaSink::payload(PayloadRun& run) {
     timing_.payload(run);
     const bool stamped = !run.continuesPacket && run.pts != NoTimestamp;
-    pictureStamped_ = pictureStamped_ || (stamped && payloadBox(run) == Box{BoxKind::Video, 0});
+    pictureStamped_ = pictureStamped_ || (stamped && payloadBox(run) == Box{TrackKind::Video, 0});
     if (!clock().settled())
         if (const auto reference = timing_.settledReference()) clocks_.back().settle(*reference);
     Track* track = trackOf(run);
@@ -197,7 +197,7 @@ void MatroskaSink::cutFrame(Track& track, const CutFrame& frame) {
 }
 
 void MatroskaSink::lpcmHeader(int audioIndex, const LpcmHeader& header) {
-    Track* track = this->track({BoxKind::Audio, audioIndex});
+    Track* track = this->track({TrackKind::Audio, audioIndex});
     if (track == nullptr || track->codec != MuxCodec::LpcmWav) return;
     const LpcmFormat format =
         checkedLpcmFormat(header, track->lpcm, track->sampleFrames, audioIndex);
@@ -270,15 +270,15 @@ void MatroskaSink::start() {
         Track& track = *written_[i];
         track.index = i;
         // The first picture and the chosen sound play; another video stream is an alternative.
-        const bool firstVideo = track.box.kind == BoxKind::Video && !videoSeen;
-        videoSeen = videoSeen || track.box.kind == BoxKind::Video;
+        const bool firstVideo = track.box.kind == TrackKind::Video && !videoSeen;
+        videoSeen = videoSeen || track.box.kind == TrackKind::Video;
         MatroskaTrack made{
             track.codec,        described.tracks[i].label, firstVideo || i == defaultAudio,
             track.parameters(), track.sampleBytes() * 8,   std::nullopt};
         int64_t frameTicks = 0;
-        if (track.box.kind == BoxKind::Video) {
+        if (track.box.kind == TrackKind::Video) {
             const AVRational own = made.stream.frameRate;
-            if (takesMeasuredRate(track.codec) && track.box == Box{BoxKind::Video, 0} && measured &&
+            if (takesMeasuredRate(track.codec) && track.box == Box{TrackKind::Video, 0} && measured &&
                 isDiscRate(*measured))
                 made.defaultRate = measured;
             else if (own.num > 0 && own.den > 0)
@@ -288,7 +288,7 @@ void MatroskaSink::start() {
                                           : GuessedFrameTicks;
         }
         track.times.emplace(frameTicks);
-        if (track.box == Box{BoxKind::Video, 0}) described.tracks[i].frameRate = measured;
+        if (track.box == Box{TrackKind::Video, 0}) described.tracks[i].frameRate = measured;
         tracks.push_back(made);
     }
     if (const std::string line = ownTimingLine(described); !line.empty()) report_.log(line);
@@ -315,7 +315,7 @@ void MatroskaSink::drain(Track& track) {
                                     frame.samplesTicks, frame.framesShownAfter)
                 : std::nullopt;
         // Sound before the picture's start is left out whole, as is all of a track left out.
-        if (!time || (track.box.kind == BoxKind::Audio && time->pts < 0)) {
+        if (!time || (track.box.kind == TrackKind::Audio && time->pts < 0)) {
             av_packet_free(&frame.packet);
             track.waiting.pop_front();
             continue;

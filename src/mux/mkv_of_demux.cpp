@@ -43,7 +43,7 @@ MkvOfDemux mkvOfDemux(const DemuxedFiles& files, const JobState& state, const Ti
         }
         const TrackLabel label = trackLabel(title, state.evoName, stream.box, stream.label);
         // The rate measured is video stream 0's.
-        const bool firstVideo = stream.box == Box{BoxKind::Video, 0};
+        const bool firstVideo = stream.box == Box{TrackKind::Video, 0};
         mkv.plan.tracks.push_back({stream.box, *codec, label,
                                    stream.pgs ? 0 : firstPartDelay(state, stream.box),
                                    firstVideo ? firstPart.videoFrameRate : std::nullopt});

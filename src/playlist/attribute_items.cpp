@@ -45,7 +45,7 @@ void AttributeItems::playlistTag(const PlaylistTag& tag) {
 void AttributeItems::videoItem(const PlaylistTag& tag) {
     keepLabelText(tag, "index", videoIndex_);
     keepLabelText(tag, "codec", videoCodec_);
-    store(playlist_.VideoAttr, videoIndex_, videoCodec_);
+    store(read_.attributes.VideoAttr, videoIndex_, videoCodec_);
 }
 
 void AttributeItems::audioItem(const PlaylistTag& tag) {
@@ -55,18 +55,18 @@ void AttributeItems::audioItem(const PlaylistTag& tag) {
     const std::string suffix = audioChannels_.empty() ? "" : "." + audioChannels_ + "ch";
     keepLabelText(tag, "codec", audioCodec_);
     keepLabelText(tag, "index", audioIndex_);
-    store(playlist_.AudioAttr, audioIndex_, audioCodec_ + suffix);
+    store(read_.attributes.AudioAttr, audioIndex_, audioCodec_ + suffix);
 }
 
 void AttributeItems::subpictureItem(const PlaylistTag& tag) {
     keepLabelText(tag, "index", subpictureIndex_);
     keepLabelText(tag, "codec", subpictureCodec_);
-    store(playlist_.SubpictureAttr, subpictureIndex_, subpictureCodec_);
+    store(read_.attributes.SubpictureAttr, subpictureIndex_, subpictureCodec_);
 }
 
 void AttributeItems::titleSet(const PlaylistTag& tag) {
     if (tag.opens("TitleSet"))
-        playlist_.titleSet = {tag.firstOf({"timeBase"}), tag.firstOf({"defaultLanguage"})};
+        read_.titleSet = {tag.firstOf({"timeBase"}), tag.firstOf({"defaultLanguage"})};
 }
 
 } // namespace splitwick

@@ -11,10 +11,10 @@ namespace splitwick {
 // items, filling the attribute tables. Its value holders live for one read and keep their
 // value from tag to tag, as a holder is left alone when the tag lacks the attribute: the
 // playlist's closing tag thus keeps the title, and an item's closing tag rewrites its entry.
-// The TitleSet's attributes go to the playlist whole, for the title's data.
+// The TitleSet's attributes go to the read whole, for the title's data.
 class AttributeItems {
   public:
-    explicit AttributeItems(Playlist& playlist) : playlist_(playlist) {}
+    explicit AttributeItems(PlaylistRead& read) : read_(read) {}
 
     // Throws JobError when an item's "index" is not an integer.
     void test(std::string_view tag);
@@ -28,7 +28,7 @@ class AttributeItems {
     void subpictureItem(const PlaylistTag& tag);
     void titleSet(const PlaylistTag& tag);
 
-    Playlist& playlist_;
+    PlaylistRead& read_;
     std::string playlistTitle_;
     std::string videoIndex_, videoCodec_;
     std::string audioChannels_, audioCodec_, audioIndex_;

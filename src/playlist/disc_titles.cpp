@@ -8,7 +8,7 @@
 #include <tuple>
 
 #include "engine/job_error.h"
-#include "engine/job_state.h"
+#include "engine/sizes.h"
 #include "engine/source_file.h"
 #include "playlist_tag.h"
 #include "read_xpl.h"

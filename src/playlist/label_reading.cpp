@@ -16,7 +16,7 @@ void StreamLabels::read(const PlaylistTag& tag) {
 void StreamLabels::video(const PlaylistTag& tag) {
     const int track = tag.labelNumber("track");
     const int media = tag.labelNumber("mediaAttr");
-    if (!inStreamGroup(track) || !AttributeTable::holds(media)) return;
+    if (!inStreamRange(TreeBranch::Video, track) || !AttributeTable::holds(media)) return;
     if (markNew(TreeBranch::Video, track))
         streams_.push_back({TreeBranch::Video, track, media, {}});
 }
@@ -24,7 +24,7 @@ void StreamLabels::video(const PlaylistTag& tag) {
 void StreamLabels::numbered(const PlaylistTag& tag, TreeBranch branch, std::string& description) {
     const int number = tag.labelNumber("streamNumber");
     const int media = tag.labelNumber("mediaAttr");
-    if (!inStreamGroup(number) || !AttributeTable::holds(media)) return;
+    if (!inStreamRange(branch, number) || !AttributeTable::holds(media)) return;
     if (!markNew(branch, number)) return;
     // Only a stream labelled takes a description: the holder skips those left out.
     keepLabelText(tag, "description", description);

@@ -8,10 +8,10 @@
 
 namespace splitwick {
 
-// Track and stream numbers count from 1 within their group of the stream table.
-constexpr int StreamGroupSize = 16;
-inline bool inStreamGroup(int number) {
-    return number >= 1 && number <= StreamGroupSize;
+// Track and stream numbers count from 1: video tracks and audio streams up to 16, subtitle
+// streams up to 32, as the disc's subpicture sub-stream ids reach.
+inline bool inStreamRange(TreeBranch branch, int number) {
+    return number >= 1 && number <= (branch == TreeBranch::Subtitle ? 32 : 16);
 }
 
 // A Video, Audio or Subtitle element as the labels read it: the first of the title's lines to
@@ -19,7 +19,7 @@ inline bool inStreamGroup(int number) {
 // its table.
 struct LabelledStream {
     TreeBranch branch = TreeBranch::Video; // Video, Audio or Subtitle
-    int number = 0;                        // track for video, streamNumber otherwise: 1 to 16
+    int number = 0;                        // track for video, streamNumber otherwise
     int mediaAttr = 0;                     // 1 to 8
     // Its own "description", else that of the labelled stream of its kind before it, as the
     // label shows it; empty for video.

@@ -114,7 +114,7 @@ std::string iso639_2(std::string_view code) {
     return std::string(found->iso639_2);
 }
 
-TrackLanguage trackLanguage(std::string_view langcode, BoxKind kind) {
+TrackLanguage trackLanguage(std::string_view langcode, TrackKind kind) {
     const size_t colon = langcode.find(':');
     TrackLanguage track;
     track.code = lowerAscii(langcode.substr(0, colon));
@@ -122,7 +122,7 @@ TrackLanguage trackLanguage(std::string_view langcode, BoxKind kind) {
     if (colon == std::string_view::npos) return track;
     const std::optional<int> extension = extensionNumber(langcode.substr(colon + 1));
     track.kind =
-        kind == BoxKind::Audio ? kindOf(AudioKinds, extension) : kindOf(SubtitleKinds, extension);
+        kind == TrackKind::Audio ? kindOf(AudioKinds, extension) : kindOf(SubtitleKinds, extension);
     return track;
 }
 

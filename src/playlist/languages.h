@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/boxes.h"
+#include "engine/stream_codecs.h"
 
 namespace splitwick {
 
@@ -19,6 +19,6 @@ std::string iso639_2(std::string_view code);
 
 // The langcode of an audio or a subtitle track: the language before the ":", the kind from the
 // code extension behind it, with the meanings DVD gives the extension of each kind of stream.
-TrackLanguage trackLanguage(std::string_view langcode, BoxKind kind);
+TrackLanguage trackLanguage(std::string_view langcode, TrackKind kind);
 
 } // namespace splitwick

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <string>
+#include <vector>
 
 #include "title_info.h"
 
@@ -20,18 +21,32 @@ class AttributeTable {
     std::array<std::string, Entries> entries_{};
 };
 
-// What the playlist reader keeps for the whole run of the program, beside the Session: the
-// window and the command line each own one. The tables start empty and are never cleared;
-// each read overwrites the entries its items name.
-struct Playlist {
+// The playlist's media attribute items, by index.
+struct AttributeTables {
     AttributeTable VideoAttr;      // codec of each VideoAttributeItem
     AttributeTable AudioAttr;      // codec and channel suffix of each AudioAttributeItem
     AttributeTable SubpictureAttr; // codec of each SubpictureAttributeItem
+};
 
-    // What the last read found: the attributes of the TitleSet, and what the title that plays
-    // the EVO says beyond its labels (nothing when the read found none or failed).
+// A stream the playlist's title names, as Read XPL labels it.
+struct StreamLabel {
+    TrackName name;
+    std::string label;       // names its files: "DD+.6ch.stream.00.English", "VC-1.stream.0"
+    std::string description; // the playlist's words on it: the label, for audio and subtitles
+};
+
+// What Read XPL found in a playlist: its attribute items, the attributes of its TitleSet, and the
+// title that plays the EVO with the streams it labels; no title when none plays it (or the read
+// was stopped).
+struct PlaylistRead {
+    AttributeTables attributes;
     TitleSetAttributes titleSet;
+    bool titleFound = false;
     TitleInfo title;
+    std::vector<StreamLabel> labels; // in the title's lines' order
+
+    // The label of the stream of this name; nullptr when the title names none.
+    const StreamLabel* label(TrackName name) const;
 };
 
 } // namespace splitwick

@@ -4,6 +4,7 @@
 
 #include "attribute_items.h"
 #include "engine/file_pass.h"
+#include "engine/open_files.h"
 #include "engine/job_error.h"
 #include "tag_scanner.h"
 #include "title_labels.h"
@@ -20,15 +21,16 @@ constexpr int64_t MaxPlaylistSize = 16 * MiB;
 // for the playlist's title and attribute items. Closes it on every path; a failure once the
 // memo is hidden shows the lines read so far. Gives the playlist's title, and whether the whole
 // file was read.
-std::pair<std::string, bool> scanPlaylist(Session& session, Playlist& playlist, MemoLines& memo,
-                                          PlaylistView& view) {
-    auto source = std::make_unique<SourceFile>(session.request.playlistPath, session.openFiles);
+std::pair<std::string, bool> scanPlaylist(const std::string& path, PlaylistRead& read,
+                                          MemoLines& memo, PlaylistView& view, JobEvents& events) {
+    OpenFiles files; // the read's only file
+    auto source = std::make_unique<SourceFile>(path, files);
     refuseOversizedPlaylist(*source);
     const std::string size = std::to_string(source->size());
-    session.log("Open " + session.state.playlistFile);
-    session.log("Filesize: " + size + " bytes");
+    events.logged("Open " + source->fileName());
+    events.logged("Filesize: " + size + " bytes");
 
-    AttributeItems items(playlist);
+    AttributeItems items(read);
     TagScanner scanner([&](uint8_t indentLevels, const std::string& text) {
         memo.append(indentLevels, text);
         // Indentation is spaces in front of the tag: it cannot make or break a match.
@@ -37,9 +39,11 @@ std::pair<std::string, bool> scanPlaylist(Session& session, Playlist& playlist, 
     view.clearAndHideMemo();
     try {
         // Cancel stops a long read as it stops a scan, without a question.
-        FilePass pass(session, std::move(source), false, nullptr);
+        FilePass pass(events, std::move(source), false, {});
         for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {
-            session.slog(std::to_string(pass.source().position()) + "/" + size + " bytes", 1);
+            const int64_t position = pass.source().position();
+            events.progress(
+                {std::to_string(position) + "/" + size + " bytes", position, pass.source().size()});
             scanner.feed(chunk);
         }
         return {items.playlistTitle(), pass.stopReason() == StopReason::EndOfFile};
@@ -50,17 +54,16 @@ std::pair<std::string, bool> scanPlaylist(Session& session, Playlist& playlist, 
 }
 
 // Cuts the memo to the title that plays the EVO and reads its lines once into the title's model,
-// which gives a new tree, the boxes and the title's facts. False, leaving memo and tree as they
+// which gives a new tree, the labels and the title's facts. False, leaving memo and tree as they
 // are, when no line names the EVO.
-bool readTitle(Session& session, Playlist& playlist, MemoLines& memo, PlaylistView& view,
-               const std::string& playlistTitle) {
-    const std::optional<size_t> line = evoLine(memo, session.state.evoName);
+bool readTitle(PlaylistRead& read, MemoLines& memo, PlaylistView& view,
+               const std::string& playlistTitle, const std::string& evoName, JobEvents& events) {
+    const std::optional<size_t> line = evoLine(memo, evoName);
     if (!line) return false;
     cutToTitle(memo, *line);
-    TitleModel model =
-        readTitleModel(memo, playlistTitle, playlist.titleSet, session.state.evoName);
-    labelTitle(session, playlist, model);
-    playlist.title = std::move(model.title);
+    TitleModel model = readTitleModel(memo, playlistTitle, read.titleSet, evoName);
+    read.labels = labelTitle(read.attributes, model, events);
+    read.title = std::move(model.title);
     view.replaceTree(std::move(model.tree));
     return true;
 }
@@ -72,19 +75,16 @@ void refuseOversizedPlaylist(const SourceFile& source) {
         throw cannotOpen(source.path(), "The file is over 16 MiB, too large for a playlist");
 }
 
-bool readPlaylist(Session& session, Playlist& playlist, PlaylistView& view) {
-    session.streams.forget();
-    playlist.titleSet = {};
-    playlist.title = {};
+PlaylistRead readPlaylist(const std::string& path, const std::string& evoName, PlaylistView& view,
+                          JobEvents& events) {
+    PlaylistRead read;
     MemoLines memo;
-    const auto [playlistTitle, wholeFile] = scanPlaylist(session, playlist, memo, view);
-    // From here on the table marks the streams the title names.
-    session.state.streamTable.fill(-1);
+    const auto [playlistTitle, wholeFile] = scanPlaylist(path, read, memo, view, events);
     // A cancelled read has not met every title.
-    const bool found = wholeFile && readTitle(session, playlist, memo, view, playlistTitle);
+    read.titleFound = wholeFile && readTitle(read, memo, view, playlistTitle, evoName, events);
     view.showMemo(std::move(memo));
-    finishJob(session);
-    return found;
+    events.done();
+    return read;
 }
 
 } // namespace splitwick

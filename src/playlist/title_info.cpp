@@ -4,36 +4,20 @@
 
 namespace splitwick {
 
-std::optional<TrackLanguage> TitleInfo::track(Box box) const {
-    const auto index = static_cast<size_t>(box.index);
-    switch (box.kind) {
-    case BoxKind::Audio:
-        return audio.at(index);
-    case BoxKind::Subpicture:
-        return subtitle.at(index);
-    case BoxKind::Video:
-        break;
-    }
-    return std::nullopt;
+std::optional<TrackLanguage> TitleInfo::language(TrackName name) const {
+    const auto found = languages.find(name);
+    if (found == languages.end()) return std::nullopt;
+    return found->second;
 }
 
-TrackLabel TitleInfo::muxLabel(Box box, const std::string& streamLabel) const {
+TrackLabel TitleInfo::muxLabel(TrackName name, const std::string& streamLabel) const {
     TrackLabel label;
-    if (const std::optional<TrackLanguage> language = track(box)) {
+    if (const std::optional<TrackLanguage> language = this->language(name)) {
         if (!language->language.empty()) label.language = language->language;
         label.kind = language->kind;
     }
-    const auto index = static_cast<size_t>(box.index);
-    switch (box.kind) {
-    case BoxKind::Audio:
-        label.name = audioDescription.at(index);
-        break;
-    case BoxKind::Subpicture:
-        label.name = subtitleDescription.at(index);
-        break;
-    case BoxKind::Video:
-        break;
-    }
+    if (const auto described = descriptions.find(name); described != descriptions.end())
+        label.name = described->second;
     if (label.name.empty()) label.name = streamLabel;
     return label;
 }

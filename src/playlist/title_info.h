@@ -1,11 +1,11 @@
 #pragma once
-#include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/boxes.h"
+#include "engine/track.h"
 #include "languages.h"
 #include "title_chapters.h"
 
@@ -17,13 +17,6 @@ struct TitleSetAttributes {
     std::string timeBase;        // "60fps", "50fps"; empty when absent
     std::string defaultLanguage; // "en"; empty when absent
 };
-
-// The languages of the 16 audio or the 16 subtitle boxes, by box index; nothing for a stream the
-// playlist gives no language.
-using TrackBoxes = std::array<std::optional<TrackLanguage>, 16>;
-// The description each box's label carries, character references resolved, by box index; empty
-// where it carries none.
-using TrackDescriptions = std::array<std::string, 16>;
 
 // A PrimaryAudioVideoClip of a title: the EVO it plays, and its span on the title's timeline.
 struct TitleClip {
@@ -54,18 +47,20 @@ struct TitleInfo {
     std::string chapterLanguage = "und"; // the TitleSet's defaultLanguage, ISO 639-2
     // Where the clip of the EVO begins on the title's timeline.
     int64_t evoStartNs = 0;
-    TrackBoxes audio, subtitle;
-    TrackDescriptions audioDescription, subtitleDescription;
-    // The audio box of the title's first audio track (the lowest track number): the one a
-    // player starts with.
-    std::optional<Box> firstAudio;
+    // The languages of the audio and subtitle streams, by name; none for a stream the playlist
+    // gives no language (nor for video).
+    std::map<TrackName, TrackLanguage> languages;
+    // The description each stream's label carries, character references resolved.
+    std::map<TrackName, std::string> descriptions;
+    // The stream of the title's first audio track (the lowest track number): the one a player
+    // starts with.
+    std::optional<TrackName> firstAudio;
 
     bool found() const { return !evoName.empty(); }
-    // Nothing for video boxes.
-    std::optional<TrackLanguage> track(Box box) const;
-    // The box's language and kind, and its description as the track's name; a box without a
+    std::optional<TrackLanguage> language(TrackName name) const;
+    // The stream's language and kind, and its description as the track's name; one without a
     // description is named by its label.
-    TrackLabel muxLabel(Box box, const std::string& streamLabel) const;
+    TrackLabel muxLabel(TrackName name, const std::string& streamLabel) const;
     // The chapters of a demux of this EVO, on the timeline of its outputs: from the start of
     // its clip, which the chapter running there begins. None for another EVO's outputs.
     TitleChapters chaptersFor(const std::string& evoName) const;

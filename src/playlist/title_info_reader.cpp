@@ -23,20 +23,19 @@ std::string clipStem(const std::string& src) {
 void nameTracks(TitleInfo& title, const std::vector<LabelledStream>& streams) {
     struct Named {
         TreeBranch branch;
-        TrackDescriptions TitleInfo::*boxes;
+        TrackKind kind;
         std::vector<TitleTrack> TitleInfo::*tracks;
     };
     static constexpr std::array<Named, 2> Kinds = {{
-        {TreeBranch::Audio, &TitleInfo::audioDescription, &TitleInfo::audioTracks},
-        {TreeBranch::Subtitle, &TitleInfo::subtitleDescription, &TitleInfo::subtitleTracks},
+        {TreeBranch::Audio, TrackKind::Audio, &TitleInfo::audioTracks},
+        {TreeBranch::Subtitle, TrackKind::Subpicture, &TitleInfo::subtitleTracks},
     }};
-    for (const Named& kind : Kinds)
-        title.*kind.boxes = {};
+    title.descriptions.clear();
     for (const LabelledStream& stream : streams)
         for (const Named& kind : Kinds) {
             if (stream.branch != kind.branch) continue;
             const std::string name = resolveReferences(stream.description);
-            (title.*kind.boxes)[static_cast<size_t>(stream.number - 1)] = name;
+            title.descriptions[{kind.kind, stream.number - 1}] = name;
             for (TitleTrack& track : title.*kind.tracks)
                 if (track.number == stream.number) track.description = name;
         }
@@ -90,7 +89,7 @@ bool TitleInfoReader::skipComment(const std::string& line) {
 void TitleInfoReader::setTitleSet(const TitleSetAttributes& titleSet) {
     rate_ = timeBaseRate(titleSet.timeBase);
     defaultLanguage_ = titleSet.defaultLanguage;
-    const std::string language = trackLanguage(defaultLanguage_, BoxKind::Audio).language;
+    const std::string language = trackLanguage(defaultLanguage_, TrackKind::Audio).language;
     chapterLanguage_ = language.empty() ? "und" : language;
 }
 
@@ -117,11 +116,11 @@ void TitleInfoReader::title(const PlaylistTag& tag) {
 void TitleInfoReader::endTitle() {
     inTitle_ = false;
     inPrimaryClip_ = false;
-    boxes(audio_, BoxKind::Audio, info_.audio);
-    boxes(subtitle_, BoxKind::Subpicture, info_.subtitle);
+    languages(audio_, TrackKind::Audio);
+    languages(subtitle_, TrackKind::Subpicture);
     info_.videoTracks = std::move(video_);
-    info_.audioTracks = tracks(audio_, BoxKind::Audio);
-    info_.subtitleTracks = tracks(subtitle_, BoxKind::Subpicture);
+    info_.audioTracks = tracks(audio_, TrackKind::Audio);
+    info_.subtitleTracks = tracks(subtitle_, TrackKind::Subpicture);
     nameTracks(info_, labels_.streams());
     info_.firstAudio = firstAudio(audio_);
     if (evoName_.empty() && !info_.clips.empty()) {
@@ -174,25 +173,26 @@ void TitleInfoReader::navigation(const PlaylistTag& tag, StreamsOfKind& kind) {
 
 std::optional<TrackLanguage> TitleInfoReader::language(const ClipStream& stream,
                                                        const StreamsOfKind& kind,
-                                                       BoxKind boxKind) const {
+                                                       TrackKind trackKind) const {
     const auto navigated = kind.langcodes.find(stream.track);
-    if (navigated != kind.langcodes.end()) return trackLanguage(navigated->second, boxKind);
-    if (!stream.langcode.empty()) return trackLanguage(stream.langcode, boxKind);
+    if (navigated != kind.langcodes.end()) return trackLanguage(navigated->second, trackKind);
+    if (!stream.langcode.empty()) return trackLanguage(stream.langcode, trackKind);
     if (defaultLanguage_.empty()) return std::nullopt;
     // The disc's language says nothing of what kind of track this is.
-    TrackLanguage disc = trackLanguage(defaultLanguage_, boxKind);
+    TrackLanguage disc = trackLanguage(defaultLanguage_, trackKind);
     disc.kind.clear();
     return disc;
 }
 
-void TitleInfoReader::boxes(const StreamsOfKind& kind, BoxKind boxKind,
-                            TrackBoxes& languages) const {
-    for (const TitleTrack& track : tracks(kind, boxKind))
-        if (inStreamGroup(track.number))
-            languages[static_cast<size_t>(track.number - 1)] = track.language;
+void TitleInfoReader::languages(const StreamsOfKind& kind, TrackKind trackKind) {
+    const TreeBranch branch = trackKind == TrackKind::Audio ? TreeBranch::Audio : TreeBranch::Subtitle;
+    for (const TitleTrack& track : tracks(kind, trackKind))
+        if (inStreamRange(branch, track.number) && track.language)
+            info_.languages[{trackKind, track.number - 1}] = *track.language;
 }
 
-std::vector<TitleTrack> TitleInfoReader::tracks(const StreamsOfKind& kind, BoxKind boxKind) const {
+std::vector<TitleTrack> TitleInfoReader::tracks(const StreamsOfKind& kind,
+                                                TrackKind trackKind) const {
     std::map<int, TitleTrack> byNumber;
     // Like the labels: the first element that names a stream number describes it; its language
     // is the first such element's that gives one.
@@ -203,7 +203,7 @@ std::vector<TitleTrack> TitleInfoReader::tracks(const StreamsOfKind& kind, BoxKi
                              TitleTrack{stream.number, stream.mediaAttr, std::nullopt,
                                         resolveReferences(stream.description)})
                 .first->second;
-        if (!track.language) track.language = language(stream, kind, boxKind);
+        if (!track.language) track.language = language(stream, kind, trackKind);
     }
     std::vector<TitleTrack> all;
     for (auto& [number, track] : byNumber)
@@ -211,16 +211,16 @@ std::vector<TitleTrack> TitleInfoReader::tracks(const StreamsOfKind& kind, BoxKi
     return all;
 }
 
-std::optional<Box> TitleInfoReader::firstAudio(const StreamsOfKind& audio) {
+std::optional<TrackName> TitleInfoReader::firstAudio(const StreamsOfKind& audio) {
     const ClipStream* first = nullptr;
     // Elements without a track number come after the numbered ones, in the playlist's order.
     const auto order = [](const ClipStream& s) { return s.track >= 1 ? s.track : INT_MAX; };
     for (const ClipStream& stream : audio.streams)
-        if (stream.number <= static_cast<int>(std::tuple_size_v<TrackBoxes>) &&
+        if (inStreamRange(TreeBranch::Audio, stream.number) &&
             (first == nullptr || order(stream) < order(*first)))
             first = &stream;
     if (first == nullptr) return std::nullopt;
-    return Box{BoxKind::Audio, first->number - 1};
+    return TrackName{TrackKind::Audio, first->number - 1};
 }
 
 std::vector<TitleInfo> TitleInfoReader::result() {

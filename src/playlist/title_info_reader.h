@@ -11,7 +11,7 @@
 namespace splitwick {
 
 // An Audio or Subtitle element of the title's primary clips: its number and media attribute as
-// the labels read them, so that its language lands in the box its label names.
+// the labels read them, so that its language lands on the stream its label names.
 struct ClipStream {
     int track;
     int number; // streamNumber
@@ -53,10 +53,10 @@ class TitleInfoReader {
     void clipStream(const PlaylistTag& tag, StreamsOfKind& kind);
     void navigation(const PlaylistTag& tag, StreamsOfKind& kind);
     std::optional<TrackLanguage> language(const ClipStream& stream, const StreamsOfKind& kind,
-                                          BoxKind boxKind) const;
-    void boxes(const StreamsOfKind& kind, BoxKind boxKind, TrackBoxes& languages) const;
-    std::vector<TitleTrack> tracks(const StreamsOfKind& kind, BoxKind boxKind) const;
-    static std::optional<Box> firstAudio(const StreamsOfKind& audio);
+                                          TrackKind trackKind) const;
+    void languages(const StreamsOfKind& kind, TrackKind trackKind);
+    std::vector<TitleTrack> tracks(const StreamsOfKind& kind, TrackKind trackKind) const;
+    static std::optional<TrackName> firstAudio(const StreamsOfKind& audio);
     bool skipComment(const std::string& line);
 
     int rate_ = 0;
@@ -74,8 +74,8 @@ class TitleInfoReader {
     bool inPrimaryClip_ = false, evoClipSeen_ = false;
 };
 
-// A box's track is named by the description its label carries, character references resolved;
-// so is a title's track of that stream number.
+// A stream is named by the description its label carries, character references resolved; so is
+// a title's track of that stream number.
 void nameTracks(TitleInfo& title, const std::vector<LabelledStream>& streams);
 
 } // namespace splitwick

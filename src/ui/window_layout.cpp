@@ -19,14 +19,14 @@ constexpr int BoxRows = 8;
 constexpr int BoxColumns = 2;
 
 struct BoxPage {
-    BoxKind kind;
+    TrackKind kind;
     const char* name;
     const char* caption;
 };
 constexpr std::array<BoxPage, 3> BoxPages = {{
-    {BoxKind::Video, "tsVideo", "&Video"},
-    {BoxKind::Audio, "tsAudio", "A&udio"},
-    {BoxKind::Subpicture, "tsSubpicture", "Subp&icture"},
+    {TrackKind::Video, "tsVideo", "&Video"},
+    {TrackKind::Audio, "tsAudio", "A&udio"},
+    {TrackKind::Subpicture, "tsSubpicture", "Subp&icture"},
 }};
 
 // The controls' pixel sizes were made for a narrow face. A condensed sans serif of 10 pixels

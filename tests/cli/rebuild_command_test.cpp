@@ -36,7 +36,7 @@ TEST(RebuildRequest, TakesItsOptions) {
     const Request request = parse({"rebuild", "A.EVO", "--out", "o", "--streams", "video0,audio01",
                                    "--no-continue", "--json"});
     EXPECT_EQ(request.outputFolder, "o");
-    EXPECT_THAT(*request.streams, ElementsAre(Box{BoxKind::Video, 0}, Box{BoxKind::Audio, 1}));
+    EXPECT_THAT(*request.streams, ElementsAre(Box{TrackKind::Video, 0}, Box{TrackKind::Audio, 1}));
     EXPECT_FALSE(request.continueSplit);
     EXPECT_TRUE(request.json);
 }

@@ -114,7 +114,7 @@ TEST(Writer, WritesAndCountsOnlyStreamsWithAnOutputAsAskedWhenTheScanStarted) {
     DemuxRun r;
     const Bytes both = videoPack(0xE0, 2) + videoPack(0xE1, 3);
     r.write(repeat(both, 2 * MiB / PackSize * 2)); // 8 MiB: events at 4 and 8 MiB
-    r.outputs.add({BoxKind::Video, 0},
+    r.outputs.add({TrackKind::Video, 0},
                   std::make_unique<OutputFile>(r.dir / "video0", r.session.openFiles));
     // A request changed during the scan counts from the next job on.
     r.report.onProgress = [&] { r.session.request.countFrames = false; };

@@ -82,10 +82,10 @@ TEST_P(MadeFileScan, FillsTheTableAndCountsTheFramesTheMakerWrote) {
 
         StreamTable expected;
         expected.fill(-1);
-        static const std::map<BoxKind, int> FirstEntry = {
-            {BoxKind::Video, StreamTable::VideoFirst},
-            {BoxKind::Audio, StreamTable::AudioFirst},
-            {BoxKind::Subpicture, StreamTable::SubpictureFirst}};
+        static const std::map<TrackKind, int> FirstEntry = {
+            {TrackKind::Video, StreamTable::VideoFirst},
+            {TrackKind::Audio, StreamTable::AudioFirst},
+            {TrackKind::Subpicture, StreamTable::SubpictureFirst}};
         for (const maker::FoundStream& f : part.found)
             expected[FirstEntry.at(f.kind) + f.index] = f.id;
         for (int entry = 1; entry <= StreamTable::Entries; ++entry)

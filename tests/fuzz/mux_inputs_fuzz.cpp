@@ -106,7 +106,7 @@ void timingRecorder(Input& in) {
     const FrameRate rate = *part.videoFrameRate;
     require(rate.numerator > 0 && rate.denominator > 0, "a positive rate");
     MuxPlan plan;
-    plan.tracks = {{{BoxKind::Video, 0}, MuxCodec::H264, {}, 0, rate}};
+    plan.tracks = {{{TrackKind::Video, 0}, MuxCodec::H264, {}, 0, rate}};
     require(ownTimingLine(plan).empty() == isDiscRate(rate), "one line for a rate not used");
 }
 

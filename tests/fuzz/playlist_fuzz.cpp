@@ -55,17 +55,17 @@ int marked(const StreamTable& table, int first) {
 
 void checkStreams(const StreamChoice& streams, const StreamTable& table, const TitleInfo& title) {
     for (Box box : allBoxes()) {
-        const bool hasStream = box.kind != BoxKind::Video || box.index == 0;
+        const bool hasStream = box.kind != TrackKind::Video || box.index == 0;
         const bool named = hasStream && table[tableEntry(box)] == 1;
         require(streams[box].known() == named, "a box is enabled when its stream is named");
         require(streams[box].chosen == named, "a box is ticked when its stream is named");
         if (!named) continue;
         const std::string caption = streams[box].label;
-        require(box.kind == BoxKind::Video
+        require(box.kind == TrackKind::Video
                     ? caption.ends_with(".stream.0")
                     : caption.find(".stream." + twoDigits(box.index) + ".") != std::string::npos,
                 "a label names its stream's number");
-        if (box.kind == BoxKind::Video) continue;
+        if (box.kind == TrackKind::Video) continue;
         require(streams[box].description == caption, "a box's hint is its label");
         // Its track is named by the label's description (references resolved), else by the label.
         const std::string name = title.muxLabel(box, caption).name;

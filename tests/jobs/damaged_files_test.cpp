@@ -52,7 +52,7 @@ TEST_F(DamagedFiles, FilesWithoutStreamsEndNormally) {
     writeBytes(folder / "EMPTY.EVO", {});
     EXPECT_EQ(readAndDemux(folder / "EMPTY.EVO"),
               (Lines{"Opening file EMPTY.EVO", "File size: 0 Mbytes.", "Done."}));
-    EXPECT_FALSE(rs.session.streams[(Box{BoxKind::Video, 0})].known());
+    EXPECT_FALSE(rs.session.streams[(Box{TrackKind::Video, 0})].known());
 
     // Navigation packs only, under a system header with both bounds 0.
     maker::Recipe navigationOnly;

@@ -61,7 +61,7 @@ TEST_F(DemuxOfMadeFiles, EveryCodecComesOutByteForByteWithItsLogLines) {
     const Lines read = readEvo(rs);
     EXPECT_EQ(read, head + Lines{contains} + EveryCodecFound + Lines{"Done."} +
                         frameCountLines(part.frames) + timingLines(rs.state()));
-    EXPECT_EQ(rs.session.streams[(Box{BoxKind::Audio, 15})].label, "DD+.stream.15");
+    EXPECT_EQ(rs.session.streams[(Box{TrackKind::Audio, 15})].label, "DD+.stream.15");
 
     // An output left by an earlier run is overwritten from its start.
     writeBytes(out / "FEATURE_1.DD.stream.00.mpa", Bytes(4000000, 'x'));
@@ -139,7 +139,7 @@ TEST_F(DemuxOfMadeFiles, VariedHeadersTrapsAndPacketsAcrossChunksComeOutByteForB
 TEST_F(DemuxOfMadeFiles, UntickedBoxesAreNeitherWrittenNorCounted) {
     const maker::MadePart part = make(everyCodecRecipe());
     readEvo(rs);
-    for (Box box : {Box{BoxKind::Video, 1}, Box{BoxKind::Audio, 2}, Box{BoxKind::Subpicture, 5}})
+    for (Box box : {Box{TrackKind::Video, 1}, Box{TrackKind::Audio, 2}, Box{TrackKind::Subpicture, 5}})
         rs.session.streams[box].chosen = false;
 
     const std::vector<std::string> demuxed = demuxInto(rs, out.path());
@@ -160,7 +160,7 @@ TEST_F(DemuxOfMadeFiles, OutputNamesFollowFolderCaptionAndExtensions) {
     make(recipe);
     readEvo(rs);
     // Captions also come from the playlist: a "/" in one must not lead out of the folder.
-    rs.session.streams[{BoxKind::Audio, 0}].label = "DD 5.1/English";
+    rs.session.streams[{TrackKind::Audio, 0}].label = "DD 5.1/English";
     rs.session.request.extensions[0] = "";
 
     // A folder with its trailing "/" gives the same names as one without.

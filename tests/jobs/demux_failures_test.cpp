@@ -168,8 +168,8 @@ TEST_F(DemuxFailures, FailedWriteIsAStreamWriteErrorNeverSuccess) {
 TEST_F(DemuxFailures, TwoOutputsOfOneNameFailBeforeTheSecondTruncatesTheFirst) {
     make();
     // Two disabled boxes ticked by the user: both are named "No audio stream".
-    rs.session.streams[{BoxKind::Audio, 5}].chosen = true;
-    rs.session.streams[{BoxKind::Audio, 6}].chosen = true;
+    rs.session.streams[{TrackKind::Audio, 5}].chosen = true;
+    rs.session.streams[{TrackKind::Audio, 6}].chosen = true;
     const std::string twice = out / "FEATURE_1.No audio stream.mpa";
     EXPECT_EQ(demuxFails(out.path(), "Cannot create file \"" + twice +
                                          "\". The file is already in use by this job"),
@@ -187,7 +187,7 @@ TEST_F(DemuxFailures, OutputThatIsTheSourceFailsBeforeTouchingIt) {
     const Bytes original = readBytes(named);
     chooseEvo(rs, named);
     readEvo(rs);
-    rs.session.streams[{BoxKind::Video, 0}].label = "0";
+    rs.session.streams[{TrackKind::Video, 0}].label = "0";
     rs.session.request.extensions[0] = "x";
     EXPECT_EQ(demuxFails(disc.path(), "Cannot create file \"" + named +
                                           "\". The file is already in use by this job"),

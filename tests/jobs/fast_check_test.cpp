@@ -40,7 +40,7 @@ TEST(FastCheck, StreamsPastItsLimitAreSaidToBeMissing) {
         const Lines lines = readEvo(rs);
         const bool said = std::find(lines.begin(), lines.end(), MissingAudio) != lines.end();
         EXPECT_EQ(said, fastCheck);
-        EXPECT_EQ(rs.state().streamTable[tableEntry({BoxKind::Audio, 1})] >= 0, !fastCheck);
+        EXPECT_EQ(rs.state().streamTable[tableEntry({TrackKind::Audio, 1})] >= 0, !fastCheck);
     }
 }
 

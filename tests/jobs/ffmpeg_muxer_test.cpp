@@ -186,7 +186,7 @@ TEST_F(FfmpegAudioIndex, Ac3AndDtsOnOneAudioNumberWereMixedIntoOneFile) {
     const Lines read = readEvo(rs);
     EXPECT_EQ(std::count(read.begin(), read.end(), "DD audio stream 0 found!"), 1);
     EXPECT_EQ(std::count(read.begin(), read.end(), leftOut), 1);
-    EXPECT_FALSE(rs.session.streams[(Box{BoxKind::Audio, 1})].known());
+    EXPECT_FALSE(rs.session.streams[(Box{TrackKind::Audio, 1})].known());
     const Lines demuxed = demuxInto(rs, out.path());
     EXPECT_EQ(std::count(demuxed.begin(), demuxed.end(), leftOut), 1);
     EXPECT_EQ(fileNamesIn(out.path()), Lines{"SHARED.DD.stream.00.mpa"});

@@ -9,9 +9,9 @@
 namespace splitwick::testing {
 namespace {
 
-constexpr Box Video0{BoxKind::Video, 0};
+constexpr Box Video0{TrackKind::Video, 0};
 Box audio(int index) {
-    return {BoxKind::Audio, index};
+    return {TrackKind::Audio, index};
 }
 
 TEST(MuxCodec, ComesFromTheStreamIdElseFromTheCaption) {
@@ -34,7 +34,7 @@ TEST(MuxCodec, ComesFromTheStreamIdElseFromTheCaption) {
     EXPECT_EQ(muxCodec(Video0, "H.264.stream.0", 1), MuxCodec::H264);
 
     // No track: subpictures, a codec of another kind of box, a caption of no stream.
-    EXPECT_EQ(muxCodec({BoxKind::Subpicture, 0}, "Subpicture.00", 0x20), std::nullopt);
+    EXPECT_EQ(muxCodec({TrackKind::Subpicture, 0}, "Subpicture.00", 0x20), std::nullopt);
     EXPECT_EQ(muxCodec(audio(0), "VC-1.stream.0", 1), std::nullopt);
     EXPECT_EQ(muxCodec(audio(0), "No audio stream", -1), std::nullopt);
     EXPECT_EQ(muxCodec(audio(0), "DDX.stream.00", -1), std::nullopt);

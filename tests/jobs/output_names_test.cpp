@@ -43,38 +43,38 @@ TEST(ExtensionsByCodec, FromTheScannedStreamElseTheCaptionElseTheField) {
         bool lpcmWav, byCodec;
         std::string name;
     } rows[] = {
-        {{BoxKind::Video, 0}, 0xE0, "MPEG-2.stream.0", false, true, "MPEG-2.stream.0.m2v"},
-        {{BoxKind::Video, 1}, 0xE3, "H.264.stream.1", false, true, "H.264.stream.1.h264"},
-        {{BoxKind::Video, 0}, 0x55, "VC-1.stream.0", false, true, "VC-1.stream.0.vc1"},
-        {{BoxKind::Audio, 0}, 0x80, "DD.stream.00", false, true, "DD.stream.00.ac3"},
-        {{BoxKind::Audio, 4}, 0xC4, "DD+.stream.04", false, true, "DD+.stream.04.eac3"},
-        {{BoxKind::Audio, 1}, 0x89, "DTSHD.stream.01", false, true, "DTSHD.stream.01.dts"},
-        {{BoxKind::Audio, 3}, 0xB3, "MLP.stream.03", false, true, "MLP.stream.03.thd"},
-        {{BoxKind::Audio, 2}, 0xA2, "LPCM.stream.02", false, true, "LPCM.stream.02.pcm"},
-        {{BoxKind::Audio, 2}, 0xA2, "LPCM.stream.02", true, true, "LPCM.stream.02.wav"},
-        {{BoxKind::Audio, 2}, 0xA2, "LPCM.stream.02", true, false, "LPCM.stream.02.wav"},
-        {{BoxKind::Subpicture, 3}, 0x23, "Subpicture.03", false, true, "Subpicture.03.sup"},
+        {{TrackKind::Video, 0}, 0xE0, "MPEG-2.stream.0", false, true, "MPEG-2.stream.0.m2v"},
+        {{TrackKind::Video, 1}, 0xE3, "H.264.stream.1", false, true, "H.264.stream.1.h264"},
+        {{TrackKind::Video, 0}, 0x55, "VC-1.stream.0", false, true, "VC-1.stream.0.vc1"},
+        {{TrackKind::Audio, 0}, 0x80, "DD.stream.00", false, true, "DD.stream.00.ac3"},
+        {{TrackKind::Audio, 4}, 0xC4, "DD+.stream.04", false, true, "DD+.stream.04.eac3"},
+        {{TrackKind::Audio, 1}, 0x89, "DTSHD.stream.01", false, true, "DTSHD.stream.01.dts"},
+        {{TrackKind::Audio, 3}, 0xB3, "MLP.stream.03", false, true, "MLP.stream.03.thd"},
+        {{TrackKind::Audio, 2}, 0xA2, "LPCM.stream.02", false, true, "LPCM.stream.02.pcm"},
+        {{TrackKind::Audio, 2}, 0xA2, "LPCM.stream.02", true, true, "LPCM.stream.02.wav"},
+        {{TrackKind::Audio, 2}, 0xA2, "LPCM.stream.02", true, false, "LPCM.stream.02.wav"},
+        {{TrackKind::Subpicture, 3}, 0x23, "Subpicture.03", false, true, "Subpicture.03.sup"},
         // The scan's stream outranks a caption that names another codec.
-        {{BoxKind::Audio, 0},
+        {{TrackKind::Audio, 0},
          0x80,
          "DTS-HD.6ch.stream.00",
          false,
          true,
          "DTS-HD.6ch.stream.00.ac3"},
         // Labelled by the playlist only.
-        {{BoxKind::Audio, 1},
+        {{TrackKind::Audio, 1},
          1,
          "DTS-HD.6ch.stream.01.English",
          false,
          true,
          "DTS-HD.6ch.stream.01.English.dts"},
-        {{BoxKind::Audio, 5}, 1, "LPCM.2ch.stream.05", true, false, "LPCM.2ch.stream.05.wav"},
-        {{BoxKind::Audio, 6}, 1, "Commentary", false, true, "Commentary.aud"},
-        {{BoxKind::Video, 1}, -1, "Other", false, true, "Other.vid"},
+        {{TrackKind::Audio, 5}, 1, "LPCM.2ch.stream.05", true, false, "LPCM.2ch.stream.05.wav"},
+        {{TrackKind::Audio, 6}, 1, "Commentary", false, true, "Commentary.aud"},
+        {{TrackKind::Video, 1}, -1, "Other", false, true, "Other.vid"},
         // Options off: the fields.
-        {{BoxKind::Audio, 0}, 0x80, "DD.stream.00", false, false, "DD.stream.00.aud"},
-        {{BoxKind::Video, 0}, 0x55, "VC-1.stream.0", false, false, "VC-1.stream.0.vid"},
-        {{BoxKind::Subpicture, 3}, 0x23, "Subpicture.03", false, false, "Subpicture.03.sub"},
+        {{TrackKind::Audio, 0}, 0x80, "DD.stream.00", false, false, "DD.stream.00.aud"},
+        {{TrackKind::Video, 0}, 0x55, "VC-1.stream.0", false, false, "VC-1.stream.0.vid"},
+        {{TrackKind::Subpicture, 3}, 0x23, "Subpicture.03", false, false, "Subpicture.03.sub"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -92,12 +92,12 @@ TEST(ExtensionsByCodec, FromTheScannedStreamElseTheCaptionElseTheField) {
                       .path,
                   out / ("T." + row.name));
         EXPECT_EQ(outputs.wav(row.box.index) != nullptr,
-                  row.box.kind == BoxKind::Audio && row.name.ends_with(".wav"));
+                  row.box.kind == TrackKind::Audio && row.name.ends_with(".wav"));
     }
 }
 
 TEST(BoxOutputStem, CutsAnOverlongCaptionKeepingTheBoxPartAndWholeCharacters) {
-    const Box audio5{BoxKind::Audio, 5};
+    const Box audio5{TrackKind::Audio, 5};
     EXPECT_EQ(boxOutputStem("out/A_1_2", "DD+.stream.05", audio5, 3), "out/A_1_2.DD+.stream.05");
     // 5 bytes of "A_1_2", two dots, 3 of the extension and 3 of ".05": 242 bytes are left.
     EXPECT_EQ(boxOutputStem("out/A_1_2", std::string(400, 'x'), audio5, 3),
@@ -125,7 +125,7 @@ class HostileCaptions : public ::testing::Test {
 };
 
 TEST_F(HostileCaptions, ControlsBidiAndBrokenUtf8BecomeUnderscoresInTheNamesOnDiskAndInTheLog) {
-    rs.session.streams[{BoxKind::Audio, 0}].label = "DD\x01.stream\u202E.00\xC2\x85\xFF/..";
+    rs.session.streams[{TrackKind::Audio, 0}].label = "DD\x01.stream\u202E.00\xC2\x85\xFF/..";
     const Lines lines = demuxInto(rs, out.path());
     EXPECT_EQ(lines.at(2), "Creating " + out / "FEATURE_1.DD_.stream_.00___...mpa");
     EXPECT_EQ(
@@ -137,10 +137,10 @@ TEST_F(HostileCaptions, ControlsBidiAndBrokenUtf8BecomeUnderscoresInTheNamesOnDi
 TEST_F(HostileCaptions, OverlongCaptionsAreCutSoTheJobRunsAndEachBoxKeepsItsOwnFiles) {
     // Two boxes whose captions differ only past the cut, and a subpicture whose .pts file
     // must fit as well as its stream file.
-    rs.session.streams[{BoxKind::Audio, 1}].chosen = true;
-    rs.session.streams[{BoxKind::Audio, 0}].label = std::string(300, 'a') + "0";
-    rs.session.streams[{BoxKind::Audio, 1}].label = std::string(300, 'a') + "1";
-    rs.session.streams[{BoxKind::Subpicture, 1}].label = std::string(300, 's');
+    rs.session.streams[{TrackKind::Audio, 1}].chosen = true;
+    rs.session.streams[{TrackKind::Audio, 0}].label = std::string(300, 'a') + "0";
+    rs.session.streams[{TrackKind::Audio, 1}].label = std::string(300, 'a') + "1";
+    rs.session.streams[{TrackKind::Subpicture, 1}].label = std::string(300, 's');
     rs.session.request.extensions[2] = "subs";
     const Lines lines = demuxInto(rs, out.path());
     EXPECT_EQ(lines.at(lines.size() - 1 - frameCountLines(rs.state().frameCount).size()), "Done.");

@@ -14,8 +14,8 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 
-const Box Audio00{BoxKind::Audio, 0};
-const Box Video1{BoxKind::Video, 1};
+const Box Audio00{TrackKind::Audio, 0};
+const Box Video1{TrackKind::Video, 1};
 
 Bytes firstBytes(const Bytes& pack, size_t n) {
     return Bytes(pack.begin(), pack.begin() + long(n));
@@ -67,7 +67,7 @@ TEST_F(RebuildFault, ShortLastPackIsJudgedOnTheBytesReadNotOnThePreviousPack) {
 TEST_F(RebuildFault, ShortLastPackWithItsStreamIdIsStillRenumbered) {
     writePacks(source, {streamPack(0xE0), firstBytes(streamPack(0xE1), 20)});
     s.read(source);
-    s.tick({BoxKind::Video, 0}, false);
+    s.tick({TrackKind::Video, 0}, false);
     EXPECT_EQ(rebuildError(), "");
     EXPECT_EQ(readBytes(work / "out/A.rebuilt.EVO"), firstBytes(streamPack(0xE0), 20));
 }

@@ -65,8 +65,8 @@ TEST_F(RebuildMadeFile, StreamsLeftOutAreGoneAndTheOthersRenumbered) {
     const std::string source = work / "M.EVO";
     maker::makeEvo(recipe, source);
     s.read(source);
-    s.tick({BoxKind::Audio, 0}, false);
-    s.tick({BoxKind::Subpicture, 0}, false);
+    s.tick({TrackKind::Audio, 0}, false);
+    s.tick({TrackKind::Subpicture, 0}, false);
     s.rebuildInto(work.path());
 
     const auto before = demuxAll(source, work / "before");

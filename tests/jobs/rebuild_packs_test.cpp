@@ -9,8 +9,8 @@
 namespace splitwick::testing {
 namespace {
 
-const Box Video0{BoxKind::Video, 0};
-const Box Audio00{BoxKind::Audio, 0};
+const Box Video0{TrackKind::Video, 0};
+const Box Audio00{TrackKind::Audio, 0};
 
 class RebuildPacks : public ::testing::Test {
   protected:
@@ -60,8 +60,8 @@ TEST_F(RebuildPacks, KeptDdLpcmMlpAndExtendedSubpicturesStayStreamsOfTheirKind) 
 TEST_F(RebuildPacks, UntickedDdLpcmAndMlpStreamsAreLeftOut) {
     readPacks({subStreamPack(0x80), subStreamPack(0xA1), subStreamPack(0xB2), subStreamPack(0xC3)});
     s.tick(Audio00, false);
-    s.tick({BoxKind::Audio, 1}, false);
-    s.tick({BoxKind::Audio, 2}, false);
+    s.tick({TrackKind::Audio, 1}, false);
+    s.tick({TrackKind::Audio, 2}, false);
     EXPECT_EQ(rebuilt(), joined({subStreamPack(0xC0)}));
 }
 
@@ -85,10 +85,10 @@ TEST_F(RebuildPacks, NoBoxTickedLeavesOutEveryRecordedStreamAndZeroesTheBounds) 
 TEST_F(RebuildPacks, SystemHeaderBoundsCountTheTickedBoxes) {
     readPacks({systemHeaderPack(1, 1), streamPack(0xE0), subStreamPack(0xC0)});
     // Ticked boxes count, enabled or not, whether their stream is covered or not.
-    s.tick({BoxKind::Video, 1}, true);
-    s.tick({BoxKind::Audio, 7}, true);
-    s.tick({BoxKind::Audio, 15}, true);
-    s.tick({BoxKind::Subpicture, 0}, true);
+    s.tick({TrackKind::Video, 1}, true);
+    s.tick({TrackKind::Audio, 7}, true);
+    s.tick({TrackKind::Audio, 15}, true);
+    s.tick({TrackKind::Subpicture, 0}, true);
     const Bytes out = rebuilt();
     EXPECT_EQ(Bytes(out.begin(), out.begin() + 2048), systemHeaderPack(2, 3));
 }

@@ -114,7 +114,7 @@ TEST(StreamTiming, SecondPartOfASplitTitleStartsAtTheFirstPartsVideoEnd) {
 
     // The second part begins with a key picture of an open GOP, presented after the B-frames
     // decoded behind it: its first PTS is not the first presented picture.
-    EXPECT_GT(*startOf(timing.parts[1], {BoxKind::Video, 0})->delayMs, 0);
+    EXPECT_GT(*startOf(timing.parts[1], {TrackKind::Video, 0})->delayMs, 0);
     // The maker cuts without a jump: the second part's picture goes on where the first's ended,
     // one film frame after its last.
     EXPECT_EQ(timing.parts[1].seamMs, 0);

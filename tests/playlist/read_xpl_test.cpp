@@ -148,7 +148,7 @@ TEST_F(ReadXpl, SecondPartOfTheFeatureFindsTheSameTitle) {
 TEST_F(ReadXpl, StemPlayedBySeveralTitlesTakesTheFirst) {
     read("FEATURE_1");
     EXPECT_EQ(std::ranges::count(rs.lines(), "DTS-HD.6ch.stream.02.Commentary found!"), 0);
-    EXPECT_FALSE(rs.session.streams[(Box{BoxKind::Audio, 2})].known());
+    EXPECT_FALSE(rs.session.streams[(Box{TrackKind::Audio, 2})].known());
 }
 
 TEST_F(ReadXpl, LaterTitleIsCutFromItsOwnOpeningTag) {
@@ -219,7 +219,7 @@ TEST_F(FailedRead, MissingFileStopsBeforeAnyLogLine) {
               "Cannot open file \"" + playlistPath + "\". No such file or directory");
     EXPECT_EQ(rs.lines(), Lines{});
     EXPECT_EQ(enabledBoxes(), Lines{});
-    EXPECT_EQ(rs.session.streams[(Box{BoxKind::Audio, 0})].label, "No audio stream");
+    EXPECT_EQ(rs.session.streams[(Box{TrackKind::Audio, 0})].label, "No audio stream");
     EXPECT_TRUE(view.memoVisible);
 }
 

@@ -45,7 +45,7 @@ TEST_F(TitleElementLines, StreamNamedTwiceIsListedOnce) {
     EXPECT_EQ(found(),
               (Lines{"DD+.6ch.stream.00.English found!", "8bitRLE.stream.02.English found!"}));
     EXPECT_EQ(view.tree.children(TreeBranch::Audio), (Lines{"DD+.6ch.stream.00.English"}));
-    EXPECT_EQ(rs.session.streams[(Box{BoxKind::Audio, 0})].label, "DD+.6ch.stream.00.English");
+    EXPECT_EQ(rs.session.streams[(Box{TrackKind::Audio, 0})].label, "DD+.6ch.stream.00.English");
 }
 
 TEST_F(TitleElementLines, SecondVideoTrackIsListedButLabelsNoBox) {
@@ -55,7 +55,7 @@ TEST_F(TitleElementLines, SecondVideoTrackIsListedButLabelsNoBox) {
     EXPECT_EQ(found(), (Lines{"VC-1.stream.0 found!", "H.264.stream.1 found!"}));
     EXPECT_EQ(view.tree.children(TreeBranch::Video), (Lines{"VC-1.stream.0", "H.264.stream.1"}));
     EXPECT_EQ(enabledBoxes(), (Lines{"cbVideo0: VC-1.stream.0 | Check the desired video stream"}));
-    EXPECT_EQ(rs.session.streams[(Box{BoxKind::Video, 1})].label, "No video stream");
+    EXPECT_EQ(rs.session.streams[(Box{TrackKind::Video, 1})].label, "No video stream");
     EXPECT_EQ(markedEntries(), (std::vector<int>{1, 2}));
 }
 

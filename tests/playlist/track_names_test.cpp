@@ -45,18 +45,18 @@ struct Named {
 };
 
 const std::vector<Named> Expected = {
-    {{BoxKind::Audio, 0}, "DD+.6ch.stream.00.Dub", "Dub"},
-    {{BoxKind::Audio, 1}, "DD+.6ch.stream.01. description=", " description="},
+    {{TrackKind::Audio, 0}, "DD+.6ch.stream.00.Dub", "Dub"},
+    {{TrackKind::Audio, 1}, "DD+.6ch.stream.01. description=", " description="},
     // No description: the track takes the label's name.
-    {{BoxKind::Audio, 2}, "DD+.6ch.stream.02.", "DD+.6ch.stream.02."},
-    {{BoxKind::Audio, 3}, "DD+.6ch.stream.03.Loud", "Loud"},
+    {{TrackKind::Audio, 2}, "DD+.6ch.stream.02.", "DD+.6ch.stream.02."},
+    {{TrackKind::Audio, 3}, "DD+.6ch.stream.03.Loud", "Loud"},
     // A track's name is text: its character references are resolved.
-    {{BoxKind::Audio, 4}, "DD+.6ch.stream.04.A &amp; B", "A & B"},
+    {{TrackKind::Audio, 4}, "DD+.6ch.stream.04.A &amp; B", "A & B"},
     // A stream without a description carries the one labelled before it.
-    {{BoxKind::Audio, 5}, "DD+.6ch.stream.05.A &amp; B", "A & B"},
-    {{BoxKind::Audio, 6}, "DD+.6ch.stream.06.Commented", "Commented"},
-    {{BoxKind::Audio, 8}, "DD+.6ch.stream.08.Deutsch", "Deutsch"},
-    {{BoxKind::Subpicture, 0}, "8bitRLE.stream.00.Secondary", "Secondary"},
+    {{TrackKind::Audio, 5}, "DD+.6ch.stream.05.A &amp; B", "A & B"},
+    {{TrackKind::Audio, 6}, "DD+.6ch.stream.06.Commented", "Commented"},
+    {{TrackKind::Audio, 8}, "DD+.6ch.stream.08.Deutsch", "Deutsch"},
+    {{TrackKind::Subpicture, 0}, "8bitRLE.stream.00.Secondary", "Secondary"},
 };
 
 class TrackNames : public XplTest {};
@@ -71,8 +71,8 @@ TEST_F(TrackNames, FollowTheLabelOfTheirBox) {
             << boxName(named.box);
     }
     // The language joins the box the label names, through the element's track.
-    EXPECT_EQ(playlist.title.track(Box{BoxKind::Audio, 8})->language, "ger");
-    EXPECT_EQ(playlist.title.track(Box{BoxKind::Audio, 7}), std::nullopt);
+    EXPECT_EQ(playlist.title.track(Box{TrackKind::Audio, 8})->language, "ger");
+    EXPECT_EQ(playlist.title.track(Box{TrackKind::Audio, 7}), std::nullopt);
 }
 
 // The command line names a disc title's tracks from the disc's reading of the playlist: it

@@ -72,7 +72,7 @@ void createOutputs(OutputSet& outputs, OpenFiles& held, const Bytes& input,
         if (found[tableEntry(box)] < 0) continue;
         const std::string name = folder + "/" + boxName(box);
         outputs.add(box, std::make_unique<OutputFile>(name, held),
-                    box.kind == BoxKind::Subpicture
+                    box.kind == TrackKind::Subpicture
                         ? std::make_unique<OutputFile>(name + ".pts", held)
                         : nullptr);
     }

@@ -194,7 +194,7 @@ class TestFileSelection : public QObject {
         QCOMPARE(s.w().eXPLfile->text(), settings.path() + "/disc/ADV_OBJ/VPLST000.XPL");
         QVERIFY(s.w().bCheck->isEnabled());
         // The boxes were reset before it.
-        QCOMPARE(s.w().box({BoxKind::Video, 0})->text(), QString("No video stream"));
+        QCOMPARE(s.w().box({TrackKind::Video, 0})->text(), QString("No video stream"));
     }
 
     // The output folder could only be typed, and an empty field did not say where it writes.

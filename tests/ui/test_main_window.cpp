@@ -96,13 +96,13 @@ class TestMainWindow : public QObject {
         SettingsFolder settings;
         Window s;
         settings.write("AudioExt=string:ac3\n");
-        s.w().box({BoxKind::Video, 0})->setText("MPEG-2.stream.0");
+        s.w().box({TrackKind::Video, 0})->setText("MPEG-2.stream.0");
         QEvent deactivate(QEvent::WindowDeactivate);
         QCoreApplication::sendEvent(&s.window, &deactivate);
         QEvent activate(QEvent::WindowActivate);
         QCoreApplication::sendEvent(&s.window, &activate);
         QCOMPARE(s.w().eAudioExt->text(), QString("mpa"));
-        QCOMPARE(s.w().box({BoxKind::Video, 0})->text(), QString("MPEG-2.stream.0"));
+        QCOMPARE(s.w().box({TrackKind::Video, 0})->text(), QString("MPEG-2.stream.0"));
     }
 
     // Every caption fits its control in the window's font: nothing is cut.
@@ -203,7 +203,7 @@ class TestMainWindow : public QObject {
         SettingsFolder settings;
         Window s;
         drop(&s.window, QStringList("/a/HVDVD_TS/FEATURE_1.EVO")); // Demux needs an EVO
-        QCheckBox* box = s.w().box({BoxKind::Subpicture, 15});
+        QCheckBox* box = s.w().box({TrackKind::Subpicture, 15});
         box->setEnabled(true);
         QTest::mouseClick(box, Qt::LeftButton);
         QVERIFY(box->isChecked());
@@ -217,7 +217,7 @@ class TestMainWindow : public QObject {
         SettingsFolder settings;
         Window s;
         drop(&s.window, QStringList("/a/HVDVD_TS/FEATURE_1.EVO")); // Demux needs an EVO
-        QCheckBox* box = s.w().box({BoxKind::Video, 2});
+        QCheckBox* box = s.w().box({TrackKind::Video, 2});
         QVERIFY(!box->isEnabled());
         box->setChecked(true);
         QVERIFY(s.w().bDemux->isEnabled());
@@ -336,15 +336,15 @@ class TestMainWindow : public QObject {
         Window s;
         const Widgets& w = s.w();
         const QString longest = "DTS-HD.6ch.stream.01.Français (commentary)";
-        for (int i = 0; i < boxesOfKind(BoxKind::Audio); ++i)
-            w.box({BoxKind::Audio, i})->setText(longest);
+        for (int i = 0; i < boxesOfKind(TrackKind::Audio); ++i)
+            w.box({TrackKind::Audio, i})->setText(longest);
         w.PageControl->setCurrentIndex(int(Page::Audio));
         const QList<QPair<int, bool>> wholeAtWidth = {{900, true}, {370, false}};
         for (const auto& [width, whole] : wholeAtWidth) {
             s.window.resize(width - frameExtraWidth(s.window), 600);
             QCoreApplication::processEvents();
-            QCheckBox* left = w.box({BoxKind::Audio, 0});
-            QCheckBox* right = w.box({BoxKind::Audio, 8});
+            QCheckBox* left = w.box({TrackKind::Audio, 0});
+            QCheckBox* right = w.box({TrackKind::Audio, 8});
             QCOMPARE(left->width(), right->width());
             QVERIFY(left->geometry().right() < right->geometry().left());
             QVERIFY(right->geometry().right() < w.PageControl->currentWidget()->width());

@@ -74,7 +74,7 @@ class TestSettings : public QObject {
         const QRect frame = s.window.frameGeometry();
         QCOMPARE(frame.topLeft(), QPoint(0, 0));
         QCOMPARE(s.window.size(), QSize(800, 560));
-        QCOMPARE(s.w().box({BoxKind::Audio, 0})->text(), QString("No audio stream"));
+        QCOMPARE(s.w().box({TrackKind::Audio, 0})->text(), QString("No audio stream"));
         const int treeWidth = s.window.xplPage().treeWidth();
         closeWindow(s);
 
@@ -203,7 +203,7 @@ class TestSettings : public QObject {
         QCOMPARE(s.window.size(), QSize(800, 560)); // its first size
         QCOMPARE(s.w().eAudioExt->text(), QString("mpa"));
         // The boxes were not reset either.
-        QCOMPARE(s.w().box({BoxKind::Subpicture, 0})->text(), QString("Subpicture"));
+        QCOMPARE(s.w().box({TrackKind::Subpicture, 0})->text(), QString("Subpicture"));
     }
 
     // "Workdir=string:/home/u/victim<NUL>/out" filled the output folder, and Demux then wrote
@@ -227,7 +227,7 @@ class TestSettings : public QObject {
         FifoWatchdog watchdog(settings.file());
         Window s;
         QVERIFY(s.dialogs.errors.isEmpty());
-        QCOMPARE(s.w().box({BoxKind::Video, 0})->text(), QString("No video stream"));
+        QCOMPARE(s.w().box({TrackKind::Video, 0})->text(), QString("No video stream"));
         // Nor can it be written: the close is abandoned once, as for any such store.
         QVERIFY(!s.window.close());
         QVERIFY(s.window.close());
@@ -240,7 +240,7 @@ class TestSettings : public QObject {
         QDir().mkpath(settings.file());
         Window s;
         QVERIFY(s.dialogs.errors.isEmpty());
-        QCOMPARE(s.w().box({BoxKind::Video, 0})->text(), QString("No video stream"));
+        QCOMPARE(s.w().box({TrackKind::Video, 0})->text(), QString("No video stream"));
     }
 
     // The close is abandoned once, so the user learns that nothing was saved; the next close

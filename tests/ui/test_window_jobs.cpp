@@ -65,13 +65,13 @@ class TestWindowJobs : public QObject {
         const Widgets& w = s.w();
         QCOMPARE(w.PageControl->currentIndex(), int(Page::Status));
         for (Box box : allBoxes()) {
-            const bool found = box == Box{BoxKind::Video, 0} || box == Box{BoxKind::Audio, 0};
+            const bool found = box == Box{TrackKind::Video, 0} || box == Box{TrackKind::Audio, 0};
             QCOMPARE(w.box(box)->isEnabled(), found);
             QCOMPARE(w.box(box)->isChecked(), found);
         }
-        QCOMPARE(w.box({BoxKind::Video, 0})->text(), QString("MPEG-2.stream.0"));
-        QCOMPARE(w.box({BoxKind::Audio, 0})->text(), QString("DD+.stream.00"));
-        QCOMPARE(w.box({BoxKind::Audio, 1})->text(), QString("No audio stream"));
+        QCOMPARE(w.box({TrackKind::Video, 0})->text(), QString("MPEG-2.stream.0"));
+        QCOMPARE(w.box({TrackKind::Audio, 0})->text(), QString("DD+.stream.00"));
+        QCOMPARE(w.box({TrackKind::Audio, 1})->text(), QString("No audio stream"));
         QVERIFY(w.bCheck->isEnabled() && w.bDemux->isEnabled() && !w.bCancel->isEnabled());
         QCOMPARE(w.statusBar->panelText(0), QString(" Ready"));
         QCOMPARE(w.statusBar->panelText(1), QString(" "));
@@ -219,7 +219,7 @@ class TestWindowJobs : public QObject {
         // Stopped before the end: no frame count follows "Done.", and no line of files kept.
         QCOMPARE(s.logLines().last(), QString("Done."));
         QCOMPARE(s.w().statusBar->panelText(0), QString(" Cancelled"));
-        QVERIFY(s.w().box({BoxKind::Audio, 0})->isChecked());
+        QVERIFY(s.w().box({TrackKind::Audio, 0})->isChecked());
         QVERIFY(!s.w().bCancel->isEnabled());
     }
 
@@ -344,9 +344,9 @@ class TestWindowJobs : public QObject {
             for (QPushButton* b :
                  {w.bbEVO, w.bCheck, w.bbXPL, w.bReadXPL, w.bDemux, w.bRebuild, w.bCancel})
                 if (b->isEnabled()) shownEnabled << b->objectName();
-            QTest::mouseClick(w.box({BoxKind::Audio, 0}), Qt::LeftButton);
-            w.box({BoxKind::Video, 0})->setFocus();
-            QTest::keyClick(w.box({BoxKind::Video, 0}), Qt::Key_Space);
+            QTest::mouseClick(w.box({TrackKind::Audio, 0}), Qt::LeftButton);
+            w.box({TrackKind::Video, 0})->setFocus();
+            QTest::keyClick(w.box({TrackKind::Video, 0}), Qt::Key_Space);
             for (QPushButton* command : {w.bCheck, w.bbEVO, w.bbXPL, w.bReadXPL, w.bRebuild})
                 QTest::mouseClick(command, Qt::LeftButton);
             dragAccepted = dragIsAccepted(&s.window, QStringList(evo("OTHER.EVO")));
@@ -363,8 +363,8 @@ class TestWindowJobs : public QObject {
         QVERIFY(!dragAccepted);
         QVERIFY(!closed);
         QVERIFY(s.window.isVisible());
-        QVERIFY(w.box({BoxKind::Audio, 0})->isChecked());
-        QVERIFY(w.box({BoxKind::Video, 0})->isChecked());
+        QVERIFY(w.box({TrackKind::Audio, 0})->isChecked());
+        QVERIFY(w.box({TrackKind::Video, 0})->isChecked());
         QVERIFY(s.dialogs.shown.empty());
         QCOMPARE(w.eEVOfile->text(), evo("FEATURE_1.EVO"));
         QCOMPARE(s.dialogs.questions, 1); // Cancel was heard
@@ -375,8 +375,8 @@ class TestWindowJobs : public QObject {
         QVERIFY(!s.window.busy());
         // Afterwards the window answers again.
         QVERIFY(dragIsAccepted(&s.window, QStringList(evo("OTHER.EVO"))));
-        QTest::mouseClick(w.box({BoxKind::Audio, 0}), Qt::LeftButton);
-        QVERIFY(!w.box({BoxKind::Audio, 0})->isChecked());
+        QTest::mouseClick(w.box({TrackKind::Audio, 0}), Qt::LeftButton);
+        QVERIFY(!w.box({TrackKind::Audio, 0})->isChecked());
     }
 
     // A Demux into a folder that does not exist failed and left Demux disabled; the next jobs
@@ -438,16 +438,16 @@ class TestWindowJobs : public QObject {
             QVERIFY(!w.bDemux->isEnabled());
             QTest::mouseClick(w.bCheck, Qt::LeftButton);
             waitForJobs();
-            QCOMPARE(w.box({BoxKind::Audio, 0})->text(), QString("DD+.stream.00"));
+            QCOMPARE(w.box({TrackKind::Audio, 0})->text(), QString("DD+.stream.00"));
             QVERIFY(w.bDemux->isEnabled());
         }
         // The same file again (a Cancel in the dialog gives it back) keeps the user's choice.
-        w.box({BoxKind::Video, 0})->setChecked(false);
+        w.box({TrackKind::Video, 0})->setChecked(false);
         chooseByDrop(evo("OTHER.EVO"));
         chooseInDialog(evo("OTHER.EVO"));
-        QVERIFY(!w.box({BoxKind::Video, 0})->isChecked());
-        QVERIFY(w.box({BoxKind::Audio, 0})->isChecked() && w.box({BoxKind::Audio, 0})->isEnabled());
-        QCOMPARE(w.box({BoxKind::Audio, 0})->text(), QString("DD+.stream.00"));
+        QVERIFY(!w.box({TrackKind::Video, 0})->isChecked());
+        QVERIFY(w.box({TrackKind::Audio, 0})->isChecked() && w.box({TrackKind::Audio, 0})->isEnabled());
+        QCOMPARE(w.box({TrackKind::Audio, 0})->text(), QString("DD+.stream.00"));
         QVERIFY(s.dialogs.errors.isEmpty());
     }
 

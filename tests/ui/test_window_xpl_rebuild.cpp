@@ -73,10 +73,10 @@ class TestWindowXplRebuild : public QObject {
         QCOMPARE(childTexts(tree->topLevelItem(2)),
                  QStringList({"DD+.6ch.stream.00.English", "DD+.2ch.stream.01.Commentary",
                               "DTS-HD.6ch.stream.02.French"}));
-        QCOMPARE(w.box({BoxKind::Audio, 1})->text(), QString("DD+.2ch.stream.01.Commentary"));
-        QCOMPARE(w.box({BoxKind::Audio, 1})->toolTip(), QString("DD+.2ch.stream.01.Commentary"));
-        QVERIFY(w.box({BoxKind::Subpicture, 0})->isChecked());
-        QVERIFY(!w.box({BoxKind::Audio, 3})->isEnabled());
+        QCOMPARE(w.box({TrackKind::Audio, 1})->text(), QString("DD+.2ch.stream.01.Commentary"));
+        QCOMPARE(w.box({TrackKind::Audio, 1})->toolTip(), QString("DD+.2ch.stream.01.Commentary"));
+        QVERIFY(w.box({TrackKind::Subpicture, 0})->isChecked());
+        QVERIFY(!w.box({TrackKind::Audio, 3})->isEnabled());
         QVERIFY(w.bReadXPL->isEnabled() && w.bDemux->isEnabled());
         QCOMPARE(s.logLines().last(), QString("Done."));
     }
@@ -121,7 +121,7 @@ class TestWindowXplRebuild : public QObject {
         choose(s);
         QTest::mouseClick(s.w().bCheck, Qt::LeftButton);
         waitForJobs();
-        s.w().box({BoxKind::Audio, 0})->setChecked(false);
+        s.w().box({TrackKind::Audio, 0})->setChecked(false);
         QTest::mouseClick(s.w().bRebuild, Qt::LeftButton);
         waitForJobs();
 

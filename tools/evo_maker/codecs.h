@@ -26,7 +26,7 @@ enum class Codec : uint8_t {
 struct CodecTraits {
     uint8_t firstId, lastId; // the recipe's id range (see StreamRecipe::id)
     uint8_t indexBase, indexMask;
-    std::optional<BoxKind> output; // the kind of output a demux writes it to; none: skipped
+    std::optional<TrackKind> output; // the kind of output a demux writes it to; none: skipped
     uint32_t frameStartCode;       // 0: the stream has no frames to count
     uint32_t defaultUnitBytes;     // mean size of a frame or unit
 };

@@ -126,7 +126,7 @@ int64_t Input::packetLength(size_t room) const {
     // Each picture begins a packet, so that it carries the picture's timestamps whole (a reader
     // may not find a start code split over two packets) and a VOBU's navigation pack can go
     // in front of its first. A subpicture unit begins a packet too: its PTS is its first's.
-    if (box.kind != BoxKind::Audio && unit + 1 < list.units.size())
+    if (box.kind != TrackKind::Audio && unit + 1 < list.units.size())
         length = std::min(length, list.units[unit + 1].offset - position);
     return length;
 }
@@ -192,7 +192,7 @@ EsMuxer::EsMuxer(const EsRecipe& recipe) : recipe_(recipe) {
     checkRecipe();
     for (const EsStream& s : recipe.streams) {
         inputs_.push_back(std::make_unique<Input>(s, inputs_.size(), recipe.ptsBase));
-        if (inputs_.back()->box == Box{BoxKind::Video, 0}) video_ = inputs_.back().get();
+        if (inputs_.back()->box == Box{TrackKind::Video, 0}) video_ = inputs_.back().get();
     }
     pack_.reserve(PackSize);
 }
@@ -212,7 +212,7 @@ void EsMuxer::checkRecipe() const {
                 "two streams for " + boxName(box));
         boxes.push_back(box);
     }
-    require(std::find(boxes.begin(), boxes.end(), Box{BoxKind::Video, 0}) != boxes.end(),
+    require(std::find(boxes.begin(), boxes.end(), Box{TrackKind::Video, 0}) != boxes.end(),
             "the timing is measured against video stream 0, which the recipe lacks");
 }
 
@@ -300,7 +300,7 @@ void EsMuxer::navigationPack(int64_t dts) {
     appendPackHeader(pack_, wrapped(nextScr(dts)));
     int video = 0, audio = 0;
     for (const auto& input : inputs_)
-        ++(input->box.kind == BoxKind::Video ? video : audio);
+        ++(input->box.kind == TrackKind::Video ? video : audio);
     appendSystemHeader(pack_, video, audio);
     fillWithNavigation(pack_);
     writePack();
@@ -345,7 +345,7 @@ void EsMuxer::streamPack(Input& input) {
     if (padding > 0) appendPaddingPacket(pack_, padding);
 
     record_->streamMet(input.box.kind, input.box.index, input.recipe.id);
-    if (input.box.kind == BoxKind::Subpicture && header.pts)
+    if (input.box.kind == TrackKind::Subpicture && header.pts)
         record_->timestamp(input.box.index, uint32_t(*header.pts));
     record_->payload(input.box.kind, input.box.index, input.traits.frameStartCode,
                      pack_.data() + payloadStart, size_t(length));

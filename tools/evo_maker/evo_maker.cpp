@@ -51,7 +51,7 @@ struct LaidOutPacket {
     std::optional<uint32_t> ownPts; // low 32 bits of a PTS-only header
 };
 
-int countOutputs(const Recipe& recipe, BoxKind kind, bool withMpegAudio) {
+int countOutputs(const Recipe& recipe, TrackKind kind, bool withMpegAudio) {
     int count = 0;
     for (const StreamRecipe& s : recipe.streams)
         if (traitsOf(s.codec).output == kind || (withMpegAudio && s.codec == Codec::MpegAudio))
@@ -110,8 +110,8 @@ class Maker {
 
 Maker::Maker(const Recipe& recipe)
     : recipe_(recipe), layout_(recipe.seed),
-      videoBound_(recipe.videoBound.value_or(countOutputs(recipe, BoxKind::Video, false))),
-      audioBound_(recipe.audioBound.value_or(countOutputs(recipe, BoxKind::Audio, true))) {
+      videoBound_(recipe.videoBound.value_or(countOutputs(recipe, TrackKind::Video, false))),
+      audioBound_(recipe.audioBound.value_or(countOutputs(recipe, TrackKind::Audio, true))) {
     checkRecipe(recipe);
     for (size_t i = 0; i < recipe.streams.size(); ++i)
         streams_.push_back(std::make_unique<StreamState>(
@@ -242,7 +242,7 @@ LaidOutPacket Maker::streamPacket() {
 PesHeader Maker::headerFor(StreamState& s) {
     PesHeader header;
     const uint64_t pts = s.recipe.firstPts + uint64_t(s.packets) * s.recipe.ptsStep;
-    const bool video = s.traits.output == BoxKind::Video;
+    const bool video = s.traits.output == TrackKind::Video;
     if (s.recipe.codec == Codec::Vc1) header.streamIdExtension = s.recipe.id;
     // Muxers give each stream's first packet its buffer size.
     header.pstd = s.packets == 0;
@@ -288,7 +288,7 @@ void Maker::plantTrap(size_t at) {
 void Maker::deliver(const LaidOutPacket& packet, size_t kept, ScanRecord& record) {
     const StreamState& s = *packet.stream;
     if (kept <= packet.identifiedAt || !s.traits.output) return;
-    const BoxKind kind = *s.traits.output;
+    const TrackKind kind = *s.traits.output;
     record.streamMet(kind, s.index, s.recipe.id);
 
     // A packet claiming length 0 has no payload for a scan; a cut one only what is left.
@@ -299,7 +299,7 @@ void Maker::deliver(const LaidOutPacket& packet, size_t kept, ScanRecord& record
     record.payload(kind, s.index, s.traits.frameStartCode, pack_.data() + packet.payloadStart,
                    delivered);
     // The timestamp goes out with the packet's first payload run, even an empty one.
-    if (kind == BoxKind::Subpicture && packet.ownPts && *packet.ownPts != 0 && payloadReached)
+    if (kind == TrackKind::Subpicture && packet.ownPts && *packet.ownPts != 0 && payloadReached)
         record.timestamp(s.index, *packet.ownPts);
 }
 

@@ -53,7 +53,7 @@ struct Recipe {
 // A table entry as a scan fills it: kind, index within the kind (subpictures 0 to 31) and the
 // identifier stored.
 struct FoundStream {
-    BoxKind kind;
+    TrackKind kind;
     int index;
     int id;
     bool operator==(const FoundStream&) const = default;

@@ -9,13 +9,13 @@ namespace {
 constexpr size_t FileBufferSize = 64 * 1024;
 
 // The window's default extensions.
-const char* extensionOf(BoxKind kind) {
+const char* extensionOf(TrackKind kind) {
     switch (kind) {
-    case BoxKind::Video:
+    case TrackKind::Video:
         return "mpv";
-    case BoxKind::Audio:
+    case TrackKind::Audio:
         return "mpa";
-    case BoxKind::Subpicture:
+    case TrackKind::Subpicture:
         return "sup";
     }
     return "";
@@ -26,13 +26,13 @@ const char* extensionOf(BoxKind kind) {
 ExpectedOutputs::ExpectedOutputs(std::string folder, std::string prefix)
     : folder_(std::move(folder)), prefix_(std::move(prefix)) {}
 
-ExpectedOutputs::Slot* ExpectedOutputs::slot(BoxKind kind, int index) {
+ExpectedOutputs::Slot* ExpectedOutputs::slot(TrackKind kind, int index) {
     switch (kind) {
-    case BoxKind::Video:
+    case TrackKind::Video:
         return index < 2 ? &video_[index] : nullptr;
-    case BoxKind::Audio:
+    case TrackKind::Audio:
         return index < 16 ? &audio_[index] : nullptr;
-    case BoxKind::Subpicture:
+    case TrackKind::Subpicture:
         return index < 16 ? &subpicture_[index] : nullptr;
     }
     return nullptr;
@@ -43,21 +43,21 @@ std::unique_ptr<ByteFile> ExpectedOutputs::create(const std::string& name) {
     return std::make_unique<ByteFile>(files_.back(), FileBufferSize);
 }
 
-void ExpectedOutputs::streamMet(BoxKind kind, int index, int id) {
+void ExpectedOutputs::streamMet(TrackKind kind, int index, int id) {
     Slot* s = slot(kind, index);
     if (s == nullptr || s->stream || frozen_) return;
     const std::string stem = prefix_ + "." + streamName(kind, id) + labelSuffix({kind, index});
     s->stream = create(stem + "." + extensionOf(kind));
-    if (kind == BoxKind::Subpicture) s->timestamps = create(stem + ".pts");
+    if (kind == TrackKind::Subpicture) s->timestamps = create(stem + ".pts");
 }
 
-void ExpectedOutputs::payload(BoxKind kind, int index, const uint8_t* data, size_t length) {
+void ExpectedOutputs::payload(TrackKind kind, int index, const uint8_t* data, size_t length) {
     Slot* s = slot(kind, index);
     if (s != nullptr && s->stream) s->stream->write(data, length);
 }
 
 void ExpectedOutputs::timestamp(int subpictureIndex, uint32_t pts) {
-    Slot* s = slot(BoxKind::Subpicture, subpictureIndex);
+    Slot* s = slot(TrackKind::Subpicture, subpictureIndex);
     if (s == nullptr || !s->timestamps) return;
     const uint8_t littleEndian[4] = {uint8_t(pts), uint8_t(pts >> 8), uint8_t(pts >> 16),
                                      uint8_t(pts >> 24)};

@@ -22,9 +22,9 @@ class ExpectedOutputs {
 
     // A stream is identified: the first met for a slot names the slot's output and creates it,
     // as a ticked box does.
-    void streamMet(BoxKind kind, int index, int id);
+    void streamMet(TrackKind kind, int index, int id);
     // Payload of a stream of that kind and index; dropped when it has no output.
-    void payload(BoxKind kind, int index, const uint8_t* data, size_t length);
+    void payload(TrackKind kind, int index, const uint8_t* data, size_t length);
     // The low 32 bits of a subpicture packet's own PTS, not 0.
     void timestamp(int subpictureIndex, uint32_t pts);
     // From now on no new outputs: the boxes were ticked by a scan of the first part only.
@@ -39,7 +39,7 @@ class ExpectedOutputs {
         std::unique_ptr<ByteFile> stream;
         std::unique_ptr<ByteFile> timestamps;
     };
-    Slot* slot(BoxKind kind, int index);
+    Slot* slot(TrackKind kind, int index);
     std::unique_ptr<ByteFile> create(const std::string& name);
 
     std::string folder_;

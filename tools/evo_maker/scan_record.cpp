@@ -32,7 +32,7 @@ void ScanRecord::beginPart(MadePart& part) {
     if (whole_) sinks_.push_back(whole_.get());
 }
 
-void ScanRecord::streamMet(BoxKind kind, int index, int id) {
+void ScanRecord::streamMet(TrackKind kind, int index, int id) {
     std::vector<FoundStream>& found = part_->found;
     const bool first = std::none_of(found.begin(), found.end(), [&](const FoundStream& f) {
         return f.kind == kind && f.index == index;
@@ -43,7 +43,7 @@ void ScanRecord::streamMet(BoxKind kind, int index, int id) {
         sink->streamMet(kind, index, id);
 }
 
-void ScanRecord::payload(BoxKind kind, int index, uint32_t frameStartCode, const uint8_t* data,
+void ScanRecord::payload(TrackKind kind, int index, uint32_t frameStartCode, const uint8_t* data,
                          size_t length) {
     for (ExpectedOutputs* sink : sinks_)
         sink->payload(kind, index, data, length);

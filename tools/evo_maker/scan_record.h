@@ -22,10 +22,10 @@ class ScanRecord {
     // The part that the next calls belong to; parts come in order.
     void beginPart(MadePart& part);
     // A packet's stream is identified; the first of a table entry is recorded.
-    void streamMet(BoxKind kind, int index, int id);
+    void streamMet(TrackKind kind, int index, int id);
     // A packet's payload. Video frames are counted as a scan counts them when frameStartCode is
     // not 0.
-    void payload(BoxKind kind, int index, uint32_t frameStartCode, const uint8_t* data,
+    void payload(TrackKind kind, int index, uint32_t frameStartCode, const uint8_t* data,
                  size_t length);
     // The low 32 bits of a subpicture packet's own PTS, not 0.
     void timestamp(int subpictureIndex, uint32_t pts);
