@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/job_error.h"
-#include "engine/job_state.h"
+#include "engine/sizes.h"
 #include "engine/lpcm_wav_file.h"
 #include "engine/source_file.h"
 

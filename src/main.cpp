@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     // Lets a Wayland desktop find the menu entry, and with it the icon, for the window.
     QApplication::setDesktopFileName("splitwick");
     splitwick::ModalDialogs dialogs;
-    splitwick::TfMain fMain(dialogs);
+    splitwick::MainWindow fMain(dialogs);
     if (!arguments.file.isEmpty()) fMain.takeFileAtStart(arguments.file);
     fMain.show();
     // A desktop activates a new window itself; without a window manager nothing would, and the

@@ -34,13 +34,13 @@ const OptionSpec DryRunOption = {
     "the files, the tracks with codec, language, name and delay, the chapters. Writes nothing; "
     "with --json the plan is a \"plan\" member."};
 const char* const StreamListHelp =
-    "box names without \"cb\" in lower case (or as the JSON gives them, cbAudio00), "
-    "comma-separated, e.g. video0,audio00,sub03; ";
+    "stream names, comma-separated: video0 and video1, audio00 to audio15, sub00 to sub31 (or as "
+    "the JSON gives them, cbAudio00), e.g. video0,audio00,sub17; ";
 const OptionSpec LangOption = {
     '\0', "lang", "LIST",
     "Keep the audio and subtitle streams of these languages (ISO 639-2, comma-separated, e.g. "
-    "eng,fre) as the playlist gives them, and every video stream. Needs --xpl; not with "
-    "--streams."};
+    "eng,fre) as the playlist gives them, and every video stream. Needs a playlist (--xpl, or a "
+    "disc's own); not with --streams."};
 
 const std::vector<CommandSpec> Commands = {
     {"read",
@@ -63,7 +63,8 @@ const std::vector<CommandSpec> Commands = {
       AllowMissingOption,
       {'\0', "streams", "LIST",
        std::string("Streams to write: ") + StreamListHelp +
-           "'all' (the default) writes every stream the reads enabled."},
+           "'all' (the default) writes every stream the reads found (with a playlist, every "
+           "stream its title names)."},
       LangOption,
       XplOption,
       NoContinueOption,
@@ -90,7 +91,7 @@ const std::vector<CommandSpec> Commands = {
      {OutOption,
       {'\0', "streams", "LIST",
        std::string("Streams to keep: ") + StreamListHelp +
-           "'all' (the default) keeps every stream the reads enabled, 'none' only the "
+           "'all' (the default) keeps every stream the reads found, 'none' only the "
            "navigation and padding packs."},
       LangOption,
       XplOption,
@@ -108,7 +109,7 @@ const std::vector<CommandSpec> Commands = {
       AllowMissingOption,
       {'\0', "streams", "LIST",
        std::string("Streams to mux: ") + StreamListHelp +
-           "'all' (the default) muxes every stream the reads enabled, subpictures as PGS "
+           "'all' (the default) muxes every stream the reads found, subpictures as PGS "
            "subtitle tracks."},
       LangOption,
       XplOption,

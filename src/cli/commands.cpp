@@ -1,19 +1,20 @@
 #include "commands.h"
 
-#include <algorithm>
 #include <iostream>
 
-#include "dry_run.h"
 #include "engine/job_error.h"
+#include "engine/lpcm_wav_file.h"
 #include "engine/output_file.h"
-#include "engine/stop_reason.h"
+#include "engine/path_parts.h"
 #include "jobs/chapter_file.h"
+#include "jobs/demux_job.h"
+#include "jobs/disc_title_input.h"
+#include "jobs/dry_run.h"
 #include "jobs/file_choice.h"
-#include "jobs/job_steps.h"
+#include "jobs/output_folder.h"
 #include "jobs/read_evo.h"
-#include "jobs/stream_jobs.h"
-#include "mkv_command.h"
-#include "mux/disc_title_choice.h"
+#include "jobs/rebuild_job.h"
+#include "mux/matroska_output.h"
 #include "playlist/disc_titles.h"
 #include "playlist/read_xpl.h"
 #include "summary.h"
@@ -25,19 +26,30 @@ namespace {
 
 // 0, or 128 + the signal that stopped the jobs.
 int exitCode() {
-    return InterruptEvents::interrupted() ? InterruptEvents::exitCode() : 0;
+    return ConsoleEvents::interrupted() ? ConsoleEvents::exitCode() : 0;
 }
 
-void applyOptions(const Request& request, JobRequest& job) {
+// The mkv command has no choice of LPCM as raw samples: the way out it offers is to leave the
+// stream out.
+const char* const LeaveOut = ". Leave the stream out of the .mkv with --streams";
+
+JobRequest jobRequest(const Request& request) {
+    JobRequest job;
+    job.evoPath = request.evoFile;
+    job.playlistPath = request.xplFile;
+    job.choice = {request.streams, request.languages};
+    job.writes = request.command == "rebuild" ? Writes::Rebuilt : Writes::Streams;
+    job.outputFolder = request.outputFolder;
+    job.extensions = {request.videoExt, request.audioExt, request.subExt};
     job.fastCheck = request.fastCheck;
     job.countFrames = request.countFrames;
     job.continueParts = request.continueSplit;
     job.lpcmWav = request.lpcmWav;
-    job.subPgs = request.subPgs;
     job.extensionsByCodec = request.extByCodec;
-    job.outputFolder = request.outputFolder;
-    job.extensions = {request.videoExt, request.audioExt, request.subExt};
-    if (request.command == "mkv") job.writeForMux();
+    job.subPgs = request.subPgs;
+    job.mkv = request.command == "mkv";
+    job.keepStreams = request.keepStreams;
+    return job;
 }
 
 // demux or mkv of a disc: the title asked for, from the playlist asked for (alone, so that its
@@ -56,146 +68,155 @@ DiscTitle askedTitle(const Request& request) {
     return *title;
 }
 
-// Chooses the files as browsing for them would: the EVO first, then the playlist.
-void chooseFiles(const Request& request, Session& session) {
-    if (!request.evoFile.empty()) {
-        session.request.evoPath = request.evoFile;
-        evoChosen(session);
-    }
-    if (!request.xplFile.empty()) {
-        session.request.playlistPath = request.xplFile;
-        playlistChosen(session);
-    }
-}
-
 // xpl --chapters: the title that plays the EVO must have chapters, or there is nothing to
 // write.
-void writeChapters(const std::string& path, const Session& session, const Playlist& playlist) {
-    const TitleChapters chapters = playlist.title.chaptersFor(session.state.evoName);
+void writeChapters(const Request& request, const std::string& evoName, const PlaylistRead& read) {
+    const TitleChapters chapters = read.title.chaptersFor(evoName);
     if (chapters.marks.empty())
-        throw JobError(JobErrorKind::Input, session.state.playlistFile + " gives no chapters for " +
-                                                session.state.evoName);
+        throw JobError(JobErrorKind::Input,
+                       fileNameOf(request.xplFile) + " gives no chapters for " + evoName);
+    const std::string& path = request.chaptersFile;
     OpenFiles files; // the command's only file: the playlist is read and closed
     OutputFile file(path, files);
     writeChapterFile(file, chapters);
     file.close();
 }
 
-// After Read XPL, before the pass: the title's labels say which streams there are. A stream
-// asked for by name must be among them; --lang picks the streams of its languages, and every
-// video stream. Gives the streams the job takes (none: every stream the reads made known).
-std::optional<std::vector<Box>> pickStreams(const Request& request, const StreamChoice& streams,
-                                            const TitleInfo& title) {
-    if (!request.languages.empty()) {
-        const auto& wanted = request.languages;
-        std::vector<Box> boxes;
-        for (Box box : streamBoxes()) {
-            const std::optional<TrackLanguage> track = title.track(box);
-            const bool ofLanguage =
-                track && std::find(wanted.begin(), wanted.end(), track->language) != wanted.end();
-            if (streams[box].known() && (box.kind == TrackKind::Video || ofLanguage))
-                boxes.push_back(box);
-        }
-        return boxes;
+int runXpl(const Request& request, ConsoleEvents& events) {
+    PlainPlaylistView view;
+    const std::string evoName = evoStem(request.evoFile);
+    const PlaylistRead read = readPlaylist(request.xplFile, evoName, view, events);
+    if (!request.chaptersFile.empty()) writeChapters(request, evoName, read);
+    if (request.json) {
+        writePlaylistJson(std::cout, read, view, events.lines());
+        std::cout << '\n';
+    } else if (request.tree) {
+        std::cout << treeText(view.tree);
     }
-    for (Box box : request.streams.value_or(std::vector<Box>{}))
-        if (!streams[box].known())
-            throw UsageError("--streams: the playlist's title has no stream for " + boxName(box),
-                             request.command);
-    return request.streams;
+    return exitCode();
+}
+
+int runRead(const Request& request, const JobRequest& job, ConsoleEvents& events) {
+    const ReadResult read = readEvo(job, events);
+    std::optional<PlaylistRead> playlist;
+    if (!request.xplFile.empty() && !ConsoleEvents::interrupted()) {
+        PlainPlaylistView view;
+        playlist = readPlaylist(request.xplFile, evoStem(job.evoPath), view, events);
+    }
+    if (request.json) {
+        RunSummary run{knownStreams({read.tracks.begin(), read.tracks.end()},
+                                    playlist ? &*playlist : nullptr),
+                       std::nullopt, read.stop, read.scrambledPacks, read.timing};
+        if (request.countFrames && read.stop == StopReason::EndOfFile) run.frames = read.frames;
+        std::cout << summaryJson(events.lines(), run) << '\n';
+    }
+    return exitCode();
+}
+
+void printPlan(const Plan& plan) {
+    for (const std::string& file : plan.files())
+        std::cout << "Would write " << file << '\n';
+    for (const TrackPlan& track : plan.tracks)
+        if (track.mkvCodec)
+            std::cout << "Track " << track.track.track.name().jsonName() << ": "
+                      << codecName(*track.mkvCodec) << ", " << track.mkvLabel.language << ", \""
+                      << track.mkvLabel.name << "\", delay " << track.delayMs.value_or(0)
+                      << " ms\n";
+    std::cout << "Chapters: " << plan.chapterCount << '\n';
+}
+
+int runDryRun(const Request& request, const JobRequest& job, ConsoleEvents& events) {
+    const Plan plan = dryRun(job, events);
+    if (request.json)
+        std::cout << dryRunJson(events.lines(), plan) << '\n';
+    else
+        printPlan(plan);
+    return 0;
+}
+
+// After a stop (Ctrl-C, SIGTERM) the files written so far are kept, as a cancel keeps them; a
+// .mkv is not made.
+void tellStopped(const Request& request) {
+    std::cerr << (request.command == "mkv" ? "Stopped." : CancelledLine) << '\n';
+}
+
+int runDemux(const Request& request, const JobRequest& job, ConsoleEvents& events) {
+    DemuxResult result;
+    try {
+        result = demux(job, events, job.mkv ? matroskaWriterMaker() : nullptr);
+    } catch (const LpcmFormatError& error) {
+        if (!job.mkv) throw;
+        throw JobError(JobErrorKind::Input, error.reason() + LeaveOut);
+    }
+    if (result.stop == StopReason::Cancelled) tellStopped(request);
+    if (request.json) {
+        RunSummary run{knownStreams({result.read.tracks.begin(), result.read.tracks.end()},
+                                    result.playlist ? &*result.playlist : nullptr),
+                       std::nullopt, result.stop, 0, result.timing};
+        if (request.countFrames && result.stop == StopReason::EndOfFile) run.frames = result.written;
+        const std::string mkv =
+            result.mkvTracks.empty()
+                ? ""
+                : mkvJson(result.plan.mkv, result.mkvTracks, result.plan.chapterCount);
+        std::cout << summaryJson(events.lines(), run, mkv) << '\n';
+    }
+    return exitCode();
+}
+
+int runRebuild(const Request& request, const JobRequest& job, ConsoleEvents& events) {
+    const RebuildResult result = rebuild(job, events);
+    if (result.stop == StopReason::Cancelled) tellStopped(request);
+    if (request.json) {
+        RunSummary run{knownStreams({result.read.tracks.begin(), result.read.tracks.end()},
+                                    result.playlist ? &*result.playlist : nullptr),
+                       std::nullopt, result.stop, 0, result.read.timing};
+        if (request.countFrames && result.stop == StopReason::EndOfFile)
+            run.frames = result.read.frames;
+        std::cout << summaryJson(events.lines(), run) << '\n';
+    }
+    return exitCode();
 }
 
 // The request's jobs, whose failures runRequest tells.
-int runCommand(const Request& request, Session& session, ConsoleReport& report) {
-    applyOptions(request, session.request);
-    // demux, rebuild and mkv take a disc for its title.
-    const bool discInput =
-        request.command != "read" && request.command != "xpl" && isDiscPath(request.evoFile);
-    if (!discInput) chooseFiles(request, session);
-    Playlist playlist;
-    PlainPlaylistView view;
-
+int runCommand(const Request& request, ConsoleEvents& events) {
     if (request.command == "titles") {
         const Disc disc = readDisc(request.disc);
         std::cout << (request.json ? titlesJson(disc) + "\n" : titlesText(disc));
         return 0;
     }
-    // A disc's title: its first clip is the EVO, its playlist labels the streams.
-    std::optional<TitleInfo> discTitle;
-    if (discInput) discTitle = chooseDiscTitle(session, askedTitle(request), request.allowMissing);
-    const bool withPlaylist = !request.xplFile.empty() || discTitle;
-    if (request.command == "xpl") {
-        const bool titleFound = readPlaylist(session, playlist, view);
-        if (!request.chaptersFile.empty()) writeChapters(request.chaptersFile, session, playlist);
-        if (request.json) {
-            writePlaylistJson(std::cout, session.streams, view, report.lines(), titleFound,
-                              playlist.title);
-            std::cout << '\n';
-        } else if (request.tree) {
-            std::cout << treeText(view.tree);
-        }
-        return exitCode();
-    }
-    StopReason stop = StopReason::EndOfFile;
-    // Read XPL marks the playlist's streams in the table over the identifiers Read EVO found.
-    StreamTable found;
-    if (request.command == "read") {
-        stop = readEvo(session);
-        found = session.state.streamTable;
-        if (!request.xplFile.empty() && !InterruptEvents::interrupted())
-            readPlaylist(session, playlist, view);
-    } else {
-        // What would fail only after the reads fails now.
-        requireOutputFolder(request.outputFolder);
-        StreamJob job{request.streams, nullptr};
-        if (withPlaylist)
-            job.readPlaylist = [&] {
-                readPlaylist(session, playlist, view);
-                // The title chosen, not the first that plays its first clip.
-                if (discTitle) playlist.title = *discTitle;
-                job.boxes = pickStreams(request, session.streams, playlist.title);
-                return playlist.title.chaptersFor(session.state.evoName);
-            };
-        if (request.dryRun)
-            return dryRun(request, session, report, playlist, view,
-                          [&] { return pickStreams(request, session.streams, playlist.title); });
-        if (request.command == "mkv") return runMkv(request, session, report, job, playlist);
-        if (request.command == "demux") {
-            stop = demux(session, job);
-        } else {
-            RebuildState rebuilt;
-            stop = rebuild(session, rebuilt, job);
-        }
-        found = session.state.streamTable;
-        // The log says "Done." after a cancel too: the files it wrote are not whole.
-        if (stop == StopReason::Cancelled) std::cerr << CancelledLine << '\n';
-    }
-    if (request.json) std::cout << summaryJson(session, found, report.lines(), stop) << '\n';
-    return exitCode();
+    if (request.command == "xpl") return runXpl(request, events);
+    JobRequest job = jobRequest(request);
+    if (request.command == "read") return runRead(request, job, events);
+    // demux, rebuild and mkv take a disc for its title.
+    if (isDiscPath(request.evoFile))
+        chooseDiscTitle(job, askedTitle(request), request.allowMissing, events);
+    // What would fail only after the reads fails now.
+    requireOutputFolder(request.outputFolder);
+    if (request.dryRun) return runDryRun(request, job, events);
+    if (request.command == "rebuild") return runRebuild(request, job, events);
+    return runDemux(request, job, events);
 }
 
 } // namespace
 
 int runRequest(const Request& request) {
-    InterruptEvents events;
-    ConsoleReport report(request.json, ProgressLine::forStderr(request.quiet), events);
-    Session session(report, events);
-    events.attach(session);
+    ConsoleEvents events(request.json, ProgressLine::forStderr(request.quiet));
     // A script reading --json gets one object also when the run fails; main tells the error on
     // stderr as ever.
     try {
-        return runCommand(request, session, report);
-    } catch (const UsageError& error) {
-        if (request.json)
-            std::cout << failureJson(error.what(), "", ExitUsage, report.lines(), &session) << '\n';
-        throw;
+        return runCommand(request, events);
     } catch (const std::exception& error) {
         const auto* jobError = dynamic_cast<const JobError*>(&error);
-        if (request.json)
+        const bool usage = dynamic_cast<const UsageError*>(&error) != nullptr ||
+                           (jobError != nullptr && jobError->kind() == JobErrorKind::Usage);
+        if (request.json) {
+            const std::vector<KnownStream> streams = knownStreams(events.tracksFound(), nullptr);
             std::cout << failureJson(errorBoxText(error.what()),
                                      jobError != nullptr ? errorBoxText(jobError->detail()) : "",
-                                     ExitFailed, report.lines(), &session)
+                                     usage ? ExitUsage : ExitFailed, events.lines(),
+                                     usage ? nullptr : &streams)
                       << '\n';
+        }
         throw;
     }
 }

@@ -4,8 +4,9 @@
 
 namespace splitwick::cli {
 
-// Runs the request's jobs on a session of plain controls, as the window would run them.
-// Returns the process exit code; job failures are thrown as JobError.
+// Runs the request's job, rendering its events on the console. Returns the process exit code;
+// job failures are thrown as JobError (of kind Usage for a request that names streams or
+// languages the title does not have), usage errors as UsageError.
 int runRequest(const Request& request);
 
 } // namespace splitwick::cli

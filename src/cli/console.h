@@ -1,55 +1,42 @@
 #pragma once
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/file_progress.h"
-#include "engine/report.h"
-#include "engine/session.h"
+#include "engine/job_events.h"
 #include "progress_line.h"
 
 namespace splitwick::cli {
 
-// Ctrl-C, SIGTERM and SIGHUP act as the Cancel button, without the question: the running pass
-// stops before its next chunk and closes its files; no further job starts.
-class InterruptEvents : public PassObserver {
+// How the command line renders a job's events: the log's lines on stdout, one each (or kept for
+// the JSON summary), the progress on stderr (ProgressLine); the tracks found are kept for a
+// summary of a run that fails. Ctrl-C, SIGTERM and SIGHUP act as the Cancel button, without the
+// question: the running pass stops before its next chunk and closes its files; no further job
+// starts.
+class ConsoleEvents : public JobEvents {
   public:
-    InterruptEvents();
-    ~InterruptEvents() override;
-    InterruptEvents(const InterruptEvents&) = delete;
-    InterruptEvents& operator=(const InterruptEvents&) = delete;
-    // The session whose jobs a signal cancels.
-    void attach(Session& session);
-    void passStarted(const SourceFile& source, bool) override { source_ = &source; }
-    void passEnded(StopReason) override { source_ = nullptr; }
-    // The source of the pass that runs; nullptr between passes.
-    const SourceFile* passSource() const { return source_; }
+    ConsoleEvents(bool keepLines, ProgressLine::Mode progress);
+    ConsoleEvents(const ConsoleEvents&) = delete;
+    ConsoleEvents& operator=(const ConsoleEvents&) = delete;
+
+    void logged(const std::string& line) override;
+    void phase(const std::string&) override {}
+    void progress(const Progress& progress) override;
+    void trackFound(const Track& track, const std::string& line) override;
+    bool stopRequested() const override { return interrupted(); }
+
+    const std::vector<std::string>& lines() const { return lines_; }
+    // The tracks found so far, in the order found.
+    const std::vector<Track>& tracksFound() const { return tracks_; }
+
     static bool interrupted();
     // 128 + the first signal that came, as a shell reports a command the signal ended.
     static int exitCode();
 
   private:
-    const SourceFile* source_ = nullptr;
-};
-
-// The message log on stdout, one line each (or kept for the JSON summary), and the progress of
-// panel 1 on stderr (ProgressLine), over the source of the pass that runs or, between passes,
-// with no figure.
-class ConsoleReport : public Report {
-  public:
-    ConsoleReport(bool keepLines, ProgressLine::Mode progress, const InterruptEvents& events);
-    void log(const std::string& text) override;
-    void slog(const std::string& text, uint8_t panel) override;
-    // From here on the progress is that of making the file target, as one line.
-    void namedAfter(const std::string& target) { named_.emplace(target); }
-    const std::vector<std::string>& lines() const { return lines_; }
-
-  private:
     const bool keepLines_;
     ProgressLine progress_;
-    const InterruptEvents& events_;
     std::vector<std::string> lines_;
-    std::optional<FileProgress> named_;
+    std::vector<Track> tracks_;
 };
 
 } // namespace splitwick::cli

@@ -24,6 +24,20 @@ bool wantsJson(const std::vector<std::string>& arguments) {
     return false;
 }
 
+// A request that cannot be run as it stands: its text, and where to read how to ask.
+int usageFailure(const std::string& text, const std::string& command) {
+    std::cerr << splitwick::cli::ProgramName << ": " << text << '\n'
+              << splitwick::cli::tryHelpLine(command);
+    return ExitUsage;
+}
+
+// The window's box keeps to the error's text; here a second line may name the file.
+int jobFailure(const splitwick::JobError& error) {
+    std::cerr << splitwick::errorBoxText(error.what()) << '\n';
+    if (!error.detail().empty()) std::cerr << splitwick::errorBoxText(error.detail()) << '\n';
+    return ExitFailed;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -47,15 +61,13 @@ int main(int argc, char** argv) {
         if (!request && wantsJson(arguments))
             std::cout << splitwick::cli::failureJson(error.what(), "", ExitUsage, {}, nullptr)
                       << '\n';
-        std::cerr << splitwick::cli::ProgramName << ": " << error.what() << '\n'
-                  << splitwick::cli::tryHelpLine(error.command());
-        return ExitUsage;
+        return usageFailure(error.what(), error.command());
+    } catch (const splitwick::JobError& error) {
+        if (error.kind() == splitwick::JobErrorKind::Usage)
+            return usageFailure(error.what(), request->command);
+        return jobFailure(error);
     } catch (const std::exception& error) {
         std::cerr << splitwick::errorBoxText(error.what()) << '\n';
-        // The window's box keeps to the error's text; here a second line may name the file.
-        const auto* jobError = dynamic_cast<const splitwick::JobError*>(&error);
-        if (jobError != nullptr && !jobError->detail().empty())
-            std::cerr << splitwick::errorBoxText(jobError->detail()) << '\n';
         return ExitFailed;
     }
 }

@@ -8,6 +8,7 @@
 
 #include "command_options.h"
 #include "help_text.h"
+#include "playlist/disc_titles.h"
 
 namespace splitwick::cli {
 
@@ -74,6 +75,20 @@ bool subAsPgs(const std::string& format) {
     return format == "pgs";
 }
 
+std::string trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The stream of this name ("video0", "audio15", "sub31"): every name a stream may have.
+std::optional<TrackName> trackNamed(const std::string& text) {
+    for (TrackKind kind : {TrackKind::Video, TrackKind::Audio, TrackKind::Subpicture})
+        for (int number = 0; number < numbersOfKind(kind); ++number)
+            if (TrackName{kind, number}.text() == text) return TrackName{kind, number};
+    return std::nullopt;
+}
+
 std::vector<std::string> commaList(const std::string& list) {
     std::vector<std::string> items;
     for (size_t start = 0; start <= list.size();) {
@@ -86,22 +101,19 @@ std::vector<std::string> commaList(const std::string& list) {
 
 } // namespace
 
-std::optional<std::vector<Box>> parseStreamList(const std::string& list) {
+std::optional<std::vector<TrackName>> parseStreamList(const std::string& list) {
     if (list == "all") return std::nullopt;
-    std::vector<Box> boxes;
-    if (list == "none") return boxes;
-    for (const std::string& name : commaList(list)) {
+    std::vector<TrackName> names;
+    if (list == "none") return names;
+    for (const std::string& item : commaList(list)) {
+        const std::string name = lowerCase(trimmed(item));
         // The JSON's own names (cbAudio00) are taken too.
-        const std::string wanted =
-            lowerCase(name).starts_with("cb") ? lowerCase(name) : "cb" + lowerCase(name);
-        // Only the boxes that stand for a stream: cbVideo2 to cbVideo7 never get one.
-        const auto& all = streamBoxes();
-        const auto box = std::find_if(all.begin(), all.end(),
-                                      [&](Box b) { return lowerCase(boxName(b)) == wanted; });
-        if (box == all.end()) throw UsageError("Unknown stream '" + name + "' in --streams");
-        boxes.push_back(*box);
+        const std::string wanted = name.starts_with("cb") ? name.substr(2) : name;
+        const std::optional<TrackName> found = trackNamed(wanted);
+        if (!found) throw UsageError("Unknown stream '" + trimmed(item) + "' in --streams");
+        names.push_back(*found);
     }
-    return boxes;
+    return names;
 }
 
 Request parseRequest(const std::vector<std::string>& arguments) {
@@ -176,9 +188,11 @@ Request parseRequest(const std::vector<std::string>& arguments) {
         throw UsageError("--streams none leaves " + request.command + " nothing to write",
                          request.command);
     if (given(parser, "lang")) {
-        request.languages = commaList(lowerCase(value(parser, "lang", "")));
-        if (request.xplFile.empty())
-            throw UsageError("--lang needs --xpl: the streams' languages come from the playlist",
+        for (const std::string& language : commaList(lowerCase(value(parser, "lang", ""))))
+            request.languages.push_back(trimmed(language));
+        if (request.xplFile.empty() && !isDiscPath(request.evoFile))
+            throw UsageError("--lang needs a playlist: the streams' languages come from it (--xpl, "
+                             "or a disc's own)",
                              request.command);
         if (given(parser, "streams"))
             throw UsageError("--lang and --streams cannot both be given", request.command);

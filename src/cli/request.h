@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/boxes.h"
+#include "engine/track.h"
 
 namespace splitwick::cli {
 
@@ -36,9 +36,9 @@ struct Request {
     bool lpcmWav = false;    // LPCM streams written as WAV files
     bool subPgs = false;     // subpicture streams converted to PGS
     bool extByCodec = false; // stream files named by codec instead of the three extensions
-    // The boxes to tick before the job; none given means every box the reads enabled, an empty
-    // list ("none") no box.
-    std::optional<std::vector<Box>> streams;
+    // The streams the job takes; none given means every stream the reads found, an empty list
+    // ("none") none.
+    std::optional<std::vector<TrackName>> streams;
     // --lang: the audio and subtitle streams of these ISO 639-2 codes (lower case), as the
     // playlist gives them, and every video stream; empty when not given.
     std::vector<std::string> languages;
@@ -64,7 +64,8 @@ class UsageError : public std::runtime_error {
 
 Request parseRequest(const std::vector<std::string>& arguments);
 
-// "video0,audio00,sub03" (box names without "cb", in lower case), "all" or "none".
-std::optional<std::vector<Box>> parseStreamList(const std::string& list);
+// "video0,audio00,sub17" (stream names, or as the JSON names them: "cbAudio00", in any case;
+// spaces around the commas), "all" or "none".
+std::optional<std::vector<TrackName>> parseStreamList(const std::string& list);
 
 } // namespace splitwick::cli

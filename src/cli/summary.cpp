@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <string_view>
 
 #include "playlist/integer_text.h"
@@ -62,19 +63,17 @@ std::string object(const std::vector<std::string>& members) {
     return joined(members, "{}");
 }
 
-// The box's tool tip in the window: the stream's description, else its page's hint.
-std::string hint(const StreamEntry& stream, Box box) {
-    return stream.description.empty() ? kindDescription(box.kind) : stream.description;
-}
-
-std::string boxJson(const StreamEntry& stream, Box box, const TitleInfo& title) {
-    std::vector<std::string> members = {member("box", scalar(text(boxName(box)))),
-                                        member("caption", scalar(text(stream.label))),
-                                        member("hint", scalar(text(hint(stream, box))))};
-    const std::optional<TrackLanguage> track = title.track(box);
-    if (track && !track->language.empty())
-        members.push_back(member("language", scalar(text(track->language))));
-    if (track && !track->kind.empty()) members.push_back(member("kind", scalar(text(track->kind))));
+std::string labelJson(const StreamLabel& label, const TitleInfo& title) {
+    const std::string hint = label.description.empty() ? kindWords(label.name.kind)
+                                                       : label.description;
+    std::vector<std::string> members = {member("box", scalar(text(label.name.jsonName()))),
+                                        member("caption", scalar(text(label.label))),
+                                        member("hint", scalar(text(hint)))};
+    const std::optional<TrackLanguage> language = title.language(label.name);
+    if (language && !language->language.empty())
+        members.push_back(member("language", scalar(text(language->language))));
+    if (language && !language->kind.empty())
+        members.push_back(member("kind", scalar(text(language->kind))));
     return object(members);
 }
 
@@ -106,7 +105,7 @@ std::string frameRateJson(const std::optional<FrameRate>& rate) {
 std::string streamStartsJson(const std::vector<StreamStart>& streams) {
     std::vector<std::string> items;
     for (const StreamStart& stream : streams) {
-        std::vector<std::string> members = {member("box", scalar(text(boxName(stream.box)))),
+        std::vector<std::string> members = {member("box", scalar(text(stream.track.name().jsonName()))),
                                             member("first_pts", std::to_string(stream.firstPts)),
                                             member("delay_ms", numberOrNull(stream.delayMs))};
         if (stream.afterSeamMs)
@@ -177,16 +176,13 @@ std::string discTitleJson(const DiscTitle& title) {
          member("main", title.main ? "true" : "false")});
 }
 
-QJsonArray streamsJson(const Session& session, const StreamTable& found) {
-    QJsonArray streams;
-    for (Box box : streamBoxes()) {
-        if (!session.streams[box].known()) continue;
-        const int32_t id = found[tableEntry(box)];
-        streams.append(QJsonObject{{"box", text(boxName(box))},
-                                   {"caption", text(session.streams[box].label)},
-                                   {"id", id >= 0 ? QJsonValue(id) : QJsonValue()}});
-    }
-    return streams;
+QJsonArray streamsJson(const std::vector<KnownStream>& streams) {
+    QJsonArray array;
+    for (const KnownStream& stream : streams)
+        array.append(QJsonObject{{"box", text(stream.name.jsonName())},
+                                 {"caption", text(stream.caption)},
+                                 {"id", stream.id ? QJsonValue(*stream.id) : QJsonValue()}});
+    return array;
 }
 
 } // namespace
@@ -198,61 +194,82 @@ std::string titlesJson(const Disc& disc) {
     return object({member("titles", joined(titles, "[]"))});
 }
 
-std::string summaryJson(const Session& session, const StreamTable& found,
-                        const std::vector<std::string>& log, StopReason stop,
+std::vector<KnownStream> knownStreams(const std::vector<Track>& scanned,
+                                      const PlaylistRead* labels) {
+    std::vector<KnownStream> known;
+    if (labels != nullptr && labels->titleFound) {
+        std::vector<StreamLabel> ordered = labels->labels;
+        std::stable_sort(ordered.begin(), ordered.end(),
+                         [](const auto& a, const auto& b) { return a.name < b.name; });
+        for (const StreamLabel& label : ordered) {
+            const auto track = std::find_if(scanned.begin(), scanned.end(),
+                                            [&](const Track& t) { return t.name() == label.name; });
+            known.push_back({label.name, label.label,
+                             track == scanned.end() ? std::nullopt : std::optional<int>(track->id.id)});
+        }
+        return known;
+    }
+    std::vector<Track> ordered = scanned;
+    std::stable_sort(ordered.begin(), ordered.end(), inTrackOrder);
+    for (const Track& track : ordered)
+        known.push_back({track.name(), track.label(), track.id.id});
+    return known;
+}
+
+std::string summaryJson(const std::vector<std::string>& log, const RunSummary& run,
                         const std::string& mkv) {
-    const QJsonArray streams = streamsJson(session, found);
-    // A pass that stopped early counted part of the file: its counts say nothing.
-    const bool counted = session.request.countFrames && stop == StopReason::EndOfFile;
     const auto count = [&](int64_t frames) {
-        return counted ? QJsonValue(qint64(frames)) : QJsonValue();
+        return run.frames ? QJsonValue(qint64(frames)) : QJsonValue();
     };
-    const auto& frames = session.state.frameCount;
+    const FrameCounts frames = run.frames.value_or(FrameCounts{});
     const auto flag = [](bool set) { return set ? "true" : "false"; };
     return "{" + member("log", compact(textArray(log))) + "," +
-           member("streams", compact(streams)) + "," +
+           member("streams", compact(streamsJson(run.streams))) + "," +
            member("frames", compact(QJsonArray{count(frames[0]), count(frames[1])})) + "," +
-           member("cancelled", flag(stop == StopReason::Cancelled)) + "," +
-           member("stopped_at_fast_check_limit", flag(stop == StopReason::FastCheckLimit)) + "," +
-           member("scrambled_packs", std::to_string(session.state.scrambledPacks)) + "," +
-           member("timing", timingJson(session.state.timing)) +
+           member("cancelled", flag(run.stop == StopReason::Cancelled)) + "," +
+           member("stopped_at_fast_check_limit", flag(run.stop == StopReason::FastCheckLimit)) +
+           "," + member("scrambled_packs", std::to_string(run.scrambledPacks)) + "," +
+           member("timing", timingJson(run.timing)) +
            (mkv.empty() ? "" : "," + member("mkv", mkv)) + "}";
 }
 
 std::string failureJson(const std::string& error, const std::string& detail, int exit,
-                        const std::vector<std::string>& log, const Session* session) {
+                        const std::vector<std::string>& log,
+                        const std::vector<KnownStream>* streams) {
     std::vector<std::string> members = {member("error", scalar(text(error))),
                                         member("exit", std::to_string(exit))};
     if (!detail.empty()) members.push_back(member("detail", scalar(text(detail))));
     members.push_back(member("log", compact(textArray(log))));
-    if (session != nullptr)
-        members.push_back(
-            member("streams", compact(streamsJson(*session, session->state.streamTable))));
+    if (streams != nullptr) members.push_back(member("streams", compact(streamsJson(*streams))));
     return object(members);
 }
 
-// The tracks of a plan, as mkvJson and dryRunJson give them.
-static std::string tracksJson(const MuxPlan& plan) {
+// The tracks of a plan or a .mkv, as mkvJson and dryRunJson give them.
+static std::string tracksJson(const std::vector<TrackPlan>& plans) {
     std::vector<std::string> tracks;
-    for (const MuxTrack& track : plan.tracks)
-        tracks.push_back(object({member("box", scalar(text(boxName(track.box)))),
-                                 member("codec", scalar(text(codecName(track.codec)))),
-                                 member("language", scalar(text(track.label.language))),
-                                 member("name", scalar(text(track.label.name))),
-                                 member("delay_ms", scalar(qint64(track.delayMs)))}));
+    for (const TrackPlan& track : plans) {
+        if (!track.mkvCodec) continue;
+        tracks.push_back(
+            object({member("box", scalar(text(track.track.track.name().jsonName()))),
+                    member("codec", scalar(text(codecName(*track.mkvCodec)))),
+                    member("language", scalar(text(track.mkvLabel.language))),
+                    member("name", scalar(text(track.mkvLabel.name))),
+                    member("delay_ms", scalar(qint64(track.delayMs.value_or(0))))}));
+    }
     return joined(tracks, "[]");
 }
 
-std::string mkvJson(const MuxPlan& plan, size_t chapters) {
-    return object({member("file", scalar(text(plan.output))), member("tracks", tracksJson(plan)),
+std::string mkvJson(const std::string& file, const std::vector<TrackPlan>& tracks,
+                    size_t chapters) {
+    return object({member("file", scalar(text(file))), member("tracks", tracksJson(tracks)),
                    member("chapters", scalar(qint64(chapters)))});
 }
 
-std::string dryRunJson(const std::vector<std::string>& log, const std::vector<std::string>& files,
-                       const MuxPlan& plan, size_t chapters) {
+std::string dryRunJson(const std::vector<std::string>& log, const Plan& plan) {
     const std::string planJson =
-        object({member("files", compact(textArray(files))), member("tracks", tracksJson(plan)),
-                member("chapters", scalar(qint64(chapters)))});
+        object({member("files", compact(textArray(plan.files()))),
+                member("tracks", tracksJson(plan.tracks)),
+                member("chapters", scalar(qint64(plan.chapterCount)))});
     return object({member("log", compact(textArray(log))), member("plan", planJson)});
 }
 
@@ -266,20 +283,22 @@ std::string treeText(const PlaylistTree& tree) {
     return text;
 }
 
-void writePlaylistJson(std::ostream& out, const StreamChoice& streams,
-                       const PlainPlaylistView& view, const std::vector<std::string>& log,
-                       bool titleFound, const TitleInfo& title) {
+void writePlaylistJson(std::ostream& out, const PlaylistRead& read, const PlainPlaylistView& view,
+                       const std::vector<std::string>& log) {
     std::string tree;
     for (const TreeNode& node : view.tree.nodes)
         tree += (tree.empty() ? "" : ",") + member(node.text, compact(textArray(node.children)));
+    std::vector<StreamLabel> labels = read.labels;
+    std::stable_sort(labels.begin(), labels.end(),
+                     [](const auto& a, const auto& b) { return a.name < b.name; });
     std::vector<std::string> boxes;
-    for (Box box : allBoxes())
-        if (streams[box].known()) boxes.push_back(boxJson(streams[box], box, title));
+    for (const StreamLabel& label : labels)
+        boxes.push_back(labelJson(label, read.title));
     out << "{" << member("log", compact(textArray(log))) << "," << member("memo", "");
     writeMemo(out, view.memo);
     out << "," << member("tree", "{" + tree + "}") << "," << member("boxes", joined(boxes, "[]"))
-        << "," << member("title_found", titleFound ? "true" : "false") << ","
-        << member("title", titleJson(title)) << "," << member("chapters", chaptersJson(title))
+        << "," << member("title_found", read.titleFound ? "true" : "false") << ","
+        << member("title", titleJson(read.title)) << "," << member("chapters", chaptersJson(read.title))
         << "}";
 }
 

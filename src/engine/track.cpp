@@ -7,16 +7,22 @@ namespace splitwick {
 namespace {
 
 struct KindNames {
-    const char* prefix; // of a track's name
+    const char* prefix;     // of a track's name
+    const char* jsonPrefix; // of its name in the JSON summaries
     int numbers;
 };
 
-constexpr std::array<KindNames, 3> Kinds = {{{"video", 2}, {"audio", 16}, {"sub", 32}}};
+constexpr std::array<KindNames, 3> Kinds = {
+    {{"video", "cbVideo", 2}, {"audio", "cbAudio", 16}, {"sub", "cbSub", 32}}};
 
 } // namespace
 
 std::string TrackName::text() const {
     return Kinds[size_t(kind)].prefix + numberText();
+}
+
+std::string TrackName::jsonName() const {
+    return Kinds[size_t(kind)].jsonPrefix + numberText();
 }
 
 std::string TrackName::numberText() const {

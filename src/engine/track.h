@@ -34,6 +34,9 @@ struct TrackName {
     std::string text() const;
     // Its number as labels and names write it: one digit for video, two for the others.
     std::string numberText() const;
+    // "cbAudio00": the name the JSON summaries give the stream, after the box that stands for
+    // it in the window.
+    std::string jsonName() const;
 };
 
 // How many numbers each kind has: two video streams, sixteen audio streams (DD+ reaches

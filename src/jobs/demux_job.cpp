@@ -117,6 +117,7 @@ DemuxResult Demux::run() {
     firstPart();
     laterParts();
     finish();
+    result_.playlist = playlist_.ownRead();
     return std::move(result_);
 }
 

@@ -9,8 +9,10 @@ namespace splitwick {
 // What a demux did.
 struct DemuxResult {
     StopReason stop = StopReason::EndOfFile; // why its last pass ended
-    // What its own read of the first part found; the window's Read EVO when it read before.
+    // What its own read of the first part found; nothing when the window's Read EVO read before.
     ReadResult read;
+    // Its own read of the playlist, when it made one.
+    std::optional<PlaylistRead> playlist;
     FrameCounts written{}; // frames of the video tracks written, over every part
     TitleTiming timing;    // of every part read
     Plan plan;             // as carried out: the chosen tracks met, with their files

@@ -58,7 +58,7 @@ RebuildResult rebuild(const JobRequest& request, JobEvents& events) {
     const TitlePlaylist playlist(request, events);
     const Planner planner(request, parts, playlist.title());
     const bool ownReads = !request.earlier;
-    RebuildResult result{StopReason::EndOfFile, {}, planner.titleFiles()};
+    RebuildResult result{StopReason::EndOfFile, {}, {}, planner.titleFiles()};
     std::unique_ptr<SourceFile> source =
         openEvo(events, files, parts.first, ownReads ? "Reading" : "Writing EVO...");
     const int64_t size = source->size();
@@ -94,6 +94,7 @@ RebuildResult rebuild(const JobRequest& request, JobEvents& events) {
         result.stop = rebuildPass(events, std::move(later), editor, output);
     outputs.close();
     events.done();
+    result.playlist = playlist.ownRead();
     return result;
 }
 

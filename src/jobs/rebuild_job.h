@@ -9,6 +9,8 @@ struct RebuildResult {
     StopReason stop = StopReason::EndOfFile; // why its last pass ended
     // What its own read of the first part found; nothing when the window's Read EVO read before.
     ReadResult read;
+    // Its own read of the playlist, when it made one.
+    std::optional<PlaylistRead> playlist;
     Plan plan;
 };
 

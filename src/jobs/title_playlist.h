@@ -22,6 +22,8 @@ class TitlePlaylist {
     const TitleInfo* title() const { return title_; }
     // The lines of the read made here, as Read XPL logs them.
     void logLines(JobEvents& events) const;
+    // The read made here, when one was.
+    const std::optional<PlaylistRead>& ownRead() const { return read_; }
 
   private:
     std::optional<PlaylistRead> read_;

@@ -10,7 +10,7 @@ namespace splitwick {
 
 namespace {
 
-using Make = MatroskaOutput* (*)(const MatroskaSetup*, Report*);
+using Make = PassWriter* (*)(const MkvSetup*);
 
 // Beside an installed program, else in the build tree it was built in.
 std::vector<std::string> moduleCandidates() {
@@ -35,7 +35,7 @@ Make loadMaker() {
             failure = ::dlerror();
             continue;
         }
-        if (auto make = reinterpret_cast<Make>(::dlsym(module, "splitwickMatroskaOutput")))
+        if (auto make = reinterpret_cast<Make>(::dlsym(module, "splitwickMatroskaWriter")))
             return make;
         failure = path + " has no Matroska writer";
     }
@@ -46,9 +46,11 @@ Make loadMaker() {
 
 } // namespace
 
-std::unique_ptr<MatroskaOutput> openMatroskaOutput(MatroskaSetup setup, Report& report) {
-    static const Make make = loadMaker();
-    return std::unique_ptr<MatroskaOutput>(make(&setup, &report));
+PassWriterMaker matroskaWriterMaker() {
+    return [](const MkvSetup& setup) {
+        static const Make make = loadMaker();
+        return std::unique_ptr<PassWriter>(make(&setup));
+    };
 }
 
 } // namespace splitwick

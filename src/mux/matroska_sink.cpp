@@ -4,7 +4,7 @@
 
 #include "engine/job_error.h"
 #include "engine/lpcm_wav_file.h"
-#include "jobs/file_choice.h"
+#include "engine/path_parts.h"
 
 namespace splitwick {
 
@@ -40,26 +40,28 @@ int partOf(int64_t value) {
     return int((value - Raise) >> PartShift);
 }
 
-// Reports nothing: the lines of a stream written to a file of its own as well come from there.
-class Silent : public Report {
+// Tells nothing: the lines of a stream written to a file of its own as well come from there.
+class Silent : public JobEvents {
   public:
-    void log(const std::string&) override {}
-    void slog(const std::string&, uint8_t) override {}
+    void logged(const std::string&) override {}
+    void phase(const std::string&) override {}
+    void progress(const Progress&) override {}
 };
 
-Report& silent() {
-    static Silent report;
-    return report;
+JobEvents& silent() {
+    static Silent events;
+    return events;
 }
 
 } // namespace
 
-struct MatroskaSink::Track {
-    Track(Box box, std::string label, MuxCodec codec, bool ownFileToo)
-        : box(box), label(std::move(label)), codec(codec), ownFileToo(ownFileToo) {}
+struct MatroskaSink::MuxedTrack {
+    explicit MuxedTrack(const TrackPlan& plan)
+        : plan(plan), name(plan.track.track.name()), codec(*plan.mkvCodec),
+          ownFileToo(!plan.file.empty()) {}
 
-    Box box;
-    std::string label;
+    TrackPlan plan;
+    TrackName name;
     MuxCodec codec;
     bool ownFileToo;
     std::unique_ptr<FrameCutter> cutter;
@@ -92,8 +94,9 @@ struct MatroskaSink::Track {
     }
 };
 
-MatroskaSink::MatroskaSink(MatroskaSetup setup, Report& report)
-    : setup_(std::move(setup)), report_(report) {
+MatroskaSink::MatroskaSink(const MkvSetup& setup)
+    : setup_(setup), file_(std::make_unique<OutputFile>(setup.output, setup.openFiles)) {
+    byKey_.fill(-1);
     // libav's messages (a damaged frame the parser passes over, the decoder that tells the
     // channels) would reach the terminal past the job's log, which says what matters.
     av_log_set_level(AV_LOG_QUIET);
@@ -105,56 +108,38 @@ MatroskaSink::~MatroskaSink() {
             av_packet_free(&frame.packet);
 }
 
-bool MatroskaSink::chosen(Box box, const std::string& label, int32_t streamId) {
-    const std::optional<MuxCodec> codec =
-        box.kind == TrackKind::Subpicture
-            ? (setup_.subpicturesAsPgs ? std::optional(MuxCodec::Pgs) : std::nullopt)
-            : muxCodec(box, label, streamId);
-    // No Matroska track takes the stream as it is: it stays a file of its own.
-    if (!codec) return true;
-    // The file's tracks are set: a stream met after that keeps a file of its own instead.
-    if (writer_) {
-        report_.log("Not in " + splitPath(setup_.output).name +
-                    " (met after its tracks were written), kept beside it: " + label);
-        late_.push_back(box);
-        return true;
-    }
-    // Created with the first stream, once the source is open: it must not name it.
-    if (!file_) file_ = std::make_unique<OutputFile>(setup_.output, setup_.openFiles);
-    auto track = std::make_unique<Track>(box, label, *codec, setup_.streamFilesToo);
-    Track& made = *track;
-    if (*codec == MuxCodec::Pgs) {
+bool MatroskaSink::addTrack(const TrackPlan& plan) {
+    // The file's tracks are set: a stream met after that cannot go in.
+    if (writer_) return false;
+    byKey_[size_t(plan.track.track.id.key())] = int16_t(tracks_.size());
+    tracks_.push_back(std::make_unique<MuxedTrack>(plan));
+    MuxedTrack& made = *tracks_.back();
+    if (made.codec == MuxCodec::Pgs) {
         made.sets = std::make_unique<PgsDisplaySets>(
             [this, &made](int64_t pts, std::span<const uint8_t> set) {
                 add(made, {packetOf(set.data(), set.size()), -1, pts, pts, 0, true, std::nullopt});
             });
-        made.units = std::make_unique<PgsStreamFile>(*made.sets, label);
-    } else if (*codec != MuxCodec::LpcmWav) {
+        made.units = std::make_unique<PgsStreamFile>(*made.sets, plan.track.label);
+    } else if (made.codec != MuxCodec::LpcmWav) {
         made.cutter = std::make_unique<FrameCutter>(
-            avCodecOf(*codec, 0), [this, &made](const CutFrame& frame) { cutFrame(made, frame); });
+            avCodecOf(made.codec, 0), [this, &made](const CutFrame& frame) { cutFrame(made, frame); });
     }
-    tracks_.push_back(std::move(track));
-    return setup_.streamFilesToo;
+    return true;
 }
 
-MatroskaSink::Track* MatroskaSink::track(Box box) const {
-    for (const auto& track : tracks_)
-        if (track->box == box) return track.get();
-    return nullptr;
-}
-
-MatroskaSink::Track* MatroskaSink::trackOf(const PayloadRun& run) const {
-    const Box box = payloadBox(run);
-    return box.index < 0 ? nullptr : track(box);
+MatroskaSink::MuxedTrack* MatroskaSink::track(TrackId id) const {
+    const int at = byKey_[size_t(id.key())];
+    return at < 0 ? nullptr : tracks_[size_t(at)].get();
 }
 
 void MatroskaSink::payload(PayloadRun& run) {
     timing_.payload(run);
     const bool stamped = !run.continuesPacket && run.pts != NoTimestamp;
-    pictureStamped_ = pictureStamped_ || (stamped && payloadBox(run) == Box{TrackKind::Video, 0});
+    pictureStamped_ =
+        pictureStamped_ || (stamped && run.track->name() == TrackName{TrackKind::Video, 0});
     if (!clock().settled())
         if (const auto reference = timing_.settledReference()) clocks_.back().settle(*reference);
-    Track* track = trackOf(run);
+    MuxedTrack* track = this->track(run.track->id);
     if (track == nullptr) return;
     if (stamped) {
         if (!partEarliest_ || ptsDifference(run.pts, *partEarliest_) < 0) partEarliest_ = run.pts;
@@ -180,7 +165,7 @@ void MatroskaSink::settleWithoutPicture() {
     if (!clock().settled() && partEarliest_) clocks_.back().settle(*partEarliest_);
 }
 
-void MatroskaSink::cutFrame(Track& track, const CutFrame& frame) {
+void MatroskaSink::cutFrame(MuxedTrack& track, const CutFrame& frame) {
     const StreamParameters& parameters = track.cutter->parameters();
     const int64_t samplesTicks =
         parameters.sampleRate > 0 ? frame.samples * TicksPerSecond / parameters.sampleRate : 0;
@@ -196,19 +181,18 @@ void MatroskaSink::cutFrame(Track& track, const CutFrame& frame) {
                 frame.key, shownAfter});
 }
 
-void MatroskaSink::lpcmHeader(int audioIndex, const LpcmHeader& header) {
-    Track* track = this->track({TrackKind::Audio, audioIndex});
-    if (track == nullptr || track->codec != MuxCodec::LpcmWav) return;
+void MatroskaSink::lpcmHeader(const Track& lpcm, const LpcmHeader& header) {
+    MuxedTrack* track = this->track(lpcm.id);
+    if (track == nullptr) return;
     const LpcmFormat format =
-        checkedLpcmFormat(header, track->lpcm, track->sampleFrames, audioIndex);
+        checkedLpcmFormat(header, track->lpcm, track->sampleFrames, lpcm.number());
     if (track->lpcm) return;
     track->lpcm = format;
     track->samples.emplace(format);
 }
 
-void MatroskaSink::lpcmSamples(Track& track, const PayloadRun& run) {
-    // Another codec on the index, as a split title's second part may bring, is no LPCM.
-    if (!isLpcm(run.audioCodec) || !track.samples) return;
+void MatroskaSink::lpcmSamples(MuxedTrack& track, const PayloadRun& run) {
+    if (!track.samples) return;
     const std::span<const uint8_t> samples = track.samples->convert(run.data, run.length);
     if (samples.empty()) return;
     const int64_t frames = int64_t(samples.size()) / (track.lpcm->channels * track.sampleBytes());
@@ -219,15 +203,15 @@ void MatroskaSink::lpcmSamples(Track& track, const PayloadRun& run) {
                 frames * TicksPerSecond / track.lpcm->sampleRate, true, std::nullopt});
 }
 
-void MatroskaSink::subpicture(Track& track, PayloadRun& run) {
+void MatroskaSink::subpicture(MuxedTrack& track, PayloadRun& run) {
     track.units->payload(run, clock(), unitLines(track));
 }
 
-Report& MatroskaSink::unitLines(const Track& track) {
-    return track.ownFileToo ? silent() : report_;
+JobEvents& MatroskaSink::unitLines(const MuxedTrack& track) {
+    return track.ownFileToo ? silent() : setup_.events;
 }
 
-void MatroskaSink::add(Track& track, Frame frame) {
+void MatroskaSink::add(MuxedTrack& track, Frame frame) {
     waitingBytes_ += size_t(frame.packet->size);
     track.waiting.push_back(frame);
     if (writer_) drain(track);
@@ -251,35 +235,44 @@ void MatroskaSink::start() {
         if (track->ready())
             written_.push_back(track.get());
         else
-            leftOut += (leftOut.empty() ? "" : ", ") + track->label;
+            leftOut += (leftOut.empty() ? "" : ", ") + track->plan.track.label;
     }
     if (!leftOut.empty())
-        report_.log("Not in " + splitPath(setup_.output).name +
-                    " (no frame found in its stream): " + leftOut);
+        setup_.events.warning("Not in " + splitPath(setup_.output).name +
+                              " (no frame found in its stream): " + leftOut);
     if (written_.empty())
         throw JobError(JobErrorKind::Refused, "None of the chosen streams can go into Matroska");
-    std::sort(written_.begin(), written_.end(), [](const Track* a, const Track* b) {
-        return boxPosition(a->box) < boxPosition(b->box);
+    std::stable_sort(written_.begin(), written_.end(), [](const MuxedTrack* a, const MuxedTrack* b) {
+        return inTrackOrder(a->plan.track.track, b->plan.track.track);
     });
-    MuxPlan described = plan();
-    const std::optional<size_t> defaultAudio = defaultAudioTrack(described);
+    std::vector<const TrackPlan*> plans;
+    for (const MuxedTrack* track : written_)
+        plans.push_back(&track->plan);
+    const std::optional<size_t> defaultAudio =
+        defaultAudioTrack(plans, setup_.playlistFirstAudio);
     const std::optional<FrameRate> measured = timing_.settledFrameRate();
     std::vector<MatroskaTrack> tracks;
     bool videoSeen = false;
     for (size_t i = 0; i < written_.size(); ++i) {
-        Track& track = *written_[i];
+        MuxedTrack& track = *written_[i];
         track.index = i;
         // The first picture and the chosen sound play; another video stream is an alternative.
-        const bool firstVideo = track.box.kind == TrackKind::Video && !videoSeen;
-        videoSeen = videoSeen || track.box.kind == TrackKind::Video;
+        const bool video = track.name.kind == TrackKind::Video;
+        const bool firstVideo = video && !videoSeen;
+        videoSeen = videoSeen || video;
         MatroskaTrack made{
-            track.codec,        described.tracks[i].label, firstVideo || i == defaultAudio,
-            track.parameters(), track.sampleBytes() * 8,   std::nullopt};
+            track.codec,        track.plan.mkvLabel,     firstVideo || i == defaultAudio,
+            track.parameters(), track.sampleBytes() * 8, std::nullopt};
         int64_t frameTicks = 0;
-        if (track.box.kind == TrackKind::Video) {
+        if (video) {
             const AVRational own = made.stream.frameRate;
-            if (takesMeasuredRate(track.codec) && track.box == Box{TrackKind::Video, 0} && measured &&
-                isDiscRate(*measured))
+            const bool measuredHere =
+                takesMeasuredRate(track.codec) && track.name == TrackName{TrackKind::Video, 0};
+            if (measuredHere && measured && !isDiscRate(*measured))
+                setup_.events.warning("Video frame rate " + measured->text() +
+                                      " fps is none a disc plays at: the video track keeps its "
+                                      "stream's own timing");
+            if (measuredHere && measured && isDiscRate(*measured))
                 made.defaultRate = measured;
             else if (own.num > 0 && own.den > 0)
                 made.defaultRate = FrameRate{own.num, own.den};
@@ -288,12 +281,10 @@ void MatroskaSink::start() {
                                           : GuessedFrameTicks;
         }
         track.times.emplace(frameTicks);
-        if (track.box == Box{TrackKind::Video, 0}) described.tracks[i].frameRate = measured;
         tracks.push_back(made);
     }
-    if (const std::string line = ownTimingLine(described); !line.empty()) report_.log(line);
     writer_ = std::make_unique<MatroskaWriter>(*file_);
-    writer_->start(tracks, described.title);
+    writer_->start(tracks, setup_.title);
     for (const auto& track : tracks_)
         drain(*track);
 }
@@ -304,7 +295,7 @@ std::optional<int64_t> MatroskaSink::titleTicks(const Frame& frame,
     return clocks_[size_t(frame.part)].ticks(*stamp);
 }
 
-void MatroskaSink::drain(Track& track) {
+void MatroskaSink::drain(MuxedTrack& track) {
     while (!track.waiting.empty()) {
         Frame& frame = track.waiting.front();
         if (frame.part >= 0 && !clocks_[size_t(frame.part)].settled()) return;
@@ -315,7 +306,7 @@ void MatroskaSink::drain(Track& track) {
                                     frame.samplesTicks, frame.framesShownAfter)
                 : std::nullopt;
         // Sound before the picture's start is left out whole, as is all of a track left out.
-        if (!time || (track.box.kind == TrackKind::Audio && time->pts < 0)) {
+        if (!time || (track.name.kind == TrackKind::Audio && time->pts < 0)) {
             av_packet_free(&frame.packet);
             track.waiting.pop_front();
             continue;
@@ -330,6 +321,7 @@ void MatroskaSink::drain(Track& track) {
 
 void MatroskaSink::partEnded() {
     const PartTiming part = timing_.endPart("");
+    if (clocks_.size() == 1) firstPart_ = part;
     if (!clock().settled() && part.referencePts) clocks_.back().settle(*part.referencePts);
     settleWithoutPicture();
     partEarliest_.reset();
@@ -346,13 +338,12 @@ void MatroskaSink::partEnded() {
 }
 
 std::optional<int64_t> MatroskaSink::placedPart(size_t part) const {
-    const std::vector<TitleClipFile>& clips = setup_.state.titleClips;
-    if (part >= clips.size()) return std::nullopt;
+    if (part == 0 || part > setup_.placesNs.size()) return std::nullopt;
     // 90 kHz ticks from the first clip's place, to the nearest.
-    return ((clips[part].beginNs - clips.front().beginNs) * 9 + 50000) / 100000;
+    return (setup_.placesNs[part - 1] * 9 + 50000) / 100000;
 }
 
-void MatroskaSink::finish() {
+void MatroskaSink::finish(const TitleChapters& chapters) {
     // The part that ended last times what its streams still hold.
     clocks_.pop_back();
     for (const auto& track : tracks_) {
@@ -362,32 +353,19 @@ void MatroskaSink::finish() {
     if (!writer_) start();
     for (const auto& track : tracks_)
         drain(*track);
-    writer_->finish(setup_.title.chaptersFor(setup_.state.evoName), endTicks_);
+    writer_->finish(chapters, endTicks_);
     file_->close();
 }
 
-MuxPlan MatroskaSink::plan() const {
-    const std::string& evoName = setup_.state.evoName;
-    MuxPlan plan;
-    plan.output = setup_.output;
-    if (isTitleOf(setup_.title, evoName)) {
-        plan.title = setup_.title.name;
-        plan.playlistFirstAudio = setup_.title.firstAudio;
+std::vector<TrackPlan> MatroskaSink::tracks() const {
+    std::vector<TrackPlan> made;
+    for (const MuxedTrack* track : written_) {
+        made.push_back(track->plan);
+        // Subpictures converted to PGS are timed on the title's timeline already.
+        if (track->codec == MuxCodec::Pgs) continue;
+        for (const StreamStart& start : firstPart_.streams)
+            if (start.track.id == track->plan.track.track.id) made.back().delayMs = start.delayMs;
     }
-    for (const Track* track : written_)
-        plan.tracks.push_back(
-            {track->box, track->codec, trackLabel(setup_.title, evoName, track->box, track->label),
-             track->codec == MuxCodec::Pgs ? 0 : firstPartDelay(setup_.state, track->box),
-             std::nullopt});
-    return plan;
-}
-
-MkvOfDemux MatroskaSink::made(const DemuxedFiles& files) const {
-    MkvOfDemux made{plan(), {}};
-    for (const DemuxedStream& stream : files.streams)
-        if (track(stream.box) == nullptr &&
-            std::find(late_.begin(), late_.end(), stream.box) == late_.end())
-            made.besides.push_back(stream);
     return made;
 }
 

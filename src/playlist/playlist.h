@@ -35,6 +35,10 @@ struct StreamLabel {
     std::string description; // the playlist's words on it: the label, for audio and subtitles
 };
 
+// The words on a stream of this kind where the playlist's title gives none: the window's hint
+// over its page of boxes, "Check the desired video stream".
+std::string kindWords(TrackKind kind);
+
 // What Read XPL found in a playlist: its attribute items, the attributes of its TitleSet, and the
 // title that plays the EVO with the streams it labels; no title when none plays it (or the read
 // was stopped).

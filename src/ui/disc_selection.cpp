@@ -1,21 +1,19 @@
 // A disc as the window's input: chosen with bbDisc or dropped as a folder, its titles listed in
 // cbTitle, the main title chosen; choosing a title points the EVO and playlist fields at it and
 // reads it, so Demux (and the mux after it) takes the whole title.
+#include "jobs/disc_title_input.h"
 #include "main_window.h"
-#include "mux/disc_title_choice.h"
-#include "playlist/read_xpl.h"
-#include "queued_playlist_view.h"
 
 namespace splitwick {
 
-void TfMain::bbDiscClick() {
-    odDisc_.startFolder = QString::fromStdString(session_.state.evoFolder);
+void MainWindow::browseDisc() {
+    odDisc_.startFolder = QString::fromStdString(chosen_.evoFolder);
     odDisc_.fileName.clear();
     dialogs_.chooseFile(this, odDisc_);
     if (!odDisc_.fileName.isEmpty()) chooseDisc(odDisc_.fileName);
 }
 
-void TfMain::chooseDisc(const QString& path) {
+void MainWindow::chooseDisc(const QString& path) {
     disc_ = readDisc(path.toStdString());
     QComboBox* titles = w_.xpl->titles();
     titles->clear();
@@ -35,22 +33,17 @@ void TfMain::chooseDisc(const QString& path) {
     chooseTitle(main);
 }
 
-void TfMain::chooseTitle(int index) {
+void MainWindow::chooseTitle(int index) {
     if (index < 0 || static_cast<size_t>(index) >= disc_.titles.size()) return;
-    discTitle_ = chooseDiscTitle(session_, disc_.titles[static_cast<size_t>(index)], false);
-    w_.eEVOfile->setText(QString::fromStdString(session_.request.evoPath));
-    w_.eXPLfile->setText(QString::fromStdString(session_.request.playlistPath));
-    odEVOfile_.startFolder = QString::fromStdString(session_.state.evoFolder);
-    odXPL_.startFolder = QString::fromStdString(session_.state.playlistFolder);
+    JobRequest request;
+    Events events(*this);
+    chooseDiscTitle(request, disc_.titles[static_cast<size_t>(index)], false, events);
+    chooseEvo(QString::fromStdString(request.evoPath));
+    w_.eXPLfile->setText(QString::fromStdString(request.playlistPath));
+    playlistChosen();
+    discTitle_ = std::move(request.discTitle);
     forgetStreams();
-    boxesFromTitle_ = true;
-    runJob(Page::XPL, [this](Session& s) { readTitlePlaylist(s); });
-}
-
-void TfMain::readTitlePlaylist(Session& session) {
-    QueuedPlaylistView view(*w_.xpl);
-    readPlaylist(session, playlist_, view);
-    if (discTitle_ && !session.state.titleName.empty()) playlist_.title = *discTitle_;
+    readPlaylistClicked();
 }
 
 } // namespace splitwick

@@ -5,6 +5,7 @@
 #include <QMimeData>
 
 #include "engine/job_error.h"
+#include "engine/path_parts.h"
 #include "jobs/file_choice.h"
 #include "main_window.h"
 
@@ -21,28 +22,28 @@ QString extensionOf(const QString& path) {
 
 } // namespace
 
-void TfMain::bbEVOClick() {
-    odEVOfile_.startFolder = QString::fromStdString(session_.state.evoFolder);
+void MainWindow::browseEvo() {
+    odEVOfile_.startFolder = QString::fromStdString(chosen_.evoFolder);
     dialogs_.chooseFile(this, odEVOfile_);
     chooseEvo(odEVOfile_.fileName);
 }
 
-void TfMain::bbXPLClick() {
-    odXPL_.startFolder = QString::fromStdString(session_.state.playlistFolder);
+void MainWindow::browsePlaylist() {
+    odXPL_.startFolder = QString::fromStdString(chosen_.playlistFolder);
     dialogs_.chooseFile(this, odXPL_);
     w_.eXPLfile->setText(odXPL_.fileName);
-    xplChosen();
+    playlistChosen();
 }
 
-void TfMain::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (!busy_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
-void TfMain::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
     takeDrop(event);
 }
 
-void TfMain::takeDrop(QDropEvent* event) {
+void MainWindow::takeDrop(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls()) {
         if (!url.isLocalFile()) continue;
         runCommand([&] { takeFile(url.toLocalFile()); });
@@ -51,7 +52,7 @@ void TfMain::takeDrop(QDropEvent* event) {
     }
 }
 
-void TfMain::takeFile(const QString& path) {
+void MainWindow::takeFile(const QString& path) {
     const QString extension = extensionOf(path);
     if (QFileInfo(path).isDir()) {
         chooseDisc(path);
@@ -59,15 +60,15 @@ void TfMain::takeFile(const QString& path) {
         chooseEvo(path);
     } else if (extension == ".XPL") {
         w_.eXPLfile->setText(path);
-        xplChosen();
+        playlistChosen();
     }
 }
 
-void TfMain::takeFileAtStart(const QString& path) {
+void MainWindow::takeFileAtStart(const QString& path) {
     fileAtStart_ = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-void TfMain::takeStartFile() {
+void MainWindow::takeStartFile() {
     // A name mistyped on the command line would otherwise sit in the field until Read EVO.
     if (!QFileInfo::exists(fileAtStart_))
         throw JobError(JobErrorKind::Open,
@@ -75,37 +76,52 @@ void TfMain::takeStartFile() {
     takeFile(fileAtStart_);
 }
 
-// eEVOfile changes: the file names for the jobs, and the dialogs' start folders.
-void TfMain::chooseEvo(const QString& path) {
+// eEVOfile changes: the file names for the jobs, and the dialogs' start folders. An EVO in a
+// disc's HVDVD_TS folder points the playlist at the disc's VPLST000.XPL.
+void MainWindow::chooseEvo(const QString& path) {
     const bool anotherFile = path != w_.eEVOfile->text();
     w_.eEVOfile->setText(path);
     discTitle_.reset();
-    session_.request.evoPath = path.toStdString();
-    const bool onDisc = evoChosen(session_);
-    w_.eXPLfile->setText(QString::fromStdString(session_.request.playlistPath));
-    if (onDisc) {
-        odXPL_.startFolder = QString::fromStdString(session_.state.playlistFolder);
+    const std::string evoPath = path.toStdString();
+    const PathParts parts = splitPath(evoPath);
+    chosen_.evoFile = parts.name;
+    chosen_.evoName = evoStem(evoPath);
+    chosen_.evoFolder = parts.folder;
+    const std::string discPlaylist = discPlaylistOf(evoPath);
+    w_.eXPLfile->setText(discPlaylist.empty() ? PlaylistFileName
+                                              : QString::fromStdString(discPlaylist));
+    if (!discPlaylist.empty()) {
+        const PathParts playlist = splitPath(discPlaylist);
+        chosen_.playlistFolder = playlist.folder;
+        chosen_.playlistFile = playlist.name;
+        odXPL_.startFolder = QString::fromStdString(chosen_.playlistFolder);
         odXPL_.fileName = PlaylistFileName;
     }
-    odEVOfile_.startFolder = QString::fromStdString(session_.state.evoFolder);
+    odEVOfile_.startFolder = QString::fromStdString(chosen_.evoFolder);
     // The boxes name and tick the streams of the file they were read from: Demux would write
     // another file's streams under those names. The same file again (a Cancel in the dialog
     // gives it back) keeps the user's choice.
     if (anotherFile) forgetStreams();
 }
 
-void TfMain::forgetStreams() {
-    boxesFromTitle_ = false;
-    session_.streams.forget();
-    for (Box box : allBoxes())
-        session_.streams[box].chosen = false;
-    controls_.showStreams(session_.streams);
+void MainWindow::forgetStreams() {
+    boxesFromPlaylist_ = false;
+    lastScan_.reset();
+    streams_.forget(true);
+    controls_.showStreams(streams_);
 }
 
-void TfMain::xplChosen() {
-    session_.request.playlistPath = w_.eXPLfile->text().toStdString();
-    if (playlistChosen(session_))
-        odEVOfile_.startFolder = QString::fromStdString(session_.state.evoFolder);
+// eXPLfile changes: a playlist in a disc's ADV_OBJ folder points the EVO dialog at the disc's
+// HVDVD_TS folder.
+void MainWindow::playlistChosen() {
+    const std::string path = w_.eXPLfile->text().toStdString();
+    const PathParts parts = splitPath(path);
+    chosen_.playlistFile = parts.name;
+    chosen_.playlistFolder = parts.folder;
+    const std::string evoFolder = discEvoFolderOf(path);
+    if (evoFolder.empty()) return;
+    chosen_.evoFolder = evoFolder;
+    odEVOfile_.startFolder = QString::fromStdString(chosen_.evoFolder);
 }
 
 } // namespace splitwick

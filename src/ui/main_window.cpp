@@ -8,14 +8,14 @@
 #include <QShortcut>
 
 #include "engine/job_error.h"
-#include "engine/source_file.h"
 #include "engine/stop_reason.h"
+#include "jobs/demux_job.h"
 #include "jobs/file_choice.h"
-#include "jobs/job_steps.h"
+#include "jobs/output_folder.h"
 #include "jobs/read_evo.h"
+#include "jobs/rebuild_job.h"
 #include "manual.h"
 #include "mux/matroska_output.h"
-#include "mux/mkv_of_demux.h"
 #include "playlist/read_xpl.h"
 #include "queued_playlist_view.h"
 #include "version.h"
@@ -40,9 +40,40 @@ constexpr QSize MinimumFrameSize{370, 380};
 
 } // namespace
 
-TfMain::TfMain(Dialogs& dialogs)
+void MainWindow::Events::logged(const std::string& line) {
+    window_.log(line);
+}
+
+void MainWindow::Events::phase(const std::string& word) {
+    window_.slog(word, 0);
+}
+
+void MainWindow::Events::progress(const Progress& progress) {
+    window_.slog(progress.text, 1);
+}
+
+void MainWindow::Events::passStarted(const SourceFile&, bool writesOutput) {
+    window_.writingPass_ = writesOutput;
+    window_.onWindowThread([&window = window_] {
+        window.passRunning_ = true;
+        window.updateCommands();
+    });
+}
+
+void MainWindow::Events::passEnded(StopReason) {
+    window_.onWindowThread([&window = window_] {
+        window.passRunning_ = false;
+        window.updateCommands();
+    });
+}
+
+bool MainWindow::Events::stopRequested() const {
+    return window_.stopRequested_;
+}
+
+MainWindow::MainWindow(Dialogs& dialogs)
     : dialogs_(dialogs), anchors_(DesignedClientSize), w_(buildWindow(this, anchors_)),
-      controls_(w_), session_(*this, *this),
+      controls_(w_),
       odEVOfile_{"Choose the EVO file to demux", "EVO files (*.EVO)", "EVO", true, {}, {}},
       odXPL_{{}, "XPL (VPLST000.XPL)", "xpl", false, {}, {}},
       odDisc_{"Choose the disc folder", {}, {}, true, {}, {}, true} {
@@ -53,39 +84,21 @@ TfMain::TfMain(Dialogs& dialogs)
     move(0, 0);
 
     for (QCheckBox* box : w_.boxes)
-        connect(box, &QCheckBox::toggled, this, &TfMain::updateCommands);
+        connect(box, &QCheckBox::toggled, this, &MainWindow::updateCommands);
 
     connect(w_.bbEVO, &QPushButton::clicked, this,
-            [this] { runCommand([this] { bbEVOClick(); }); });
+            [this] { runCommand([this] { browseEvo(); }); });
     connect(w_.bbXPL, &QPushButton::clicked, this,
-            [this] { runCommand([this] { bbXPLClick(); }); });
-    connect(w_.bCheck, &QPushButton::clicked, this, [this] {
-        boxesFromTitle_ = false;
-        runJob(Page::Status, readEvo);
-    });
-    connect(w_.bDemux, &QPushButton::clicked, this, [this] {
-        const bool mux = w_.cbMuxMkv->isChecked();
-        const bool keep = w_.cbKeepStreams->isChecked();
-        // A mux that cannot run or write is told before the Demux, not after it.
-        const bool ready =
-            !mux || runCommand([this] { requireOutputFolder(w_.eWorkdir->text().toStdString()); });
-        if (ready)
-            runJob(Page::Status, [this, job = streamJob(), mux, keep](Session& s) {
-                demuxAndMux(s, job, mux, keep);
-            });
-    });
-    connect(w_.bReadXPL, &QPushButton::clicked, this, [this] {
-        boxesFromTitle_ = true;
-        runJob(Page::XPL, [this](Session& s) { readTitlePlaylist(s); });
-    });
+            [this] { runCommand([this] { browsePlaylist(); }); });
+    connect(w_.bCheck, &QPushButton::clicked, this, &MainWindow::readEvoClicked);
+    connect(w_.bDemux, &QPushButton::clicked, this, &MainWindow::demuxClicked);
+    connect(w_.bReadXPL, &QPushButton::clicked, this, &MainWindow::readPlaylistClicked);
     connect(w_.xpl->discButton(), &QPushButton::clicked, this,
-            [this] { runCommand([this] { bbDiscClick(); }); });
+            [this] { runCommand([this] { browseDisc(); }); });
     connect(w_.xpl->titles(), &QComboBox::activated, this,
             [this](int index) { runCommand([this, index] { chooseTitle(index); }); });
-    connect(w_.bRebuild, &QPushButton::clicked, this, [this] {
-        runJob(Page::Status, [this, job = streamJob()](Session& s) { rebuild(s, rebuild_, job); });
-    });
-    connect(w_.bCancel, &QPushButton::clicked, this, &TfMain::cancelClicked);
+    connect(w_.bRebuild, &QPushButton::clicked, this, &MainWindow::rebuildClicked);
+    connect(w_.bCancel, &QPushButton::clicked, this, &MainWindow::cancelClicked);
     connect(w_.bbWorkdir, &QPushButton::clicked, this, [this] {
         const QString folder = dialogs_.chooseFolder(this, w_.eWorkdir->text());
         if (!folder.isEmpty()) w_.eWorkdir->setText(folder);
@@ -95,19 +108,19 @@ TfMain::TfMain(Dialogs& dialogs)
     bindKeys();
 }
 
-TfMain::~TfMain() {
+MainWindow::~MainWindow() {
     // A window closed by its owner while a job runs: the job stops at its next chunk.
     if (worker_ != nullptr) {
-        session_.cancelRequested = true;
+        stopRequested_ = true;
         worker_->wait();
     }
 }
 
-void TfMain::bindKeys() {
+void MainWindow::bindKeys() {
     const auto key = [this](QKeySequence sequence, auto action) {
         connect(new QShortcut(sequence, this), &QShortcut::activated, this, action);
     };
-    key(QKeySequence::Open, [this] { runCommand([this] { bbEVOClick(); }); });
+    key(QKeySequence::Open, [this] { runCommand([this] { browseEvo(); }); });
     key(Qt::Key_F1, [this] { dialogs_.openDocument(manualUrl()); });
     // As the Cancel button, with its question, while it is enabled.
     key(Qt::Key_Escape, [this] {
@@ -115,11 +128,11 @@ void TfMain::bindKeys() {
     });
 }
 
-void TfMain::onWindowThread(std::function<void()> call) {
+void MainWindow::onWindowThread(std::function<void()> call) {
     QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
 }
 
-void TfMain::log(const std::string& text) {
+void MainWindow::log(const std::string& text) {
     if (QThread::currentThread() != thread()) {
         onWindowThread([this, text] { log(text); });
         return;
@@ -127,13 +140,8 @@ void TfMain::log(const std::string& text) {
     w_.mMessage->appendLine(QString::fromStdString(text));
 }
 
-void TfMain::slog(const std::string& text, uint8_t panel) {
-    std::string shown = text;
-    if (panel == 1 && muxProgress_) {
-        // A pass's end is not the line's: a title's next part goes on with it.
-        if (text.empty() || passSource_ == nullptr) return;
-        shown = muxProgress_->text(passSource_->position(), passSource_->size());
-    }
+void MainWindow::slog(const std::string& text, uint8_t panel) {
+    const std::string& shown = text;
     if (QThread::currentThread() == thread()) {
         w_.statusBar->slog(QString::fromStdString(shown), panel);
         return;
@@ -149,29 +157,12 @@ void TfMain::slog(const std::string& text, uint8_t panel) {
                               watched ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
 }
 
-void TfMain::passStarted(const SourceFile& source, bool writesOutput) {
-    passSource_ = &source;
-    writingPass_ = writesOutput;
-    onWindowThread([this] {
-        passRunning_ = true;
-        updateCommands();
-    });
-}
-
-void TfMain::passEnded(StopReason) {
-    passSource_ = nullptr;
-    onWindowThread([this] {
-        passRunning_ = false;
-        updateCommands();
-    });
-}
-
-bool TfMain::runCommand(const std::function<void()>& command) {
+bool MainWindow::runCommand(const std::function<void()>& command) {
     if (busy_) return false;
     QString failure;
     busy_ = true;
     updateCommands();
-    session_.cancelRequested = false;
+    stopRequested_ = false;
     try {
         command();
     } catch (const std::exception& error) {
@@ -193,7 +184,7 @@ bool TfMain::runCommand(const std::function<void()>& command) {
     return false;
 }
 
-void TfMain::runJob(Page page, std::function<void(Session&)> job) {
+void MainWindow::runJob(Page page, Job job) {
     if (worker_ != nullptr) return;
     // A command that ends in a job (a disc's title chosen, then read) starts it once it is done.
     if (busy_) {
@@ -201,31 +192,33 @@ void TfMain::runJob(Page page, std::function<void(Session&)> job) {
         return;
     }
     busy_ = true;
-    session_.cancelRequested = false;
+    stopRequested_ = false;
     writingPass_ = false;
-    session_.request = controls_.request();
-    controls_.readChoices(session_.streams);
     controls_.showPage(page);
     updateCommands();
     auto failure = std::make_shared<QString>();
-    worker_ = QThread::create([this, job = std::move(job), failure] {
+    auto showResult = std::make_shared<std::function<void()>>();
+    worker_ = QThread::create([this, job = std::move(job), failure, showResult] {
+        Events events(*this);
         try {
-            job(session_);
+            *showResult = job(events);
         } catch (const std::exception& error) {
             *failure = QString::fromStdString(errorBoxText(error.what()));
         }
     });
-    connect(worker_, &QThread::finished, this, [this, failure] { jobEnded(*failure); });
+    connect(worker_, &QThread::finished, this,
+            [this, failure, showResult] { jobEnded(*showResult, *failure); });
     worker_->start();
 }
 
-void TfMain::jobEnded(const QString& failure) {
+void MainWindow::jobEnded(const std::function<void()>& showResult, const QString& failure) {
     worker_->wait();
     delete std::exchange(worker_, nullptr);
-    controls_.showStreams(session_.streams);
+    if (showResult) showResult();
+    controls_.showStreams(streams_);
     busy_ = false;
     updateCommands();
-    if (session_.cancelRequested) tellCancelled();
+    if (stopRequested_) tellCancelled();
     if (failure.isEmpty()) return;
     log(failure.toStdString());
     slog("Failed", 0);
@@ -233,18 +226,18 @@ void TfMain::jobEnded(const QString& failure) {
     dialogs_.showError(this, failure);
 }
 
-void TfMain::tellCancelled() {
+void MainWindow::tellCancelled() {
     if (writingPass_) log(CancelledLine);
     slog("Cancelled", 0);
     slog("", 1);
 }
 
-void TfMain::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     takeDropsOnWindow();
 }
 
-bool TfMain::event(QEvent* event) {
+bool MainWindow::event(QEvent* event) {
     // The first activation comes once the desktop has framed the window, before the user can
     // act in it; later ones (back from a dialog or another program) start nothing.
     if (event->type() == QEvent::WindowActivate && !activated_) {
@@ -254,13 +247,13 @@ bool TfMain::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void TfMain::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     anchors_.apply(size());
     placeLogo();
 }
 
-void TfMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (busy_) {
         event->ignore();
         return;
@@ -275,85 +268,111 @@ void TfMain::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-void TfMain::takeDropsOnWindow() {
+void MainWindow::takeDropsOnWindow() {
     setAcceptDrops(true);
     // Files dropped anywhere on the window come to the window, not to a text field.
     for (QWidget* child : findChildren<QWidget*>())
         child->setAcceptDrops(false);
 }
 
-void TfMain::startUp() {
+void MainWindow::startUp() {
     placeFramed();
     runCommand([this] { readSettingsAtStart(); });
     if (!fileAtStart_.isEmpty()) runCommand([this] { takeStartFile(); });
 }
 
-void TfMain::readSettingsAtStart() {
+void MainWindow::readSettingsAtStart() {
     loadSettings();
-    session_.streams.forget();
-    controls_.showStreams(session_.streams);
+    streams_.forget(false);
+    controls_.showStreams(streams_);
 }
 
-void TfMain::saveSettingsAtClose() {
+void MainWindow::saveSettingsAtClose() {
     // Settings never read into this window would be replaced by its laid-out values.
     if (activated_) saveSettings();
 }
 
-void TfMain::placeLogo() {
+void MainWindow::placeLogo() {
     const int width = frameGeometry().width();
     w_.imLogo->move(width > 432 ? width / 2 - 63 : 153, w_.imLogo->y());
 }
 
-void TfMain::placeFramed() {
+void MainWindow::placeFramed() {
     setMinimumSize(MinimumFrameSize - (frameGeometry().size() - size()));
     move(0, 0);
 }
 
-void TfMain::updateCommands() {
+void MainWindow::updateCommands() {
     // Both write the chosen EVO's streams: without one there is nothing to write.
     const bool evoChosen = !w_.eEVOfile->text().isEmpty();
-    controls_.showCommands({evoChosen, !session_.state.playlistFile.empty(),
+    controls_.showCommands({evoChosen, !chosen_.playlistFile.empty(),
                             evoChosen && controls_.anyTicked(), evoChosen, passRunning_},
                            busy_);
 }
 
-void TfMain::cancelClicked() {
+void MainWindow::cancelClicked() {
     // Stopping a job that writes output (its pass or the mux after it) is asked first; a read is
     // stopped at once.
-    if (!writingPass_ || dialogs_.confirmStop(this)) session_.cancelRequested = true;
+    if (!writingPass_ || dialogs_.confirmStop(this)) stopRequested_ = true;
 }
 
-StreamJob TfMain::streamJob() {
-    controls_.readChoices(session_.streams);
-    return afterReads(session_.streams, playlist_.title.chaptersFor(session_.state.evoName),
-                      boxesFromTitle_);
-}
-
-void TfMain::demuxAndMux(Session& session, StreamJob job, bool mux, bool keepStreams) {
-    std::unique_ptr<MatroskaOutput> mkv;
-    if (mux) {
-        const std::string output = outputPrefix(session, splitTitle(session)) + ".mkv";
-        // The Demux and the .mkv it makes show their progress as one line.
-        muxProgress_.emplace(splitPath(output).name);
-        mkv = openMatroskaOutput({output, playlist_.title, session.state, keepStreams,
-                                  session.request.subPgs, session.openFiles},
-                                 *this);
-        job.alsoWrites = mkv.get();
-    }
-    const auto oneLineEnds = qScopeGuard([this] {
-        muxProgress_.reset();
-        slog("", 1);
+void MainWindow::readEvoClicked() {
+    boxesFromPlaylist_ = false;
+    runJob(Page::Status, [request = controls_.request(), this](JobEvents& events) {
+        const ReadResult read = readEvo(request, events);
+        return std::function<void()>([this, tracks = read.tracks] { showScan(tracks); });
     });
-    DemuxedFiles files;
-    demux(session, job, &files);
-    if (mkv && !session.cancelRequested) muxDemuxed(*mkv, files);
 }
 
-void TfMain::muxDemuxed(MatroskaOutput& mkv, const DemuxedFiles& files) {
-    mkv.finish();
-    const MkvOfDemux made = mkv.made(files);
-    if (const std::string line = besidesLine(made); !line.empty()) log(line);
-    log("Muxed " + made.plan.output);
+void MainWindow::showScan(const TrackList& tracks) {
+    lastScan_ = tracks;
+    streams_.showScan(tracks);
+    // The window's rule for the streams beyond its boxes: none is left out without a word.
+    for (const auto& [name, label] : streams_.unboxed())
+        log(label + " has no box here: Demux and Rebuild take it with the ticked streams");
+}
+
+void MainWindow::readPlaylistClicked() {
+    boxesFromPlaylist_ = true;
+    runJob(Page::XPL, [request = controls_.request(), this](JobEvents& events) {
+        QueuedPlaylistView view(*w_.xpl);
+        PlaylistRead read = readPlaylist(request.playlistPath, evoStem(request.evoPath), view, events);
+        return std::function<void()>([this, read = std::move(read)] {
+            lastPlaylist_ = read;
+            streams_.showPlaylist(read);
+        });
+    });
+}
+
+JobRequest MainWindow::streamsRequest(Writes writes) {
+    controls_.readChoices(streams_);
+    JobRequest request = controls_.request();
+    request.writes = writes;
+    request.discTitle = discTitle_;
+    request.choice.names = streams_.chosen();
+    EarlierReads earlier;
+    if (!boxesFromPlaylist_) earlier.scan = lastScan_;
+    earlier.playlist = lastPlaylist_;
+    earlier.labelledByPlaylist = boxesFromPlaylist_;
+    request.earlier = std::move(earlier);
+    return request;
+}
+
+void MainWindow::demuxClicked() {
+    const JobRequest request = streamsRequest(Writes::Streams);
+    // A mux that cannot run or write is told before the Demux, not after it.
+    if (request.mkv && !runCommand([&] { requireOutputFolder(request.outputFolder); })) return;
+    runJob(Page::Status, [request](JobEvents& events) {
+        demux(request, events, request.mkv ? matroskaWriterMaker() : nullptr);
+        return std::function<void()>();
+    });
+}
+
+void MainWindow::rebuildClicked() {
+    runJob(Page::Status, [request = streamsRequest(Writes::Rebuilt)](JobEvents& events) {
+        rebuild(request, events);
+        return std::function<void()>();
+    });
 }
 
 } // namespace splitwick

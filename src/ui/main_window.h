@@ -7,50 +7,57 @@
 #include <optional>
 
 #include "dialogs.h"
-#include "engine/file_progress.h"
-#include "engine/session.h"
-#include "jobs/demuxed_files.h"
-#include "jobs/rebuild_state.h"
-#include "jobs/stream_jobs.h"
-#include "mux/matroska_output.h"
+#include "engine/job_events.h"
+#include "jobs/job_request.h"
 #include "playlist/disc_titles.h"
 #include "playlist/playlist.h"
 #include "saved_settings.h"
+#include "stream_boxes.h"
 #include "widget_controls.h"
 #include "window_layout.h"
 
 namespace splitwick {
 
-// The program's one window, fMain. It owns the job state, builds each job's request from its
-// widgets and shows the job's streams, log and progress; the jobs themselves live below it and
-// know no toolkit.
+// The files chosen in the window: the EVO and the playlist, and the folders the dialogs start in
+// (the settings keep them as EVOdir and XPLdir).
+struct ChosenFiles {
+    std::string evoFolder; // with its trailing "/"
+    std::string evoFile;   // the EVO's name without folder
+    std::string evoName;   // evoFile less its last four characters
+    std::string playlistFolder;
+    std::string playlistFile;
+};
+
+// The program's one window (object name fMain). It builds each job's request from its widgets,
+// runs the job and shows what it reports: the streams it found in the boxes, its lines in the
+// log, its progress in the status bar. The jobs themselves live below it and know no toolkit.
 //
 // Commands run one at a time. Read EVO, Read XPL, Demux and Rebuild run on a worker thread while
-// the window stays live; their log lines and progress arrive as queued calls. While one runs,
-// every other command is held off: the command and browse buttons are disabled, drops are
-// refused and the window does not close. Only Cancel stays live: it is enabled while a pass over
-// a file runs, and the pass stops before its next chunk.
-class TfMain : public QWidget, public Report, public PassObserver {
+// the window stays live; their events arrive as queued calls. While one runs, every other
+// command is held off: the command and browse buttons are disabled, drops are refused and the
+// window does not close. Only Cancel stays live: it is enabled while a pass over a file runs,
+// and the pass stops before its next chunk.
+class MainWindow : public QWidget {
   public:
-    explicit TfMain(Dialogs& dialogs);
-    ~TfMain() override;
+    explicit MainWindow(Dialogs& dialogs);
+    ~MainWindow() override;
 
-    // From any thread: the window's own calls at once, a job's queued to the window's thread.
-    void log(const std::string& text) override;
-    void slog(const std::string& text, uint8_t panel) override;
+    // The message log's next line, and a status panel's text (0: the phase word, 1: progress);
+    // from any thread.
+    void log(const std::string& text);
+    void slog(const std::string& text, uint8_t panel);
 
-    // From the job's thread: Cancel is offered while a pass runs.
-    void passStarted(const SourceFile& source, bool writesOutput) override;
-    void passEnded(StopReason reason) override;
+    // A job, run on the worker thread: it reports to the events it is given, and gives what the
+    // window is to do with its result once it has ended (nothing: nothing more).
+    using Job = std::function<std::function<void()>(JobEvents&)>;
 
     // Runs a quick command on the window's thread unless another one runs; shows its error, if
     // any, in the error box. Afterwards the command buttons show what the state allows. True
     // when it ran to its end.
     bool runCommand(const std::function<void()>& command);
     // Starts a job on the worker thread unless one runs (from within a command: once it has
-    // succeeded): the request and the streams' choices are read from the widgets then. When it
-    // ends, the streams are shown and a failure is told as runCommand tells it.
-    void runJob(Page page, std::function<void(Session&)> job);
+    // succeeded). When it ends, its result is shown and a failure is told as runCommand tells it.
+    void runJob(Page page, Job job);
     bool busy() const { return busy_; }
     // Runs once on the window's thread as a job's next progress line is shown, while the job
     // waits: where a user reading it might press Cancel.
@@ -59,9 +66,9 @@ class TfMain : public QWidget, public Report, public PassObserver {
     // A file named on the command line, taken like a drop once the window has started.
     void takeFileAtStart(const QString& path);
 
-    Session& session() { return session_; }
     const Widgets& widgets() const { return w_; }
     XplPage& xplPage() { return *w_.xpl; }
+    ChosenFiles& chosen() { return chosen_; }
 
   protected:
     bool event(QEvent* event) override;
@@ -72,6 +79,23 @@ class TfMain : public QWidget, public Report, public PassObserver {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    // A job's events as the window renders them: its lines into the log, its phase and progress
+    // into the status bar, Cancel offered while a pass runs. Each may come from the job's thread
+    // and goes to the window's, in order. The job stops when Cancel has asked it to.
+    class Events : public JobEvents {
+      public:
+        explicit Events(MainWindow& window) : window_(window) {}
+        void logged(const std::string& line) override;
+        void phase(const std::string& word) override;
+        void progress(const Progress& progress) override;
+        void passStarted(const SourceFile& source, bool writesOutput) override;
+        void passEnded(StopReason reason) override;
+        bool stopRequested() const override;
+
+      private:
+        MainWindow& window_;
+    };
+
     // Start-up and close.
     void takeDropsOnWindow();
     void startUp();
@@ -87,25 +111,28 @@ class TfMain : public QWidget, public Report, public PassObserver {
     // The command buttons as the state allows: Read EVO with an EVO, Demux with a tick too, ...
     void updateCommands();
     void cancelClicked();
-    // The worker's job ended: its streams shown, its failure told.
-    void jobEnded(const QString& failure);
+    // The worker's job ended: its result shown, its failure told.
+    void jobEnded(const std::function<void()>& showResult, const QString& failure);
     // A call from the job's thread, run on the window's thread in order with the others.
     void onWindowThread(std::function<void()> call);
     // After a command that a Cancel stopped: the log's line for a job that wrote files, as the
     // command line's, and the status bar.
     void tellCancelled();
-    // Demux, on the job's thread; with cbMuxMkv ticked, its pass writes OUTPUTPREFIX.mkv too,
-    // and the stream files only when asked to keep them.
-    void demuxAndMux(Session& session, StreamJob job, bool mux, bool keepStreams);
-    // After a Demux that ran to its end with the mux: the .mkv its pass wrote is finished and
-    // takes its name; the streams it cannot take are named.
-    void muxDemuxed(MatroskaOutput& mkv, const DemuxedFiles& files);
-    // The Demux or Rebuild of the ticked boxes' streams, as the window asks for it.
-    StreamJob streamJob();
+
+    // The commands' jobs.
+    void readEvoClicked();
+    void readPlaylistClicked();
+    void demuxClicked();
+    void rebuildClicked();
+    // The request of a Demux or Rebuild of the ticked boxes' streams, as the window's reads
+    // found them.
+    JobRequest streamsRequest(Writes writes);
+    // Read EVO's result in the boxes; one line for each stream no box stands for.
+    void showScan(const TrackList& tracks);
 
     // File selection (file_selection.cpp).
-    void bbEVOClick();
-    void bbXPLClick();
+    void browseEvo();
+    void browsePlaylist();
     void takeDrop(QDropEvent* event);
     void takeFile(const QString& path);
     // The file named on the command line, which must exist.
@@ -113,15 +140,12 @@ class TfMain : public QWidget, public Report, public PassObserver {
     // Puts the path into eEVOfile; another file than before resets and unticks the boxes.
     void chooseEvo(const QString& path);
     void forgetStreams();
-    void xplChosen();
+    void playlistChosen();
     // A disc (disc_selection.cpp): its titles listed on the XPL page, the main title chosen.
-    void bbDiscClick();
+    void browseDisc();
     void chooseDisc(const QString& path);
     // Sets the EVO and the playlist to the title's and reads the title (Read XPL).
     void chooseTitle(int index);
-    // Read XPL, on the job's thread; a disc's title chosen whole keeps its own data (chapters,
-    // languages, names).
-    void readTitlePlaylist(Session& session);
 
     // Settings (settings_window.cpp).
     void loadSettings();
@@ -133,29 +157,27 @@ class TfMain : public QWidget, public Report, public PassObserver {
     Anchors anchors_;
     const Widgets w_;
     WidgetControls controls_;
-    Session session_;
-    // The running (or last) pass writes output: Cancel asks first, also during the mux after it.
+    ChosenFiles chosen_;
+    WindowStreams streams_;
+    // What the last Read EVO and Read XPL found, and which of them labelled the boxes.
+    std::optional<TrackList> lastScan_;
+    std::optional<PlaylistRead> lastPlaylist_;
+    bool boxesFromPlaylist_ = false;
+    // The disc chosen last, and the title chosen from it, read whole by the jobs.
+    Disc disc_;
+    std::optional<DiscTitleInput> discTitle_;
+    // Set by Cancel; the running pass stops before its next chunk. Cleared as a command starts.
+    std::atomic<bool> stopRequested_ = false;
+    // The running (or last) pass writes output: Cancel asks first.
     std::atomic<bool> writingPass_ = false;
     // The job's thread while one runs.
     QThread* worker_ = nullptr;
     std::function<void()> progressAction_;
-    std::optional<std::pair<Page, std::function<void(Session&)>>> jobAfterCommand_;
+    std::optional<std::pair<Page, Job>> jobAfterCommand_;
     bool passRunning_ = false;
-    // What Read XPL and Rebuild keep from one run of theirs to the next.
-    Playlist playlist_;
-    RebuildState rebuild_;
-    // While a Demux also makes the .mkv: its progress as one line named after it, from the pass
-    // that runs (none between passes).
-    std::optional<FileProgress> muxProgress_;
-    const SourceFile* passSource_ = nullptr;
-    // Read XPL labelled the boxes last: a Demux says where the title and the EVO disagree.
-    bool boxesFromTitle_ = false;
     FileDialog odEVOfile_;
     FileDialog odXPL_;
     FileDialog odDisc_;
-    // The disc chosen last, and the data of the title chosen from it.
-    Disc disc_;
-    std::optional<TitleInfo> discTitle_;
     QString fileAtStart_;
     bool busy_ = false;
     bool activated_ = false;

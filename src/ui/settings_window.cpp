@@ -28,7 +28,7 @@ void setTicked(QCheckBox* box, const std::optional<bool>& ticked) {
 
 } // namespace
 
-void TfMain::loadSettings() {
+void MainWindow::loadSettings() {
     const LoadedSettings loaded = loadSettingsFile(settingsPath());
     if (loaded.status != LoadedSettings::Status::Loaded) return;
     const ReadSettings read = readSettings(loaded.store);
@@ -36,7 +36,7 @@ void TfMain::loadSettings() {
     if (read.error) throw *read.error;
 }
 
-void TfMain::saveSettings() {
+void MainWindow::saveSettings() {
     const std::string path = settingsPath();
     // Without a folder to keep it in, there is nothing to write to.
     if (!createSettingsFolder(path)) return;
@@ -47,7 +47,7 @@ void TfMain::saveSettings() {
     if (!saveSettingsFile(path, loaded.store)) throw failedToSetData(FirstWritten);
 }
 
-SavedSettings TfMain::currentSettings() const {
+SavedSettings MainWindow::currentSettings() const {
     const QRect frame = frameGeometry();
     SavedSettings s;
     s.windowState = stateNumber(*this);
@@ -60,8 +60,8 @@ SavedSettings TfMain::currentSettings() const {
     s.videoExt = textOf(w_.eVideoExt);
     s.subExt = textOf(w_.eSubExt);
     s.workdir = textOf(w_.eWorkdir);
-    s.evoDir = session_.state.evoFolder;
-    s.xplDir = session_.state.playlistFolder;
+    s.evoDir = chosen_.evoFolder;
+    s.xplDir = chosen_.playlistFolder;
     s.continueWith = w_.cbContinue->isChecked();
     s.fastCheck = w_.cbFastCheck->isChecked();
     s.countFrames = w_.cbCountFr->isChecked();
@@ -74,7 +74,7 @@ SavedSettings TfMain::currentSettings() const {
 }
 
 // In reading order. Sizes are of the whole window and go through its minimum size.
-void TfMain::applySettings(const SavedSettings& s) {
+void MainWindow::applySettings(const SavedSettings& s) {
     const QSize frame = frameGeometry().size() - size();
     if (s.width) resize(*s.width - frame.width(), height());
     if (s.height) resize(width(), *s.height - frame.height());
@@ -88,8 +88,8 @@ void TfMain::applySettings(const SavedSettings& s) {
     setText(w_.eVideoExt, s.videoExt);
     setText(w_.eSubExt, s.subExt);
     setText(w_.eWorkdir, s.workdir);
-    if (s.evoDir) session_.state.evoFolder = *s.evoDir;
-    if (s.xplDir) session_.state.playlistFolder = *s.xplDir;
+    if (s.evoDir) chosen_.evoFolder = *s.evoDir;
+    if (s.xplDir) chosen_.playlistFolder = *s.xplDir;
     setTicked(w_.cbContinue, s.continueWith);
     setTicked(w_.cbFastCheck, s.fastCheck);
     setTicked(w_.cbCountFr, s.countFrames);

@@ -27,20 +27,21 @@ JobRequest WidgetControls::request() const {
     request.lpcmWav = w_.cbLpcmWav->isChecked();
     request.extensionsByCodec = w_.cbExtByCodec->isChecked();
     request.subPgs = w_.cbSubPgs->isChecked();
-    if (w_.cbMuxMkv->isChecked()) request.writeForMux();
+    request.mkv = w_.cbMuxMkv->isChecked();
+    request.keepStreams = w_.cbKeepStreams->isChecked();
     return request;
 }
 
-void WidgetControls::readChoices(StreamChoice& streams) const {
-    for (Box box : allBoxes())
-        streams[box].chosen = w_.box(box)->isChecked();
+void WidgetControls::readChoices(WindowStreams& streams) const {
+    for (TrackName name : boxNames())
+        streams[name].chosen = w_.box(name)->isChecked();
 }
 
-void WidgetControls::showStreams(const StreamChoice& streams) {
-    for (Box box : allBoxes()) {
-        const StreamEntry& stream = streams[box];
-        QCheckBox* check = w_.box(box);
-        check->setEnabled(stream.known());
+void WidgetControls::showStreams(const WindowStreams& streams) {
+    for (TrackName name : boxNames()) {
+        const BoxState& stream = streams[name];
+        QCheckBox* check = w_.box(name);
+        check->setEnabled(stream.known);
         check->setText(shownCaption(stream.label));
         if (!stream.description.empty())
             check->setToolTip(QString::fromStdString(stream.description));

@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/job_request.h"
-#include "engine/stream_choice.h"
+#include "jobs/job_request.h"
+#include "stream_boxes.h"
 #include "window_layout.h"
 
 namespace splitwick {
@@ -23,13 +23,13 @@ class WidgetControls {
   public:
     explicit WidgetControls(const Widgets& widgets) : w_(widgets) {}
 
-    // The request as the job starts. A Demux that goes on into the mux writes what it takes.
+    // The request's files and options as the job starts.
     JobRequest request() const;
-    // Each box's tick as its stream's choice.
-    void readChoices(StreamChoice& streams) const;
+    // Each box's tick as its streams' choice.
+    void readChoices(WindowStreams& streams) const;
     // Each box enabled when its stream is known, ticked when chosen, captioned by its label and
-    // hinted by its description when it has one. A change of tick runs cbVideoClick.
-    void showStreams(const StreamChoice& streams);
+    // hinted by its description when it has one.
+    void showStreams(const WindowStreams& streams);
     // True when at least one of the 40 stream boxes is ticked, enabled or not: the rule by which
     // the Demux button is enabled.
     bool anyTicked() const;

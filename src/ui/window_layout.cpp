@@ -77,7 +77,7 @@ QWidget* fillingPage(const char* name, QWidget* content, QWidget* pages) {
 QWidget* boxPage(const BoxPage& kind, Widgets& w) {
     auto* page = new QWidget(w.PageControl);
     page->setObjectName(kind.name);
-    const std::string hint = kindDescription(kind.kind);
+    const std::string hint = kindWords(kind.kind);
     page->setToolTip(QString::fromStdString(hint));
     auto* grid = new QGridLayout(page);
     grid->setContentsMargins(9, 9, 9, 9);
@@ -87,13 +87,13 @@ QWidget* boxPage(const BoxPage& kind, Widgets& w) {
     // The rows keep to the top of a tall page.
     grid->setRowStretch(BoxRows, 1);
     for (int i = 0; i < boxesOfKind(kind.kind); ++i) {
-        const Box box{kind.kind, i};
-        auto* check = new CaptionBox(QString::fromStdString(laidOutLabel(kind.kind)), page);
-        check->setObjectName(QString::fromStdString(boxName(box)));
+        const TrackName name{kind.kind, i};
+        auto* check = new CaptionBox(QString::fromStdString(laidOutCaption(kind.kind)), page);
+        check->setObjectName(QString::fromStdString(boxObjectName(name)));
         check->setToolTip(QString::fromStdString(hint));
         check->setEnabled(false);
         grid->addWidget(check, i % BoxRows, i / BoxRows);
-        w.boxes[boxPosition(box)] = check;
+        w.boxes[size_t(boxPosition(name))] = check;
     }
     return page;
 }

@@ -7,9 +7,9 @@
 #include <array>
 
 #include "anchors.h"
-#include "engine/boxes.h"
 #include "message_log.h"
 #include "status_bar.h"
+#include "stream_boxes.h"
 #include "xpl_page.h"
 
 namespace splitwick {
@@ -36,7 +36,7 @@ struct Widgets {
     StatusBar* statusBar;
 
     MessageLog* mMessage;
-    std::array<QCheckBox*, BoxCount> boxes; // in allBoxes() order
+    std::array<QCheckBox*, BoxCount> boxes; // in boxNames() order
     XplPage* xpl;
 
     QLineEdit* eVideoExt;
@@ -54,7 +54,7 @@ struct Widgets {
     QCheckBox* cbKeepStreams;
     QPushButton* bAbout;
 
-    QCheckBox* box(Box b) const { return boxes.at(boxPosition(b)); }
+    QCheckBox* box(TrackName name) const { return boxes.at(size_t(boxPosition(name))); }
 };
 
 // Creates every control on the window in its laid-out place and state, with its anchors.

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "engine/boxes.h"
+#include "engine/track.h"
 
 namespace splitwick::maker {
 

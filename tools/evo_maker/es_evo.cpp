@@ -33,7 +33,7 @@ constexpr EsCodec EsCodecs[] = {
     {"lpcm", Codec::Lpcm},   {"spu", Codec::Subpicture},
 };
 
-Box boxOf(Codec codec, uint8_t id) {
+TrackName boxOf(Codec codec, uint8_t id) {
     return {*traitsOf(codec).output, outputIndex(codec, id)};
 }
 
@@ -62,7 +62,7 @@ struct Input {
     const EsStream& recipe;
     size_t number; // in the recipe
     const CodecTraits& traits;
-    Box box;
+    TrackName box;
     uint8_t pesId;
     size_t subHeaderSize;
     std::ifstream file;
@@ -192,7 +192,7 @@ EsMuxer::EsMuxer(const EsRecipe& recipe) : recipe_(recipe) {
     checkRecipe();
     for (const EsStream& s : recipe.streams) {
         inputs_.push_back(std::make_unique<Input>(s, inputs_.size(), recipe.ptsBase));
-        if (inputs_.back()->box == Box{TrackKind::Video, 0}) video_ = inputs_.back().get();
+        if (inputs_.back()->box == TrackName{TrackKind::Video, 0}) video_ = inputs_.back().get();
     }
     pack_.reserve(PackSize);
 }
@@ -203,16 +203,16 @@ void EsMuxer::checkRecipe() const {
     };
     require(recipe_.parts == 1 || recipe_.parts == 2, "a title has one or two parts");
     require(recipe_.ptsBase < uint64_t(PtsModulus), "a PTS has 33 bits");
-    std::vector<Box> boxes;
+    std::vector<TrackName> boxes;
     for (const EsStream& s : recipe_.streams) {
         require(!esCodecName(s.codec).empty(), "no elementary-stream input for this codec");
         checkId(s.codec, s.id);
-        const Box box = boxOf(s.codec, s.id);
+        const TrackName box = boxOf(s.codec, s.id);
         require(std::find(boxes.begin(), boxes.end(), box) == boxes.end(),
-                "two streams for " + boxName(box));
+                "two streams for " + box.jsonName());
         boxes.push_back(box);
     }
-    require(std::find(boxes.begin(), boxes.end(), Box{TrackKind::Video, 0}) != boxes.end(),
+    require(std::find(boxes.begin(), boxes.end(), TrackName{TrackKind::Video, 0}) != boxes.end(),
             "the timing is measured against video stream 0, which the recipe lacks");
 }
 
@@ -344,10 +344,10 @@ void EsMuxer::streamPack(Input& input) {
         throw std::runtime_error("cannot read " + input.recipe.es);
     if (padding > 0) appendPaddingPacket(pack_, padding);
 
-    record_->streamMet(input.box.kind, input.box.index, input.recipe.id);
+    record_->streamMet(input.box.kind, input.box.number, input.recipe.id);
     if (input.box.kind == TrackKind::Subpicture && header.pts)
-        record_->timestamp(input.box.index, uint32_t(*header.pts));
-    record_->payload(input.box.kind, input.box.index, input.traits.frameStartCode,
+        record_->timestamp(input.box.number, uint32_t(*header.pts));
+    record_->payload(input.box.kind, input.box.number, input.traits.frameStartCode,
                      pack_.data() + payloadStart, size_t(length));
     logPacket(input, first, count, length);
     input.firstPacket = false;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "codecs.h"
-#include "engine/boxes.h"
+#include "engine/track.h"
 #include "engine/lpcm_format.h"
 #include "evo_maker.h"
 
@@ -33,7 +33,7 @@ struct EsRecipe {
 
 // What a reader must find in one part of the title, for each stream of the recipe.
 struct StreamTiming {
-    Box box;
+    TrackName box;
     std::optional<uint64_t> firstPts; // the first PTS the stream's packets carry, 33 bits
     std::optional<int64_t> delayMs;   // firstPts less the part's reference, rounded to the ms
     int64_t esBegin = 0, esEnd = 0;   // the stream's bytes the part carries

@@ -37,7 +37,7 @@ void writeStreams(std::ostream& out, const EsRecipe& recipe, const PartTiming& p
     out << "\"streams\": [";
     for (size_t i = 0; i < recipe.streams.size(); ++i) {
         const StreamTiming& s = part.streams[i];
-        out << (i ? ",\n" : "\n") << "    {\"box\": " << quoted(boxName(s.box))
+        out << (i ? ",\n" : "\n") << "    {\"box\": " << quoted(s.box.jsonName())
             << ", \"first_pts\": " << numberOrNull(s.firstPts)
             << ", \"delay_ms\": " << numberOrNull(s.delayMs) << ", \"es_begin\": " << s.esBegin
             << ", \"es_end\": " << s.esEnd << "}";
@@ -57,7 +57,7 @@ void writeExpectedData(const EsRecipe& recipe, const MadeEsEvo& made, const std:
         << ",\n \"pts_base\": " << recipe.ptsBase << ",\n \"streams\": [";
     for (size_t i = 0; i < recipe.streams.size(); ++i) {
         const EsStream& s = recipe.streams[i];
-        out << (i ? ",\n" : "\n") << "  {\"box\": " << quoted(boxName(made.parts[0].streams[i].box))
+        out << (i ? ",\n" : "\n") << "  {\"box\": " << quoted(made.parts[0].streams[i].box.jsonName())
             << ", \"codec\": " << quoted(esCodecName(s.codec)) << ", \"id\": " << int(s.id)
             << ", \"es\": " << quoted(s.es) << ", \"start_ticks\": " << s.start << "}";
     }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "codecs.h"
-#include "engine/boxes.h"
+#include "engine/track.h"
 
 // The recipe level of the test-file maker: streams, size, seed and options in; an EVO file (or
 // the two parts of a split title), the exact bytes a Demux must write for it and the frame

@@ -1,6 +1,6 @@
 #include "expected_outputs.h"
 
-#include "engine/stream_codecs.h"
+#include "engine/track.h"
 
 namespace splitwick::maker {
 
@@ -21,6 +21,14 @@ const char* extensionOf(TrackKind kind) {
     return "";
 }
 
+// Read EVO's label of the stream: "DD+.stream.00".
+std::string labelOf(TrackKind kind, int id) {
+    for (const StreamCodec& codec : StreamCodecs)
+        if (codec.kind == kind && codec.name != nullptr && codec.scanned.holds(id))
+            return Track{{codec.field, uint8_t(id)}, &codec}.label();
+    return "";
+}
+
 } // namespace
 
 ExpectedOutputs::ExpectedOutputs(std::string folder, std::string prefix)
@@ -33,7 +41,7 @@ ExpectedOutputs::Slot* ExpectedOutputs::slot(TrackKind kind, int index) {
     case TrackKind::Audio:
         return index < 16 ? &audio_[index] : nullptr;
     case TrackKind::Subpicture:
-        return index < 16 ? &subpicture_[index] : nullptr;
+        return index < 32 ? &subpicture_[index] : nullptr;
     }
     return nullptr;
 }
@@ -46,7 +54,7 @@ std::unique_ptr<ByteFile> ExpectedOutputs::create(const std::string& name) {
 void ExpectedOutputs::streamMet(TrackKind kind, int index, int id) {
     Slot* s = slot(kind, index);
     if (s == nullptr || s->stream || frozen_) return;
-    const std::string stem = prefix_ + "." + streamName(kind, id) + labelSuffix({kind, index});
+    const std::string stem = prefix_ + "." + labelOf(kind, id);
     s->stream = create(stem + "." + extensionOf(kind));
     if (kind == TrackKind::Subpicture) s->timestamps = create(stem + ".pts");
 }

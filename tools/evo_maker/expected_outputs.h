@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "byte_file.h"
-#include "engine/boxes.h"
+#include "engine/track.h"
 
 namespace splitwick::maker {
 
@@ -47,7 +47,7 @@ class ExpectedOutputs {
     bool frozen_ = false;
     std::array<Slot, 2> video_;
     std::array<Slot, 16> audio_;
-    std::array<Slot, 16> subpicture_;
+    std::array<Slot, 32> subpicture_;
     std::vector<std::string> files_;
 };
 
