@@ -1,20 +1,20 @@
-// Check-mode scans of made files: the stream table and the frame counts a scan fills are the
-// ones the maker knows it wrote, whatever the headers, traps, chunk crossings and damage.
+// Check-mode scans of made files: the tracks and the frame counts a scan finds are the ones the
+// maker knows it wrote, whatever the headers, traps, chunk crossings and damage.
 #include <map>
 
 #include <gtest/gtest.h>
 
-#include "engine/demux.h"
+#include "engine/evo_scan.h"
 #include "engine/frame_counter.h"
 #include "evo_maker/evo_maker.h"
-#include "support/recording_session.h"
+#include "support/recording_events.h"
 #include "support/test_files.h"
 
 namespace splitwick {
 namespace {
 
 using maker::Codec;
-using testing::RecordingSession;
+using testing::RecordingEvents;
 using testing::TempFolder;
 
 struct Variant {
@@ -65,7 +65,7 @@ const Variant Variants[] = {
 
 class MadeFileScan : public ::testing::TestWithParam<Variant> {};
 
-TEST_P(MadeFileScan, FillsTheTableAndCountsTheFramesTheMakerWrote) {
+TEST_P(MadeFileScan, FindsTheTracksAndCountsTheFramesTheMakerWrote) {
     maker::Recipe recipe = baseRecipe();
     GetParam().adjust(recipe);
     TempFolder folder;
@@ -73,25 +73,22 @@ TEST_P(MadeFileScan, FillsTheTableAndCountsTheFramesTheMakerWrote) {
     for (uint64_t seed : {1, 2, 3}) {
         recipe.seed = seed;
         const maker::MadePart part = maker::makeEvo(recipe, path).parts.at(0);
-        RecordingSession rs;
-        rs.session.request.fastCheck = false;
-        FrameTally frames(rs.request().countFrames);
-        frames.countEveryStream(rs.state().frameCount);
-        scanEvo(rs.session, std::make_unique<SourceFile>(path, rs.session.openFiles), frames,
-                rs.state().streamTable, ScanMode::Read);
+        RecordingEvents events;
+        OpenFiles files;
+        FrameCounts counted{};
+        FrameTally frames(true);
+        frames.countEveryStream(counted);
+        TrackList tracks;
+        scanEvo(events, std::make_unique<SourceFile>(path, files), frames, tracks,
+                {false, false, {"Reading"}});
 
-        StreamTable expected;
-        expected.fill(-1);
-        static const std::map<TrackKind, int> FirstEntry = {
-            {TrackKind::Video, StreamTable::VideoFirst},
-            {TrackKind::Audio, StreamTable::AudioFirst},
-            {TrackKind::Subpicture, StreamTable::SubpictureFirst}};
+        std::vector<std::pair<TrackKind, int>> expected, found;
         for (const maker::FoundStream& f : part.found)
-            expected[FirstEntry.at(f.kind) + f.index] = f.id;
-        for (int entry = 1; entry <= StreamTable::Entries; ++entry)
-            EXPECT_EQ(rs.state().streamTable[entry], expected[entry])
-                << "entry " << entry << ", seed " << seed;
-        EXPECT_EQ(rs.state().frameCount, part.frames) << "seed " << seed;
+            expected.emplace_back(f.kind, f.id);
+        for (const Track& track : tracks)
+            found.emplace_back(track.kind(), track.id.id);
+        EXPECT_EQ(found, expected) << "seed " << seed;
+        EXPECT_EQ(counted, part.frames) << "seed " << seed;
         // Start codes split over two runs are written but not counted.
         for (int i = 0; i < 2; ++i)
             EXPECT_LE(part.frames[i], part.startCodes[i]);

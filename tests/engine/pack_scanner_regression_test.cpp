@@ -15,6 +15,8 @@ using testing::pes;
 using testing::ptsField;
 using testing::scan;
 using testing::ScanResult;
+using testing::streamId;
+using testing::subStream;
 
 const Bytes Payload = {0x11, 0x22, 0x33, 0x44, 0x55};
 
@@ -24,9 +26,7 @@ struct AudioSink : ScanSink {
         if (run.kind == PacketKind::Audio)
             audio.insert(audio.end(), run.data, run.data + run.length);
     }
-    void streamFound(const StreamCodec& codec, int index) override {
-        found.push_back(streamLabel(codec, index));
-    }
+    void trackFound(const Track& track) override { found.push_back(track.scanName()); }
     Bytes audio;
     std::vector<std::string> found;
 };
@@ -42,14 +42,13 @@ TEST(PackScannerRegression, PrivateStreamPacketWithExtensionButNoPtsKeepsItsPayl
     header.pstd = true;
     const Bytes pack = maker::pack(0, {maker::pesPacket(maker::PrivateStream1, header, body)});
 
-    StreamTable table;
-    table.fill(-1);
+    TrackList tracks;
     AudioSink sink;
-    PackScanner scanner(table, sink);
+    PackScanner scanner(tracks, sink);
     scanner.feed(pack.data(), pack.size());
 
     EXPECT_EQ(sink.audio, payload);
-    EXPECT_EQ(table[StreamTable::AudioFirst], 0xC0);
+    EXPECT_NE(tracks.find(subStream(0xC0)), nullptr);
     EXPECT_EQ(sink.found, std::vector<std::string>{"DD+ audio stream 0"});
 }
 
@@ -63,7 +62,7 @@ TEST(PackScannerRegression, HeaderBytesAndAPayloadsFirstByteMakeNoStartCode) {
         ScanResult r;
         scan(r, bytes, piece);
         EXPECT_EQ(r.sink.found, std::vector<std::string>{"MPEG-2 video stream 0 found!"});
-        EXPECT_EQ(r.table[2], -1);
+        EXPECT_EQ(r.ids(), std::vector<TrackId>{streamId(0xE0)});
     }
 }
 
@@ -88,7 +87,7 @@ TEST(PackScannerRegression, PrivateStreamPacketWithExtension2KeepsItsPayload) {
         scan(r, pes(0xBD, 0x01, {0x01, 0x81, extension, 0xFF},
                     Bytes{0x80, 0x01, 0x00, 0x01} + Payload));
         EXPECT_EQ(r.sink.found, std::vector<std::string>{"DD audio stream 0 found!"});
-        EXPECT_EQ(r.table[1], -1);
+        EXPECT_EQ(r.ids(), std::vector<TrackId>{subStream(0x80)});
         EXPECT_EQ(r.sink.bytesOf(PacketKind::Audio), Payload);
     }
 }

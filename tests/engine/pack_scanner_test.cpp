@@ -25,7 +25,7 @@ TEST(StartCodes, PatternsInsidePayloadsAndSkippedPacketsAreNotStartCodes) {
         scan(r, packHeader() + mpeg2Video(0xE0, FakeStartCode) + rawPacket(skipped, FakeStartCode) +
                     mpeg2Video(0xE0, Payload));
         EXPECT_EQ(r.sink.found, std::vector<std::string>{"MPEG-2 video stream 0 found!"});
-        EXPECT_EQ(r.table[2], -1);
+        EXPECT_EQ(r.ids(), std::vector<TrackId>{streamId(0xE0)});
         EXPECT_EQ(r.sink.bytesOf(PacketKind::Video), FakeStartCode + Payload);
     }
 }
@@ -39,16 +39,17 @@ TEST(StartCodes, UnknownStreamIdIsScannedAsIfBetweenPackets) {
     EXPECT_EQ(r.sink.bytesOf(PacketKind::Audio), Payload);
 }
 
-TEST(StartCodes, FirstStreamMetKeepsItsEntry) {
+// MPEG-2 0xE0 and H.264 0xE2 are both video stream 0, and each a track of its own.
+TEST(StartCodes, EveryStreamIdIsATrackOfItsOwn) {
     ScanResult r;
     scan(r, mpeg2Video(0xE0, Payload) + pes(0xE2, 0x00, {}, Payload) + mpeg2Video(0xE1, Payload));
-    EXPECT_EQ(r.table[1], 0xE0);
-    EXPECT_EQ(r.table[2], 0xE1);
-    EXPECT_EQ(r.sink.found, (std::vector<std::string>{"MPEG-2 video stream 0 found!",
-                                                      "MPEG-2 video stream 1 found!"}));
-    // The H.264 packet's payload still goes out under video index 0.
+    EXPECT_EQ(r.ids(), (std::vector<TrackId>{streamId(0xE0), streamId(0xE2), streamId(0xE1)}));
+    EXPECT_EQ(r.sink.found,
+              (std::vector<std::string>{"MPEG-2 video stream 0 found!",
+                                        "H.264 video stream 0 found!",
+                                        "MPEG-2 video stream 1 found!"}));
     ASSERT_EQ(r.sink.runs.size(), 3u);
-    EXPECT_EQ(r.sink.runs[1].videoIndex, 0);
+    EXPECT_EQ(r.sink.runs[1].track, streamId(0xE2));
 }
 
 TEST(StartCodes, MpegAudioPacketsArePassedOver) {
@@ -61,43 +62,43 @@ TEST(StartCodes, MpegAudioPacketsArePassedOver) {
 struct SubStreamCase {
     Bytes header; // sub-stream id and the header bytes behind it
     PacketKind kind;
-    int entry;
     const char* found;
 };
 
 TEST(SubStreams, EachCodecsHeaderIsCutOffAndItsStreamFound) {
     const std::vector<SubStreamCase> cases = {
-        {{0x80, 9, 9, 9}, PacketKind::Audio, 17, "DD audio stream 0 found!"},
-        {{0x8B, 9, 9, 9}, PacketKind::Audio, 20, "DTS HD audio stream 3 found!"},
-        {{0xC8, 9, 9, 9}, PacketKind::Audio, 25, "DD+ audio stream 8 found!"},
-        {{0xA2, 9, 9, 9, 9, 9, 9}, PacketKind::Audio, 19, "LPCM audio stream 2 found!"},
-        {{0xB3, 9, 9, 9, 9}, PacketKind::Audio, 20, "MLP audio stream 3 found!"},
-        {{0x25}, PacketKind::Subpicture, 38, "Subpicture stream 5 found!"},
-        {{0x65}, PacketKind::Subpicture, 38, "Extended subpicture stream 5 found!"},
-        {{0x35}, PacketKind::Subpicture, 54, "Subpicture stream 21 found!"},
+        {{0x80, 9, 9, 9}, PacketKind::Audio, "DD audio stream 0 found!"},
+        {{0x8B, 9, 9, 9}, PacketKind::Audio, "DTS HD audio stream 3 found!"},
+        {{0xC8, 9, 9, 9}, PacketKind::Audio, "DD+ audio stream 8 found!"},
+        {{0xCF, 9, 9, 9}, PacketKind::Audio, "DD+ audio stream 15 found!"},
+        {{0xA2, 9, 9, 9, 9, 9, 9}, PacketKind::Audio, "LPCM audio stream 2 found!"},
+        {{0xB3, 9, 9, 9, 9}, PacketKind::Audio, "MLP audio stream 3 found!"},
+        {{0x25}, PacketKind::Subpicture, "Subpicture stream 5 found!"},
+        {{0x65}, PacketKind::Subpicture, "Extended subpicture stream 5 found!"},
+        {{0x35}, PacketKind::Subpicture, "Subpicture stream 21 found!"},
+        {{0x3F}, PacketKind::Subpicture, "Subpicture stream 31 found!"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.found);
         ScanResult r;
         scan(r, privateStream1(c.header, Payload));
         EXPECT_EQ(r.sink.found, std::vector<std::string>{c.found});
-        EXPECT_EQ(r.table[c.entry], c.header[0]);
+        EXPECT_EQ(r.ids(), std::vector<TrackId>{subStream(c.header[0])});
         EXPECT_EQ(r.sink.bytesOf(c.kind), Payload);
     }
 }
 
-// The first sub-stream met for an audio index keeps it; a later one of another codec on the
-// same index is left out, said once, and none of its payload comes out.
-TEST(SubStreams, ALaterSubStreamOnATakenAudioIndexIsLeftOutOnce) {
+// DTS-HD 0x89 and DD 0x81 are both audio stream 1: each is a track of its own, whose runs
+// keep to it.
+TEST(SubStreams, TwoSubStreamsOfOneNumberAreTwoTracks) {
     ScanResult r;
     scan(r, privateStream1({0x89, 1, 0, 1}, {1}) + privateStream1({0x81, 1, 0, 1}, {2}) +
                 privateStream1({0x81, 1, 0, 1}, {3}) + privateStream1({0x89, 1, 0, 1}, {4}));
-    EXPECT_EQ(r.sink.found,
-              (std::vector<std::string>{"DTS HD audio stream 1 found!",
-                                        "DD audio stream 1 (0x81) left out: audio stream 1 is "
-                                        "DTS HD (0x89)"}));
-    EXPECT_EQ(r.table[18], 0x89);
-    EXPECT_EQ(r.sink.bytesOf(PacketKind::Audio), (Bytes{1, 4}));
+    EXPECT_EQ(r.sink.found, (std::vector<std::string>{"DTS HD audio stream 1 found!",
+                                                      "DD audio stream 1 found!"}));
+    EXPECT_EQ(r.ids(), (std::vector<TrackId>{subStream(0x89), subStream(0x81)}));
+    EXPECT_EQ(r.sink.bytesOf(subStream(0x89)), (Bytes{1, 4}));
+    EXPECT_EQ(r.sink.bytesOf(subStream(0x81)), (Bytes{2, 3}));
 }
 
 TEST(SubStreams, UnknownSubStreamIdsAreSkippedWithoutGuessing) {
@@ -125,12 +126,11 @@ TEST(Vc1, StreamIdExtensionNamesTheStream) {
                 vc1(0x57, false, {}, {3}));
     EXPECT_EQ(r.sink.found, (std::vector<std::string>{"VC-1 video stream 0 found!",
                                                       "VC-1 video stream 1 found!"}));
-    EXPECT_EQ(r.table[1], 0x55);
-    EXPECT_EQ(r.table[2], 0x56);
+    EXPECT_EQ(r.ids(), (std::vector<TrackId>{extension(0x55), extension(0x56)}));
     ASSERT_EQ(r.sink.runs.size(), 2u); // extension 0x57 is skipped
     EXPECT_EQ(r.sink.runs[0].bytes, Payload);
     EXPECT_EQ(r.sink.runs[1].bytes, Bytes{9});
-    EXPECT_EQ(r.sink.runs[1].videoIndex, 1);
+    EXPECT_EQ(r.sink.runs[1].track, extension(0x56));
 }
 
 TEST(Vc1, VideoPacketWithPStdAndPtsAndDtsFindsItsPayload) {

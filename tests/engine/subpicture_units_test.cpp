@@ -36,8 +36,9 @@ Joined join(const std::vector<Packet>& packets) {
     uint32_t pending = 0;
     for (const Packet& p : packets) {
         const size_t cut = p.chunkCut == 0 ? p.payload.size() : p.chunkCut;
-        PayloadRun run{PacketKind::Subpicture, p.payload.data(), cut,     -1,    -1,    0,
-                       VideoCodec{},           nullptr,          pending, p.pts, p.pts, false};
+        const Track track{{IdField::SubStream, 0x20}, &StreamCodecs[10]};
+        PayloadRun run{PacketKind::Subpicture, p.payload.data(), cut, &track, pending, p.pts,
+                       p.pts, false};
         units.add(run);
         if (cut < p.payload.size()) {
             run.data += cut;

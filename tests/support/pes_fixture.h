@@ -121,30 +121,33 @@ inline Bytes lpcmFormatChangeFile() {
 struct RecordedRun {
     PacketKind kind;
     Bytes bytes;
-    int videoIndex, audioIndex, subpictureIndex;
+    TrackId track;
     uint32_t pts;
 };
 
-// Records runs (joining a packet's runs split over feeds), "found" and "left out" lines.
+// Records runs and "found" lines.
 class RecordingSink : public ScanSink {
   public:
     void payload(PayloadRun& run) override {
-        runs.push_back({run.kind, Bytes(run.data, run.data + run.length), run.videoIndex,
-                        run.audioIndex, run.subpictureIndex, run.pendingPts});
+        runs.push_back({run.kind, Bytes(run.data, run.data + run.length), run.track->id,
+                        run.pendingPts});
         if (clearPts) run.pendingPts = 0;
     }
-    void streamFound(const StreamCodec& codec, int index) override {
-        found.push_back(streamLabel(codec, index) + " found!");
-    }
-    void streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
-                       int keptId) override {
-        found.push_back(leftOutLine(codec, id, kept, keptId));
+    void trackFound(const Track& track) override {
+        found.push_back(track.scanName() + " found!");
     }
     // All payload bytes handed on for one kind, in order.
     Bytes bytesOf(PacketKind kind) const {
         Bytes all;
         for (const auto& r : runs)
             if (r.kind == kind) all = all + r.bytes;
+        return all;
+    }
+    // All payload bytes handed on for one track, in order.
+    Bytes bytesOf(TrackId track) const {
+        Bytes all;
+        for (const auto& r : runs)
+            if (r.track == track) all = all + r.bytes;
         return all;
     }
     std::vector<RecordedRun> runs;
@@ -155,12 +158,28 @@ class RecordingSink : public ScanSink {
 // Feeds the bytes to a fresh scanner in pieces of the given size.
 struct ScanResult {
     RecordingSink sink;
-    StreamTable table;
+    TrackList tracks;
+    // The tracks met, in order.
+    std::vector<TrackId> ids() const {
+        std::vector<TrackId> met;
+        for (const Track& track : tracks)
+            met.push_back(track.id);
+        return met;
+    }
 };
 
+constexpr TrackId streamId(uint8_t id) {
+    return {IdField::StreamId, id};
+}
+constexpr TrackId subStream(uint8_t id) {
+    return {IdField::SubStream, id};
+}
+constexpr TrackId extension(uint8_t id) {
+    return {IdField::Extension, id};
+}
+
 inline void scan(ScanResult& result, const Bytes& bytes, size_t piece = 32768) {
-    result.table.fill(-1);
-    PackScanner scanner(result.table, result.sink);
+    PackScanner scanner(result.tracks, result.sink);
     for (size_t at = 0; at < bytes.size(); at += piece)
         scanner.feed(bytes.data() + at, std::min(piece, bytes.size() - at));
 }

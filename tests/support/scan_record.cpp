@@ -1,5 +1,6 @@
 #include "scan_record.h"
 
+#include <bitset>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -7,7 +8,8 @@
 #include "engine/frame_counter.h"
 #include "engine/stream_finder.h"
 #include "engine/stream_writer.h"
-#include "recording_session.h"
+#include "engine/output_set.h"
+#include "recording_events.h"
 #include "test_files.h"
 
 namespace splitwick::testing {
@@ -24,31 +26,23 @@ class RecordingTee : public ScanSink {
             events_.back().bytes.insert(events_.back().bytes.end(), run.data,
                                         run.data + run.length);
         } else {
-            events_.push_back({"", run.kind, run.videoIndex, run.audioIndex, run.subpictureIndex,
-                               run.videoCodec, run.pendingPts,
+            events_.push_back({"", run.kind, run.track->id, run.pendingPts,
                                Bytes(run.data, run.data + run.length)});
         }
         next_.payload(run);
     }
-    void lpcmHeader(int audioIndex, const LpcmHeader& header) override {
+    void lpcmHeader(const Track& track, const LpcmHeader& header) override {
         ScanEvent event;
         event.found = "LPCM header " + hexId(header[0]) + " " + hexId(header[1]) + " " +
-                      hexId(header[2]) + " of audio stream " + std::to_string(audioIndex);
+                      hexId(header[2]) + " of " + hexId(track.id.id);
         events_.push_back(event);
-        next_.lpcmHeader(audioIndex, header);
+        next_.lpcmHeader(track, header);
     }
-    void streamFound(const StreamCodec& codec, int index) override {
+    void trackFound(const Track& track) override {
         ScanEvent event;
-        event.found = streamLabel(codec, index);
+        event.found = track.scanName();
         events_.push_back(event);
-        next_.streamFound(codec, index);
-    }
-    void streamLeftOut(const StreamCodec& codec, int id, const StreamCodec& kept,
-                       int keptId) override {
-        ScanEvent event;
-        event.found = "left out " + hexId(id);
-        events_.push_back(event);
-        next_.streamLeftOut(codec, id, kept, keptId);
+        next_.trackFound(track);
     }
     void systemHeader(int videoBound, int audioBound) override {
         next_.systemHeader(videoBound, audioBound);
@@ -59,20 +53,18 @@ class RecordingTee : public ScanSink {
     std::vector<ScanEvent>& events_;
 };
 
-// The slot of every stream box whose stream the input holds gets an output in the folder, named
-// after its box: every run of the scan goes to one of them. (Outputs for all 34 boxes would
-// make the fuzzer's runs ten times slower.)
+// Every track the input holds gets an output in the folder, named after its identifier: every
+// run of the scan goes to one of them.
 void createOutputs(OutputSet& outputs, OpenFiles& held, const Bytes& input,
                    const std::string& folder) {
-    StreamTable found;
-    found.fill(-1);
-    ScanSink none; // takes nothing: the scan fills the table
+    TrackList found;
+    ScanSink none; // takes nothing: the scan fills the list
     PackScanner(found, none).feed(input.data(), input.size());
-    for (Box box : streamBoxes()) {
-        if (found[tableEntry(box)] < 0) continue;
-        const std::string name = folder + "/" + boxName(box);
-        outputs.add(box, std::make_unique<OutputFile>(name, held),
-                    box.kind == TrackKind::Subpicture
+    for (const Track& track : found) {
+        const std::string name =
+            folder + "/" + std::to_string(int(track.id.field)) + hexId(track.id.id);
+        outputs.add(track.id, std::make_unique<OutputFile>(name, held),
+                    track.kind() == TrackKind::Subpicture
                         ? std::make_unique<OutputFile>(name + ".pts", held)
                         : nullptr);
     }
@@ -90,9 +82,9 @@ std::map<std::string, Bytes> takeOutputs(const std::string& folder) {
 std::string describe(const ScanEvent& event) {
     std::ostringstream text;
     if (!event.found.empty()) return "found " + event.found;
-    text << "payload of kind " << int(event.kind) << ", indices " << event.videoIndex << "/"
-         << event.audioIndex << "/" << event.subpictureIndex << ", codec " << int(event.videoCodec)
-         << ", pts " << event.pts << ", " << event.bytes.size() << " bytes";
+    text << "payload of kind " << int(event.kind) << ", track " << int(event.track.field) << "/"
+         << hexId(event.track.id) << ", pts " << event.pts << ", " << event.bytes.size()
+         << " bytes";
     return text.str();
 }
 
@@ -116,31 +108,35 @@ std::vector<size_t> pieceSizes(Pieces pieces, size_t total, uint32_t seed) {
 
 ScanRecord scanInPieces(const Bytes& input, const std::vector<size_t>& pieces, bool demuxMode,
                         const std::string& outputFolder) {
-    RecordingSession rs;
-    JobState& state = rs.state();
+    RecordingEvents events;
+    OpenFiles files;
     OutputSet outputs;
-    if (demuxMode) createOutputs(outputs, rs.session.openFiles, input, outputFolder);
-    state.streamTable.fill(-1);
+    if (demuxMode) createOutputs(outputs, files, input, outputFolder);
+    // Every track is written.
+    std::bitset<3 * 256> written;
+    written.set();
 
     ScanRecord record;
-    StreamWriter writer(outputs, rs.report);
-    StreamFinder finder(rs.report);
-    FrameTally frames(rs.request().countFrames);
+    StreamWriter writer(outputs, events);
+    StreamFinder finder(events);
+    FrameCounts frameCounts{};
+    FrameTally frames(true);
     if (demuxMode)
-        frames.countWritten(state.frameCount, outputs);
+        frames.countWritten(frameCounts, written);
     else
-        frames.countEveryStream(state.frameCount);
+        frames.countEveryStream(frameCounts);
     ScanSinks sinks{demuxMode ? static_cast<ScanSink*>(&writer) : &finder, &frames};
     RecordingTee tee(sinks, record.events);
-    PackScanner scanner(state.streamTable, tee);
+    TrackList tracks;
+    PackScanner scanner(tracks, tee);
     size_t at = 0;
     for (size_t piece : pieces) {
         scanner.feed(input.data() + at, piece);
         at += piece;
     }
-    for (int entry = 1; entry <= StreamTable::Entries; ++entry)
-        record.table[entry - 1] = state.streamTable[entry];
-    record.frames = {state.frameCount[0], state.frameCount[1]};
+    for (const Track& track : tracks)
+        record.tracks.push_back(track.id);
+    record.frames = frameCounts;
     if (demuxMode) {
         outputs.close();
         record.outputs = takeOutputs(outputFolder);
@@ -157,7 +153,7 @@ std::string firstDifference(const ScanRecord& expected, const ScanRecord& actual
                (i < a.size() ? describe(a[i]) : "none") + ", got " +
                (i < b.size() ? describe(b[i]) : "none");
     }
-    if (expected.table != actual.table) return "stream tables differ";
+    if (expected.tracks != actual.tracks) return "the tracks met differ";
     if (expected.frames != actual.frames)
         return "frame counts " + std::to_string(expected.frames[0]) + "/" +
                std::to_string(expected.frames[1]) + " expected, got " +

@@ -13,15 +13,12 @@ namespace splitwick::testing {
 
 using Bytes = std::vector<uint8_t>;
 
-// One event of a scan: a "found" or "left out" report, or a packet's payload with its runs
-// joined.
+// One event of a scan: a "found" report, or a packet's payload with its runs joined.
 struct ScanEvent {
-    // "DD+ audio stream 1", "left out 0x88", "LPCM header 0x00 0x81 0x80 of audio stream 2";
-    // empty for a payload
+    // "DD+ audio stream 1", "LPCM header 0x00 0x81 0x80 of 0xA2"; empty for a payload
     std::string found;
     PacketKind kind = PacketKind::None;
-    int videoIndex = 0, audioIndex = 0, subpictureIndex = 0;
-    VideoCodec videoCodec = VideoCodec::Mpeg2;
+    TrackId track; // of a payload
     uint32_t pts = 0; // pending when the packet's first run came
     Bytes bytes;
     bool operator==(const ScanEvent&) const = default;
@@ -29,7 +26,7 @@ struct ScanEvent {
 
 struct ScanRecord {
     std::vector<ScanEvent> events;
-    std::array<int32_t, StreamTable::Entries> table{};
+    std::vector<TrackId> tracks; // in the order met
     std::array<int64_t, 2> frames{};
     // Demux mode: the bytes of every output, by file name.
     std::map<std::string, Bytes> outputs;

@@ -346,8 +346,8 @@ void EsMuxer::streamPack(Input& input) {
 
     record_->streamMet(input.box.kind, input.box.number, input.recipe.id);
     if (input.box.kind == TrackKind::Subpicture && header.pts)
-        record_->timestamp(input.box.number, uint32_t(*header.pts));
-    record_->payload(input.box.kind, input.box.number, input.traits.frameStartCode,
+        record_->timestamp(input.recipe.id, uint32_t(*header.pts));
+    record_->payload(input.box.kind, input.box.number, input.recipe.id, input.traits.frameStartCode,
                      pack_.data() + payloadStart, size_t(length));
     logPacket(input, first, count, length);
     input.firstPacket = false;

@@ -1,5 +1,5 @@
 #pragma once
-#include <array>
+#include <map>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -20,13 +20,13 @@ class ExpectedOutputs {
     // folder ends in "/" or is empty.
     ExpectedOutputs(std::string folder, std::string prefix);
 
-    // A stream is identified: the first met for a slot names the slot's output and creates it,
-    // as a ticked box does.
-    void streamMet(TrackKind kind, int index, int id);
-    // Payload of a stream of that kind and index; dropped when it has no output.
-    void payload(TrackKind kind, int index, const uint8_t* data, size_t length);
+    // A stream is identified: the first packet of an identifier names its output and creates
+    // it.
+    void streamMet(TrackKind kind, int id);
+    // Payload of the stream of that kind and identifier; dropped when it has no output.
+    void payload(TrackKind kind, int id, const uint8_t* data, size_t length);
     // The low 32 bits of a subpicture packet's own PTS, not 0.
-    void timestamp(int subpictureIndex, uint32_t pts);
+    void timestamp(int subpictureId, uint32_t pts);
     // From now on no new outputs: the boxes were ticked by a scan of the first part only.
     void freeze() { frozen_ = true; }
     void close();
@@ -39,15 +39,12 @@ class ExpectedOutputs {
         std::unique_ptr<ByteFile> stream;
         std::unique_ptr<ByteFile> timestamps;
     };
-    Slot* slot(TrackKind kind, int index);
     std::unique_ptr<ByteFile> create(const std::string& name);
 
     std::string folder_;
     std::string prefix_;
     bool frozen_ = false;
-    std::array<Slot, 2> video_;
-    std::array<Slot, 16> audio_;
-    std::array<Slot, 32> subpicture_;
+    std::map<std::pair<TrackKind, int>, Slot> slots_; // by kind and identifier
     std::vector<std::string> files_;
 };
 

@@ -34,25 +34,26 @@ void ScanRecord::beginPart(MadePart& part) {
 
 void ScanRecord::streamMet(TrackKind kind, int index, int id) {
     std::vector<FoundStream>& found = part_->found;
+    // Each identifier is a stream of its own.
     const bool first = std::none_of(found.begin(), found.end(), [&](const FoundStream& f) {
-        return f.kind == kind && f.index == index;
+        return f.kind == kind && f.id == id;
     });
     if (!first) return;
     found.push_back({kind, index, id});
     for (ExpectedOutputs* sink : sinks_)
-        sink->streamMet(kind, index, id);
+        sink->streamMet(kind, id);
 }
 
-void ScanRecord::payload(TrackKind kind, int index, uint32_t frameStartCode, const uint8_t* data,
-                         size_t length) {
+void ScanRecord::payload(TrackKind kind, int index, int id, uint32_t frameStartCode,
+                         const uint8_t* data, size_t length) {
     for (ExpectedOutputs* sink : sinks_)
-        sink->payload(kind, index, data, length);
+        sink->payload(kind, id, data, length);
     if (frameStartCode != 0) tally_.add(index, frameStartCode, data, length);
 }
 
-void ScanRecord::timestamp(int subpictureIndex, uint32_t pts) {
+void ScanRecord::timestamp(int subpictureId, uint32_t pts) {
     for (ExpectedOutputs* sink : sinks_)
-        sink->timestamp(subpictureIndex, pts);
+        sink->timestamp(subpictureId, pts);
 }
 
 void ScanRecord::endPart() {

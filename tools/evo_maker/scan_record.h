@@ -21,14 +21,15 @@ class ScanRecord {
 
     // The part that the next calls belong to; parts come in order.
     void beginPart(MadePart& part);
-    // A packet's stream is identified; the first of a table entry is recorded.
+    // A packet's stream (its kind, number and identifier) is identified; the first packet of
+    // each identifier is recorded.
     void streamMet(TrackKind kind, int index, int id);
-    // A packet's payload. Video frames are counted as a scan counts them when frameStartCode is
-    // not 0.
-    void payload(TrackKind kind, int index, uint32_t frameStartCode, const uint8_t* data,
+    // A packet's payload. Video frames are counted as a scan counts them, by the stream's
+    // number, when frameStartCode is not 0.
+    void payload(TrackKind kind, int index, int id, uint32_t frameStartCode, const uint8_t* data,
                  size_t length);
     // The low 32 bits of a subpicture packet's own PTS, not 0.
-    void timestamp(int subpictureIndex, uint32_t pts);
+    void timestamp(int subpictureId, uint32_t pts);
     void endPart();
 
     // Closes the outputs; every file made, those of the parts first, then the whole title's.
