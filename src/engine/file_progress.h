@@ -7,8 +7,8 @@
 namespace splitwick {
 
 // The progress of a pass that makes one file, as one line named after the file:
-// "FEATURE_1.mkv 62 %, Remaining time: 0:01:10", over the pass's source; one clock started
-// with the first pass estimates the time left.
+// "FEATURE_1.mkv 62 %, Remaining time: 0:01:10", over the pass's source ("FEATURE_1.mkv
+// 100 %" at its end); one clock started with the first pass estimates the time left.
 class FileProgress {
   public:
     explicit FileProgress(std::string target) : target_(std::move(target)) {}

@@ -272,6 +272,8 @@ void Demux::finish() {
     if (muxed) {
         mkv_->finish(planner_.chapters());
         result_.mkvTracks = mkv_->tracks();
+        // The line of the file made reaches its end, however small the title.
+        events_.progress({mkvProgress_->text(1, 1), 1, 1});
     }
     outputs_.close();
     if (result_.stop == StopReason::EndOfFile) mismatch_.neverMet(planner_);

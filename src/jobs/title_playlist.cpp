@@ -7,14 +7,15 @@ namespace splitwick {
 
 namespace {
 
-// Keeps a read's lines for later; the rest goes on to the job's events.
+// Keeps a read's lines for later; its progress is none of the job's, which has yet to start its
+// own; the rest goes on to the job's events.
 class KeptLines : public JobEvents {
   public:
     KeptLines(std::vector<std::string>& lines, JobEvents& events)
         : lines_(lines), events_(events) {}
     void logged(const std::string& line) override { lines_.push_back(line); }
     void phase(const std::string& word) override { events_.phase(word); }
-    void progress(const Progress& progress) override { events_.progress(progress); }
+    void progress(const Progress&) override {}
     void passStarted(const SourceFile& source, bool writes) override {
         events_.passStarted(source, writes);
     }

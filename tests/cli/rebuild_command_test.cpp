@@ -36,7 +36,7 @@ TEST(RebuildRequest, TakesItsOptions) {
     const Request request = parse({"rebuild", "A.EVO", "--out", "o", "--streams", "video0,audio01",
                                    "--no-continue", "--json"});
     EXPECT_EQ(request.outputFolder, "o");
-    EXPECT_THAT(*request.streams, ElementsAre(Box{TrackKind::Video, 0}, Box{TrackKind::Audio, 1}));
+    EXPECT_THAT(*request.streams, ElementsAre(TrackName{TrackKind::Video, 0}, TrackName{TrackKind::Audio, 1}));
     EXPECT_FALSE(request.continueSplit);
     EXPECT_TRUE(request.json);
 }
@@ -103,8 +103,10 @@ TEST_F(RebuildCommand, FailsWithTheErrorTextAndExitCode1) {
     EXPECT_EQ(splitwick::testing::readBytes(source), sourceBytes);
 
     const auto missing = runCli({"rebuild", source, "--streams", "audio05"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err, "No stream for cbAudio05 in DTS.EVO.\n");
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.err, "splitwick-cli: --streams: no stream audio05; the title has video0, "
+                           "audio00, audio01\nTry 'splitwick-cli rebuild --help' for more "
+                           "information.\n");
 }
 
 TEST_F(RebuildCommand, UsageErrorsExitWith2) {

@@ -29,8 +29,8 @@ void expectStreams(const QJsonArray& streams, const maker::PartTiming& made) {
     for (qsizetype i = 0; i < streams.size(); ++i) {
         const QJsonObject stream = streams[i].toObject();
         const maker::StreamTiming& expected = made.streams[size_t(i)];
-        SCOPED_TRACE(boxName(expected.box));
-        EXPECT_EQ(stream["box"].toString().toStdString(), boxName(expected.box));
+        SCOPED_TRACE(expected.box.jsonName());
+        EXPECT_EQ(stream["box"].toString().toStdString(), expected.box.jsonName());
         EXPECT_EQ(stream["first_pts"].toInteger(), qint64(*expected.firstPts));
         EXPECT_EQ(stream["delay_ms"].toInteger(), *expected.delayMs);
     }
