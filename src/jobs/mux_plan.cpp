@@ -76,4 +76,10 @@ bool takesMeasuredRate(MuxCodec codec) {
     return codec == MuxCodec::H264 || codec == MuxCodec::Vc1;
 }
 
+std::string ownTimingLine(MuxCodec codec, const FrameRate& measured) {
+    if (!takesMeasuredRate(codec) || isDiscRate(measured)) return "";
+    return "Video frame rate " + measured.text() +
+           " fps is none a disc plays at: the video track keeps its stream's own timing";
+}
+
 } // namespace splitwick

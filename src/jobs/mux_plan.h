@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/stream_codecs.h"
+#include "engine/stream_timing.h"
 
 namespace splitwick {
 
@@ -25,5 +26,10 @@ std::optional<MuxCodec> muxCodecOf(Codec codec);
 // sequence header always carries the rate, and its pictures' repeat flags (pulldown) give each
 // frame its length: a forced default duration would undo that.
 bool takesMeasuredRate(MuxCodec codec);
+
+// The log line for a video track that would take the measured rate but was measured at none a
+// disc plays (repeated or erratic timestamps): its stream's own timing stands. Empty when there
+// is none.
+std::string ownTimingLine(MuxCodec codec, const FrameRate& measured);
 
 } // namespace splitwick

@@ -266,13 +266,11 @@ void MatroskaSink::start() {
         int64_t frameTicks = 0;
         if (video) {
             const AVRational own = made.stream.frameRate;
-            const bool measuredHere =
-                takesMeasuredRate(track.codec) && track.name == TrackName{TrackKind::Video, 0};
-            if (measuredHere && measured && !isDiscRate(*measured))
-                setup_.events.warning("Video frame rate " + measured->text() +
-                                      " fps is none a disc plays at: the video track keeps its "
-                                      "stream's own timing");
-            if (measuredHere && measured && isDiscRate(*measured))
+            const bool measuredHere = track.name == TrackName{TrackKind::Video, 0} && measured;
+            if (const std::string line = measuredHere ? ownTimingLine(track.codec, *measured) : "";
+                !line.empty())
+                setup_.events.warning(line);
+            if (measuredHere && takesMeasuredRate(track.codec) && isDiscRate(*measured))
                 made.defaultRate = measured;
             else if (own.num > 0 && own.den > 0)
                 made.defaultRate = FrameRate{own.num, own.den};

@@ -349,7 +349,8 @@ JobRequest MainWindow::streamsRequest(Writes writes) {
     JobRequest request = controls_.request();
     request.writes = writes;
     request.discTitle = discTitle_;
-    request.choice.names = streams_.chosen();
+    // Before any read, no box says which streams to take: every one is taken.
+    if (lastScan_ || boxesFromPlaylist_) request.choice.names = streams_.chosen();
     EarlierReads earlier;
     if (!boxesFromPlaylist_) earlier.scan = lastScan_;
     earlier.playlist = lastPlaylist_;

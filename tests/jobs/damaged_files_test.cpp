@@ -21,14 +21,14 @@ class DamagedFiles : public ::testing::Test {
         chooseEvo(rs, path);
         const Lines read = readEvo(rs);
         const size_t behindDone =
-            frameCountLines(rs.state().frameCount).size() + timingLines(rs.state()).size();
+            frameCountLines(rs.frames).size() + timingLines(rs).size();
         EXPECT_EQ(read.at(read.size() - behindDone - 1), "Done.");
-        if (rs.session.streams.chosenStreams().empty()) return read;
+        if (rs.ticked.empty()) return read;
         return demuxInto(rs, out.path());
     }
 
     TempFolder folder, expected, out;
-    RecordingSession rs;
+    WindowRuns rs;
 };
 
 TEST_F(DamagedFiles, StreamsAroundTheDamageComeOutAsTheMakerSays) {
@@ -41,7 +41,7 @@ TEST_F(DamagedFiles, StreamsAroundTheDamageComeOutAsTheMakerSays) {
         const maker::MadeEvo made =
             maker::makeEvo(recipe, folder / "DAMAGED.EVO", expectedNow.path());
         const Lines lines = readAndDemux(folder / "DAMAGED.EVO");
-        EXPECT_EQ(rs.state().frameCount, made.parts.at(0).frames);
+        EXPECT_EQ(rs.frames, made.parts.at(0).frames);
         EXPECT_EQ(lines.back(), frameCountLines(made.parts.at(0).frames).back());
         expectOutputs(made.expectedFiles, out.path());
     }
@@ -52,7 +52,7 @@ TEST_F(DamagedFiles, FilesWithoutStreamsEndNormally) {
     writeBytes(folder / "EMPTY.EVO", {});
     EXPECT_EQ(readAndDemux(folder / "EMPTY.EVO"),
               (Lines{"Opening file EMPTY.EVO", "File size: 0 Mbytes.", "Done."}));
-    EXPECT_FALSE(rs.session.streams[(Box{TrackKind::Video, 0})].known());
+    EXPECT_TRUE(rs.label({TrackKind::Video, 0}).empty());
 
     // Navigation packs only, under a system header with both bounds 0.
     maker::Recipe navigationOnly;
@@ -71,7 +71,7 @@ TEST_F(DamagedFiles, FilesWithoutStreamsEndNormally) {
     writeBytes(folder / "NOISE.EVO", bytes);
     const Lines lines = readAndDemux(folder / "NOISE.EVO");
     EXPECT_EQ(lines.at(0), "Opening file NOISE.EVO");
-    EXPECT_EQ(rs.report.panels[0], "Ready");
+    EXPECT_EQ(rs.events.panels[0], "Ready");
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "engine/job_error.h"
 #include "evo_maker/evo_maker.h"
 #include "job_runs.h"
-#include "jobs/stream_jobs.h"
+#include "jobs/demux_job.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
@@ -33,18 +33,18 @@ class DemuxFailures : public ::testing::Test {
     }
     // Runs Demux into workdir, which must fail with message; gives the lines it logged.
     Lines demuxFails(const std::string& workdir, const std::string& message) {
-        rs.session.request.outputFolder = workdir;
-        const size_t before = rs.report.lines.size();
+        rs.request.outputFolder = workdir;
+        const size_t before = rs.events.lines.size();
         const size_t filesOpen = openFileDescriptors();
         try {
-            demux(rs.session, afterReads(rs.session.streams));
+            demux(rs.streamsRequest(Writes::Streams), rs.events);
             ADD_FAILURE() << "Demux did not fail";
         } catch (const JobError& e) {
             EXPECT_EQ(std::string(e.what()), message);
         }
         EXPECT_EQ(openFileDescriptors(), filesOpen) << "a file was left open";
         // No "Done.", and the button waits for the next tick change.
-        return {rs.report.lines.begin() + long(before), rs.report.lines.end()};
+        return {rs.events.lines.begin() + long(before), rs.events.lines.end()};
     }
     std::string creating(const std::string& name) const { return "Creating " + out / name; }
 
@@ -53,7 +53,7 @@ class DemuxFailures : public ::testing::Test {
     const Lines head = {"Opening file FEATURE_1.EVO", "File size: 1 Mbytes."};
     const std::string contains = "It contains 1 video stream and 1 audio stream.";
     maker::MadeEvo made;
-    RecordingSession rs;
+    WindowRuns rs;
 };
 
 TEST_F(DemuxFailures, SourceThatCannotBeOpenedCreatesNothing) {
@@ -71,7 +71,7 @@ TEST_F(DemuxFailures, SourceThatCannotBeOpenedCreatesNothing) {
     for (const auto& row : rows) {
         chooseEvo(rs, row.path);
         EXPECT_EQ(demuxFails(out.path(), row.message), Lines{row.firstLine});
-        EXPECT_EQ(rs.report.panels[0], "Opening");
+        EXPECT_EQ(rs.events.panels[0], "Opening");
         EXPECT_TRUE(fileNamesIn(out.path()).empty());
     }
 }
@@ -167,16 +167,15 @@ TEST_F(DemuxFailures, FailedWriteIsAStreamWriteErrorNeverSuccess) {
 
 TEST_F(DemuxFailures, TwoOutputsOfOneNameFailBeforeTheSecondTruncatesTheFirst) {
     make();
-    // Two disabled boxes ticked by the user: both are named "No audio stream".
-    rs.session.streams[{TrackKind::Audio, 5}].chosen = true;
-    rs.session.streams[{TrackKind::Audio, 6}].chosen = true;
-    const std::string twice = out / "FEATURE_1.No audio stream.mpa";
-    EXPECT_EQ(demuxFails(out.path(), "Cannot create file \"" + twice +
-                                         "\". The file is already in use by this job"),
-              (head + Lines{creating("FEATURE_1.MPEG-2.stream.0.mpv"),
-                            creating("FEATURE_1.DD.stream.00.mpa"),
-                            creating("FEATURE_1.No audio stream.mpa")}));
-    EXPECT_EQ(fileNamesIn(out.path()), Lines{});
+    // A playlist that labels two streams alike, whose extensions are alike too.
+    rs.relabel({{{TrackKind::Video, 0}, "Same"}, {{TrackKind::Audio, 0}, "Same"}});
+    rs.request.extensions = {"x", "x", "sup"};
+    const std::string twice = out / "FEATURE_1.Same.x";
+    writeBytes(twice, {1, 2, 3});
+    demuxFails(out.path(),
+               "Cannot create file \"" + twice + "\". The file is already in use by this job");
+    EXPECT_EQ(fileNamesIn(out.path()), Lines{"FEATURE_1.Same.x"});
+    EXPECT_EQ(readBytes(twice), (Bytes{1, 2, 3}));
 }
 
 TEST_F(DemuxFailures, OutputThatIsTheSourceFailsBeforeTouchingIt) {
@@ -187,15 +186,16 @@ TEST_F(DemuxFailures, OutputThatIsTheSourceFailsBeforeTouchingIt) {
     const Bytes original = readBytes(named);
     chooseEvo(rs, named);
     readEvo(rs);
-    rs.session.streams[{TrackKind::Video, 0}].label = "0";
-    rs.session.request.extensions[0] = "x";
-    EXPECT_EQ(demuxFails(disc.path(), "Cannot create file \"" + named +
-                                          "\". The file is already in use by this job"),
+    rs.relabel({{{TrackKind::Video, 0}, "0"}});
+    rs.request.extensions[0] = "x";
+    const Lines lines = demuxFails(disc.path(), "Cannot create file \"" + named +
+                                                    "\". The file is already in use by this job");
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 2),
               (Lines{"Opening file FEATURE.0.x", "File size: 1 Mbytes."}));
     EXPECT_EQ(readBytes(named), original);
 
     // An output that is a link to the source, likewise.
-    rs.session.request.extensions[0] = "mpv";
+    rs.request.extensions[0] = "mpv";
     fs::create_symlink(named, out / "FEATURE.0.mpv");
     demuxFails(out.path(), "Cannot create file \"" + out / "FEATURE.0.mpv" +
                                "\". The file is already in use by this job");

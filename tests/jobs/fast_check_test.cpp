@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/demux.h"
+#include "engine/evo_scan.h"
 #include "job_runs.h"
 #include "made_packs.h"
 #include "support/test_files.h"
@@ -34,13 +34,13 @@ TEST(FastCheck, StreamsPastItsLimitAreSaidToBeMissing) {
     writeLateAudio(evo);
     for (const bool fastCheck : {true, false}) {
         SCOPED_TRACE(fastCheck);
-        RecordingSession rs;
-        rs.session.request.fastCheck = fastCheck;
+        WindowRuns rs;
+        rs.request.fastCheck = fastCheck;
         chooseEvo(rs, evo);
         const Lines lines = readEvo(rs);
         const bool said = std::find(lines.begin(), lines.end(), MissingAudio) != lines.end();
         EXPECT_EQ(said, fastCheck);
-        EXPECT_EQ(rs.state().streamTable[tableEntry({TrackKind::Audio, 1})] >= 0, !fastCheck);
+        EXPECT_EQ(rs.read->tracks.first({TrackKind::Audio, 1}) != nullptr, !fastCheck);
     }
 }
 
@@ -50,7 +50,7 @@ TEST(FastCheck, NoLineWhenEveryAnnouncedStreamWasMet) {
     const std::string evo = dir / "EARLY.EVO";
     writePacks(evo, {systemHeaderPack(1, 1), streamPack(0xE0), subStreamPack(0xC0)});
     std::filesystem::resize_file(evo, 310 << 20);
-    RecordingSession rs;
+    WindowRuns rs;
     chooseEvo(rs, evo);
     const Lines lines = readEvo(rs);
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),

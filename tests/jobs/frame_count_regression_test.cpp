@@ -2,30 +2,28 @@
 #include <gtest/gtest.h>
 
 #include "engine/frame_counter.h"
-#include "jobs/job_steps.h"
+#include "jobs/timing_lines.h"
 #include "support/pes_fixture.h"
-#include "support/recording_session.h"
+#include "support/recording_events.h"
 
 namespace splitwick::testing {
 namespace {
 
 TEST(FrameCountRegression, CountsPast2To31KeepCountingAndAreLoggedWhole) {
-    RecordingSession rs;
     const int64_t almostFull = INT32_MAX;
-    rs.state().frameCount[0] = almostFull;
-    rs.state().frameCount[1] = almostFull + 1000;
-    rs.state().streamTable.fill(-1);
-    FrameTally frames(rs.request().countFrames);
-    frames.countEveryStream(rs.state().frameCount);
-    PackScanner scanner(rs.state().streamTable, frames);
+    FrameCounts counts = {almostFull, almostFull + 1000};
+    FrameTally frames(true);
+    frames.countEveryStream(counts);
+    TrackList tracks;
+    PackScanner scanner(tracks, frames);
     const Bytes pack = videoPack(0xE0, 2);
     scanner.feed(pack.data(), pack.size());
-    EXPECT_EQ(rs.state().frameCount[0], almostFull + 2);
+    EXPECT_EQ(counts[0], almostFull + 2);
 
-    rs.report.lines.clear();
-    logFrameCounts(rs.report, rs.state().frameCount);
-    EXPECT_EQ(rs.lines(), (std::vector<std::string>{"2147483649 frames count in video stream 0.",
-                                                    "2147484647 frames count in video stream 1."}));
+    RecordingEvents events;
+    logFrameCounts(events, counts);
+    EXPECT_EQ(events.lines, (std::vector<std::string>{"2147483649 frames count in video stream 0.",
+                                                      "2147484647 frames count in video stream 1."}));
 }
 
 } // namespace

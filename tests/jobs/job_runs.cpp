@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "jobs/file_choice.h"
-#include "jobs/read_evo.h"
-#include "jobs/stream_jobs.h"
 #include "jobs/timing_lines.h"
 #include "support/test_files.h"
 
@@ -15,28 +13,83 @@ Lines operator+(Lines a, const Lines& b) {
     return a;
 }
 
-void chooseEvo(RecordingSession& rs, const std::string& path) {
-    rs.session.request.evoPath = path;
-    evoChosen(rs.session);
+std::string WindowRuns::label(TrackName name) const {
+    if (labelledByPlaylist && playlist)
+        if (const StreamLabel* label = playlist->label(name)) return label->label;
+    if (!labelledByPlaylist && read)
+        if (const Track* track = read->tracks.first(name)) return track->label();
+    return "";
 }
 
-std::vector<std::string> runJob(RecordingSession& rs, const std::function<void(Session&)>& job) {
-    const size_t before = rs.report.lines.size();
-    job(rs.session);
-    return {rs.report.lines.begin() + long(before), rs.report.lines.end()};
+void WindowRuns::tick(TrackName name, bool ticks) {
+    if (ticks)
+        ticked.insert(name);
+    else
+        ticked.erase(name);
 }
 
-std::vector<std::string> readEvo(RecordingSession& rs) {
-    return runJob(rs, [](Session& session) { splitwick::readEvo(session); });
+void WindowRuns::relabel(const std::map<TrackName, std::string>& labels) {
+    PlaylistRead read;
+    read.titleFound = true;
+    read.title.evoName = evoStem(request.evoPath);
+    for (const auto& [name, label] : labels)
+        read.labels.push_back({name, label, label});
+    playlist = read;
+    labelledByPlaylist = true;
 }
 
-std::vector<std::string> demuxInto(RecordingSession& rs, const std::string& workdir) {
-    rs.session.request.outputFolder = workdir;
-    return runJob(rs, [](Session& session) { demux(session, afterReads(session.streams)); });
+JobRequest WindowRuns::streamsRequest(Writes writes) const {
+    JobRequest job = request;
+    job.writes = writes;
+    // Before any read, no box says which streams to take: every one is taken.
+    if (read || labelledByPlaylist)
+        job.choice.names = std::vector<TrackName>(ticked.begin(), ticked.end());
+    EarlierReads earlier;
+    if (read && !labelledByPlaylist) earlier.scan = read->tracks;
+    earlier.playlist = playlist;
+    earlier.labelledByPlaylist = labelledByPlaylist;
+    job.earlier = earlier;
+    return job;
 }
 
-std::vector<std::string> frameCountLines(const std::array<int64_t, 2>& frames) {
-    std::vector<std::string> lines;
+void chooseEvo(WindowRuns& rs, const std::string& path) {
+    rs.request.evoPath = path;
+}
+
+Lines runJob(WindowRuns& rs, const std::function<void(WindowRuns&)>& job) {
+    const size_t before = rs.events.lines.size();
+    job(rs);
+    return {rs.events.lines.begin() + long(before), rs.events.lines.end()};
+}
+
+Lines readEvo(WindowRuns& rs) {
+    return runJob(rs, [](WindowRuns& r) {
+        r.read = splitwick::readEvo(r.request, r.events);
+        r.labelledByPlaylist = false;
+        r.frames = r.read->frames;
+        r.timing = r.read->timing;
+        r.ticked.clear();
+        for (const Track& track : r.read->tracks)
+            r.ticked.insert(track.name());
+    });
+}
+
+Lines demuxInto(WindowRuns& rs, const std::string& workdir) {
+    rs.request.outputFolder = workdir;
+    return runJob(rs, [](WindowRuns& r) {
+        const DemuxResult result = demux(r.streamsRequest(Writes::Streams), r.events);
+        r.frames = result.written;
+        r.timing = result.timing;
+    });
+}
+
+Lines rebuildInto(WindowRuns& rs, const std::string& workdir) {
+    rs.request.outputFolder = workdir;
+    return runJob(rs, [](WindowRuns& r) { rebuild(r.streamsRequest(Writes::Rebuilt), r.events); });
+}
+
+Lines frameCountLines(const std::array<int64_t, 2>& frames) {
+    Lines lines;
     for (int i = 0; i < 2; ++i)
         if (frames[i] > 0)
             lines.push_back(std::to_string(frames[i]) + " frames count in video stream " +
@@ -44,10 +97,10 @@ std::vector<std::string> frameCountLines(const std::array<int64_t, 2>& frames) {
     return lines;
 }
 
-std::vector<std::string> timingLines(const JobState& state) {
-    RecordingReport report;
-    logTiming(report, state.timing, state.streamTable);
-    return report.lines;
+Lines timingLines(const WindowRuns& rs) {
+    RecordingEvents events;
+    logTiming(events, rs.read ? rs.read->timing : TitleTiming{});
+    return events.lines;
 }
 
 ::testing::AssertionResult sameBytes(const std::string& expectedPath,
@@ -62,7 +115,7 @@ std::vector<std::string> timingLines(const JobState& state) {
            << " expected; they differ from byte " << (mismatch.first - expected.begin());
 }
 
-std::vector<std::string> withPrefix(const std::vector<std::string>& paths,
+Lines withPrefix(const Lines& paths,
                                     const std::string& prefix) {
     std::vector<std::string> chosen;
     for (const std::string& path : paths) {
@@ -72,7 +125,7 @@ std::vector<std::string> withPrefix(const std::vector<std::string>& paths,
     return chosen;
 }
 
-void expectOutputs(const std::vector<std::string>& expectedFiles, const std::string& outputFolder) {
+void expectOutputs(const Lines& expectedFiles, const std::string& outputFolder) {
     std::vector<std::string> names;
     for (const std::string& path : expectedFiles) {
         const std::string name = path.substr(path.rfind('/') + 1);

@@ -2,13 +2,18 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "engine/session.h"
-#include "support/recording_session.h"
+#include "jobs/demux_job.h"
+#include "jobs/read_evo.h"
+#include "jobs/rebuild_job.h"
+#include "support/recording_events.h"
 
 namespace splitwick::testing {
 
@@ -17,29 +22,54 @@ using Lines = std::vector<std::string>;
 // The lines of a, then those of b.
 Lines operator+(Lines a, const Lines& b);
 
-// Chooses the EVO as the window does: its path goes into eEVOfile, then evoChosen runs.
-void chooseEvo(RecordingSession& rs, const std::string& path);
+// Jobs run the window's way, their events recorded: the EVO chosen, Read EVO (or Read XPL),
+// boxes ticked, then a Demux or Rebuild of the ticked streams, as the reads found them.
+struct WindowRuns {
+    RecordingEvents events;
+    JobRequest request; // the window's fields and options
+    std::optional<ReadResult> read;
+    std::optional<PlaylistRead> playlist;
+    bool labelledByPlaylist = false;
+    std::set<TrackName> ticked;
+    // What the last job counted and timed: Read EVO's, else the Demux's of what it wrote.
+    FrameCounts frames{};
+    TitleTiming timing;
+
+    const Lines& lines() const { return events.lines; }
+    // The label of the streams of a name, as a box shows it after the last read; empty for
+    // none.
+    std::string label(TrackName name) const;
+    void tick(TrackName name, bool ticks);
+    // Labels the streams as a playlist's title would, as the window's Read XPL does: only the
+    // streams named are the title's.
+    void relabel(const std::map<TrackName, std::string>& labels);
+    // The window's request for a Demux or Rebuild of the ticked streams.
+    JobRequest streamsRequest(Writes writes) const;
+};
+
+// Chooses the EVO as the window does.
+void chooseEvo(WindowRuns& rs, const std::string& path);
 
 // Runs a job as its button does and gives the lines it logged.
-std::vector<std::string> runJob(RecordingSession& rs, const std::function<void(Session&)>& job);
-std::vector<std::string> readEvo(RecordingSession& rs);
-std::vector<std::string> demuxInto(RecordingSession& rs, const std::string& workdir);
+Lines runJob(WindowRuns& rs, const std::function<void(WindowRuns&)>& job);
+Lines readEvo(WindowRuns& rs);
+Lines demuxInto(WindowRuns& rs, const std::string& workdir);
+Lines rebuildInto(WindowRuns& rs, const std::string& workdir);
 
 // The lines a job ends with for these frame counts: one per counter above 0.
-std::vector<std::string> frameCountLines(const std::array<int64_t, 2>& frames);
+Lines frameCountLines(const std::array<int64_t, 2>& frames);
 
-// Read EVO's timing lines, behind its frame counts, for the timing and streams in the state.
-std::vector<std::string> timingLines(const JobState& state);
+// Read EVO's timing lines, behind its frame counts, for the timing of the last read.
+Lines timingLines(const WindowRuns& rs);
 
 // The same bytes in both files; on a difference, where it begins.
 ::testing::AssertionResult sameBytes(const std::string& expectedPath,
                                      const std::string& actualPath);
 
 // The expected files whose names begin with prefix, e.g. "FEATURE_1_2.".
-std::vector<std::string> withPrefix(const std::vector<std::string>& paths,
-                                    const std::string& prefix);
+Lines withPrefix(const Lines& paths, const std::string& prefix);
 
 // The output folder holds exactly the expected files (by name), each with the expected bytes.
-void expectOutputs(const std::vector<std::string>& expectedFiles, const std::string& outputFolder);
+void expectOutputs(const Lines& expectedFiles, const std::string& outputFolder);
 
 } // namespace splitwick::testing

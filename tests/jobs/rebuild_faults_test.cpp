@@ -14,8 +14,8 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 
-const Box Audio00{TrackKind::Audio, 0};
-const Box Video1{TrackKind::Video, 1};
+const TrackName Audio00{TrackKind::Audio, 0};
+const TrackName Video1{TrackKind::Video, 1};
 
 Bytes firstBytes(const Bytes& pack, size_t n) {
     return Bytes(pack.begin(), pack.begin() + long(n));

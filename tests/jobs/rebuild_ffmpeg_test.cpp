@@ -10,8 +10,8 @@ namespace {
 
 using ::testing::ElementsAre;
 
-const Box Video0{TrackKind::Video, 0};
-const Box Audio00{TrackKind::Audio, 0};
+const TrackName Video0{TrackKind::Video, 0};
+const TrackName Audio00{TrackKind::Audio, 0};
 
 class RebuildFfmpegFile : public ::testing::Test {
   protected:

@@ -32,8 +32,8 @@ TEST_F(RebuildJob, SplitTitleGoesOnIntoTheSecondPartWithTheNumberingCarriedOver)
     EXPECT_EQ(readBytes(work / "out/A_1_2.rebuilt.EVO"),
               joined({subStreamPack(0xC0), streamPack(0xE0), subStreamPack(0x89),
                       subStreamPack(0xC0), streamPack(0xE0)}));
-    EXPECT_EQ(s.report.panels[0], "Ready");
-    EXPECT_EQ(s.report.panels[1], "");
+    EXPECT_EQ(s.events.panels[0], "Ready");
+    EXPECT_EQ(s.events.panels[1], "");
 }
 
 TEST_F(RebuildJob, ContinuesOnlyFromAnUpperCaseFirstPartWithTheOptionTicked) {
@@ -54,7 +54,7 @@ TEST_F(RebuildJob, ContinuesOnlyFromAnUpperCaseFirstPartWithTheOptionTicked) {
 
     writePacks(work / "B_1.EVO", first);
     s.read(work / "B_1.EVO");
-    s.session.request.continueParts = false;
+    s.request.continueParts = false;
     s.rebuildInto(work.path());
     EXPECT_EQ(readBytes(work / "B_1.rebuilt.EVO"), joined(first));
 }
@@ -70,12 +70,12 @@ TEST_F(RebuildJob, ReplacesAnExistingOutput) {
 TEST_F(RebuildJob, EmptySourceGivesAnEmptyOutputAndNoProgressLine) {
     writeBytes(work / "A.EVO", {});
     s.read(work / "A.EVO");
-    s.report.progress.clear();
+    s.events.progressLines.clear();
     EXPECT_THAT(s.rebuildInto(work.path()),
                 ElementsAre("Opening file A.EVO", "File size: 0 Mbytes.",
                             "Creating " + work.path() + "/A.rebuilt.EVO", "Done."));
     EXPECT_TRUE(readBytes(work / "A.rebuilt.EVO").empty());
-    EXPECT_TRUE(s.report.progress.empty());
+    EXPECT_TRUE(s.events.progressLines.empty());
 }
 
 TEST_F(RebuildJob, EmptyOutputFolderWritesIntoTheWorkingFolder) {
@@ -95,19 +95,19 @@ class RebuildLongSplitTitle : public RebuildJob {
         writePacks(work / "L_1.EVO", Packs(2049, streamPack(0xE0)));
         writePacks(work / "L_2.EVO", {streamPack(0xE0)});
         s.read(work / "L_1.EVO");
-        s.report.progress.clear();
+        s.events.progressLines.clear();
     }
 };
 
 TEST_F(RebuildLongSplitTitle, ShowsProgressAndHoldsTheButtonsWhileThePassRuns) {
-    s.report.onProgress = [&] {
+    s.events.onProgress = [&] {
         EXPECT_TRUE(s.events.passRunning());
-        EXPECT_EQ(s.report.panels[0], "Writing EVO...");
+        EXPECT_EQ(s.events.panels[0], "Writing EVO...");
     };
     s.rebuildInto(work.path());
-    ASSERT_EQ(s.report.progress.size(), 1u);
+    ASSERT_EQ(s.events.progressLines.size(), 1u);
     EXPECT_THAT(
-        s.report.progress[0],
+        s.events.progressLines[0],
         MatchesRegex(
             "Rebuilding L_1\\.EVO 4/4 Mbytes, Remaining time: [0-9]:[0-5][0-9]:[0-5][0-9]"));
     EXPECT_EQ(readBytes(work / "L_1_2.rebuilt.EVO").size(), 2050u * 2048);
@@ -118,13 +118,13 @@ TEST_F(RebuildLongSplitTitle, ShowsProgressAndHoldsTheButtonsWhileThePassRuns) {
 
 TEST_F(RebuildLongSplitTitle, CancelInTheFirstPartEndsAfterThePackInHandWithoutTheSecond) {
     // The user presses Cancel and answers Yes.
-    s.report.onProgress = [&] { s.session.cancelRequested = true; };
+    s.events.onProgress = [&] { s.events.stop = true; };
     const auto lines = s.rebuildInto(work.path());
     EXPECT_THAT(lines, ElementsAre("Opening file L_1.EVO", "File size: 4 Mbytes.",
                                    "Creating " + work.path() + "/L_1_2.rebuilt.EVO", "Done."));
     EXPECT_EQ(readBytes(work / "L_1_2.rebuilt.EVO"), joined(Packs(2048, streamPack(0xE0))));
-    EXPECT_EQ(s.report.panels[0], "Ready");
-    EXPECT_EQ(s.report.panels[1], "");
+    EXPECT_EQ(s.events.panels[0], "Ready");
+    EXPECT_EQ(s.events.panels[1], "");
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/demux.h"
+#include "engine/evo_scan.h"
 #include "job_runs.h"
 #include "support/encoded_streams.h"
 #include "support/test_files.h"
@@ -27,9 +27,9 @@ const EncodedTitle FilmWithAudio = {{
     {Encoded::Lpcm16Stereo, -1000},
 }};
 
-const StreamStart* startOf(const PartTiming& part, Box box) {
+const StreamStart* startOf(const PartTiming& part, TrackName name) {
     const auto it = std::find_if(part.streams.begin(), part.streams.end(),
-                                 [&](const StreamStart& s) { return s.box == box; });
+                                 [&](const StreamStart& s) { return s.track.name() == name; });
     return it == part.streams.end() ? nullptr : &*it;
 }
 
@@ -40,7 +40,7 @@ void expectMadeTiming(const maker::PartTiming& made, const PartTiming& found) {
     EXPECT_EQ(int64_t(*made.referencePts), *found.referencePts);
     EXPECT_EQ(found.streams.size(), made.streams.size());
     for (const maker::StreamTiming& stream : made.streams) {
-        SCOPED_TRACE(boxName(stream.box));
+        SCOPED_TRACE(stream.box.jsonName());
         const StreamStart* start = startOf(found, stream.box);
         ASSERT_NE(start, nullptr);
         EXPECT_EQ(int64_t(*stream.firstPts), start->firstPts);
@@ -49,7 +49,7 @@ void expectMadeTiming(const maker::PartTiming& made, const PartTiming& found) {
 }
 
 struct ReadTitle {
-    RecordingSession rs;
+    WindowRuns rs;
     TempFolder folder;
     maker::MadeEsEvo made;
     Lines read;
@@ -59,12 +59,12 @@ struct ReadTitle {
         chooseEvo(rs, made.evo.parts[0].path);
         read = readEvo(rs);
     }
-    const PartTiming& firstPart() { return rs.state().timing.parts.at(0); }
+    const PartTiming& firstPart() { return rs.timing.parts.at(0); }
 };
 
 TEST(StreamTiming, DelaysBeforeAndAfterThePictureAndReadEvosLines) {
     ReadTitle t(FilmWithAudio);
-    ASSERT_EQ(t.rs.state().timing.parts.size(), 1u);
+    ASSERT_EQ(t.rs.timing.parts.size(), 1u);
     expectMadeTiming(t.made.parts[0], t.firstPart());
     EXPECT_EQ(t.firstPart().videoFrameRate->text(), "24000/1001");
     EXPECT_EQ(t.made.videoFrameRate, "24000/1001");
@@ -105,7 +105,7 @@ TEST(StreamTiming, SecondPartOfASplitTitleStartsAtTheFirstPartsVideoEnd) {
     ReadTitle t(title, "FEATURE_1.EVO");
     TempFolder out;
     demuxInto(t.rs, out.path());
-    const TitleTiming& timing = t.rs.state().timing;
+    const TitleTiming& timing = t.rs.timing;
     ASSERT_EQ(timing.parts.size(), 2u);
     EXPECT_EQ(timing.parts[0].file, "FEATURE_1.EVO");
     EXPECT_EQ(timing.parts[1].file, "FEATURE_2.EVO");
@@ -120,7 +120,7 @@ TEST(StreamTiming, SecondPartOfASplitTitleStartsAtTheFirstPartsVideoEnd) {
     EXPECT_EQ(timing.parts[1].seamMs, 0);
     const double videoEnd = double(*t.made.parts[0].lastVideoPts) + 90000.0 * 1001 / 24000;
     for (const maker::StreamTiming& stream : t.made.parts[1].streams) {
-        SCOPED_TRACE(boxName(stream.box));
+        SCOPED_TRACE(stream.box.jsonName());
         EXPECT_EQ(startOf(timing.parts[1], stream.box)->afterSeamMs,
                   std::llround((double(*stream.firstPts) - videoEnd) / 90));
     }
@@ -131,7 +131,7 @@ TEST(StreamTiming, FastCheckedReadGivesTheTimingOfWhatItRead) {
     ReadTitle t(FilmWithAudio);
     // Beyond the title, zeros up to past the fast-check limit: a hole, read back fast.
     std::filesystem::resize_file(t.made.evo.parts[0].path, FastCheckLimit + 2 * BufferSize);
-    t.rs.session.request.fastCheck = true;
+    t.rs.request.fastCheck = true;
     const Lines read = readEvo(t.rs);
     EXPECT_EQ(t.rs.events.ends.back(), StopReason::FastCheckLimit);
     expectMadeTiming(t.made.parts[0], t.firstPart());
@@ -142,10 +142,10 @@ TEST(StreamTiming, CancelledReadReportsNone) {
     // As it reports no frame counts: it read part of the file, as it was asked.
     ReadTitle t(FilmWithAudio);
     std::filesystem::resize_file(t.made.evo.parts[0].path, 8 * MiB);
-    t.rs.report.onProgress = [&] { t.rs.session.cancelRequested = true; };
+    t.rs.events.onProgress = [&] { t.rs.events.stop = true; };
     const Lines read = readEvo(t.rs);
     EXPECT_EQ(t.rs.events.ends.back(), StopReason::Cancelled);
-    EXPECT_TRUE(t.rs.state().timing.parts.empty());
+    EXPECT_TRUE(t.rs.timing.parts.empty());
     EXPECT_EQ(read.back(), "Done.");
 }
 
