@@ -1,8 +1,7 @@
 // Demux after Read XPL: the title's chapters go beside the streams, under their prefix.
 #include <filesystem>
 
-#include "jobs/file_choice.h"
-#include "jobs/stream_jobs.h"
+#include "jobs/demux_job.h"
 #include "playlist_writer.h"
 #include "support/pes_fixture.h"
 #include "xpl_fixture.h"
@@ -27,28 +26,29 @@ class DemuxChapters : public XplTest {
              clip("FEATURE_2", streams, "00:10:00:00", "00:20:00:00"),
              chapterList({chapter("00:00:00:00", "Opening"), chapter("00:09:59:59", "Last frame"),
                           chapter("00:10:00:00", "Second part"), chapter("00:19:00:30", "End")})});
-        rs.session.request.evoPath = disc / "HVDVD_TS/FEATURE_1.EVO";
-        evoChosen(rs.session);
+        request.evoPath = disc / "HVDVD_TS/FEATURE_1.EVO";
         choosePlaylist(xmlDocument(
             playlistRoot("", {videoItem(1, "MPEG-2"), audioItem(1, "DD+", "6")}, {feature})));
-        rs.session.request.outputFolder = out.path();
+        request.outputFolder = out.path();
     }
     TempFolder out;
+    JobRequest request;
 };
 
 TEST_F(DemuxChapters, SplitTitleGetsTheWholeTitlesChaptersUnderBothPartsNames) {
     ASSERT_TRUE(read("FEATURE_1"));
-    const size_t before = rs.lines().size();
-    demux(rs.session,
-          afterReads(rs.session.streams, playlist.title.chaptersFor(rs.state().evoName)));
+    const size_t before = rs.lines.size();
+    // As the window's Demux after its Read XPL: every stream the title labels.
+    request.earlier = EarlierReads{std::nullopt, playlist, true};
+    demux(request, rs);
 
-    const std::vector<std::string> lines(rs.lines().begin() + long(before), rs.lines().end());
+    const std::vector<std::string> lines(rs.lines.begin() + long(before), rs.lines.end());
     const std::string prefix = out / "FEATURE_1_2.";
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.begin() + 5),
-              (std::vector<std::string>{"Creating " + prefix + "MPEG-2.stream.0.mpv",
-                                        "Creating " + prefix + "DD+.6ch.stream.00.English.mpa",
-                                        "Creating " + prefix + "chapters.xml"}));
+              (std::vector<std::string>{"Creating " + prefix + "chapters.xml",
+                                        "Creating " + prefix + "MPEG-2.stream.0.mpv",
+                                        "Creating " + prefix + "DD+.6ch.stream.00.English.mpa"}));
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Continue on FEATURE_2.EVO"), lines.end());
 
     const std::string xml = readText(prefix + "chapters.xml");

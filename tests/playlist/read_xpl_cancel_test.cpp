@@ -18,24 +18,24 @@ class ReadXplCancel : public XplTest {
 
 TEST_F(ReadXplCancel, CancelDuringTheReadStopsItBeforeTheTitle) {
     bool passRunning = false;
-    rs.report.onProgress = [&] {
+    rs.onProgress = [&] {
         // The window enables Cancel while a pass runs, and a pass that writes nothing is
         // stopped without a question.
-        passRunning = rs.events.passRunning();
-        if (passRunning) rs.session.cancelRequested = true;
+        passRunning = rs.passRunning();
+        if (passRunning) rs.stop = true;
     };
     EXPECT_FALSE(read("MAIN"));
     EXPECT_TRUE(passRunning);
-    EXPECT_EQ(rs.events.passes, std::vector<bool>{false});
-    EXPECT_EQ(rs.events.ends, std::vector<StopReason>{StopReason::Cancelled});
-    EXPECT_EQ(rs.lines().back(), "Done.");
+    EXPECT_EQ(rs.passes, std::vector<bool>{false});
+    EXPECT_EQ(rs.ends, std::vector<StopReason>{StopReason::Cancelled});
+    EXPECT_EQ(rs.lines.back(), "Done.");
 
     // Read to its end, as a new command that starts with the cancel request cleared, the same
     // file has the title.
-    rs.report.onProgress = nullptr;
-    rs.session.cancelRequested = false;
+    rs.onProgress = nullptr;
+    rs.stop = false;
     EXPECT_TRUE(read("MAIN"));
-    EXPECT_EQ(rs.events.ends.back(), StopReason::EndOfFile);
+    EXPECT_EQ(rs.ends.back(), StopReason::EndOfFile);
 }
 
 } // namespace

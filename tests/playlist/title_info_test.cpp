@@ -49,10 +49,10 @@ class TitleInfoRead : public XplTest {
         return playlist.title;
     }
     std::optional<TrackLanguage> audioBox(int index) const {
-        return playlist.title.track(Box{TrackKind::Audio, index});
+        return playlist.title.language({TrackKind::Audio, index});
     }
     std::optional<TrackLanguage> subtitleBox(int index) const {
-        return playlist.title.track(Box{TrackKind::Subpicture, index});
+        return playlist.title.language({TrackKind::Subpicture, index});
     }
 };
 
@@ -121,21 +121,21 @@ TEST_F(TitleInfoRead, LanguagesJoinThroughTrackToTheStreamNumbersBox) {
     EXPECT_EQ(subtitleBox(2), language("ja", "jpn", "hearing-impaired"));
     EXPECT_EQ(subtitleBox(3), language("zh", "chi", "commentary"));
     EXPECT_EQ(audioBox(3), std::nullopt);
-    EXPECT_EQ(title.track(Box{TrackKind::Video, 0}), std::nullopt);
+    EXPECT_EQ(title.language({TrackKind::Video, 0}), std::nullopt);
 
     // A player starts with track 1, whatever the elements' order: the third stream's box.
-    EXPECT_EQ(title.firstAudio, (Box{TrackKind::Audio, 2}));
+    EXPECT_EQ(title.firstAudio, (TrackName{TrackKind::Audio, 2}));
     // The description names the track; without one, the box's caption does.
-    const auto label = [&](Box box, const std::string& caption) {
-        const TrackLabel l = title.muxLabel(box, caption);
+    const auto label = [&](TrackName name, const std::string& caption) {
+        const TrackLabel l = title.muxLabel(name, caption);
         return l.language + "|" + l.kind + "|" + l.name;
     };
-    EXPECT_EQ(label(Box{TrackKind::Audio, 1}, "DD+.stream.01.Director"), "eng|commentary|Director");
-    EXPECT_EQ(label(Box{TrackKind::Audio, 2}, "caption"), "fre|normal|Français");
-    EXPECT_EQ(label(Box{TrackKind::Audio, 0}, "DD+.stream.00."),
+    EXPECT_EQ(label(TrackName{TrackKind::Audio, 1}, "DD+.stream.01.Director"), "eng|commentary|Director");
+    EXPECT_EQ(label(TrackName{TrackKind::Audio, 2}, "caption"), "fre|normal|Français");
+    EXPECT_EQ(label(TrackName{TrackKind::Audio, 0}, "DD+.stream.00."),
               "ger|visually-impaired|DD+.stream.00.");
-    EXPECT_EQ(label(Box{TrackKind::Audio, 3}, "No audio stream"), "und||No audio stream");
-    EXPECT_EQ(label(Box{TrackKind::Video, 0}, "VC-1.stream.0"), "und||VC-1.stream.0");
+    EXPECT_EQ(label(TrackName{TrackKind::Audio, 3}, "No audio stream"), "und||No audio stream");
+    EXPECT_EQ(label(TrackName{TrackKind::Video, 0}, "VC-1.stream.0"), "und||VC-1.stream.0");
 }
 
 TEST_F(TitleInfoRead, TrackWithoutLangcodeTakesTheDefaultLanguageButNoKind) {

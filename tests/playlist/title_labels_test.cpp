@@ -19,7 +19,7 @@ class TitleElementLines : public XplTest {
         ASSERT_TRUE(read("MAIN"));
     }
     // The log lines between "Filesize: ..." and "Done.".
-    Lines found() const { return Lines(rs.lines().begin() + 2, rs.lines().end() - 1); }
+    Lines found() const { return Lines(rs.lines.begin() + 2, rs.lines.end() - 1); }
 };
 
 TEST_F(TitleElementLines, StreamNumbers10And11AreBoxes09And10) {
@@ -33,7 +33,6 @@ TEST_F(TitleElementLines, StreamNumbers10And11AreBoxes09And10) {
               (Lines{"cbAudio09: DD+.6ch.stream.09.Ten | DD+.6ch.stream.09.Ten",
                      "cbAudio10: DTS-HD.2ch.stream.10.Eleven | DTS-HD.2ch.stream.10.Eleven",
                      "cbSub15: 8bitRLE.stream.15.Last | 8bitRLE.stream.15.Last"}));
-    EXPECT_EQ(markedEntries(), (std::vector<int>{26, 27, 48}));
 }
 
 TEST_F(TitleElementLines, StreamNamedTwiceIsListedOnce) {
@@ -45,7 +44,7 @@ TEST_F(TitleElementLines, StreamNamedTwiceIsListedOnce) {
     EXPECT_EQ(found(),
               (Lines{"DD+.6ch.stream.00.English found!", "8bitRLE.stream.02.English found!"}));
     EXPECT_EQ(view.tree.children(TreeBranch::Audio), (Lines{"DD+.6ch.stream.00.English"}));
-    EXPECT_EQ(rs.session.streams[(Box{TrackKind::Audio, 0})].label, "DD+.6ch.stream.00.English");
+    EXPECT_EQ(playlist.label({TrackKind::Audio, 0})->label, "DD+.6ch.stream.00.English");
 }
 
 TEST_F(TitleElementLines, SecondVideoTrackIsListedButLabelsNoBox) {
@@ -55,8 +54,7 @@ TEST_F(TitleElementLines, SecondVideoTrackIsListedButLabelsNoBox) {
     EXPECT_EQ(found(), (Lines{"VC-1.stream.0 found!", "H.264.stream.1 found!"}));
     EXPECT_EQ(view.tree.children(TreeBranch::Video), (Lines{"VC-1.stream.0", "H.264.stream.1"}));
     EXPECT_EQ(enabledBoxes(), (Lines{"cbVideo0: VC-1.stream.0 | Check the desired video stream"}));
-    EXPECT_EQ(rs.session.streams[(Box{TrackKind::Video, 1})].label, "No video stream");
-    EXPECT_EQ(markedEntries(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(playlist.label({TrackKind::Video, 1}), nullptr);
 }
 
 TEST_F(TitleElementLines, NumbersOutsideTheirTablesAreSkipped) {
@@ -76,8 +74,7 @@ TEST_F(TitleElementLines, NumbersOutsideTheirTablesAreSkipped) {
     EXPECT_EQ(found(), (Lines{"DTS-HD.2ch.stream.01.Kept found!"}));
     EXPECT_EQ(enabledBoxes(), (Lines{"cbAudio01: DTS-HD.2ch.stream.01.Kept | "
                                      "DTS-HD.2ch.stream.01.Kept"}));
-    EXPECT_EQ(markedEntries(), (std::vector<int>{18}));
-    EXPECT_EQ(playlist.AudioAttr[1], "DD+.6ch");
+    EXPECT_EQ(playlist.attributes.AudioAttr[1], "DD+.6ch");
 }
 
 TEST_F(TitleElementLines, MediaAttrOfAnItemNeverGivenLabelsWithoutCodec) {
@@ -117,8 +114,8 @@ TEST_F(AttributeItemTags, CodecIsStoredAsWritten) {
 <SubpictureAttributeItem codec="8bitRle" index="1"/>
 )",
               "");
-    EXPECT_EQ(playlist.AudioAttr[1], "dd+.2ch");
-    EXPECT_EQ(playlist.SubpictureAttr[1], "8bitRle");
+    EXPECT_EQ(playlist.attributes.AudioAttr[1], "dd+.2ch");
+    EXPECT_EQ(playlist.attributes.SubpictureAttr[1], "8bitRle");
 }
 
 TEST_F(AttributeItemTags, ItemWithoutChannelsKeepsTheCountOfTheItemBefore) {
@@ -127,9 +124,9 @@ TEST_F(AttributeItemTags, ItemWithoutChannelsKeepsTheCountOfTheItemBefore) {
 <AudioAttributeItem index="3" codec="DTS-HD"/>
 )",
               "");
-    EXPECT_EQ(playlist.AudioAttr[1], "LPCM");
-    EXPECT_EQ(playlist.AudioAttr[2], "DD+.6ch");
-    EXPECT_EQ(playlist.AudioAttr[3], "DTS-HD.6ch");
+    EXPECT_EQ(playlist.attributes.AudioAttr[1], "LPCM");
+    EXPECT_EQ(playlist.attributes.AudioAttr[2], "DD+.6ch");
+    EXPECT_EQ(playlist.attributes.AudioAttr[3], "DTS-HD.6ch");
 }
 
 TEST_F(AttributeItemTags, ClosingTagOrItemWithoutIndexReusesTheLastIndex) {
@@ -138,8 +135,8 @@ TEST_F(AttributeItemTags, ClosingTagOrItemWithoutIndexReusesTheLastIndex) {
 )",
               "");
     // The third tag has no index of its own and so takes the one before.
-    EXPECT_EQ(playlist.VideoAttr[2], "H.264");
-    EXPECT_EQ(playlist.VideoAttr[1], "");
+    EXPECT_EQ(playlist.attributes.VideoAttr[2], "H.264");
+    EXPECT_EQ(playlist.attributes.VideoAttr[1], "");
 }
 
 TEST_F(AttributeItemTags, PlaylistClosingTagKeepsTheTitle) {

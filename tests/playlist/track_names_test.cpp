@@ -40,7 +40,7 @@ const std::string Playlist = R"(<?xml version="1.0" encoding="UTF-8"?>
 )";
 
 struct Named {
-    Box box;
+    TrackName box;
     std::string label, trackName;
 };
 
@@ -65,14 +65,15 @@ TEST_F(TrackNames, FollowTheLabelOfTheirBox) {
     choosePlaylist(Playlist);
     ASSERT_TRUE(read("MAIN"));
     for (const Named& named : Expected) {
-        const std::string& label = rs.session.streams[named.box].label;
-        EXPECT_EQ(label, named.label) << boxName(named.box);
+        ASSERT_NE(playlist.label(named.box), nullptr) << named.box.jsonName();
+        const std::string& label = playlist.label(named.box)->label;
+        EXPECT_EQ(label, named.label) << named.box.jsonName();
         EXPECT_EQ(playlist.title.muxLabel(named.box, label).name, named.trackName)
-            << boxName(named.box);
+            << named.box.jsonName();
     }
-    // The language joins the box the label names, through the element's track.
-    EXPECT_EQ(playlist.title.track(Box{TrackKind::Audio, 8})->language, "ger");
-    EXPECT_EQ(playlist.title.track(Box{TrackKind::Audio, 7}), std::nullopt);
+    // The language joins the stream the label names, through the element's track.
+    EXPECT_EQ(playlist.title.language({TrackKind::Audio, 8})->language, "ger");
+    EXPECT_EQ(playlist.title.language({TrackKind::Audio, 7}), std::nullopt);
 }
 
 // The command line names a disc title's tracks from the disc's reading of the playlist: it
@@ -85,9 +86,10 @@ TEST_F(TrackNames, OfADiscTitleAreThoseOfReadXpl) {
     const TitleInfo& discTitle = disc.titles.front().info;
     for (const Named& named : Expected)
         EXPECT_EQ(discTitle.muxLabel(named.box, named.label).name, named.trackName)
-            << boxName(named.box);
+            << named.box.jsonName();
     for (const TitleTrack& track : discTitle.audioTracks)
-        EXPECT_EQ(track.description, discTitle.audioDescription.at(size_t(track.number - 1)))
+        EXPECT_EQ(track.description,
+                  discTitle.descriptions.at({TrackKind::Audio, track.number - 1}))
             << track.number;
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "jobs/file_choice.h"
 #include "playlist/read_xpl.h"
 #include "playlist_writer.h"
 
@@ -15,32 +14,24 @@ XplTest::XplTest() : playlistPath(disc / "ADV_OBJ/VPLST000.XPL") {
 
 void XplTest::choosePlaylist(const std::string& text) {
     writeTextFile(playlistPath, text);
-    rs.session.request.playlistPath = playlistPath;
-    playlistChosen(rs.session);
 }
 
 bool XplTest::read(const std::string& evoName) {
-    rs.state().evoName = evoName;
     filesOpenBefore = openFileDescriptors();
-    return readPlaylist(rs.session, playlist, view);
+    playlist = readPlaylist(playlistPath, evoName, view, rs);
+    return playlist.titleFound;
 }
 
 std::vector<std::string> XplTest::enabledBoxes() const {
+    std::vector<StreamLabel> labels = playlist.labels;
+    std::stable_sort(labels.begin(), labels.end(),
+                     [](const auto& a, const auto& b) { return a.name < b.name; });
     std::vector<std::string> boxes;
-    for (Box box : allBoxes())
-        if (rs.session.streams[box].known())
-            boxes.push_back(boxName(box) + ": " + rs.session.streams[box].label + " | " +
-                            (rs.session.streams[box].description.empty()
-                                 ? kindDescription(box.kind)
-                                 : rs.session.streams[box].description));
+    for (const StreamLabel& label : labels)
+        boxes.push_back(label.name.jsonName() + ": " + label.label + " | " +
+                        (label.description.empty() ? kindWords(label.name.kind)
+                                                   : label.description));
     return boxes;
-}
-
-std::vector<int> XplTest::markedEntries() const {
-    std::vector<int> entries;
-    for (int entry = 1; entry <= StreamTable::Entries; ++entry)
-        if (rs.session.state.streamTable[entry] == 1) entries.push_back(entry);
-    return entries;
 }
 
 std::vector<std::string> linesOf(const MemoLines& memo) {

@@ -8,32 +8,30 @@
 #include "playlist/playlist.h"
 #include "playlist/playlist_view.h"
 #include "support/job_error_of.h"
-#include "support/recording_session.h"
+#include "support/recording_events.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
 
-// A disc folder with ADV_OBJ/VPLST000.XPL, chosen as the window chooses it, and the state
-// that lives beside the session for the whole run.
+// A disc folder with ADV_OBJ/VPLST000.XPL, read as the window's Read XPL reads it.
 class XplTest : public ::testing::Test {
   protected:
     XplTest();
 
-    // Writes the playlist and puts its path into eXPLfile, as choosing it does.
+    // Writes the playlist.
     void choosePlaylist(const std::string& text);
-    // Read XPL for the EVO of this stem.
+    // Read XPL for the EVO of this stem; gives whether it found the EVO's title.
     bool read(const std::string& evoName);
 
-    // "cbAudio00: caption | hint" for every enabled box, in box order.
+    // "cbAudio00: caption | hint" for every stream the title labels, in name order, as the
+    // window's boxes show them.
     std::vector<std::string> enabledBoxes() const;
-    // The stream-table entries that hold 1.
-    std::vector<int> markedEntries() const;
 
     TempFolder disc;
     std::string playlistPath;
     size_t filesOpenBefore = 0; // when the last read began
-    RecordingSession rs;
-    Playlist playlist;
+    RecordingEvents rs;
+    PlaylistRead playlist;
     PlainPlaylistView view;
 };
 
