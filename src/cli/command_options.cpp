@@ -39,8 +39,8 @@ const char* const StreamListHelp =
 const OptionSpec LangOption = {
     '\0', "lang", "LIST",
     "Keep the audio and subtitle streams of these languages (ISO 639-2, comma-separated, e.g. "
-    "eng,fre) as the playlist gives them, and every video stream. Needs a playlist (--xpl, or a "
-    "disc's own); not with --streams."};
+    "eng,fre) as the playlist gives them, and every video stream, in place of --streams. Needs a "
+    "playlist: --xpl, or a disc's own."};
 
 const std::vector<CommandSpec> Commands = {
     {"read",

@@ -64,6 +64,9 @@ class Demux {
 
   private:
     bool ownReads() const { return !request_.earlier; }
+    // Whether the outputs are made as the pass meets their streams: all but those of the window,
+    // whose Read EVO knew the streams.
+    bool createdInPass() const { return !request_.earlier || !request_.earlier->scan; }
     void openMkv();
     void firstPart();
     // The reads' end, the checks against what they found, and the Demux's own first lines.
@@ -198,7 +201,7 @@ void Demux::firstPart() {
     const int64_t size = source->size();
     openMkv();
     // The window's Read EVO knew the streams: their outputs are made before the pass.
-    if (request_.earlier && request_.earlier->scan) {
+    if (!createdInPass()) {
         const TrackList& known = *request_.earlier->scan;
         for (const Track* track : known.inOrder()) {
             const LabelledTrack labelled =
@@ -206,7 +209,8 @@ void Demux::firstPart() {
             if (planner_.chosen(labelled)) make(labelled);
         }
     }
-    if (!ownReads()) makeChapterFile();
+    // The chapters follow the streams' files: here, when they were made before the pass.
+    if (!createdInPass()) makeChapterFile();
     beforePass_ = false;
 
     StreamFinder finder(events_);
@@ -235,6 +239,7 @@ void Demux::firstPart() {
         firstPartEnded(size, readFrames, header.line());
     } else {
         logCreated();
+        if (createdInPass()) makeChapterFile();
     }
     inFirstPart_ = false;
 }

@@ -7,7 +7,7 @@
 //   bit 0      a split title: the EVO's first half is NAME_1.EVO, the rest NAME_2.EVO
 //   bit 1      count frames
 //   bit 2      the caption is the audio extension too
-//   bits 3-7   the stream box, in box order, that gets the caption and is ticked
+//   bits 3-7   the stream, by name in track order, that the playlist labels with the caption
 #include <locale.h>
 
 #include <cwchar>
@@ -16,11 +16,10 @@
 
 #include "engine/job_error.h"
 #include "fuzz_check.h"
-#include "jobs/file_choice.h"
+#include "jobs/demux_job.h"
 #include "jobs/output_names.h"
 #include "jobs/read_evo.h"
-#include "jobs/stream_jobs.h"
-#include "support/recording_session.h"
+#include "support/recording_events.h"
 #include "support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -63,19 +62,36 @@ std::map<std::string, Bytes> writeSources(const FuzzedRun& run, const fs::path& 
     return sources;
 }
 
-void runJobs(RecordingSession& rs, const FuzzedRun& run, const std::string& evo,
+// Every name a stream can have, in track order.
+std::vector<TrackName> allNames() {
+    std::vector<TrackName> names;
+    for (TrackKind kind : {TrackKind::Video, TrackKind::Audio, TrackKind::Subpicture})
+        for (int number = 0; number < numbersOfKind(kind); ++number)
+            names.push_back({kind, number});
+    return names;
+}
+
+// The window's way: Read EVO, then a Demux of every stream found, one of them labelled with the
+// caption as a playlist's title would label it.
+void runJobs(RecordingEvents& events, const FuzzedRun& run, const std::string& evo,
              const std::string& out) {
-    rs.session.request.countFrames = run.flags & 2;
-    rs.session.request.evoPath = evo;
-    evoChosen(rs.session);
-    rs.session.request.outputFolder = out;
-    if (run.flags & 4) rs.session.request.extensions[1] = run.caption;
+    JobRequest request;
+    request.countFrames = run.flags & 2;
+    request.evoPath = evo;
+    request.outputFolder = out;
+    if (run.flags & 4) request.extensions[1] = run.caption;
     try {
-        readEvo(rs.session);
-        const Box box = streamBoxes()[(run.flags >> 3) % StreamBoxCount];
-        rs.session.streams[box].label = run.caption;
-        rs.session.streams[box].chosen = true;
-        demux(rs.session, afterReads(rs.session.streams));
+        const ReadResult read = readEvo(request, events);
+        static const std::vector<TrackName> names = allNames();
+        PlaylistRead playlist;
+        playlist.titleFound = true;
+        playlist.title.evoName = "FEATURE_1";
+        for (const Track* track : read.tracks.inOrder())
+            playlist.labels.push_back({track->name(), track->label(), ""});
+        const TrackName labelled = names[size_t(run.flags >> 3) % names.size()];
+        playlist.labels.push_back({labelled, run.caption, run.caption});
+        request.earlier = EarlierReads{std::nullopt, playlist, true};
+        demux(request, events);
     } catch (const JobError&) {
         // A refused output is an answer too; what the job left behind is checked all the same.
     }
@@ -136,14 +152,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const FuzzedRun run = parse(data, size);
     const std::map<std::string, Bytes> sources = writeSources(run, work / "disc");
 
-    RecordingSession rs;
+    RecordingEvents events;
     const size_t filesOpen = openFileDescriptors();
-    runJobs(rs, run, sources.begin()->first, (work / "out").string());
+    runJobs(events, run, sources.begin()->first, (work / "out").string());
 
     require(openFileDescriptors() == filesOpen, "a file was left open");
     for (const auto& [path, bytes] : sources)
         require(readBytes(path) == bytes, "source changed: " + path);
     expectOnlyOutputsInTheOutputFolder(work, sources);
-    expectLoggedNamesOnDisk(rs.lines(), work / "out");
+    expectLoggedNamesOnDisk(events.lines, work / "out");
     return 0;
 }

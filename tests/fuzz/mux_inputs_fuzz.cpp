@@ -93,21 +93,20 @@ void timingRecorder(Input& in) {
     TimingRecorder recorder;
     uint32_t pending = 0;
     int64_t pts = 90000;
+    const Track video{{IdField::StreamId, 0xE2}, &StreamCodecs[1]};
     for (int packets = in.byte() % 32; packets > 0; --packets) {
         // Steps of any size, repeats and jumps back among them.
         const auto step = int64_t(int8_t(in.byte()));
         pts = ptsPlus(pts, step * in.byte() * 16);
-        PayloadRun run{PacketKind::Video, nullptr, 0,       0,   -1,  -1,
-                       VideoCodec::H264,  nullptr, pending, pts, pts, false};
+        PayloadRun run{PacketKind::Video, nullptr, 0, &video, pending, pts, pts, false};
         recorder.payload(run);
     }
     const PartTiming part = recorder.endPart("A.EVO");
     if (!part.videoFrameRate) return;
     const FrameRate rate = *part.videoFrameRate;
     require(rate.numerator > 0 && rate.denominator > 0, "a positive rate");
-    MuxPlan plan;
-    plan.tracks = {{{TrackKind::Video, 0}, MuxCodec::H264, {}, 0, rate}};
-    require(ownTimingLine(plan).empty() == isDiscRate(rate), "one line for a rate not used");
+    require(ownTimingLine(MuxCodec::H264, rate).empty() == isDiscRate(rate),
+            "one line for a rate not used");
 }
 
 // Whether the text is UTF-8 of code points XML takes.

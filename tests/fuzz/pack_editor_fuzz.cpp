@@ -3,17 +3,17 @@
 // code, and changed only where the rebuild may change it: a stream's identifier (to another of
 // the same kind and codec) and a system header's bounds. The source stays as it was.
 //
-// Input: five bytes whose bits 0 to 33 tick the stream boxes in box order, then the EVO.
+// Input: seven bytes whose bits 0 to 49 tick the streams by name in track order (video0,
+// video1, audio00 to audio15, sub00 to sub31), then the EVO.
 #include <algorithm>
 #include <array>
 #include <filesystem>
 
 #include "engine/job_error.h"
 #include "fuzz_check.h"
-#include "jobs/file_choice.h"
 #include "jobs/read_evo.h"
-#include "jobs/stream_jobs.h"
-#include "support/recording_session.h"
+#include "jobs/rebuild_job.h"
+#include "support/recording_events.h"
 #include "support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -24,7 +24,7 @@ using splitwick::fuzz::require;
 namespace {
 
 constexpr size_t PackSize = 2048;
-constexpr size_t TickBytes = 5;
+constexpr size_t TickBytes = 7;
 
 // Identifiers that are renumbered within their range: the new one lies in the old one's range.
 struct IdRange {
@@ -52,17 +52,20 @@ bool sameKind(const std::array<IdRange, N>& ranges, uint8_t old, uint8_t now, bo
     return !covered;
 }
 
-// Whether the byte at offset k of the pack may differ from the source's.
+// Whether the byte at offset k of the pack may differ from the source's: read on its own from
+// the pack header (14 bytes and pack_stuffing_length) and the first packet's header.
 bool mayChange(const uint8_t* source, size_t n, size_t k, uint8_t now) {
-    if (n <= 17) return false;
-    const uint8_t sid = source[17];
-    const size_t h = n > 22 ? source[22] : 0;
+    const size_t p = 14 + (n > 13 ? source[13] & 0x07 : 0); // the first packet
+    if (n <= p + 3 || source[p] != 0 || source[p + 1] != 0 || source[p + 2] != 1) return false;
+    const uint8_t sid = source[p + 3];
+    const size_t h = n > p + 8 ? source[p + 8] : 0;
     const uint8_t old = source[k];
-    if (sid == 0xBB && k == 23) return (old & 0x03) == (now & 0x03); // audio_bound
-    if (sid == 0xBB && k == 24) return (old & 0xE0) == (now & 0xE0); // video_bound
-    if (k == 17 && sid >= 0xC0 && sid <= 0xE3) return sameKind(StreamIds, old, now, true);
-    if (sid == 0xBD && n > 22 && k == 23 + h) return sameKind(SubStreams, old, now, false);
-    if (sid == 0xFD && n > 22 && h >= 1 && k == 22 + h)
+    if (sid == 0xBB && k == p + 9) return (old & 0x03) == (now & 0x03);  // audio_bound
+    if (sid == 0xBB && k == p + 10) return (old & 0xE0) == (now & 0xE0); // video_bound
+    if (k == p + 3 && sid >= 0xC0 && sid <= 0xE3) return sameKind(StreamIds, old, now, true);
+    if (sid == 0xBD && n > p + 8 && k == p + 9 + h) return sameKind(SubStreams, old, now, false);
+    // The stream_id_extension lies in the header, behind the fields its flags announce.
+    if (sid == 0xFD && n > p + 8 && k >= p + 9 && k < p + 9 + h)
         return sameKind(Extensions, old, now, false);
     return false;
 }
@@ -97,18 +100,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Bytes source(data + ticks, data + size);
     writeBytes(evo, source);
 
-    RecordingSession rs;
-    rs.session.request.evoPath = evo;
-    evoChosen(rs.session);
-    rs.session.request.outputFolder = folder.path();
-    RebuildState state;
+    RecordingEvents events;
+    JobRequest request;
+    request.evoPath = evo;
+    request.outputFolder = folder.path();
+    request.writes = Writes::Rebuilt;
     const size_t filesOpen = openFileDescriptors();
     try {
-        readEvo(rs.session);
-        for (size_t i = 0; i < streamBoxes().size(); ++i)
-            rs.session.streams[streamBoxes()[i]].chosen =
-                i / 8 < ticks && (data[i / 8] >> (i % 8)) & 1;
-        rebuild(rs.session, state, afterReads(rs.session.streams));
+        const ReadResult read = readEvo(request, events);
+        std::vector<TrackName> ticked;
+        size_t i = 0;
+        for (TrackKind kind : {TrackKind::Video, TrackKind::Audio, TrackKind::Subpicture})
+            for (int number = 0; number < numbersOfKind(kind); ++number, ++i)
+                if (i / 8 < ticks && (data[i / 8] >> (i % 8)) & 1) ticked.push_back({kind, number});
+        request.choice.names = ticked;
+        request.earlier = EarlierReads{read.tracks, std::nullopt, false};
+        rebuild(request, events);
     } catch (const JobError&) {
         // Too many kept streams for their identifiers: what was written so far is checked.
     }

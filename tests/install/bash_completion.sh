@@ -35,7 +35,8 @@ for command in read demux rebuild mkv xpl titles; do
     expect "options of $command" "$options" "$(offered splitwick-cli "$command" x --)"
 done
 expect "second name of --streams" "$(printf 'video0,sub%s\n' 00 01 02 03 04 05 06 07 08 09 10 \
-    11 12 13 14 15)" "$(offered splitwick-cli demux x --streams video0,s)"
+    11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 27 28 29 30 31)" \
+    "$(offered splitwick-cli demux x --streams video0,s)"
 
 cd "$work" && touch a.EVO b.evo VPLST000.XPL notes.txt && mkdir -p disc/ADV_OBJ disc/HVDVD_TS &&
     touch disc/ADV_OBJ/VPLST000.XPL disc/ADV_OBJ/vplst002.xpl disc/ADV_OBJ/VPLST000.BAK

@@ -46,9 +46,9 @@ TEST_F(DemuxChapters, SplitTitleGetsTheWholeTitlesChaptersUnderBothPartsNames) {
     const std::string prefix = out / "FEATURE_1_2.";
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.begin() + 5),
-              (std::vector<std::string>{"Creating " + prefix + "chapters.xml",
-                                        "Creating " + prefix + "MPEG-2.stream.0.mpv",
-                                        "Creating " + prefix + "DD+.6ch.stream.00.English.mpa"}));
+              (std::vector<std::string>{"Creating " + prefix + "MPEG-2.stream.0.mpv",
+                                        "Creating " + prefix + "DD+.6ch.stream.00.English.mpa",
+                                        "Creating " + prefix + "chapters.xml"}));
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Continue on FEATURE_2.EVO"), lines.end());
 
     const std::string xml = readText(prefix + "chapters.xml");

@@ -92,11 +92,11 @@ void expectStartsAtTheirDelays(const maker::EsRecipe& recipe, const maker::MadeE
         const maker::StreamTiming& s = timing.streams[i];
         // ffmpeg undoes the wrap, so its times may lie below 0 or above 2^33 ticks.
         const int64_t ticks = std::llround(p.startTime * 90000);
-        EXPECT_EQ((ticks % Wrap + Wrap) % Wrap, int64_t(*s.firstPts)) << boxName(s.box);
+        EXPECT_EQ((ticks % Wrap + Wrap) % Wrap, int64_t(*s.firstPts)) << s.box.jsonName();
         if (i > 0) {
             EXPECT_NEAR((p.startTime - video) * 1000,
                         double(*s.delayMs - *timing.streams.front().delayMs), 1.0)
-                << boxName(s.box);
+                << s.box.jsonName();
         }
     }
 }

@@ -15,7 +15,7 @@ struct Chosen {
 };
 
 Chosen chosen(Window& s) {
-    const JobState& state = s.window.session().state;
+    const ChosenFiles& state = s.window.chosen();
     return {s.w().eEVOfile->text(),
             s.w().eXPLfile->text(),
             state.evoFolder,
@@ -46,7 +46,7 @@ class TestFileSelection : public QObject {
     void theEvoDialog() {
         SettingsFolder settings;
         Window s;
-        s.window.session().state.evoFolder = "/discs/";
+        s.window.chosen().evoFolder = "/discs/";
         browseEvo(s, std::nullopt);
         QCOMPARE(s.dialogs.shown.size(), size_t(1));
         const auto dialog = makeFileDialog(nullptr, s.dialogs.shown[0]);
@@ -186,7 +186,7 @@ class TestFileSelection : public QObject {
         QDir().mkpath("disc/HVDVD_TS");
         QFile("disc/HVDVD_TS/F_1.EVO").open(QIODevice::WriteOnly);
         Window s(
-            [](TfMain& window) { window.takeFileAtStart("disc/HVDVD_TS/../HVDVD_TS/F_1.EVO"); });
+            [](MainWindow& window) { window.takeFileAtStart("disc/HVDVD_TS/../HVDVD_TS/F_1.EVO"); });
         QDir::setCurrent(here);
         const QString folder = settings.path() + "/disc/HVDVD_TS/";
         QCOMPARE(s.w().eEVOfile->text(), folder + "F_1.EVO");
@@ -216,7 +216,7 @@ class TestFileSelection : public QObject {
     void aMissingFileOnTheCommandLineIsSaidToBeMissing() {
         SettingsFolder settings;
         const QString missing = settings.path() + "/missing.EVO";
-        Window s([&](TfMain& window) { window.takeFileAtStart(missing); });
+        Window s([&](MainWindow& window) { window.takeFileAtStart(missing); });
         QCOMPARE(s.dialogs.errors, QStringList("File \"" + missing + "\" does not exist."));
         QVERIFY(s.w().eEVOfile->text().isEmpty());
         QVERIFY(!s.w().bCheck->isEnabled() && !s.w().bRebuild->isEnabled());

@@ -20,13 +20,13 @@ QStringList enabledButtons(const Widgets& w) {
     return names;
 }
 
-QWidget* child(const TfMain& window, const char* name) {
+QWidget* child(const MainWindow& window, const char* name) {
     auto* found = window.findChild<QWidget*>(name);
     if (found == nullptr) qFatal("no control %s", name);
     return found;
 }
 
-int frameExtraWidth(const TfMain& window) {
+int frameExtraWidth(const MainWindow& window) {
     return window.frameGeometry().width() - window.width();
 }
 
@@ -39,7 +39,7 @@ class TestMainWindow : public QObject {
     void createdAtTheScreensCornerWithTheLaidOutClientArea() {
         SettingsFolder settings;
         ScriptedDialogs dialogs;
-        TfMain window(dialogs);
+        MainWindow window(dialogs);
         QCOMPARE(window.objectName(), QString("fMain"));
         QCOMPARE(window.windowTitle(), QString("Splitwick 0.541 (based on Morlanth's demux 0.5)"));
         // It was the laid-out 362 x 346, too small for whole captions.
@@ -60,11 +60,11 @@ class TestMainWindow : public QObject {
         QCOMPARE(w.PageControl->currentIndex(), 0);
         // Rebuild was enabled with no EVO to rebuild.
         QCOMPARE(enabledButtons(w), QStringList({"bbEVO", "bbXPL"}));
-        for (Box box : allBoxes()) {
+        for (TrackName box : boxNames()) {
             QCheckBox* check = w.box(box);
             QVERIFY(!check->isEnabled());
             QVERIFY(!check->isChecked());
-            QCOMPARE(check->text().toStdString(), noStreamLabel(box.kind));
+            QCOMPARE(check->text().toStdString(), noStreamCaption(box.kind));
         }
         QCOMPARE(w.statusBar->panelText(0), QString(" Ready"));
         QCOMPARE(w.statusBar->panelText(1), QString(" Select or drop an EVO file to demux"));

@@ -137,8 +137,8 @@ class TestSettings : public QObject {
         QVERIFY(w.cbSubPgs->isChecked());
         QVERIFY(w.cbKeepStreams->isChecked());
         QCOMPARE(s.window.xplPage().treeWidth(), 150);
-        QCOMPARE(s.window.session().state.evoFolder, std::string("/d/HVDVD_TS/"));
-        QCOMPARE(s.window.session().state.playlistFolder, std::string("/d/ADV_OBJ/"));
+        QCOMPARE(s.window.chosen().evoFolder, std::string("/d/HVDVD_TS/"));
+        QCOMPARE(s.window.chosen().playlistFolder, std::string("/d/ADV_OBJ/"));
         // The folders are start folders only.
         QVERIFY(w.eEVOfile->text().isEmpty() && !w.bCheck->isEnabled() && !w.bReadXPL->isEnabled());
         closeWindow(s);
@@ -150,7 +150,7 @@ class TestSettings : public QObject {
         SettingsFolder settings;
         settings.write("AudioExt=string:ac3\n");
         ScriptedDialogs dialogs;
-        TfMain window(dialogs);
+        MainWindow window(dialogs);
         QVERIFY(window.close());
         QCOMPARE(settings.read(), QString("AudioExt=string:ac3\n"));
     }
@@ -185,8 +185,8 @@ class TestSettings : public QObject {
         QCOMPARE(s.w().eAudioExt->text(), QString("abcdef"));
         QVERIFY(!s.w().cbContinue->isChecked());
         QVERIFY(s.w().cbFastCheck->isChecked());
-        QCOMPARE(s.window.session().state.evoFolder, std::string());
-        QCOMPARE(s.window.session().state.playlistFolder, std::string("/x/ADV_OBJ/"));
+        QCOMPARE(s.window.chosen().evoFolder, std::string());
+        QCOMPARE(s.window.chosen().playlistFolder, std::string("/x/ADV_OBJ/"));
         // Typing stops at five characters.
         s.w().eVideoExt->setFocus();
         s.w().eVideoExt->end(false);
@@ -216,7 +216,7 @@ class TestSettings : public QObject {
         QCOMPARE(s.dialogs.errors, QStringList("Failed to get data for 'Workdir'"));
         QCOMPARE(s.w().eAudioExt->text(), QString("ac3"));
         QCOMPARE(s.w().eWorkdir->text(), QString());
-        QCOMPARE(s.window.session().state.evoFolder, std::string());
+        QCOMPARE(s.window.chosen().evoFolder, std::string());
     }
 
     // Opening a FIFO without a writer waited for one: the window never started.

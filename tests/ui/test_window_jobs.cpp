@@ -64,8 +64,8 @@ class TestWindowJobs : public QObject {
                               "DD+.stream.00 starts with the picture."}));
         const Widgets& w = s.w();
         QCOMPARE(w.PageControl->currentIndex(), int(Page::Status));
-        for (Box box : allBoxes()) {
-            const bool found = box == Box{TrackKind::Video, 0} || box == Box{TrackKind::Audio, 0};
+        for (TrackName box : boxNames()) {
+            const bool found = box == TrackName{TrackKind::Video, 0} || box == TrackName{TrackKind::Audio, 0};
             QCOMPARE(w.box(box)->isEnabled(), found);
             QCOMPARE(w.box(box)->isChecked(), found);
         }
@@ -430,10 +430,10 @@ class TestWindowJobs : public QObject {
             QTest::mouseClick(w.bCheck, Qt::LeftButton);
             waitForJobs();
             chooseOther(evo("OTHER.EVO"));
-            for (Box box : allBoxes()) {
+            for (TrackName box : boxNames()) {
                 QVERIFY(!w.box(box)->isChecked());
                 QVERIFY(!w.box(box)->isEnabled());
-                QCOMPARE(w.box(box)->text(), QString::fromStdString(noStreamLabel(box.kind)));
+                QCOMPARE(w.box(box)->text(), QString::fromStdString(noStreamCaption(box.kind)));
             }
             QVERIFY(!w.bDemux->isEnabled());
             QTest::mouseClick(w.bCheck, Qt::LeftButton);

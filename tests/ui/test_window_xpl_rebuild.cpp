@@ -97,8 +97,9 @@ class TestWindowXplRebuild : public QObject {
         QVERIFY(s.dialogs.errors.isEmpty());
         const QStringList lines = s.logLines().mid(linesBefore);
         const QString chapters = out_ + "/FEATURE_1.chapters.xml";
+        // Behind the files of the title's streams the EVO carries: its video and DD+ audio.
         QCOMPARE(lines.indexOf("Creating " + chapters),
-                 lines.indexOf("Creating " + out_ + "/FEATURE_1.8bitRLE.stream.00.English.sup") +
+                 lines.indexOf("Creating " + out_ + "/FEATURE_1.DD+.6ch.stream.00.English.mpa") +
                      1);
         QVERIFY(fileBytes(chapters).contains("<ChapterString>Chapter 3</ChapterString>"));
 

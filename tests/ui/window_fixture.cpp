@@ -28,7 +28,7 @@ QString SettingsFolder::read() const {
     return QString::fromUtf8(fileBytes(file()));
 }
 
-Window::Window(const std::function<void(TfMain&)>& before) {
+Window::Window(const std::function<void(MainWindow&)>& before) {
     // Never the user's own settings.
     if (!qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) qFatal("no settings folder for the test");
     before(window);
@@ -59,7 +59,7 @@ void waitForJobs() {
     if (inJobAction) return;
     const auto busy = [] {
         for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* window = dynamic_cast<TfMain*>(widget); window != nullptr && window->busy())
+            if (auto* window = dynamic_cast<MainWindow*>(widget); window != nullptr && window->busy())
                 return true;
         return false;
     };

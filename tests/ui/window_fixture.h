@@ -56,9 +56,9 @@ class SettingsFolder {
 
 // The window as the program shows it, with its start-up (settings, box reset) done.
 struct Window {
-    Window() : Window([](TfMain&) {}) {}
+    Window() : Window([](MainWindow&) {}) {}
     // before runs between creation and showing, as the command line does.
-    explicit Window(const std::function<void(TfMain&)>& before);
+    explicit Window(const std::function<void(MainWindow&)>& before);
 
     const Widgets& w() const { return window.widgets(); }
     QStringList logLines() const;
@@ -67,7 +67,7 @@ struct Window {
     void duringJob(std::function<void()> action);
 
     ScriptedDialogs dialogs;
-    TfMain window{dialogs};
+    MainWindow window{dialogs};
 };
 
 // Lets the window's events through until no window runs a job: what a user clicking again
