@@ -23,8 +23,11 @@ void StreamLabels::video(const PlaylistTag& tag) {
 
 void StreamLabels::numbered(const PlaylistTag& tag, TreeBranch branch, std::string& description) {
     const int number = tag.labelNumber("streamNumber");
+    // A stream without mediaAttr names no codec, but is the title's all the same: its label has
+    // no codec. One that names an item outside the table is left out.
+    const bool named = tag.labelText("mediaAttr").has_value();
     const int media = tag.labelNumber("mediaAttr");
-    if (!inStreamRange(branch, number) || !AttributeTable::holds(media)) return;
+    if (!inStreamRange(branch, number) || (named && !AttributeTable::holds(media))) return;
     if (!markNew(branch, number)) return;
     // Only a stream labelled takes a description: the holder skips those left out.
     keepLabelText(tag, "description", description);

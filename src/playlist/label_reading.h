@@ -20,7 +20,7 @@ inline bool inStreamRange(TreeBranch branch, int number) {
 struct LabelledStream {
     TreeBranch branch = TreeBranch::Video; // Video, Audio or Subtitle
     int number = 0;                        // track for video, streamNumber otherwise
-    int mediaAttr = 0;                     // 1 to 8
+    int mediaAttr = 0;                     // 1 to 8; 0 for none
     // Its own "description", else that of the labelled stream of its kind before it, as the
     // label shows it; empty for video.
     std::string description;

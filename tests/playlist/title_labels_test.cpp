@@ -67,7 +67,6 @@ TEST_F(TitleElementLines, NumbersOutsideTheirTablesAreSkipped) {
 <Audio streamNumber="17" mediaAttr="1" description="Beyond"/>
 <Audio streamNumber="0" mediaAttr="1" description="Zero"/>
 <Audio streamNumber="2" mediaAttr="9" description="NoAttribute"/>
-<Audio streamNumber="2" description="NoMediaAttr"/>
 <Subtitle streamNumber="-1" mediaAttr="1" description="Negative"/>
 <Audio streamNumber="2" mediaAttr="2" description="Kept"/>
 )");
@@ -75,6 +74,17 @@ TEST_F(TitleElementLines, NumbersOutsideTheirTablesAreSkipped) {
     EXPECT_EQ(enabledBoxes(), (Lines{"cbAudio01: DTS-HD.2ch.stream.01.Kept | "
                                      "DTS-HD.2ch.stream.01.Kept"}));
     EXPECT_EQ(playlist.attributes.AudioAttr[1], "DD+.6ch");
+}
+
+// Real playlists leave mediaAttr out of some streams: such a stream was not labelled, so that the
+// window and xpl --json knew no language for it while titles did.
+TEST_F(TitleElementLines, AStreamWithoutMediaAttrIsLabelledWithoutCodecRegression) {
+    readTitle(Items, R"(<Audio streamNumber="1" langcode="de:01" description="Deutsch"/>
+<Subtitle streamNumber="2" langcode="fr:09" description="Forced"/>
+)");
+    EXPECT_EQ(found(), (Lines{".stream.00.Deutsch found!", ".stream.01.Forced found!"}));
+    EXPECT_EQ(playlist.title.language({TrackKind::Audio, 0})->language, "ger");
+    EXPECT_EQ(playlist.title.language({TrackKind::Subpicture, 1})->kind, "forced");
 }
 
 TEST_F(TitleElementLines, MediaAttrOfAnItemNeverGivenLabelsWithoutCodec) {
