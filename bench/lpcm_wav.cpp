@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "engine/job_error.h"
-#include "engine/sizes.h"
 #include "engine/lpcm_wav_file.h"
+#include "engine/sizes.h"
 #include "engine/source_file.h"
 
 int main(int argc, char** argv) {

@@ -104,9 +104,9 @@ int runRead(const Request& request, const JobRequest& job, ConsoleEvents& events
         playlist = readPlaylist(request.xplFile, evoStem(job.evoPath), view, events);
     }
     if (request.json) {
-        RunSummary run{knownStreams({read.tracks.begin(), read.tracks.end()},
-                                    playlist ? &*playlist : nullptr),
-                       std::nullopt, read.stop, read.scrambledPacks, read.timing};
+        RunSummary run{
+            knownStreams({read.tracks.begin(), read.tracks.end()}, playlist ? &*playlist : nullptr),
+            std::nullopt, read.stop, read.scrambledPacks, read.timing};
         if (request.countFrames && read.stop == StopReason::EndOfFile) run.frames = read.frames;
         std::cout << summaryJson(events.lines(), run) << '\n';
     }
@@ -153,7 +153,8 @@ int runDemux(const Request& request, const JobRequest& job, ConsoleEvents& event
         RunSummary run{knownStreams({result.read.tracks.begin(), result.read.tracks.end()},
                                     result.playlist ? &*result.playlist : nullptr),
                        std::nullopt, result.stop, 0, result.timing};
-        if (request.countFrames && result.stop == StopReason::EndOfFile) run.frames = result.written;
+        if (request.countFrames && result.stop == StopReason::EndOfFile)
+            run.frames = result.written;
         const std::string mkv =
             result.mkvTracks.empty()
                 ? ""

@@ -64,8 +64,8 @@ std::string object(const std::vector<std::string>& members) {
 }
 
 std::string labelJson(const StreamLabel& label, const TitleInfo& title) {
-    const std::string hint = label.description.empty() ? kindWords(label.name.kind)
-                                                       : label.description;
+    const std::string hint =
+        label.description.empty() ? kindWords(label.name.kind) : label.description;
     std::vector<std::string> members = {member("box", scalar(text(label.name.jsonName()))),
                                         member("caption", scalar(text(label.label))),
                                         member("hint", scalar(text(hint)))};
@@ -105,9 +105,10 @@ std::string frameRateJson(const std::optional<FrameRate>& rate) {
 std::string streamStartsJson(const std::vector<StreamStart>& streams) {
     std::vector<std::string> items;
     for (const StreamStart& stream : streams) {
-        std::vector<std::string> members = {member("box", scalar(text(stream.track.name().jsonName()))),
-                                            member("first_pts", std::to_string(stream.firstPts)),
-                                            member("delay_ms", numberOrNull(stream.delayMs))};
+        std::vector<std::string> members = {
+            member("box", scalar(text(stream.track.name().jsonName()))),
+            member("first_pts", std::to_string(stream.firstPts)),
+            member("delay_ms", numberOrNull(stream.delayMs))};
         if (stream.afterSeamMs)
             members.push_back(member("after_seam_ms", std::to_string(*stream.afterSeamMs)));
         items.push_back(object(members));
@@ -204,8 +205,9 @@ std::vector<KnownStream> knownStreams(const std::vector<Track>& scanned,
         for (const StreamLabel& label : ordered) {
             const auto track = std::find_if(scanned.begin(), scanned.end(),
                                             [&](const Track& t) { return t.name() == label.name; });
-            known.push_back({label.name, label.label,
-                             track == scanned.end() ? std::nullopt : std::optional<int>(track->id.id)});
+            known.push_back(
+                {label.name, label.label,
+                 track == scanned.end() ? std::nullopt : std::optional<int>(track->id.id)});
         }
         return known;
     }
@@ -249,12 +251,11 @@ static std::string tracksJson(const std::vector<TrackPlan>& plans) {
     std::vector<std::string> tracks;
     for (const TrackPlan& track : plans) {
         if (!track.mkvCodec) continue;
-        tracks.push_back(
-            object({member("box", scalar(text(track.track.track.name().jsonName()))),
-                    member("codec", scalar(text(codecName(*track.mkvCodec)))),
-                    member("language", scalar(text(track.mkvLabel.language))),
-                    member("name", scalar(text(track.mkvLabel.name))),
-                    member("delay_ms", scalar(qint64(track.delayMs.value_or(0))))}));
+        tracks.push_back(object({member("box", scalar(text(track.track.track.name().jsonName()))),
+                                 member("codec", scalar(text(codecName(*track.mkvCodec)))),
+                                 member("language", scalar(text(track.mkvLabel.language))),
+                                 member("name", scalar(text(track.mkvLabel.name))),
+                                 member("delay_ms", scalar(qint64(track.delayMs.value_or(0))))}));
     }
     return joined(tracks, "[]");
 }
@@ -266,10 +267,9 @@ std::string mkvJson(const std::string& file, const std::vector<TrackPlan>& track
 }
 
 std::string dryRunJson(const std::vector<std::string>& log, const Plan& plan) {
-    const std::string planJson =
-        object({member("files", compact(textArray(plan.files()))),
-                member("tracks", tracksJson(plan.tracks)),
-                member("chapters", scalar(qint64(plan.chapterCount)))});
+    const std::string planJson = object({member("files", compact(textArray(plan.files()))),
+                                         member("tracks", tracksJson(plan.tracks)),
+                                         member("chapters", scalar(qint64(plan.chapterCount)))});
     return object({member("log", compact(textArray(log))), member("plan", planJson)});
 }
 
@@ -298,8 +298,8 @@ void writePlaylistJson(std::ostream& out, const PlaylistRead& read, const PlainP
     writeMemo(out, view.memo);
     out << "," << member("tree", "{" + tree + "}") << "," << member("boxes", joined(boxes, "[]"))
         << "," << member("title_found", read.titleFound ? "true" : "false") << ","
-        << member("title", titleJson(read.title)) << "," << member("chapters", chaptersJson(read.title))
-        << "}";
+        << member("title", titleJson(read.title)) << ","
+        << member("chapters", chaptersJson(read.title)) << "}";
 }
 
 } // namespace splitwick::cli

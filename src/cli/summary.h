@@ -59,8 +59,7 @@ std::string failureJson(const std::string& error, const std::string& detail, int
 
 // {"file":"OUT/NAME.mkv","tracks":[{"box":"cbAudio00","codec":"E-AC-3","language":"eng",
 //  "name":"English","delay_ms":0}],"chapters":N}: the Matroska file made, its tracks in order.
-std::string mkvJson(const std::string& file, const std::vector<TrackPlan>& tracks,
-                    size_t chapters);
+std::string mkvJson(const std::string& file, const std::vector<TrackPlan>& tracks, size_t chapters);
 
 // --dry-run: {"log":[...],"plan":{"files":["OUT/F.DD.stream.00.ac3",...],"tracks":[as in
 // mkvJson],"chapters":N}}, the files the job would write and the tracks of its streams.

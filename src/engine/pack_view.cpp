@@ -66,12 +66,15 @@ void PackView::readPesHeader(size_t packet) {
 }
 
 std::optional<size_t> PackView::extensionAt(size_t packet) const {
-    const size_t end = std::min(packet + PacketHeaderLength + 1 + pack_[packet + PacketHeaderLength],
-                                pack_.size());
+    const size_t end = std::min(
+        packet + PacketHeaderLength + 1 + pack_[packet + PacketHeaderLength], pack_.size());
     const uint8_t flags = pack_[packet + PacketHeaderLength - 1];
     if (!(flags & PesExtensionFlag)) return std::nullopt;
     // PTS_DTS_flags '10': a PTS; '11': a PTS and a DTS.
-    size_t at = packet + PacketHeaderLength + 1 + ((flags >> 6) == 2 ? 5 : (flags >> 6) == 3 ? 10 : 0);
+    size_t at = packet + PacketHeaderLength + 1 +
+                ((flags >> 6) == 2   ? 5
+                 : (flags >> 6) == 3 ? 10
+                                     : 0);
     for (const OptionalField& field : AfterTimestamps)
         if (flags & field.flag) at += field.size;
     if (at >= end) return std::nullopt;

@@ -62,7 +62,7 @@ void PgsStreamFile::convert(const SubpictureUnit& unit, int64_t at) {
     if (picture_.dvdForm && !dvdFormTold_) {
         dvdFormTold_ = true;
         events_->warning(label_ + " holds DVD subpictures, whose colours are not in the stream: "
-                              "they are shown in greys.");
+                                  "they are shown in greys.");
     }
     writer_.add(picture_, at);
 }

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "job_events.h"
 #include "output_file.h"
 #include "pgs_writer.h"
-#include "job_events.h"
 #include "subpicture_units.h"
 #include "title_clock.h"
 

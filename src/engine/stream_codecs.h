@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 
-
 namespace splitwick {
 
 // What a stream carries.
@@ -12,7 +11,18 @@ enum class TrackKind { Video, Audio, Subpicture };
 enum class VideoCodec : uint8_t { Mpeg2, H264, Vc1 };
 
 // The coding of a stream's payload, whatever identifiers carry it.
-enum class Codec : uint8_t { Mpeg2, H264, Vc1, Ac3, Eac3, Dts, TrueHd, Lpcm, MpegAudio, Subpicture };
+enum class Codec : uint8_t {
+    Mpeg2,
+    H264,
+    Vc1,
+    Ac3,
+    Eac3,
+    Dts,
+    TrueHd,
+    Lpcm,
+    MpegAudio,
+    Subpicture
+};
 
 // Where a packet carries the identifier that tells its stream.
 enum class IdField : uint8_t {

@@ -12,7 +12,8 @@ namespace splitwick {
 // PGS gets whole runs, placed on the title's timeline.
 class StreamWriter : public ScanSink {
   public:
-    StreamWriter(const OutputSet& outputs, JobEvents& events) : outputs_(outputs), events_(events) {}
+    StreamWriter(const OutputSet& outputs, JobEvents& events)
+        : outputs_(outputs), events_(events) {}
     void payload(PayloadRun& run) override;
     void lpcmHeader(const Track& track, const LpcmHeader& header) override;
     // The scan of a part begins, timed by this recorder: subpictures converted to PGS are placed

@@ -37,7 +37,7 @@ class TimingRecorder : public ScanSink {
     // The tracks whose packets carried a timestamp in the part, each with the first it carried.
     std::vector<std::pair<Track, int64_t>> firstPts_;
     std::array<bool, 3 * 256> stamped_{}; // by the track's key: in firstPts_
-    std::optional<TrackId> video_;       // video stream 0, once its first packet has come
+    std::optional<TrackId> video_;        // video stream 0, once its first packet has come
     // Video stream 0: its first packet's PTS and DTS, against which the others are taken; the
     // PTS of its packets decoded within a second of the first, less the first's; the largest
     // PTS less the first's.

@@ -108,10 +108,9 @@ class Demux {
 };
 
 Demux::Demux(const JobRequest& request, JobEvents& events, const PassWriterMaker& makeMkv)
-    : request_(request), events_(events), parts_(titleParts(request)),
-      playlist_(request, events), planner_(request, parts_, playlist_.title()), makeMkv_(makeMkv),
-      writer_(outputs_, events), writtenFrames_(request.countFrames),
-      mismatch_(playlist_.labels(), events) {
+    : request_(request), events_(events), parts_(titleParts(request)), playlist_(request, events),
+      planner_(request, parts_, playlist_.title()), makeMkv_(makeMkv), writer_(outputs_, events),
+      writtenFrames_(request.countFrames), mismatch_(playlist_.labels(), events) {
     writtenFrames_.countWritten(result_.written, written_);
     result_.plan = planner_.titleFiles();
 }
@@ -171,9 +170,8 @@ void Demux::makeChapterFile() {
 }
 
 void Demux::logCreated() {
-    std::stable_sort(created_.begin(), created_.end(), [](const auto& a, const auto& b) {
-        return inTrackOrder(a.first, b.first);
-    });
+    std::stable_sort(created_.begin(), created_.end(),
+                     [](const auto& a, const auto& b) { return inTrackOrder(a.first, b.first); });
     for (const auto& [track, file] : created_)
         events_.outputCreated(file);
     created_.clear();
@@ -256,8 +254,8 @@ void Demux::firstPartEnded(int64_t size, const FrameCounts& readFrames,
 }
 
 void Demux::laterParts() {
-    for (size_t part = 0;
-         auto later = openLaterPart(events_, files_, parts_, part, result_.stop); ++part) {
+    for (size_t part = 0; auto later = openLaterPart(events_, files_, parts_, part, result_.stop);
+         ++part) {
         ScanLines lines(events_);
         TracksMet tracksMet([this](const Track& track) { met(track); });
         TimingRecorder timing;
@@ -285,10 +283,9 @@ void Demux::finish() {
     events_.done();
     logFrameCounts(events_, result_.written);
     if (muxed) events_.logged("Muxed " + result_.plan.mkv);
-    std::stable_sort(result_.plan.tracks.begin(), result_.plan.tracks.end(),
-                     [](const auto& a, const auto& b) {
-                         return inTrackOrder(a.track.track, b.track.track);
-                     });
+    std::stable_sort(
+        result_.plan.tracks.begin(), result_.plan.tracks.end(),
+        [](const auto& a, const auto& b) { return inTrackOrder(a.track.track, b.track.track); });
 }
 
 } // namespace

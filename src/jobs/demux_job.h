@@ -13,9 +13,9 @@ struct DemuxResult {
     ReadResult read;
     // Its own read of the playlist, when it made one.
     std::optional<PlaylistRead> playlist;
-    FrameCounts written{}; // frames of the video tracks written, over every part
-    TitleTiming timing;    // of every part read
-    Plan plan;             // as carried out: the chosen tracks met, with their files
+    FrameCounts written{};            // frames of the video tracks written, over every part
+    TitleTiming timing;               // of every part read
+    Plan plan;                        // as carried out: the chosen tracks met, with their files
     std::vector<TrackPlan> mkvTracks; // the tracks of the .mkv, when one was made
 };
 

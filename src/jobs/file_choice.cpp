@@ -27,8 +27,7 @@ std::string evoStem(const std::string& evoPath) {
 }
 
 std::string discPlaylistOf(const std::string& evoPath) {
-    const std::string folder =
-        siblingFolder(splitPath(evoPath).folder, EvoFolder, PlaylistFolder);
+    const std::string folder = siblingFolder(splitPath(evoPath).folder, EvoFolder, PlaylistFolder);
     return folder.empty() ? folder : folder + PlaylistFileName;
 }
 

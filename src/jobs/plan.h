@@ -66,7 +66,9 @@ class Planner {
 
     // Whether the job takes the track: the names or languages the request gives, else every
     // track of the title.
-    bool chosen(const LabelledTrack& track) const { return chosen(track.track.name(), track.inTitle); }
+    bool chosen(const LabelledTrack& track) const {
+        return chosen(track.track.name(), track.inTitle);
+    }
     bool chosen(TrackName name, bool inTitle) const;
     // The plan of one chosen track, as the job meets it.
     TrackPlan track(const LabelledTrack& track) const;

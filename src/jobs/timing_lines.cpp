@@ -1,6 +1,5 @@
 #include "timing_lines.h"
 
-
 namespace splitwick {
 
 namespace {

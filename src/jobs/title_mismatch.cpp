@@ -16,7 +16,8 @@ void TitleMismatch::neverMet(const Planner& planner) const {
     if (labels_ == nullptr || !labels_->titleFound) return;
     for (const StreamLabel& label : labels_->labels) {
         if (std::find(met_.begin(), met_.end(), label.name) != met_.end()) continue;
-        if (planner.chosen(label.name, true)) events_.warning(label.label + " in the title, not in the EVO");
+        if (planner.chosen(label.name, true))
+            events_.warning(label.label + " in the title, not in the EVO");
     }
 }
 

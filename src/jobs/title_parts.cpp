@@ -38,8 +38,7 @@ TitleParts titleParts(const JobRequest& request) {
 
 std::string outputPrefix(const JobRequest& request, const TitleParts& parts) {
     const std::string& folder = request.outputFolder;
-    return folder.empty() || folder.back() == '/' ? folder + parts.stem
-                                                  : folder + "/" + parts.stem;
+    return folder.empty() || folder.back() == '/' ? folder + parts.stem : folder + "/" + parts.stem;
 }
 
 void refuseLaterParts(const TitleParts& parts, const std::string& name) {

@@ -26,8 +26,7 @@ void createTrackOutputs(OutputSet& outputs, OpenFiles& files, const TitleParts& 
 }
 
 void createChapterFile(OutputSet& outputs, OpenFiles& files, const TitleParts& parts,
-                       const std::string& name, const TitleChapters& chapters,
-                       JobEvents& events) {
+                       const std::string& name, const TitleChapters& chapters, JobEvents& events) {
     OutputFile& file = outputs.add(createOutput(files, parts, name));
     events.outputCreated(name);
     writeChapterFile(file, chapters);

@@ -16,7 +16,6 @@ void createTrackOutputs(OutputSet& outputs, OpenFiles& files, const TitleParts& 
 // The file of the title's chapters beside the streams, created in the set and written; logs
 // "Creating NAME". A split title's chapters cover both parts.
 void createChapterFile(OutputSet& outputs, OpenFiles& files, const TitleParts& parts,
-                       const std::string& name, const TitleChapters& chapters,
-                       JobEvents& events);
+                       const std::string& name, const TitleChapters& chapters, JobEvents& events);
 
 } // namespace splitwick

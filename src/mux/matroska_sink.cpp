@@ -122,7 +122,8 @@ bool MatroskaSink::addTrack(const TrackPlan& plan) {
         made.units = std::make_unique<PgsStreamFile>(*made.sets, plan.track.label);
     } else if (made.codec != MuxCodec::LpcmWav) {
         made.cutter = std::make_unique<FrameCutter>(
-            avCodecOf(made.codec, 0), [this, &made](const CutFrame& frame) { cutFrame(made, frame); });
+            avCodecOf(made.codec, 0),
+            [this, &made](const CutFrame& frame) { cutFrame(made, frame); });
     }
     return true;
 }
@@ -242,14 +243,14 @@ void MatroskaSink::start() {
                               " (no frame found in its stream): " + leftOut);
     if (written_.empty())
         throw JobError(JobErrorKind::Refused, "None of the chosen streams can go into Matroska");
-    std::stable_sort(written_.begin(), written_.end(), [](const MuxedTrack* a, const MuxedTrack* b) {
-        return inTrackOrder(a->plan.track.track, b->plan.track.track);
-    });
+    std::stable_sort(written_.begin(), written_.end(),
+                     [](const MuxedTrack* a, const MuxedTrack* b) {
+                         return inTrackOrder(a->plan.track.track, b->plan.track.track);
+                     });
     std::vector<const TrackPlan*> plans;
     for (const MuxedTrack* track : written_)
         plans.push_back(&track->plan);
-    const std::optional<size_t> defaultAudio =
-        defaultAudioTrack(plans, setup_.playlistFirstAudio);
+    const std::optional<size_t> defaultAudio = defaultAudioTrack(plans, setup_.playlistFirstAudio);
     const std::optional<FrameRate> measured = timing_.settledFrameRate();
     std::vector<MatroskaTrack> tracks;
     bool videoSeen = false;

@@ -84,7 +84,7 @@ class MatroskaSink : public PassWriter {
     std::unique_ptr<MatroskaWriter> writer_;
     std::vector<std::unique_ptr<MuxedTrack>> tracks_; // in the order met
     std::vector<MuxedTrack*> written_;                // the file's tracks, in track order
-    std::array<int16_t, 3 * 256> byKey_;         // each track's place in tracks_
+    std::array<int16_t, 3 * 256> byKey_;              // each track's place in tracks_
     TimingRecorder timing_;
     PartTiming firstPart_; // its streams' delays are the tracks' in the file
     // One per part, the last the one being read; the PGS converter holds on to it meanwhile.

@@ -10,9 +10,9 @@ extern "C" {
 }
 
 #include "engine/output_file.h"
+#include "engine/stream_timing.h"
 #include "frame_cutter.h"
 #include "jobs/chapter_file.h"
-#include "engine/stream_timing.h"
 #include "jobs/mux_plan.h"
 
 namespace splitwick {

@@ -4,8 +4,8 @@
 
 #include "attribute_items.h"
 #include "engine/file_pass.h"
-#include "engine/open_files.h"
 #include "engine/job_error.h"
+#include "engine/open_files.h"
 #include "tag_scanner.h"
 #include "title_labels.h"
 #include "title_selection.h"

@@ -185,7 +185,8 @@ std::optional<TrackLanguage> TitleInfoReader::language(const ClipStream& stream,
 }
 
 void TitleInfoReader::languages(const StreamsOfKind& kind, TrackKind trackKind) {
-    const TreeBranch branch = trackKind == TrackKind::Audio ? TreeBranch::Audio : TreeBranch::Subtitle;
+    const TreeBranch branch =
+        trackKind == TrackKind::Audio ? TreeBranch::Audio : TreeBranch::Subtitle;
     for (const TitleTrack& track : tracks(kind, trackKind))
         if (inStreamRange(branch, track.number) && track.language)
             info_.languages[{trackKind, track.number - 1}] = *track.language;

@@ -30,7 +30,8 @@ const StreamKind& kindOf(TreeBranch branch) {
 std::string streamLabel(const AttributeTables& attributes, const LabelledStream& stream) {
     const TrackName name{kindOf(stream.branch).trackKind, stream.number - 1};
     const AttributeTable& table = attributes.*kindOf(stream.branch).table;
-    const std::string codec = AttributeTable::holds(stream.mediaAttr) ? table[stream.mediaAttr] : "";
+    const std::string codec =
+        AttributeTable::holds(stream.mediaAttr) ? table[stream.mediaAttr] : "";
     if (stream.branch == TreeBranch::Video) return codec + ".stream." + name.numberText();
     return codec + ".stream." + name.numberText() + "." + stream.description;
 }

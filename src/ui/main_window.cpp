@@ -86,8 +86,7 @@ MainWindow::MainWindow(Dialogs& dialogs)
     for (QCheckBox* box : w_.boxes)
         connect(box, &QCheckBox::toggled, this, &MainWindow::updateCommands);
 
-    connect(w_.bbEVO, &QPushButton::clicked, this,
-            [this] { runCommand([this] { browseEvo(); }); });
+    connect(w_.bbEVO, &QPushButton::clicked, this, [this] { runCommand([this] { browseEvo(); }); });
     connect(w_.bbXPL, &QPushButton::clicked, this,
             [this] { runCommand([this] { browsePlaylist(); }); });
     connect(w_.bCheck, &QPushButton::clicked, this, &MainWindow::readEvoClicked);
@@ -336,7 +335,8 @@ void MainWindow::readPlaylistClicked() {
     boxesFromPlaylist_ = true;
     runJob(Page::XPL, [request = controls_.request(), this](JobEvents& events) {
         QueuedPlaylistView view(*w_.xpl);
-        PlaylistRead read = readPlaylist(request.playlistPath, evoStem(request.evoPath), view, events);
+        PlaylistRead read =
+            readPlaylist(request.playlistPath, evoStem(request.evoPath), view, events);
         return std::function<void()>([this, read = std::move(read)] {
             lastPlaylist_ = read;
             streams_.showPlaylist(read);

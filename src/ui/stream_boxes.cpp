@@ -49,8 +49,8 @@ int boxPosition(TrackName name) {
 }
 
 bool hasBox(TrackName name) {
-    return name.number >= 0 && name.number < std::min(boxesOfKind(name.kind),
-                                                      numbersOfKind(name.kind));
+    return name.number >= 0 &&
+           name.number < std::min(boxesOfKind(name.kind), numbersOfKind(name.kind));
 }
 
 std::string boxObjectName(TrackName name) {
@@ -101,7 +101,8 @@ void WindowStreams::showPlaylist(const PlaylistRead& read) {
 }
 
 bool WindowStreams::anyChosen() const {
-    return std::any_of(boxes_.begin(), boxes_.end(), [](const BoxState& box) { return box.chosen; });
+    return std::any_of(boxes_.begin(), boxes_.end(),
+                       [](const BoxState& box) { return box.chosen; });
 }
 
 std::vector<TrackName> WindowStreams::chosen() const {

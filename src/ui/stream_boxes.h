@@ -48,9 +48,7 @@ class WindowStreams {
     void showPlaylist(const PlaylistRead& read);
 
     BoxState& operator[](TrackName name) { return boxes_[size_t(boxPosition(name))]; }
-    const BoxState& operator[](TrackName name) const {
-        return boxes_[size_t(boxPosition(name))];
-    }
+    const BoxState& operator[](TrackName name) const { return boxes_[size_t(boxPosition(name))]; }
     // The known streams no box stands for, with their labels.
     const std::vector<std::pair<TrackName, std::string>>& unboxed() const { return unboxed_; }
     bool anyChosen() const;

@@ -61,7 +61,7 @@ TEST(CliRegression, CancelIsSaidAsSuchAndFramesNotCountedAreNull) {
     cli::RunSummary run;
     run.stop = StopReason::Cancelled;
     EXPECT_NE(cli::summaryJson({}, run).find("\"frames\":[null,null],\"cancelled\":true,"
-                                            "\"stopped_at_fast_check_limit\":false,"),
+                                             "\"stopped_at_fast_check_limit\":false,"),
               std::string::npos);
 }
 

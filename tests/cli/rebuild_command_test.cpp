@@ -36,7 +36,8 @@ TEST(RebuildRequest, TakesItsOptions) {
     const Request request = parse({"rebuild", "A.EVO", "--out", "o", "--streams", "video0,audio01",
                                    "--no-continue", "--json"});
     EXPECT_EQ(request.outputFolder, "o");
-    EXPECT_THAT(*request.streams, ElementsAre(TrackName{TrackKind::Video, 0}, TrackName{TrackKind::Audio, 1}));
+    EXPECT_THAT(*request.streams,
+                ElementsAre(TrackName{TrackKind::Video, 0}, TrackName{TrackKind::Audio, 1}));
     EXPECT_FALSE(request.continueSplit);
     EXPECT_TRUE(request.json);
 }

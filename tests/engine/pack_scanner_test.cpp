@@ -44,10 +44,9 @@ TEST(StartCodes, EveryStreamIdIsATrackOfItsOwn) {
     ScanResult r;
     scan(r, mpeg2Video(0xE0, Payload) + pes(0xE2, 0x00, {}, Payload) + mpeg2Video(0xE1, Payload));
     EXPECT_EQ(r.ids(), (std::vector<TrackId>{streamId(0xE0), streamId(0xE2), streamId(0xE1)}));
-    EXPECT_EQ(r.sink.found,
-              (std::vector<std::string>{"MPEG-2 video stream 0 found!",
-                                        "H.264 video stream 0 found!",
-                                        "MPEG-2 video stream 1 found!"}));
+    EXPECT_EQ(r.sink.found, (std::vector<std::string>{"MPEG-2 video stream 0 found!",
+                                                      "H.264 video stream 0 found!",
+                                                      "MPEG-2 video stream 1 found!"}));
     ASSERT_EQ(r.sink.runs.size(), 3u);
     EXPECT_EQ(r.sink.runs[1].track, streamId(0xE2));
 }

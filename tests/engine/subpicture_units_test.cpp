@@ -37,8 +37,8 @@ Joined join(const std::vector<Packet>& packets) {
     for (const Packet& p : packets) {
         const size_t cut = p.chunkCut == 0 ? p.payload.size() : p.chunkCut;
         const Track track{{IdField::SubStream, 0x20}, &StreamCodecs[10]};
-        PayloadRun run{PacketKind::Subpicture, p.payload.data(), cut, &track, pending, p.pts,
-                       p.pts, false};
+        PayloadRun run{
+            PacketKind::Subpicture, p.payload.data(), cut, &track, pending, p.pts, p.pts, false};
         units.add(run);
         if (cut < p.payload.size()) {
             run.data += cut;

@@ -97,8 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 "the tree lists each video track once");
         require(tree.children(TreeBranch::Audio).size() == labelsOf(read, TrackKind::Audio),
                 "the tree lists each audio stream once");
-        require(tree.children(TreeBranch::Subtitle).size() ==
-                    labelsOf(read, TrackKind::Subpicture),
+        require(tree.children(TreeBranch::Subtitle).size() == labelsOf(read, TrackKind::Subpicture),
                 "the tree lists each subtitle stream once");
     }
     for (const TreeNode& node : tree.nodes)

@@ -20,8 +20,7 @@ class DamagedFiles : public ::testing::Test {
     Lines readAndDemux(const std::string& path) {
         chooseEvo(rs, path);
         const Lines read = readEvo(rs);
-        const size_t behindDone =
-            frameCountLines(rs.frames).size() + timingLines(rs).size();
+        const size_t behindDone = frameCountLines(rs.frames).size() + timingLines(rs).size();
         EXPECT_EQ(read.at(read.size() - behindDone - 1), "Done.");
         if (rs.ticked.empty()) return read;
         return demuxInto(rs, out.path());

@@ -22,8 +22,9 @@ TEST(FrameCountRegression, CountsPast2To31KeepCountingAndAreLoggedWhole) {
 
     RecordingEvents events;
     logFrameCounts(events, counts);
-    EXPECT_EQ(events.lines, (std::vector<std::string>{"2147483649 frames count in video stream 0.",
-                                                      "2147484647 frames count in video stream 1."}));
+    EXPECT_EQ(events.lines,
+              (std::vector<std::string>{"2147483649 frames count in video stream 0.",
+                                        "2147484647 frames count in video stream 1."}));
 }
 
 } // namespace

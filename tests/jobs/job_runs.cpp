@@ -115,8 +115,7 @@ Lines timingLines(const WindowRuns& rs) {
            << " expected; they differ from byte " << (mismatch.first - expected.begin());
 }
 
-Lines withPrefix(const Lines& paths,
-                                    const std::string& prefix) {
+Lines withPrefix(const Lines& paths, const std::string& prefix) {
     std::vector<std::string> chosen;
     for (const std::string& path : paths) {
         const std::string name = path.substr(path.rfind('/') + 1);

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "job_runs.h"
-#include "jobs/file_choice.h"
 #include "jobs/demux_job.h"
+#include "jobs/file_choice.h"
 #include "support/job_error_of.h"
 #include "support/pes_fixture.h"
 #include "support/test_files.h"

@@ -67,8 +67,7 @@ TEST(ExtensionsByCodec, FromTheScannedStreamElseTheField) {
         {IdField::SubStream, 0xA2, "LPCM.stream.02", true, false, "LPCM.stream.02.wav"},
         {IdField::SubStream, 0x23, "Subpicture.03", false, true, "Subpicture.03.sup"},
         // The scan's stream outranks a label that names another codec.
-        {IdField::SubStream, 0x80, "DTS-HD.6ch.stream.00", false, true,
-         "DTS-HD.6ch.stream.00.ac3"},
+        {IdField::SubStream, 0x80, "DTS-HD.6ch.stream.00", false, true, "DTS-HD.6ch.stream.00.ac3"},
         // Options off: the fields.
         {IdField::SubStream, 0x80, "DD.stream.00", false, false, "DD.stream.00.aud"},
         {IdField::Extension, 0x55, "VC-1.stream.0", false, false, "VC-1.stream.0.vid"},
@@ -119,7 +118,7 @@ class HostileCaptions : public ::testing::Test {
 
 TEST_F(HostileCaptions, ControlsBidiAndBrokenUtf8BecomeUnderscoresInTheNamesOnDiskAndInTheLog) {
     rs.relabel({{{TrackKind::Audio, 0}, "DD\x01.stream\u202E.00\xC2\x85\xFF/.."},
-                 {{TrackKind::Subpicture, 1}, "Subpicture.01"}});
+                {{TrackKind::Subpicture, 1}, "Subpicture.01"}});
     const Lines lines = demuxInto(rs, out.path());
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "Creating " + out / "FEATURE_1.DD_.stream_.00___...mpa"),
@@ -134,8 +133,8 @@ TEST_F(HostileCaptions, OverlongCaptionsAreCutSoTheJobRunsAndEachBoxKeepsItsOwnF
     // Two boxes whose captions differ only past the cut, and a subpicture whose .pts file
     // must fit as well as its stream file.
     rs.relabel({{{TrackKind::Audio, 0}, std::string(300, 'a') + "0"},
-                 {{TrackKind::Audio, 1}, std::string(300, 'a') + "1"},
-                 {{TrackKind::Subpicture, 1}, std::string(300, 's')}});
+                {{TrackKind::Audio, 1}, std::string(300, 'a') + "1"},
+                {{TrackKind::Subpicture, 1}, std::string(300, 's')}});
     rs.request.extensions[2] = "subs";
     const Lines lines = demuxInto(rs, out.path());
     EXPECT_EQ(lines.at(lines.size() - 1 - frameCountLines(rs.frames).size()), "Done.");

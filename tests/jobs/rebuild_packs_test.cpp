@@ -105,7 +105,8 @@ TEST_F(RebuildPacks, WithoutAReadNothingIsLeftOut) {
 TEST_F(RebuildPacks, AfterReadXplTheTitlesTickedStreamsAreKept) {
     writePacks(source, {streamPack(0xE1), subStreamPack(0xC3), subStreamPack(0x2A)});
     s.choose(source);
-    s.relabel({{{TrackKind::Video, 1}, "MPEG-2.stream.1"}, {{TrackKind::Audio, 3}, "DD+.stream.03"}});
+    s.relabel(
+        {{{TrackKind::Video, 1}, "MPEG-2.stream.1"}, {{TrackKind::Audio, 3}, "DD+.stream.03"}});
     s.tick({TrackKind::Video, 1}, true);
     EXPECT_EQ(rebuilt(), joined({streamPack(0xE0)}));
 }

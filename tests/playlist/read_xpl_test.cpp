@@ -54,11 +54,10 @@ class ReadXpl : public XplTest {
 TEST_F(ReadXpl, LabelsTheStreamsOfTheTitleThatPlaysTheEvo) {
     EXPECT_TRUE(read("FEATURE_1"));
 
-    EXPECT_EQ(
-        rs.lines,
-        (Lines{"Open VPLST000.XPL", "Filesize: " + size() + " bytes", "VC-1.stream.0 found!",
-               "DD+.6ch.stream.00.English found!", "LPCM.stream.01.Deutsch found!",
-               "8bitRLE.stream.00.English found!", "8bitRLE.stream.01.Français found!", "Done."}));
+    EXPECT_EQ(rs.lines, (Lines{"Open VPLST000.XPL", "Filesize: " + size() + " bytes",
+                               "VC-1.stream.0 found!", "DD+.6ch.stream.00.English found!",
+                               "LPCM.stream.01.Deutsch found!", "8bitRLE.stream.00.English found!",
+                               "8bitRLE.stream.01.Français found!", "Done."}));
     EXPECT_EQ(rs.progressLines, (Lines{size() + "/" + size() + " bytes"}));
     EXPECT_EQ(rs.panels, (std::array<std::string, 2>{"Ready", ""}));
 
@@ -201,7 +200,7 @@ TEST_F(LargePlaylist, ReadsInChunksOf32768BytesAcrossTagBoundaries) {
     read("FEATURE");
     const std::string size = std::to_string(text.size());
     EXPECT_EQ(rs.progressLines, (Lines{"32768/" + size + " bytes", "65536/" + size + " bytes",
-                                         size + "/" + size + " bytes"}));
+                                       size + "/" + size + " bytes"}));
     EXPECT_EQ(view.tree.children(TreeBranch::Chapter), expected);
 }
 

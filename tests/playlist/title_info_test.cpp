@@ -130,7 +130,8 @@ TEST_F(TitleInfoRead, LanguagesJoinThroughTrackToTheStreamNumbersBox) {
         const TrackLabel l = title.muxLabel(name, caption);
         return l.language + "|" + l.kind + "|" + l.name;
     };
-    EXPECT_EQ(label(TrackName{TrackKind::Audio, 1}, "DD+.stream.01.Director"), "eng|commentary|Director");
+    EXPECT_EQ(label(TrackName{TrackKind::Audio, 1}, "DD+.stream.01.Director"),
+              "eng|commentary|Director");
     EXPECT_EQ(label(TrackName{TrackKind::Audio, 2}, "caption"), "fre|normal|Français");
     EXPECT_EQ(label(TrackName{TrackKind::Audio, 0}, "DD+.stream.00."),
               "ger|visually-impaired|DD+.stream.00.");

@@ -28,9 +28,9 @@ std::vector<std::string> XplTest::enabledBoxes() const {
                      [](const auto& a, const auto& b) { return a.name < b.name; });
     std::vector<std::string> boxes;
     for (const StreamLabel& label : labels)
-        boxes.push_back(label.name.jsonName() + ": " + label.label + " | " +
-                        (label.description.empty() ? kindWords(label.name.kind)
-                                                   : label.description));
+        boxes.push_back(
+            label.name.jsonName() + ": " + label.label + " | " +
+            (label.description.empty() ? kindWords(label.name.kind) : label.description));
     return boxes;
 }
 

@@ -129,13 +129,11 @@ struct RecordedRun {
 class RecordingSink : public ScanSink {
   public:
     void payload(PayloadRun& run) override {
-        runs.push_back({run.kind, Bytes(run.data, run.data + run.length), run.track->id,
-                        run.pendingPts});
+        runs.push_back(
+            {run.kind, Bytes(run.data, run.data + run.length), run.track->id, run.pendingPts});
         if (clearPts) run.pendingPts = 0;
     }
-    void trackFound(const Track& track) override {
-        found.push_back(track.scanName() + " found!");
-    }
+    void trackFound(const Track& track) override { found.push_back(track.scanName() + " found!"); }
     // All payload bytes handed on for one kind, in order.
     Bytes bytesOf(PacketKind kind) const {
         Bytes all;

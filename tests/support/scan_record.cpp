@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "engine/frame_counter.h"
+#include "engine/output_set.h"
 #include "engine/stream_finder.h"
 #include "engine/stream_writer.h"
-#include "engine/output_set.h"
 #include "recording_events.h"
 #include "test_files.h"
 

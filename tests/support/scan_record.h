@@ -18,7 +18,7 @@ struct ScanEvent {
     // "DD+ audio stream 1", "LPCM header 0x00 0x81 0x80 of 0xA2"; empty for a payload
     std::string found;
     PacketKind kind = PacketKind::None;
-    TrackId track; // of a payload
+    TrackId track;    // of a payload
     uint32_t pts = 0; // pending when the packet's first run came
     Bytes bytes;
     bool operator==(const ScanEvent&) const = default;

@@ -185,8 +185,9 @@ class TestFileSelection : public QObject {
         QDir::setCurrent(settings.path());
         QDir().mkpath("disc/HVDVD_TS");
         QFile("disc/HVDVD_TS/F_1.EVO").open(QIODevice::WriteOnly);
-        Window s(
-            [](MainWindow& window) { window.takeFileAtStart("disc/HVDVD_TS/../HVDVD_TS/F_1.EVO"); });
+        Window s([](MainWindow& window) {
+            window.takeFileAtStart("disc/HVDVD_TS/../HVDVD_TS/F_1.EVO");
+        });
         QDir::setCurrent(here);
         const QString folder = settings.path() + "/disc/HVDVD_TS/";
         QCOMPARE(s.w().eEVOfile->text(), folder + "F_1.EVO");

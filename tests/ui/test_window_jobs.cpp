@@ -65,7 +65,8 @@ class TestWindowJobs : public QObject {
         const Widgets& w = s.w();
         QCOMPARE(w.PageControl->currentIndex(), int(Page::Status));
         for (TrackName box : boxNames()) {
-            const bool found = box == TrackName{TrackKind::Video, 0} || box == TrackName{TrackKind::Audio, 0};
+            const bool found =
+                box == TrackName{TrackKind::Video, 0} || box == TrackName{TrackKind::Audio, 0};
             QCOMPARE(w.box(box)->isEnabled(), found);
             QCOMPARE(w.box(box)->isChecked(), found);
         }
@@ -446,7 +447,8 @@ class TestWindowJobs : public QObject {
         chooseByDrop(evo("OTHER.EVO"));
         chooseInDialog(evo("OTHER.EVO"));
         QVERIFY(!w.box({TrackKind::Video, 0})->isChecked());
-        QVERIFY(w.box({TrackKind::Audio, 0})->isChecked() && w.box({TrackKind::Audio, 0})->isEnabled());
+        QVERIFY(w.box({TrackKind::Audio, 0})->isChecked() &&
+                w.box({TrackKind::Audio, 0})->isEnabled());
         QCOMPARE(w.box({TrackKind::Audio, 0})->text(), QString("DD+.stream.00"));
         QVERIFY(s.dialogs.errors.isEmpty());
     }

@@ -59,7 +59,8 @@ void waitForJobs() {
     if (inJobAction) return;
     const auto busy = [] {
         for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* window = dynamic_cast<MainWindow*>(widget); window != nullptr && window->busy())
+            if (auto* window = dynamic_cast<MainWindow*>(widget);
+                window != nullptr && window->busy())
                 return true;
         return false;
     };

@@ -27,8 +27,8 @@ struct CodecTraits {
     uint8_t firstId, lastId; // the recipe's id range (see StreamRecipe::id)
     uint8_t indexBase, indexMask;
     std::optional<TrackKind> output; // the kind of output a demux writes it to; none: skipped
-    uint32_t frameStartCode;       // 0: the stream has no frames to count
-    uint32_t defaultUnitBytes;     // mean size of a frame or unit
+    uint32_t frameStartCode;         // 0: the stream has no frames to count
+    uint32_t defaultUnitBytes;       // mean size of a frame or unit
 };
 
 const CodecTraits& traitsOf(Codec codec);

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "codecs.h"
-#include "engine/track.h"
 #include "engine/lpcm_format.h"
+#include "engine/track.h"
 #include "evo_maker.h"
 
 // The elementary-stream level of the test-file maker: real streams (from ffmpeg's encoders, say)

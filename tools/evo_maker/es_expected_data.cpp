@@ -57,7 +57,8 @@ void writeExpectedData(const EsRecipe& recipe, const MadeEsEvo& made, const std:
         << ",\n \"pts_base\": " << recipe.ptsBase << ",\n \"streams\": [";
     for (size_t i = 0; i < recipe.streams.size(); ++i) {
         const EsStream& s = recipe.streams[i];
-        out << (i ? ",\n" : "\n") << "  {\"box\": " << quoted(made.parts[0].streams[i].box.jsonName())
+        out << (i ? ",\n" : "\n")
+            << "  {\"box\": " << quoted(made.parts[0].streams[i].box.jsonName())
             << ", \"codec\": " << quoted(esCodecName(s.codec)) << ", \"id\": " << int(s.id)
             << ", \"es\": " << quoted(s.es) << ", \"start_ticks\": " << s.start << "}";
     }

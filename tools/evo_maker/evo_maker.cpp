@@ -296,8 +296,8 @@ void Maker::deliver(const LaidOutPacket& packet, size_t kept, ScanRecord& record
     const size_t delivered = packet.zeroLength || !payloadReached
                                  ? 0
                                  : std::min(packet.payloadLength, kept - packet.payloadStart);
-    record.payload(kind, s.index, s.recipe.id, s.traits.frameStartCode, pack_.data() + packet.payloadStart,
-                   delivered);
+    record.payload(kind, s.index, s.recipe.id, s.traits.frameStartCode,
+                   pack_.data() + packet.payloadStart, delivered);
     // The timestamp goes out with the packet's first payload run, even an empty one.
     if (kind == TrackKind::Subpicture && packet.ownPts && *packet.ownPts != 0 && payloadReached)
         record.timestamp(s.recipe.id, *packet.ownPts);

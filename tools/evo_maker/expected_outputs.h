@@ -1,7 +1,7 @@
 #pragma once
-#include <map>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
