@@ -26,6 +26,7 @@ struct SpuStream {
     uint64_t seed;
     int64_t startMs;
     int broken = -1; // the unit whose top field lies outside it
+    int id = -1;     // its sub-stream id; by default 0x20 on, in order
 };
 
 // The canvas each time it changes: ms on the title's timeline and the MD5 of its RGBA pixels.
@@ -93,8 +94,9 @@ struct SubtitleDisc {
             if (spus[i].broken >= 0) units[size_t(spus[i].broken)].fieldOutside = true;
             const std::string es = dir / ("spu" + std::to_string(i));
             maker::writeSpuStream(units, Spacing, es, es + ".units");
-            recipe.streams.push_back({maker::Codec::Subpicture, uint8_t(0x20 + i), es,
-                                      es + ".units", spus[i].startMs * TicksPerMs});
+            const int id = spus[i].id >= 0 ? spus[i].id : 0x20 + int(i);
+            recipe.streams.push_back({maker::Codec::Subpicture, uint8_t(id), es, es + ".units",
+                                      spus[i].startMs * TicksPerMs});
         }
         maker::makeEsEvo(recipe, evo);
         writeTextFile(xpl, xmlDocument(playlist()));
@@ -191,6 +193,35 @@ TEST(SubtitlePgs, MkvHasAForcedGermanAndAnEnglishPgsTrackAsTheSourceShows) {
         const auto source = rendered(disc.evo, s, int64_t(disc.ptsBase));
         expectSameAsSource(disc, size_t(s), source, rendered(mkv, s, 0));
         EXPECT_EQ(rendered(mkv, s, 0, true), rendered(disc.evo, s, int64_t(disc.ptsBase), true));
+    }
+}
+
+// Every subpicture id is a track of its own, the first and last of each half of the range
+// included: streams past the sixteenth were lost without a word.
+TEST(SubtitlePgs, StreamsAcrossTheWholeIdRangeEachGiveAPgsTrackAndFile) {
+    SubtitleDisc disc(
+        {{4, 1, 0, -1, 0x20}, {4, 2, 100, -1, 0x2F}, {4, 3, 200, -1, 0x30}, {4, 4, 300, -1, 0x3F}},
+        1);
+    const auto demux = cli({"demux", disc.evo, "--out", disc.out, "--sub", "pgs", "-q"});
+    ASSERT_EQ(demux.exitCode, 0) << demux.err;
+    const std::vector<std::string> numbers = {"00", "15", "16", "31"};
+    for (size_t s = 0; s < numbers.size(); ++s) {
+        const std::string sup = disc.out + "/FEATURE_1.Subpicture." + numbers[s] + ".sup";
+        ASSERT_TRUE(std::filesystem::exists(sup)) << sup;
+        expectSameAsSource(disc, s, rendered(disc.evo, int(s), int64_t(disc.ptsBase)),
+                           rendered(sup, 0, 0));
+    }
+    std::filesystem::remove_all(disc.out);
+    std::filesystem::create_directory(disc.out);
+    const auto mkv = cli({"mkv", disc.evo, "--out", disc.out, "-q"});
+    ASSERT_EQ(mkv.exitCode, 0) << mkv.err;
+    const std::string file = disc.out + "/FEATURE_1.mkv";
+    const MkvFile identified = identifyMkv(file);
+    ASSERT_EQ(identified.tracks.size(), 6u);
+    for (size_t s = 0; s < numbers.size(); ++s) {
+        EXPECT_EQ(identified.tracks[2 + s].codecId, "S_HDMV/PGS");
+        expectSameAsSource(disc, s, rendered(disc.evo, int(s), int64_t(disc.ptsBase)),
+                           rendered(file, int(s), 0));
     }
 }
 

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "made_packs.h"
 #include "rebuild_flow.h"
 
@@ -115,6 +117,30 @@ TEST_F(RebuildPacks, PackWithoutPackStartCodeIsNotWritten) {
     readPacks({streamPack(0xE0), withByte(streamPack(0xE0), 3, 0xB9),
                withByte(subStreamPack(0xC0), 0, 0x01), streamPack(0xE0)});
     EXPECT_EQ(rebuilt(), joined({streamPack(0xE0), streamPack(0xE0)}));
+}
+
+// The pack header with `count` stuffing bytes (pack_stuffing_length), its padding packet that
+// much shorter, so that the pack stays 2048 bytes.
+Bytes withStuffing(Bytes pack, uint8_t count) {
+    const Bytes padding = {0x00, 0x00, 0x01, 0xBE};
+    const auto at = std::search(pack.begin() + 14, pack.end(), padding.begin(), padding.end());
+    const size_t length = size_t(at[4]) << 8 | at[5];
+    at[4] = uint8_t((length - count) >> 8);
+    at[5] = uint8_t(length - count);
+    pack.resize(pack.size() - count);
+    pack.insert(pack.begin() + 14, count, 0xFF);
+    pack[13] = uint8_t((pack[13] & 0xF8) | count);
+    return pack;
+}
+
+// The rebuild read each pack's stream ids at fixed places: behind a stuffed pack header it
+// renumbered bytes of the PES header instead, and kept streams it was told to leave out.
+TEST_F(RebuildPacks, StreamsBehindAStuffedPackHeaderAreRenumberedAndLeftOut) {
+    readPacks({withStuffing(subStreamPack(0xC2), 3), withStuffing(streamPack(0xE1), 7),
+               withStuffing(subStreamPack(0x83), 1)});
+    s.tick({TrackKind::Audio, 2}, false);
+    EXPECT_EQ(rebuilt(),
+              joined({withStuffing(streamPack(0xE0), 7), withStuffing(subStreamPack(0x80), 1)}));
 }
 
 TEST_F(RebuildPacks, DroppedStreamsAreNeverNumbered) {
