@@ -49,6 +49,7 @@ JobRequest jobRequest(const Request& request) {
     job.subPgs = request.subPgs;
     job.mkv = request.command == "mkv";
     job.keepStreams = request.keepStreams;
+    job.clusterCrc = request.clusterCrc;
     return job;
 }
 

@@ -204,6 +204,7 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.subPgs = subAsPgs(value(parser, "sub", "raw"));
     request.extByCodec = given(parser, "ext-by-codec");
     request.keepStreams = given(parser, "keep-streams");
+    request.clusterCrc = given(parser, "crc");
     request.title = titleNumber(value(parser, "title", ""), request.command);
     request.playlistName = value(parser, "playlist", "");
     // A name in the disc's ADV_OBJ folder, not a path that leads elsewhere.

@@ -28,6 +28,7 @@ struct Request {
     bool tree = false;        // xpl: the tree as text after the log lines
     bool quiet = false;       // no progress on stderr
     bool keepStreams = false; // mkv: also write the streams beside the .mkv
+    bool clusterCrc = false;  // mkv: a CRC-32 in every cluster
     bool dryRun = false;      // demux, rebuild, mkv: the reads and the plan, nothing written
     std::string outputFolder;
     std::string videoExt = "mpv";

@@ -65,6 +65,7 @@ struct JobRequest {
     bool subPgs = false;      // subpicture streams are converted to PGS
     bool mkv = false;         // the streams go into OUTPUTPREFIX.mkv
     bool keepStreams = false; // with the .mkv, every stream gets its file too
+    bool clusterCrc = false;  // the .mkv's clusters each carry a CRC-32 of their content
 
     const std::string& extension(TrackKind kind) const {
         return extensions[static_cast<size_t>(kind)];

@@ -19,6 +19,7 @@ struct MkvSetup {
     std::optional<TrackName> playlistFirstAudio;
     // Where the playlist places each later part on the title's timeline, from the first's.
     std::vector<int64_t> placesNs;
+    bool clusterCrc = false; // a CRC-32 in every cluster
     OpenFiles& openFiles; // the job's: the .mkv may take the place of none of them
     JobEvents& events;
 };

@@ -283,7 +283,7 @@ void MatroskaSink::start() {
         tracks.push_back(made);
     }
     writer_ = std::make_unique<MatroskaWriter>(*file_);
-    writer_->start(tracks, setup_.title);
+    writer_->start(tracks, setup_.title, setup_.clusterCrc);
     for (const auto& track : tracks_)
         drain(*track);
 }

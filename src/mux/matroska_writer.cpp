@@ -164,7 +164,8 @@ void MatroskaWriter::addStream(const MatroskaTrack& track) {
         if (track.label.kind == flag.kind) stream->disposition |= flag.disposition;
 }
 
-void MatroskaWriter::start(const std::vector<MatroskaTrack>& tracks, const std::string& title) {
+void MatroskaWriter::start(const std::vector<MatroskaTrack>& tracks, const std::string& title,
+                           bool clusterCrc) {
     for (const MatroskaTrack& track : tracks)
         addStream(track);
     if (!title.empty()) av_dict_set(&format_->metadata, "title", title.c_str(), 0);
@@ -176,6 +177,7 @@ void MatroskaWriter::start(const std::vector<MatroskaTrack>& tracks, const std::
     AVDictionary* options = nullptr;
     // Each track's default flag as given, none inferred.
     av_dict_set(&options, "default_mode", "passthrough", 0);
+    av_dict_set(&options, "write_crc32", clusterCrc ? "1" : "0", 0);
     const int result = avformat_write_header(format_, &options);
     av_dict_free(&options);
     check(result);

@@ -50,7 +50,10 @@ class MatroskaWriter {
     MatroskaWriter(const MatroskaWriter&) = delete;
     MatroskaWriter& operator=(const MatroskaWriter&) = delete;
 
-    void start(const std::vector<MatroskaTrack>& tracks, const std::string& title);
+    // With clusterCrc each cluster carries a CRC-32 of its content, which costs a third of the
+    // muxer's time.
+    void start(const std::vector<MatroskaTrack>& tracks, const std::string& title,
+               bool clusterCrc);
     bool started() const { return started_; }
     void write(const MatroskaBlock& block);
     // Chapters end where the next begins, the last at `endTicks`.

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <bit>
 #include <csignal>
 #include <filesystem>
 #include <sstream>
@@ -133,6 +134,44 @@ TEST_F(MkvOfDisc, LeavesOnlyTheMkvAndSaysWhatItHolds) {
     EXPECT_EQ(percents.back(), 100);
     for (size_t i = 1; i < percents.size(); ++i)
         EXPECT_GT(percents[i] / 5, percents[i - 1] / 5) << result->err;
+}
+
+// Of the file's clusters (EBML id 1F 43 B6 75): how many, and how many begin with a CRC-32
+// element (BF 84) of their content.
+std::pair<int, int> clustersAndCrcs(const Bytes& file) {
+    const Bytes cluster = {0x1F, 0x43, 0xB6, 0x75};
+    int clusters = 0, crcs = 0;
+    for (auto at = std::search(file.begin(), file.end(), cluster.begin(), cluster.end());
+         at != file.end(); at = std::search(at + 4, file.end(), cluster.begin(), cluster.end())) {
+        const size_t sizeAt = size_t(at - file.begin()) + 4;
+        if (sizeAt >= file.size() || file[sizeAt] == 0) continue;
+        const size_t sizeLength = size_t(std::countl_zero(file[sizeAt])) + 1;
+        const size_t contentAt = sizeAt + sizeLength;
+        ++clusters;
+        if (contentAt + 1 < file.size() && file[contentAt] == 0xBF && file[contentAt + 1] == 0x84)
+            ++crcs;
+    }
+    return {clusters, crcs};
+}
+
+// The cluster CRC is off by default, as in mkvmerge's files (it cost a third of the mux), and
+// --crc writes one into every cluster; the frames are the same either way.
+TEST_F(MkvOfDisc, ClustersCarryACrcOnlyWithTheCrcOption) {
+    ASSERT_EQ(result->exitCode, 0) << result->err;
+    const auto [clusters, crcs] = clustersAndCrcs(readBytes(mkv));
+    EXPECT_GT(clusters, 0);
+    EXPECT_EQ(crcs, 0);
+    const std::string withCrc = disc->dir / "crc";
+    std::filesystem::create_directory(withCrc);
+    const auto r = cli({"mkv", disc->evo, "--xpl", disc->xpl, "--out", withCrc, "--crc", "-q"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto [crcClusters, crcCrcs] = clustersAndCrcs(readBytes(withCrc + "/FEATURE_1.mkv"));
+    EXPECT_EQ(crcClusters, clusters);
+    EXPECT_EQ(crcCrcs, clusters);
+    const std::string frames = "ffmpeg -nostdin -v error -i ";
+    EXPECT_EQ(outputLines(frames + inQuotes(mkv) + " -map 0 -c copy -f framemd5 -"),
+              outputLines(frames + inQuotes(withCrc + "/FEATURE_1.mkv") +
+                          " -map 0 -c copy -f framemd5 -"));
 }
 
 TEST_F(MkvOfDisc, TracksCarryThePlaylistsCodecsLanguagesNamesAndFlags) {

@@ -38,7 +38,7 @@ struct Ac3Frames {
 void write(OutputFile& out, const std::vector<MatroskaTrack>& tracks, const Ac3Frames& frames,
            const TitleChapters& chapters = {}) {
     MatroskaWriter writer(out);
-    writer.start(tracks, "@Home: Ça commence");
+    writer.start(tracks, "@Home: Ça commence", false);
     for (size_t i = 0; i < frames.packets.size(); ++i)
         for (size_t track = 0; track < tracks.size(); ++track)
             writer.write({track, av_packet_clone(frames.packets[i]), int64_t(i) * Ac3Ticks,
