@@ -29,6 +29,13 @@ void* operator new(size_t size) {
     return block;
 }
 
+// std::stable_sort's buffer comes from this form: it must meet the same delete.
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block != nullptr) count(int64_t(malloc_usable_size(block)));
+    return block;
+}
+
 void operator delete(void* block) noexcept {
     if (block == nullptr) return;
     count(-int64_t(malloc_usable_size(block)));
