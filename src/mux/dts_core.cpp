@@ -20,15 +20,13 @@ bool syncAt(const AVPacket& packet, size_t offset, const uint8_t (&sync)[4]) {
 
 DtsCore::DtsCore(Receiver receiver) : receiver_(std::move(receiver)) {
     const AVBitStreamFilter* core = av_bsf_get_by_name("dca_core");
-    if (core == nullptr || av_bsf_alloc(core, &filter_) < 0)
+    AVBSFContext* filter = nullptr;
+    if (core == nullptr || av_bsf_alloc(core, &filter) < 0)
         throw std::runtime_error("no dca_core filter");
-    filter_->par_in->codec_id = AV_CODEC_ID_DTS;
-    filter_->par_in->codec_type = AVMEDIA_TYPE_AUDIO;
-    if (av_bsf_init(filter_) < 0) throw std::runtime_error("dca_core failed");
-}
-
-DtsCore::~DtsCore() {
-    av_bsf_free(&filter_);
+    filter_.reset(filter);
+    filter->par_in->codec_id = AV_CODEC_ID_DTS;
+    filter->par_in->codec_type = AVMEDIA_TYPE_AUDIO;
+    if (av_bsf_init(filter) < 0) throw std::runtime_error("dca_core failed");
 }
 
 void DtsCore::frame(const CutFrame& frame) {
@@ -36,7 +34,8 @@ void DtsCore::frame(const CutFrame& frame) {
     // The filter shortens a reference to the frame's bytes to the core's: nothing is copied.
     AVPacket* core = av_packet_clone(frame.packet);
     if (core == nullptr) throw std::bad_alloc();
-    if (av_bsf_send_packet(filter_, core) < 0 || av_bsf_receive_packet(filter_, core) < 0) {
+    if (av_bsf_send_packet(filter_.get(), core) < 0 ||
+        av_bsf_receive_packet(filter_.get(), core) < 0) {
         av_packet_free(&core);
         throw std::runtime_error("dca_core failed");
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <optional>
 
 extern "C" {
@@ -19,9 +20,6 @@ class DtsCore {
     using Receiver = std::function<void(const CutFrame&)>;
 
     explicit DtsCore(Receiver receiver);
-    ~DtsCore();
-    DtsCore(const DtsCore&) = delete;
-    DtsCore& operator=(const DtsCore&) = delete;
 
     // A frame of the DTS stream as the frame cutter cut it; its packet stays the caller's. The
     // core comes out with the frame's timestamps and length (the core's, which the parser
@@ -34,8 +32,12 @@ class DtsCore {
     const StreamParameters& parameters() const { return parameters_; }
 
   private:
+    struct Free {
+        void operator()(AVBSFContext* filter) const { av_bsf_free(&filter); }
+    };
+
     Receiver receiver_;
-    AVBSFContext* filter_ = nullptr;
+    std::unique_ptr<AVBSFContext, Free> filter_;
     std::optional<bool> hasCore_;
     StreamParameters parameters_;
 };

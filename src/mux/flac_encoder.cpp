@@ -47,57 +47,53 @@ FlacEncoder::FlacEncoder(const LpcmFormat& format, int level, Receiver receiver)
     store_ = wide ? store24 : store16;
     inSampleBytes_ = wide ? 3 : 2;
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_FLAC);
-    context_ = codec != nullptr ? avcodec_alloc_context3(codec) : nullptr;
-    block_ = av_frame_alloc();
-    if (context_ == nullptr || block_ == nullptr) throw std::runtime_error("no FLAC encoder");
+    if (codec == nullptr) throw std::runtime_error("no FLAC encoder");
+    context_.reset(avcodec_alloc_context3(codec));
+    block_.reset(av_frame_alloc());
+    if (!context_ || !block_) throw std::bad_alloc();
+    AVCodecContext& context = *context_;
     // The encoder writes 16 or 24 bits a sample, no other size: 20-bit samples go in as the
     // 24-bit ones they are stored as, their low four bits 0, which each subframe codes once as
     // wasted bits rather than in every sample.
-    context_->sample_fmt = wide ? AV_SAMPLE_FMT_S32 : AV_SAMPLE_FMT_S16;
-    context_->bits_per_raw_sample = wide ? 24 : 16;
-    context_->sample_rate = format.sampleRate;
-    context_->time_base = {1, format.sampleRate};
+    context.sample_fmt = wide ? AV_SAMPLE_FMT_S32 : AV_SAMPLE_FMT_S16;
+    context.bits_per_raw_sample = wide ? 24 : 16;
+    context.sample_rate = format.sampleRate;
+    context.time_base = {1, format.sampleRate};
     // A FLAC frame codes only the channel count; the speakers are the container's to tell.
-    context_->ch_layout.order = AV_CHANNEL_ORDER_UNSPEC;
-    context_->ch_layout.nb_channels = format.channels;
-    context_->compression_level = level;
-    check(avcodec_open2(context_, codec, nullptr));
+    context.ch_layout.order = AV_CHANNEL_ORDER_UNSPEC;
+    context.ch_layout.nb_channels = format.channels;
+    context.compression_level = level;
+    check(avcodec_open2(&context, codec, nullptr));
     parameters_.sampleRate = format.sampleRate;
     parameters_.channels = format.channels;
-    parameters_.extradata.assign(context_->extradata,
-                                 context_->extradata + context_->extradata_size);
-    block_->format = context_->sample_fmt;
-    block_->nb_samples = context_->frame_size;
-    check(av_channel_layout_copy(&block_->ch_layout, &context_->ch_layout));
-    check(av_frame_get_buffer(block_, 0));
-}
-
-FlacEncoder::~FlacEncoder() {
-    av_packet_free(&held_);
-    av_frame_free(&block_);
-    avcodec_free_context(&context_);
+    parameters_.extradata.assign(context.extradata, context.extradata + context.extradata_size);
+    block_->format = context.sample_fmt;
+    block_->nb_samples = context.frame_size;
+    check(av_channel_layout_copy(&block_->ch_layout, &context.ch_layout));
+    check(av_frame_get_buffer(block_.get(), 0));
 }
 
 void FlacEncoder::encode(std::span<const uint8_t> samples) {
     pcmBytes_ += samples.size();
     const size_t channels = size_t(context_->ch_layout.nb_channels);
+    const size_t blockFrames = size_t(context_->frame_size);
     const size_t outSampleBytes = size_t(av_get_bytes_per_sample(context_->sample_fmt));
     const uint8_t* in = samples.data();
     size_t frames = samples.size() / (inSampleBytes_ * channels);
     while (frames > 0) {
         // The encoder may still hold the block sent before.
-        if (blockFilled_ == 0) check(av_frame_make_writable(block_));
-        const size_t taken = std::min(frames, size_t(context_->frame_size) - blockFilled_);
+        if (blockFilled_ == 0) check(av_frame_make_writable(block_.get()));
+        const size_t taken = std::min(frames, blockFrames - blockFilled_);
         store_(in, taken * channels, block_->data[0] + blockFilled_ * channels * outSampleBytes);
         in += taken * channels * inSampleBytes_;
         frames -= taken;
         blockFilled_ += taken;
-        if (blockFilled_ == size_t(context_->frame_size)) send(block_);
+        if (blockFilled_ == blockFrames) send(block_.get());
     }
 }
 
 void FlacEncoder::finish() {
-    if (blockFilled_ > 0) send(block_);
+    if (blockFilled_ > 0) send(block_.get());
     send(nullptr);
     handOut(nullptr);
 }
@@ -109,37 +105,34 @@ void FlacEncoder::send(AVFrame* block) {
         samplesSent_ += int64_t(blockFilled_);
         blockFilled_ = 0;
     }
-    check(avcodec_send_frame(context_, block));
+    check(avcodec_send_frame(context_.get(), block));
     for (;;) {
-        AVPacket* packet = av_packet_alloc();
-        if (packet == nullptr) throw std::bad_alloc();
-        const int result = avcodec_receive_packet(context_, packet);
-        if (result < 0) {
-            av_packet_free(&packet);
-            if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return;
-            check(result);
-        }
-        handOut(packet);
+        Packet packet(av_packet_alloc());
+        if (!packet) throw std::bad_alloc();
+        const int result = avcodec_receive_packet(context_.get(), packet.get());
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return;
+        check(result);
+        handOut(std::move(packet));
     }
 }
 
-void FlacEncoder::handOut(AVPacket* next) {
+void FlacEncoder::handOut(Packet next) {
     // At the end the encoder gives the final STREAMINFO in a packet of its own, without a
     // frame: it goes to the last frame.
-    if (next != nullptr && next->size == 0) {
+    if (next && next->size == 0) {
         size_t size = 0;
-        const uint8_t* info = av_packet_get_side_data(next, AV_PKT_DATA_NEW_EXTRADATA, &size);
-        uint8_t* moved = held_ != nullptr && info != nullptr
-                             ? av_packet_new_side_data(held_, AV_PKT_DATA_NEW_EXTRADATA, size)
-                             : nullptr;
-        if (moved != nullptr) std::memcpy(moved, info, size);
-        av_packet_free(&next);
-        if (info != nullptr && held_ != nullptr && moved == nullptr) throw std::bad_alloc();
+        const uint8_t* info = av_packet_get_side_data(next.get(), AV_PKT_DATA_NEW_EXTRADATA, &size);
+        if (info == nullptr || !held_) return;
+        uint8_t* copy = av_packet_new_side_data(held_.get(), AV_PKT_DATA_NEW_EXTRADATA, size);
+        if (copy == nullptr) throw std::bad_alloc();
+        std::memcpy(copy, info, size);
         return;
     }
-    if (AVPacket* ready = std::exchange(held_, next)) {
+    if (Packet ready = std::exchange(held_, std::move(next))) {
         flacBytes_ += uint64_t(ready->size);
-        receiver_({ready, ready->pts, ready->duration});
+        const FlacFrame frame{ready.get(), ready->pts, ready->duration};
+        ready.release();
+        receiver_(frame);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 
 extern "C" {
@@ -33,9 +34,6 @@ class FlacEncoder {
 
     // `level`: the compression level, 0 to MaxFlacLevel.
     FlacEncoder(const LpcmFormat& format, int level, Receiver receiver);
-    ~FlacEncoder();
-    FlacEncoder(const FlacEncoder&) = delete;
-    FlacEncoder& operator=(const FlacEncoder&) = delete;
 
     // Whole sample frames only; a frame comes out each time the encoder's block is full.
     void encode(std::span<const uint8_t> samples);
@@ -52,18 +50,23 @@ class FlacEncoder {
     uint64_t flacBytes() const { return flacBytes_; }
 
   private:
+    struct Free {
+        void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+        void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+        void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+    };
+    using Packet = std::unique_ptr<AVPacket, Free>;
     using Store = void (*)(const uint8_t* in, size_t values, uint8_t* out);
 
     // Sends the block as far as it is filled (nullptr: the end) and hands out what comes back.
     void send(AVFrame* block);
     // Hands out the frame held back, so that the last one can take the final STREAMINFO.
-    void handOut(AVPacket* next);
+    void handOut(Packet next);
 
     Receiver receiver_;
-    AVCodecContext* context_ = nullptr;
-    AVFrame* block_ = nullptr;
-    AVPacket* received_ = nullptr;
-    AVPacket* held_ = nullptr;
+    std::unique_ptr<AVCodecContext, Free> context_;
+    std::unique_ptr<AVFrame, Free> block_;
+    Packet held_;
     Store store_;
     size_t inSampleBytes_;
     size_t blockFilled_ = 0; // sample frames in block_
