@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/job_state.h"
+#include "engine/open_files.h"
 #include "engine/source_file.h"
 #include "mux/flac_encoder.h"
 

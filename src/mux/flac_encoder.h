@@ -10,11 +10,9 @@ extern "C" {
 
 #include "engine/lpcm_format.h"
 #include "frame_cutter.h"
+#include "jobs/job_request.h"
 
 namespace splitwick {
-
-constexpr int DefaultFlacLevel = 5;
-constexpr int MaxFlacLevel = 12;
 
 // A FLAC frame, timed by its first sample: the count of sample frames before it in the stream.
 struct FlacFrame {
