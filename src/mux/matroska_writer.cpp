@@ -41,12 +41,12 @@ struct KindFlag {
 };
 
 // The playlist's track kinds Matroska has a flag for; the others ("normal", "large",
-// "children") have none.
-constexpr std::array<KindFlag, 4> KindFlags = {{
+// "children") have none. "forced" is the plan's to turn into the forced flag, as it decides the
+// default ones.
+constexpr std::array<KindFlag, 3> KindFlags = {{
     {"commentary", AV_DISPOSITION_COMMENT},
     {"visually-impaired", AV_DISPOSITION_VISUAL_IMPAIRED},
     {"hearing-impaired", AV_DISPOSITION_HEARING_IMPAIRED},
-    {"forced", AV_DISPOSITION_FORCED},
 }};
 
 } // namespace

@@ -135,6 +135,40 @@ TEST(MkvLpcmAsFlac, DecodesToTheSamplesDemuxWritesAsWav) {
     }
 }
 
+// A disc's title of two clips (one title cut into two layers): the FLAC track plays on across
+// the clips, sample for sample as demux follows them into one WAV.
+TEST(MkvLpcmAsFlac, DiscTitleOfTwoClipsDecodesToTheDemuxedWav) {
+    TempFolder disc;
+    const std::string evos = disc / "HVDVD_TS", out = disc / "out";
+    for (const std::string& folder : {evos, disc / "ADV_OBJ", out})
+        fs::create_directories(folder);
+    const maker::MadeEsEvo film =
+        makeLayeredTitle({{{Encoded::H264At24000_1001, 0}, {Encoded::Lpcm16Stereo, 0}}}, evos,
+                         "L0_mainMovie", "L1_mainMovie", disc / "expected");
+    const std::string seam =
+        titleTimeOfTicks(int64_t(*film.parts[1].referencePts - *film.parts[0].referencePts));
+    const std::vector<XmlElement> streams = {video(1, 1), audio(1, 1, "English")};
+    writeTextFile(
+        disc / "ADV_OBJ/VPLST000.XPL",
+        xmlDocument(playlistRoot("LAYERED", {videoItem(1, "MPEG-4 AVC"), audioItem(1, "LPCM", "2")},
+                                 {title(1, "Film", "00:00:03:00",
+                                        {clip("L0_mainMovie", streams, "00:00:00:00", seam),
+                                         clip("L1_mainMovie", streams, seam, "00:00:03:00")})})));
+
+    const auto demuxed =
+        cli({"demux", disc.path(), "--lpcm", "wav", "--streams", "audio00", "--out", out, "-q"});
+    ASSERT_EQ(demuxed.exitCode, 0) << demuxed.err;
+    const auto muxed = cli({"mkv", disc.path(), "--lpcm", "flac", "--out", out, "-q"});
+    ASSERT_EQ(muxed.exitCode, 0) << muxed.err;
+    ASSERT_EQ(fileNamesIn(out),
+              (std::vector<std::string>{"Film.LPCM.2ch.stream.00.English.wav", "Film.mkv"}))
+        << demuxed.out;
+    const Bytes wav = wavSamples(out + "/Film.LPCM.2ch.stream.00.English.wav");
+    decodeWithFfmpeg(disc / "flac.wav", out + "/Film.mkv", 2);
+    EXPECT_GT(wav.size(), 500000u);
+    EXPECT_TRUE(wavSamples(disc / "flac.wav") == wav);
+}
+
 TEST(MkvLpcmAsFlac, WrongChoicesAreUsageErrors) {
     const struct {
         std::vector<std::string> options;

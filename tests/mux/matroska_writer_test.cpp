@@ -63,10 +63,11 @@ TEST(MatroskaWriter, TracksCarryTheirLabelsFlagsTitleAndChapters) {
          false,
          false,
          {"A_AC3", "jpn", "", false, false, false, true}},
+        // The kind alone does not force: the forced flag is the caller's.
         {{"spa", "forced", "Forzado"},
          false,
          false,
-         {"A_AC3", "spa", "Forzado", false, false, false, false, true}},
+         {"A_AC3", "spa", "Forzado", false, false, false, false, false}},
         {{"ita", "normal", "Forzato"},
          true,
          true,
