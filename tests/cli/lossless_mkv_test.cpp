@@ -238,10 +238,31 @@ TEST(MkvDtsCore, DtsHdGetsItsCoreBesideItAndPlainDtsNone) {
             EXPECT_TRUE(core["core"].toBool());
             EXPECT_FALSE(core["default"].toBool());
             EXPECT_TRUE(tracks[1].toObject()["default"].toBool());
-            const auto dry = cli({"mkv", title.evo, "--dts-core", "--json", "--dry-run"});
-            EXPECT_EQ(compact(jsonOf(dry.out)["plan"].toObject()["tracks"]), compact(tracks));
         }
     }
+}
+
+// The dry run's tracks are those the run writes: codecs (FLAC for LPCM), the core track, flags.
+TEST(MkvDryRun, TellsTheTracksTheRunWrites) {
+    TempFolder folder;
+    maker::EsRecipe recipe = videoRecipe();
+    recipe.streams.push_back({maker::Codec::DtsHd, 0x88, DtsHdSample, dtsHdUnits(folder), 0});
+    maker::EsStream lpcm = recipeOf({{{Encoded::Lpcm16Stereo, 0}}}).streams.front();
+    lpcm.id = 0xA1; // audio 1: the DTS stream is audio 0
+    recipe.streams.push_back(lpcm);
+    MadeTitle title(recipe);
+    const std::vector<std::string> args = {"mkv",        title.evo, "--lpcm", "flac",
+                                           "--dts-core", "--json",  "--out",  title.out};
+    const auto ran = cli(args);
+    ASSERT_EQ(ran.exitCode, 0) << ran.err;
+    std::vector<std::string> dry = args;
+    dry.push_back("--dry-run");
+    const QJsonArray tracks = jsonOf(ran.out)["mkv"].toObject()["tracks"].toArray();
+    std::vector<std::string> codecs;
+    for (const QJsonValue& track : tracks)
+        codecs.push_back(track.toObject()["codec"].toString().toStdString());
+    EXPECT_EQ(codecs, (std::vector<std::string>{"H.264", "DTS", "DTS", "FLAC"}));
+    EXPECT_EQ(compact(jsonOf(cli(dry).out)["plan"].toObject()["tracks"]), compact(tracks));
 }
 
 constexpr int64_t Spacing = 99000; // between subtitle units: 1.1 s
