@@ -121,9 +121,18 @@ const std::vector<CommandSpec> Commands = {
       {'\0', "crc", nullptr,
        "Write a CRC-32 into every cluster of NAME.mkv, so that a reader can tell a damaged "
        "cluster; it costs about a third of the mux's time, and is off by default."},
+      {'\0', "lpcm", "FORMAT",
+       "How LPCM streams go into NAME.mkv: pcm (the default; the samples as WAV holds them) or "
+       "flac (lossless FLAC at the stream's own bit depth, 20 bits as 24)."},
+      {'\0', "flac-level", "N",
+       "With --lpcm flac: the compression level, 0 (fastest) to 12 (smallest); default 5."},
+      {'\0', "dts-core", nullptr,
+       "Beside each DTS-HD track, a DTS track of its core for players that decode no "
+       "extension, named after the track with \" (core)\"; plain DTS gets none."},
       {'\0', "json", nullptr,
        "Print one JSON object instead of the log lines, with an \"mkv\" member: the file, its "
-       "tracks (box, codec, language, name, delay_ms) and its number of chapters."}}},
+       "tracks (box, codec, language, name, delay_ms, default, forced; a core track also "
+       "core: true) and its number of chapters."}}},
     {"xpl",
      "FILE.XPL",
      "read the disc's playlist (Read XPL): its tags, the title that plays the EVO given with "

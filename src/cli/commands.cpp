@@ -50,6 +50,9 @@ JobRequest jobRequest(const Request& request) {
     job.mkv = request.command == "mkv";
     job.keepStreams = request.keepStreams;
     job.clusterCrc = request.clusterCrc;
+    job.lpcmFlac = request.lpcmFlac;
+    job.flacLevel = request.flacLevel;
+    job.dtsCore = request.dtsCore;
     return job;
 }
 
@@ -114,15 +117,23 @@ int runRead(const Request& request, const JobRequest& job, ConsoleEvents& events
     return exitCode();
 }
 
+// "Track cbAudio00: FLAC, eng, "English", delay 0 ms, default"
+void printTrack(const TrackPlan& track, const char* core) {
+    std::cout << "Track " << track.track.track.name().jsonName() << core << ": "
+              << codecName(*track.mkvCodec) << ", " << track.mkvLabel.language << ", \""
+              << track.mkvLabel.name << "\", delay " << track.delayMs.value_or(0) << " ms"
+              << (track.mkvDefault ? ", default" : "") << (track.mkvForced ? ", forced" : "")
+              << '\n';
+}
+
 void printPlan(const Plan& plan) {
     for (const std::string& file : plan.files())
         std::cout << "Would write " << file << '\n';
-    for (const TrackPlan& track : plan.tracks)
-        if (track.mkvCodec)
-            std::cout << "Track " << track.track.track.name().jsonName() << ": "
-                      << codecName(*track.mkvCodec) << ", " << track.mkvLabel.language << ", \""
-                      << track.mkvLabel.name << "\", delay " << track.delayMs.value_or(0)
-                      << " ms\n";
+    for (const TrackPlan& track : plan.tracks) {
+        if (!track.mkvCodec) continue;
+        printTrack(track, "");
+        if (track.mkvCore) printTrack(corePlan(track), " core");
+    }
     std::cout << "Chapters: " << plan.chapterCount << '\n';
 }
 

@@ -57,6 +57,24 @@ bool lpcmAsWav(const std::string& format) {
     return format == "wav";
 }
 
+// mkv's --lpcm: "flac" or "pcm", the samples as WAV holds them.
+bool lpcmAsFlac(const std::string& format) {
+    if (format != "flac" && format != "pcm")
+        throw UsageError("--lpcm is pcm or flac, not '" + format + "'", "mkv");
+    return format == "flac";
+}
+
+// --flac-level: 0 to MaxFlacLevel.
+int flacLevel(const std::string& text) {
+    const bool digits =
+        !text.empty() && text.size() < 3 &&
+        std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+    if (!digits || std::stoi(text) > MaxFlacLevel)
+        throw UsageError(
+            "--flac-level is 0 to " + std::to_string(MaxFlacLevel) + ", not '" + text + "'", "mkv");
+    return std::stoi(text);
+}
+
 // --title: a title's number, 1 or more; 0 when not given.
 int titleNumber(const std::string& text, const std::string& command) {
     if (text.empty()) return 0;
@@ -200,7 +218,6 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.videoExt = value(parser, "video-ext", request.videoExt);
     request.audioExt = value(parser, "audio-ext", request.audioExt);
     request.subExt = value(parser, "sub-ext", request.subExt);
-    request.lpcmWav = lpcmAsWav(value(parser, "lpcm", "raw"));
     request.subPgs = subAsPgs(value(parser, "sub", "raw"));
     request.extByCodec = given(parser, "ext-by-codec");
     request.keepStreams = given(parser, "keep-streams");
@@ -217,6 +234,14 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     if (request.command == "mkv") {
         // The streams, when kept, are named by their codec.
         request.extByCodec = true;
+        request.lpcmFlac = lpcmAsFlac(value(parser, "lpcm", "pcm"));
+        request.flacLevel =
+            flacLevel(value(parser, "flac-level", std::to_string(DefaultFlacLevel)));
+        if (given(parser, "flac-level") && !request.lpcmFlac)
+            throw UsageError("--flac-level needs --lpcm flac", request.command);
+        request.dtsCore = given(parser, "dts-core");
+    } else {
+        request.lpcmWav = lpcmAsWav(value(parser, "lpcm", "raw"));
     }
     return request;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/track.h"
+#include "jobs/job_request.h"
 
 namespace splitwick::cli {
 
@@ -37,6 +38,9 @@ struct Request {
     bool lpcmWav = false;    // LPCM streams written as WAV files
     bool subPgs = false;     // subpicture streams converted to PGS
     bool extByCodec = false; // stream files named by codec instead of the three extensions
+    bool lpcmFlac = false;   // mkv: LPCM as FLAC
+    int flacLevel = DefaultFlacLevel;
+    bool dtsCore = false; // mkv: each DTS-HD track's core beside it
     // The streams the job takes; none given means every stream the reads found, an empty list
     // ("none") none.
     std::optional<std::vector<TrackName>> streams;

@@ -249,13 +249,22 @@ std::string failureJson(const std::string& error, const std::string& detail, int
 // The tracks of a plan or a .mkv, as mkvJson and dryRunJson give them.
 static std::string tracksJson(const std::vector<TrackPlan>& plans) {
     std::vector<std::string> tracks;
+    const auto add = [&](const TrackPlan& track, bool core) {
+        std::vector<std::string> members = {
+            member("box", scalar(text(track.track.track.name().jsonName()))),
+            member("codec", scalar(text(codecName(*track.mkvCodec)))),
+            member("language", scalar(text(track.mkvLabel.language))),
+            member("name", scalar(text(track.mkvLabel.name))),
+            member("delay_ms", scalar(qint64(track.delayMs.value_or(0)))),
+            member("default", scalar(track.mkvDefault)),
+            member("forced", scalar(track.mkvForced))};
+        if (core) members.push_back(member("core", scalar(true)));
+        tracks.push_back(object(members));
+    };
     for (const TrackPlan& track : plans) {
         if (!track.mkvCodec) continue;
-        tracks.push_back(object({member("box", scalar(text(track.track.track.name().jsonName()))),
-                                 member("codec", scalar(text(codecName(*track.mkvCodec)))),
-                                 member("language", scalar(text(track.mkvLabel.language))),
-                                 member("name", scalar(text(track.mkvLabel.name))),
-                                 member("delay_ms", scalar(qint64(track.delayMs.value_or(0))))}));
+        add(track, false);
+        if (track.mkvCore) add(corePlan(track), true);
     }
     return joined(tracks, "[]");
 }

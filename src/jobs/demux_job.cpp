@@ -187,10 +187,8 @@ void Demux::openMkv() {
     const std::string& output = result_.plan.mkv;
     refuseLaterParts(parts_, output);
     mkvProgress_.emplace(fileNameOf(output));
-    const TitleInfo* title = playlist_.title();
-    mkv_ = makeMkv_({output, result_.plan.mkvTitle,
-                     title != nullptr ? title->firstAudio : std::nullopt, parts_.placesNs,
-                     request_.clusterCrc, files_, events_});
+    mkv_ = makeMkv_({output, result_.plan.mkvTitle, planner_.defaultTracks(), request_.flacLevel,
+                     parts_.placesNs, request_.clusterCrc, files_, events_});
 }
 
 void Demux::firstPart() {

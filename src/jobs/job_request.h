@@ -9,6 +9,10 @@
 
 namespace splitwick {
 
+// FLAC's compression levels, from the fastest to the smallest.
+constexpr int DefaultFlacLevel = 5;
+constexpr int MaxFlacLevel = 12;
+
 // A clip of a disc's title: its EVO, and where the playlist places it on the title's timeline.
 struct ClipFile {
     std::string path;
@@ -66,6 +70,9 @@ struct JobRequest {
     bool mkv = false;         // the streams go into OUTPUTPREFIX.mkv
     bool keepStreams = false; // with the .mkv, every stream gets its file too
     bool clusterCrc = false;  // the .mkv's clusters each carry a CRC-32 of their content
+    bool lpcmFlac = false;    // the .mkv takes LPCM as FLAC
+    int flacLevel = DefaultFlacLevel;
+    bool dtsCore = false; // the .mkv takes each DTS-HD track's core as a track of its own
 
     const std::string& extension(TrackKind kind) const {
         return extensions[static_cast<size_t>(kind)];

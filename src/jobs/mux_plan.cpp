@@ -12,7 +12,7 @@ struct CodecInfo {
     const char* extension; // of its stream file, named by codec
 };
 
-constexpr std::array<CodecInfo, 9> Codecs = {{
+constexpr std::array<CodecInfo, 10> Codecs = {{
     {MuxCodec::Mpeg2, "MPEG-2", "m2v"},
     {MuxCodec::H264, "H.264", "h264"},
     {MuxCodec::Vc1, "VC-1", "vc1"},
@@ -21,6 +21,7 @@ constexpr std::array<CodecInfo, 9> Codecs = {{
     {MuxCodec::Dts, "DTS", "dts"},
     {MuxCodec::TrueHd, "TrueHD", "thd"},
     {MuxCodec::LpcmWav, "LPCM", "pcm"},
+    {MuxCodec::Flac, "FLAC", "flac"},
     {MuxCodec::Pgs, "PGS", "sup"},
 }};
 

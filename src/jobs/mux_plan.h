@@ -8,7 +8,7 @@
 namespace splitwick {
 
 // A track's codec as a Matroska file takes it.
-enum class MuxCodec { Mpeg2, H264, Vc1, Ac3, Eac3, Dts, TrueHd, LpcmWav, Pgs };
+enum class MuxCodec { Mpeg2, H264, Vc1, Ac3, Eac3, Dts, TrueHd, LpcmWav, Flac, Pgs };
 
 // "H.264", "E-AC-3", "LPCM", ...: the codec as messages and summaries name it.
 std::string codecName(MuxCodec codec);

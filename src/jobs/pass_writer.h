@@ -15,8 +15,9 @@ namespace splitwick {
 struct MkvSetup {
     std::string output; // STEM.mkv, the name it takes once it is whole
     std::string title;  // the segment title; empty for none
-    // The playlist's first audio stream, which plays by default when it is there.
-    std::optional<TrackName> playlistFirstAudio;
+    // What decides the tracks that play by default, and the level of LPCM as FLAC.
+    DefaultTracks defaults;
+    int flacLevel = DefaultFlacLevel;
     // Where the playlist places each later part on the title's timeline, from the first's.
     std::vector<int64_t> placesNs;
     bool clusterCrc = false; // a CRC-32 in every cluster

@@ -21,6 +21,13 @@ FileForm formOf(const JobRequest& request, const Track& track) {
     return FileForm::Raw;
 }
 
+const std::string CoreSuffix = " (core)";
+
+std::optional<MuxCodec> mkvCodecOf(const JobRequest& request, Codec codec) {
+    if (codec == Codec::Lpcm && request.lpcmFlac) return MuxCodec::Flac;
+    return muxCodecOf(codec);
+}
+
 std::string extensionOf(const JobRequest& request, const Track& track, FileForm form) {
     if (form == FileForm::Wav) return WavExtension;
     if (form == FileForm::Pgs) return codecExtension(MuxCodec::Pgs);
@@ -73,12 +80,17 @@ bool Planner::chosen(TrackName name, bool inTitle) const {
 }
 
 TrackPlan Planner::track(const LabelledTrack& track) const {
-    TrackPlan plan{track, "", "", formOf(request_, track.track), std::nullopt, {}, std::nullopt};
+    TrackPlan plan{track,        "",          "",           formOf(request_, track.track),
+                   std::nullopt, {},          std::nullopt, false,
+                   false,        std::nullopt};
     // As a .mkv would take it, whether or not the job makes one: the dry run tells it.
-    plan.mkvCodec = muxCodecOf(track.track.codec->codec);
+    plan.mkvCodec = mkvCodecOf(request_, track.track.codec->codec);
     plan.mkvLabel = title_ != nullptr && track.inTitle
                         ? title_->muxLabel(track.track.name(), track.label)
                         : TrackLabel{"und", "", track.label};
+    if (request_.dtsCore && plan.mkvCodec == MuxCodec::Dts)
+        plan.mkvCore =
+            TrackLabel{plan.mkvLabel.language, plan.mkvLabel.kind, plan.mkvLabel.name + CoreSuffix};
     // A stream the .mkv takes gets a file of its own only when the streams are kept too.
     if (request_.mkv && plan.mkvCodec && !request_.keepStreams) return plan;
     const std::string extension = extensionOf(request_, track.track, plan.form);
@@ -127,7 +139,25 @@ Plan Planner::plan(const std::vector<LabelledTrack>& tracks, const TitleTiming& 
     std::stable_sort(plan.tracks.begin(), plan.tracks.end(), [](const auto& a, const auto& b) {
         return inTrackOrder(a.track.track, b.track.track);
     });
+    std::vector<TrackPlan*> muxed;
+    for (TrackPlan& track : plan.tracks)
+        if (track.mkvCodec) muxed.push_back(&track);
+    setTrackFlags(muxed, defaultTracks());
     return plan;
+}
+
+DefaultTracks Planner::defaultTracks() const {
+    DefaultTracks defaults;
+    if (!request_.choice.languages.empty()) defaults.language = request_.choice.languages.front();
+    if (title_ == nullptr) return defaults;
+    defaults.firstAudio = title_->firstAudio;
+    if (!defaults.language.empty()) return defaults;
+    // The TitleSet's defaultLanguage, else that of the track a player starts with.
+    defaults.language = title_->defaultLanguage;
+    if (defaults.language.empty() && title_->firstAudio)
+        if (const auto first = title_->language(*title_->firstAudio))
+            defaults.language = first->language;
+    return defaults;
 }
 
 std::vector<std::string> Plan::files() const {
@@ -142,16 +172,12 @@ std::vector<std::string> Plan::files() const {
     return files;
 }
 
-std::optional<size_t> defaultAudioTrack(const std::vector<const TrackPlan*>& tracks,
-                                        std::optional<TrackName> playlistFirst) {
-    std::optional<size_t> first;
-    for (size_t i = 0; i < tracks.size(); ++i) {
-        const TrackName name = tracks[i]->track.track.name();
-        if (name.kind != TrackKind::Audio) continue;
-        if (name == playlistFirst && tracks[i]->track.inTitle) return i;
-        if (!first) first = i;
-    }
-    return first;
+TrackPlan corePlan(const TrackPlan& dts) {
+    TrackPlan core = dts;
+    core.mkvLabel = *dts.mkvCore;
+    core.mkvCore.reset();
+    core.mkvDefault = core.mkvForced = false;
+    return core;
 }
 
 void checkChoice(const TrackChoice& choice, const std::vector<LabelledTrack>& tracks,

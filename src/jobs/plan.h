@@ -10,6 +10,7 @@
 #include "playlist/title_chapters.h"
 #include "playlist/title_info.h"
 #include "title_parts.h"
+#include "track_flags.h"
 
 namespace splitwick {
 
@@ -42,6 +43,11 @@ struct TrackPlan {
     std::optional<MuxCodec> mkvCodec;
     TrackLabel mkvLabel;
     std::optional<int64_t> delayMs; // against the picture, where a scan timed it
+    // Its flags there, which setTrackFlags decides over the file's tracks.
+    bool mkvDefault = false, mkvForced = false;
+    // A DTS track's core as a track of its own beside it (--dts-core): its label. The run
+    // writes it for a DTS-HD stream only; plain DTS is its own core.
+    std::optional<TrackLabel> mkvCore;
 };
 
 // What a job writes: the one plan the dry run prints, the run carries out track by track as its
@@ -75,6 +81,8 @@ class Planner {
     // The chapters the outputs take, from the start of the EVO's clip on.
     TitleChapters chapters() const;
     const std::string& prefix() const { return prefix_; }
+    // What decides the .mkv's default tracks: the first --lang, else the title's.
+    DefaultTracks defaultTracks() const;
 
     // The plan's files that belong to no track: the chapters, the rebuilt EVO, the .mkv.
     Plan titleFiles() const;
@@ -87,10 +95,9 @@ class Planner {
     std::string prefix_;
 };
 
-// The track of the .mkv that plays by default among its audio tracks: the playlist's first audio
-// stream when it is there, else the first audio track. None without audio.
-std::optional<size_t> defaultAudioTrack(const std::vector<const TrackPlan*>& tracks,
-                                        std::optional<TrackName> playlistFirst);
+// The plan of a DTS track's core as a .mkv track of its own: its label, and never the track
+// that plays by default.
+TrackPlan corePlan(const TrackPlan& dts);
 
 // A request's names and languages must each match a track the title has: one that matches none
 // is a usage error (JobErrorKind::Usage) naming those that exist.

@@ -30,6 +30,21 @@ AVPacket* packetOf(const uint8_t* data, size_t length) {
     return packet;
 }
 
+StreamParameters decodedFormat(AVCodecID codec, const AVPacket& frame) {
+    const AVCodec* decoder = avcodec_find_decoder(codec);
+    AVCodecContext* context = decoder != nullptr ? avcodec_alloc_context3(decoder) : nullptr;
+    AVFrame* decoded = av_frame_alloc();
+    StreamParameters format;
+    if (context != nullptr && decoded != nullptr && avcodec_open2(context, decoder, nullptr) == 0 &&
+        avcodec_send_packet(context, &frame) == 0 && avcodec_receive_frame(context, decoded) == 0) {
+        format.sampleRate = decoded->sample_rate;
+        format.channels = decoded->ch_layout.nb_channels;
+    }
+    av_frame_free(&decoded);
+    avcodec_free_context(&context);
+    return format;
+}
+
 FrameCutter::FrameCutter(AVCodecID codec, Receiver receiver) : receiver_(std::move(receiver)) {
     context_ = avcodec_alloc_context3(nullptr);
     parser_ = av_parser_init(codec);
@@ -110,7 +125,9 @@ void FrameCutter::cut(const uint8_t* data, int length) {
         // learn them, and a decoder for every frame would cost more than the rest of the mux.
         parameters_.sampleRate = context_->sample_rate;
         parameters_.channels = context_->ch_layout.nb_channels;
-        if (parameters_.channels == 0) parameters_.channels = decodedChannels(*packet);
+        // Only the AC-3 parser tells the channels, and not for E-AC-3: the frame decoded does.
+        if (parameters_.channels == 0)
+            parameters_.channels = decodedFormat(context_->codec_id, *packet).channels;
     }
     // Audio frames all stand alone; the MPEG-2 and VC-1 parsers mark no key frames, only
     // intra-coded pictures.
@@ -118,20 +135,6 @@ void FrameCutter::cut(const uint8_t* data, int length) {
                      (parser_->key_frame < 0 && parser_->pict_type == AV_PICTURE_TYPE_I);
     receiver_({packet, fromAv(parser_->pts), fromAv(parser_->dts), key,
                video ? 0 : int64_t(parser_->duration)});
-}
-
-int FrameCutter::decodedChannels(const AVPacket& frame) const {
-    // Only the AC-3 parser tells the channels, and not for E-AC-3: the frame decoded does.
-    const AVCodec* codec = avcodec_find_decoder(context_->codec_id);
-    AVCodecContext* decoder = codec != nullptr ? avcodec_alloc_context3(codec) : nullptr;
-    AVFrame* decoded = av_frame_alloc();
-    int channels = 0;
-    if (decoder != nullptr && decoded != nullptr && avcodec_open2(decoder, codec, nullptr) == 0 &&
-        avcodec_send_packet(decoder, &frame) == 0 && avcodec_receive_frame(decoder, decoded) == 0)
-        channels = decoded->ch_layout.nb_channels;
-    av_frame_free(&decoded);
-    avcodec_free_context(&decoder);
-    return channels;
 }
 
 void FrameCutter::lookForExtradata(const AVPacket& frame) {

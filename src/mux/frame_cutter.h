@@ -55,7 +55,6 @@ class FrameCutter {
     void parse(const uint8_t* data, int length, int64_t pts, int64_t dts);
     void cut(const uint8_t* data, int length);
     void lookForExtradata(const AVPacket& frame);
-    int decodedChannels(const AVPacket& frame) const;
 
     Receiver receiver_;
     AVCodecContext* context_ = nullptr;
@@ -65,6 +64,10 @@ class FrameCutter {
     StreamParameters parameters_;
     bool framesCut_ = false;
 };
+
+// The sample rate and channels of an audio frame as the codec's decoder gives them; 0 each when
+// it does not decode.
+StreamParameters decodedFormat(AVCodecID codec, const AVPacket& frame);
 
 // A packet of its own holding a copy of these bytes; throws std::bad_alloc.
 AVPacket* packetOf(const uint8_t* data, size_t length);

@@ -5,6 +5,7 @@
 #include "engine/job_error.h"
 #include "engine/lpcm_wav_file.h"
 #include "engine/path_parts.h"
+#include "jobs/track_flags.h"
 
 namespace splitwick {
 
@@ -70,9 +71,13 @@ struct MatroskaSink::MuxedTrack {
     std::optional<LpcmFormat> lpcm;
     std::optional<LpcmSamples> samples;
     uint64_t sampleFrames = 0;
+    std::unique_ptr<FlacTrack> flac; // LPCM as FLAC
     // Subpictures
     std::unique_ptr<PgsDisplaySets> sets;
     std::unique_ptr<PgsStreamFile> units;
+    // DTS with its core beside it: the core's track. The core's own track: what keeps the core.
+    MuxedTrack* coreTrack = nullptr;
+    std::unique_ptr<DtsCore> core;
 
     std::deque<Frame> waiting;
     std::optional<BlockTimes> times;
@@ -80,11 +85,18 @@ struct MatroskaSink::MuxedTrack {
 
     bool ready() const {
         if (cutter) return cutter->ready();
+        if (core) return core->hasCore().value_or(false);
         return codec == MuxCodec::Pgs || lpcm.has_value();
     }
+    // Whether the file's header can be written as far as the track goes: a core track is known
+    // to be there or not from the DTS stream's first frame on.
+    bool decided() const { return core ? core->hasCore().has_value() : ready(); }
+    bool fromLpcm() const { return codec == MuxCodec::LpcmWav || codec == MuxCodec::Flac; }
     int sampleBytes() const { return samples ? samples->wavSampleBytes() : 0; }
     StreamParameters parameters() const {
         if (cutter) return cutter->parameters();
+        if (core) return core->parameters();
+        if (flac) return flac->parameters();
         StreamParameters parameters;
         if (lpcm) {
             parameters.sampleRate = lpcm->sampleRate;
@@ -120,12 +132,25 @@ bool MatroskaSink::addTrack(const TrackPlan& plan) {
                 add(made, {packetOf(set.data(), set.size()), -1, pts, pts, 0, true, std::nullopt});
             });
         made.units = std::make_unique<PgsStreamFile>(*made.sets, plan.track.label);
-    } else if (made.codec != MuxCodec::LpcmWav) {
-        made.cutter = std::make_unique<FrameCutter>(
-            avCodecOf(made.codec, 0),
-            [this, &made](const CutFrame& frame) { cutFrame(made, frame); });
+    } else if (!made.fromLpcm()) {
+        made.cutter = std::make_unique<FrameCutter>(avCodecOf(made.codec, 0),
+                                                    [this, &made](const CutFrame& frame) {
+                                                        // The core filter copies what it keeps.
+                                                        if (made.coreTrack)
+                                                            made.coreTrack->core->frame(frame);
+                                                        cutFrame(made, frame);
+                                                    });
     }
+    if (plan.mkvCore) addCore(made);
     return true;
+}
+
+void MatroskaSink::addCore(MuxedTrack& dts) {
+    tracks_.push_back(std::make_unique<MuxedTrack>(corePlan(dts.plan)));
+    MuxedTrack& core = *tracks_.back();
+    core.core =
+        std::make_unique<DtsCore>([this, &core](const CutFrame& frame) { cutFrame(core, frame); });
+    dts.coreTrack = &core;
 }
 
 MatroskaSink::MuxedTrack* MatroskaSink::track(TrackId id) const {
@@ -150,7 +175,7 @@ void MatroskaSink::payload(PayloadRun& run) {
     const int part = int(clocks_.size()) - 1;
     if (track->units) {
         subpicture(*track, run);
-    } else if (track->codec == MuxCodec::LpcmWav) {
+    } else if (track->fromLpcm()) {
         lpcmSamples(*track, run);
     } else {
         const bool firstRun = !run.continuesPacket;
@@ -167,9 +192,8 @@ void MatroskaSink::settleWithoutPicture() {
 }
 
 void MatroskaSink::cutFrame(MuxedTrack& track, const CutFrame& frame) {
-    const StreamParameters& parameters = track.cutter->parameters();
-    const int64_t samplesTicks =
-        parameters.sampleRate > 0 ? frame.samples * TicksPerSecond / parameters.sampleRate : 0;
+    const int sampleRate = track.parameters().sampleRate;
+    const int64_t samplesTicks = sampleRate > 0 ? frame.samples * TicksPerSecond / sampleRate : 0;
     // A frame without timestamps is timed by the part of the one before.
     const int part = frame.pts != NoTimestamp ? partOf(frame.pts)
                      : track.waiting.empty()  ? int(clocks_.size()) - 1
@@ -190,6 +214,12 @@ void MatroskaSink::lpcmHeader(const Track& lpcm, const LpcmHeader& header) {
     if (track->lpcm) return;
     track->lpcm = format;
     track->samples.emplace(format);
+    if (track->codec == MuxCodec::Flac)
+        track->flac = std::make_unique<FlacTrack>(
+            format, setup_.flacLevel, [this, track](const FlacTrack::Frame& frame) {
+                add(*track, {frame.packet, frame.part, frame.pts, frame.pts, frame.ticks, true,
+                             std::nullopt});
+            });
 }
 
 void MatroskaSink::lpcmSamples(MuxedTrack& track, const PayloadRun& run) {
@@ -200,6 +230,7 @@ void MatroskaSink::lpcmSamples(MuxedTrack& track, const PayloadRun& run) {
     track.sampleFrames += uint64_t(frames);
     const std::optional<int64_t> pts =
         run.continuesPacket || run.pts == NoTimestamp ? std::nullopt : std::optional(run.pts);
+    if (track.flac) return track.flac->samples(samples, int(clocks_.size()) - 1, pts);
     add(track, {packetOf(samples.data(), samples.size()), int(clocks_.size()) - 1, pts, pts,
                 frames * TicksPerSecond / track.lpcm->sampleRate, true, std::nullopt});
 }
@@ -226,7 +257,7 @@ bool MatroskaSink::anyReady() const {
 void MatroskaSink::startWhenReady() {
     if (writer_ || !anyReady()) return;
     const bool allReady = std::all_of(tracks_.begin(), tracks_.end(),
-                                      [](const auto& track) { return track->ready(); });
+                                      [](const auto& track) { return track->decided(); });
     if (waitingBytes_ > WaitingLimit || (allReady && clocks_.front().settled())) start();
 }
 
@@ -235,7 +266,7 @@ void MatroskaSink::start() {
     for (const auto& track : tracks_) {
         if (track->ready())
             written_.push_back(track.get());
-        else
+        else if (!track->core) // a DTS stream without a core track is told by its own
             leftOut += (leftOut.empty() ? "" : ", ") + track->plan.track.label;
     }
     if (!leftOut.empty())
@@ -247,23 +278,19 @@ void MatroskaSink::start() {
                      [](const MuxedTrack* a, const MuxedTrack* b) {
                          return inTrackOrder(a->plan.track.track, b->plan.track.track);
                      });
-    std::vector<const TrackPlan*> plans;
-    for (const MuxedTrack* track : written_)
-        plans.push_back(&track->plan);
-    const std::optional<size_t> defaultAudio = defaultAudioTrack(plans, setup_.playlistFirstAudio);
+    std::vector<TrackPlan*> plans;
+    for (MuxedTrack* track : written_)
+        if (!track->core) plans.push_back(&track->plan);
+    setTrackFlags(plans, setup_.defaults);
     const std::optional<FrameRate> measured = timing_.settledFrameRate();
     std::vector<MatroskaTrack> tracks;
-    bool videoSeen = false;
     for (size_t i = 0; i < written_.size(); ++i) {
         MuxedTrack& track = *written_[i];
         track.index = i;
-        // The first picture and the chosen sound play; another video stream is an alternative.
         const bool video = track.name.kind == TrackKind::Video;
-        const bool firstVideo = video && !videoSeen;
-        videoSeen = videoSeen || video;
-        MatroskaTrack made{
-            track.codec,        track.plan.mkvLabel,     firstVideo || i == defaultAudio,
-            track.parameters(), track.sampleBytes() * 8, std::nullopt};
+        MatroskaTrack made{track.codec,         track.plan.mkvLabel,     track.plan.mkvDefault,
+                           track.parameters(),  track.sampleBytes() * 8, std::nullopt,
+                           track.plan.mkvForced};
         int64_t frameTicks = 0;
         if (video) {
             const AVRational own = made.stream.frameRate;
@@ -348,18 +375,23 @@ void MatroskaSink::finish(const TitleChapters& chapters) {
     for (const auto& track : tracks_) {
         if (track->cutter) track->cutter->finish();
         if (track->units) track->units->store();
+        if (track->flac) track->flac->finish();
     }
     if (!writer_) start();
     for (const auto& track : tracks_)
         drain(*track);
     writer_->finish(chapters, endTicks_);
     file_->close();
+    for (const MuxedTrack* track : written_)
+        if (track->flac) setup_.events.logged(track->flac->sizeLine(track->name.number));
 }
 
 std::vector<TrackPlan> MatroskaSink::tracks() const {
     std::vector<TrackPlan> made;
     for (const MuxedTrack* track : written_) {
+        if (track->core) continue; // told by its DTS track's plan
         made.push_back(track->plan);
+        if (track->coreTrack && !track->coreTrack->index) made.back().mkvCore.reset();
         // Subpictures converted to PGS are timed on the title's timeline already.
         if (track->codec == MuxCodec::Pgs) continue;
         for (const StreamStart& start : firstPart_.streams)

@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "block_times.h"
+#include "dts_core.h"
 #include "engine/lpcm_samples.h"
 #include "engine/pgs_stream_file.h"
 #include "engine/timing_recorder.h"
 #include "engine/title_clock.h"
+#include "flac_track.h"
 #include "frame_cutter.h"
 #include "jobs/pass_writer.h"
 #include "matroska_writer.h"
@@ -20,7 +22,8 @@
 namespace splitwick {
 
 // Writes the tracks a demux's plan puts into one Matroska file, from the pass's payload runs:
-// video and audio cut into frames, LPCM as WAV samples, subpictures as PGS display sets,
+// video and audio cut into frames, LPCM as WAV samples or FLAC, a DTS-HD track's core beside it
+// when the plan asks, subpictures as PGS display sets,
 // each timed on the title's timeline (from video stream 0's first presented picture; a later
 // part begins where a disc title's playlist places its clip, else where the part before's
 // video ended). The file's header needs every track's
@@ -58,6 +61,8 @@ class MatroskaSink : public PassWriter {
     struct MuxedTrack;
 
     MuxedTrack* track(TrackId id) const;
+    // The track of a DTS track's core, which the plan asks for beside it.
+    void addCore(MuxedTrack& dts);
     void cutFrame(MuxedTrack& track, const CutFrame& frame);
     void lpcmSamples(MuxedTrack& track, const PayloadRun& run);
     void subpicture(MuxedTrack& track, PayloadRun& run);

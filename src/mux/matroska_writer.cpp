@@ -23,7 +23,7 @@ struct CodecId {
 };
 
 // LPCM goes in as the WAV samples it is converted to: 16-bit, or 24-bit for 20 and 24 bits.
-constexpr std::array<CodecId, 8> CodecIds = {{
+constexpr std::array<CodecId, 9> CodecIds = {{
     {MuxCodec::Mpeg2, AV_CODEC_ID_MPEG2VIDEO},
     {MuxCodec::H264, AV_CODEC_ID_H264},
     {MuxCodec::Vc1, AV_CODEC_ID_VC1},
@@ -31,6 +31,7 @@ constexpr std::array<CodecId, 8> CodecIds = {{
     {MuxCodec::Eac3, AV_CODEC_ID_EAC3},
     {MuxCodec::Dts, AV_CODEC_ID_DTS},
     {MuxCodec::TrueHd, AV_CODEC_ID_TRUEHD},
+    {MuxCodec::Flac, AV_CODEC_ID_FLAC},
     {MuxCodec::Pgs, AV_CODEC_ID_HDMV_PGS_SUBTITLE},
 }};
 
@@ -40,12 +41,12 @@ struct KindFlag {
 };
 
 // The playlist's track kinds Matroska has a flag for; the others ("normal", "large",
-// "children") have none.
-constexpr std::array<KindFlag, 4> KindFlags = {{
+// "children") have none. "forced" is the plan's to turn into the forced flag, as it decides the
+// default ones.
+constexpr std::array<KindFlag, 3> KindFlags = {{
     {"commentary", AV_DISPOSITION_COMMENT},
     {"visually-impaired", AV_DISPOSITION_VISUAL_IMPAIRED},
     {"hearing-impaired", AV_DISPOSITION_HEARING_IMPAIRED},
-    {"forced", AV_DISPOSITION_FORCED},
 }};
 
 } // namespace
@@ -152,6 +153,10 @@ void MatroskaWriter::addStream(const MatroskaTrack& track) {
                                       int(track.defaultRate->denominator)};
     } else if (parameters.codec_type == AVMEDIA_TYPE_AUDIO) {
         parameters.sample_rate = found.sampleRate;
+        // The default layout of each count is LPCM's (that of the WAV files' channel masks).
+        // FLAC's own layouts, as libavformat reads them, differ for 3 to 6 channels (FC for
+        // LFE, BL BR for BC, side pairs for back ones): there the muxer stores LPCM's as the
+        // FLAC header's WAVEFORMATEXTENSIBLE_CHANNEL_MASK.
         av_channel_layout_default(&parameters.ch_layout, found.channels);
         parameters.bits_per_coded_sample = track.bitsPerSample;
     }
@@ -159,7 +164,8 @@ void MatroskaWriter::addStream(const MatroskaTrack& track) {
     av_dict_set(&stream->metadata, "language", track.label.language.c_str(), 0);
     if (!track.label.name.empty())
         av_dict_set(&stream->metadata, "title", track.label.name.c_str(), 0);
-    stream->disposition = track.isDefault ? AV_DISPOSITION_DEFAULT : 0;
+    stream->disposition =
+        (track.isDefault ? AV_DISPOSITION_DEFAULT : 0) | (track.forced ? AV_DISPOSITION_FORCED : 0);
     for (const KindFlag& flag : KindFlags)
         if (track.label.kind == flag.kind) stream->disposition |= flag.disposition;
 }

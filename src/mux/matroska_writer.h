@@ -26,8 +26,9 @@ struct MatroskaTrack {
     TrackLabel label;
     bool isDefault = false;
     StreamParameters stream;
-    int bitsPerSample = 0;                // LPCM: as the samples are stored, 16 or 24
+    int bitsPerSample = 0;                // LPCM and FLAC: as the samples are stored, 16 or 24
     std::optional<FrameRate> defaultRate; // video: the frame rate its blocks last
+    bool forced = false;                  // plays even where its language was not chosen
 };
 
 // A frame to store, timed in 90 kHz ticks on the title's timeline.

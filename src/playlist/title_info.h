@@ -45,6 +45,7 @@ struct TitleInfo {
     std::vector<TitleTrack> videoTracks, audioTracks, subtitleTracks;
     std::vector<ChapterMark> chapters;   // on the title's timeline, in the playlist's order
     std::string chapterLanguage = "und"; // the TitleSet's defaultLanguage, ISO 639-2
+    std::string defaultLanguage;         // the same; empty when it gives none
     // Where the clip of the EVO begins on the title's timeline.
     int64_t evoStartNs = 0;
     // The languages of the audio and subtitle streams, by name; none for a stream the playlist

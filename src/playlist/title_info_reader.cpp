@@ -89,8 +89,7 @@ bool TitleInfoReader::skipComment(const std::string& line) {
 void TitleInfoReader::setTitleSet(const TitleSetAttributes& titleSet) {
     rate_ = timeBaseRate(titleSet.timeBase);
     defaultLanguage_ = titleSet.defaultLanguage;
-    const std::string language = trackLanguage(defaultLanguage_, TrackKind::Audio).language;
-    chapterLanguage_ = language.empty() ? "und" : language;
+    titleSetLanguage_ = trackLanguage(defaultLanguage_, TrackKind::Audio).language;
 }
 
 void TitleInfoReader::title(const PlaylistTag& tag) {
@@ -103,7 +102,8 @@ void TitleInfoReader::title(const PlaylistTag& tag) {
     evoClipSeen_ = false;
     inTitle_ = true;
     info_.evoName = evoName_;
-    info_.chapterLanguage = chapterLanguage_;
+    info_.chapterLanguage = titleSetLanguage_.empty() ? "und" : titleSetLanguage_;
+    info_.defaultLanguage = titleSetLanguage_;
     info_.name = tag.firstOf({"displayName", "id"});
     const int titleNumber = tag.number("titleNumber");
     info_.number = titleNumber > 0 ? titleNumber : titlesMet_;

@@ -61,7 +61,7 @@ class TitleInfoReader {
 
     int rate_ = 0;
     std::string defaultLanguage_;
-    std::string chapterLanguage_;
+    std::string titleSetLanguage_; // ISO 639-2; empty when the TitleSet gives none
     const std::string evoName_;
     std::vector<TitleInfo> titles_;
     int titlesMet_ = 0;

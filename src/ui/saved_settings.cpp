@@ -38,16 +38,18 @@ constexpr Setting ExtByCodec{"ExtByCodec", &SavedSettings::extByCodec};
 constexpr Setting SubPgs{"SubPgs", &SavedSettings::subPgs};
 constexpr Setting MuxMkv{"MuxMkv", &SavedSettings::muxMkv};
 constexpr Setting KeepStreams{"KeepStreams", &SavedSettings::keepStreams};
+constexpr Setting LpcmFlac{"LpcmFlac", &SavedSettings::lpcmFlac};
+constexpr Setting DtsCore{"DtsCore", &SavedSettings::dtsCore};
 
-constexpr std::array<const Setting*, 20> ReadOrder = {
-    &Width,       &Height,  &Top,        &Left,   &WindowState, &TreeWidth,  &AudioExt,
-    &VideoExt,    &SubExt,  &Workdir,    &EVOdir, &XPLdir,      &Continue,   &FastCheck,
-    &CountFrames, &LpcmWav, &ExtByCodec, &SubPgs, &MuxMkv,      &KeepStreams};
+constexpr std::array<const Setting*, 22> ReadOrder = {
+    &Width,      &Height,  &Top,    &Left,        &WindowState, &TreeWidth, &AudioExt,    &VideoExt,
+    &SubExt,     &Workdir, &EVOdir, &XPLdir,      &Continue,    &FastCheck, &CountFrames, &LpcmWav,
+    &ExtByCodec, &SubPgs,  &MuxMkv, &KeepStreams, &LpcmFlac,    &DtsCore};
 
-constexpr std::array<const Setting*, 20> WriteOrder = {
-    &WindowState, &Top,     &Left,       &Width,  &Height, &TreeWidth,  &AudioExt,
-    &VideoExt,    &SubExt,  &Workdir,    &EVOdir, &XPLdir, &Continue,   &FastCheck,
-    &CountFrames, &LpcmWav, &ExtByCodec, &SubPgs, &MuxMkv, &KeepStreams};
+constexpr std::array<const Setting*, 22> WriteOrder = {
+    &WindowState, &Top,     &Left,   &Width,       &Height,   &TreeWidth, &AudioExt,    &VideoExt,
+    &SubExt,      &Workdir, &EVOdir, &XPLdir,      &Continue, &FastCheck, &CountFrames, &LpcmWav,
+    &ExtByCodec,  &SubPgs,  &MuxMkv, &KeepStreams, &LpcmFlac, &DtsCore};
 
 const char* const Install = "Install";
 

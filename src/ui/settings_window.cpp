@@ -70,6 +70,8 @@ SavedSettings MainWindow::currentSettings() const {
     s.subPgs = w_.cbSubPgs->isChecked();
     s.muxMkv = w_.cbMuxMkv->isChecked();
     s.keepStreams = w_.cbKeepStreams->isChecked();
+    s.lpcmFlac = w_.cbLpcmFlac->isChecked();
+    s.dtsCore = w_.cbDtsCore->isChecked();
     return s;
 }
 
@@ -98,6 +100,8 @@ void MainWindow::applySettings(const SavedSettings& s) {
     setTicked(w_.cbSubPgs, s.subPgs);
     setTicked(w_.cbMuxMkv, s.muxMkv);
     setTicked(w_.cbKeepStreams, s.keepStreams);
+    setTicked(w_.cbLpcmFlac, s.lpcmFlac);
+    setTicked(w_.cbDtsCore, s.dtsCore);
 }
 
 } // namespace splitwick

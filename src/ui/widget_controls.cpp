@@ -29,6 +29,8 @@ JobRequest WidgetControls::request() const {
     request.subPgs = w_.cbSubPgs->isChecked();
     request.mkv = w_.cbMuxMkv->isChecked();
     request.keepStreams = w_.cbKeepStreams->isChecked();
+    request.lpcmFlac = w_.cbLpcmFlac->isChecked();
+    request.dtsCore = w_.cbDtsCore->isChecked();
     return request;
 }
 

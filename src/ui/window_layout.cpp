@@ -159,6 +159,13 @@ QWidget* optionPage(Widgets& w) {
     w.cbKeepStreams =
         place(new QCheckBox("Keep the demuxed streams", page), "cbKeepStreams", {170, 176, 153, 17},
               "With the mux into MKV, write the stream files too");
+    w.cbLpcmFlac =
+        place(new QCheckBox("LPCM as FLAC in MKV", page), "cbLpcmFlac", {3, 153, 160, 17},
+              "The mux into MKV takes LPCM streams as FLAC, lossless and about half "
+              "the size");
+    w.cbDtsCore = place(new QCheckBox("DTS core", page), "cbDtsCore", {85, 179, 80, 17},
+                        "The mux into MKV adds beside each DTS-HD track a DTS track of its core, "
+                        "for players that decode no extension");
     w.bAbout = place(new QPushButton("&About", page), "bAbout", {3, 176, 75, 23},
                      "The version, the licence and where the manual is");
     return page;

@@ -52,6 +52,8 @@ struct Widgets {
     QCheckBox* cbSubPgs;
     QCheckBox* cbMuxMkv;
     QCheckBox* cbKeepStreams;
+    QCheckBox* cbLpcmFlac;
+    QCheckBox* cbDtsCore;
     QPushButton* bAbout;
 
     QCheckBox* box(TrackName name) const { return boxes.at(size_t(boxPosition(name))); }

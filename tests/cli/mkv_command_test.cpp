@@ -114,8 +114,8 @@ TEST_F(MkvOfDisc, LeavesOnlyTheMkvAndSaysWhatItHolds) {
     const QJsonArray tracks = made["tracks"].toArray();
     ASSERT_EQ(tracks.size(), 6);
     EXPECT_EQ(QJsonDocument(tracks[2].toObject()).toJson(QJsonDocument::Compact).toStdString(),
-              R"({"box":"cbAudio01","codec":"E-AC-3","delay_ms":-50,"language":"ger",)"
-              R"("name":"Director's commentary"})");
+              R"({"box":"cbAudio01","codec":"E-AC-3","default":false,"delay_ms":-50,)"
+              R"("forced":false,"language":"ger","name":"Director's commentary"})");
     const QJsonArray log = json["log"].toArray();
     EXPECT_EQ(log[log.size() - 1].toString().toStdString(), "Muxed " + mkv);
 
@@ -179,13 +179,14 @@ TEST_F(MkvOfDisc, TracksCarryThePlaylistsCodecsLanguagesNamesAndFlags) {
     const MkvFile identified = identifyMkv(mkv);
     EXPECT_EQ(identified.title, "Le Film : Ça commence");
     EXPECT_EQ(identified.chapters, 2);
-    // The playlist's first audio track plays by default; video is named after its box.
+    // The first audio track of the TitleSet's default language, English, plays by default,
+    // not the playlist's first (French); video is named after its box.
     EXPECT_EQ(identified.tracks,
               (std::vector<MkvTrack>{
                   {"V_MPEG4/ISO/AVC", "und", "MPEG-4 AVC.stream.0", true},
-                  {"A_AC3", "eng", "English", false},
+                  {"A_AC3", "eng", "English", true},
                   {"A_EAC3", "ger", "Director's commentary", false, true},
-                  {"A_DTS", "fre", "Français audiodescription", true, false, true},
+                  {"A_DTS", "fre", "Français audiodescription", false, false, true},
                   {"A_TRUEHD", "jpn", "Japanese", false},
                   {"A_PCM/INT/LIT", "spa", "Español PCM", false},
               }));

@@ -1,5 +1,5 @@
-// The Matroska writer on its own: every track flag as the playlist's kinds give it, and a file
-// that cannot be stored.
+// The Matroska writer on its own: every track flag as the playlist's kinds and the caller give
+// it, and a file that cannot be stored.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -50,21 +50,34 @@ TEST(MatroskaWriter, TracksCarryTheirLabelsFlagsTitleAndChapters) {
     const Ac3Frames frames;
     const struct {
         TrackLabel label;
-        bool isDefault;
+        bool isDefault, forced;
         MkvTrack identified;
     } rows[] = {
-        {{"eng", "normal", "English"}, false, {"A_AC3", "eng", "English", false}},
-        {{"ger", "commentary", "Kommentar"}, true, {"A_AC3", "ger", "Kommentar", true, true}},
-        {{"fre", "visually-impaired", ""}, false, {"A_AC3", "fre", "", false, false, true}},
-        {{"jpn", "hearing-impaired", ""}, false, {"A_AC3", "jpn", "", false, false, false, true}},
+        {{"eng", "normal", "English"}, false, false, {"A_AC3", "eng", "English", false}},
+        {{"ger", "commentary", "Kommentar"},
+         true,
+         false,
+         {"A_AC3", "ger", "Kommentar", true, true}},
+        {{"fre", "visually-impaired", ""}, false, false, {"A_AC3", "fre", "", false, false, true}},
+        {{"jpn", "hearing-impaired", ""},
+         false,
+         false,
+         {"A_AC3", "jpn", "", false, false, false, true}},
+        // The kind alone does not force: the forced flag is the caller's.
         {{"spa", "forced", "Forzado"},
          false,
-         {"A_AC3", "spa", "Forzado", false, false, false, false, true}},
+         false,
+         {"A_AC3", "spa", "Forzado", false, false, false, false, false}},
+        {{"ita", "normal", "Forzato"},
+         true,
+         true,
+         {"A_AC3", "ita", "Forzato", true, false, false, false, true}},
     };
     std::vector<MatroskaTrack> tracks;
     std::vector<MkvTrack> expected;
     for (const auto& row : rows) {
-        tracks.push_back({MuxCodec::Ac3, row.label, row.isDefault, frames.parameters, 0, {}});
+        tracks.push_back(
+            {MuxCodec::Ac3, row.label, row.isDefault, frames.parameters, 0, {}, row.forced});
         expected.push_back(row.identified);
     }
     TempFolder folder;

@@ -62,28 +62,6 @@ std::string hashOf(const std::string& text) {
     return out.str();
 }
 
-// The unit list of the packets that ffmpeg's framecrc muxer lists: "#tb 0: NUM/DEN" and a line
-// "0, DTS, PTS, DURATION, SIZE, CRC[, F=0x0][, S=...]" per packet; F=0x0 marks a packet that
-// is not a key frame.
-void writeUnitList(const std::string& framecrc, const std::string& units) {
-    std::ifstream in(framecrc);
-    std::ofstream out(units);
-    int64_t offset = 0;
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("#tb 0: ", 0) == 0) out << "timebase " << line.substr(7) << "\n";
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        int64_t stream, dts, pts, duration, size;
-        char comma;
-        fields >> stream >> comma >> dts >> comma >> pts >> comma >> duration >> comma >> size;
-        if (!fields) throw std::runtime_error("unexpected framecrc line: " + line);
-        out << offset << ' ' << size << ' ' << pts << ' ' << dts
-            << (line.find("F=0x0") == std::string::npos ? " key\n" : "\n");
-        offset += size;
-    }
-    if (!out.flush()) throw std::runtime_error("cannot write " + units);
-}
-
 // Holds the cache's lock file while it lives.
 class CacheLock {
   public:
@@ -129,6 +107,27 @@ EncodedStream make(const Encoding& encoding) {
 }
 
 } // namespace
+
+// framecrc: "#tb 0: NUM/DEN" and a line "0, DTS, PTS, DURATION, SIZE, CRC[, F=0x0][, S=...]"
+// per packet; F=0x0 marks a packet that is not a key frame.
+void writeUnitList(const std::string& framecrc, const std::string& units) {
+    std::ifstream in(framecrc);
+    std::ofstream out(units);
+    int64_t offset = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("#tb 0: ", 0) == 0) out << "timebase " << line.substr(7) << "\n";
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        int64_t stream, dts, pts, duration, size;
+        char comma;
+        fields >> stream >> comma >> dts >> comma >> pts >> comma >> duration >> comma >> size;
+        if (!fields) throw std::runtime_error("unexpected framecrc line: " + line);
+        out << offset << ' ' << size << ' ' << pts << ' ' << dts
+            << (line.find("F=0x0") == std::string::npos ? " key\n" : "\n");
+        offset += size;
+    }
+    if (!out.flush()) throw std::runtime_error("cannot write " + units);
+}
 
 const EncodedStream& encoded(Encoded which) {
     static std::map<Encoded, EncodedStream> made;

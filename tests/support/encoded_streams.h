@@ -27,6 +27,9 @@ struct EncodedStream {
     std::string units; // its unit list; empty for LPCM
 };
 
+// Writes the unit list of the packets that ffmpeg's framecrc muxer listed in the file.
+void writeUnitList(const std::string& framecrc, const std::string& units);
+
 // Makes the stream when the cache lacks it. Throws when ffmpeg fails.
 const EncodedStream& encoded(Encoded which);
 

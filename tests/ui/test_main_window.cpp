@@ -109,8 +109,9 @@ class TestMainWindow : public QObject {
     void captionsFitTheirControls() {
         SettingsFolder settings;
         Window s;
-        for (const char* name : {"cbContinue", "cbFastCheck", "cbCountFr", "cbLpcmWav",
-                                 "cbExtByCodec", "cbSubPgs", "cbMuxMkv", "cbKeepStreams"}) {
+        for (const char* name :
+             {"cbContinue", "cbFastCheck", "cbCountFr", "cbLpcmWav", "cbExtByCodec", "cbSubPgs",
+              "cbMuxMkv", "cbKeepStreams", "cbLpcmFlac", "cbDtsCore"}) {
             auto* box = qobject_cast<QCheckBox*>(child(s.window, name));
             QVERIFY2(box->sizeHint().width() <= box->width(), name);
         }

@@ -44,6 +44,8 @@ SavedSettings everything(int32_t windowState) {
     s.subPgs = true;
     s.muxMkv = true;
     s.keepStreams = true;
+    s.lpcmFlac = true;
+    s.dtsCore = false;
     return s;
 }
 
@@ -67,7 +69,9 @@ const char* const FirstRunText = "# Splitwick settings: NAME=TYPE:VALUE, one val
                                  "ExtByCodec=int:0\n"
                                  "SubPgs=int:1\n"
                                  "MuxMkv=int:1\n"
-                                 "KeepStreams=int:1\n";
+                                 "KeepStreams=int:1\n"
+                                 "LpcmFlac=int:1\n"
+                                 "DtsCore=int:0\n";
 
 } // namespace
 
@@ -169,6 +173,19 @@ class TestSettingsStore : public QObject {
         QCOMPARE(*read.values.width, 200);
         QVERIFY(!read.values.height && !read.values.left && !read.values.audioExt);
         QCOMPARE(QString(read.error->what()), QString("Invalid data type for 'Height'"));
+    }
+
+    // A file saved before the FLAC and DTS core choices existed reads whole: they stay unset.
+    void aFileWithoutTheNewerValuesReadsWhole() {
+        const std::string older = "LpcmWav=int:1\nKeepStreams=int:1\n";
+        const ReadSettings read = readSettings(SettingsStore::parse(older));
+        QVERIFY(!read.error);
+        QVERIFY(*read.values.keepStreams && *read.values.lpcmWav);
+        QVERIFY(!read.values.lpcmFlac && !read.values.dtsCore);
+        const ReadSettings newer =
+            readSettings(SettingsStore::parse(older + "LpcmFlac=int:1\nDtsCore=int:0\n"));
+        QVERIFY(!newer.error);
+        QVERIFY(*newer.values.lpcmFlac && !*newer.values.dtsCore);
     }
 
     void firstWriteHoldsAllSeventeenValuesInOrder() {

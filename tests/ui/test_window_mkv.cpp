@@ -2,6 +2,7 @@
 // stream files only when they are to be kept; Cancel leaves no .mkv; a failure shows in the
 // error box.
 #include <QDir>
+#include <QRegularExpression>
 
 #include "evo_maker/spu_maker.h"
 #include "small_evo.h"
@@ -68,6 +69,31 @@ class TestWindowMkv : public QObject {
                  (std::vector<std::string>{"h264", "ac3", "pcm_s16le"}));
         QCOMPARE(s.w().statusBar->panelText(0), QString(" Ready"));
         QVERIFY(!s.w().bCancel->isEnabled() && s.w().bDemux->isEnabled());
+    }
+
+    // "LPCM as FLAC in MKV" and "DTS core" reach the mux: the LPCM track is FLAC, with its line
+    // in the log; the plain DTS stream is its own core and gets no second track.
+    void flacAndCoreBoxesReachTheMux() {
+        SettingsFolder settings;
+        makeEncodedEvo(
+            {{{Encoded::H264At24000_1001, 0}, {Encoded::Dts, 0}, {Encoded::Lpcm16Stereo, 0}}},
+            evo_.toStdString());
+        Window s;
+        s.w().cbLpcmFlac->setChecked(true);
+        s.w().cbDtsCore->setChecked(true);
+        readWithMuxTicked(s);
+        QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
+        waitForJobs();
+
+        QCOMPARE(s.dialogs.errors, QStringList());
+        const std::string mkv = out_.toStdString() + "/FEATURE_1.mkv";
+        QCOMPARE(outputLines("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" +
+                             mkv + "'"),
+                 (std::vector<std::string>{"h264", "dts", "flac"}));
+        QVERIFY(s.logLines()
+                    .filter(QRegularExpression("^LPCM stream 1 as FLAC: 0.5 MiB of PCM "
+                                               "became 0\\.\\d MiB \\(\\d+ %\\)$"))
+                    .size() == 1);
     }
 
     // "Subpictures as PGS" converts the subpicture stream, without a .pts file; with the mux
