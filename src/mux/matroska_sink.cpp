@@ -18,8 +18,8 @@ constexpr size_t WaitingLimit = 16 * 1024 * 1024;
 // long has no picture to start from (its video is not timestamped).
 constexpr int64_t NoPictureAfter = 2 * TicksPerSecond;
 
-// A frame's length before the stream tells it: 24000/1001 frames a second, as most discs.
-constexpr int64_t GuessedFrameTicks = 3754;
+// A picture's length before the stream tells it: 24000/1001 frames a second, as most discs.
+constexpr CountLength GuessedPictureLength{1001, 24000};
 
 // The parser hands a frame the timestamps of the packet it began in, which may be a part before
 // the one read now (it holds the frame until the next begins): each timestamp goes in tagged
@@ -75,7 +75,8 @@ struct MatroskaSink::MuxedTrack {
     std::unique_ptr<PgsStreamFile> units;
 
     std::deque<Frame> waiting;
-    std::optional<BlockTimes> times;
+    std::optional<TrackClock> clock;
+    int part = 0;                // of the last frame timed
     std::optional<size_t> index; // in the file, once its header is written
 
     bool ready() const {
@@ -163,13 +164,12 @@ void MatroskaSink::payload(PayloadRun& run) {
 }
 
 void MatroskaSink::settleWithoutPicture() {
-    if (!clock().settled() && partEarliest_) clocks_.back().settle(*partEarliest_);
+    // A part none of whose streams carries a timestamp is timed by its tracks' clocks alone.
+    if (!clock().settled()) clocks_.back().settle(partEarliest_.value_or(0));
 }
 
 void MatroskaSink::cutFrame(MuxedTrack& track, const CutFrame& frame) {
-    const StreamParameters& parameters = track.cutter->parameters();
-    const int64_t samplesTicks =
-        parameters.sampleRate > 0 ? frame.samples * TicksPerSecond / parameters.sampleRate : 0;
+    const int64_t counts = track.name.kind == TrackKind::Video ? 1 : frame.samples;
     // A frame without timestamps is timed by the part of the one before.
     const int part = frame.pts != NoTimestamp ? partOf(frame.pts)
                      : track.waiting.empty()  ? int(clocks_.size()) - 1
@@ -178,8 +178,8 @@ void MatroskaSink::cutFrame(MuxedTrack& track, const CutFrame& frame) {
         track.codec == MuxCodec::Mpeg2
             ? track.order.framesShownAfter(frame.packet->data, size_t(frame.packet->size))
             : std::nullopt;
-    add(track, {frame.packet, part, untagged(frame.pts), untagged(frame.dts), samplesTicks,
-                frame.key, shownAfter});
+    add(track, {frame.packet, part, untagged(frame.pts), untagged(frame.dts), counts, frame.key,
+                shownAfter});
 }
 
 void MatroskaSink::lpcmHeader(const Track& lpcm, const LpcmHeader& header) {
@@ -200,8 +200,8 @@ void MatroskaSink::lpcmSamples(MuxedTrack& track, const PayloadRun& run) {
     track.sampleFrames += uint64_t(frames);
     const std::optional<int64_t> pts =
         run.continuesPacket || run.pts == NoTimestamp ? std::nullopt : std::optional(run.pts);
-    add(track, {packetOf(samples.data(), samples.size()), int(clocks_.size()) - 1, pts, pts,
-                frames * TicksPerSecond / track.lpcm->sampleRate, true, std::nullopt});
+    add(track, {packetOf(samples.data(), samples.size()), int(clocks_.size()) - 1, pts, pts, frames,
+                true, std::nullopt});
 }
 
 void MatroskaSink::subpicture(MuxedTrack& track, PayloadRun& run) {
@@ -264,7 +264,6 @@ void MatroskaSink::start() {
         MatroskaTrack made{
             track.codec,        track.plan.mkvLabel,     firstVideo || i == defaultAudio,
             track.parameters(), track.sampleBytes() * 8, std::nullopt};
-        int64_t frameTicks = 0;
         if (video) {
             const AVRational own = made.stream.frameRate;
             const bool measuredHere = track.name == TrackName{TrackKind::Video, 0} && measured;
@@ -275,11 +274,8 @@ void MatroskaSink::start() {
                 made.defaultRate = measured;
             else if (own.num > 0 && own.den > 0)
                 made.defaultRate = FrameRate{own.num, own.den};
-            frameTicks = made.defaultRate ? TicksPerSecond * made.defaultRate->denominator /
-                                                made.defaultRate->numerator
-                                          : GuessedFrameTicks;
         }
-        track.times.emplace(frameTicks);
+        track.clock.emplace(clockOf(track, made));
         tracks.push_back(made);
     }
     writer_ = std::make_unique<MatroskaWriter>(*file_);
@@ -294,16 +290,53 @@ std::optional<int64_t> MatroskaSink::titleTicks(const Frame& frame,
     return clocks_[size_t(frame.part)].ticks(*stamp);
 }
 
+TrackClock MatroskaSink::clockOf(const MuxedTrack& track, const MatroskaTrack& made) const {
+    if (track.codec == MuxCodec::Pgs) return TrackClock(TrackClock::Kind::Subtitle, {});
+    if (track.name.kind != TrackKind::Video) {
+        const int rate = made.stream.sampleRate;
+        return TrackClock(TrackClock::Kind::Audio, rate > 0 ? CountLength{1, rate} : CountLength{});
+    }
+    const CountLength picture =
+        made.defaultRate ? CountLength{made.defaultRate->denominator, made.defaultRate->numerator}
+                         : GuessedPictureLength;
+    return TrackClock(TrackClock::Kind::Video, picture);
+}
+
+std::optional<ClockFrame> MatroskaSink::clockFrame(const Frame& frame) const {
+    // At the end, a part whose timeline never settled has no timestamp to go by.
+    if (frame.part >= 0 && !clocks_[size_t(frame.part)].settled() && !finishing_)
+        return std::nullopt;
+    return ClockFrame{titleTicks(frame, frame.pts), titleTicks(frame, frame.dts), frame.counts,
+                      frame.framesShownAfter};
+}
+
+std::vector<ClockFrame> MatroskaSink::laterFrames(const MuxedTrack& track) const {
+    std::vector<ClockFrame> later;
+    for (size_t i = 1; i < track.waiting.size() && later.size() < TrackClock::LookAhead; ++i) {
+        const std::optional<ClockFrame> frame = clockFrame(track.waiting[i]);
+        if (!frame) break;
+        later.push_back(*frame);
+    }
+    return later;
+}
+
 void MatroskaSink::drain(MuxedTrack& track) {
     while (!track.waiting.empty()) {
         Frame& frame = track.waiting.front();
-        if (frame.part >= 0 && !clocks_[size_t(frame.part)].settled()) return;
+        const std::optional<ClockFrame> timed = clockFrame(frame);
+        if (!timed) return;
+        std::vector<ClockFrame> later;
+        if (track.index && frame.part <= track.part && track.clock->strays(*timed)) {
+            later = laterFrames(track);
+            if (track.clock->undecided(*timed, later, finishing_)) return;
+        }
         waitingBytes_ -= size_t(frame.packet->size);
+        if (track.index && frame.part > track.part) {
+            track.part = frame.part;
+            track.clock->newPart();
+        }
         const std::optional<BlockTime> time =
-            track.index
-                ? track.times->next(titleTicks(frame, frame.pts), titleTicks(frame, frame.dts),
-                                    frame.samplesTicks, frame.framesShownAfter)
-                : std::nullopt;
+            track.index ? track.clock->next(*timed, later) : std::nullopt;
         // Sound before the picture's start is left out whole, as is all of a track left out.
         if (!time || (track.name.kind == TrackKind::Audio && time->pts < 0)) {
             av_packet_free(&frame.packet);
@@ -345,6 +378,7 @@ std::optional<int64_t> MatroskaSink::placedPart(size_t part) const {
 void MatroskaSink::finish(const TitleChapters& chapters) {
     // The part that ended last times what its streams still hold.
     clocks_.pop_back();
+    finishing_ = true;
     for (const auto& track : tracks_) {
         if (track->cutter) track->cutter->finish();
         if (track->units) track->units->store();
@@ -352,6 +386,11 @@ void MatroskaSink::finish(const TitleChapters& chapters) {
     if (!writer_) start();
     for (const auto& track : tracks_)
         drain(*track);
+    for (const MuxedTrack* track : written_)
+        for (const std::string& line :
+             {track->clock->damageLine(track->plan.track.track.scanName()),
+              track->clock->jumpLine(track->plan.track.track.scanName())})
+            if (!line.empty()) setup_.events.warning(line);
     writer_->finish(chapters, endTicks_);
     file_->close();
 }

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "block_times.h"
 #include "engine/lpcm_samples.h"
 #include "engine/pgs_stream_file.h"
 #include "engine/timing_recorder.h"
@@ -16,6 +15,7 @@
 #include "matroska_writer.h"
 #include "mpeg2_order.h"
 #include "pgs_display_sets.h"
+#include "track_clock.h"
 
 namespace splitwick {
 
@@ -51,7 +51,7 @@ class MatroskaSink : public PassWriter {
         AVPacket* packet;
         int part; // whose clock times it; -1: timed on the title's timeline already
         std::optional<int64_t> pts, dts;
-        int64_t samplesTicks;
+        int64_t counts; // how far it moves its track's clock: 1 picture, its samples
         bool key;
         std::optional<int64_t> framesShownAfter; // MPEG-2: from its temporal_reference
     };
@@ -75,6 +75,11 @@ class MatroskaSink : public PassWriter {
     // Writes the track's waiting frames that can be timed.
     void drain(MuxedTrack& track);
     std::optional<int64_t> titleTicks(const Frame& frame, std::optional<int64_t> stamp) const;
+    // The frame as its track's clock takes it; none while its part's timeline is not known.
+    std::optional<ClockFrame> clockFrame(const Frame& frame) const;
+    // The frames behind the track's first waiting one that its clock may look at.
+    std::vector<ClockFrame> laterFrames(const MuxedTrack& track) const;
+    TrackClock clockOf(const MuxedTrack& track, const MatroskaTrack& made) const;
     const TitleClock& clock() const { return clocks_.back(); }
     // Where a subpicture stream's lines about its units go.
     JobEvents& unitLines(const MuxedTrack& track);
@@ -93,6 +98,7 @@ class MatroskaSink : public PassWriter {
     std::optional<int64_t> partEarliest_; // the earliest PTS of the part's chosen streams
     bool pictureStamped_ = false;         // video stream 0 of the part has carried a PTS
     int64_t endTicks_ = 0;
+    bool finishing_ = false; // no frame comes after those waiting
 };
 
 } // namespace splitwick
