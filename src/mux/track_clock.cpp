@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "engine/stream_timing.h"
 
@@ -41,6 +42,16 @@ std::optional<int64_t> TrackClock::stamp(const ClockFrame& frame) const {
 }
 
 bool TrackClock::strays(const ClockFrame& frame) const {
+    return stampStrays(frame) || ptsStrays(frame);
+}
+
+bool TrackClock::ptsStrays(const ClockFrame& frame) const {
+    // A picture is shown from its decoding on, within a second.
+    const std::optional<int64_t> pts = shifted(frame.pts), dts = stamp(frame);
+    return kind_ == Kind::Video && pts && dts && (*pts < *dts || *pts - *dts > StrayTicks);
+}
+
+bool TrackClock::stampStrays(const ClockFrame& frame) const {
     const std::optional<int64_t> at = stamp(frame);
     if (kind_ == Kind::Subtitle || !anchored_ || fresh_ || !at) return false;
     // Pictures are decoded one after another: a DTS behind the last is no time to go on from.
@@ -68,7 +79,8 @@ TrackClock::Verdict TrackClock::judge(const ClockFrame& frame, std::span<const C
 
 bool TrackClock::undecided(const ClockFrame& frame, std::span<const ClockFrame> later,
                            bool ended) const {
-    return strays(frame) && judge(frame, later, ended) == Verdict::Undecided;
+    if (stampStrays(frame)) return judge(frame, later, ended) == Verdict::Undecided;
+    return ptsStrays(frame) && !ended && later.size() < ReorderSpan;
 }
 
 void TrackClock::note(Mend& mend, int64_t at, int64_t by) {
@@ -86,11 +98,11 @@ int64_t TrackClock::shownAt(const ClockFrame& frame, int64_t dts) const {
 
 std::optional<BlockTime> TrackClock::next(const ClockFrame& frame,
                                           std::span<const ClockFrame> later) {
-    if (strays(frame)) {
+    if (stampStrays(frame)) {
         if (judge(frame, later, true) == Verdict::Damage) {
             note(damaged_, expected(), 0);
             // A damaged DTS may come with a sound PTS.
-            return advance(frame, expected(), shifted(frame.pts), true);
+            return advance(frame, later, expected(), true);
         }
         const int64_t by = expected() - *stamp(frame);
         shift_ += by;
@@ -110,7 +122,7 @@ std::optional<BlockTime> TrackClock::next(const ClockFrame& frame,
         counts_ = 0;
         anchored_ = true;
     }
-    return advance(frame, expected(), shifted(frame.pts), false);
+    return advance(frame, later, expected(), false);
 }
 
 std::optional<int64_t> TrackClock::shifted(std::optional<int64_t> stamp) const {
@@ -118,14 +130,33 @@ std::optional<int64_t> TrackClock::shifted(std::optional<int64_t> stamp) const {
     return *stamp + shift_;
 }
 
-BlockTime TrackClock::advance(const ClockFrame& frame, int64_t dts, std::optional<int64_t> pts,
-                              bool mended) {
+int64_t TrackClock::freeSlot(int64_t dts, std::span<const ClockFrame> later) const {
+    // The picture is shown at the first picture's time from its decoding on at which none of
+    // the pictures around it is shown.
+    std::vector<int64_t> around(shown_.begin(), shown_.end());
+    for (const ClockFrame& behind : later.first(std::min(later.size(), ReorderSpan)))
+        if (const std::optional<int64_t> pts = shifted(behind.pts))
+            if (distance(*pts, dts) <= StrayTicks) around.push_back(*pts);
+    const int64_t half = ticksOf(1) / 2;
+    const auto taken = [&](int64_t at) {
+        return std::any_of(around.begin(), around.end(),
+                           [&](int64_t pts) { return distance(pts, at) <= half; });
+    };
+    for (int64_t k = 0; k < int64_t(ReorderSpan); ++k) {
+        const int64_t at = dts + ticksOf(counts_ + k) - ticksOf(counts_);
+        if (!taken(at)) return at;
+    }
+    return dts;
+}
+
+BlockTime TrackClock::advance(const ClockFrame& frame, std::span<const ClockFrame> later,
+                              int64_t dts, bool mended) {
+    std::optional<int64_t> pts = shifted(frame.pts);
     if (kind_ != Kind::Video) {
         pts = dts;
     } else if (pts && (*pts < dts || *pts - dts > StrayTicks)) {
-        // A picture is shown from its decoding on, within a second: a PTS outside is damaged.
         if (!mended) note(damaged_, dts, 0);
-        pts.reset();
+        pts = freeSlot(dts, later);
     }
     BlockTime time{pts.value_or(shownAt(frame, dts)), dts, 0};
     // A track goes forward.
@@ -134,6 +165,9 @@ BlockTime TrackClock::advance(const ClockFrame& frame, int64_t dts, std::optiona
     time.duration = ticksOf(counts_ + frame.counts) - ticksOf(counts_);
     counts_ += frame.counts;
     last_ = time;
+    if (kind_ != Kind::Video) return time;
+    shown_.push_back(time.pts);
+    if (shown_.size() > ReorderSpan) shown_.pop_front();
     return time;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <span>
 #include <string>
@@ -43,6 +44,8 @@ class TrackClock {
     enum class Kind { Video, Audio, Subtitle };
     // Frames behind a stray one that tell damage from a jump at most: a few frames' worth.
     static constexpr size_t LookAhead = 64;
+    // Pictures around one that may be shown before it: how far a free time is looked for.
+    static constexpr size_t ReorderSpan = 16;
 
     TrackClock(Kind kind, CountLength length) : kind_(kind), length_(length) {}
 
@@ -81,9 +84,14 @@ class TrackClock {
     int64_t expected() const { return anchor_ + ticksOf(counts_); }
     Verdict judge(const ClockFrame& frame, std::span<const ClockFrame> later, bool ended) const;
     std::optional<int64_t> shifted(std::optional<int64_t> stamp) const;
+    bool stampStrays(const ClockFrame& frame) const;
+    bool ptsStrays(const ClockFrame& frame) const;
     // Times the frame decoded at dts and moves the clock past it; `mended`: counted already.
-    BlockTime advance(const ClockFrame& frame, int64_t dts, std::optional<int64_t> pts,
+    BlockTime advance(const ClockFrame& frame, std::span<const ClockFrame> later, int64_t dts,
                       bool mended);
+    // For a picture whose PTS is damaged: the first picture's time from dts on that none of the
+    // pictures around it takes.
+    int64_t freeSlot(int64_t dts, std::span<const ClockFrame> later) const;
     int64_t shownAt(const ClockFrame& frame, int64_t dts) const;
     static void note(Mend& mend, int64_t at, int64_t by);
 
@@ -95,6 +103,7 @@ class TrackClock {
     int64_t shift_ = 0;   // added to the stamps since they jumped
     bool fresh_ = false;  // a part begins: no stamp taken in it yet
     std::optional<BlockTime> last_;
+    std::deque<int64_t> shown_; // when the last pictures are shown
     Mend damaged_, jumped_;
 };
 
