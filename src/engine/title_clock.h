@@ -14,6 +14,10 @@ class TitleClock {
   public:
     // The part's first presented picture, once known.
     void settle(int64_t referencePts) { reference_ = referencePts; }
+    // The part begins this many ticks into the title instead, as its seam decides.
+    void startAt(int64_t ticks) { offset_ = ticks; }
+    // Where the part begins on the title's timeline.
+    int64_t start() const { return offset_; }
     bool settled() const { return reference_.has_value(); }
     // None until the part's reference is settled.
     std::optional<int64_t> ticks(int64_t pts) const {

@@ -189,8 +189,8 @@ void Demux::openMkv() {
     mkvProgress_.emplace(fileNameOf(output));
     const TitleInfo* title = playlist_.title();
     mkv_ = makeMkv_({output, result_.plan.mkvTitle,
-                     title != nullptr ? title->firstAudio : std::nullopt, parts_.placesNs, files_,
-                     events_});
+                     title != nullptr ? title->firstAudio : std::nullopt, parts_.placesNs,
+                     parts_.later, parts_.lengthNs, files_, events_});
 }
 
 void Demux::firstPart() {

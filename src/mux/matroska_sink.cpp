@@ -14,6 +14,9 @@ namespace {
 // without the others.
 constexpr size_t WaitingLimit = 16 * 1024 * 1024;
 
+// The frames at the end of a part that wait for the next part's first, which may overlap them.
+constexpr size_t SeamHold = 64;
+
 // A part whose video stream 0 has carried no PTS by the time its other streams have run this
 // long has no picture to start from (its video is not timestamped).
 constexpr int64_t NoPictureAfter = 2 * TicksPerSecond;
@@ -76,7 +79,10 @@ struct MatroskaSink::MuxedTrack {
 
     std::deque<Frame> waiting;
     std::optional<TrackClock> clock;
-    int part = 0;                // of the last frame timed
+    int part = 0; // of the last frame timed
+    // Frames of the part before left out where they run into this part, and their samples.
+    int leftOut = 0;
+    int64_t leftOutCounts = 0;
     std::optional<size_t> index; // in the file, once its header is written
 
     bool ready() const {
@@ -140,7 +146,7 @@ void MatroskaSink::payload(PayloadRun& run) {
     pictureStamped_ =
         pictureStamped_ || (stamped && run.track->name() == TrackName{TrackKind::Video, 0});
     if (!clock().settled())
-        if (const auto reference = timing_.settledReference()) clocks_.back().settle(*reference);
+        if (const auto reference = timing_.settledReference()) settlePart(*reference);
     MuxedTrack* track = this->track(run.track->id);
     if (track == nullptr) return;
     if (stamped) {
@@ -165,7 +171,7 @@ void MatroskaSink::payload(PayloadRun& run) {
 
 void MatroskaSink::settleWithoutPicture() {
     // A part none of whose streams carries a timestamp is timed by its tracks' clocks alone.
-    if (!clock().settled()) clocks_.back().settle(partEarliest_.value_or(0));
+    if (!clock().settled()) settlePart(partEarliest_.value_or(0));
 }
 
 void MatroskaSink::cutFrame(MuxedTrack& track, const CutFrame& frame) {
@@ -325,6 +331,14 @@ void MatroskaSink::drain(MuxedTrack& track) {
         Frame& frame = track.waiting.front();
         const std::optional<ClockFrame> timed = clockFrame(frame);
         if (!timed) return;
+        if (track.index && track.name.kind == TrackKind::Audio) {
+            const AtSeam seam = atSeam(track);
+            if (seam == AtSeam::Waits) return;
+            if (seam == AtSeam::LeftOut) {
+                leaveOutAtSeam(track);
+                continue;
+            }
+        }
         std::vector<ClockFrame> later;
         if (track.index && frame.part <= track.part && track.clock->strays(*timed)) {
             later = laterFrames(track);
@@ -333,6 +347,7 @@ void MatroskaSink::drain(MuxedTrack& track) {
         waitingBytes_ -= size_t(frame.packet->size);
         if (track.index && frame.part > track.part) {
             track.part = frame.part;
+            sayWhatSeamLeftOut(track);
             track.clock->newPart();
         }
         const std::optional<BlockTime> time =
@@ -354,7 +369,7 @@ void MatroskaSink::drain(MuxedTrack& track) {
 void MatroskaSink::partEnded() {
     const PartTiming part = timing_.endPart("");
     if (clocks_.size() == 1) firstPart_ = part;
-    if (!clock().settled() && part.referencePts) clocks_.back().settle(*part.referencePts);
+    if (!clock().settled() && part.referencePts) settlePart(*part.referencePts);
     settleWithoutPicture();
     partEarliest_.reset();
     pictureStamped_ = false;
@@ -364,9 +379,75 @@ void MatroskaSink::partEnded() {
     if (!writer_ && clocks_.size() == 1 && anyReady()) start();
     for (const auto& track : tracks_)
         if (writer_) drain(*track);
+    seam_ = seamFacts(part, clocks_.size());
     TitleClock next = clock();
-    next.endPart(part, placedPart(clocks_.size()));
+    next.endPart(part);
     clocks_.push_back(next);
+}
+
+SeamFacts MatroskaSink::seamFacts(const PartTiming& part, size_t later) const {
+    SeamFacts facts;
+    if (later - 1 < setup_.laterParts.size())
+        facts.file = splitPath(setup_.laterParts[later - 1]).name;
+    facts.beforeBegan = clock().start();
+    if (part.videoEndPts) {
+        facts.beforeEnded = clock().ticks(*part.videoEndPts);
+        facts.beforeEndPts = part.videoEndPts;
+    }
+    facts.placed = placedPart(later);
+    if (setup_.titleLengthNs) facts.titleLength = *setup_.titleLengthNs * 9 / 100000;
+    const FrameRate rate = part.videoFrameRate.value_or(FrameRate{24000, 1001});
+    facts.pictureTicks = TicksPerSecond * rate.denominator / rate.numerator;
+    return facts;
+}
+
+void MatroskaSink::settlePart(int64_t referencePts) {
+    clocks_.back().settle(referencePts);
+    if (!seam_) return;
+    const SeamStart start = seamStart(*seam_, referencePts);
+    clocks_.back().startAt(start.ticks);
+    if (!start.line.empty()) setup_.events.warning(start.line);
+    partStarts_.emplace_back(start.ticks, seam_->file);
+    seam_.reset();
+}
+
+MatroskaSink::AtSeam MatroskaSink::atSeam(const MuxedTrack& track) const {
+    const Frame& front = track.waiting.front();
+    if (finishing_ || front.part < 0 || size_t(front.part) >= setup_.laterParts.size())
+        return AtSeam::Goes;
+    const auto next =
+        std::find_if(track.waiting.begin(), track.waiting.end(), [&](const Frame& behind) {
+            return behind.part > front.part && behind.pts.has_value();
+        });
+    if (next == track.waiting.end())
+        return track.waiting.size() < SeamHold ? AtSeam::Waits : AtSeam::Goes;
+    // The next part's first frame, once its part's place is known.
+    const std::optional<ClockFrame> first = clockFrame(*next);
+    if (!first) return AtSeam::Waits;
+    const std::optional<int64_t> end = track.clock->after(front.counts);
+    return end && first->pts && *end > *first->pts ? AtSeam::LeftOut : AtSeam::Goes;
+}
+
+void MatroskaSink::leaveOutAtSeam(MuxedTrack& track) {
+    Frame& frame = track.waiting.front();
+    ++track.leftOut;
+    track.leftOutCounts += frame.counts;
+    waitingBytes_ -= size_t(frame.packet->size);
+    av_packet_free(&frame.packet);
+    track.waiting.pop_front();
+}
+
+void MatroskaSink::sayWhatSeamLeftOut(MuxedTrack& track) {
+    if (track.leftOut == 0 || size_t(track.part) > partStarts_.size()) return;
+    const auto& [start, file] = partStarts_[size_t(track.part) - 1];
+    const int64_t overlapMs = (*track.clock->after(track.leftOutCounts) - start) / 90;
+    setup_.events.warning(seamLine(start, file,
+                                   track.plan.track.track.scanName() + " overlaps by " +
+                                       std::to_string(overlapMs) + " ms, " +
+                                       std::to_string(track.leftOut) + " frame" +
+                                       (track.leftOut > 1 ? "s" : "") + " left out"));
+    track.leftOut = 0;
+    track.leftOutCounts = 0;
 }
 
 std::optional<int64_t> MatroskaSink::placedPart(size_t part) const {

@@ -15,6 +15,7 @@
 #include "matroska_writer.h"
 #include "mpeg2_order.h"
 #include "pgs_display_sets.h"
+#include "seam.h"
 #include "track_clock.h"
 
 namespace splitwick {
@@ -72,6 +73,15 @@ class MatroskaSink : public PassWriter {
     void settleWithoutPicture();
     // Where the playlist places the part of this number on the title's timeline, in ticks.
     std::optional<int64_t> placedPart(size_t part) const;
+    // The part being read now knows its first presented picture: where it begins follows.
+    void settlePart(int64_t referencePts);
+    SeamFacts seamFacts(const PartTiming& part, size_t later) const;
+    // The sound at the end of a part waits for the next part's first frame, which may overlap
+    // it; a frame that does is left out whole.
+    enum class AtSeam { Waits, Goes, LeftOut };
+    AtSeam atSeam(const MuxedTrack& track) const;
+    void leaveOutAtSeam(MuxedTrack& track);
+    void sayWhatSeamLeftOut(MuxedTrack& track);
     // Writes the track's waiting frames that can be timed.
     void drain(MuxedTrack& track);
     std::optional<int64_t> titleTicks(const Frame& frame, std::optional<int64_t> stamp) const;
@@ -98,7 +108,9 @@ class MatroskaSink : public PassWriter {
     std::optional<int64_t> partEarliest_; // the earliest PTS of the part's chosen streams
     bool pictureStamped_ = false;         // video stream 0 of the part has carried a PTS
     int64_t endTicks_ = 0;
-    bool finishing_ = false; // no frame comes after those waiting
+    bool finishing_ = false;        // no frame comes after those waiting
+    std::optional<SeamFacts> seam_; // where the part being read begins, until it is settled
+    std::vector<std::pair<int64_t, std::string>> partStarts_; // of the later parts: where, file
 };
 
 } // namespace splitwick

@@ -66,6 +66,12 @@ class TrackClock {
         shift_ = 0;
     }
 
+    // Where the clock would be after this many counts more; none before its first timestamp.
+    std::optional<int64_t> after(int64_t counts) const {
+        if (!anchored_) return std::nullopt;
+        return anchor_ + ticksOf(counts_ + counts);
+    }
+
     // What was mended, as lines naming the track ("VC-1 video stream 0: 3 pictures with
     // damaged time stamps near 0:12:04 retimed"); none when nothing was.
     std::string damageLine(const std::string& track) const;
