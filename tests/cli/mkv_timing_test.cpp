@@ -133,5 +133,33 @@ TEST(MkvTimingRegression, VideoWithoutAnyPtsIsCountedInExactPictures) {
     EXPECT_NEAR(packetTimesMs(both.mkv, "a:0").at(0), 0, 1.0);
 }
 
+// Real encoders' sound beside the picture: every frame decodes as the source's, each track
+// starts where the EVO puts it, within 1 ms, and the pictures are shown one apart.
+TEST(MkvRealStreams, DecodeAsTheSourcesAndStartWhereTheEvoPutsThem) {
+    TempFolder dir;
+    const Muxed made = muxed(recipeOf({{{Encoded::H264At24000_1001, 0},
+                                        {Encoded::Eac3Dolby, 0},
+                                        {Encoded::TrueHdReal, 100},
+                                        {Encoded::DtsHdMa, 250}}}),
+                             dir, "REAL");
+    ASSERT_EQ(made.run.exitCode, 0) << made.run.err;
+    EXPECT_EQ(decodingErrors(made.mkv), "");
+    expectOnePictureApart(packetTimesMs(made.mkv, "v:0"), 72);
+    const struct {
+        const char* track;
+        const char* format;
+        Encoded input;
+        double startMs;
+    } tracks[] = {{"a:0", "eac3", Encoded::Eac3Dolby, 0},
+                  {"a:1", "truehd", Encoded::TrueHdReal, 100},
+                  {"a:2", "dts", Encoded::DtsHdMa, 250}};
+    for (const auto& track : tracks) {
+        SCOPED_TRACE(track.format);
+        EXPECT_EQ(frameHashes(fromMkv(made.mkv, std::string("0:") + track.track)),
+                  frameHashes(elementary(track.format, track.input)));
+        EXPECT_NEAR(packetTimesMs(made.mkv, track.track).at(0), track.startMs, 1.0);
+    }
+}
+
 } // namespace
 } // namespace splitwick::testing

@@ -21,6 +21,10 @@ enum class Encoded {
     Dts,              // DTS core, 48 kHz stereo
     TrueHd,           // 48 kHz stereo
     Lpcm16Stereo,     // 48 kHz, 16-bit big-endian samples: DVD LPCM, a tone of its own a channel
+    // Real encoders' streams from tests/data (see SOURCES.md there), copied as they are:
+    Eac3Dolby,  // E-AC-3 5.1 from a Dolby encoder, 36 frames
+    TrueHdReal, // TrueHD stereo
+    DtsHdMa,    // DTS-HD Master Audio 7.1, 24 bit, 94 frames
 };
 
 struct EncodedStream {
