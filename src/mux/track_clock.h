@@ -43,7 +43,7 @@ class TrackClock {
   public:
     enum class Kind { Video, Audio, Subtitle };
     // Frames behind a stray one that tell damage from a jump at most: a few frames' worth.
-    static constexpr size_t LookAhead = 64;
+    static constexpr size_t LookAhead = 16;
     // Pictures around one that may be shown before it: how far a free time is looked for.
     static constexpr size_t ReorderSpan = 16;
 
