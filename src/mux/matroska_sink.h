@@ -22,11 +22,10 @@ namespace splitwick {
 
 // Writes the tracks a demux's plan puts into one Matroska file, from the pass's payload runs:
 // video and audio cut into frames, LPCM as WAV samples, subpictures as PGS display sets,
-// each timed on the title's timeline (from video stream 0's first presented picture; a later
-// part begins where a disc title's playlist places its clip, else where the part before's
-// video ended). The file's header needs every track's
-// setup, which its first frames give, and the timeline its first second: until both are known
-// (or too much is waiting), the frames wait in memory. A track with no frame by then is left
+// each timed by its track's clock on the title's timeline (from video stream 0's first
+// presented picture; a later part begins where its seam says). The file's header needs every
+// track's setup, which its first frames give, and the timeline its first second: until both are
+// known (or too much is waiting), the frames wait in memory. A track with no frame by then is left
 // out, as are audio frames before the picture's start. The file is written as OUTPUT.XXXXXX.part
 // and takes its name when finish() has written all of it; otherwise it goes with the sink.
 class MatroskaSink : public PassWriter {
