@@ -30,7 +30,8 @@ const char* const Help = R"(Usage: splitwick-make-evo --sample-disc DIR [--expec
        splitwick-make-evo --out FILE.EVO [--size SIZE] [--seed N] [--split] [--expect DIR]
                           [--scramble-from PACK]
        splitwick-make-evo --out FILE.EVO --stream CODEC FILE [STREAM OPTIONS]...
-                          [--pts-base N] [--split] [--expect DIR] [--scramble-from PACK]
+                          [--pts-base N] [--pts-jump MS:TICKS] [--split] [--expect DIR]
+                          [--scramble-from PACK]
 
 Makes HD DVD video files (.EVO: MPEG program streams of 2048-byte packs) of synthetic
 streams, or of real elementary streams, for tests, demonstrations and benchmarks.
@@ -85,8 +86,18 @@ would come more than 0.5 s early.
   --lpcm BITS,RATE,CHANNELS
                      how lpcm samples are coded: 16, 20 or 24 bits, 48000 or 96000 Hz,
                      1 to 8 channels; default 16,48000,2
+  --no-pts           its packets carry no PTS or DTS
+  --pts-error UNIT:TICKS, --dts-error UNIT:TICKS
+                     the packet where unit UNIT (counting from 0 in the unit list) begins
+                     carries a PTS (a DTS) TICKS off its true time, as damage leaves it; a
+                     packet with a PTS alone carries the PTS error in both; repeatable
   --pts-base N       the PTS of video stream 0's first presented frame, below 2^33;
                      default 90000 (8589934592 less a little crosses the wrap)
+  --pts-jump MS:TICKS
+                     the packets of every unit decoded MS ms or more after video stream 0's
+                     first presented frame carry timestamps TICKS later (wrapped to 33
+                     bits): a clock that restarts mid-title
+The packets are laid out by the true times whatever they carry.
 
 A unit list is a text file: a line "timebase NUM/DEN" (the seconds of one timestamp unit),
 then a line "OFFSET SIZE PTS DTS [key]" for every unit (frame) in file order, covering the
@@ -128,6 +139,7 @@ struct Options {
     bool split = false;
     std::vector<StreamOptions> streams;
     uint64_t ptsBase = 90000;
+    std::optional<PtsJump> ptsJump;
 };
 
 // A whole number, with a K, M or G suffix (1024-based) where units are allowed.
@@ -161,6 +173,13 @@ int64_t parseSigned(const std::string& text) {
     return number;
 }
 
+// "A:B", two numbers that may be negative.
+std::pair<int64_t, int64_t> parsePair(const std::string& option, const std::string& text) {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos) throw UsageError{option + " is A:B, e.g. 40:-90000: " + text};
+    return {parseSigned(text.substr(0, colon)), parseSigned(text.substr(colon + 1))};
+}
+
 LpcmFormat parseLpcm(const std::string& text) {
     LpcmFormat format{};
     char comma1 = 0, comma2 = 0;
@@ -175,8 +194,9 @@ LpcmFormat parseLpcm(const std::string& text) {
 // An option that belongs to the last --stream; false when arg is none of them.
 bool parseStreamOption(const std::string& arg, const std::function<std::string()>& value,
                        Options& options) {
-    static const std::set<std::string> Names = {"--units", "--id", "--start", "--start-ticks",
-                                                "--lpcm"};
+    static const std::set<std::string> Names = {"--units",       "--id",       "--start",
+                                                "--start-ticks", "--lpcm",     "--no-pts",
+                                                "--pts-error",   "--dts-error"};
     if (!Names.count(arg)) return false;
     if (options.streams.empty()) throw UsageError{arg + " belongs to a --stream before it"};
     StreamOptions& s = options.streams.back();
@@ -191,6 +211,12 @@ bool parseStreamOption(const std::string& arg, const std::function<std::string()
         s.stream.start = parseSigned(value()) * 90;
     } else if (arg == "--start-ticks") {
         s.stream.start = parseSigned(value());
+    } else if (arg == "--no-pts") {
+        s.stream.timestamps = false;
+    } else if (arg == "--pts-error" || arg == "--dts-error") {
+        const auto [unit, ticks] = parsePair(arg, value());
+        if (unit < 0) throw UsageError{arg + " names a unit from 0 on"};
+        s.stream.stampErrors.push_back({size_t(unit), ticks, arg == "--dts-error"});
     } else {
         s.stream.lpcm = parseLpcm(value());
     }
@@ -214,7 +240,10 @@ Options parseOptions(const std::vector<std::string>& args) {
             options.streams.push_back({stream, false});
         } else if (arg == "--pts-base")
             options.ptsBase = uint64_t(parseNumber(value()));
-        else if (arg == "--sample-disc")
+        else if (arg == "--pts-jump") {
+            const auto [ms, ticks] = parsePair(arg, value());
+            options.ptsJump = PtsJump{ms * 90, ticks};
+        } else if (arg == "--sample-disc")
             options.sampleDisc = value();
         else if (arg == "--out")
             options.out = value();
@@ -233,6 +262,8 @@ Options parseOptions(const std::vector<std::string>& args) {
     }
     if (options.sampleDisc.has_value() == options.out.has_value())
         throw UsageError{"give either --sample-disc or --out"};
+    if (options.ptsJump && options.streams.empty())
+        throw UsageError{"--pts-jump goes with --stream"};
     if (!options.streams.empty() && (options.sampleDisc || options.size || options.seed))
         throw UsageError{
             "--stream goes with --out alone, not with --sample-disc, --size or --seed"};
@@ -244,6 +275,7 @@ EsRecipe esRecipe(const Options& options) {
     EsRecipe recipe;
     recipe.ptsBase = options.ptsBase;
     recipe.parts = options.split ? 2 : 1;
+    recipe.ptsJump = options.ptsJump;
     std::vector<EsStream> known; // the streams whose ids are chosen
     for (const StreamOptions& s : options.streams)
         if (s.idGiven) known.push_back(s.stream);

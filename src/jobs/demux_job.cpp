@@ -188,7 +188,8 @@ void Demux::openMkv() {
     refuseLaterParts(parts_, output);
     mkvProgress_.emplace(fileNameOf(output));
     mkv_ = makeMkv_({output, result_.plan.mkvTitle, planner_.defaultTracks(), request_.flacLevel,
-                     parts_.placesNs, request_.clusterCrc, files_, events_});
+                     parts_.placesNs, parts_.later, parts_.lengthNs, request_.clusterCrc, files_,
+                     events_});
 }
 
 void Demux::firstPart() {

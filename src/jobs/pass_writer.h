@@ -20,8 +20,10 @@ struct MkvSetup {
     int flacLevel = DefaultFlacLevel;
     // Where the playlist places each later part on the title's timeline, from the first's.
     std::vector<int64_t> placesNs;
-    bool clusterCrc = false; // a CRC-32 in every cluster
-    OpenFiles& openFiles; // the job's: the .mkv may take the place of none of them
+    std::vector<std::string> laterParts;  // the later parts' files, in order
+    std::optional<int64_t> titleLengthNs; // the title's titleDuration, when a playlist gives it
+    bool clusterCrc = false;              // a CRC-32 in every cluster
+    OpenFiles& openFiles;                 // the job's: the .mkv may take the place of none of them
     JobEvents& events;
 };
 

@@ -20,20 +20,21 @@ std::string withoutLast(const std::string& text, size_t k) {
 
 TitleParts titleParts(const JobRequest& request) {
     if (const auto& title = request.discTitle) {
-        TitleParts parts{request.evoPath, {}, {}, safeNamePart(title->name), true};
+        TitleParts parts{request.evoPath, {}, {}, safeNamePart(title->name), true, std::nullopt};
         for (size_t i = 1; i < title->clips.size(); ++i) {
             parts.later.push_back(title->clips[i].path);
             parts.placesNs.push_back(title->clips[i].beginNs - title->clips.front().beginNs);
         }
+        if (title->info.durationMs) parts.lengthNs = *title->info.durationMs * 1'000'000;
         return parts;
     }
     const std::string stem = evoStem(request.evoPath);
-    TitleParts parts{request.evoPath, {}, {}, stem, false};
+    TitleParts parts{request.evoPath, {}, {}, stem, false, std::nullopt};
     if (!request.continueParts || !fileNameOf(request.evoPath).ends_with("_1.EVO")) return parts;
     const std::string secondPart = withoutLast(request.evoPath, 5) + "2.EVO";
     std::error_code ec;
     if (!std::filesystem::is_regular_file(secondPart, ec)) return parts;
-    return {request.evoPath, {secondPart}, {}, stem + "_2", false};
+    return {request.evoPath, {secondPart}, {}, stem + "_2", false, std::nullopt};
 }
 
 std::string outputPrefix(const JobRequest& request, const TitleParts& parts) {

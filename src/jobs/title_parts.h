@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct TitleParts {
     std::vector<int64_t> placesNs;
     std::string stem; // of the outputs, without folder
     bool fromDisc = false;
+    std::optional<int64_t> lengthNs; // a disc title's titleDuration
 };
 
 TitleParts titleParts(const JobRequest& request);

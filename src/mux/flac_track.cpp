@@ -103,7 +103,7 @@ void FlacTrack::handOut(std::unique_lock<std::mutex>& lock) {
 void FlacTrack::frame(const FlacFrame& flac) {
     while (marks_.size() > 1 && marks_[1].sample <= flac.firstSample)
         marks_.pop_front();
-    Frame made{flac.packet, part_, std::nullopt, flac.samples * TicksPerSecond / sampleRate_};
+    Frame made{flac.packet, part_, std::nullopt, flac.samples};
     if (!marks_.empty() && marks_.front().sample <= flac.firstSample) {
         const Mark& mark = marks_.front();
         const int64_t after = (flac.firstSample - mark.sample) * TicksPerSecond / sampleRate_;

@@ -27,7 +27,7 @@ class FlacTrack {
         AVPacket* packet; // owned by the receiver
         int part;
         std::optional<int64_t> pts; // none for samples before the stream's first PTS
-        int64_t ticks;              // its length
+        int64_t samples;            // its length
     };
     using Receiver = std::function<void(const Frame&)>;
 

@@ -1,5 +1,6 @@
 #include "frame_cutter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -16,6 +17,38 @@ int64_t toAv(int64_t timestamp) {
 
 int64_t fromAv(int64_t timestamp) {
     return timestamp == AV_NOPTS_VALUE ? NoTimestamp : timestamp;
+}
+
+// The start codes that end a sequence: MPEG-2's sequence_end_code, VC-1's end-of-sequence and
+// H.264's end_of_seq and end_of_stream NAL units (nal_unit_type 10 and 11).
+struct EndCode {
+    AVCodecID codec;
+    uint8_t code;
+};
+constexpr EndCode EndCodes[] = {{AV_CODEC_ID_MPEG2VIDEO, 0xB7},
+                                {AV_CODEC_ID_VC1, 0x0A},
+                                {AV_CODEC_ID_H264, 0x0A},
+                                {AV_CODEC_ID_H264, 0x0B}};
+
+bool isEndCode(AVCodecID codec, uint8_t code) {
+    return std::any_of(std::begin(EndCodes), std::end(EndCodes),
+                       [&](const EndCode& end) { return end.codec == codec && end.code == code; });
+}
+
+// Whether the frame holds nothing but end codes (each 00 00 01 xx, zero bytes between).
+bool onlyEndCodes(AVCodecID codec, const AVPacket& frame) {
+    bool any = false;
+    for (int at = 0; at < frame.size;) {
+        if (frame.data[at] == 0 &&
+            (at + 3 >= frame.size || frame.data[at + 1] != 0 || frame.data[at + 2] != 1)) {
+            ++at;
+            continue;
+        }
+        if (at + 3 >= frame.size || !isEndCode(codec, frame.data[at + 3])) return false;
+        any = true;
+        at += 4;
+    }
+    return any;
 }
 
 } // namespace
@@ -65,6 +98,7 @@ FrameCutter::FrameCutter(AVCodecID codec, Receiver receiver) : receiver_(std::mo
 }
 
 FrameCutter::~FrameCutter() {
+    if (held_) av_packet_free(&held_->packet);
     av_bsf_free(&extradataFilter_);
     av_packet_free(&probe_);
     av_parser_close(parser_);
@@ -90,6 +124,27 @@ void FrameCutter::feed(const uint8_t* data, size_t length, int64_t pts, int64_t 
 
 void FrameCutter::finish() {
     parse(nullptr, 0, AV_NOPTS_VALUE, AV_NOPTS_VALUE);
+    if (!held_) return;
+    const CutFrame last = *held_;
+    held_.reset();
+    receiver_(last);
+}
+
+void FrameCutter::pass(const CutFrame& frame) {
+    if (held_ && onlyEndCodes(context_->codec_id, *frame.packet)) {
+        AVPacket* end = frame.packet;
+        const int at = held_->packet->size;
+        if (av_grow_packet(held_->packet, end->size) < 0) {
+            av_packet_free(&end);
+            throw std::bad_alloc();
+        }
+        std::memcpy(held_->packet->data + at, end->data, size_t(end->size));
+        av_packet_free(&end);
+        return;
+    }
+    std::optional<CutFrame> before = held_;
+    held_ = frame;
+    if (before) receiver_(*before);
 }
 
 void FrameCutter::parse(const uint8_t* data, int length, int64_t pts, int64_t dts) {
@@ -133,8 +188,8 @@ void FrameCutter::cut(const uint8_t* data, int length) {
     // intra-coded pictures.
     const bool key = !video || parser_->key_frame == 1 ||
                      (parser_->key_frame < 0 && parser_->pict_type == AV_PICTURE_TYPE_I);
-    receiver_({packet, fromAv(parser_->pts), fromAv(parser_->dts), key,
-               video ? 0 : int64_t(parser_->duration)});
+    pass({packet, fromAv(parser_->pts), fromAv(parser_->dts), key,
+          video ? 0 : int64_t(parser_->duration)});
 }
 
 void FrameCutter::lookForExtradata(const AVPacket& frame) {

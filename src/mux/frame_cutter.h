@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 extern "C" {
@@ -54,6 +55,9 @@ class FrameCutter {
   private:
     void parse(const uint8_t* data, int length, int64_t pts, int64_t dts);
     void cut(const uint8_t* data, int length);
+    // Hands on the frame held back and holds this one; an end-of-sequence code the parser cut
+    // as a frame of its own goes with the frame before instead.
+    void pass(const CutFrame& frame);
     void lookForExtradata(const AVPacket& frame);
 
     Receiver receiver_;
@@ -62,6 +66,7 @@ class FrameCutter {
     AVBSFContext* extradataFilter_ = nullptr; // video only, until the setup is found
     AVPacket* probe_ = nullptr;
     StreamParameters parameters_;
+    std::optional<CutFrame> held_; // the last frame cut, until the next shows it is not alone
     bool framesCut_ = false;
 };
 

@@ -15,12 +15,15 @@ namespace {
 // without the others.
 constexpr size_t WaitingLimit = 16 * 1024 * 1024;
 
+// The frames at the end of a part that wait for the next part's first, which may overlap them.
+constexpr size_t SeamHold = 64;
+
 // A part whose video stream 0 has carried no PTS by the time its other streams have run this
 // long has no picture to start from (its video is not timestamped).
 constexpr int64_t NoPictureAfter = 2 * TicksPerSecond;
 
-// A frame's length before the stream tells it: 24000/1001 frames a second, as most discs.
-constexpr int64_t GuessedFrameTicks = 3754;
+// A picture's length before the stream tells it: 24000/1001 frames a second, as most discs.
+constexpr CountLength GuessedPictureLength{1001, 24000};
 
 // The parser hands a frame the timestamps of the packet it began in, which may be a part before
 // the one read now (it holds the frame until the next begins): each timestamp goes in tagged
@@ -80,7 +83,11 @@ struct MatroskaSink::MuxedTrack {
     std::unique_ptr<DtsCore> core;
 
     std::deque<Frame> waiting;
-    std::optional<BlockTimes> times;
+    std::optional<TrackClock> clock;
+    int part = 0; // of the last frame timed
+    // Frames of the part before left out where they run into this part, and their samples.
+    int leftOut = 0;
+    int64_t leftOutCounts = 0;
     std::optional<size_t> index; // in the file, once its header is written
 
     bool ready() const {
@@ -164,7 +171,7 @@ void MatroskaSink::payload(PayloadRun& run) {
     pictureStamped_ =
         pictureStamped_ || (stamped && run.track->name() == TrackName{TrackKind::Video, 0});
     if (!clock().settled())
-        if (const auto reference = timing_.settledReference()) clocks_.back().settle(*reference);
+        if (const auto reference = timing_.settledReference()) settlePart(*reference);
     MuxedTrack* track = this->track(run.track->id);
     if (track == nullptr) return;
     if (stamped) {
@@ -188,12 +195,12 @@ void MatroskaSink::payload(PayloadRun& run) {
 }
 
 void MatroskaSink::settleWithoutPicture() {
-    if (!clock().settled() && partEarliest_) clocks_.back().settle(*partEarliest_);
+    // A part none of whose streams carries a timestamp is timed by its tracks' clocks alone.
+    if (!clock().settled()) settlePart(partEarliest_.value_or(0));
 }
 
 void MatroskaSink::cutFrame(MuxedTrack& track, const CutFrame& frame) {
-    const int sampleRate = track.parameters().sampleRate;
-    const int64_t samplesTicks = sampleRate > 0 ? frame.samples * TicksPerSecond / sampleRate : 0;
+    const int64_t counts = track.name.kind == TrackKind::Video ? 1 : frame.samples;
     // A frame without timestamps is timed by the part of the one before.
     const int part = frame.pts != NoTimestamp ? partOf(frame.pts)
                      : track.waiting.empty()  ? int(clocks_.size()) - 1
@@ -202,8 +209,8 @@ void MatroskaSink::cutFrame(MuxedTrack& track, const CutFrame& frame) {
         track.codec == MuxCodec::Mpeg2
             ? track.order.framesShownAfter(frame.packet->data, size_t(frame.packet->size))
             : std::nullopt;
-    add(track, {frame.packet, part, untagged(frame.pts), untagged(frame.dts), samplesTicks,
-                frame.key, shownAfter});
+    add(track, {frame.packet, part, untagged(frame.pts), untagged(frame.dts), counts, frame.key,
+                shownAfter});
 }
 
 void MatroskaSink::lpcmHeader(const Track& lpcm, const LpcmHeader& header) {
@@ -217,7 +224,7 @@ void MatroskaSink::lpcmHeader(const Track& lpcm, const LpcmHeader& header) {
     if (track->codec == MuxCodec::Flac)
         track->flac = std::make_unique<FlacTrack>(
             format, setup_.flacLevel, [this, track](const FlacTrack::Frame& frame) {
-                add(*track, {frame.packet, frame.part, frame.pts, frame.pts, frame.ticks, true,
+                add(*track, {frame.packet, frame.part, frame.pts, frame.pts, frame.samples, true,
                              std::nullopt});
             });
 }
@@ -231,8 +238,8 @@ void MatroskaSink::lpcmSamples(MuxedTrack& track, const PayloadRun& run) {
     const std::optional<int64_t> pts =
         run.continuesPacket || run.pts == NoTimestamp ? std::nullopt : std::optional(run.pts);
     if (track.flac) return track.flac->samples(samples, int(clocks_.size()) - 1, pts);
-    add(track, {packetOf(samples.data(), samples.size()), int(clocks_.size()) - 1, pts, pts,
-                frames * TicksPerSecond / track.lpcm->sampleRate, true, std::nullopt});
+    add(track, {packetOf(samples.data(), samples.size()), int(clocks_.size()) - 1, pts, pts, frames,
+                true, std::nullopt});
 }
 
 void MatroskaSink::subpicture(MuxedTrack& track, PayloadRun& run) {
@@ -291,7 +298,6 @@ void MatroskaSink::start() {
         MatroskaTrack made{track.codec,         track.plan.mkvLabel,     track.plan.mkvDefault,
                            track.parameters(),  track.sampleBytes() * 8, std::nullopt,
                            track.plan.mkvForced};
-        int64_t frameTicks = 0;
         if (video) {
             const AVRational own = made.stream.frameRate;
             const bool measuredHere = track.name == TrackName{TrackKind::Video, 0} && measured;
@@ -302,11 +308,8 @@ void MatroskaSink::start() {
                 made.defaultRate = measured;
             else if (own.num > 0 && own.den > 0)
                 made.defaultRate = FrameRate{own.num, own.den};
-            frameTicks = made.defaultRate ? TicksPerSecond * made.defaultRate->denominator /
-                                                made.defaultRate->numerator
-                                          : GuessedFrameTicks;
         }
-        track.times.emplace(frameTicks);
+        track.clock.emplace(clockOf(track, made));
         tracks.push_back(made);
     }
     writer_ = std::make_unique<MatroskaWriter>(*file_);
@@ -321,16 +324,62 @@ std::optional<int64_t> MatroskaSink::titleTicks(const Frame& frame,
     return clocks_[size_t(frame.part)].ticks(*stamp);
 }
 
+TrackClock MatroskaSink::clockOf(const MuxedTrack& track, const MatroskaTrack& made) const {
+    if (track.codec == MuxCodec::Pgs) return TrackClock(TrackClock::Kind::Subtitle, {});
+    if (track.name.kind != TrackKind::Video) {
+        const int rate = made.stream.sampleRate;
+        return TrackClock(TrackClock::Kind::Audio, rate > 0 ? CountLength{1, rate} : CountLength{});
+    }
+    const CountLength picture =
+        made.defaultRate ? CountLength{made.defaultRate->denominator, made.defaultRate->numerator}
+                         : GuessedPictureLength;
+    return TrackClock(TrackClock::Kind::Video, picture);
+}
+
+std::optional<ClockFrame> MatroskaSink::clockFrame(const Frame& frame) const {
+    // At the end, a part whose timeline never settled has no timestamp to go by.
+    if (frame.part >= 0 && !clocks_[size_t(frame.part)].settled() && !finishing_)
+        return std::nullopt;
+    return ClockFrame{titleTicks(frame, frame.pts), titleTicks(frame, frame.dts), frame.counts,
+                      frame.framesShownAfter};
+}
+
+std::vector<ClockFrame> MatroskaSink::laterFrames(const MuxedTrack& track) const {
+    std::vector<ClockFrame> later;
+    for (size_t i = 1; i < track.waiting.size() && later.size() < TrackClock::LookAhead; ++i) {
+        const std::optional<ClockFrame> frame = clockFrame(track.waiting[i]);
+        if (!frame) break;
+        later.push_back(*frame);
+    }
+    return later;
+}
+
 void MatroskaSink::drain(MuxedTrack& track) {
     while (!track.waiting.empty()) {
         Frame& frame = track.waiting.front();
-        if (frame.part >= 0 && !clocks_[size_t(frame.part)].settled()) return;
+        const std::optional<ClockFrame> timed = clockFrame(frame);
+        if (!timed) return;
+        if (track.index && track.name.kind == TrackKind::Audio) {
+            const AtSeam seam = atSeam(track);
+            if (seam == AtSeam::Waits) return;
+            if (seam == AtSeam::LeftOut) {
+                leaveOutAtSeam(track);
+                continue;
+            }
+        }
+        std::vector<ClockFrame> later;
+        if (track.index && frame.part <= track.part && track.clock->strays(*timed)) {
+            later = laterFrames(track);
+            if (track.clock->undecided(*timed, later, finishing_)) return;
+        }
         waitingBytes_ -= size_t(frame.packet->size);
+        if (track.index && frame.part > track.part) {
+            track.part = frame.part;
+            sayWhatSeamLeftOut(track);
+            track.clock->newPart();
+        }
         const std::optional<BlockTime> time =
-            track.index
-                ? track.times->next(titleTicks(frame, frame.pts), titleTicks(frame, frame.dts),
-                                    frame.samplesTicks, frame.framesShownAfter)
-                : std::nullopt;
+            track.index ? track.clock->next(*timed, later) : std::nullopt;
         // Sound before the picture's start is left out whole, as is all of a track left out.
         if (!time || (track.name.kind == TrackKind::Audio && time->pts < 0)) {
             av_packet_free(&frame.packet);
@@ -348,7 +397,7 @@ void MatroskaSink::drain(MuxedTrack& track) {
 void MatroskaSink::partEnded() {
     const PartTiming part = timing_.endPart("");
     if (clocks_.size() == 1) firstPart_ = part;
-    if (!clock().settled() && part.referencePts) clocks_.back().settle(*part.referencePts);
+    if (!clock().settled() && part.referencePts) settlePart(*part.referencePts);
     settleWithoutPicture();
     partEarliest_.reset();
     pictureStamped_ = false;
@@ -358,9 +407,75 @@ void MatroskaSink::partEnded() {
     if (!writer_ && clocks_.size() == 1 && anyReady()) start();
     for (const auto& track : tracks_)
         if (writer_) drain(*track);
+    seam_ = seamFacts(part, clocks_.size());
     TitleClock next = clock();
-    next.endPart(part, placedPart(clocks_.size()));
+    next.endPart(part);
     clocks_.push_back(next);
+}
+
+SeamFacts MatroskaSink::seamFacts(const PartTiming& part, size_t later) const {
+    SeamFacts facts;
+    if (later - 1 < setup_.laterParts.size())
+        facts.file = splitPath(setup_.laterParts[later - 1]).name;
+    facts.beforeBegan = clock().start();
+    if (part.videoEndPts) {
+        facts.beforeEnded = clock().ticks(*part.videoEndPts);
+        facts.beforeEndPts = part.videoEndPts;
+    }
+    facts.placed = placedPart(later);
+    if (setup_.titleLengthNs) facts.titleLength = *setup_.titleLengthNs * 9 / 100000;
+    const FrameRate rate = part.videoFrameRate.value_or(FrameRate{24000, 1001});
+    facts.pictureTicks = TicksPerSecond * rate.denominator / rate.numerator;
+    return facts;
+}
+
+void MatroskaSink::settlePart(int64_t referencePts) {
+    clocks_.back().settle(referencePts);
+    if (!seam_) return;
+    const SeamStart start = seamStart(*seam_, referencePts);
+    clocks_.back().startAt(start.ticks);
+    if (!start.line.empty()) setup_.events.warning(start.line);
+    partStarts_.emplace_back(start.ticks, seam_->file);
+    seam_.reset();
+}
+
+MatroskaSink::AtSeam MatroskaSink::atSeam(const MuxedTrack& track) const {
+    const Frame& front = track.waiting.front();
+    if (finishing_ || front.part < 0 || size_t(front.part) >= setup_.laterParts.size())
+        return AtSeam::Goes;
+    const auto next =
+        std::find_if(track.waiting.begin(), track.waiting.end(), [&](const Frame& behind) {
+            return behind.part > front.part && behind.pts.has_value();
+        });
+    if (next == track.waiting.end())
+        return track.waiting.size() < SeamHold ? AtSeam::Waits : AtSeam::Goes;
+    // The next part's first frame, once its part's place is known.
+    const std::optional<ClockFrame> first = clockFrame(*next);
+    if (!first) return AtSeam::Waits;
+    const std::optional<int64_t> end = track.clock->after(front.counts);
+    return end && first->pts && *end > *first->pts ? AtSeam::LeftOut : AtSeam::Goes;
+}
+
+void MatroskaSink::leaveOutAtSeam(MuxedTrack& track) {
+    Frame& frame = track.waiting.front();
+    ++track.leftOut;
+    track.leftOutCounts += frame.counts;
+    waitingBytes_ -= size_t(frame.packet->size);
+    av_packet_free(&frame.packet);
+    track.waiting.pop_front();
+}
+
+void MatroskaSink::sayWhatSeamLeftOut(MuxedTrack& track) {
+    if (track.leftOut == 0 || size_t(track.part) > partStarts_.size()) return;
+    const auto& [start, file] = partStarts_[size_t(track.part) - 1];
+    const int64_t overlapMs = (*track.clock->after(track.leftOutCounts) - start) / 90;
+    setup_.events.warning(seamLine(start, file,
+                                   track.plan.track.track.scanName() + " overlaps by " +
+                                       std::to_string(overlapMs) + " ms, " +
+                                       std::to_string(track.leftOut) + " frame" +
+                                       (track.leftOut > 1 ? "s" : "") + " left out"));
+    track.leftOut = 0;
+    track.leftOutCounts = 0;
 }
 
 std::optional<int64_t> MatroskaSink::placedPart(size_t part) const {
@@ -372,6 +487,7 @@ std::optional<int64_t> MatroskaSink::placedPart(size_t part) const {
 void MatroskaSink::finish(const TitleChapters& chapters) {
     // The part that ended last times what its streams still hold.
     clocks_.pop_back();
+    finishing_ = true;
     for (const auto& track : tracks_) {
         if (track->cutter) track->cutter->finish();
         if (track->units) track->units->store();
@@ -380,6 +496,11 @@ void MatroskaSink::finish(const TitleChapters& chapters) {
     if (!writer_) start();
     for (const auto& track : tracks_)
         drain(*track);
+    for (const MuxedTrack* track : written_)
+        for (const std::string& line :
+             {track->clock->damageLine(track->plan.track.track.scanName()),
+              track->clock->jumpLine(track->plan.track.track.scanName())})
+            if (!line.empty()) setup_.events.warning(line);
     writer_->finish(chapters, endTicks_);
     file_->close();
     for (const MuxedTrack* track : written_)

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "block_times.h"
 #include "dts_core.h"
 #include "engine/lpcm_samples.h"
 #include "engine/pgs_stream_file.h"
@@ -18,17 +17,18 @@
 #include "matroska_writer.h"
 #include "mpeg2_order.h"
 #include "pgs_display_sets.h"
+#include "seam.h"
+#include "track_clock.h"
 
 namespace splitwick {
 
 // Writes the tracks a demux's plan puts into one Matroska file, from the pass's payload runs:
 // video and audio cut into frames, LPCM as WAV samples or FLAC, a DTS-HD track's core beside it
-// when the plan asks, subpictures as PGS display sets,
-// each timed on the title's timeline (from video stream 0's first presented picture; a later
-// part begins where a disc title's playlist places its clip, else where the part before's
-// video ended). The file's header needs every track's
-// setup, which its first frames give, and the timeline its first second: until both are known
-// (or too much is waiting), the frames wait in memory. A track with no frame by then is left
+// when the plan asks, subpictures as PGS display sets, each timed by its track's clock on the
+// title's timeline (from video stream 0's first presented picture; a later part begins where its
+// seam says). The file's header needs every track's setup, which its first frames give, and the
+// timeline its first second: until both are known (or too much is waiting), the frames wait in
+// memory. A track with no frame by then is left
 // out, as are audio frames before the picture's start. The file is written as OUTPUT.XXXXXX.part
 // and takes its name when finish() has written all of it; otherwise it goes with the sink.
 class MatroskaSink : public PassWriter {
@@ -54,7 +54,7 @@ class MatroskaSink : public PassWriter {
         AVPacket* packet;
         int part; // whose clock times it; -1: timed on the title's timeline already
         std::optional<int64_t> pts, dts;
-        int64_t samplesTicks;
+        int64_t counts; // how far it moves its track's clock: 1 picture, its samples
         bool key;
         std::optional<int64_t> framesShownAfter; // MPEG-2: from its temporal_reference
     };
@@ -77,9 +77,23 @@ class MatroskaSink : public PassWriter {
     void settleWithoutPicture();
     // Where the playlist places the part of this number on the title's timeline, in ticks.
     std::optional<int64_t> placedPart(size_t part) const;
+    // The part being read now knows its first presented picture: where it begins follows.
+    void settlePart(int64_t referencePts);
+    SeamFacts seamFacts(const PartTiming& part, size_t later) const;
+    // The sound at the end of a part waits for the next part's first frame, which may overlap
+    // it; a frame that does is left out whole.
+    enum class AtSeam { Waits, Goes, LeftOut };
+    AtSeam atSeam(const MuxedTrack& track) const;
+    void leaveOutAtSeam(MuxedTrack& track);
+    void sayWhatSeamLeftOut(MuxedTrack& track);
     // Writes the track's waiting frames that can be timed.
     void drain(MuxedTrack& track);
     std::optional<int64_t> titleTicks(const Frame& frame, std::optional<int64_t> stamp) const;
+    // The frame as its track's clock takes it; none while its part's timeline is not known.
+    std::optional<ClockFrame> clockFrame(const Frame& frame) const;
+    // The frames behind the track's first waiting one that its clock may look at.
+    std::vector<ClockFrame> laterFrames(const MuxedTrack& track) const;
+    TrackClock clockOf(const MuxedTrack& track, const MatroskaTrack& made) const;
     const TitleClock& clock() const { return clocks_.back(); }
     // Where a subpicture stream's lines about its units go.
     JobEvents& unitLines(const MuxedTrack& track);
@@ -98,6 +112,9 @@ class MatroskaSink : public PassWriter {
     std::optional<int64_t> partEarliest_; // the earliest PTS of the part's chosen streams
     bool pictureStamped_ = false;         // video stream 0 of the part has carried a PTS
     int64_t endTicks_ = 0;
+    bool finishing_ = false;        // no frame comes after those waiting
+    std::optional<SeamFacts> seam_; // where the part being read begins, until it is settled
+    std::vector<std::pair<int64_t, std::string>> partStarts_; // of the later parts: where, file
 };
 
 } // namespace splitwick

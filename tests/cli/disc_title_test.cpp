@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 #include "cli_program.h"
 #include "playlist_writer.h"
@@ -230,6 +231,80 @@ TEST(DiscTitleChoice, MissingClipIsAnErrorNamingItUnlessAllowed) {
     EXPECT_EQ(allowed.out.substr(0, allowed.out.find('\n')),
               "Left out: the missing EVO \"" + disc.evos + "/L1_mainMovie.EVO\"");
     EXPECT_NE(allowed.out.find("Continue on black.EVO\n"), std::string::npos);
+}
+
+// The lines of a run that say what happened at a seam.
+std::vector<std::string> seamLines(const std::string& out) {
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);)
+        if (line.starts_with("Seam at ")) lines.push_back(line);
+    return lines;
+}
+
+// The film over L0_/L1_ (its PTS run on across the layer break, which falls between two counts
+// of the playlist), then a tail with sound whose PTS start again: the layers join picture to
+// picture; the film's sound, 5 ms longer than its picture, overlaps the tail's first frame by a
+// frame, left out whole; a tail placed a second after the film keeps the gap; a place of 9,999
+// hours is passed over (it made a file of 10,009 hours).
+TEST(DiscTitleSeams, ClipsJoinWhereTheirClocksSayAndEachSeamIsSaid) {
+    MadeDisc disc;
+    makeEncodedEvo({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}}, disc.evos + "/tail.EVO",
+                   disc.dir / "expected");
+    const double frameMs = 1001.0 / 24;
+    const struct {
+        const char* name;
+        std::string tailPlace, duration;
+        std::vector<std::string> lines;
+        double tailStartMs;
+    } rows[] = {
+        {"the tail right after the film",
+         "00:00:03:00",
+         "00:00:06:00",
+         {"Seam at 0:00:03.003 (tail.EVO): DD audio stream 0 overlaps by 5 ms, 1 frame left out"},
+         72 * frameMs},
+        {"the tail a second after the film",
+         "00:00:04:00",
+         "00:00:07:00",
+         {"Seam at 0:00:03.003 (tail.EVO): a gap of 1.001 s kept"},
+         4004},
+        {"the tail placed 9,999 hours on",
+         "9999:00:00:00",
+         "00:00:06:00",
+         {"Seam at 0:00:03.003 (tail.EVO): its place 10008:59:56.400 is past the title's end, "
+          "passed over: it goes on where the clip before ended",
+          "Seam at 0:00:03.003 (tail.EVO): DD audio stream 0 overlaps by 5 ms, 1 frame left out"},
+         72 * frameMs},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<XmlElement> film = {video(1, 1), audio(1, 1, "English")};
+        writeTextFile(disc.dir / "ADV_OBJ/VPLST000.XPL",
+                      xmlDocument(playlistRoot(
+                          "MADE DISC", {videoItem(1, "MPEG-4 AVC"), audioItem(1, "DD", "2")},
+                          {title(1, "Seams", row.duration,
+                                 {clip("L0_mainMovie", film, "00:00:00:00", disc.seam),
+                                  clip("L1_mainMovie", film, disc.seam, "00:00:03:00"),
+                                  clip("tail", film, row.tailPlace, row.duration)})})));
+        const auto run = cli({"mkv", disc.dir.path(), "--out", disc.out, "-q"});
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(seamLines(run.out), row.lines) << run.out;
+        const std::string mkv = disc.out + "/Seams.mkv";
+        EXPECT_EQ(decodingErrors(mkv), "");
+        std::vector<double> shown = packetTimesMs(mkv, "v:0");
+        std::sort(shown.begin(), shown.end());
+        ASSERT_EQ(shown.size(), 144u);
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const double at =
+                i < 72 ? double(i) * frameMs : row.tailStartMs + double(i - 72) * frameMs;
+            ASSERT_NEAR(shown[i], at, 1.0) << "picture " << i;
+        }
+        // The sound plays on without two frames at once: 1536 samples, 32 ms, apart or more.
+        const std::vector<double> sound = packetTimesMs(mkv, "a:0");
+        for (size_t i = 1; i < sound.size(); ++i)
+            ASSERT_GE(sound[i] - sound[i - 1], 31.5) << "frame " << i;
+        EXPECT_NEAR(sound.back() + 32, row.tailStartMs + 3008, 1.0);
+    }
 }
 
 } // namespace

@@ -206,16 +206,6 @@ TEST_F(MkvOfDisc, TracksStartAtTheirDelaysAndDecodeAsTheSources) {
                                                   {{0, 0}, {1, 100}, {3, 0}, {4, 100}, {5, 0}});
 }
 
-// The times ffprobe gives the packets of a track, in ms, in the order they are stored.
-std::vector<double> packetTimesMs(const std::string& mkv, const std::string& track) {
-    std::vector<double> times;
-    for (const std::string& line :
-         outputLines("ffprobe -v error -select_streams " + track +
-                     " -show_entries packet=pts_time -of csv=p=0 " + inQuotes(mkv)))
-        times.push_back(std::stod(line) * 1000);
-    return times;
-}
-
 // A split title: FEATURE_1.EVO and FEATURE_2.EVO give one FEATURE_1_2.mkv, which plays on
 // across the seam; the streams kept are written beside it in the same pass.
 TEST(MkvCommand, SplitTitleGivesOneMkvThatPlaysOnAcrossTheSeam) {

@@ -19,7 +19,7 @@
 #include "fuzz_check.h"
 #include "jobs/chapter_file.h"
 #include "jobs/mux_plan.h"
-#include "mux/block_times.h"
+#include "mux/track_clock.h"
 #include "support/test_files.h"
 
 using namespace splitwick;
@@ -139,9 +139,10 @@ void chapterXml(Input& in) {
     require(xmlCharacters(matroskaChapterXml(chapters)), "chapter XML of XML's characters");
 }
 
-void blockTimes(Input& in) {
+void trackClock(Input& in) {
     const bool video = in.byte() % 2 == 0;
-    BlockTimes times(video ? 3754 : 0);
+    TrackClock times(video ? TrackClock::Kind::Video : TrackClock::Kind::Audio,
+                     video ? CountLength{1001, 24000} : CountLength{1, 48000});
     int64_t stamp = 0;
     std::optional<BlockTime> last;
     for (int frames = in.byte() % 64; frames > 0; --frames) {
@@ -149,7 +150,8 @@ void blockTimes(Input& in) {
         const uint8_t kind = in.byte() % 3; // no timestamp, the PTS only, PTS and DTS
         const auto pts = kind > 0 ? std::optional(stamp) : std::nullopt;
         const auto dts = kind > 1 ? std::optional(stamp - in.byte() * 100) : std::nullopt;
-        const std::optional<BlockTime> time = times.next(pts, dts, in.byte() * 10);
+        const std::optional<BlockTime> time =
+            times.next({pts, dts, video ? 1 : int64_t(in.byte()) * 10}, {});
         if (!time) continue;
         require(time->pts >= time->dts, "no block presented before it is decoded");
         require(!last || time->dts > last->dts, "decoding times that go forward");
@@ -165,6 +167,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     wavWriter(in, folder / "out.wav");
     timingRecorder(in);
     chapterXml(in);
-    blockTimes(in);
+    trackClock(in);
     return 0;
 }

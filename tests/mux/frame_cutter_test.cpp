@@ -81,5 +81,60 @@ TEST(FrameCutter, CutsEveryCodecAsFfprobeDoes) {
         }
 }
 
+// An end-of-sequence code behind the last picture goes with it, not into a frame of its own (a
+// VC-1 stream of 335 pictures gave 336 blocks): the frames are the pictures ffmpeg decodes,
+// every byte once.
+TEST(FrameCutterRegression, EndOfSequenceStaysWithTheLastPicture) {
+    const Bytes mpeg2End = {0, 0, 1, 0xB7};
+    const Bytes h264End = {0, 0, 1, 0x0A, 0, 0, 1, 0x0B};
+    const struct {
+        const char* name;
+        AVCodecID codec;
+        Bytes es;
+        const char* format;
+        Bytes end;
+    } rows[] = {
+        {"VC-1",
+         AV_CODEC_ID_VC1,
+         readBytes(SPLITWICK_TEST_DATA "/vc1_ends_sequence.vc1"),
+         "vc1",
+         {0, 0, 1, 0x0A}},
+        {"MPEG-2", AV_CODEC_ID_MPEG2VIDEO, readBytes(encoded(Encoded::Mpeg2At25).es), "mpegvideo",
+         mpeg2End},
+        {"H.264", AV_CODEC_ID_H264, readBytes(encoded(Encoded::H264At24000_1001).es), "h264",
+         h264End},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Bytes es = row.es;
+        if (!std::equal(row.end.rbegin(), row.end.rend(), es.rbegin()))
+            es.insert(es.end(), row.end.begin(), row.end.end());
+        const TempFolder dir;
+        writeBytes(dir / "stream", es);
+        const size_t pictures =
+            outputLines("ffmpeg -nostdin -v error -f " + std::string(row.format) + " -i " +
+                        inQuotes(dir / "stream") + " -f framemd5 - | grep -v '^#'")
+                .size();
+        std::vector<Bytes> frames;
+        FrameCutter cutter(row.codec, [&](const CutFrame& frame) {
+            frames.emplace_back(frame.packet->data, frame.packet->data + frame.packet->size);
+            AVPacket* packet = frame.packet;
+            av_packet_free(&packet);
+        });
+        // The parsers read a little past what they are given, as libavcodec allows.
+        Bytes padded = es;
+        padded.resize(es.size() + AV_INPUT_BUFFER_PADDING_SIZE);
+        for (size_t at = 0; at < es.size(); at += 2021)
+            cutter.feed(padded.data() + at, std::min<size_t>(2021, es.size() - at), NoTimestamp,
+                        NoTimestamp);
+        cutter.finish();
+        EXPECT_EQ(frames.size(), pictures);
+        Bytes joined;
+        for (const Bytes& frame : frames)
+            joined.insert(joined.end(), frame.begin(), frame.end());
+        EXPECT_TRUE(joined == es);
+    }
+}
+
 } // namespace
 } // namespace splitwick::testing

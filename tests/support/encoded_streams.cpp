@@ -33,6 +33,11 @@ const std::string X264 = "-pix_fmt yuv420p -c:v libx264 -preset veryfast -thread
                          "-x264-params aud=1:open-gop=1:scenecut=0 ";
 const std::string Tone = "-f lavfi -i sine=frequency=440:sample_rate=48000 -t 3 -ac 2 ";
 
+// A stream of tests/data read in its raw format and copied as it is.
+std::string copied(const std::string& format, const std::string& file) {
+    return "-f " + format + " -i '" + SPLITWICK_TEST_DATA + "/" + file + "' -c copy ";
+}
+
 const Encoding& encodingOf(Encoded which) {
     static const std::map<Encoded, Encoding> Encodings = {
         {Encoded::H264At24000_1001, {Codec::H264, "h264-24", "h264", Picture24 + Noise + X264}},
@@ -40,10 +45,22 @@ const Encoding& encodingOf(Encoded which) {
         {Encoded::Mpeg2At25,
          {Codec::Mpeg2, "mpeg2-25", "mpeg2video",
           Picture25 + Noise + "-c:v mpeg2video -b:v 6M -g 12 -bf 2 "}},
+        {Encoded::Mpeg2Long,
+         {Codec::Mpeg2, "mpeg2-long", "mpeg2video",
+          "-f lavfi -i testsrc2=size=160x96:rate=24000/1001 -frames:v 4000 -c:v mpeg2video "
+          "-b:v 300k -g 12 -bf 2 "}},
         {Encoded::Ac3, {Codec::DD, "ac3", "ac3", Tone + "-c:a ac3 -b:a 192k "}},
+        {Encoded::Ac3Long,
+         {Codec::DD, "ac3-long", "ac3",
+          "-f lavfi -i sine=frequency=440:sample_rate=48000 -t 167 -ac 2 -c:a ac3 -b:a 96k "}},
         {Encoded::Eac3, {Codec::DDPlus, "eac3", "eac3", Tone + "-c:a eac3 -b:a 192k "}},
         {Encoded::Dts, {Codec::DtsHd, "dts", "dts", Tone + "-c:a dca -strict -2 "}},
         {Encoded::TrueHd, {Codec::Mlp, "truehd", "truehd", Tone + "-c:a truehd -strict -2 "}},
+        {Encoded::Eac3Dolby, {Codec::DDPlus, "eac3-dolby", "eac3", copied("eac3", "maxfrm_1.ec3")}},
+        {Encoded::TrueHdReal,
+         {Codec::Mlp, "truehd-real", "truehd", copied("truehd", "fba_2ch.mlp")}},
+        {Encoded::DtsHdMa,
+         {Codec::DtsHd, "dtshd-ma", "dts", copied("dts", "dtshd_ma_71_24bit.dts")}},
         {Encoded::Lpcm16Stereo,
          {Codec::Lpcm, "lpcm16", "s16be",
           "-f lavfi -i aevalsrc='sin(300*2*PI*t)*0.8|sin(410*2*PI*t)*0.8':c=stereo:s=48000:d=3 "}},

@@ -14,11 +14,17 @@ enum class Encoded {
     H264At24000_1001, // libx264, 640x360, two B-frames, open GOPs of 12, access unit delimiters
     H264At25,         // the same at 25 frames a second
     Mpeg2At25,        // 640x360, two B-frames, GOPs of 12
+    Mpeg2Long,        // 4000 pictures at 24000/1001 (166.8 s), 160x96, two B-frames, GOPs of 12
     Ac3,              // 48 kHz stereo, 192 kbit/s
+    Ac3Long,          // 167 s of it at 96 kbit/s
     Eac3,             // 48 kHz stereo, 192 kbit/s
     Dts,              // DTS core, 48 kHz stereo
     TrueHd,           // 48 kHz stereo
     Lpcm16Stereo,     // 48 kHz, 16-bit big-endian samples: DVD LPCM, a tone of its own a channel
+    // Real encoders' streams from tests/data (see SOURCES.md there), copied as they are:
+    Eac3Dolby,  // E-AC-3 5.1 from a Dolby encoder, 36 frames
+    TrueHdReal, // TrueHD stereo
+    DtsHdMa,    // DTS-HD Master Audio 7.1, 24 bit, 94 frames
 };
 
 struct EncodedStream {

@@ -47,6 +47,15 @@ std::vector<double> startTimesMs(const std::string& path) {
     return starts;
 }
 
+std::vector<double> packetTimesMs(const std::string& mkv, const std::string& track) {
+    std::vector<double> times;
+    for (const std::string& line :
+         outputLines("ffprobe -v error -select_streams " + track +
+                     " -show_entries packet=pts_time -of csv=p=0 " + inQuotes(mkv)))
+        times.push_back(std::stod(line) * 1000);
+    return times;
+}
+
 std::string decodingErrors(const std::string& mkv) {
     return runCommand("ffmpeg -nostdin -v error -i " + inQuotes(mkv) + " -map 0 -f null - 2>&1");
 }

@@ -34,6 +34,9 @@ std::string inQuotes(const std::string& path);
 // ffprobe's start time of each stream of the file, in milliseconds.
 std::vector<double> startTimesMs(const std::string& path);
 
+// The times ffprobe gives the packets of a track ("v:0"), in ms, in the order they are stored.
+std::vector<double> packetTimesMs(const std::string& mkv, const std::string& track);
+
 // What ffmpeg says decoding every stream of the file: empty when it decodes without an error.
 std::string decodingErrors(const std::string& mkv);
 

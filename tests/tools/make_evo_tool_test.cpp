@@ -60,6 +60,10 @@ TEST(MakeEvoTool, MisplacedOrMixedOptionsAreUsageErrors) {
         {"--out", out, "--size", "1M", "--stream", "h264", "x.h264"},
         {"--out", out, "--stream", "lpcm", "x.pcm", "--lpcm", "16,48000"},
         {"--out", out, "--stream", "h264", "x.h264", "--id", "0x1E2"},
+        {"--out", out, "--stream", "h264", "x.h264", "--pts-error", "3"},
+        {"--out", out, "--stream", "h264", "x.h264", "--dts-error", "-1:90000"},
+        {"--out", out, "--no-pts", "--stream", "h264", "x.h264"},
+        {"--out", out, "--pts-jump", "1000:90000"},
     };
     for (const auto& args : wrong) {
         const ProcessResult result = makeEvo(args);
@@ -72,6 +76,35 @@ TEST(MakeEvoTool, MisplacedOrMixedOptionsAreUsageErrors) {
         {"--out", out, "--stream", "h264", video.es, "--units", encoded(Encoded::Ac3).units});
     EXPECT_EQ(mismatched.exitCode, 2);
     EXPECT_NE(mismatched.err.find(encoded(Encoded::Ac3).units), std::string::npos);
+}
+
+// Timestamps as damage leaves them: a stream without any, one packet's off its time, all of them
+// restarting halfway. The expected data give the first PTS each stream's packets carry.
+TEST(MakeEvoTool, TimestampsCanBeLeftOutDamagedOrRestarted) {
+    TempFolder folder;
+    const EncodedStream& video = encoded(Encoded::H264At25);
+    const EncodedStream& ac3 = encoded(Encoded::Ac3);
+    const struct {
+        std::vector<std::string> ac3Options, titleOptions;
+        std::string firstAc3Pts;
+    } rows[] = {
+        {{}, {}, "90000"},
+        {{"--no-pts"}, {}, "null"},
+        {{"--pts-error", "0:45000"}, {}, "135000"},
+        {{}, {"--pts-jump", "-1000:900000"}, "990000"},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> args = {"--out",  folder / "T.EVO", "--stream",  "h264",
+                                         video.es, "--units",        video.units, "--stream",
+                                         "ac3",    ac3.es,           "--units",   ac3.units};
+        args.insert(args.end(), row.ac3Options.begin(), row.ac3Options.end());
+        args.insert(args.end(), row.titleOptions.begin(), row.titleOptions.end());
+        const ProcessResult made = makeEvo(args);
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        const std::string data = readText(folder / "T.expected.json");
+        const std::string line = "{\"box\": \"cbAudio00\", \"first_pts\": " + row.firstAc3Pts;
+        EXPECT_NE(data.find(line), std::string::npos) << line << " not in\n" << data;
+    }
 }
 
 } // namespace

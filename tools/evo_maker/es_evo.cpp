@@ -57,7 +57,7 @@ int64_t firstPresented(const std::vector<std::pair<int64_t, int64_t>>& timestamp
 
 // One stream of the recipe on its way into packets.
 struct Input {
-    Input(const EsStream& r, size_t n, uint64_t ptsBase);
+    Input(const EsStream& r, size_t n, const EsRecipe& title);
 
     const EsStream& recipe;
     size_t number; // in the recipe
@@ -67,7 +67,8 @@ struct Input {
     size_t subHeaderSize;
     std::ifstream file;
     int64_t size;
-    UnitList list; // on the title's timeline
+    UnitList list;               // on the title's timeline
+    std::optional<PtsJump> jump; // its from on the title's timeline
     bool withDts = false;
     size_t unit = 0; // the unit that holds the next byte
     int64_t position = 0;
@@ -80,10 +81,12 @@ struct Input {
     // The first unit that begins in the next length bytes, if any, and how many do.
     std::pair<size_t, size_t> unitsBeginning(int64_t length) const;
     Bytes subStreamHeaderFor(size_t first, size_t count) const;
+    // The PTS and DTS the packet where the unit begins carries; none in a stream without.
+    std::optional<std::pair<int64_t, int64_t>> carried(size_t index) const;
     void advance(int64_t length);
 };
 
-Input::Input(const EsStream& r, size_t n, uint64_t ptsBase)
+Input::Input(const EsStream& r, size_t n, const EsRecipe& title)
     : recipe(r), number(n), traits(traitsOf(r.codec)), box(boxOf(r.codec, r.id)),
       pesId(pesStreamId(r.codec, r.id)),
       subHeaderSize(inPrivateStream1(r.codec) ? subStreamHeaderSize(r.id) : 0),
@@ -96,12 +99,36 @@ Input::Input(const EsStream& r, size_t n, uint64_t ptsBase)
     std::vector<std::pair<int64_t, int64_t>> timestamps;
     for (const Unit& u : list.units)
         timestamps.emplace_back(u.pts, u.dts);
-    const int64_t shift = int64_t(ptsBase) + r.start - firstPresented(timestamps);
+    const int64_t shift = int64_t(title.ptsBase) + r.start - firstPresented(timestamps);
     for (Unit& u : list.units) {
         u.pts += shift;
         u.dts += shift;
         withDts |= u.dts != u.pts;
     }
+    for (const StampError& error : r.stampErrors) {
+        if (error.unit >= list.units.size())
+            throw std::invalid_argument("no unit " + std::to_string(error.unit) + " in " + r.es);
+        withDts |= error.dts;
+    }
+    if (title.ptsJump)
+        jump = PtsJump{int64_t(title.ptsBase) + title.ptsJump->from, title.ptsJump->ticks};
+}
+
+std::optional<std::pair<int64_t, int64_t>> Input::carried(size_t index) const {
+    if (!recipe.timestamps) return std::nullopt;
+    const Unit& unit = list.units[index];
+    int64_t pts = unit.pts, dts = unit.dts;
+    for (const StampError& error : recipe.stampErrors) {
+        if (error.unit != index) continue;
+        // A packet with a PTS alone carries it as its DTS too.
+        if (!error.dts && unit.dts == unit.pts) dts += error.ticks;
+        (error.dts ? dts : pts) += error.ticks;
+    }
+    if (jump && unit.dts >= jump->from) {
+        pts += jump->ticks;
+        dts += jump->ticks;
+    }
+    return std::pair(pts, dts);
 }
 
 std::pair<size_t, size_t> Input::unitsBeginning(int64_t length) const {
@@ -191,7 +218,7 @@ class EsMuxer {
 EsMuxer::EsMuxer(const EsRecipe& recipe) : recipe_(recipe) {
     checkRecipe();
     for (const EsStream& s : recipe.streams) {
-        inputs_.push_back(std::make_unique<Input>(s, inputs_.size(), recipe.ptsBase));
+        inputs_.push_back(std::make_unique<Input>(s, inputs_.size(), recipe));
         if (inputs_.back()->box == TrackName{TrackKind::Video, 0}) video_ = inputs_.back().get();
     }
     pack_.reserve(PackSize);
@@ -322,10 +349,9 @@ void EsMuxer::streamPack(Input& input) {
     // The timestamps are those of the first unit that begins in the packet.
     const auto [first, count] = input.unitsBeginning(length);
     header.stuffing = uint8_t(timestampRoom);
-    if (count > 0) {
-        const Unit& unit = input.list.units[first];
-        header.pts = wrapped(unit.pts);
-        if (unit.dts != unit.pts) header.dts = wrapped(unit.dts);
+    if (const auto stamps = count > 0 ? input.carried(first) : std::nullopt) {
+        header.pts = wrapped(stamps->first);
+        if (stamps->second != stamps->first) header.dts = wrapped(stamps->second);
         header.stuffing = uint8_t(timestampRoom - TimestampBytes * (header.dts ? 2 : 1));
     }
     size_t padding = room - size_t(length);
@@ -356,10 +382,9 @@ void EsMuxer::streamPack(Input& input) {
 }
 
 void EsMuxer::logPacket(const Input& input, size_t first, size_t count, int64_t length) {
-    if (count > 0) {
-        const Unit& unit = input.list.units[first];
-        if (!log_.firstPts[input.number]) log_.firstPts[input.number] = unit.pts;
-        if (&input == video_) log_.videoTimestamps.emplace_back(unit.pts, unit.dts);
+    if (const auto stamps = count > 0 ? input.carried(first) : std::nullopt) {
+        if (!log_.firstPts[input.number]) log_.firstPts[input.number] = stamps->first;
+        if (&input == video_) log_.videoTimestamps.push_back(*stamps);
     }
     auto& range = log_.esRange[input.number];
     if (!range) range.emplace(input.position, input.position);

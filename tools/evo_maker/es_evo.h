@@ -14,6 +14,14 @@
 // timestamps each stream's start asks for, and the timing a reader must find in it.
 namespace splitwick::maker {
 
+// A timestamp that the packet where one unit begins carries off its true time, as damage leaves
+// it; the packets are laid out by the true times all the same.
+struct StampError {
+    size_t unit;   // in the unit list's order
+    int64_t ticks; // added to the PTS, or to the DTS
+    bool dts = false;
+};
+
 struct EsStream {
     Codec codec; // Mpeg2, H264, DD, DDPlus, DtsHd, Mlp or Lpcm
     uint8_t id;  // the PES stream_id (video) or private-stream-1 sub-stream id (audio)
@@ -23,12 +31,23 @@ struct EsStream {
     // presented frame, in 90 kHz ticks: below 0 when the stream starts before the picture.
     int64_t start = 0;
     LpcmFormat lpcm{16, 48000, 2}; // LPCM only: how the samples are coded
+    bool timestamps = true;        // false: its packets carry no PTS or DTS
+    std::vector<StampError> stampErrors = {};
+};
+
+// Every packet whose unit is decoded `from` ticks or more after video stream 0's first presented
+// frame carries timestamps `ticks` later (wrapped to 33 bits): a clock that restarts mid-title,
+// as where two recordings were joined.
+struct PtsJump {
+    int64_t from = 0;
+    int64_t ticks = 0;
 };
 
 struct EsRecipe {
     std::vector<EsStream> streams; // one of them video stream 0
     uint64_t ptsBase = 90000;      // PTS of video stream 0's first presented frame, 33 bits
     int parts = 1; // 2: a split title, cut at the video unit nearest its middle that starts a VOBU
+    std::optional<PtsJump> ptsJump;
 };
 
 // What a reader must find in one part of the title, for each stream of the recipe.
