@@ -24,6 +24,13 @@ JobError cannotCreate(const std::string& path, const std::string& reason) {
     return JobError(JobErrorKind::Create, fileErrorText("Cannot create file", path, reason));
 }
 
+JobError cannotMoveIntoPlace(const std::string& temporary, const std::string& path,
+                             const std::string& reason) {
+    return JobError(JobErrorKind::Create, "Cannot move \"" + fullPath(temporary) +
+                                              "\" into place as \"" + fullPath(path) + "\". " +
+                                              reason);
+}
+
 JobError cannotRead(const std::string& path, const std::string& reason) {
     return JobError(JobErrorKind::Read, fileErrorText("Cannot read file", path, reason));
 }

@@ -37,6 +37,9 @@ class JobError : public std::runtime_error {
 JobError cannotOpen(const std::string& path, const std::string& reason);
 // "Cannot create file "%s". %s".
 JobError cannotCreate(const std::string& path, const std::string& reason);
+// "Cannot move "%s" into place as "%s". %s": a stored output that could not take its name.
+JobError cannotMoveIntoPlace(const std::string& temporary, const std::string& path,
+                             const std::string& reason);
 // A read that stopped before the end of the file.
 JobError cannotRead(const std::string& path, const std::string& reason);
 // A failed or short write, flush or close of an output: "Stream write error", with the file and

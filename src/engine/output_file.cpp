@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "job_error.h"
@@ -21,6 +20,9 @@ namespace {
 // pass the longest name a folder entry takes.
 constexpr size_t LongestName = 255;
 constexpr size_t TemporaryTail = 12;
+
+// Why a stored output is not put into a folder that now stands where its own stood.
+constexpr const char* FolderReplaced = "Another folder took the output folder's place";
 
 } // namespace
 
@@ -50,22 +52,32 @@ OutputFile::OutputFile(const std::string& path, OpenFiles& held) : path_(path), 
     buffer_ = std::make_unique<uint8_t[]>(BufferSize);
 }
 
+// The folder is held open and the temporary file made, renamed and removed through it, so that
+// a folder moved away during the job keeps no temporary file of it.
 void OutputFile::createBeside(const std::string& folder, const std::string& name) {
+    folder_.fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0) throw cannotCreate(path_, systemReason(errno));
+    if (folder_.fd < 0 || ::fstat(folder_.fd, &st) != 0)
+        throw cannotCreate(path_, systemReason(errno));
+    folderPath_ = folder;
+    name_ = name;
     const OutputName claim{{st.st_dev, st.st_ino}, name};
     if (held_.isClaimed(claim)) throw cannotCreate(path_, FileInUse);
-    const std::string prefix =
-        (folder == "." ? "" : folder) + name.substr(0, LongestName - TemporaryTail) + ".";
-    fd_ = createUniqueFile(prefix, ".part", temporary_);
+    fd_ = createUniqueFile(folder_.fd, name.substr(0, LongestName - TemporaryTail) + ".", ".part",
+                           temporaryName_);
     if (fd_ < 0) throw cannotCreate(path_, systemReason(errno));
+    temporary_ = (folder == "." ? "" : folder) + temporaryName_;
     held_.claim(claim);
     claimed_ = claim;
 }
 
+OutputFile::HeldFolder::~HeldFolder() {
+    if (fd >= 0) ::close(fd);
+}
+
 OutputFile::~OutputFile() {
     if (fd_ >= 0) ::close(fd_);
-    if (!temporary_.empty() && !inPlace_) ::unlink(temporary_.c_str());
+    if (!temporary_.empty() && !inPlace_) ::unlinkat(folder_.fd, temporaryName_.c_str(), 0);
     if (identity_) held_.closed(*identity_);
     if (claimed_) held_.release(*claimed_);
 }
@@ -103,8 +115,16 @@ void OutputFile::store() {
 
 void OutputFile::moveIntoPlace() {
     if (temporary_.empty() || inPlace_) return;
-    if (std::rename(temporary_.c_str(), path_.c_str()) != 0)
-        throw cannotCreate(path_, systemReason(errno));
+    // The output goes where its path says, not into the folder it was begun in once that was
+    // moved away.
+    struct stat there {
+    }, held{};
+    if (::stat(folderPath_.c_str(), &there) != 0 || ::fstat(folder_.fd, &held) != 0)
+        throw cannotMoveIntoPlace(temporary_, path_, systemReason(errno));
+    if (there.st_dev != held.st_dev || there.st_ino != held.st_ino)
+        throw cannotMoveIntoPlace(temporary_, path_, FolderReplaced);
+    if (::renameat(folder_.fd, temporaryName_.c_str(), folder_.fd, name_.c_str()) != 0)
+        throw cannotMoveIntoPlace(temporary_, path_, systemReason(errno));
     inPlace_ = true;
 }
 

@@ -20,7 +20,7 @@ class StreamOutput {
     // error" when anything could not be stored.
     virtual void store() = 0;
     // Gives the stored file its name, in place of what an earlier run left there; throws
-    // "Cannot create file ..." when it cannot.
+    // "Cannot move ... into place as ..." when it cannot.
     virtual void moveIntoPlace() = 0;
     // Both, for an output that is a job's only file.
     void close() {
@@ -31,8 +31,9 @@ class StreamOutput {
 
 // A job's output file, written through a buffer into a new file PATH.XXXXXX.part that is
 // renamed to PATH by moveIntoPlace(); one that goes before that (a job that failed) takes its
-// temporary file with it. A character device (/dev/null) is written as it is. Every failure to
-// store bytes, at any write, flush or close, is "Stream write error".
+// temporary file with it, also from a folder moved away meanwhile, where it is not renamed. A
+// character device (/dev/null) is written as it is. Every failure to store bytes, at any write,
+// flush or close, is "Stream write error".
 class OutputFile : public StreamOutput {
   public:
     static constexpr size_t BufferSize = 128 * 1024;
@@ -73,6 +74,18 @@ class OutputFile : public StreamOutput {
     std::string path_;
     OpenFiles& held_;
     std::string temporary_; // empty for a character device, written as it is
+    // A descriptor closed with its owner, also one whose constructor failed.
+    struct HeldFolder {
+        int fd = -1;
+        HeldFolder() = default;
+        HeldFolder(const HeldFolder&) = delete;
+        HeldFolder& operator=(const HeldFolder&) = delete;
+        ~HeldFolder();
+    };
+    // The folder of PATH as named and as held open (O_PATH), and the names in it.
+    std::string folderPath_;
+    HeldFolder folder_;
+    std::string name_, temporaryName_;
     int fd_ = -1;
     std::optional<FileIdentity> identity_; // of the file at PATH, when there is one
     std::optional<OutputName> claimed_;

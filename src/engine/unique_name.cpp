@@ -27,11 +27,12 @@ std::string randomLetters() {
 
 } // namespace
 
-int createUniqueFile(const std::string& prefix, const std::string& suffix, std::string& made) {
+int createUniqueFile(int folder, const std::string& prefix, const std::string& suffix,
+                     std::string& made) {
     for (int i = 0; i < Tries; ++i) {
         made = prefix + randomLetters() + suffix;
         // Not mkstemps: its files are private to their owner, outputs are not.
-        const int fd = ::open(made.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::openat(folder, made.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;

@@ -217,8 +217,10 @@ void MatroskaWriter::addChapters(const TitleChapters& chapters, int64_t endTicks
         chapter->id = int64_t(i + 1);
         chapter->time_base = {1, 1000000000};
         chapter->start = marks[i].startNs;
-        chapter->end = i + 1 < marks.size() ? marks[i + 1].startNs
-                                            : std::max(marks[i].startNs, endTicks * 100000 / 9);
+        // Up to the next chapter's start, never before its own: the muxer refuses such a
+        // chapter, and with it the whole file.
+        const int64_t next = i + 1 < marks.size() ? marks[i + 1].startNs : endTicks * 100000 / 9;
+        chapter->end = std::max(marks[i].startNs, next);
         if (!marks[i].name.empty())
             av_dict_set(&chapter->metadata, "title", marks[i].name.c_str(), 0);
         av_dict_set(&chapter->metadata, "language", chapters.language.c_str(), 0);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "chapter_order.h"
 #include "engine/track.h"
 #include "languages.h"
 #include "title_chapters.h"
@@ -43,7 +44,8 @@ struct TitleInfo {
     std::vector<TitleClip> clips; // in the playlist's order
     // By stream number.
     std::vector<TitleTrack> videoTracks, audioTracks, subtitleTracks;
-    std::vector<ChapterMark> chapters;   // on the title's timeline, in the playlist's order
+    std::vector<ChapterMark> chapters;   // on the title's timeline, in time order
+    ChapterReorder chapterReorder;       // what that order changed of the playlist's
     std::string chapterLanguage = "und"; // the TitleSet's defaultLanguage, ISO 639-2
     std::string defaultLanguage;         // the same; empty when it gives none
     // Where the clip of the EVO begins on the title's timeline.

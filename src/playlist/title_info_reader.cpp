@@ -123,6 +123,7 @@ void TitleInfoReader::endTitle() {
     info_.subtitleTracks = tracks(subtitle_, TrackKind::Subpicture);
     nameTracks(info_, labels_.streams());
     info_.firstAudio = firstAudio(audio_);
+    info_.chapterReorder = putInTimeOrder(info_.chapters);
     if (evoName_.empty() && !info_.clips.empty()) {
         info_.evoName = info_.clips.front().stem;
         info_.evoStartNs = info_.clips.front().beginNs;

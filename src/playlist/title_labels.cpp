@@ -52,6 +52,8 @@ std::vector<StreamLabel> labelTitle(const AttributeTables& attributes, TitleMode
         else if (stream.number == 1)
             labels.push_back({name, label, {}});
     }
+    if (const auto line = reorderLine(model.title.name, model.title.chapterReorder))
+        events.logged(*line);
     return labels;
 }
 

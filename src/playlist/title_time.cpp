@@ -31,7 +31,7 @@ int timeBaseRate(std::string_view timeBase) {
 
 std::optional<int64_t> titleTimeNs(std::string_view text, int rate) {
     // Hours, minutes, seconds, frames, each below its limit. Hours have none of their own; ten
-    // thousand keeps the product below far from overflow.
+    // thousand keeps the whole seconds below 2^26.
     const std::array<int64_t, 4> limits = {10'000, 60, 60, rate};
     std::array<int64_t, 4> fields{};
     for (size_t i = 0; i < fields.size(); ++i) {
@@ -42,10 +42,12 @@ std::optional<int64_t> titleTimeNs(std::string_view text, int rate) {
         fields[i] = *field;
         text.remove_prefix(std::min(colon + 1, text.size()));
     }
-    const int64_t counts = ((fields[0] * 60 + fields[1]) * 60 + fields[2]) * rate + fields[3];
+    const int64_t seconds = (fields[0] * 60 + fields[1]) * 60 + fields[2];
     // NTSC field rates: the count lasts 1001/1000 of its nominal length.
     const int64_t nsPerRateCounts = rate % 30 == 0 ? NsPerSecond / 1000 * 1001 : NsPerSecond;
-    return (counts * nsPerRateCounts + rate / 2) / rate;
+    // The whole seconds apart from the frames: at any rate (up to 1000) neither product nears
+    // 2^63, where the count of frames times nsPerRateCounts would pass it at high rates.
+    return seconds * nsPerRateCounts + (fields[3] * nsPerRateCounts + rate / 2) / rate;
 }
 
 int64_t roundedMs(int64_t ns) {

@@ -298,6 +298,55 @@ TEST(MkvRegression, VideoWithoutTimestampsIsTimedFromItsFrames) {
         EXPECT_NEAR(video[i], double(i) * 40, 1.0) << "frame " << i;
 }
 
+// The element of this name at or below the element, depth first.
+XmlElement* elementNamed(XmlElement& element, const std::string& name) {
+    if (element.name == name) return &element;
+    for (XmlElement& child : element.children)
+        if (XmlElement* found = elementNamed(child, name)) return found;
+    return nullptr;
+}
+
+// The texts of every <element>...</element> in the file, in order.
+std::vector<std::string> elementTexts(const std::string& path, const std::string& element) {
+    const std::string text = readText(path), open = "<" + element + ">";
+    std::vector<std::string> texts;
+    for (size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1)) {
+        const size_t begin = at + open.size();
+        texts.push_back(text.substr(begin, text.find('<', begin) - begin));
+    }
+    return texts;
+}
+
+// Chapters out of time order, one twice: the muxer refused the chapter that ended before it
+// began, and with it the whole file, once the pass was done.
+TEST(MkvRegression, ChaptersOutOfTimeOrderArePutInOrder) {
+    EncodedDisc disc({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}});
+    XmlElement playlist = EncodedDisc::playlist();
+    elementNamed(playlist, "ChapterList")->children = {
+        chapter("00:00:01:30", "Suite"), chapter("00:00:00:00", "Début"),
+        chapter("00:00:01:30", "Suite"), chapter("00:00:02:00", "Fin")};
+    writeTextFile(disc.xpl, xmlDocument(playlist));
+    const std::string line =
+        "Chapters of Le Film : Ça commence: 1 moved into time order, 1 duplicate dropped";
+
+    const auto r = cli({"mkv", disc.evo, "--xpl", disc.xpl, "--out", disc.out});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find(line + "\n"), std::string::npos) << r.out;
+    const std::string mkv = disc.out + "/FEATURE_1.mkv";
+    EXPECT_EQ(identifyMkv(mkv).chapters, 3);
+    EXPECT_EQ(outputLines("ffprobe -v error -show_entries chapter=start_time:chapter_tags=title "
+                          "-of csv=p=0 " +
+                          inQuotes(mkv)),
+              (std::vector<std::string>{"0.000000,Début", "1.501500,Suite", "2.002000,Fin"}));
+
+    const std::string xml = disc.out + "/chapters.xml";
+    const auto chapters = cli({"xpl", disc.xpl, "--evo", disc.evo, "--chapters", xml});
+    ASSERT_EQ(chapters.exitCode, 0) << chapters.err;
+    EXPECT_NE(chapters.out.find(line + "\n"), std::string::npos) << chapters.out;
+    EXPECT_EQ(elementTexts(xml, "ChapterString"),
+              (std::vector<std::string>{"Début", "Suite", "Fin"}));
+}
+
 // A source that could not be opened leaves nothing behind.
 TEST(MkvRegression, UnopenableSourceLeavesNoFile) {
     TempFolder dir;

@@ -98,6 +98,22 @@ TEST(MatroskaWriter, TracksCarryTheirLabelsFlagsTitleAndChapters) {
     EXPECT_EQ(decodingErrors(path), "");
 }
 
+// Chapters handed over out of time order: each ends at the next one's start or its own, never
+// before it begins, which the muxer refuses with the whole file.
+TEST(MatroskaWriter, ChapterBeforeTheOneBeforeItDoesNotFailTheFile) {
+    const Ac3Frames frames;
+    TempFolder folder;
+    const std::string path = folder / "T.mkv";
+    OpenFiles held;
+    OutputFile out(path, held);
+    write(out, {{MuxCodec::Ac3, {}, true, frames.parameters, 0, {}}}, frames,
+          {"eng", {{1'500'000'000, "Suite"}, {0, "Début"}}});
+    out.close();
+
+    // mkvmerge reads both; ffmpeg's reader keeps only chapters that begin later than the last.
+    EXPECT_EQ(identifyMkv(path).chapters, 2);
+}
+
 // The muxer's writes fail as every output's do, and the partial file goes with the output.
 TEST(MatroskaWriter, FileThatCannotBeStoredFailsWithAStreamWriteError) {
     const Ac3Frames frames;

@@ -1,5 +1,6 @@
 // What Read XPL learns of the title beside its labels: name, duration, chapters, and the
 // language and kind of each audio and subtitle box.
+#include "playlist/title_time.h"
 #include "playlist_writer.h"
 #include "xpl_fixture.h"
 
@@ -86,6 +87,25 @@ TEST_F(TitleInfoRead, ChapterFramesCountAtTheTimeBase) {
     // No timeBase: 60 frames a second.
     EXPECT_EQ(startsMs(readMain(titlePlaylist("", "", FramedChapters)).chapters),
               startsMs(sixty.chapters));
+}
+
+// The longest times at the highest rates the reader takes: the count of frames times a frame's
+// length passed 2^63 at 990 a second (undefined behaviour, a wrapped time in a release build).
+TEST(TitleTime, TheLongestTimesAtTheHighestRatesStayExact) {
+    struct Case {
+        int rate;
+        const char* text;
+        int64_t ns;
+    };
+    const Case cases[] = {
+        {990, "9999:00:00:00", 35'996'400LL * 1'001'000'000},
+        {990, "9999:59:59:989", 35'999'999LL * 1'001'000'000 + 999'988'889},
+        {1000, "9999:59:59:999", 35'999'999'999'000'000},
+        {60, "1:00:00:00", 3'603'600'000'000},
+        {60, "0:00:00:01", 16'683'333},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(titleTimeNs(c.text, c.rate), c.ns) << c.rate << " " << c.text;
 }
 
 TEST_F(TitleInfoRead, LanguagesJoinThroughTrackToTheStreamNumbersBox) {
