@@ -3,6 +3,7 @@
 #include "engine/evo_scan.h"
 #include "engine/job_error.h"
 #include "engine/path_parts.h"
+#include "engine/program_stream_check.h"
 #include "engine/scrambled_packs.h"
 #include "engine/stream_finder.h"
 #include "engine/timing_recorder.h"
@@ -15,6 +16,7 @@ std::unique_ptr<SourceFile> openEvo(JobEvents& events, OpenFiles& files, const s
     events.logged("Opening file " + fileNameOf(path));
     events.phase("Opening");
     auto source = std::make_unique<SourceFile>(path, files);
+    requireProgramStream(path);
     if (phaseAfterOpening != nullptr) events.phase(phaseAfterOpening);
     events.logged(fileSizeLine(*source));
     return source;

@@ -4,6 +4,7 @@
 
 #include "engine/job_error.h"
 #include "engine/path_parts.h"
+#include "engine/program_stream_check.h"
 #include "file_choice.h"
 #include "output_names.h"
 
@@ -60,6 +61,7 @@ std::unique_ptr<SourceFile> openLaterPart(JobEvents& events, OpenFiles& files,
                                           StopReason partBefore) {
     if (index >= parts.later.size() || partBefore != StopReason::EndOfFile) return nullptr;
     auto source = std::make_unique<SourceFile>(parts.later[index], files);
+    requireProgramStream(parts.later[index]);
     events.logged("Continue on " + fileNameOf(parts.later[index]));
     return source;
 }

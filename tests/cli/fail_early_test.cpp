@@ -69,5 +69,54 @@ TEST(CliFailsEarly, AMissingOutputFolderIsNamedAndNotCreated) {
     }
 }
 
+// A file that is not an EVO was taken for one: read said "Done.", rebuild wrote an empty
+// rebuilt EVO. Each job now fails naming it and writes nothing, also as a split title's second
+// part.
+TEST(CliNotAnEvo, EveryJobRefusesAFileWithoutAPackHeaderAndWritesNothing) {
+    TempFolder dir;
+    const std::string out = dir / "out";
+    std::filesystem::create_directory(out);
+    Bytes late(70 * 1024, 0);
+    late.insert(late.end(), {0x00, 0x00, 0x01, 0xBA});
+    Bytes noise(100 * 1024);
+    uint32_t state = 1;
+    for (uint8_t& byte : noise)
+        byte = uint8_t((state = state * 1103515245 + 12345) >> 24);
+    const struct {
+        std::string name;
+        Bytes bytes;
+    } files[] = {
+        {"text.EVO", Bytes{'r', 'o', 'o', 't', ':', 'x', ':', '0', '\n'}},
+        {"empty.EVO", {}},
+        {"late.EVO", late},
+        {"noise.EVO", noise},
+    };
+    for (const auto& file : files) {
+        const std::string path = dir / file.name;
+        writeBytes(path, file.bytes);
+        for (const char* command : {"read", "demux", "rebuild", "mkv"}) {
+            SCOPED_TRACE(std::string(command) + " " + file.name);
+            std::vector<std::string> args = {command, path, "-q"};
+            if (std::string(command) != "read") args.insert(args.end(), {"--out", out});
+            const auto r = cli(args);
+            EXPECT_EQ(r.exitCode, 1);
+            EXPECT_NE(r.err.find("\"" + path +
+                                 "\" is not an HD DVD video file (no MPEG program stream pack "
+                                 "header in its first 64 KiB)"),
+                      std::string::npos)
+                << r.err;
+            EXPECT_TRUE(fileNamesIn(out).empty());
+        }
+    }
+    // A second part that is not an EVO fails the title before anything of it is written.
+    MadeFeature made;
+    writeBytes(made.dir / "FEATURE_2.EVO", noise);
+    const auto split = cli({"demux", made.evo, "--out", out, "-q"});
+    EXPECT_EQ(split.exitCode, 1);
+    EXPECT_NE(split.err.find("FEATURE_2.EVO\" is not an HD DVD video file"), std::string::npos)
+        << split.err;
+    EXPECT_TRUE(fileNamesIn(out).empty());
+}
+
 } // namespace
 } // namespace splitwick::testing

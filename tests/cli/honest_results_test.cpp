@@ -80,10 +80,9 @@ TEST(CliNoStreamFound, DemuxAndRebuildFailWhileReadReportsWhatItFound) {
               0);
     const std::string navigation = made.dir / "NAV.EVO";
     std::filesystem::rename(made.dir / "FEATURE_1.rebuilt.EVO", navigation);
-    const std::string text = made.dir / "notes.txt";
-    writeBytes(text, Bytes(5000, 'x'));
+    // A file with no pack at all is not an EVO (CliNotAnEvo); one of navigation packs only is.
     const TempFolder out;
-    for (const std::string& file : {navigation, text}) {
+    for (const std::string& file : {navigation}) {
         SCOPED_TRACE(file);
         for (std::vector<std::string> job : {std::vector<std::string>{"demux"},
                                              {"rebuild"},

@@ -1,9 +1,11 @@
 // Damaged and strange files: no crash, no hang, and every stream before and after the damage
 // still comes out as the maker says.
+#include <algorithm>
 #include <random>
 
 #include <gtest/gtest.h>
 
+#include "engine/job_error.h"
 #include "evo_maker/evo_maker.h"
 #include "job_runs.h"
 #include "made_recipes.h"
@@ -47,10 +49,9 @@ TEST_F(DamagedFiles, StreamsAroundTheDamageComeOutAsTheMakerSays) {
 }
 
 TEST_F(DamagedFiles, FilesWithoutStreamsEndNormally) {
-    // Empty.
+    // Empty: no EVO at all, refused with its name before anything is written.
     writeBytes(folder / "EMPTY.EVO", {});
-    EXPECT_EQ(readAndDemux(folder / "EMPTY.EVO"),
-              (Lines{"Opening file EMPTY.EVO", "File size: 0 Mbytes.", "Done."}));
+    EXPECT_THROW(readAndDemux(folder / "EMPTY.EVO"), JobError);
     EXPECT_TRUE(rs.label({TrackKind::Video, 0}).empty());
 
     // Navigation packs only, under a system header with both bounds 0.
@@ -62,11 +63,13 @@ TEST_F(DamagedFiles, FilesWithoutStreamsEndNormally) {
               (Lines{"Opening file NAV.EVO", "File size: 0 Mbytes.",
                      "It contains 0 video stream and 0 audio stream.", "Done."}));
 
-    // Noise, start codes and all: whatever it seems to hold is read and demuxed to the end.
+    // Noise behind one pack start code, start codes and all: whatever it seems to hold is read
+    // and demuxed to the end.
     std::mt19937 noise(20240611);
     Bytes bytes(3 * 1048576 + 777);
     for (uint8_t& b : bytes)
         b = uint8_t(noise() & 0xFF);
+    std::copy_n(Bytes{0x00, 0x00, 0x01, 0xBA}.begin(), 4, bytes.begin());
     writeBytes(folder / "NOISE.EVO", bytes);
     const Lines lines = readAndDemux(folder / "NOISE.EVO");
     EXPECT_EQ(lines.at(0), "Opening file NOISE.EVO");

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "engine/job_error.h"
 #include "made_packs.h"
 #include "rebuild_flow.h"
 
@@ -67,15 +68,13 @@ TEST_F(RebuildJob, ReplacesAnExistingOutput) {
     EXPECT_EQ(readBytes(work / "A.rebuilt.EVO"), streamPack(0xE0));
 }
 
-TEST_F(RebuildJob, EmptySourceGivesAnEmptyOutputAndNoProgressLine) {
+// An empty file is no EVO: the window's Read EVO said "Done." and its Rebuild wrote an empty
+// rebuilt EVO. Both fail now, and nothing is written.
+TEST_F(RebuildJob, EmptySourceIsRefusedAndNothingIsWritten) {
     writeBytes(work / "A.EVO", {});
-    s.read(work / "A.EVO");
-    s.events.progressLines.clear();
-    EXPECT_THAT(s.rebuildInto(work.path()),
-                ElementsAre("Opening file A.EVO", "File size: 0 Mbytes.",
-                            "Creating " + work.path() + "/A.rebuilt.EVO", "Done."));
-    EXPECT_TRUE(readBytes(work / "A.rebuilt.EVO").empty());
-    EXPECT_TRUE(s.events.progressLines.empty());
+    EXPECT_THROW(s.read(work / "A.EVO"), JobError);
+    EXPECT_THROW(s.rebuildInto(work.path()), JobError);
+    EXPECT_EQ(fileNamesIn(work.path()), std::vector<std::string>{"A.EVO"});
 }
 
 TEST_F(RebuildJob, EmptyOutputFolderWritesIntoTheWorkingFolder) {
