@@ -10,6 +10,7 @@
 #include "engine/job_error.h"
 #include "engine/sizes.h"
 #include "engine/source_file.h"
+#include "playlist_encoding.h"
 #include "playlist_tag.h"
 #include "read_xpl.h"
 #include "tag_scanner.h"
@@ -53,8 +54,10 @@ PlaylistText readPlaylistText(const std::string& path) {
                                                               item.firstOf({"channels"})};
     });
     std::vector<uint8_t> chunk(BufferSize);
+    PlaylistEncoding encoding;
     for (size_t got; (got = source.read(chunk.data(), chunk.size())) > 0;)
-        scanner.feed(std::span<const uint8_t>(chunk.data(), got));
+        scanner.feed(encoding.toUtf8(std::span<const uint8_t>(chunk.data(), got)));
+    scanner.feed(encoding.toUtf8({}));
     return text;
 }
 

@@ -6,6 +6,7 @@
 #include "engine/file_pass.h"
 #include "engine/job_error.h"
 #include "engine/open_files.h"
+#include "playlist_encoding.h"
 #include "tag_scanner.h"
 #include "title_labels.h"
 #include "title_selection.h"
@@ -40,12 +41,14 @@ std::pair<std::string, bool> scanPlaylist(const std::string& path, PlaylistRead&
     try {
         // Cancel stops a long read as it stops a scan, without a question.
         FilePass pass(events, std::move(source), false, {});
+        PlaylistEncoding encoding;
         for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {
             const int64_t position = pass.source().position();
             events.progress(
                 {std::to_string(position) + "/" + size + " bytes", position, pass.source().size()});
-            scanner.feed(chunk);
+            scanner.feed(encoding.toUtf8(chunk));
         }
+        scanner.feed(encoding.toUtf8({}));
         return {items.playlistTitle(), pass.stopReason() == StopReason::EndOfFile};
     } catch (...) {
         view.showMemo(std::move(memo));

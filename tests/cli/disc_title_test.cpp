@@ -66,6 +66,26 @@ std::string compact(const QJsonValue& value) {
     return QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact).toStdString();
 }
 
+// A playlist written in UTF-16 listed no title at all (and mkv found none): it reads as its
+// UTF-8 form, in either byte order.
+TEST(DiscTitles, AUtf16PlaylistGivesTheSameTitles) {
+    MadeDisc disc;
+    const std::string xpl = disc.dir / "ADV_OBJ/VPLST000.XPL";
+    const auto utf8 = cli({"titles", disc.dir.path(), "--json"});
+    ASSERT_EQ(utf8.exitCode, 0) << utf8.err;
+    const std::string original = readText(xpl);
+    for (const char* form :
+         {"\\377\\376' ; iconv -f UTF-8 -t UTF-16LE", "\\376\\377' ; iconv -f UTF-8 -t UTF-16BE"}) {
+        SCOPED_TRACE(form);
+        writeTextFile(xpl, original);
+        runCommand("(printf '" + std::string(form) + " " + inQuotes(xpl) + ") > " +
+                   inQuotes(xpl + ".16") + " && mv " + inQuotes(xpl + ".16") + " " + inQuotes(xpl));
+        const auto utf16 = cli({"titles", disc.dir.path(), "--json"});
+        EXPECT_EQ(utf16.exitCode, 0) << utf16.err;
+        EXPECT_EQ(utf16.out, utf8.out);
+    }
+}
+
 TEST(DiscTitles, ListsTheTitlesThatPlayClipsWithTheMainOneMarked) {
     MadeDisc disc;
     const auto text = cli({"titles", disc.dir.path()});
