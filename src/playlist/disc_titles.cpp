@@ -113,6 +113,14 @@ std::string withSlash(const std::string& folder) {
 std::pair<std::string, std::vector<fs::path>> discPlaylists(const std::string& path) {
     std::error_code ec;
     const fs::path given = fs::path(path).lexically_normal();
+    if (!fs::exists(given, ec))
+        throw JobError(JobErrorKind::Input, "\"" + fullPath(path) + "\" does not exist");
+    const bool playlistFile = upperAscii(given.extension().string()) == ".XPL";
+    if (!fs::is_directory(given, ec) && !playlistFile)
+        throw JobError(JobErrorKind::Input,
+                       "\"" + fullPath(path) +
+                           "\" is no disc: give its folder, its ADV_OBJ or HVDVD_TS folder, or a "
+                           "playlist (ADV_OBJ/VPLSTnnn.XPL)");
     if (fs::is_regular_file(given, ec)) {
         const fs::path folder = given.parent_path();
         const bool inPlaylistFolder = upperAscii(folder.filename().string()) == PlaylistFolder;

@@ -86,6 +86,27 @@ TEST(DiscTitles, AUtf16PlaylistGivesTheSameTitles) {
     }
 }
 
+// titles of a file that is no disc or playlist, or of nothing, printed nothing and exited 0.
+TEST(DiscTitles, WhatIsNoDiscIsSaidToBeNone) {
+    MadeDisc disc;
+    const std::string evo = disc.evos + "/black.EVO";
+    const std::string missing = disc.dir / "gone";
+    const struct {
+        std::string path, error;
+    } cases[] = {
+        {missing, "\"" + missing + "\" does not exist.\n"},
+        {evo, "\"" + evo +
+                  "\" is no disc: give its folder, its ADV_OBJ or HVDVD_TS folder, or a playlist "
+                  "(ADV_OBJ/VPLSTnnn.XPL)\n"},
+    };
+    for (const auto& c : cases) {
+        const auto r = cli({"titles", c.path});
+        EXPECT_EQ(r.exitCode, 1) << c.path;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, c.error);
+    }
+}
+
 TEST(DiscTitles, ListsTheTitlesThatPlayClipsWithTheMainOneMarked) {
     MadeDisc disc;
     const auto text = cli({"titles", disc.dir.path()});
