@@ -85,10 +85,14 @@ const std::vector<CommandSpec> Commands = {
        "title's timeline, which muxers take)."},
       JsonOption}},
     {"rebuild",
-     "FILE.EVO",
+     "FILE.EVO or DISC",
      "read the file, then write a copy of it that keeps the chosen streams only, renumbered "
-     "(NAME.rebuilt.EVO)",
+     "(NAME.rebuilt.EVO); given a disc, its main title (or --title N) from all its clips, into "
+     "TITLE.rebuilt.EVO",
      {OutOption,
+      TitleOption,
+      PlaylistOption,
+      AllowMissingOption,
       {'\0', "streams", "LIST",
        std::string("Streams to keep: ") + StreamListHelp +
            "'all' (the default) keeps every stream the reads found, 'none' only the "

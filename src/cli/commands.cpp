@@ -167,10 +167,10 @@ int runDemux(const Request& request, const JobRequest& job, ConsoleEvents& event
                        std::nullopt, result.stop, 0, result.timing};
         if (request.countFrames && result.stop == StopReason::EndOfFile)
             run.frames = result.written;
-        const std::string mkv =
-            result.mkvTracks.empty()
-                ? ""
-                : mkvJson(result.plan.mkv, result.mkvTracks, result.plan.chapterCount);
+        const std::string mkv = result.mkvTracks.empty()
+                                    ? ""
+                                    : mkvJson(result.plan.mkv, result.mkvTracks,
+                                              result.plan.chapterCount, result.mkvLeftOut);
         std::cout << summaryJson(events.lines(), run, mkv) << '\n';
     }
     return exitCode();

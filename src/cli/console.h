@@ -22,6 +22,7 @@ class ConsoleEvents : public JobEvents {
     void phase(const std::string&) override {}
     void progress(const Progress& progress) override;
     void trackFound(const Track& track, const std::string& line) override;
+    void outputsPlaced(const std::string& line) override { logged(line); }
     bool stopRequested() const override { return interrupted(); }
 
     const std::vector<std::string>& lines() const { return lines_; }

@@ -128,16 +128,36 @@ std::optional<std::vector<TrackName>> parseStreamList(const std::string& list) {
         // The JSON's own names (cbAudio00) are taken too.
         const std::string wanted = name.starts_with("cb") ? name.substr(2) : name;
         const std::optional<TrackName> found = trackNamed(wanted);
-        if (!found) throw UsageError("Unknown stream '" + trimmed(item) + "' in --streams");
+        if (!found)
+            throw UsageError("Unknown stream '" + trimmed(item) +
+                             "' in --streams: the names are video0 and video1, audio00 to "
+                             "audio15, sub00 to sub31, as titles lists them");
         names.push_back(*found);
     }
     return names;
 }
 
-Request parseRequest(const std::vector<std::string>& arguments) {
+// "--streams video0, audio00" reaches us as "video0," and "audio00": a list that ends in a
+// comma goes on in the next argument.
+static QStringList joinedLists(const std::vector<std::string>& arguments) {
     QStringList args;
-    for (const std::string& a : arguments)
-        args << QString::fromStdString(a);
+    bool listValue = false;  // the last argument is the value of --streams or --lang
+    bool nextIsList = false; // the last argument is --streams or --lang
+    for (const std::string& a : arguments) {
+        const QString arg = QString::fromStdString(a);
+        if (listValue && args.back().endsWith(',')) {
+            args.back() += arg;
+            continue;
+        }
+        args << arg;
+        listValue = nextIsList || arg.startsWith("--streams=") || arg.startsWith("--lang=");
+        nextIsList = arg == "--streams" || arg == "--lang";
+    }
+    return args;
+}
+
+Request parseRequest(const std::vector<std::string>& arguments) {
+    const QStringList args = joinedLists(arguments);
 
     // First the program's own options and the command; the command's options are not known yet.
     QCommandLineParser program;
@@ -223,6 +243,10 @@ Request parseRequest(const std::vector<std::string>& arguments) {
     request.keepStreams = given(parser, "keep-streams");
     request.clusterCrc = given(parser, "crc");
     request.title = titleNumber(value(parser, "title", ""), request.command);
+    if (request.title > 0 && !isDiscPath(request.evoFile))
+        throw UsageError("--title needs a disc (its folder or a playlist): an EVO is one title's "
+                         "part already",
+                         request.command);
     request.playlistName = value(parser, "playlist", "");
     // A name in the disc's ADV_OBJ folder, not a path that leads elsewhere.
     if (request.playlistName.find('/') != std::string::npos)

@@ -269,10 +269,16 @@ static std::string tracksJson(const std::vector<TrackPlan>& plans) {
     return joined(tracks, "[]");
 }
 
-std::string mkvJson(const std::string& file, const std::vector<TrackPlan>& tracks,
-                    size_t chapters) {
+std::string mkvJson(const std::string& file, const std::vector<TrackPlan>& tracks, size_t chapters,
+                    const std::vector<TrackPlan>& leftOut) {
+    std::vector<std::string> left;
+    for (const TrackPlan& track : leftOut)
+        left.push_back(object({member("box", scalar(text(track.track.track.name().jsonName()))),
+                               member("label", scalar(text(track.track.label))),
+                               member("reason", scalar(text("no frame found in its stream")))}));
     return object({member("file", scalar(text(file))), member("tracks", tracksJson(tracks)),
-                   member("chapters", scalar(qint64(chapters)))});
+                   member("chapters", scalar(qint64(chapters))),
+                   member("left_out", joined(left, "[]"))});
 }
 
 std::string dryRunJson(const std::vector<std::string>& log, const Plan& plan) {

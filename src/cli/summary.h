@@ -58,8 +58,11 @@ std::string failureJson(const std::string& error, const std::string& detail, int
                         const std::vector<KnownStream>* streams);
 
 // {"file":"OUT/NAME.mkv","tracks":[{"box":"cbAudio00","codec":"E-AC-3","language":"eng",
-//  "name":"English","delay_ms":0}],"chapters":N}: the Matroska file made, its tracks in order.
-std::string mkvJson(const std::string& file, const std::vector<TrackPlan>& tracks, size_t chapters);
+//  "name":"English","delay_ms":0}],"chapters":N,"left_out":[{"box":"audio01","label":"...",
+//  "reason":"no frame found in its stream"}]}: the Matroska file made, its tracks in order, and
+//  the chosen tracks it could not take.
+std::string mkvJson(const std::string& file, const std::vector<TrackPlan>& tracks, size_t chapters,
+                    const std::vector<TrackPlan>& leftOut);
 
 // --dry-run: {"log":[...],"plan":{"files":["OUT/F.DD.stream.00.ac3",...],"tracks":[as in
 // mkvJson],"chapters":N}}, the files the job would write and the tracks of its streams.

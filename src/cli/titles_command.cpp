@@ -1,5 +1,7 @@
 #include "titles_command.h"
 
+#include "engine/track.h"
+
 namespace splitwick::cli {
 
 namespace {
@@ -19,24 +21,25 @@ std::string languageWords(const TitleTrack& track) {
          track.language->kind});
 }
 
-std::string streamLine(const char* kind, int number, const std::string& details) {
-    return "    " + std::string(kind) + " " + std::to_string(number) +
-           (details.empty() ? "" : ": " + details) + "\n";
+// Named as --streams names it: the playlist's stream number 1 is video0, audio00, sub00.
+std::string streamLine(TrackKind kind, int number, const std::string& details) {
+    return "    " + TrackName{kind, number - 1}.text() + (details.empty() ? "" : ": " + details) +
+           "\n";
 }
 
 std::string titleText(const DiscTitle& title) {
     std::string text = titleSummary(title) + "\n";
     for (const DiscTrack& video : title.video)
-        text += streamLine("Video", video.track.number, video.codec);
+        text += streamLine(TrackKind::Video, video.track.number, video.codec);
     for (const DiscTrack& audio : title.audio) {
         const std::string description =
             audio.track.description.empty() ? "" : "\"" + audio.track.description + "\"";
-        text += streamLine("Audio", audio.track.number,
+        text += streamLine(TrackKind::Audio, audio.track.number,
                            words({audio.codec, audio.channels.empty() ? "" : audio.channels + "ch",
                                   languageWords(audio.track), description}));
     }
     for (const TitleTrack& subtitle : title.info.subtitleTracks)
-        text += streamLine("Subtitle", subtitle.number, languageWords(subtitle));
+        text += streamLine(TrackKind::Subpicture, subtitle.number, languageWords(subtitle));
     return text;
 }
 

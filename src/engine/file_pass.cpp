@@ -8,6 +8,7 @@ FilePass::FilePass(JobEvents& events, std::unique_ptr<SourceFile> source, bool w
                    PassLine line)
     : events_(events), source_(std::move(source)), line_(line), buffer_(BufferSize),
       failuresBefore_(std::uncaught_exceptions()) {
+    if (line_.job != nullptr) line_.job->fileStarted(source_->size());
     events_.passStarted(*source_, writesOutput);
 }
 
@@ -24,14 +25,23 @@ std::span<uint8_t> FilePass::next() {
     const size_t n = source_->read(buffer_.data(), buffer_.size());
     const int64_t position = source_->position();
     if (position % ProgressStep == 0 && (line_.verb != nullptr || line_.target != nullptr))
-        events_.progress({progressText(position), position, source_->size()});
+        events_.progress(progress(position));
     return {buffer_.data(), n};
 }
 
-std::string FilePass::progressText(int64_t position) const {
-    if (line_.target != nullptr) return line_.target->text(position, source_->size());
-    return std::string(line_.verb) + " " + source_->fileName() + " " +
-           progressTail(clock_, position, source_->size());
+Progress FilePass::progress(int64_t position) const {
+    const int64_t size = source_->size();
+    const int64_t done = line_.job != nullptr ? line_.job->done(position) : position;
+    const int64_t total = line_.job != nullptr ? line_.job->total() : size;
+    const std::string remaining = line_.job != nullptr ? line_.job->remaining(done)
+                                  : done < total       ? clock_.remaining(done, total)
+                                                       : "";
+    // The file made is named with the share of the whole job; a verb's line is the file's.
+    std::string text = line_.target != nullptr
+                           ? line_.target->text(done, total)
+                           : std::string(line_.verb) + " " + source_->fileName() + " " +
+                                 progressTail(clock_, position, size);
+    return {std::move(text), done, total, remaining};
 }
 
 } // namespace splitwick

@@ -7,6 +7,7 @@
 
 #include "file_progress.h"
 #include "job_events.h"
+#include "job_progress.h"
 #include "remaining_time.h"
 #include "sizes.h"
 #include "source_file.h"
@@ -17,9 +18,11 @@ namespace splitwick {
 // How a pass names its progress: "VERB FILE 512/7634 Mbytes, Remaining time: ..." by a verb
 // ("Reading"), or as the one line of the file the job makes ("FEATURE_1.mkv 62 %, ..."), whose
 // clock runs over all the job's passes; neither: no progress line.
+// The share done is the job's over all its passes when it counts them (job), else the file's.
 struct PassLine {
     const char* verb = nullptr;
     const FileProgress* target = nullptr;
+    JobProgress* job = nullptr;
 };
 
 // One pass over a source file from its start, chunk by chunk, as every long job makes it. It
@@ -44,7 +47,7 @@ class FilePass {
     const SourceFile& source() const { return *source_; }
 
   private:
-    std::string progressText(int64_t position) const;
+    Progress progress(int64_t position) const;
 
     JobEvents& events_;
     const std::unique_ptr<SourceFile> source_;

@@ -13,8 +13,9 @@ class SourceFile;
 // and the share of its work done, for a bar.
 struct Progress {
     std::string text; // empty: no progress to show
-    int64_t done = 0;
+    int64_t done = 0; // over the whole job: all of a title's parts
     int64_t total = 0;
+    std::string remaining; // the time left over the whole job, "0:01:10"; empty at its end
 };
 
 // What a running job tells, as it happens, on the thread that runs it: its log lines (some
@@ -39,6 +40,10 @@ class JobEvents {
     // Something went less than well and the job goes on: a line the user should read.
     virtual void warning(const std::string& line) { logged(line); }
 
+    // Where a job's outputs went, once it has ended: "Wrote 5 files in /films/". The front-ends
+    // show it as the log's last line; the job's own log ends as before.
+    virtual void outputsPlaced(const std::string& /*line*/) {}
+
     // A long pass over a file starts: the source stays open, its position telling how far the
     // pass has come, until passEnded. A pass that writes output is stopped only after a
     // question.
@@ -47,8 +52,13 @@ class JobEvents {
     virtual bool stopRequested() const { return false; }
 
     // Every job's end: "Done.", then "Ready", and no progress.
-    void done() {
-        logged("Done.");
+    void done() { ended("Done."); }
+    // The end of a job stopped before it made what it was for: its line instead of "Done.".
+    void stopped(const std::string& line) { ended(line); }
+
+  private:
+    void ended(const std::string& line) {
+        logged(line);
         phase("Ready");
         progress({});
     }

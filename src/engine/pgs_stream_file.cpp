@@ -1,5 +1,7 @@
 #include "pgs_stream_file.h"
 
+#include "count_text.h"
+
 namespace splitwick {
 
 PgsStreamFile::PgsStreamFile(const std::string& path, std::string label, OpenFiles& held)
@@ -67,12 +69,16 @@ void PgsStreamFile::convert(const SubpictureUnit& unit, int64_t at) {
     writer_.add(picture_, at);
 }
 
+// A stream can leave out thousands of units: the first is told in full, the rest summed.
 void PgsStreamFile::leftOut(int64_t pts, const std::string& reason) {
-    events_->warning("Subpicture unit of " + label_ + " at PTS " + std::to_string(pts) +
-                     " left out: " + reason + ".");
+    if (unitsLeftOut_++ == 0)
+        events_->warning("Subpicture unit of " + label_ + " at PTS " + std::to_string(pts) +
+                         " left out: " + reason + ".");
 }
 
 void PgsStreamFile::store() {
+    if (unitsLeftOut_ > 1)
+        events_->warning("... and " + groupedCount(unitsLeftOut_ - 1) + " more in " + label_);
     writer_.finish();
     target_.store();
 }

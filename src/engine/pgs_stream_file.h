@@ -14,7 +14,8 @@ namespace splitwick {
 // A subpicture stream's output converted to PGS: its payload runs are joined into units, each
 // parsed and written as display sets at its time on the title's timeline. Units met before
 // that timeline is known (the first presented picture is settled within the video's first
-// second) wait for it. A unit that cannot be shown is left out with one line; the job goes on.
+// second) wait for it. A unit that cannot be shown is left out, the first with a line, the
+// others summed in one at the end; the job goes on.
 class PgsStreamFile : public StreamOutput {
   public:
     PgsStreamFile(const std::string& path, std::string label, OpenFiles& held);
@@ -47,6 +48,8 @@ class PgsStreamFile : public StreamOutput {
     const TitleClock* clock_ = nullptr; // of the run in hand
     JobEvents* events_ = nullptr;
     bool dvdFormTold_ = false;
+    int64_t unitsLeftOut_ = 0; // units left out so far
+
     std::optional<int64_t> lastStart_;
     Subpicture picture_; // the unit in hand, its room kept for the next
 };

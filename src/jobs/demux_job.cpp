@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <bitset>
+#include <filesystem>
 
 #include "engine/evo_scan.h"
+#include "engine/job_error.h"
 #include "engine/path_parts.h"
 #include "engine/stream_finder.h"
 #include "engine/stream_writer.h"
@@ -74,6 +76,8 @@ class Demux {
                         const std::string& systemHeader);
     void laterParts();
     void finish();
+    void tellLeftOut();
+    void tellWritten(bool muxed);
     // Plans a track met for the first time; a chosen one gets its outputs (and its place in
     // the .mkv) now, in the first part, or is left out with a line in a later one.
     void met(const Track& track);
@@ -84,7 +88,7 @@ class Demux {
     void logCreated();
     // Ends a part's pass: the .mkv and the PGS outputs go on from its timing.
     void partEnded(TimingRecorder& timing, const std::string& file);
-    PassLine passLine() const;
+    PassLine passLine();
 
     const JobRequest& request_;
     JobEvents& events_;
@@ -96,6 +100,7 @@ class Demux {
     OutputSet outputs_;
     std::unique_ptr<PassWriter> mkv_;
     std::optional<FileProgress> mkvProgress_;
+    JobProgress progress_; // over all the title's parts
     StreamWriter writer_;
     FrameTally writtenFrames_;
     TitleMismatch mismatch_;
@@ -103,14 +108,16 @@ class Demux {
     std::bitset<3 * 256> written_; // the tracks the job writes, by key
     bool beforePass_ = true;
     bool inFirstPart_ = true;
+    bool mkvReplaces_ = false; // a file of the .mkv's name was there before the job
     std::vector<std::pair<Track, std::string>> created_;
     DemuxResult result_;
 };
 
 Demux::Demux(const JobRequest& request, JobEvents& events, const PassWriterMaker& makeMkv)
     : request_(request), events_(events), parts_(titleParts(request)), playlist_(request, events),
-      planner_(request, parts_, playlist_.title()), makeMkv_(makeMkv), writer_(outputs_, events),
-      writtenFrames_(request.countFrames), mismatch_(playlist_.labels(), events) {
+      planner_(request, parts_, playlist_.title()), makeMkv_(makeMkv), progress_(partsSize(parts_)),
+      writer_(outputs_, events), writtenFrames_(request.countFrames),
+      mismatch_(playlist_.labels(), events) {
     writtenFrames_.countWritten(result_.written, written_);
     result_.plan = planner_.titleFiles();
 }
@@ -123,8 +130,9 @@ DemuxResult Demux::run() {
     return std::move(result_);
 }
 
-PassLine Demux::passLine() const {
-    return mkvProgress_ ? PassLine{nullptr, &*mkvProgress_} : PassLine{"Demuxing", nullptr};
+PassLine Demux::passLine() {
+    return mkvProgress_ ? PassLine{nullptr, &*mkvProgress_, &progress_}
+                        : PassLine{"Demuxing", nullptr, &progress_};
 }
 
 void Demux::met(const Track& track) {
@@ -187,6 +195,8 @@ void Demux::openMkv() {
     const std::string& output = result_.plan.mkv;
     refuseLaterParts(parts_, output);
     mkvProgress_.emplace(fileNameOf(output));
+    std::error_code error;
+    mkvReplaces_ = std::filesystem::exists(output, error);
     mkv_ = makeMkv_({output, result_.plan.mkvTitle, planner_.defaultTracks(), request_.flacLevel,
                      parts_.placesNs, parts_.later, parts_.lengthNs, request_.clusterCrc, files_,
                      events_});
@@ -267,6 +277,30 @@ void Demux::laterParts() {
     }
 }
 
+// After the pass, where a reader of the log's end sees it.
+void Demux::tellLeftOut() {
+    std::string labels;
+    for (const TrackPlan& plan : result_.mkvLeftOut)
+        labels += (labels.empty() ? "" : ", ") + plan.track.label;
+    if (!labels.empty())
+        events_.warning("Not in " + fileNameOf(result_.plan.mkv) +
+                        " (no frame found in its stream): " + labels);
+}
+
+// The last lines say where the outputs went, by their full paths.
+void Demux::tellWritten(bool muxed) {
+    const std::vector<std::string> files = result_.plan.files();
+    const size_t streamFiles = files.size() - (muxed ? 1 : 0);
+    if (streamFiles > 0)
+        events_.outputsPlaced("Wrote " + std::to_string(streamFiles) +
+                              (streamFiles == 1 ? " file in " : " files in ") +
+                              fullPath(splitPath(files.back()).folder));
+    if (!muxed) return;
+    const std::string mkv = fullPath(result_.plan.mkv);
+    if (mkvReplaces_) events_.logged("Replaced " + mkv);
+    events_.logged("Muxed " + mkv);
+}
+
 void Demux::finish() {
     // A pass that was stopped wrote part of the title only: it reports no frame counts.
     if (result_.stop != StopReason::EndOfFile) result_.written = {0, 0};
@@ -275,13 +309,21 @@ void Demux::finish() {
         mkv_->finish(planner_.chapters());
         result_.mkvTracks = mkv_->tracks();
         // The line of the file made reaches its end, however small the title.
-        events_.progress({mkvProgress_->text(1, 1), 1, 1});
+        events_.progress({mkvProgress_->text(1, 1), progress_.total(), progress_.total(), ""});
     }
     outputs_.close();
     if (result_.stop == StopReason::EndOfFile) mismatch_.neverMet(planner_);
-    events_.done();
+    // A .mkv stopped half-way is not kept: nothing was done.
+    if (mkv_ && result_.stop == StopReason::Cancelled)
+        events_.stopped(fileNameOf(result_.plan.mkv) + " not written: stopped");
+    else
+        events_.done();
     logFrameCounts(events_, result_.written);
-    if (muxed) events_.logged("Muxed " + result_.plan.mkv);
+    if (muxed) {
+        result_.mkvLeftOut = mkv_->leftOut();
+        tellLeftOut();
+    }
+    if (result_.stop == StopReason::EndOfFile) tellWritten(muxed);
     std::stable_sort(
         result_.plan.tracks.begin(), result_.plan.tracks.end(),
         [](const auto& a, const auto& b) { return inTrackOrder(a.track.track, b.track.track); });

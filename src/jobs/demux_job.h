@@ -13,10 +13,11 @@ struct DemuxResult {
     ReadResult read;
     // Its own read of the playlist, when it made one.
     std::optional<PlaylistRead> playlist;
-    FrameCounts written{};            // frames of the video tracks written, over every part
-    TitleTiming timing;               // of every part read
-    Plan plan;                        // as carried out: the chosen tracks met, with their files
-    std::vector<TrackPlan> mkvTracks; // the tracks of the .mkv, when one was made
+    FrameCounts written{};             // frames of the video tracks written, over every part
+    TitleTiming timing;                // of every part read
+    Plan plan;                         // as carried out: the chosen tracks met, with their files
+    std::vector<TrackPlan> mkvTracks;  // the tracks of the .mkv, when one was made
+    std::vector<TrackPlan> mkvLeftOut; // chosen for it, but without a frame: not in it
 };
 
 // Demux: the chosen streams of the title's EVOs written into their files (and into the .mkv,

@@ -15,7 +15,9 @@ void chooseDiscTitle(JobRequest& request, const DiscTitle& title, bool leaveOutM
                                                     " plays a clip whose EVO is missing: \"" +
                                                     fullPath(clip.path) + "\"");
         if (!clip.present) {
-            events.warning("Left out: the missing EVO \"" + fullPath(clip.path) + "\"");
+            events.warning("Left out: the missing EVO \"" + fullPath(clip.path) + "\", " +
+                           clockText(clip.beginMs) + " to " + clockText(clip.endMs) +
+                           " of the title: a gap of " + clockText(clip.endMs - clip.beginMs));
             continue;
         }
         if (input.clips.empty()) {

@@ -42,6 +42,9 @@ class PassWriter : public ScanSink {
     // The tracks the file took, in its order, each with its delay against the picture in the
     // first part.
     virtual std::vector<TrackPlan> tracks() const = 0;
+    // The chosen audio and subtitle tracks it could not take, no frame of theirs having come
+    // before its tracks were written. (Chosen video without a frame fails the file.)
+    virtual std::vector<TrackPlan> leftOut() const = 0;
 };
 
 // Makes the Matroska file's writer once the job's source is open, as the job plans it.

@@ -79,7 +79,8 @@ RebuildResult rebuild(const JobRequest& request, JobEvents& events) {
     ScanSinks sinks{ownReads ? static_cast<ScanSink*>(&finder) : &noLines, &frames, &timing};
     EvoScan scan(tracks, sinks);
     PendingBounds pending;
-    result.stop = rebuildPass(events, std::move(source), editor, output, &scan, &pending);
+    JobProgress progress(partsSize(parts));
+    result.stop = rebuildPass(events, std::move(source), editor, output, progress, &scan, &pending);
     result.read.stop = result.stop;
     keepTiming(result.read.timing, timing, fileNameOf(parts.first), result.stop);
     if (result.stop != StopReason::EndOfFile) result.read.frames = {0, 0};
@@ -91,7 +92,7 @@ RebuildResult rebuild(const JobRequest& request, JobEvents& events) {
 
     for (size_t part = 0; auto later = openLaterPart(events, files, parts, part, result.stop);
          ++part)
-        result.stop = rebuildPass(events, std::move(later), editor, output);
+        result.stop = rebuildPass(events, std::move(later), editor, output, progress);
     outputs.close();
     events.done();
     result.playlist = playlist.ownRead();

@@ -27,8 +27,9 @@ void PendingBounds::settle(OutputFile& output, SystemBounds bounds) const {
 }
 
 StopReason rebuildPass(JobEvents& events, std::unique_ptr<SourceFile> source, PackEditor& editor,
-                       OutputFile& output, EvoScan* scan, PendingBounds* pending) {
-    FilePass pass(events, std::move(source), true, {"Rebuilding"});
+                       OutputFile& output, JobProgress& progress, EvoScan* scan,
+                       PendingBounds* pending) {
+    FilePass pass(events, std::move(source), true, {"Rebuilding", nullptr, &progress});
     // An empty source is not read at all: no progress line, nothing written.
     for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {
         refuseScrambled(chunk, pass.source().path());

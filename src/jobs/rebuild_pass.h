@@ -35,7 +35,7 @@ class PendingBounds {
 // stream met up to the end of the chunk, and the packs written are noted in pending. Returns
 // why the pass ended.
 StopReason rebuildPass(JobEvents& events, std::unique_ptr<SourceFile> source, PackEditor& editor,
-                       OutputFile& output, EvoScan* scan = nullptr,
+                       OutputFile& output, JobProgress& progress, EvoScan* scan = nullptr,
                        PendingBounds* pending = nullptr);
 
 } // namespace splitwick

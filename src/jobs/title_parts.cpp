@@ -43,6 +43,10 @@ std::string outputPrefix(const JobRequest& request, const TitleParts& parts) {
     return folder.empty() || folder.back() == '/' ? folder + parts.stem : folder + "/" + parts.stem;
 }
 
+std::string mkvFileOf(const JobRequest& request) {
+    return outputPrefix(request, titleParts(request)) + ".mkv";
+}
+
 void refuseLaterParts(const TitleParts& parts, const std::string& name) {
     for (const std::string& part : parts.later) {
         std::error_code ec;
@@ -64,6 +68,18 @@ std::unique_ptr<SourceFile> openLaterPart(JobEvents& events, OpenFiles& files,
     requireProgramStream(parts.later[index]);
     events.logged("Continue on " + fileNameOf(parts.later[index]));
     return source;
+}
+
+int64_t partsSize(const TitleParts& parts) {
+    std::vector<std::string> files = parts.later;
+    files.push_back(parts.first);
+    int64_t size = 0;
+    for (const std::string& file : files) {
+        std::error_code error;
+        const auto bytes = std::filesystem::file_size(file, error);
+        if (!error) size += int64_t(bytes);
+    }
+    return size;
 }
 
 } // namespace splitwick

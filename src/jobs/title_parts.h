@@ -31,6 +31,10 @@ struct TitleParts {
 };
 
 TitleParts titleParts(const JobRequest& request);
+// The .mkv a request writes: the output folder joined with the title's stem.
+std::string mkvFileOf(const JobRequest& request);
+// The bytes of all the parts that are there.
+int64_t partsSize(const TitleParts& parts);
 
 // The stem of every output: the output folder joined with the title's stem.
 std::string outputPrefix(const JobRequest& request, const TitleParts& parts);

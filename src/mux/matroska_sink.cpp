@@ -269,16 +269,18 @@ void MatroskaSink::startWhenReady() {
 }
 
 void MatroskaSink::start() {
-    std::string leftOut;
     for (const auto& track : tracks_) {
         if (track->ready())
             written_.push_back(track.get());
         else if (!track->core) // a DTS stream without a core track is told by its own
-            leftOut += (leftOut.empty() ? "" : ", ") + track->plan.track.label;
+            leftOut_.push_back(track->plan);
     }
-    if (!leftOut.empty())
-        setup_.events.warning("Not in " + splitPath(setup_.output).name +
-                              " (no frame found in its stream): " + leftOut);
+    // A film without its picture is no film: the file is not kept.
+    for (const TrackPlan& plan : leftOut_)
+        if (plan.track.track.name().kind == TrackKind::Video)
+            throw JobError(JobErrorKind::Input, splitPath(setup_.output).name +
+                                                    " not written: no frame found in " +
+                                                    plan.track.label + ", its chosen video");
     if (written_.empty())
         throw JobError(JobErrorKind::Refused, "None of the chosen streams can go into Matroska");
     std::stable_sort(written_.begin(), written_.end(),

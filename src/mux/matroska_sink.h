@@ -28,8 +28,9 @@ namespace splitwick {
 // title's timeline (from video stream 0's first presented picture; a later part begins where its
 // seam says). The file's header needs every track's setup, which its first frames give, and the
 // timeline its first second: until both are known (or too much is waiting), the frames wait in
-// memory. A track with no frame by then is left
-// out, as are audio frames before the picture's start. The file is written as OUTPUT.XXXXXX.part
+// memory. An audio or subtitle track with no frame by then is
+// left out (told at the end), a chosen video without one fails the file; audio frames before the
+// picture's start are left out. The file is written as OUTPUT.XXXXXX.part
 // and takes its name when finish() has written all of it; otherwise it goes with the sink.
 class MatroskaSink : public PassWriter {
   public:
@@ -48,6 +49,7 @@ class MatroskaSink : public PassWriter {
 
     // The file's tracks in track order, with the first part's delays.
     std::vector<TrackPlan> tracks() const override;
+    std::vector<TrackPlan> leftOut() const override { return leftOut_; }
 
   private:
     struct Frame {
@@ -103,6 +105,7 @@ class MatroskaSink : public PassWriter {
     std::unique_ptr<MatroskaWriter> writer_;
     std::vector<std::unique_ptr<MuxedTrack>> tracks_; // in the order met
     std::vector<MuxedTrack*> written_;                // the file's tracks, in track order
+    std::vector<TrackPlan> leftOut_;                  // chosen, but no frame came in time
     std::array<int16_t, 3 * 256> byKey_;              // each track's place in tracks_
     TimingRecorder timing_;
     PartTiming firstPart_; // its streams' delays are the tracks' in the file

@@ -161,19 +161,24 @@ void markMainTitle(std::vector<DiscTitle>& titles) {
 
 } // namespace
 
-std::string titleSummary(const DiscTitle& title) {
-    const TitleInfo& info = title.info;
-    std::string clips;
-    for (const TitleClip& clip : info.clips)
-        clips += (clips.empty() ? "" : " + ") + clip.stem;
-    const int64_t seconds = title.durationMs() / 1000;
+std::string clockText(int64_t ms) {
+    const int64_t seconds = std::max<int64_t>(ms, 0) / 1000;
     char clock[32];
     std::snprintf(clock, sizeof clock, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
                   static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return clock;
+}
+
+std::string titleSummary(const DiscTitle& title) {
+    const TitleInfo& info = title.info;
+    std::string clips;
+    for (size_t i = 0; i < info.clips.size(); ++i)
+        clips += (clips.empty() ? "" : " + ") + info.clips[i].stem +
+                 (i < title.clips.size() && !title.clips[i].present ? " (missing)" : "");
     const size_t chapters = info.chapters.size();
-    return std::to_string(info.number) + ") " + info.name + "  " + clock + "  " +
-           std::to_string(chapters) + (chapters == 1 ? " chapter" : " chapters") + "  " + clips +
-           (title.main ? "  [main]" : "");
+    return std::to_string(info.number) + ") " + info.name + "  " + clockText(title.durationMs()) +
+           "  " + std::to_string(chapters) + (chapters == 1 ? " chapter" : " chapters") + "  " +
+           clips + (title.main ? "  [main]" : "");
 }
 
 int64_t DiscTitle::playedMs() const {
@@ -201,17 +206,21 @@ const DiscTitle* Disc::title(int number, const std::string& playlist) const {
 Disc readDisc(const std::string& path) {
     auto [folder, playlists] = discPlaylists(path);
     Disc disc{folder, {}};
+    // The clips of the titles of the playlists before: a language copy of a playlist lists
+    // them again. Within one playlist two titles of the same clips are two titles.
     std::vector<std::vector<std::string>> listed;
     for (const fs::path& playlist : playlists) {
         const PlaylistText text = readPlaylistText(playlist.string());
+        std::vector<std::vector<std::string>> listedHere;
         for (TitleInfo& info : readTitles(text.lines, {})) {
             if (info.clips.empty()) continue;
             DiscTitle title = discTitle(std::move(info), folder, playlist, text.items);
             std::vector<std::string> clipStems = stems(title);
             if (std::find(listed.begin(), listed.end(), clipStems) != listed.end()) continue;
-            listed.push_back(std::move(clipStems));
+            listedHere.push_back(std::move(clipStems));
             disc.titles.push_back(std::move(title));
         }
+        listed.insert(listed.end(), listedHere.begin(), listedHere.end());
     }
     markMainTitle(disc.titles);
     return disc;

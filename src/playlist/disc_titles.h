@@ -36,15 +36,19 @@ struct DiscTitle {
     int64_t durationMs() const { return info.durationMs.value_or(playedMs()); }
 };
 
+// "1:42:56": a time in ms, the seconds cut.
+std::string clockText(int64_t ms);
+
 // "2) Main Feature  1:42:56  29 chapters  PEVOB_1 + PEVOB_2  [main]": the title's number,
-// name, duration (the seconds cut), chapters and clips, and whether it is the main title.
+// name, duration (the seconds cut), chapters and clips ("PEVOB_2 (missing)" when its EVO is not
+// there), and whether it is the main title.
 std::string titleSummary(const DiscTitle& title);
 
 // The titles of a disc that play a clip, from every ADV_OBJ/VPLST*.XPL in name order (the
-// FirstPlayTitle and titles of no clip left out); a title that plays the clips of one listed
-// before in the same order (a language copy of its playlist) is left out too. One is the main
-// title: among those with audio (among all when none has any), the one that plays longest; ties
-// go to more chapters, then more tracks, then to the first.
+// FirstPlayTitle and titles of no clip left out); a title that plays the clips of one in a
+// playlist before its own, in the same order (a language copy of that playlist), is left out too.
+// One is the main title: among those with audio (among all when none has any), the one that plays
+// longest; ties go to more chapters, then more tracks, then to the first.
 struct Disc {
     std::string folder; // holding ADV_OBJ/ and HVDVD_TS/, with its "/"
     std::vector<DiscTitle> titles;

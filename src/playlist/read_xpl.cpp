@@ -44,8 +44,8 @@ std::pair<std::string, bool> scanPlaylist(const std::string& path, PlaylistRead&
         PlaylistEncoding encoding;
         for (std::span<uint8_t> chunk; !(chunk = pass.next()).empty();) {
             const int64_t position = pass.source().position();
-            events.progress(
-                {std::to_string(position) + "/" + size + " bytes", position, pass.source().size()});
+            events.progress({std::to_string(position) + "/" + size + " bytes", position,
+                             pass.source().size(), ""});
             scanner.feed(encoding.toUtf8(chunk));
         }
         scanner.feed(encoding.toUtf8({}));

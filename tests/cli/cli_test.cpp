@@ -556,7 +556,9 @@ TEST(CliPlaylist, DemuxWithThePlaylistNamesItsOutputsAfterTheLabels) {
                                   "It contains 1 video stream and 2 audio streams.",
                                   "DTS-HD.6ch.stream.02.French in the title, not in the EVO",
                                   "8bitRLE.stream.00.English in the title, not in the EVO", "Done.",
-                                  "15 frames count in video stream 0."})
+                                  "15 frames count in video stream 0.",
+                                  // The last line says where the files went, by its full path.
+                                  "Wrote 4 files in " + out + "/"})
         expected.push_back(line);
     EXPECT_EQ(r.out, joined(expected));
     // The playlist's DTS-HD and subtitle streams are not in this EVO: they get no files.

@@ -66,6 +66,10 @@ TEST(CliFailsEarly, AMissingOutputFolderIsNamedAndNotCreated) {
         EXPECT_EQ(run.err, "Output folder \"" + missing + "\" does not exist.\n");
         EXPECT_EQ(run.out, ""); // before the read: not even "Opening file"
         EXPECT_FALSE(std::filesystem::exists(missing));
+        // A file named as the folder was told as a folder that does not exist.
+        const auto file = cli({command, made.evo, "--out", made.evo});
+        EXPECT_EQ(file.exitCode, 1);
+        EXPECT_EQ(file.err, "Output folder \"" + made.evo + "\" is a file, not a folder.\n");
     }
 }
 

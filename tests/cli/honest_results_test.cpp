@@ -141,5 +141,44 @@ TEST(CliFileSizeLimitRegression, WritePastTheLimitIsAStreamWriteError) {
     EXPECT_EQ(fileNamesIn(out), std::vector<std::string>{});
 }
 
+// A .mkv without the picture its user chose was made with exit 0 and "Muxed": a film without a
+// film. Now the run fails naming the video, and leaves no .mkv or temporary file.
+TEST(CliMkvWithoutItsVideo, FailsNamingTheVideoAndKeepsNothing) {
+    MadeFeature made; // its VC-1 payloads are noise: no picture starts in them
+    const std::string out = made.dir / "out";
+    std::filesystem::create_directory(out);
+    const auto r = cli({"mkv", made.evo, "--out", out, "-q"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.starts_with("FEATURE_1.mkv not written: no frame found in ")) << r.err;
+    EXPECT_NE(r.err.find(", its chosen video"), std::string::npos) << r.err;
+    EXPECT_EQ(fileNamesIn(out), std::vector<std::string>{});
+}
+
+// Stream names as titles lists them, given as a user types them; requests that cannot mean
+// anything are usage errors that say what would.
+TEST(CliStreamNames, ListsTypedWithSpacesAndRequestsThatCannotWork) {
+    MadeFeature made;
+    const auto spaced = cli({"demux", made.evo, "--dry-run", "--streams", "video0,", "audio00"});
+    EXPECT_EQ(spaced.exitCode, 0) << spaced.err;
+    EXPECT_NE(spaced.out.find(".stream.0.mpv\n"), std::string::npos) << spaced.out;
+    EXPECT_NE(spaced.out.find(".stream.00."), std::string::npos) << spaced.out;
+    EXPECT_EQ(spaced.out.find(".stream.01."), std::string::npos) << spaced.out;
+    const struct {
+        std::vector<std::string> args;
+        std::string error;
+    } cases[] = {
+        {{"mkv", made.evo, "--streams", "audio1"},
+         "Unknown stream 'audio1' in --streams: the names are video0 and video1, audio00 to "
+         "audio15, sub00 to sub31, as titles lists them"},
+        {{"demux", made.evo, "--title", "2"},
+         "--title needs a disc (its folder or a playlist): an EVO is one title's part already"},
+    };
+    for (const auto& c : cases) {
+        const auto r = cli(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.error;
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "splitwick-cli: " + c.error);
+    }
+}
+
 } // namespace
 } // namespace splitwick::testing

@@ -244,18 +244,24 @@ TEST(MkvCommand, SplitTitleGivesOneMkvThatPlaysOnAcrossTheSeam) {
     }
 }
 
-// Made packs carry no coded pictures or sound: no frame of theirs can go into the .mkv, and
-// the run fails naming them. The subpicture stream, converted to PGS, makes a track.
+// Made packs carry no coded pictures or sound: no frame of theirs can go into the .mkv. Without
+// its chosen video the run fails naming it and keeps nothing; without the video chosen, the
+// sound is left out with a line and the subpicture stream, converted to PGS, makes a track.
 TEST(MkvCommand, StreamsWithoutFramesAreNamedAndLeftOut) {
     TempFolder dir;
     const std::string evo = dir / "FEATURE_1.EVO";
     writeBytes(evo,
                systemHeaderPack(1, 1) +
                    repeat(videoPack(0xE0, 3) + audioPack(0x80, 0xAA) + audioPack(0x20, 0xCC), 5));
-    const auto r = cli({"mkv", evo, "--out", dir.path(), "-q"});
+    const auto all = cli({"mkv", evo, "--out", dir.path(), "-q"});
+    EXPECT_EQ(all.exitCode, 1);
+    EXPECT_EQ(all.err, "FEATURE_1.mkv not written: no frame found in MPEG-2.stream.0, its chosen "
+                       "video.\n");
+    EXPECT_EQ(fileNamesIn(dir.path()), (std::vector<std::string>{"FEATURE_1.EVO"}));
+
+    const auto r = cli({"mkv", evo, "--out", dir.path(), "-q", "--streams", "audio00,sub00"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("\nNot in FEATURE_1.mkv (no frame found in its stream): "
-                         "MPEG-2.stream.0, DD.stream.00\n"),
+    EXPECT_NE(r.out.find("\nNot in FEATURE_1.mkv (no frame found in its stream): DD.stream.00\n"),
               std::string::npos)
         << r.out;
     EXPECT_EQ(fileNamesIn(dir.path()),
@@ -357,6 +363,36 @@ TEST(MkvRegression, UnopenableSourceLeavesNoFile) {
     EXPECT_EQ(fileNamesIn(dir.path()), std::vector<std::string>{});
 }
 
+// A chosen audio stream in which no frame is found: the .mkv is made without it, and the run
+// says so after its pass (it was told among the read's lines), in its JSON and by its track
+// count.
+TEST(MkvCommand, AudioWithoutAFrameIsLeftOutAndToldAtTheEnd) {
+    TempFolder dir;
+    maker::EsRecipe recipe = recipeOf({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}});
+    // The AC-3 stream's bytes zeroed: the same units, none of them a frame.
+    maker::EsStream silent = recipe.streams.back();
+    silent.id = 0x81;
+    silent.es = dir / "zeros.ac3";
+    writeBytes(silent.es, Bytes(readBytes(recipe.streams.back().es).size(), 0));
+    recipe.streams.push_back(silent);
+    const std::string evo = dir / "FEATURE_1.EVO";
+    maker::makeEsEvo(recipe, evo, "");
+    const auto r = cli({"mkv", evo, "--out", dir.path(), "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QJsonObject json = jsonOf(r.out);
+    const QJsonArray log = json["log"].toArray();
+    ASSERT_GE(log.size(), 2);
+    EXPECT_TRUE(log[log.size() - 2].toString().startsWith(
+        "Not in FEATURE_1.mkv (no frame found in its stream): "))
+        << r.out;
+    EXPECT_EQ(log.last().toString().toStdString(), "Muxed " + dir / "FEATURE_1.mkv");
+    const QJsonObject made = json["mkv"].toObject();
+    EXPECT_EQ(made["tracks"].toArray().size(), 2);
+    const QJsonArray leftOut = made["left_out"].toArray();
+    ASSERT_EQ(leftOut.size(), 1) << r.out;
+    EXPECT_EQ(leftOut[0].toObject()["box"].toString(), QString("cbAudio01"));
+}
+
 // Stopped by Ctrl-C during the pass: no .mkv, and no partial file left behind.
 TEST(MkvCommand, StoppedRunLeavesNoMkv) {
     EncodedDisc disc({{{Encoded::H264At24000_1001, 0}, {Encoded::Ac3, 0}}});
@@ -371,6 +407,8 @@ TEST(MkvCommand, StoppedRunLeavesNoMkv) {
                                     });
     EXPECT_EQ(stopped.exitCode, 128 + SIGINT);
     EXPECT_EQ(stopped.err.substr(stopped.err.rfind("Stopped")), "Stopped.\n");
+    // Nothing was done: the log ends saying so, not with "Done.".
+    EXPECT_TRUE(stopped.out.ends_with("\nFEATURE_1.mkv not written: stopped\n")) << stopped.out;
     EXPECT_EQ(fileNamesIn(disc.out), std::vector<std::string>{});
 }
 
