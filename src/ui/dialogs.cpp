@@ -12,9 +12,8 @@ std::unique_ptr<QMessageBox> makeErrorBox(QWidget* parent, const QString& text) 
                                          parent);
 }
 
-std::unique_ptr<QMessageBox> makeConfirmBox(QWidget* parent) {
-    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, "Confirm",
-                                             "Stop demuxing? The files written so far are kept.",
+std::unique_ptr<QMessageBox> makeConfirmBox(QWidget* parent, const QString& question) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, "Confirm", question,
                                              QMessageBox::Yes | QMessageBox::No, parent);
     box->setDefaultButton(QMessageBox::No);
     box->setEscapeButton(QMessageBox::No);
@@ -41,8 +40,8 @@ void ModalDialogs::showError(QWidget* parent, const QString& text) {
     makeErrorBox(parent, text)->exec();
 }
 
-bool ModalDialogs::confirmStop(QWidget* parent) {
-    return makeConfirmBox(parent)->exec() == QMessageBox::Yes;
+bool ModalDialogs::confirm(QWidget* parent, const QString& question) {
+    return makeConfirmBox(parent, question)->exec() == QMessageBox::Yes;
 }
 
 void ModalDialogs::chooseFile(QWidget* parent, FileDialog& dialog) {

@@ -27,8 +27,9 @@ class Dialogs {
     virtual ~Dialogs() = default;
     // The error box, captioned with the program's title.
     virtual void showError(QWidget* parent, const QString& text) = 0;
-    // "Stop demuxing? The files written so far are kept.": true for Yes.
-    virtual bool confirmStop(QWidget* parent) = 0;
+    // A question answered Yes or No ("Stop demuxing? The files written so far are kept."), No
+    // the default and Escape: true for Yes.
+    virtual bool confirm(QWidget* parent, const QString& question) = 0;
     // Shows the dialog; after OK its fileName is the path chosen, after Cancel it is unchanged.
     virtual void chooseFile(QWidget* parent, FileDialog& dialog) = 0;
     // The folder dialog; the folder chosen, or an empty text after Cancel.
@@ -42,7 +43,7 @@ class Dialogs {
 class ModalDialogs : public Dialogs {
   public:
     void showError(QWidget* parent, const QString& text) override;
-    bool confirmStop(QWidget* parent) override;
+    bool confirm(QWidget* parent, const QString& question) override;
     void chooseFile(QWidget* parent, FileDialog& dialog) override;
     QString chooseFolder(QWidget* parent, const QString& startFolder) override;
     void showAbout(QWidget* parent, const QString& text) override;
@@ -51,7 +52,7 @@ class ModalDialogs : public Dialogs {
 
 // The boxes as ModalDialogs shows them.
 std::unique_ptr<QMessageBox> makeErrorBox(QWidget* parent, const QString& text);
-std::unique_ptr<QMessageBox> makeConfirmBox(QWidget* parent);
+std::unique_ptr<QMessageBox> makeConfirmBox(QWidget* parent, const QString& question);
 std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialog& dialog);
 
 } // namespace splitwick

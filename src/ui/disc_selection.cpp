@@ -1,6 +1,7 @@
 // A disc as the window's input: chosen with bbDisc or dropped as a folder, its titles listed in
 // cbTitle, the main title chosen; choosing a title points the EVO and playlist fields at it and
 // reads it, so Demux (and the mux after it) takes the whole title.
+#include "engine/path_parts.h"
 #include "jobs/disc_title_input.h"
 #include "main_window.h"
 
@@ -14,7 +15,9 @@ void MainWindow::browseDisc() {
 }
 
 void MainWindow::chooseDisc(const QString& path) {
-    disc_ = readDisc(path.toStdString());
+    Disc disc = readDisc(path.toStdString());
+    forgetDisc();
+    disc_ = std::move(disc);
     QComboBox* titles = w_.xpl->titles();
     titles->clear();
     // Titles of several playlists are told apart by their playlist.
@@ -35,9 +38,21 @@ void MainWindow::chooseDisc(const QString& path) {
 
 void MainWindow::chooseTitle(int index) {
     if (index < 0 || static_cast<size_t>(index) >= disc_.titles.size()) return;
+    const DiscTitle& title = disc_.titles[static_cast<size_t>(index)];
+    QStringList missing;
+    for (const DiscClip& clip : title.clips)
+        if (!clip.present)
+            missing << QString::fromStdString(fileNameOf(clip.path) + " (" +
+                                              clockText(clip.endMs - clip.beginMs) + ")");
+    if (!missing.isEmpty() &&
+        !dialogs_.confirm(this, QString("Title %1 plays %2, whose file is missing. Make the title "
+                                        "without it, leaving a gap of its length?")
+                                    .arg(title.info.number)
+                                    .arg(missing.join(", "))))
+        return;
     JobRequest request;
     Events events(*this);
-    chooseDiscTitle(request, disc_.titles[static_cast<size_t>(index)], false, events);
+    chooseDiscTitle(request, title, !missing.isEmpty(), events);
     chooseEvo(QString::fromStdString(request.evoPath));
     w_.eXPLfile->setText(QString::fromStdString(request.playlistPath));
     playlistChosen();

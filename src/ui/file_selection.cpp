@@ -25,6 +25,7 @@ QString extensionOf(const QString& path) {
 void MainWindow::browseEvo() {
     odEVOfile_.startFolder = QString::fromStdString(chosen_.evoFolder);
     dialogs_.chooseFile(this, odEVOfile_);
+    if (odEVOfile_.fileName != w_.eEVOfile->text()) forgetDisc();
     chooseEvo(odEVOfile_.fileName);
 }
 
@@ -57,11 +58,30 @@ void MainWindow::takeFile(const QString& path) {
     if (QFileInfo(path).isDir()) {
         chooseDisc(path);
     } else if (extension == ".EVO") {
+        if (path != w_.eEVOfile->text()) forgetDisc();
         chooseEvo(path);
     } else if (extension == ".XPL") {
         w_.eXPLfile->setText(path);
         playlistChosen();
     }
+}
+
+void MainWindow::takeTypedPath(QLineEdit* field) {
+    if (!field->isModified()) return;
+    field->setModified(false);
+    // The text typed stands until it is taken: an unknown kind of file is refused in words.
+    const QString path = QDir::cleanPath(field->text().trimmed());
+    runCommand([&] {
+        if (!QFileInfo::exists(path))
+            throw JobError(JobErrorKind::Open, "\"" + path.toStdString() + "\" does not exist");
+        const QString extension = extensionOf(path);
+        if (!QFileInfo(path).isDir() && extension != ".EVO" && extension != ".XPL")
+            throw JobError(JobErrorKind::Open, "\"" + path.toStdString() +
+                                                   "\" is no EVO (.EVO), playlist (.XPL) or "
+                                                   "disc folder");
+        field->clear(); // so that the same path is taken as a new one
+        takeFile(path);
+    });
 }
 
 void MainWindow::takeFileAtStart(const QString& path) {
@@ -87,13 +107,17 @@ void MainWindow::chooseEvo(const QString& path) {
     chosen_.evoFile = parts.name;
     chosen_.evoName = evoStem(evoPath);
     chosen_.evoFolder = parts.folder;
+    // The field names the disc's playlist when it is there; else Read XPL waits for one, as
+    // another disc's playlist would be read for this EVO.
     const std::string discPlaylist = discPlaylistOf(evoPath);
-    w_.eXPLfile->setText(discPlaylist.empty() ? PlaylistFileName
-                                              : QString::fromStdString(discPlaylist));
+    const bool playlistThere =
+        !discPlaylist.empty() && QFileInfo(QString::fromStdString(discPlaylist)).isFile();
+    w_.eXPLfile->setText(playlistThere ? QString::fromStdString(discPlaylist) : PlaylistFileName);
+    if (anotherFile || playlistThere) chosen_.playlistFile.clear();
     if (!discPlaylist.empty()) {
         const PathParts playlist = splitPath(discPlaylist);
         chosen_.playlistFolder = playlist.folder;
-        chosen_.playlistFile = playlist.name;
+        if (playlistThere) chosen_.playlistFile = playlist.name;
         odXPL_.startFolder = QString::fromStdString(chosen_.playlistFolder);
         odXPL_.fileName = PlaylistFileName;
     }
@@ -102,6 +126,13 @@ void MainWindow::chooseEvo(const QString& path) {
     // another file's streams under those names. The same file again (a Cancel in the dialog
     // gives it back) keeps the user's choice.
     if (anotherFile) forgetStreams();
+}
+
+void MainWindow::forgetDisc() {
+    disc_ = {};
+    discTitle_.reset();
+    lastPlaylist_.reset();
+    w_.xpl->clearDisc();
 }
 
 void MainWindow::forgetStreams() {

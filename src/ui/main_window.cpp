@@ -6,14 +6,17 @@
 #include <QIcon>
 #include <QScopeGuard>
 #include <QShortcut>
+#include <filesystem>
 
 #include "engine/job_error.h"
+#include "engine/path_parts.h"
 #include "engine/stop_reason.h"
 #include "jobs/demux_job.h"
 #include "jobs/file_choice.h"
 #include "jobs/output_folder.h"
 #include "jobs/read_evo.h"
 #include "jobs/rebuild_job.h"
+#include "jobs/title_parts.h"
 #include "manual.h"
 #include "mux/matroska_output.h"
 #include "playlist/read_xpl.h"
@@ -35,6 +38,9 @@ QIcon themedIcon() {
     return QIcon::fromTheme("splitwick", bundled);
 }
 
+// The narrowest a path beside Make MKV is cut to.
+constexpr int MinimumPathWidth = 120;
+
 // The smallest whole window, frame included.
 constexpr QSize MinimumFrameSize{370, 380};
 
@@ -49,7 +55,16 @@ void MainWindow::Events::phase(const std::string& word) {
 }
 
 void MainWindow::Events::progress(const Progress& progress) {
+    window_.onWindowThread([&window = window_, progress] {
+        window.w_.statusBar->showShare(progress.done, progress.total,
+                                       QString::fromStdString(progress.remaining));
+    });
     window_.slog(progress.text, 1);
+}
+
+void MainWindow::Events::warning(const std::string& line) {
+    window_.onWindowThread([&window = window_] { ++window.warnings_; });
+    logged(line);
 }
 
 void MainWindow::Events::passStarted(const SourceFile&, bool writesOutput) {
@@ -97,6 +112,10 @@ MainWindow::MainWindow(Dialogs& dialogs)
     connect(w_.xpl->titles(), &QComboBox::activated, this,
             [this](int index) { runCommand([this, index] { chooseTitle(index); }); });
     connect(w_.bRebuild, &QPushButton::clicked, this, &MainWindow::rebuildClicked);
+    connect(w_.xpl->mkvButton(), &QPushButton::clicked, this, &MainWindow::makeMkvClicked);
+    connect(w_.eWorkdir, &QLineEdit::textChanged, this, &MainWindow::showMkvTarget);
+    for (QLineEdit* field : {w_.eEVOfile, w_.eXPLfile})
+        connect(field, &QLineEdit::editingFinished, this, [this, field] { takeTypedPath(field); });
     connect(w_.bCancel, &QPushButton::clicked, this, &MainWindow::cancelClicked);
     connect(w_.bbWorkdir, &QPushButton::clicked, this, [this] {
         const QString folder = dialogs_.chooseFolder(this, w_.eWorkdir->text());
@@ -120,6 +139,7 @@ void MainWindow::bindKeys() {
         connect(new QShortcut(sequence, this), &QShortcut::activated, this, action);
     };
     key(QKeySequence::Open, [this] { runCommand([this] { browseEvo(); }); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
     key(Qt::Key_F1, [this] { dialogs_.openDocument(manualUrl()); });
     // As the Cancel button, with its question, while it is enabled.
     key(Qt::Key_Escape, [this] {
@@ -136,7 +156,9 @@ void MainWindow::log(const std::string& text) {
         onWindowThread([this, text] { log(text); });
         return;
     }
-    w_.mMessage->appendLine(QString::fromStdString(text));
+    const QString line = QString::fromStdString(text);
+    if (line.startsWith("Muxed ") || line.startsWith("Wrote ")) writtenLine_ = line;
+    w_.mMessage->appendLine(line);
 }
 
 void MainWindow::slog(const std::string& text, uint8_t panel) {
@@ -193,6 +215,8 @@ void MainWindow::runJob(Page page, Job job) {
     busy_ = true;
     stopRequested_ = false;
     writingPass_ = false;
+    warnings_ = 0;
+    writtenLine_.clear();
     controls_.showPage(page);
     updateCommands();
     auto failure = std::make_shared<QString>();
@@ -217,7 +241,18 @@ void MainWindow::jobEnded(const std::function<void()>& showResult, const QString
     controls_.showStreams(streams_);
     busy_ = false;
     updateCommands();
-    if (stopRequested_) tellCancelled();
+    w_.statusBar->showShare(0, 0, {});
+    if (stopRequested_) {
+        tellCancelled();
+    } else if (failure.isEmpty()) {
+        // Until the next command: how it ended and where its outputs went.
+        const QString with = warnings_ == 0 ? QString()
+                             : warnings_ == 1
+                                 ? " with 1 warning (see the log)"
+                                 : QString(" with %1 warnings (see the log)").arg(warnings_);
+        slog(("Done" + with + (writtenLine_.isEmpty() ? "" : ". " + writtenLine_)).toStdString(),
+             1);
+    }
     if (failure.isEmpty()) return;
     log(failure.toStdString());
     slog("Failed", 0);
@@ -226,7 +261,8 @@ void MainWindow::jobEnded(const std::function<void()>& showResult, const QString
 }
 
 void MainWindow::tellCancelled() {
-    if (writingPass_) log(CancelledLine);
+    // A .mkv stopped half-way is not kept: the job has said so.
+    if (writingPass_ && !mkvOnly_) log(CancelledLine);
     slog("Cancelled", 0);
     slog("", 1);
 }
@@ -304,15 +340,34 @@ void MainWindow::placeFramed() {
 void MainWindow::updateCommands() {
     // Both write the chosen EVO's streams: without one there is nothing to write.
     const bool evoChosen = !w_.eEVOfile->text().isEmpty();
+    // Before any read no box says which streams to take: the .mkv takes every one.
+    const bool streamsChosen = controls_.anyTicked() || (!lastScan_ && !boxesFromPlaylist_);
     controls_.showCommands({evoChosen, !chosen_.playlistFile.empty(),
-                            evoChosen && controls_.anyTicked(), evoChosen, passRunning_},
+                            evoChosen && controls_.anyTicked(), evoChosen,
+                            evoChosen && streamsChosen, passRunning_},
                            busy_);
+    showMkvTarget();
+}
+
+void MainWindow::showMkvTarget() {
+    QLabel* target = w_.xpl->mkvTarget();
+    if (w_.eEVOfile->text().isEmpty()) {
+        target->clear();
+        return;
+    }
+    JobRequest request = controls_.request();
+    request.discTitle = discTitle_;
+    const QString path = QString::fromStdString(fullPath(mkvFileOf(request)));
+    target->setToolTip(path);
+    target->setText("Writes " +
+                    target->fontMetrics().elidedText(
+                        path, Qt::ElideMiddle, std::max(target->width() - 50, MinimumPathWidth)));
 }
 
 void MainWindow::cancelClicked() {
     // Stopping a job that writes output (its pass or the mux after it) is asked first; a read is
     // stopped at once.
-    if (!writingPass_ || dialogs_.confirmStop(this)) stopRequested_ = true;
+    if (!writingPass_ || dialogs_.confirm(this, stopQuestion_)) stopRequested_ = true;
 }
 
 void MainWindow::readEvoClicked() {
@@ -360,9 +415,41 @@ JobRequest MainWindow::streamsRequest(Writes writes) {
 }
 
 void MainWindow::demuxClicked() {
-    const JobRequest request = streamsRequest(Writes::Streams);
-    // A mux that cannot run or write is told before the Demux, not after it.
-    if (request.mkv && !runCommand([&] { requireOutputFolder(request.outputFolder); })) return;
+    runDemux(streamsRequest(Writes::Streams));
+}
+
+void MainWindow::makeMkvClicked() {
+    JobRequest request = streamsRequest(Writes::Streams);
+    request.mkv = true;
+    runDemux(request);
+}
+
+QString MainWindow::stopQuestion(const JobRequest& request) const {
+    if (!request.mkv) return "Stop demuxing? The files written so far are kept.";
+    const QString name = QString::fromStdString(fileNameOf(mkvFileOf(request)));
+    return request.keepStreams
+               ? "Stop making " + name + "? It is not kept; the stream files written so far are."
+               : "Stop making " + name + "? Nothing is kept.";
+}
+
+void MainWindow::runDemux(const JobRequest& request) {
+    if (request.mkv) {
+        std::string mkv;
+        // A mux that cannot run or write is told before the Demux, not after it.
+        if (!runCommand([&] {
+                requireOutputFolder(request.outputFolder);
+                mkv = fullPath(mkvFileOf(request));
+            }))
+            return;
+        std::error_code error;
+        if (std::filesystem::exists(mkv, error) &&
+            !dialogs_.confirm(this, QString::fromStdString(fileNameOf(mkv)) + " is in " +
+                                        QString::fromStdString(splitPath(mkv).folder) +
+                                        " already. Replace it?"))
+            return;
+    }
+    stopQuestion_ = stopQuestion(request);
+    mkvOnly_ = request.mkv && !request.keepStreams;
     runJob(Page::Status, [request](JobEvents& events) {
         demux(request, events, request.mkv ? matroskaWriterMaker() : nullptr);
         return std::function<void()>();
@@ -370,6 +457,8 @@ void MainWindow::demuxClicked() {
 }
 
 void MainWindow::rebuildClicked() {
+    stopQuestion_ = stopQuestion({});
+    mkvOnly_ = false;
     runJob(Page::Status, [request = streamsRequest(Writes::Rebuilt)](JobEvents& events) {
         rebuild(request, events);
         return std::function<void()>();

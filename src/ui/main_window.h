@@ -88,6 +88,8 @@ class MainWindow : public QWidget {
         void logged(const std::string& line) override;
         void phase(const std::string& word) override;
         void progress(const Progress& progress) override;
+        void warning(const std::string& line) override;
+        void outputsPlaced(const std::string& line) override { logged(line); }
         void passStarted(const SourceFile& source, bool writesOutput) override;
         void passEnded(StopReason reason) override;
         bool stopRequested() const override;
@@ -124,6 +126,14 @@ class MainWindow : public QWidget {
     void readPlaylistClicked();
     void demuxClicked();
     void rebuildClicked();
+    void makeMkvClicked();
+    // Runs a demux that makes a .mkv, or none; a .mkv of that name already there is replaced
+    // only when the user says so.
+    void runDemux(const JobRequest& request);
+    // The .mkv the chosen title or EVO makes, shown beside Make MKV.
+    void showMkvTarget();
+    // What Cancel asks before it stops the job that runs now.
+    QString stopQuestion(const JobRequest& request) const;
     // The request of a Demux or Rebuild of the ticked boxes' streams, as the window's reads
     // found them.
     JobRequest streamsRequest(Writes writes);
@@ -140,11 +150,16 @@ class MainWindow : public QWidget {
     // Puts the path into eEVOfile; another file than before resets and unticks the boxes.
     void chooseEvo(const QString& path);
     void forgetStreams();
+    // Another EVO or disc chosen: the titles, tree and memo of the one before go.
+    void forgetDisc();
+    // A path typed or pasted into eEVOfile or eXPLfile, taken as a drop.
+    void takeTypedPath(QLineEdit* field);
     void playlistChosen();
     // A disc (disc_selection.cpp): its titles listed on the XPL page, the main title chosen.
     void browseDisc();
     void chooseDisc(const QString& path);
-    // Sets the EVO and the playlist to the title's and reads the title (Read XPL).
+    // Sets the EVO and the playlist to the title's and reads the title (Read XPL). A title
+    // with a clip whose EVO is missing is taken without it when the user says so.
     void chooseTitle(int index);
 
     // Settings (settings_window.cpp).
@@ -173,6 +188,12 @@ class MainWindow : public QWidget {
     // The job's thread while one runs.
     QThread* worker_ = nullptr;
     std::function<void()> progressAction_;
+    // What Cancel asks while a pass that writes runs; whether the job makes a .mkv only.
+    QString stopQuestion_;
+    bool mkvOnly_ = false;
+    // The running job's warnings so far, and its last line that says where its outputs went.
+    int warnings_ = 0;
+    QString writtenLine_;
     std::optional<std::pair<Page, Job>> jobAfterCommand_;
     bool passRunning_ = false;
     FileDialog odEVOfile_;

@@ -40,16 +40,17 @@ constexpr Setting MuxMkv{"MuxMkv", &SavedSettings::muxMkv};
 constexpr Setting KeepStreams{"KeepStreams", &SavedSettings::keepStreams};
 constexpr Setting LpcmFlac{"LpcmFlac", &SavedSettings::lpcmFlac};
 constexpr Setting DtsCore{"DtsCore", &SavedSettings::dtsCore};
+constexpr Setting ClusterCrc{"ClusterCrc", &SavedSettings::clusterCrc};
 
-constexpr std::array<const Setting*, 22> ReadOrder = {
+constexpr std::array<const Setting*, 23> ReadOrder = {
     &Width,      &Height,  &Top,    &Left,        &WindowState, &TreeWidth, &AudioExt,    &VideoExt,
     &SubExt,     &Workdir, &EVOdir, &XPLdir,      &Continue,    &FastCheck, &CountFrames, &LpcmWav,
-    &ExtByCodec, &SubPgs,  &MuxMkv, &KeepStreams, &LpcmFlac,    &DtsCore};
+    &ExtByCodec, &SubPgs,  &MuxMkv, &KeepStreams, &LpcmFlac,    &DtsCore,   &ClusterCrc};
 
-constexpr std::array<const Setting*, 22> WriteOrder = {
+constexpr std::array<const Setting*, 23> WriteOrder = {
     &WindowState, &Top,     &Left,   &Width,       &Height,   &TreeWidth, &AudioExt,    &VideoExt,
     &SubExt,      &Workdir, &EVOdir, &XPLdir,      &Continue, &FastCheck, &CountFrames, &LpcmWav,
-    &ExtByCodec,  &SubPgs,  &MuxMkv, &KeepStreams, &LpcmFlac, &DtsCore};
+    &ExtByCodec,  &SubPgs,  &MuxMkv, &KeepStreams, &LpcmFlac, &DtsCore,   &ClusterCrc};
 
 const char* const Install = "Install";
 

@@ -17,7 +17,7 @@ struct SavedSettings {
     std::optional<int32_t> treeWidth;
     std::optional<std::string> audioExt, videoExt, subExt, workdir, evoDir, xplDir;
     std::optional<bool> continueWith, fastCheck, countFrames, lpcmWav, extByCodec, subPgs, muxMkv,
-        keepStreams, lpcmFlac, dtsCore;
+        keepStreams, lpcmFlac, dtsCore, clusterCrc;
 };
 
 constexpr int32_t Maximised = 2;

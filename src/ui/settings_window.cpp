@@ -72,6 +72,7 @@ SavedSettings MainWindow::currentSettings() const {
     s.keepStreams = w_.cbKeepStreams->isChecked();
     s.lpcmFlac = w_.cbLpcmFlac->isChecked();
     s.dtsCore = w_.cbDtsCore->isChecked();
+    s.clusterCrc = w_.cbClusterCrc->isChecked();
     return s;
 }
 
@@ -102,6 +103,7 @@ void MainWindow::applySettings(const SavedSettings& s) {
     setTicked(w_.cbKeepStreams, s.keepStreams);
     setTicked(w_.cbLpcmFlac, s.lpcmFlac);
     setTicked(w_.cbDtsCore, s.dtsCore);
+    setTicked(w_.cbClusterCrc, s.clusterCrc);
 }
 
 } // namespace splitwick

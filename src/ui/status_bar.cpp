@@ -1,12 +1,15 @@
 #include "status_bar.h"
 
 #include <QLayout>
+#include <algorithm>
 
 namespace splitwick {
 
 namespace {
 
 const char* const FirstPrompt = "Select or drop an EVO file to demux";
+// The bar's steps: fine enough that a 30 GB title moves it every few MiB.
+constexpr int ShareSteps = 10000;
 
 QLabel* makePanel(const QString& text) {
     auto* panel = new QLabel(" " + text);
@@ -26,7 +29,21 @@ StatusBar::StatusBar(QWidget* parent)
     panels_[1]->setMinimumWidth(0);
     addWidget(panels_[0]);
     addWidget(panels_[1], 1);
+    share_ = new QProgressBar;
+    share_->setObjectName("pbShare");
+    share_->setAccessibleName("Progress of the running job");
+    share_->setFixedWidth(180);
+    share_->setRange(0, ShareSteps);
+    share_->hide();
+    addPermanentWidget(share_);
     setToolTip(QString(" ") + FirstPrompt);
+}
+
+void StatusBar::showShare(int64_t done, int64_t total, const QString& remaining) {
+    share_->setVisible(total > 0);
+    if (total <= 0) return;
+    share_->setValue(int(std::clamp<int64_t>(done, 0, total) * ShareSteps / total));
+    share_->setFormat(remaining.isEmpty() ? "%p %" : "%p %, " + remaining + " left");
 }
 
 void StatusBar::slog(const QString& text, int panel) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QLabel>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <array>
 
@@ -16,9 +17,14 @@ class StatusBar : public QStatusBar {
     void slog(const QString& text, int panel);
     QString panelText(int panel) const { return panels_.at(panel)->text(); }
     int panelWidth(int panel) const { return panels_.at(panel)->width(); }
+    // The bar at the right end, over the whole job, with the time left ("0:01:10 left"), shown
+    // while a job tells its share; a total of 0 hides it.
+    void showShare(int64_t done, int64_t total, const QString& remaining);
+    const QProgressBar* shareBar() const { return share_; }
 
   private:
     std::array<QLabel*, 2> panels_;
+    QProgressBar* share_;
 };
 
 } // namespace splitwick

@@ -31,6 +31,7 @@ JobRequest WidgetControls::request() const {
     request.keepStreams = w_.cbKeepStreams->isChecked();
     request.lpcmFlac = w_.cbLpcmFlac->isChecked();
     request.dtsCore = w_.cbDtsCore->isChecked();
+    request.clusterCrc = w_.cbClusterCrc->isChecked();
     return request;
 }
 
@@ -58,11 +59,12 @@ bool WidgetControls::anyTicked() const {
 }
 
 void WidgetControls::showCommands(const CommandStates& states, bool held) {
-    const std::array<std::pair<QPushButton*, bool>, 4> commands = {
+    const std::array<std::pair<QPushButton*, bool>, 5> commands = {
         {{w_.bCheck, states.readEvo},
          {w_.bReadXPL, states.readPlaylist},
          {w_.bDemux, states.demux},
-         {w_.bRebuild, states.rebuild}}};
+         {w_.bRebuild, states.rebuild},
+         {w_.xpl->mkvButton(), states.makeMkv}}};
     for (const auto& [button, enabled] : commands)
         button->setEnabled(enabled && !held);
     w_.bCancel->setEnabled(states.cancel);

@@ -14,6 +14,7 @@ struct CommandStates {
     bool readPlaylist = false;
     bool demux = false;
     bool rebuild = false;
+    bool makeMkv = false;
     bool cancel = false;
 };
 

@@ -44,9 +44,10 @@ template <class W> W* place(W* widget, const char* name, QRect at, const char* h
     return widget;
 }
 
-QLineEdit* readOnlyField(QWidget* parent) {
+// A path can be pasted or typed as well as dropped or browsed for; a screen reader names it.
+QLineEdit* pathField(const char* name, QWidget* parent) {
     auto* field = new QLineEdit(parent);
-    field->setReadOnly(true);
+    field->setAccessibleName(name);
     return field;
 }
 
@@ -134,9 +135,11 @@ QWidget* optionPage(Widgets& w) {
     w.eSubExt = place(extensionField("sup", file), "eSubExt", {270, 16, 38, 21});
     auto* workdir = place(new QLabel("Output folder", file), "lWorkdir", {12, 48, 0, 0});
     workdir->adjustSize();
-    w.eWorkdir = place(new QLineEdit(file), "eWorkdir", {84, 45, 193, 21});
-    // Where an empty field writes, by name: the folder the program was started in.
-    w.eWorkdir->setPlaceholderText("Empty: the current folder, " + QDir::currentPath());
+    w.eWorkdir = place(pathField("Output folder", file), "eWorkdir", {84, 45, 193, 21});
+    workdir->setBuddy(w.eWorkdir);
+    // Where an empty field writes: the folder the program was started in, whole in the hint.
+    w.eWorkdir->setPlaceholderText("the current folder");
+    w.eWorkdir->setToolTip("Empty: the current folder, " + QDir::currentPath());
     w.bbWorkdir =
         place(browseButton(file), "bbWorkdir", {283, 43, 25, 25}, "Browse the output folder");
     w.cbContinue = place(tickedBox("Continue with second  EVO", page), "cbContinue",
@@ -166,6 +169,9 @@ QWidget* optionPage(Widgets& w) {
     w.cbDtsCore = place(new QCheckBox("DTS core", page), "cbDtsCore", {85, 179, 80, 17},
                         "The mux into MKV adds beside each DTS-HD track a DTS track of its core, "
                         "for players that decode no extension");
+    w.cbClusterCrc = place(new QCheckBox("MKV CRC", page), "cbClusterCrc", {100, 130, 68, 17},
+                           "The mux into MKV writes a CRC-32 in every cluster, by which a player "
+                           "or checker finds a damaged cluster; writing it costs time");
     w.bAbout = place(new QPushButton("&About", page), "bAbout", {3, 176, 75, 23},
                      "The version, the licence and where the manual is");
     return page;
@@ -202,14 +208,14 @@ Widgets buildWindow(QWidget* window, Anchors& anchors) {
     };
     constexpr int TopRight = AnchorTop | AnchorRight;
     constexpr int Stretched = AnchorLeft | AnchorTop | AnchorRight;
-    w.eEVOfile = onWindow(readOnlyField(window), "eEVOfile", {8, 8, 249, 21}, Stretched,
-                          "Drop here the source EVO file");
+    w.eEVOfile = onWindow(pathField("Source EVO file or disc folder", window), "eEVOfile",
+                          {8, 8, 249, 21}, Stretched, "Drop here the source EVO file");
     w.bbEVO =
         onWindow(browseButton(window), "bbEVO", {263, 6, 25, 25}, TopRight, "Browse an EVO file");
     w.bCheck = onWindow(disabledButton("&Read EVO", window), "bCheck", {294, 7, 60, 25}, TopRight,
                         "Read the source EVO file to detect streams");
-    w.eXPLfile = onWindow(readOnlyField(window), "eXPLfile", {8, 40, 249, 21}, Stretched,
-                          "Drop here the VPLST000.XPL");
+    w.eXPLfile = onWindow(pathField("Playlist file", window), "eXPLfile", {8, 40, 249, 21},
+                          Stretched, "Drop here the VPLST000.XPL");
     w.bbXPL = onWindow(browseButton(window), "bbXPL", {263, 38, 25, 25}, TopRight,
                        "Browse the HD DVD disc's VPLST000.XPL");
     w.bReadXPL = onWindow(disabledButton("Read &XPL", window), "bReadXPL", {294, 38, 60, 25},

@@ -54,6 +54,7 @@ struct Widgets {
     QCheckBox* cbKeepStreams;
     QCheckBox* cbLpcmFlac;
     QCheckBox* cbDtsCore;
+    QCheckBox* cbClusterCrc;
     QPushButton* bAbout;
 
     QCheckBox* box(TrackName name) const { return boxes.at(size_t(boxPosition(name))); }

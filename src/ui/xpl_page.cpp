@@ -19,23 +19,32 @@ QFont memoFont() {
 
 XplPage::XplPage(QWidget* parent)
     : QWidget(parent), titles_(new QComboBox), discButton_(new QPushButton("Disc...")),
-      tree_(new QTreeWidget), splitter_(new QSplitter), memo_(new QPlainTextEdit) {
+      mkvButton_(new QPushButton("Make &MKV")), mkvTarget_(new QLabel), tree_(new QTreeWidget),
+      splitter_(new QSplitter), memo_(new QPlainTextEdit) {
     setObjectName("tsXPL");
     titles_->setObjectName("cbTitle");
     titles_->setToolTip("The disc's titles: choosing one sets the EVO and the playlist and reads "
                         "the title");
     titles_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    titles_->setEnabled(false);
     discButton_->setObjectName("bbDisc");
     discButton_->setToolTip("Choose a disc folder (holding ADV_OBJ and HVDVD_TS)");
+    mkvButton_->setObjectName("bMakeMkv");
+    mkvButton_->setToolTip("Write the title's chosen streams into one .mkv, with its chapters");
+    mkvButton_->setEnabled(false);
+    QFont bold = mkvButton_->font();
+    bold.setBold(true);
+    mkvButton_->setFont(bold);
+    mkvTarget_->setObjectName("lMkvTarget");
+    // A long path is cut in its middle, where the folder matters least.
+    mkvTarget_->setMinimumWidth(MinimumSide);
+    mkvTarget_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     tree_->setObjectName("tvXPL");
     tree_->setToolTip("Infos from your XPL file");
     tree_->setHeaderHidden(true);
     tree_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tree_->setIndentation(19);
     tree_->setMinimumWidth(MinimumSide);
-    for (const char* top : {"Video", "Audio", "Subpicture", "Chapter"})
-        addTreeNode(nullptr, top);
+    clearDisc();
 
     memo_->setObjectName("mXPL");
     memo_->setToolTip("This is your XPL file (part of it)");
@@ -61,11 +70,24 @@ XplPage::XplPage(QWidget* parent)
     auto* disc = new QHBoxLayout;
     disc->addWidget(titles_, 1);
     disc->addWidget(discButton_);
+    auto* mkv = new QHBoxLayout;
+    mkv->addWidget(mkvTarget_, 1);
+    mkv->addWidget(mkvButton_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
     layout->addLayout(disc);
+    layout->addLayout(mkv);
     layout->addWidget(splitter_);
+}
+
+void XplPage::clearDisc() {
+    titles_->clear();
+    titles_->setEnabled(false);
+    tree_->clear();
+    for (const char* top : {"Video", "Audio", "Subpicture", "Chapter"})
+        addTreeNode(nullptr, top);
+    memo_->clear();
 }
 
 void XplPage::setMemoLines(const QStringList& lines) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QComboBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
@@ -9,9 +10,10 @@
 
 namespace splitwick {
 
-// The XPL page: above, the disc's titles cbTitle and the button bbDisc that chooses a disc;
-// below, the playlist tree tvXPL, the splitter splXPL and the memo mXPL with the playlist's
-// tags. Read XPL fills the tree and the memo as its PlaylistView.
+// The XPL page: above, the disc's titles cbTitle and the button bbDisc that chooses a disc,
+// then the .mkv the title makes and the button bMakeMkv that makes it; below, the playlist tree
+// tvXPL, the splitter splXPL and the memo mXPL with the playlist's tags. Read XPL fills the tree
+// and the memo as its PlaylistView.
 class XplPage : public QWidget, public PlaylistView {
   public:
     static constexpr int MinimumSide = 50;
@@ -22,6 +24,11 @@ class XplPage : public QWidget, public PlaylistView {
     QPlainTextEdit* memo() const { return memo_; }
     QComboBox* titles() const { return titles_; }
     QPushButton* discButton() const { return discButton_; }
+    // Make MKV, and the file it writes ("Writes /films/FEATURE_1.mkv").
+    QPushButton* mkvButton() const { return mkvButton_; }
+    QLabel* mkvTarget() const { return mkvTarget_; }
+    // Forgets the disc: no titles, the tree as at start, an empty memo.
+    void clearDisc();
 
     // Replaces the memo's lines.
     void setMemoLines(const QStringList& lines);
@@ -46,6 +53,8 @@ class XplPage : public QWidget, public PlaylistView {
   private:
     QComboBox* titles_;
     QPushButton* discButton_;
+    QPushButton* mkvButton_;
+    QLabel* mkvTarget_;
     QTreeWidget* tree_;
     QSplitter* splitter_;
     QPlainTextEdit* memo_;

@@ -76,21 +76,29 @@ class TestFileSelection : public QObject {
 
     void anEvoInTheDiscFolderFindsItsPlaylist() {
         SettingsFolder settings;
+        const QString d = settings.path() + "/d";
+        QDir().mkpath(d + "/ADV_OBJ");
+        QFile(d + "/ADV_OBJ/VPLST000.XPL").open(QIODevice::WriteOnly);
         Window s;
-        browseEvo(s, "/d/HVDVD_TS/FEATURE_1.EVO");
+        browseEvo(s, d + "/HVDVD_TS/FEATURE_1.EVO");
         const Chosen c = chosen(s);
-        QCOMPARE(c.evoField, QString("/d/HVDVD_TS/FEATURE_1.EVO"));
+        QCOMPARE(c.evoField, d + "/HVDVD_TS/FEATURE_1.EVO");
         QCOMPARE(c.evoFile, std::string("FEATURE_1.EVO"));
         QCOMPARE(c.evoName, std::string("FEATURE_1"));
-        QCOMPARE(c.evoFolder, std::string("/d/HVDVD_TS/"));
-        QCOMPARE(c.playlistFolder, std::string("/d/ADV_OBJ/"));
+        QCOMPARE(c.evoFolder, (d + "/HVDVD_TS/").toStdString());
+        QCOMPARE(c.playlistFolder, (d + "/ADV_OBJ/").toStdString());
         QCOMPARE(c.playlistFile, std::string("VPLST000.XPL"));
-        QCOMPARE(c.xplField, QString("/d/ADV_OBJ/VPLST000.XPL"));
+        QCOMPARE(c.xplField, d + "/ADV_OBJ/VPLST000.XPL");
         QVERIFY(c.readEvo && c.readXpl);
         // The next EVO dialog starts where this one ended.
         browseEvo(s, std::nullopt);
-        QCOMPARE(s.dialogs.shown.at(1).startFolder, QString("/d/HVDVD_TS/"));
-        QCOMPARE(s.dialogs.shown.at(1).fileName, QString("/d/HVDVD_TS/FEATURE_1.EVO"));
+        QCOMPARE(s.dialogs.shown.at(1).startFolder, d + "/HVDVD_TS/");
+        QCOMPARE(s.dialogs.shown.at(1).fileName, d + "/HVDVD_TS/FEATURE_1.EVO");
+        // A disc without its playlist: the field named it, and Read XPL failed on it.
+        QFile::remove(d + "/ADV_OBJ/VPLST000.XPL");
+        browseEvo(s, d + "/HVDVD_TS/FEATURE_2.EVO");
+        QCOMPARE(chosen(s).xplField, QString("VPLST000.XPL"));
+        QVERIFY(!chosen(s).readXpl);
     }
 
     void anEvoElsewhereShowsTheBarePlaylistName() {
@@ -184,6 +192,8 @@ class TestFileSelection : public QObject {
         const QString here = QDir::currentPath();
         QDir::setCurrent(settings.path());
         QDir().mkpath("disc/HVDVD_TS");
+        QDir().mkpath("disc/ADV_OBJ");
+        QFile("disc/ADV_OBJ/VPLST000.XPL").open(QIODevice::WriteOnly);
         QFile("disc/HVDVD_TS/F_1.EVO").open(QIODevice::WriteOnly);
         Window s([](MainWindow& window) {
             window.takeFileAtStart("disc/HVDVD_TS/../HVDVD_TS/F_1.EVO");
@@ -203,7 +213,7 @@ class TestFileSelection : public QObject {
         SettingsFolder settings;
         Window s;
         const Widgets& w = s.w();
-        QVERIFY(w.eWorkdir->placeholderText().contains(QDir::currentPath()));
+        QVERIFY(w.eWorkdir->toolTip().contains(QDir::currentPath()));
         w.eWorkdir->setText("/start");
         s.w().PageControl->setCurrentIndex(int(Page::Options));
         QTest::mouseClick(w.bbWorkdir, Qt::LeftButton); // Cancel keeps the field

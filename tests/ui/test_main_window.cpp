@@ -79,7 +79,6 @@ class TestMainWindow : public QObject {
                 w.cbCountFr->isChecked());
         // Off by default: the names and bytes of the outputs stay as they were.
         QVERIFY(!w.cbLpcmWav->isChecked() && !w.cbExtByCodec->isChecked());
-        QVERIFY(w.eEVOfile->isReadOnly() && w.eXPLfile->isReadOnly());
         // The log could be typed into, and cut long lines at the page's edge.
         QVERIFY(w.mMessage->toPlainText().isEmpty() && w.mMessage->isReadOnly());
         QCOMPARE(w.mMessage->lineWrapMode(), QPlainTextEdit::WidgetWidth);
@@ -111,7 +110,7 @@ class TestMainWindow : public QObject {
         Window s;
         for (const char* name :
              {"cbContinue", "cbFastCheck", "cbCountFr", "cbLpcmWav", "cbExtByCodec", "cbSubPgs",
-              "cbMuxMkv", "cbKeepStreams", "cbLpcmFlac", "cbDtsCore"}) {
+              "cbMuxMkv", "cbKeepStreams", "cbLpcmFlac", "cbDtsCore", "cbClusterCrc"}) {
             auto* box = qobject_cast<QCheckBox*>(child(s.window, name));
             QVERIFY2(box->sizeHint().width() <= box->width(), name);
         }
@@ -264,9 +263,9 @@ class TestMainWindow : public QObject {
     }
 
     void theConfirmBox() {
-        const auto box = makeConfirmBox(nullptr);
+        const auto box = makeConfirmBox(nullptr, "Stop making FEATURE_1.mkv? Nothing is kept.");
         QCOMPARE(box->windowTitle(), QString("Confirm"));
-        QCOMPARE(box->text(), QString("Stop demuxing? The files written so far are kept."));
+        QCOMPARE(box->text(), QString("Stop making FEATURE_1.mkv? Nothing is kept."));
         QCOMPARE(box->icon(), QMessageBox::Question);
         QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));

@@ -91,7 +91,8 @@ class TestSettings : public QObject {
                          "VideoExt=string:mpv\nSubExt=string:sup\nWorkdir=string:\n"
                          "EVOdir=string:\nXPLdir=string:\nContinue=int:1\nFastCheck=int:1\n"
                          "CountFrames=int:1\nLpcmWav=int:0\nExtByCodec=int:0\nSubPgs=int:0\n"
-                         "MuxMkv=int:0\nKeepStreams=int:0\nLpcmFlac=int:0\nDtsCore=int:0\n"));
+                         "MuxMkv=int:0\nKeepStreams=int:0\nLpcmFlac=int:0\nDtsCore=int:0\n"
+                         "ClusterCrc=int:0\n"));
         // The moment of the first close, in days since the end of 1899.
         const QByteArray bytes = QByteArray::fromHex(install.mid(15, 16).toLatin1());
         double days = 0;
@@ -117,6 +118,7 @@ class TestSettings : public QObject {
             w.cbKeepStreams->setChecked(true);
             w.cbLpcmFlac->setChecked(true);
             w.cbDtsCore->setChecked(true);
+            w.cbClusterCrc->setChecked(true);
             s.window.xplPage().setTreeWidth(150);
             drop(&s.window, QStringList("/d/HVDVD_TS/FEATURE_1.EVO"));
             s.window.setGeometry(30, 40, 500 - 4, 420 - 4);
@@ -138,7 +140,8 @@ class TestSettings : public QObject {
         QVERIFY(w.cbLpcmWav->isChecked() && w.cbExtByCodec->isChecked() && w.cbMuxMkv->isChecked());
         QVERIFY(w.cbSubPgs->isChecked());
         QVERIFY(w.cbKeepStreams->isChecked());
-        QVERIFY(w.cbLpcmFlac->isChecked() && w.cbDtsCore->isChecked());
+        QVERIFY(w.cbLpcmFlac->isChecked() && w.cbDtsCore->isChecked() &&
+                w.cbClusterCrc->isChecked());
         QCOMPARE(s.window.xplPage().treeWidth(), 150);
         QCOMPARE(s.window.chosen().evoFolder, std::string("/d/HVDVD_TS/"));
         QCOMPARE(s.window.chosen().playlistFolder, std::string("/d/ADV_OBJ/"));

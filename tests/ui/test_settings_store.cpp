@@ -46,6 +46,7 @@ SavedSettings everything(int32_t windowState) {
     s.keepStreams = true;
     s.lpcmFlac = true;
     s.dtsCore = false;
+    s.clusterCrc = true;
     return s;
 }
 
@@ -71,7 +72,8 @@ const char* const FirstRunText = "# Splitwick settings: NAME=TYPE:VALUE, one val
                                  "MuxMkv=int:1\n"
                                  "KeepStreams=int:1\n"
                                  "LpcmFlac=int:1\n"
-                                 "DtsCore=int:0\n";
+                                 "DtsCore=int:0\n"
+                                 "ClusterCrc=int:1\n";
 
 } // namespace
 
@@ -181,7 +183,7 @@ class TestSettingsStore : public QObject {
         const ReadSettings read = readSettings(SettingsStore::parse(older));
         QVERIFY(!read.error);
         QVERIFY(*read.values.keepStreams && *read.values.lpcmWav);
-        QVERIFY(!read.values.lpcmFlac && !read.values.dtsCore);
+        QVERIFY(!read.values.lpcmFlac && !read.values.dtsCore && !read.values.clusterCrc);
         const ReadSettings newer =
             readSettings(SettingsStore::parse(older + "LpcmFlac=int:1\nDtsCore=int:0\n"));
         QVERIFY(!newer.error);

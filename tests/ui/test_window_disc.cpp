@@ -69,7 +69,7 @@ class TestWindowDisc : public QObject {
         Window s;
         drop(&s.window, QStringList(dir_.path()));
         QCOMPARE(s.dialogs.errors, QStringList());
-        QCOMPARE(titleItems(s), QStringList({"1) Trailer  0:00:01  0 chapters  trailer",
+        QCOMPARE(titleItems(s), QStringList({"1) Trailer  0:00:01  0 chapters  trailer (missing)",
                                              "2) Main Feature  0:00:03  2 chapters  L0_mainMovie + "
                                              "L1_mainMovie  [main]"}));
         QCOMPARE(s.w().xpl->titles()->currentIndex(), 1);
@@ -80,15 +80,77 @@ class TestWindowDisc : public QObject {
         QVERIFY(s.logLines().contains("DD.2ch.stream.00.English found!"));
         QVERIFY(s.w().bDemux->isEnabled());
 
-        // A title whose clip is missing: the error names it, the main title stays chosen.
+        // A title whose clip is missing: the window asks whether to make it without; No keeps
+        // the main title chosen.
         emit s.w().xpl->titles()->activated(0);
-        QCOMPARE(s.dialogs.errors, QStringList("Title 1 plays a clip whose EVO is missing: \"" +
-                                               dir_.path() + "/HVDVD_TS/trailer.EVO\""));
+        QCOMPARE(s.dialogs.asked,
+                 QStringList("Title 1 plays trailer.EVO (0:00:01), whose file is missing. Make "
+                             "the title without it, leaving a gap of its length?"));
+        QCOMPARE(s.dialogs.errors, QStringList());
         QCOMPARE(s.w().eEVOfile->text(), dir_.path() + "/HVDVD_TS/L0_mainMovie.EVO");
+    }
+
+    // The step most users came for is on the page a disc opens on: Make MKV names the file it
+    // writes, asks before replacing one there, and the status bar says where it went.
+    void makeMkvIsOnTheDiscsPageAndAsksBeforeReplacing() {
+        SettingsFolder settings;
+        Window s;
+        s.w().eWorkdir->setText(out_);
+        const QString mkv = out_ + "/Main Feature.mkv";
+        QFile::remove(mkv);
+        drop(&s.window, QStringList(dir_.path()));
+        waitForJobs();
+        QCOMPARE(s.w().PageControl->currentWidget(), s.w().xpl);
+        QCOMPARE(s.w().xpl->mkvTarget()->toolTip(), mkv);
+        QVERIFY(s.w().xpl->mkvButton()->isEnabled());
+        QTest::mouseClick(s.w().xpl->mkvButton(), Qt::LeftButton);
+        waitForJobs();
+        QCOMPARE(s.dialogs.errors, QStringList());
+        QCOMPARE(s.dialogs.questions, 0);
+        QCOMPARE(fileNamesIn(out_.toStdString()), (std::vector<std::string>{"Main Feature.mkv"}));
+        const QString done = s.w().statusBar->panelText(1);
+        QVERIFY2(done.startsWith(" Done") && done.endsWith(". Muxed " + mkv), qPrintable(done));
+
+        // Once it is there, it is replaced only when the user says so.
+        const qsizetype lines = s.logLines().size();
+        QTest::mouseClick(s.w().xpl->mkvButton(), Qt::LeftButton);
+        waitForJobs();
+        QCOMPARE(s.dialogs.asked,
+                 QStringList("Main Feature.mkv is in " + out_ + "/ already. Replace it?"));
+        QCOMPARE(s.logLines().size(), lines);
+        s.dialogs.answerYes = true;
+        QTest::mouseClick(s.w().xpl->mkvButton(), Qt::LeftButton);
+        waitForJobs();
+        QVERIFY(s.logLines().contains("Replaced " + mkv));
+        QCOMPARE(s.logLines().last(), "Muxed " + mkv);
+    }
+
+    // After another EVO the page listed the old disc's titles and tree, and the playlist field
+    // named a playlist that did not exist; a path pasted into the field is taken as a drop.
+    void anotherEvoForgetsTheDiscAndAPastedPathIsTaken() {
+        SettingsFolder settings;
+        Window s;
+        QLineEdit* field = s.w().eEVOfile;
+        field->setText(dir_.path());
+        field->setModified(true);
+        emit field->editingFinished();
+        waitForJobs();
+        QCOMPARE(s.w().xpl->titles()->count(), 2);
+        QVERIFY(s.w().xpl->tree()->topLevelItemCount() > 4 ||
+                s.w().xpl->tree()->topLevelItem(0)->childCount() > 0);
+
+        drop(&s.window, QStringList("/elsewhere/HVDVD_TS/A.EVO"));
+        QCOMPARE(s.w().xpl->titles()->count(), 0);
+        QCOMPARE(s.w().xpl->tree()->topLevelItemCount(), 4);
+        QCOMPARE(s.w().xpl->tree()->topLevelItem(0)->childCount(), 0);
+        QVERIFY(s.w().xpl->memo()->toPlainText().isEmpty());
+        QCOMPARE(s.w().eXPLfile->text(), QString("VPLST000.XPL"));
+        QVERIFY(!s.w().bReadXPL->isEnabled());
     }
 
     void demuxAndMuxTakeTheWholeTitleNamedAfterIt() {
         SettingsFolder settings;
+        QFile::remove(out_ + "/Main Feature.mkv");
         Window s;
         s.dialogs.choice = dir_.path() + "/HVDVD_TS";
         QTest::mouseClick(s.w().xpl->discButton(), Qt::LeftButton);

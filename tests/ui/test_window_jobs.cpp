@@ -75,7 +75,9 @@ class TestWindowJobs : public QObject {
         QCOMPARE(w.box({TrackKind::Audio, 1})->text(), QString("No audio stream"));
         QVERIFY(w.bCheck->isEnabled() && w.bDemux->isEnabled() && !w.bCancel->isEnabled());
         QCOMPARE(w.statusBar->panelText(0), QString(" Ready"));
-        QCOMPARE(w.statusBar->panelText(1), QString(" "));
+        // Until the next command the bar says how the last one ended.
+        QCOMPARE(w.statusBar->panelText(1), QString(" Done"));
+        QVERIFY(!w.statusBar->shareBar()->isVisible());
         QVERIFY(s.dialogs.errors.isEmpty());
     }
 
@@ -95,7 +97,9 @@ class TestWindowJobs : public QObject {
             s.logLines().mid(8),
             QStringList({"Opening file FEATURE_1.EVO", "File size: 0 Mbytes.", "Creating " + video,
                          "Creating " + audio, "It contains 1 video stream and 1 audio stream.",
-                         "Done.", "10 frames count in video stream 0."}));
+                         "Done.", "10 frames count in video stream 0.",
+                         "Wrote 2 files in " + out_ + "/"}));
+        QCOMPARE(s.w().statusBar->panelText(1), " Done. Wrote 2 files in " + out_ + "/");
         QCOMPARE(fileBytes(video), SmallEvo::videoPayload().repeated(10));
         QCOMPARE(fileBytes(audio), SmallEvo::audioPayload().repeated(10));
         QVERIFY(s.w().bDemux->isEnabled());
@@ -137,7 +141,8 @@ class TestWindowJobs : public QObject {
         waitForJobs();
 
         QVERIFY(s.logLines().contains("Continue on FEATURE_2.EVO"));
-        QCOMPARE(s.logLines().last(), QString("15 frames count in video stream 0."));
+        QCOMPARE(s.logLines().last(), "Wrote 2 files in " + out_ + "/");
+        QVERIFY(s.logLines().contains("15 frames count in video stream 0."));
         QCOMPARE(fileBytes(out_ + "/FEATURE_1_2.DD+.stream.00.mpa"),
                  SmallEvo::audioPayload().repeated(15));
     }
@@ -296,8 +301,8 @@ class TestWindowJobs : public QObject {
         QTest::mouseClick(s.w().bDemux, Qt::LeftButton);
         waitForJobs();
 
-        QCOMPARE(s.dialogs.questions, 1);
-        QCOMPARE(s.logLines().last(), QString("1024 frames count in video stream 0."));
+        QCOMPARE(s.dialogs.asked, QStringList("Stop demuxing? The files written so far are kept."));
+        QCOMPARE(s.logLines().last(), "Wrote 2 files in " + out_ + "/");
         QCOMPARE(fileBytes(out_ + "/FEATURE_1.DD+.stream.00.mpa"),
                  SmallEvo::audioPayload().repeated(PairsPastFourMiB));
     }
@@ -372,7 +377,7 @@ class TestWindowJobs : public QObject {
         const QStringList demuxLines = s.logLines().mid(linesBefore);
         QCOMPARE(demuxLines.count("Opening file FEATURE_1.EVO"), 1);
         QVERIFY(!demuxLines.contains("Opening file OTHER.EVO"));
-        QCOMPARE(demuxLines.last(), QString("1024 frames count in video stream 0."));
+        QCOMPARE(demuxLines.last(), "Wrote 2 files in " + out_ + "/");
         QVERIFY(!s.window.busy());
         // Afterwards the window answers again.
         QVERIFY(dragIsAccepted(&s.window, QStringList(evo("OTHER.EVO"))));

@@ -14,8 +14,9 @@ namespace splitwick::testing {
 class ScriptedDialogs : public Dialogs {
   public:
     void showError(QWidget*, const QString& text) override { errors << text; }
-    bool confirmStop(QWidget*) override {
+    bool confirm(QWidget*, const QString& question) override {
         ++questions;
+        asked << question;
         return answerYes;
     }
     void chooseFile(QWidget*, FileDialog& dialog) override {
@@ -31,6 +32,7 @@ class ScriptedDialogs : public Dialogs {
 
     QStringList errors;
     int questions = 0;
+    QStringList asked; // each question, in order
     bool answerYes = false;
     std::optional<QString> choice; // the path chosen with OK; none for Cancel
     std::vector<FileDialog> shown; // each dialog as it was when shown
