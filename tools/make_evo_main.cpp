@@ -26,8 +26,8 @@ namespace {
 using namespace splitwick::maker;
 using splitwick::LpcmFormat;
 
-const char* const Help = R"(Usage: splitwick-make-evo --sample-disc DIR [--expect DIR]
-       splitwick-make-evo --out FILE.EVO [--size SIZE] [--seed N] [--split] [--expect DIR]
+const char* const Help =
+    R"(Usage: splitwick-make-evo --out FILE.EVO [--size SIZE] [--seed N] [--split] [--expect DIR]
                           [--scramble-from PACK]
        splitwick-make-evo --out FILE.EVO --stream CODEC FILE [STREAM OPTIONS]...
                           [--pts-base N] [--pts-jump MS:TICKS] [--split] [--expect DIR]
@@ -36,9 +36,6 @@ const char* const Help = R"(Usage: splitwick-make-evo --sample-disc DIR [--expec
 Makes HD DVD video files (.EVO: MPEG program streams of 2048-byte packs) of synthetic
 streams, or of real elementary streams, for tests, demonstrations and benchmarks.
 
-  --sample-disc DIR  make DIR/HVDVD_TS/FEATURE_1.EVO and DIR/HVDVD_TS/FEATURE_2.EVO, a split
-                     title of MPEG-2 video, two DD+ audio streams, one DTS-HD audio stream
-                     and one subpicture stream, about 5 MiB per part
   --out FILE.EVO     make one EVO (and its folder, when missing) of a feature-like mix: VC-1
                      video in five of six packs, two DD+, one DTS-HD and one MLP audio
                      stream, two subpicture streams and a navigation pack every 128 packs;
@@ -132,7 +129,7 @@ struct StreamOptions {
 };
 
 struct Options {
-    std::optional<std::string> sampleDisc, out, expect;
+    std::optional<std::string> out, expect;
     std::optional<int64_t> size;
     std::optional<uint64_t> seed;
     std::optional<int64_t> scrambleFrom;
@@ -243,9 +240,7 @@ Options parseOptions(const std::vector<std::string>& args) {
         else if (arg == "--pts-jump") {
             const auto [ms, ticks] = parsePair(arg, value());
             options.ptsJump = PtsJump{ms * 90, ticks};
-        } else if (arg == "--sample-disc")
-            options.sampleDisc = value();
-        else if (arg == "--out")
+        } else if (arg == "--out")
             options.out = value();
         else if (arg == "--expect")
             options.expect = value();
@@ -260,13 +255,11 @@ Options parseOptions(const std::vector<std::string>& args) {
         else
             throw UsageError{"unknown option " + arg};
     }
-    if (options.sampleDisc.has_value() == options.out.has_value())
-        throw UsageError{"give either --sample-disc or --out"};
+    if (!options.out) throw UsageError{"give --out"};
     if (options.ptsJump && options.streams.empty())
         throw UsageError{"--pts-jump goes with --stream"};
-    if (!options.streams.empty() && (options.sampleDisc || options.size || options.seed))
-        throw UsageError{
-            "--stream goes with --out alone, not with --sample-disc, --size or --seed"};
+    if (!options.streams.empty() && (options.size || options.seed))
+        throw UsageError{"--stream goes with --out alone, not with --size or --seed"};
     return options;
 }
 
@@ -350,16 +343,10 @@ int run(Options options) {
         scramble(options, made.evo);
         return 0;
     }
-    Recipe recipe;
-    std::string path;
-    if (options.sampleDisc) {
-        recipe = sampleDiscRecipe();
-        path = (std::filesystem::path(*options.sampleDisc) / "HVDVD_TS" / "FEATURE_1.EVO").string();
-    } else {
-        recipe = featureRecipe(options.size.value_or(int64_t(1) << 30), options.seed.value_or(1));
-        recipe.parts = options.split ? 2 : 1;
-        path = *options.out;
-    }
+    Recipe recipe =
+        featureRecipe(options.size.value_or(int64_t(1) << 30), options.seed.value_or(1));
+    recipe.parts = options.split ? 2 : 1;
+    const std::string path = *options.out;
     createFolderOf(path);
     const MadeEvo made = makeEvo(recipe, path, expect);
     report(made);

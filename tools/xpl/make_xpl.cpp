@@ -28,12 +28,12 @@ std::optional<int64_t> countsOf(const std::string& text) {
     return ((int64_t(hours) * 60 + minutes) * 60 + seconds) * 60 + frames;
 }
 
-std::optional<DiscClip> clipOf(const std::string& arg) {
+std::optional<PlaylistClip> clipOf(const std::string& arg) {
     const size_t equals = arg.find('=');
-    if (equals == std::string::npos) return DiscClip{arg, 36000};
+    if (equals == std::string::npos) return PlaylistClip{arg, 36000};
     const std::optional<int64_t> length = countsOf(arg.substr(equals + 1));
     if (!length || *length == 0) return std::nullopt;
-    return DiscClip{arg.substr(0, equals), *length};
+    return PlaylistClip{arg.substr(0, equals), *length};
 }
 
 } // namespace
@@ -46,9 +46,9 @@ int main(int argc, char** argv) {
         std::cerr << Usage;
         return 2;
     }
-    std::vector<DiscClip> clips;
+    std::vector<PlaylistClip> clips;
     for (size_t i = 1; i < args.size(); ++i) {
-        const std::optional<DiscClip> clip = clipOf(args[i]);
+        const std::optional<PlaylistClip> clip = clipOf(args[i]);
         if (!clip) {
             std::cerr << "not a stem with a length above 0 (FEATURE_1=00:00:12:00): " << args[i]
                       << "\n"

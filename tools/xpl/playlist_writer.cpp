@@ -266,10 +266,10 @@ std::vector<XmlElement> attributeItems(const DiscLayout& layout) {
 
 } // namespace
 
-XmlElement discPlaylist(const std::vector<DiscClip>& clips, const DiscLayout& layout) {
+XmlElement discPlaylist(const std::vector<PlaylistClip>& clips, const DiscLayout& layout) {
     std::vector<XmlElement> titles;
-    const DiscClip* previous = nullptr;
-    for (const DiscClip& part : clips) {
+    const PlaylistClip* previous = nullptr;
+    for (const PlaylistClip& part : clips) {
         const std::string& stem = part.stem;
         if (previous != nullptr && stem.ends_with("_2") &&
             previous->stem == stem.substr(0, stem.size() - 1) + "1") {
@@ -301,7 +301,7 @@ XmlElement discPlaylist(const std::vector<DiscClip>& clips, const DiscLayout& la
 }
 
 XmlElement discPlaylist(const std::vector<std::string>& stems) {
-    std::vector<DiscClip> clips;
+    std::vector<PlaylistClip> clips;
     for (const std::string& stem : stems)
         clips.push_back({stem, TenMinutes});
     return discPlaylist(clips, syntheticDisc());

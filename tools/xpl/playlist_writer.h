@@ -76,7 +76,7 @@ const DiscLayout& syntheticDisc();
 const DiscLayout& encodedDisc();
 
 // An EVO a title plays, and its length in counts of a 60fps timeline (1.001/60 s each).
-struct DiscClip {
+struct PlaylistClip {
     std::string stem;
     int64_t length;
 };
@@ -85,7 +85,7 @@ struct DiscClip {
 // all of it, with languages and three chapters (at 0, 1/2 and about 3/4 of the clip). NAME_2
 // after NAME_1 is the second part of NAME_1's title: its clip follows on the title's timeline,
 // with a fourth chapter at 1/4 of it.
-XmlElement discPlaylist(const std::vector<DiscClip>& clips, const DiscLayout& layout);
+XmlElement discPlaylist(const std::vector<PlaylistClip>& clips, const DiscLayout& layout);
 // The same for the synthetic sample's EVO stems, ten minutes each.
 XmlElement discPlaylist(const std::vector<std::string>& stems);
 
