@@ -61,6 +61,7 @@ printed=$("$source/scripts/run-sample" "$build") || fail "command-line run faile
 # A disc older than the script that makes it (one of random payloads, say) is made anew.
 touch -d 2000-01-01 sample/ADV_OBJ/VPLST000.XPL
 "$source/scripts/run-sample" "$build" >/dev/null || fail "command-line run on an old disc failed"
-[ sample/ADV_OBJ/VPLST000.XPL -nt "$source/scripts/make-sample-disc" ] || fail "an old sample disc was kept"
+[ -n "$(find sample/ADV_OBJ/VPLST000.XPL -newer "$source/scripts/make-sample-disc")" ] ||
+    fail "an old sample disc was kept"
 [ "$(ls -A)" = sample ] || fail "make run left [$(ls -A | paste -sd' ')] in the checkout"
 exit $failed
