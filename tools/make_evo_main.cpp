@@ -64,19 +64,23 @@ key unit of video stream 0; a PTS, and a DTS where it differs, on each packet in
 begins; audio and subpictures in private stream 1 behind their sub-stream header; SCR at the mux rate, or later where data
 would come more than 0.5 s early.
 
-  --stream CODEC FILE  a stream: CODEC is mpeg2, h264, ac3, eac3, dts, truehd, lpcm or spu,
-                       and FILE its elementary stream (lpcm: samples coded as DVD LPCM, which
-                       at 16 bits is plain big-endian; spu: HD DVD subpicture units, one
-                       unit a line of the unit list); one stream must be video stream 0.
+  --stream CODEC FILE  a stream: CODEC is mpeg2, h264, vc1, ac3, eac3, dts, truehd, lpcm or
+                       spu, and FILE its elementary stream (vc1: Advanced Profile as SMPTE 421M
+                       Annex E lays it out; lpcm: samples coded as DVD LPCM, which at 16 bits
+                       is plain big-endian; spu: HD DVD subpicture units, one unit a line of
+                       the unit list); one stream must be video stream 0.
                        spu synthetic:N[:SEED] makes N units, one each 1.1 s, and writes them
                        with their unit list beside FILE.EVO (FILE.spu0.es, FILE.spu0.units):
                        odd sizes, runs of every length, both colour codes, grey palette with
                        entry 255 opaque, every third unit forced, every fourth with fades.
                        The options up to the next --stream apply to this stream:
-  --units FILE       its unit list (every codec but lpcm, whose units are 1/1200 s)
-  --id ID            its stream_id (video) or sub-stream id (audio), e.g. 0xC1; default
-                     the codec's first whose box is free (0xE0 mpeg2, 0xE2 h264, 0x80 ac3,
-                     0xC0 eac3, 0x88 dts, 0xB0 truehd, 0xA0 lpcm, 0x20 spu)
+  --units FILE       its unit list (every codec but lpcm, whose units are 1/1200 s; vc1
+                     without it: found in the stream, presented as a decoder shows them at
+                     the sequence header's frame rate)
+  --id ID            its stream_id (video; vc1: its stream_id_extension) or sub-stream id
+                     (audio), e.g. 0xC1; default the codec's first whose box is free (0xE0
+                     mpeg2, 0xE2 h264, 0x55 vc1, 0x80 ac3, 0xC0 eac3, 0x88 dts, 0xB0 truehd,
+                     0xA0 lpcm, 0x20 spu)
   --start MS         the PTS of its first presented unit less that of video stream 0's
                      first presented frame, in ms (below 0: before the picture); default 0
   --start-ticks N    the same in 90 kHz ticks
