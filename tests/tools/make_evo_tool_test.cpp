@@ -56,7 +56,7 @@ TEST(MakeEvoTool, MisplacedOrMixedOptionsAreUsageErrors) {
     const std::string out = folder / "T.EVO";
     const std::vector<std::vector<std::string>> wrong = {
         {"--out", out, "--units", "x.units", "--stream", "h264", "x.h264"},
-        {"--out", out, "--stream", "vc1", "x.vc1"},
+        {"--out", out, "--stream", "mp3", "x.mp3"},
         {"--out", out, "--size", "1M", "--stream", "h264", "x.h264"},
         {"--out", out, "--stream", "lpcm", "x.pcm", "--lpcm", "16,48000"},
         {"--out", out, "--stream", "h264", "x.h264", "--id", "0x1E2"},

@@ -30,7 +30,7 @@ std::optional<int64_t> countsOf(const std::string& text) {
 
 std::optional<PlaylistClip> clipOf(const std::string& arg) {
     const size_t equals = arg.find('=');
-    if (equals == std::string::npos) return PlaylistClip{arg, 36000};
+    if (equals == std::string::npos) return PlaylistClip{arg, TenMinutes};
     const std::optional<int64_t> length = countsOf(arg.substr(equals + 1));
     if (!length || *length == 0) return std::nullopt;
     return PlaylistClip{arg.substr(0, equals), *length};

@@ -229,8 +229,6 @@ const DiscLayout& encodedDisc() {
 
 namespace {
 
-constexpr int64_t TenMinutes = 36000; // in counts of a 60fps timeline
-
 // The sample's chapters sit at the same fractions of any clip length: 0, 1/2 and 3/4 (and 30
 // counts) of the first part, 1/4 of the second; on whole pairs of film frames (5 counts at
 // 24000/1001), so that each begins with a picture.

@@ -80,6 +80,7 @@ struct PlaylistClip {
     std::string stem;
     int64_t length;
 };
+constexpr int64_t TenMinutes = 36000; // the synthetic sample's clip length, in counts
 
 // A playlist for a disc of these EVOs, as the sample disc carries it: one title per EVO playing
 // all of it, with languages and three chapters (at 0, 1/2 and about 3/4 of the clip). NAME_2
