@@ -17,6 +17,7 @@
 
 #include "evo_maker/es_evo.h"
 #include "evo_maker/evo_maker.h"
+#include "evo_maker/pgm_bitmap.h"
 #include "evo_maker/presets.h"
 #include "evo_maker/scramble.h"
 #include "evo_maker/spu_maker.h"
@@ -73,6 +74,10 @@ would come more than 0.5 s early.
                        with their unit list beside FILE.EVO (FILE.spu0.es, FILE.spu0.units):
                        odd sizes, runs of every length, both colour codes, grey palette with
                        entry 255 opaque, every third unit forced, every fourth with fades.
+                       spu captions:DIR makes a unit of each grey map DIR/*.pgm (binary PGM),
+                       in name order, one each 2 s, each shown for 1.5 s, centred near the
+                       foot of the picture: grey levels below 64 half transparent, the rest
+                       opaque.
                        The options up to the next --stream apply to this stream:
   --units FILE       its unit list (every codec but lpcm, whose units are 1/1200 s; vc1
                      without it: found in the stream, presented as a decoder shows them at
@@ -313,24 +318,46 @@ void createFolderOf(const std::string& path) {
     if (!folder.empty()) std::filesystem::create_directories(folder);
 }
 
-// The synthetic subpicture streams asked for, written beside the EVO, in place of their names.
-std::vector<StreamOptions> withSyntheticSpus(const Options& options) {
-    constexpr int64_t Spacing = 99000;
+// The units of a made subpicture stream and their spacing: "synthetic:N[:SEED]" (seed by default
+// the stream's place) or "captions:DIR"; none for a stream of a file.
+std::optional<std::pair<std::vector<SpuUnitRecipe>, int64_t>> madeSpus(const std::string& name,
+                                                                       uint64_t seed) {
+    constexpr int64_t SyntheticSpacing = 99000, CaptionSpacing = 180000;
+    const std::string synthetic = "synthetic:", captions = "captions:";
+    if (name.rfind(captions, 0) == 0) {
+        std::vector<std::string> files;
+        const std::string folder = name.substr(captions.size());
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            if (entry.path().extension() == ".pgm") files.push_back(entry.path().string());
+        if (error || files.empty()) throw UsageError{"no grey maps (.pgm) in " + folder};
+        std::sort(files.begin(), files.end());
+        std::vector<SpuBitmap> bitmaps;
+        for (const std::string& file : files)
+            bitmaps.push_back(readPgm(file));
+        return std::pair(captionSpus(bitmaps, CaptionSpacing), CaptionSpacing);
+    }
+    if (name.rfind(synthetic, 0) != 0) return std::nullopt;
+    std::istringstream in(name.substr(synthetic.size()));
+    int count = 0;
+    char colon = 0;
+    if (!(in >> count) || count < 1 || (in >> colon && (colon != ':' || !(in >> seed))))
+        throw UsageError{"spu synthetic:N[:SEED], N above 0: " + name};
+    return std::pair(syntheticSpus(count, seed, SyntheticSpacing), SyntheticSpacing);
+}
+
+// The subpicture streams the maker makes, written beside the EVO, in place of their names.
+std::vector<StreamOptions> withMadeSpus(const Options& options) {
     std::vector<StreamOptions> streams = options.streams;
-    const std::string prefix = "synthetic:";
     for (size_t i = 0; i < streams.size(); ++i) {
         EsStream& s = streams[i].stream;
-        if (s.codec != Codec::Subpicture || s.es.rfind(prefix, 0) != 0) continue;
-        std::istringstream in(s.es.substr(prefix.size()));
-        int count = 0;
-        char colon = 0;
-        uint64_t seed = i + 1;
-        if (!(in >> count) || count < 1 || (in >> colon && (colon != ':' || !(in >> seed))))
-            throw UsageError{"spu synthetic:N[:SEED], N above 0: " + s.es};
+        if (s.codec != Codec::Subpicture) continue;
+        const auto made = madeSpus(s.es, i + 1);
+        if (!made) continue;
         const std::string stem = *options.out + ".spu" + std::to_string(i);
         s.es = stem + ".es";
         s.units = stem + ".units";
-        writeSpuStream(syntheticSpus(count, seed, Spacing), Spacing, s.es, s.units);
+        writeSpuStream(made->first, made->second, s.es, s.units);
     }
     return streams;
 }
@@ -340,7 +367,7 @@ int run(Options options) {
     const std::string expect = options.expect.value_or("");
     if (!options.streams.empty()) {
         createFolderOf(*options.out);
-        options.streams = withSyntheticSpus(options);
+        options.streams = withMadeSpus(options);
         const MadeEsEvo made = makeEsEvo(esRecipe(options), *options.out, expect);
         report(made.evo);
         std::cout << "expected data: " << made.expectedData << "\n";
