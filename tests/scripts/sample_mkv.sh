@@ -50,6 +50,14 @@ errors=$(ffmpeg -nostdin -v error -i "$mkv" -map 0:v -map 0:a -f null - 2>&1 &&
     ffprobe -v error -select_streams s -show_frames "$mkv" 2>&1 >/dev/null)
 [ -z "$errors" ] || fail "ffmpeg decodes it with errors: $errors"
 
+# Each subtitle lies in the file among the pictures of its time, as players read it: no picture
+# more than 0.6 s later (the muxer's half second of interleaving and a frame) before it, also
+# at the seam of the title's parts.
+late=$(ffprobe -v error -show_entries packet=codec_type,pts_time,dts_time,pos -of csv=p=0 "$mkv" |
+    sort -t, -k4 -n | awk -F, '$1 == "video" { t = $3 == "N/A" ? $2 : $3; if (t > seen) seen = t }
+        $1 == "subtitle" && seen > $2 + 0.6 { printf "%s s after pictures of %s s; ", $2, seen }')
+[ -z "$late" ] || fail "subtitles stored late: $late"
+
 lasts=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$mkv")
 near "$lasts" "$duration" $frame || fail "it lasts $lasts s, the playlist $duration s"
 for track in $(ffprobe -v error -select_streams a -show_entries stream_tags=DURATION -of csv=p=0 "$mkv" |
