@@ -17,6 +17,7 @@
 
 #include "evo_maker/es_evo.h"
 #include "evo_maker/evo_maker.h"
+#include "evo_maker/pgm_bitmap.h"
 #include "evo_maker/presets.h"
 #include "evo_maker/scramble.h"
 #include "evo_maker/spu_maker.h"
@@ -26,8 +27,8 @@ namespace {
 using namespace splitwick::maker;
 using splitwick::LpcmFormat;
 
-const char* const Help = R"(Usage: splitwick-make-evo --sample-disc DIR [--expect DIR]
-       splitwick-make-evo --out FILE.EVO [--size SIZE] [--seed N] [--split] [--expect DIR]
+const char* const Help =
+    R"(Usage: splitwick-make-evo --out FILE.EVO [--size SIZE] [--seed N] [--split] [--expect DIR]
                           [--scramble-from PACK]
        splitwick-make-evo --out FILE.EVO --stream CODEC FILE [STREAM OPTIONS]...
                           [--pts-base N] [--pts-jump MS:TICKS] [--split] [--expect DIR]
@@ -36,9 +37,6 @@ const char* const Help = R"(Usage: splitwick-make-evo --sample-disc DIR [--expec
 Makes HD DVD video files (.EVO: MPEG program streams of 2048-byte packs) of synthetic
 streams, or of real elementary streams, for tests, demonstrations and benchmarks.
 
-  --sample-disc DIR  make DIR/HVDVD_TS/FEATURE_1.EVO and DIR/HVDVD_TS/FEATURE_2.EVO, a split
-                     title of MPEG-2 video, two DD+ audio streams, one DTS-HD audio stream
-                     and one subpicture stream, about 5 MiB per part
   --out FILE.EVO     make one EVO (and its folder, when missing) of a feature-like mix: VC-1
                      video in five of six packs, two DD+, one DTS-HD and one MLP audio
                      stream, two subpicture streams and a navigation pack every 128 packs;
@@ -67,19 +65,27 @@ key unit of video stream 0; a PTS, and a DTS where it differs, on each packet in
 begins; audio and subpictures in private stream 1 behind their sub-stream header; SCR at the mux rate, or later where data
 would come more than 0.5 s early.
 
-  --stream CODEC FILE  a stream: CODEC is mpeg2, h264, ac3, eac3, dts, truehd, lpcm or spu,
-                       and FILE its elementary stream (lpcm: samples coded as DVD LPCM, which
-                       at 16 bits is plain big-endian; spu: HD DVD subpicture units, one
-                       unit a line of the unit list); one stream must be video stream 0.
+  --stream CODEC FILE  a stream: CODEC is mpeg2, h264, vc1, ac3, eac3, dts, truehd, lpcm or
+                       spu, and FILE its elementary stream (vc1: Advanced Profile as SMPTE 421M
+                       Annex E lays it out; lpcm: samples coded as DVD LPCM, which at 16 bits
+                       is plain big-endian; spu: HD DVD subpicture units, one unit a line of
+                       the unit list); one stream must be video stream 0.
                        spu synthetic:N[:SEED] makes N units, one each 1.1 s, and writes them
                        with their unit list beside FILE.EVO (FILE.spu0.es, FILE.spu0.units):
                        odd sizes, runs of every length, both colour codes, grey palette with
                        entry 255 opaque, every third unit forced, every fourth with fades.
+                       spu captions:DIR makes a unit of each grey map DIR/*.pgm (binary PGM),
+                       in name order, one each 2 s, each shown for 1.5 s, centred near the
+                       foot of the picture: grey levels below 64 half transparent, the rest
+                       opaque.
                        The options up to the next --stream apply to this stream:
-  --units FILE       its unit list (every codec but lpcm, whose units are 1/1200 s)
-  --id ID            its stream_id (video) or sub-stream id (audio), e.g. 0xC1; default
-                     the codec's first whose box is free (0xE0 mpeg2, 0xE2 h264, 0x80 ac3,
-                     0xC0 eac3, 0x88 dts, 0xB0 truehd, 0xA0 lpcm, 0x20 spu)
+  --units FILE       its unit list (every codec but lpcm, whose units are 1/1200 s; vc1
+                     without it: found in the stream, presented as a decoder shows them at
+                     the sequence header's frame rate)
+  --id ID            its stream_id (video; vc1: its stream_id_extension) or sub-stream id
+                     (audio), e.g. 0xC1; default the codec's first whose box is free (0xE0
+                     mpeg2, 0xE2 h264, 0x55 vc1, 0x80 ac3, 0xC0 eac3, 0x88 dts, 0xB0 truehd,
+                     0xA0 lpcm, 0x20 spu)
   --start MS         the PTS of its first presented unit less that of video stream 0's
                      first presented frame, in ms (below 0: before the picture); default 0
   --start-ticks N    the same in 90 kHz ticks
@@ -132,7 +138,7 @@ struct StreamOptions {
 };
 
 struct Options {
-    std::optional<std::string> sampleDisc, out, expect;
+    std::optional<std::string> out, expect;
     std::optional<int64_t> size;
     std::optional<uint64_t> seed;
     std::optional<int64_t> scrambleFrom;
@@ -243,9 +249,7 @@ Options parseOptions(const std::vector<std::string>& args) {
         else if (arg == "--pts-jump") {
             const auto [ms, ticks] = parsePair(arg, value());
             options.ptsJump = PtsJump{ms * 90, ticks};
-        } else if (arg == "--sample-disc")
-            options.sampleDisc = value();
-        else if (arg == "--out")
+        } else if (arg == "--out")
             options.out = value();
         else if (arg == "--expect")
             options.expect = value();
@@ -260,13 +264,11 @@ Options parseOptions(const std::vector<std::string>& args) {
         else
             throw UsageError{"unknown option " + arg};
     }
-    if (options.sampleDisc.has_value() == options.out.has_value())
-        throw UsageError{"give either --sample-disc or --out"};
+    if (!options.out) throw UsageError{"give --out"};
     if (options.ptsJump && options.streams.empty())
         throw UsageError{"--pts-jump goes with --stream"};
-    if (!options.streams.empty() && (options.sampleDisc || options.size || options.seed))
-        throw UsageError{
-            "--stream goes with --out alone, not with --sample-disc, --size or --seed"};
+    if (!options.streams.empty() && (options.size || options.seed))
+        throw UsageError{"--stream goes with --out alone, not with --size or --seed"};
     return options;
 }
 
@@ -316,24 +318,46 @@ void createFolderOf(const std::string& path) {
     if (!folder.empty()) std::filesystem::create_directories(folder);
 }
 
-// The synthetic subpicture streams asked for, written beside the EVO, in place of their names.
-std::vector<StreamOptions> withSyntheticSpus(const Options& options) {
-    constexpr int64_t Spacing = 99000;
+// The units of a made subpicture stream and their spacing: "synthetic:N[:SEED]" (seed by default
+// the stream's place) or "captions:DIR"; none for a stream of a file.
+std::optional<std::pair<std::vector<SpuUnitRecipe>, int64_t>> madeSpus(const std::string& name,
+                                                                       uint64_t seed) {
+    constexpr int64_t SyntheticSpacing = 99000, CaptionSpacing = 180000;
+    const std::string synthetic = "synthetic:", captions = "captions:";
+    if (name.rfind(captions, 0) == 0) {
+        std::vector<std::string> files;
+        const std::string folder = name.substr(captions.size());
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            if (entry.path().extension() == ".pgm") files.push_back(entry.path().string());
+        if (error || files.empty()) throw UsageError{"no grey maps (.pgm) in " + folder};
+        std::sort(files.begin(), files.end());
+        std::vector<SpuBitmap> bitmaps;
+        for (const std::string& file : files)
+            bitmaps.push_back(readPgm(file));
+        return std::pair(captionSpus(bitmaps, CaptionSpacing), CaptionSpacing);
+    }
+    if (name.rfind(synthetic, 0) != 0) return std::nullopt;
+    std::istringstream in(name.substr(synthetic.size()));
+    int count = 0;
+    char colon = 0;
+    if (!(in >> count) || count < 1 || (in >> colon && (colon != ':' || !(in >> seed))))
+        throw UsageError{"spu synthetic:N[:SEED], N above 0: " + name};
+    return std::pair(syntheticSpus(count, seed, SyntheticSpacing), SyntheticSpacing);
+}
+
+// The subpicture streams the maker makes, written beside the EVO, in place of their names.
+std::vector<StreamOptions> withMadeSpus(const Options& options) {
     std::vector<StreamOptions> streams = options.streams;
-    const std::string prefix = "synthetic:";
     for (size_t i = 0; i < streams.size(); ++i) {
         EsStream& s = streams[i].stream;
-        if (s.codec != Codec::Subpicture || s.es.rfind(prefix, 0) != 0) continue;
-        std::istringstream in(s.es.substr(prefix.size()));
-        int count = 0;
-        char colon = 0;
-        uint64_t seed = i + 1;
-        if (!(in >> count) || count < 1 || (in >> colon && (colon != ':' || !(in >> seed))))
-            throw UsageError{"spu synthetic:N[:SEED], N above 0: " + s.es};
+        if (s.codec != Codec::Subpicture) continue;
+        const auto made = madeSpus(s.es, i + 1);
+        if (!made) continue;
         const std::string stem = *options.out + ".spu" + std::to_string(i);
         s.es = stem + ".es";
         s.units = stem + ".units";
-        writeSpuStream(syntheticSpus(count, seed, Spacing), Spacing, s.es, s.units);
+        writeSpuStream(made->first, made->second, s.es, s.units);
     }
     return streams;
 }
@@ -343,23 +367,17 @@ int run(Options options) {
     const std::string expect = options.expect.value_or("");
     if (!options.streams.empty()) {
         createFolderOf(*options.out);
-        options.streams = withSyntheticSpus(options);
+        options.streams = withMadeSpus(options);
         const MadeEsEvo made = makeEsEvo(esRecipe(options), *options.out, expect);
         report(made.evo);
         std::cout << "expected data: " << made.expectedData << "\n";
         scramble(options, made.evo);
         return 0;
     }
-    Recipe recipe;
-    std::string path;
-    if (options.sampleDisc) {
-        recipe = sampleDiscRecipe();
-        path = (std::filesystem::path(*options.sampleDisc) / "HVDVD_TS" / "FEATURE_1.EVO").string();
-    } else {
-        recipe = featureRecipe(options.size.value_or(int64_t(1) << 30), options.seed.value_or(1));
-        recipe.parts = options.split ? 2 : 1;
-        path = *options.out;
-    }
+    Recipe recipe =
+        featureRecipe(options.size.value_or(int64_t(1) << 30), options.seed.value_or(1));
+    recipe.parts = options.split ? 2 : 1;
+    const std::string path = *options.out;
     createFolderOf(path);
     const MadeEvo made = makeEvo(recipe, path, expect);
     report(made);

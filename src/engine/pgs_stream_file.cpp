@@ -15,14 +15,17 @@ PgsStreamFile::PgsStreamFile(StreamOutput& segments, std::string label)
              [this](int64_t pts, const std::string& reason) { leftOut(pts, reason); }) {}
 
 void PgsStreamFile::payload(const PayloadRun& run, const TitleClock& clock, JobEvents& events) {
+    clockSettled(clock, events);
+    units_.add(run);
+}
+
+void PgsStreamFile::clockSettled(const TitleClock& clock, JobEvents& events) {
     clock_ = &clock;
     events_ = &events;
-    if (clock.settled() && !waiting_.empty()) {
-        for (const SubpictureUnit& unit : waiting_)
-            convert(unit, *clock.ticks(unit.pts));
-        waiting_.clear();
-    }
-    units_.add(run);
+    if (!clock.settled()) return;
+    for (const SubpictureUnit& unit : waiting_)
+        convert(unit, *clock.ticks(unit.pts));
+    waiting_.clear();
 }
 
 void PgsStreamFile::unitDone(SubpictureUnit& unit) {

@@ -23,6 +23,9 @@ class PgsStreamFile : public StreamOutput {
     PgsStreamFile(StreamOutput& segments, std::string label);
 
     void payload(const PayloadRun& run, const TitleClock& clock, JobEvents& events);
+    // The clock the waiting units wait for is settled: they are converted now, so that their
+    // display sets go ahead of the frames that waited for it with them.
+    void clockSettled(const TitleClock& clock, JobEvents& events);
     // The part's scan ended: units still waiting are timed by the clock, settled from the
     // part's timing now; without video stream 0, from the first waiting unit's PTS.
     void endPart(const TitleClock& clock, JobEvents& events);

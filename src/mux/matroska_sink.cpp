@@ -433,12 +433,17 @@ SeamFacts MatroskaSink::seamFacts(const PartTiming& part, size_t later) const {
 
 void MatroskaSink::settlePart(int64_t referencePts) {
     clocks_.back().settle(referencePts);
-    if (!seam_) return;
-    const SeamStart start = seamStart(*seam_, referencePts);
-    clocks_.back().startAt(start.ticks);
-    if (!start.line.empty()) setup_.events.warning(start.line);
-    partStarts_.emplace_back(start.ticks, seam_->file);
-    seam_.reset();
+    if (seam_) {
+        const SeamStart start = seamStart(*seam_, referencePts);
+        clocks_.back().startAt(start.ticks);
+        if (!start.line.empty()) setup_.events.warning(start.line);
+        partStarts_.emplace_back(start.ticks, seam_->file);
+        seam_.reset();
+    }
+    // Subpictures that waited for the part's timeline go into the file among the frames that
+    // waited with them, not after them at the next subpicture, which may come minutes later.
+    for (const auto& track : tracks_)
+        if (track->units) track->units->clockSettled(clock(), unitLines(*track));
 }
 
 MatroskaSink::AtSeam MatroskaSink::atSeam(const MuxedTrack& track) const {

@@ -23,7 +23,7 @@ class SplitTitle : public ::testing::Test {
   protected:
     void SetUp() override {
         // MPEG-2 video, DD+ audio 0 and 1, DTS-HD audio 2, subpicture 0; 5 MiB per part.
-        made = maker::makeEvo(maker::sampleDiscRecipe(), first, expected.path());
+        made = maker::makeEvo(maker::splitTitleRecipe(), first, expected.path());
         chooseEvo(rs, first);
     }
     Lines creatingLines(const std::string& prefix, const std::string& folder) const {

@@ -168,6 +168,45 @@ TEST(DiscTitles, TracksClipsAndNumbersAsThePlaylistGivesThem) {
     EXPECT_EQ(read.title(3, ""), nullptr);
 }
 
+// The sample disc's playlist is timed by its EVOs' lengths: the title plays both parts end to
+// end, and its chapters fall inside them, each where a pair of film frames begins (5 counts).
+TEST(DiscTitles, SamplePlaylistIsTimedByTheLengthsOfItsClips) {
+    struct Case {
+        int64_t first, second; // counts of a 60fps timeline
+        std::vector<int64_t> chapterCounts;
+    };
+    const std::vector<Case> cases = {
+        {720, 720, {0, 360, 540, 900}},
+        {36000, 36000, {0, 18000, 27030, 45000}},
+        {1205, 480, {0, 605, 905, 1325}},
+    };
+    const auto ms = [](int64_t counts) { return (counts * 1001 + 30) / 60; };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.first) + " + " + std::to_string(c.second));
+        PlaylistDisc disc;
+        disc.write("VPLST000.XPL",
+                   discPlaylist({{"FEATURE_1", c.first}, {"FEATURE_2", c.second}}, encodedDisc()));
+        const Disc read = readDisc(disc.dir.path());
+        ASSERT_EQ(read.titles.size(), 1u);
+        const DiscTitle& title = read.titles[0];
+        EXPECT_EQ(title.durationMs(), ms(c.first + c.second));
+        ASSERT_EQ(title.clips.size(), 2u);
+        EXPECT_EQ(title.clips[0].endMs, ms(c.first));
+        EXPECT_EQ(title.clips[1].beginMs, ms(c.first));
+        EXPECT_EQ(title.clips[1].endMs, ms(c.first + c.second));
+        std::vector<int64_t> chapters, expected;
+        for (const ChapterMark& mark : title.info.chapters)
+            chapters.push_back(mark.startNs / 1000000);
+        for (const int64_t counts : c.chapterCounts)
+            expected.push_back(counts * 1001000 / 60 / 1000);
+        EXPECT_EQ(chapters, expected);
+        std::vector<std::string> codecs;
+        for (const DiscTrack& audio : title.audio)
+            codecs.push_back(audio.codec);
+        EXPECT_EQ(codecs, (std::vector<std::string>{"AC-3", "DD+", "DTS-HD"}));
+    }
+}
+
 TEST(DiscTitles, FolderWithoutPlaylistIsAnErrorNamingIt) {
     TempFolder empty;
     EXPECT_EQ(jobErrorOf([&] { readDisc(empty.path()); }),

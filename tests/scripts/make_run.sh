@@ -17,7 +17,8 @@ fail() {
 builds=$(make -n -s -C "$source" run BUILD="$work/none" | grep -- ' --build ')
 [ "$(printf '%s\n' "$builds" | wc -l)" -eq 1 ] || fail "make run builds more than once: $builds"
 built=$(printf '%s\n' "$builds" | sed -n 's/.* --target //p' | tr ' ' '\n' | sort -u)
-started=$(grep -o '"$build/[^"]*"' "$source/scripts/run-sample" | sed 's|.*/||; s|"||' | sort -u)
+started=$(cat "$source/scripts/run-sample" "$source/scripts/make-sample-disc" |
+    grep -o '"$build/[^"]*"' | sed 's|.*/||; s|"||' | sort -u)
 [ "$built" = "$started" ] || fail "make run builds [$built], run-sample starts [$started]"
 
 # A build folder with the real tools, and a window that records how it was started and saves
@@ -52,7 +53,15 @@ expected=$(printf '%s\n' "Workdir=string:$here/sample/out/" "EVOdir=string:$here
 [ -z "$(ls -A "$HOME/.config")" ] || fail "the user's settings were touched: $(ls -A "$HOME/.config")"
 
 unset DISPLAY WAYLAND_DISPLAY
-"$source/scripts/run-sample" "$build" >/dev/null || fail "command-line run failed"
-[ -s sample/out/FEATURE_1_2.MPEG-2.stream.0.mpv ] || fail "no demuxed video in sample/out: $(ls sample/out)"
+printed=$("$source/scripts/run-sample" "$build") || fail "command-line run failed"
+[ -s sample/out/FEATURE_1.mkv ] || fail "no .mkv of the title in sample/out: $(ls sample/out)"
+[ "$(ls sample/out)" = FEATURE_1.mkv ] || fail "more than the .mkv in sample/out: $(ls sample/out)"
+[ "$(printf '%s\n' "$printed" | tail -1)" = "The sample's film: $here/sample/out/FEATURE_1.mkv" ] ||
+    fail "the last line does not say where the .mkv is: $(printf '%s\n' "$printed" | tail -1)"
+# A disc older than the script that makes it (one of random payloads, say) is made anew.
+touch -d 2000-01-01 sample/ADV_OBJ/VPLST000.XPL
+"$source/scripts/run-sample" "$build" >/dev/null || fail "command-line run on an old disc failed"
+[ -n "$(find sample/ADV_OBJ/VPLST000.XPL -newer "$source/scripts/make-sample-disc")" ] ||
+    fail "an old sample disc was kept"
 [ "$(ls -A)" = sample ] || fail "make run left [$(ls -A | paste -sd' ')] in the checkout"
 exit $failed

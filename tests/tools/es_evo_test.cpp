@@ -3,6 +3,7 @@
 // timestamps stay whole across the 2^33 wrap and the seam of a split title.
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -369,6 +370,66 @@ TEST_F(EsEvo, FrameRatesAndPictureCodecsComeThrough) {
         const std::string name =
             picture == Encoded::Mpeg2At25 ? "T.MPEG-2.stream.0.mpv" : "T.H.264.stream.0.mpv";
         EXPECT_EQ(readBytes(demuxed / name), readBytes(recipe.streams[0].es)) << rate;
+    }
+}
+
+// A VC-1 stream needs no unit list: the maker finds its pictures and their order in the stream
+// and stamps each packet where one begins with its PTS and DTS, one frame apart at the sequence
+// header's 30000/1001. ffmpeg decodes the EVO's pictures one frame apart in the order they are
+// shown (I I BI I BI is shown as I BI I BI I; B pictures are shown before the P in front of
+// them), the demux gives the stream back, and the .mkv shows the stream's pictures.
+TEST_F(EsEvo, Vc1PicturesAreFoundInTheStreamInTheOrderTheyAreShown) {
+    struct Case {
+        std::string file;
+        size_t pictures;
+        std::string firstStamps; // PTS,DTS of the first pictures, in frames from the first PTS
+    };
+    const std::vector<Case> cases = {
+        {"vc1_ends_sequence.vc1", 5, "0,-1 2,0 1,1 4,2 3,3"},
+        {"vc1_b_pictures.vc1", 16, "0,-1 2,0 1,1 4,2 3,3 6,4 5,5 8,6 7,7"},
+    };
+    const EncodedStream& ac3 = encoded(Encoded::Ac3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string vc1 = std::string(SPLITWICK_TEST_DATA) + "/" + c.file;
+        recipe.streams = {{maker::Codec::Vc1, 0x55, vc1, ""}, {ac3.codec, 0x80, ac3.es, ac3.units}};
+        const maker::MadeEsEvo made = maker::makeEsEvo(recipe, folder / "T.EVO");
+        EXPECT_EQ(made.videoFrameRate, "30000/1001");
+        EXPECT_EQ(made.evo.parts[0].frames[0], int64_t(c.pictures));
+
+        std::istringstream stamps(runCommand("ffprobe -v error -f mpeg -select_streams v "
+                                             "-show_entries packet=pts,dts -of csv=p=0 '" +
+                                             folder / "T.EVO" + "' | tr , ' '"));
+        std::vector<std::string> frames;
+        std::optional<int64_t> first;
+        for (int64_t pts, dts; stamps >> pts >> dts && frames.size() < 9;) {
+            first = first.value_or(pts);
+            frames.push_back(std::to_string((pts - *first) / 3003) + "," +
+                             std::to_string((dts - *first) / 3003));
+        }
+        std::ostringstream joined;
+        for (size_t i = 0; i < std::min<size_t>(frames.size(), c.pictures); ++i)
+            joined << (i ? " " : "") << frames[i];
+        EXPECT_EQ(joined.str(), c.firstStamps);
+        // The decoded pictures' times, in frames from the first: 0, 1, 2, ...
+        std::istringstream decoded(runCommand("ffprobe -v error -f mpeg -select_streams v "
+                                              "-show_entries frame=pts -of csv=p=0 '" +
+                                              folder / "T.EVO" + "'"));
+        std::vector<int64_t> shown{std::istream_iterator<int64_t>(decoded),
+                                   std::istream_iterator<int64_t>()};
+        ASSERT_EQ(shown.size(), c.pictures);
+        for (size_t i = 0; i < shown.size(); ++i)
+            EXPECT_EQ(shown[i] - shown[0], int64_t(i) * 3003) << "picture " << i;
+
+        TempFolder demuxed;
+        const std::string log = demux(folder / "T.EVO", demuxed.path());
+        EXPECT_NE(log.find("VC-1 video stream 0 found!"), std::string::npos) << log;
+        EXPECT_EQ(readBytes(demuxed / "T.VC-1.stream.0.mpv"), readBytes(vc1));
+        const ProcessResult muxed =
+            runProcess({SPLITWICK_CLI, "mkv", folder / "T.EVO", "--out", demuxed.path()});
+        ASSERT_EQ(muxed.exitCode, 0) << muxed.err;
+        EXPECT_EQ(frameHashes("-i '" + demuxed / "T.mkv" + "' -map 0:v"),
+                  frameHashes("-f vc1 -i '" + vc1 + "'"));
     }
 }
 

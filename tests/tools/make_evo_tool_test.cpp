@@ -2,6 +2,8 @@
 // options make the title and its expected data.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "support/encoded_streams.h"
 #include "support/process.h"
 #include "support/test_files.h"
@@ -56,7 +58,7 @@ TEST(MakeEvoTool, MisplacedOrMixedOptionsAreUsageErrors) {
     const std::string out = folder / "T.EVO";
     const std::vector<std::vector<std::string>> wrong = {
         {"--out", out, "--units", "x.units", "--stream", "h264", "x.h264"},
-        {"--out", out, "--stream", "vc1", "x.vc1"},
+        {"--out", out, "--stream", "mp3", "x.mp3"},
         {"--out", out, "--size", "1M", "--stream", "h264", "x.h264"},
         {"--out", out, "--stream", "lpcm", "x.pcm", "--lpcm", "16,48000"},
         {"--out", out, "--stream", "h264", "x.h264", "--id", "0x1E2"},
@@ -104,6 +106,62 @@ TEST(MakeEvoTool, TimestampsCanBeLeftOutDamagedOrRestarted) {
         const std::string data = readText(folder / "T.expected.json");
         const std::string line = "{\"box\": \"cbAudio00\", \"first_pts\": " + row.firstAc3Pts;
         EXPECT_NE(data.find(line), std::string::npos) << line << " not in\n" << data;
+    }
+}
+
+// spu captions:DIR makes a unit of each grey map in the folder, one each 2 s, centred near the
+// foot of the 1920x1080 plane. What ffmpeg shows of the .mkv's subtitles over black, in each
+// caption's place, is the map: white where it is white, black where it is black (its ground
+// half transparent over black).
+TEST(MakeEvoTool, CaptionsShowTheirGreyMaps) {
+    TempFolder folder;
+    constexpr int Width = 24, Height = 8;
+    std::filesystem::create_directories(folder / "captions");
+    std::vector<Bytes> maps;
+    for (int caption = 0; caption < 2; ++caption) {
+        Bytes pixels(Width * Height);
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = (i % Width / 3 + i / Width + size_t(caption)) % 2 ? 255 : 0;
+        const std::string header = "P5\n# caption " + std::to_string(caption) + "\n24 8\n255\n";
+        Bytes file(header.begin(), header.end());
+        file.insert(file.end(), pixels.begin(), pixels.end());
+        writeBytes(folder / ("captions/" + std::to_string(caption) + ".pgm"), file);
+        maps.push_back(pixels);
+    }
+    const EncodedStream& video = encoded(Encoded::H264At25);
+    const ProcessResult made =
+        makeEvo({"--out", folder / "T.EVO", "--stream", "h264", video.es, "--units", video.units,
+                 "--stream", "spu", "captions:" + folder / "captions"});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const ProcessResult muxed =
+        runProcess({SPLITWICK_CLI, "mkv", folder / "T.EVO", "--out", folder.path()});
+    ASSERT_EQ(muxed.exitCode, 0) << muxed.err;
+
+    const std::string crop = "crop=" + std::to_string(Width) + ":" + std::to_string(Height) + ":" +
+                             std::to_string((1920 - Width) / 2) + ":" +
+                             std::to_string(1080 - 60 - Height);
+    for (size_t caption = 0; caption < maps.size(); ++caption) {
+        const std::string at = std::to_string(caption * 2) + ".5";
+        runCommand("ffmpeg -nostdin -v error -y -f lavfi -i color=black:s=1920x1080:r=25:d=3 -i '" +
+                   folder / "T.mkv" + "' -filter_complex '[0:v][1:s]overlay," + crop +
+                   ",format=gray' -ss " + at + " -frames:v 1 -f rawvideo '" + folder / "shown" +
+                   "'");
+        const Bytes shown = readBytes(folder / "shown");
+        ASSERT_EQ(shown.size(), maps[caption].size());
+        for (size_t i = 0; i < shown.size(); ++i)
+            EXPECT_EQ(shown[i] > 128, maps[caption][i] == 255)
+                << "caption " << caption << " pixel " << i << ": " << int(shown[i]);
+    }
+
+    // A map cut short, or one in text (P2), is refused, naming it.
+    for (const std::string& bad :
+         {std::string("P5\n24 8\n255\n\xff\xff"), std::string("P2\n1 1\n255\n0\n")}) {
+        writeBytes(folder / "captions/2.pgm", Bytes(bad.begin(), bad.end()));
+        const ProcessResult refused =
+            makeEvo({"--out", folder / "T.EVO", "--stream", "h264", video.es, "--units",
+                     video.units, "--stream", "spu", "captions:" + folder / "captions"});
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_NE(refused.err.find(folder / "captions/2.pgm"), std::string::npos) << refused.err;
     }
 }
 

@@ -56,6 +56,11 @@ uint8_t pesStreamId(Codec codec, uint8_t id) {
     return inPrivateStream1(codec) ? PrivateStream1 : id;
 }
 
+std::optional<uint8_t> pesStreamIdExtension(Codec codec, uint8_t id) {
+    if (codec == Codec::Vc1) return id;
+    return std::nullopt;
+}
+
 int outputIndex(Codec codec, uint8_t id) {
     const CodecTraits& t = traitsOf(codec);
     return (id - t.indexBase) & t.indexMask;

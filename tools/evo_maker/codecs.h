@@ -33,8 +33,10 @@ struct CodecTraits {
 
 const CodecTraits& traitsOf(Codec codec);
 
-// The PES stream_id of a packet of the stream.
+// The PES stream_id of a packet of the stream, and the stream_id_extension of its PES extension
+// (VC-1's alone).
 uint8_t pesStreamId(Codec codec, uint8_t id);
+std::optional<uint8_t> pesStreamIdExtension(Codec codec, uint8_t id);
 bool inPrivateStream1(Codec codec);
 // The stream's index among its kind's outputs (video 0-1, audio 0-15, subpicture 0-31).
 int outputIndex(Codec codec, uint8_t id);

@@ -11,6 +11,7 @@
 #include "pes_builder.h"
 #include "scan_record.h"
 #include "unit_list.h"
+#include "vc1_units.h"
 
 namespace splitwick::maker {
 
@@ -28,9 +29,9 @@ struct EsCodec {
     Codec codec;
 };
 constexpr EsCodec EsCodecs[] = {
-    {"mpeg2", Codec::Mpeg2}, {"h264", Codec::H264},      {"ac3", Codec::DD},
-    {"eac3", Codec::DDPlus}, {"dts", Codec::DtsHd},      {"truehd", Codec::Mlp},
-    {"lpcm", Codec::Lpcm},   {"spu", Codec::Subpicture},
+    {"mpeg2", Codec::Mpeg2}, {"h264", Codec::H264},   {"vc1", Codec::Vc1},
+    {"ac3", Codec::DD},      {"eac3", Codec::DDPlus}, {"dts", Codec::DtsHd},
+    {"truehd", Codec::Mlp},  {"lpcm", Codec::Lpcm},   {"spu", Codec::Subpicture},
 };
 
 TrackName boxOf(Codec codec, uint8_t id) {
@@ -94,7 +95,12 @@ Input::Input(const EsStream& r, size_t n, const EsRecipe& title)
     std::error_code error;
     size = int64_t(std::filesystem::file_size(r.es, error));
     if (!file || error) throw std::runtime_error("cannot read " + r.es);
-    list = r.codec == Codec::Lpcm ? lpcmUnitList(r.lpcm, size) : readUnitList(r.units, size);
+    if (r.codec == Codec::Lpcm)
+        list = lpcmUnitList(r.lpcm, size);
+    else if (r.codec == Codec::Vc1 && r.units.empty())
+        list = vc1UnitList(r.es);
+    else
+        list = readUnitList(r.units, size);
     // Onto the title's timeline: the first presented unit at the base plus the stream's start.
     std::vector<std::pair<int64_t, int64_t>> timestamps;
     for (const Unit& u : list.units)
@@ -342,6 +348,7 @@ void EsMuxer::streamPack(Input& input) {
     const size_t timestampRoom = TimestampBytes * (input.withDts ? 2 : 1);
     PesHeader header;
     header.pstd = input.firstPacket;
+    header.streamIdExtension = pesStreamIdExtension(input.recipe.codec, input.recipe.id);
     const size_t room =
         PackSize - PackHeaderSize - pesHeaderSize(header) - timestampRoom - input.subHeaderSize;
     const int64_t length = input.packetLength(room);

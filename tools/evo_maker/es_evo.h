@@ -23,10 +23,13 @@ struct StampError {
 };
 
 struct EsStream {
-    Codec codec; // Mpeg2, H264, DD, DDPlus, DtsHd, Mlp or Lpcm
-    uint8_t id;  // the PES stream_id (video) or private-stream-1 sub-stream id (audio)
+    Codec codec; // Mpeg2, H264, Vc1, DD, DDPlus, DtsHd, Mlp, Lpcm or Subpicture
+    uint8_t id;  // the PES stream_id (video; VC-1: its stream_id_extension) or private-stream-1
+                 // sub-stream id (audio, subpictures)
     std::string es;
-    std::string units; // the unit list (see unit_list.h); not for LPCM, whose units are fixed
+    // The unit list (see unit_list.h); not for LPCM, whose units are fixed, nor for VC-1, whose
+    // units are found in the stream when it is empty.
+    std::string units;
     // The PTS of the stream's first presented unit less that of video stream 0's first
     // presented frame, in 90 kHz ticks: below 0 when the stream starts before the picture.
     int64_t start = 0;
@@ -81,7 +84,7 @@ MadeEsEvo makeEsEvo(const EsRecipe& recipe, const std::string& path,
                     const std::string& expectFolder = "");
 
 // The codecs of elementary streams by the names ffmpeg gives their raw formats: "mpeg2",
-// "h264", "ac3", "eac3", "dts", "truehd", "lpcm".
+// "h264", "vc1", "ac3", "eac3", "dts", "truehd", "lpcm"; and "spu".
 std::optional<Codec> esCodecNamed(const std::string& name);
 std::string esCodecName(Codec codec);
 // The codec's first stream id whose box no stream of the list has yet.

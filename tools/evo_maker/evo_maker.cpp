@@ -243,7 +243,7 @@ PesHeader Maker::headerFor(StreamState& s) {
     PesHeader header;
     const uint64_t pts = s.recipe.firstPts + uint64_t(s.packets) * s.recipe.ptsStep;
     const bool video = s.traits.output == TrackKind::Video;
-    if (s.recipe.codec == Codec::Vc1) header.streamIdExtension = s.recipe.id;
+    header.streamIdExtension = pesStreamIdExtension(s.recipe.codec, s.recipe.id);
     // Muxers give each stream's first packet its buffer size.
     header.pstd = s.packets == 0;
     ++s.packets;

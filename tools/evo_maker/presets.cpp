@@ -2,7 +2,7 @@
 
 namespace splitwick::maker {
 
-Recipe sampleDiscRecipe() {
+Recipe splitTitleRecipe() {
     Recipe recipe;
     recipe.streams = {
         {Codec::Mpeg2, 0xE0, 40}, {Codec::DDPlus, 0xC0, 3},     {Codec::DDPlus, 0xC1, 3},

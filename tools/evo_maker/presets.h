@@ -5,9 +5,9 @@
 
 namespace splitwick::maker {
 
-// The sample disc's title: a split title of MPEG-2 video, DD+ audio 0 and 1, DTS-HD audio 2
+// A split title of synthetic MPEG-2 video, DD+ audio 0 and 1, DTS-HD audio 2
 // and subpicture 0, about 5 MiB per part.
-Recipe sampleDiscRecipe();
+Recipe splitTitleRecipe();
 
 // A feature-like mix for benchmarks: VC-1 video in five of six packs, two DD+, one DTS-HD and
 // one MLP audio stream, two subpicture streams, a navigation pack every 128 packs.

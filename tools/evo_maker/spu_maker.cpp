@@ -109,6 +109,16 @@ void putArea(Bytes& out, const SpuBitmap& b) {
                                        uint8_t((b.y & 0xF) << 4 | y2 >> 8), uint8_t(y2)});
 }
 
+// Colour c is the grey of level c (Cr = Cb = 128, which every YCbCr matrix renders alike).
+std::array<uint8_t, 768> greyPalette() {
+    std::array<uint8_t, 768> palette{};
+    for (int c = 0; c < 256; ++c) {
+        palette[size_t(3 * c)] = uint8_t(16 + c * 219 / 255);
+        palette[size_t(3 * c + 1)] = palette[size_t(3 * c + 2)] = 128;
+    }
+    return palette;
+}
+
 SpuBitmap syntheticBitmap(Filler& random) {
     SpuBitmap b;
     b.width = 31 + 2 * int(random.below(300)); // odd sizes
@@ -202,12 +212,10 @@ std::vector<SpuUnitRecipe> syntheticSpus(int count, uint64_t seed, int64_t spaci
     for (int i = 0; i < count; ++i) {
         SpuUnitRecipe u;
         u.bitmap = syntheticBitmap(random);
-        for (int c = 0; c < 256; ++c) {
-            u.palette[size_t(3 * c)] = uint8_t(16 + c * 219 / 255);
-            u.palette[size_t(3 * c + 1)] = u.palette[size_t(3 * c + 2)] = 128;
-            // Colour 0 clear, a band half transparent, the rest (255 too) opaque.
+        u.palette = greyPalette();
+        // Colour 0 clear, a band half transparent, the rest (255 too) opaque.
+        for (int c = 0; c < 256; ++c)
             u.contrast[size_t(c)] = c == 0 ? 255 : (c >= 100 && c < 120) ? 128 : 0;
-        }
         u.forced = i % 3 == 1;
         // A forced start is not delayed: it stands for the PTS itself.
         u.startStm = !u.forced && i % 2 == 0 ? 45 : 0;
@@ -220,6 +228,25 @@ std::vector<SpuUnitRecipe> syntheticSpus(int count, uint64_t seed, int64_t spaci
                 u.fades.push_back(fade);
             }
         }
+        units.push_back(std::move(u));
+    }
+    return units;
+}
+
+std::vector<SpuUnitRecipe> captionSpus(const std::vector<SpuBitmap>& bitmaps,
+                                       int64_t spacingTicks) {
+    constexpr int PlaneWidth = 1920, PlaneHeight = 1080, Foot = 60;
+    constexpr int Ground = 64; // levels below it: a half transparent ground behind the text
+    std::vector<SpuUnitRecipe> units;
+    for (const SpuBitmap& bitmap : bitmaps) {
+        SpuUnitRecipe u;
+        u.bitmap = bitmap;
+        u.bitmap.x = std::max(0, (PlaneWidth - bitmap.width) / 2);
+        u.bitmap.y = std::max(0, PlaneHeight - Foot - bitmap.height);
+        u.palette = greyPalette();
+        for (int c = 0; c < 256; ++c)
+            u.contrast[size_t(c)] = c < Ground ? 128 : 0;
+        u.endStm = uint16_t(spacingTicks * 3 / 4 / 1024);
         units.push_back(std::move(u));
     }
     return units;

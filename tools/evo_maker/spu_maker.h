@@ -47,6 +47,11 @@ Bytes spuField(const SpuBitmap& bitmap, int first);
 // fourth with two fade steps. Each lasts less than spacing.
 std::vector<SpuUnitRecipe> syntheticSpus(int count, uint64_t seed, int64_t spacingTicks);
 
+// Captions: each bitmap (its pixels grey levels, as readPgm gives them) centred near the foot of
+// the 1920x1080 plane: levels below 64 a half transparent ground, the rest opaque grey. Each is
+// shown from its PTS for three quarters of spacing.
+std::vector<SpuUnitRecipe> captionSpus(const std::vector<SpuBitmap>& bitmaps, int64_t spacingTicks);
+
 // Writes the units as an elementary stream and its unit list (see unit_list.h), unit i
 // presented at i * spacingTicks.
 void writeSpuStream(const std::vector<SpuUnitRecipe>& units, int64_t spacingTicks,

@@ -137,7 +137,10 @@ XmlElement clip(const std::string& stem, std::vector<XmlElement> streams, const 
 }
 
 std::string titleTimeOfTicks(int64_t ticks) {
-    const int64_t counts = (ticks * 2 + 1501) / 3003;
+    return titleTimeOfCounts((ticks * 2 + 1501) / 3003);
+}
+
+std::string titleTimeOfCounts(int64_t counts) {
     char text[32];
     std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld:%02lld",
                   static_cast<long long>(counts / 216000),
@@ -206,36 +209,100 @@ XmlElement playlistRoot(const std::string& displayName, std::vector<XmlElement> 
     return root;
 }
 
-XmlElement discPlaylist(const std::vector<std::string>& stems) {
+const DiscLayout& syntheticDisc() {
+    static const DiscLayout layout{"MPEG-2",
+                                   {{"DD+", "6", "English", "en:01"},
+                                    {"DD+", "2", "Commentary", "en:03"},
+                                    {"DTS-HD", "6", "French", "fr:01"}},
+                                   "8bitRLE"};
+    return layout;
+}
+
+const DiscLayout& encodedDisc() {
+    static const DiscLayout layout{"AVC",
+                                   {{"AC-3", "2", "English", "en:01"},
+                                    {"DD+", "2", "French", "fr:01"},
+                                    {"DTS-HD", "2", "Commentary", "en:03"}},
+                                   "8bitRLE"};
+    return layout;
+}
+
+namespace {
+
+// The sample's chapters sit at the same fractions of any clip length: 0, 1/2 and 3/4 (and 30
+// counts) of the first part, 1/4 of the second; on whole pairs of film frames (5 counts at
+// 24000/1001), so that each begins with a picture.
+int64_t scaled(int64_t countsOfTenMinutes, int64_t length) {
+    constexpr int64_t FramePair = 5;
+    const int64_t unit = TenMinutes * FramePair;
+    return (countsOfTenMinutes * length + unit / 2) / unit * FramePair;
+}
+
+std::vector<XmlElement> clipStreams(const DiscLayout& layout) {
+    std::vector<XmlElement> streams = {video(1, 1)};
+    for (size_t i = 0; i < layout.audio.size(); ++i)
+        streams.push_back(audio(int(i) + 1, int(i) + 1, layout.audio[i].description));
+    streams.push_back(subtitle(1, 1, "English"));
+    return streams;
+}
+
+XmlElement trackNavigation(const DiscLayout& layout) {
+    std::vector<XmlElement> tracks = {videoTrack(1)};
+    for (size_t i = 0; i < layout.audio.size(); ++i)
+        tracks.push_back(audioTrack(int(i) + 1, layout.audio[i].langcode));
+    tracks.push_back(subtitleTrack(1, "en:01", "English"));
+    return trackNavigationList(std::move(tracks));
+}
+
+std::vector<XmlElement> attributeItems(const DiscLayout& layout) {
+    std::vector<XmlElement> items = {videoItem(1, layout.videoCodec)};
+    for (size_t i = 0; i < layout.audio.size(); ++i)
+        items.push_back(audioItem(int(i) + 1, layout.audio[i].codec, layout.audio[i].channels));
+    items.push_back(subpictureItem(1, layout.subpictureCodec));
+    return items;
+}
+
+} // namespace
+
+XmlElement discPlaylist(const std::vector<PlaylistClip>& clips, const DiscLayout& layout) {
     std::vector<XmlElement> titles;
-    std::string previous;
-    for (const std::string& stem : stems) {
-        const std::vector<XmlElement> streams = {video(1, 1), audio(1, 1, "English"),
-                                                 audio(2, 2, "Commentary"), audio(3, 3, "French"),
-                                                 subtitle(1, 1, "English")};
-        if (!previous.empty() && stem.ends_with("_2") &&
-            previous == stem.substr(0, stem.size() - 1) + "1") {
+    const PlaylistClip* previous = nullptr;
+    for (const PlaylistClip& part : clips) {
+        const std::string& stem = part.stem;
+        if (previous != nullptr && stem.ends_with("_2") &&
+            previous->stem == stem.substr(0, stem.size() - 1) + "1") {
+            const int64_t end = previous->length + part.length;
             XmlElement& whole = titles.back();
             whole.children.insert(whole.children.begin() + 1,
-                                  clip(stem, streams, "00:10:00:00", "00:20:00:00"));
-            whole.set("titleDuration", "00:20:00:00");
-            whole.children[2].children.push_back(chapter("00:12:30:00", "Chapter 4"));
-            previous.clear();
+                                  clip(stem, clipStreams(layout),
+                                       titleTimeOfCounts(previous->length),
+                                       titleTimeOfCounts(end)));
+            whole.set("titleDuration", titleTimeOfCounts(end));
+            whole.children[2].children.push_back(
+                chapter(titleTimeOfCounts(previous->length + scaled(TenMinutes / 4, part.length)),
+                        "Chapter 4"));
+            previous = nullptr;
             continue;
         }
-        previous = stem;
+        previous = &part;
+        const int64_t length = part.length;
         titles.push_back(title(
-            static_cast<int>(titles.size()) + 1, stem, "00:10:00:00",
-            {clip(stem, streams),
-             chapterList({chapter("00:00:00:00", "Chapter 1"), chapter("00:05:00:00", "Chapter 2"),
-                          chapter("00:07:30:30", "Chapter 3")}),
-             trackNavigationList({videoTrack(1), audioTrack(1, "en:01"), audioTrack(2, "en:03"),
-                                  audioTrack(3, "fr:01"), subtitleTrack(1, "en:01", "English")})}));
+            static_cast<int>(titles.size()) + 1, stem, titleTimeOfCounts(length),
+            {clip(stem, clipStreams(layout), titleTimeOfCounts(0), titleTimeOfCounts(length)),
+             chapterList({chapter(titleTimeOfCounts(0), "Chapter 1"),
+                          chapter(titleTimeOfCounts(scaled(TenMinutes / 2, length)), "Chapter 2"),
+                          chapter(titleTimeOfCounts(scaled(TenMinutes * 3 / 4 + 30, length)),
+                                  "Chapter 3")}),
+             trackNavigation(layout)}));
     }
-    return playlistRoot("SAMPLE DISC",
-                        {videoItem(1, "MPEG-2"), audioItem(1, "DD+", "6"), audioItem(2, "DD+", "2"),
-                         audioItem(3, "DTS-HD", "6"), subpictureItem(1, "8bitRLE")},
-                        std::move(titles));
+    return playlistRoot("SAMPLE DISC", attributeItems(layout), std::move(titles));
+}
+
+XmlElement discPlaylist(const std::vector<std::string>& stems) {
+    std::vector<PlaylistClip> clips;
+    for (const std::string& stem : stems)
+        clips.push_back({stem, TenMinutes});
+    return discPlaylist(clips, syntheticDisc());
 }
 
 } // namespace splitwick::testing

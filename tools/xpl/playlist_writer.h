@@ -42,6 +42,8 @@ XmlElement chapter(const std::string& begin, const std::string& displayName);
 // Ticks of 90 kHz as the nearest time of a 60fps timeline, "HH:MM:SS:FF": counts of 1.001/60 s,
 // 1501.5 ticks each.
 std::string titleTimeOfTicks(int64_t ticks);
+// Counts of a 60fps timeline as "HH:MM:SS:FF".
+std::string titleTimeOfCounts(int64_t counts);
 XmlElement chapterList(std::vector<XmlElement> chapters);
 // The title's TrackNavigationList and its entries; an empty langcode leaves the attribute out.
 XmlElement videoTrack(int track);
@@ -57,10 +59,35 @@ XmlElement firstPlayTitle(std::vector<XmlElement> clips);
 XmlElement playlistRoot(const std::string& displayName, std::vector<XmlElement> items,
                         std::vector<XmlElement> titles);
 
-// A playlist for a disc of these EVO stems, as the sample disc carries them: one title per stem,
-// each playing that EVO with an MPEG-2 video, English and commentary DD+ audio, French DTS-HD
-// audio and English subtitles, with languages and three chapters. NAME_2 after NAME_1 is the
-// second part of NAME_1's title: its clip follows on the title's timeline, with a fourth chapter.
+// What a disc's titles play, as its media attribute items and track list describe them: one
+// video, these audio streams (stream numbers 1, 2, ...) and one English subtitle stream.
+struct DiscAudio {
+    std::string codec, channels, description;
+    std::string langcode; // of its track: "en:01"
+};
+struct DiscLayout {
+    std::string videoCodec;
+    std::vector<DiscAudio> audio;
+    std::string subpictureCodec;
+};
+// The synthetic sample's: MPEG-2 video, English and commentary DD+ audio, French DTS-HD audio.
+const DiscLayout& syntheticDisc();
+// The encoded sample's: H.264 video, English AC-3, French DD+ and an English DTS commentary.
+const DiscLayout& encodedDisc();
+
+// An EVO a title plays, and its length in counts of a 60fps timeline (1.001/60 s each).
+struct PlaylistClip {
+    std::string stem;
+    int64_t length;
+};
+constexpr int64_t TenMinutes = 36000; // the synthetic sample's clip length, in counts
+
+// A playlist for a disc of these EVOs, as the sample disc carries it: one title per EVO playing
+// all of it, with languages and three chapters (at 0, 1/2 and about 3/4 of the clip). NAME_2
+// after NAME_1 is the second part of NAME_1's title: its clip follows on the title's timeline,
+// with a fourth chapter at 1/4 of it.
+XmlElement discPlaylist(const std::vector<PlaylistClip>& clips, const DiscLayout& layout);
+// The same for the synthetic sample's EVO stems, ten minutes each.
 XmlElement discPlaylist(const std::vector<std::string>& stems);
 
 } // namespace splitwick::testing
