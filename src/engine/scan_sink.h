@@ -54,6 +54,9 @@ class ScanSink {
     virtual void systemHeader(int /*videoBound*/, int /*audioBound*/) {}
     // A 2048-byte pack was scanned; scrambled: its media packet is marked encrypted.
     virtual void packScanned(bool /*scrambled*/) {}
+    // The scan has handed on the findings of its last chunk; what a sink left for later is
+    // to be done now, before the pass ends.
+    virtual void scanEnded() {}
 };
 
 // Hands each finding of a scan to each of its sinks in turn.
@@ -79,6 +82,10 @@ class ScanSinks : public ScanSink {
     void packScanned(bool scrambled) override {
         for (ScanSink* sink : sinks_)
             sink->packScanned(scrambled);
+    }
+    void scanEnded() override {
+        for (ScanSink* sink : sinks_)
+            sink->scanEnded();
     }
 
   private:

@@ -14,6 +14,7 @@
 #include "title_mismatch.h"
 #include "title_playlist.h"
 #include "track_outputs.h"
+#include "writer_thread.h"
 
 namespace splitwick {
 
@@ -51,6 +52,9 @@ class ToMkv : public ScanSink {
     }
     void lpcmHeader(const Track& track, const LpcmHeader& header) override {
         if (mkv_ != nullptr) mkv_->lpcmHeader(track, header);
+    }
+    void scanEnded() override {
+        if (mkv_ != nullptr) mkv_->scanEnded();
     }
 
   private:
@@ -290,7 +294,10 @@ void Demux::finish() {
 } // namespace
 
 DemuxResult demux(const JobRequest& request, JobEvents& events, const PassWriterMaker& makeMkv) {
-    return Demux(request, events, makeMkv).run();
+    if (!request.mkv || !makeMkv || !request.mkvThread)
+        return Demux(request, events, makeMkv).run();
+    CaughtUpEvents scanSide(events);
+    return Demux(request, scanSide, writerBesidePass(makeMkv, scanSide)).run();
 }
 
 } // namespace splitwick

@@ -1,0 +1,112 @@
+#pragma once
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "pass_writer.h"
+
+namespace splitwick {
+
+class WriterThread;
+
+// The job's events as the pass that reads and scans tells them, while a writer runs on a thread
+// of its own: before each goes out, the writer catches up with what it was handed and its own
+// events go out first. So the caller hears them all on its thread, in the order one thread
+// would have told them, and a Cancel pressed at a progress line stops the pass at the same
+// chunk.
+class CaughtUpEvents : public JobEvents {
+  public:
+    explicit CaughtUpEvents(JobEvents& caller) : caller_(caller) {}
+    JobEvents& caller() const { return caller_; }
+    // The writer to catch up before each event; nullptr for none.
+    void writeBeside(WriterThread* writer) { writer_ = writer; }
+
+    void logged(const std::string& line) override;
+    void phase(const std::string& word) override;
+    void progress(const Progress& progress) override;
+    void trackFound(const Track& track, const std::string& line) override;
+    void outputCreated(const std::string& path) override;
+    void warning(const std::string& line) override;
+    void passStarted(const SourceFile& source, bool writesOutput) override;
+    void passEnded(StopReason reason) override;
+    bool stopRequested() const override { return caller_.stopRequested(); }
+
+  private:
+    void catchUp() const;
+
+    JobEvents& caller_;
+    WriterThread* writer_ = nullptr;
+};
+
+// A pass writer run on a thread of its own, beside the pass that reads and scans: the payload
+// runs (their bytes copied) and LPCM headers go to it in batches through a queue of at most
+// QueueLimit bytes, so that cutting frames and muxing them overlap reading the next chunks.
+// What needs the writer's answer or its whole state (a track added, a part's end, the finish)
+// waits until it has caught up and then runs on the caller's thread. The writer's events are
+// held until the caller's side catches up. A failure on the writer's thread stops it at once;
+// the caller's side throws it at its next batch, event or catch-up.
+class WriterThread : public PassWriter {
+  public:
+    static constexpr size_t QueueLimit = 4 * 1024 * 1024;
+
+    // Makes the writer as `make` does, its events held until the scan's side catches up.
+    WriterThread(const MkvSetup& setup, const PassWriterMaker& make, CaughtUpEvents& scanSide);
+    ~WriterThread() override;
+    WriterThread(const WriterThread&) = delete;
+    WriterThread& operator=(const WriterThread&) = delete;
+
+    bool addTrack(const TrackPlan& plan) override;
+    void partEnded() override;
+    void finish(const TitleChapters& chapters) override;
+    std::vector<TrackPlan> tracks() const override { return writer_->tracks(); }
+
+    void payload(PayloadRun& run) override;
+    void lpcmHeader(const Track& track, const LpcmHeader& header) override;
+    void scanEnded() override { catchUp(); }
+
+    // Hands over the batch being filled, waits until the writer has taken all it was handed
+    // and tells the events it held. Throws the writer's failure, once; with mayThrow false
+    // (in a pass's end, which may be a failure's way out) it never throws.
+    void catchUp(bool mayThrow = true);
+
+  private:
+    struct Item;
+    struct Batch;
+    class HeldEvents;
+
+    void handOver();
+    void run();
+    void runBatch(const Batch& batch);
+    // Tells the caller the writer's events so far.
+    void release();
+    // A call into the writer on the caller's thread, once it has caught up.
+    void direct(const std::function<void()>& call);
+    void throwFailure(bool mayThrow);
+
+    CaughtUpEvents& scanSide_;
+    std::unique_ptr<HeldEvents> held_;
+    std::unique_ptr<PassWriter> writer_;
+    std::unique_ptr<Batch> filling_;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::unique_ptr<Batch>> queue_;  // handed over, not yet written
+    std::vector<std::unique_ptr<Batch>> spare_; // written, to be filled again
+    size_t queuedBytes_ = 0;
+    bool busy_ = false;     // the thread is writing a batch it took
+    bool stopping_ = false; // the thread is to end
+    std::exception_ptr failure_;
+    bool failureThrown_ = false;
+    std::thread thread_;
+};
+
+// The maker of a demux's writer on a thread of its own beside its pass, which tells its events
+// through scanSide.
+PassWriterMaker writerBesidePass(const PassWriterMaker& make, CaughtUpEvents& scanSide);
+
+} // namespace splitwick
