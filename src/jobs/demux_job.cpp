@@ -53,8 +53,8 @@ class ToMkv : public ScanSink {
     void lpcmHeader(const Track& track, const LpcmHeader& header) override {
         if (mkv_ != nullptr) mkv_->lpcmHeader(track, header);
     }
-    void scanEnded() override {
-        if (mkv_ != nullptr) mkv_->scanEnded();
+    void scanEnded(StopReason reason) override {
+        if (mkv_ != nullptr) mkv_->scanEnded(reason);
     }
 
   private:

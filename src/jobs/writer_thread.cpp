@@ -4,19 +4,14 @@
 
 namespace splitwick {
 
-namespace {
-
-// A batch is handed over once it holds this much: the thread's wake-ups stay few, and the
-// writer waits little for the first batch after a catch-up.
-constexpr size_t BatchBytes = 128 * 1024;
-
-} // namespace
-
-// A payload run or an LPCM header as the pass handed it; its bytes are in the batch.
+// A payload run or an LPCM header as the pass handed it, its bytes in the batch, or the mark of
+// an event of the pass.
 struct WriterThread::Item {
+    enum class Is : uint8_t { Run, LpcmHeader, Mark };
+    Is is;
     const Track* track;
     size_t offset, length;
-    PacketKind kind; // None: an LPCM header, its three bytes at offset
+    PacketKind kind;
     uint32_t pendingPts;
     int64_t pts, dts;
     bool continuesPacket;
@@ -37,10 +32,11 @@ struct WriterThread::Batch {
     }
 };
 
-// The writer's events, kept in order until the caller's thread tells them.
+// The writer's events, kept in order until the caller's thread tells them, with the marks of
+// the pass's events between them (empty events) where the writer passed them.
 class WriterThread::HeldEvents : public JobEvents {
   public:
-    using Event = std::function<void(JobEvents&)>;
+    using Event = CaughtUpEvents::Event;
 
     void logged(const std::string& line) override {
         hold([line](JobEvents& to) { to.logged(line); });
@@ -61,6 +57,8 @@ class WriterThread::HeldEvents : public JobEvents {
         hold([line](JobEvents& to) { to.warning(line); });
     }
 
+    void mark() { hold(nullptr); }
+
     std::vector<Event> take() {
         std::vector<Event> taken;
         const std::lock_guard lock(mutex_);
@@ -78,43 +76,39 @@ class WriterThread::HeldEvents : public JobEvents {
     std::vector<Event> events_;
 };
 
-void CaughtUpEvents::catchUp() const {
-    // An event told on the way out of a failure throws nothing more.
-    if (writer_ != nullptr) writer_->catchUp(std::uncaught_exceptions() == 0);
+void CaughtUpEvents::tell(Event event) {
+    if (writer_ != nullptr)
+        writer_->tell(std::move(event));
+    else
+        event(caller_);
 }
 
 void CaughtUpEvents::logged(const std::string& line) {
-    catchUp();
-    caller_.logged(line);
+    tell([line](JobEvents& to) { to.logged(line); });
 }
 
 void CaughtUpEvents::phase(const std::string& word) {
-    catchUp();
-    caller_.phase(word);
+    tell([word](JobEvents& to) { to.phase(word); });
 }
 
 void CaughtUpEvents::progress(const Progress& progress) {
-    catchUp();
-    caller_.progress(progress);
+    tell([progress](JobEvents& to) { to.progress(progress); });
 }
 
 void CaughtUpEvents::trackFound(const Track& track, const std::string& line) {
-    catchUp();
-    caller_.trackFound(track, line);
+    tell([&track, line](JobEvents& to) { to.trackFound(track, line); });
 }
 
 void CaughtUpEvents::outputCreated(const std::string& path) {
-    catchUp();
-    caller_.outputCreated(path);
+    tell([path](JobEvents& to) { to.outputCreated(path); });
 }
 
 void CaughtUpEvents::warning(const std::string& line) {
-    catchUp();
-    caller_.warning(line);
+    tell([line](JobEvents& to) { to.warning(line); });
 }
 
 void CaughtUpEvents::passStarted(const SourceFile& source, bool writesOutput) {
-    catchUp();
+    if (writer_ != nullptr) writer_->catchUp();
     caller_.passStarted(source, writesOutput);
 }
 
@@ -162,15 +156,41 @@ void WriterThread::finish(const TitleChapters& chapters) {
 
 void WriterThread::payload(PayloadRun& run) {
     const size_t offset = filling_->add(run.data, run.length);
-    filling_->items.push_back({run.track, offset, run.length, run.kind, run.pendingPts, run.pts,
-                               run.dts, run.continuesPacket});
+    filling_->items.push_back({Item::Is::Run, run.track, offset, run.length, run.kind,
+                               run.pendingPts, run.pts, run.dts, run.continuesPacket});
     if (filling_->bytes.size() >= BatchBytes) handOver();
 }
 
 void WriterThread::lpcmHeader(const Track& track, const LpcmHeader& header) {
     const size_t offset = filling_->add(header.data(), header.size());
+    filling_->items.push_back({Item::Is::LpcmHeader, &track, offset, header.size(),
+                               PacketKind::None, 0, NoTimestamp, NoTimestamp, false});
+}
+
+void WriterThread::scanEnded(StopReason reason) {
+    // A stopped pass makes no file: the writer need not take what waits.
+    if (reason == StopReason::Cancelled)
+        dropWaiting();
+    else
+        catchUp();
+}
+
+void WriterThread::tell(CaughtUpEvents::Event event) {
+    // On one thread the writer's failure would have ended the pass before this event.
+    throwFailure(std::uncaught_exceptions() == 0);
+    bool idle = false;
+    {
+        const std::lock_guard lock(mutex_);
+        idle = failure_ || (queue_.empty() && !busy_);
+    }
+    if (idle && filling_->items.empty()) {
+        release();
+        event(scanSide_.caller());
+        return;
+    }
+    scanEvents_.push_back(std::move(event));
     filling_->items.push_back(
-        {&track, offset, header.size(), PacketKind::None, 0, NoTimestamp, NoTimestamp, false});
+        {Item::Is::Mark, nullptr, 0, 0, PacketKind::None, 0, NoTimestamp, NoTimestamp, false});
 }
 
 void WriterThread::handOver() {
@@ -227,8 +247,32 @@ void WriterThread::throwFailure(bool mayThrow) {
 }
 
 void WriterThread::release() {
-    for (const HeldEvents::Event& event : held_->take())
-        event(scanSide_.caller());
+    for (const HeldEvents::Event& event : held_->take()) {
+        if (event) {
+            event(scanSide_.caller());
+        } else if (!scanEvents_.empty()) {
+            const CaughtUpEvents::Event marked = std::move(scanEvents_.front());
+            scanEvents_.pop_front();
+            marked(scanSide_.caller());
+        }
+    }
+}
+
+void WriterThread::dropWaiting() {
+    {
+        std::unique_lock lock(mutex_);
+        for (auto& left : queue_) {
+            queuedBytes_ -= left->bytes.size();
+            left->clear();
+            spare_.push_back(std::move(left));
+        }
+        queue_.clear();
+        changed_.wait(lock, [&] { return !busy_; });
+    }
+    filling_->clear();
+    release();
+    // Behind marks the writer never reached: a pass stopped there would not have told them.
+    scanEvents_.clear();
 }
 
 void WriterThread::direct(const std::function<void()>& call) {
@@ -272,23 +316,27 @@ void WriterThread::run() {
             queue_.clear();
             queuedBytes_ = 0;
         }
-        changed_.notify_all();
+        // The pass, held back by a full queue, goes on once half of it is written: it and the
+        // writer change places far less often than once a batch.
+        if (failure_ || queuedBytes_ <= QueueLimit / 2) changed_.notify_all();
     }
 }
 
 void WriterThread::runBatch(const Batch& batch) {
     for (const Item& item : batch.items) {
         const uint8_t* data = batch.bytes.data() + item.offset;
-        if (item.kind == PacketKind::None) {
+        if (item.is == Item::Is::Mark) {
+            held_->mark();
+        } else if (item.is == Item::Is::LpcmHeader) {
             LpcmHeader header;
             std::memcpy(header.data(), data, header.size());
             writer_->lpcmHeader(*item.track, header);
-            continue;
+        } else {
+            uint32_t pendingPts = item.pendingPts;
+            PayloadRun run{item.kind,  data,     item.length, item.track,
+                           pendingPts, item.pts, item.dts,    item.continuesPacket};
+            writer_->payload(run);
         }
-        uint32_t pendingPts = item.pendingPts;
-        PayloadRun run{item.kind,  data,     item.length, item.track,
-                       pendingPts, item.pts, item.dts,    item.continuesPacket};
-        writer_->payload(run);
     }
 }
 
