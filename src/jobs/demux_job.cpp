@@ -296,7 +296,7 @@ void Demux::finish() {
 DemuxResult demux(const JobRequest& request, JobEvents& events, const PassWriterMaker& makeMkv) {
     if (!request.mkv || !makeMkv || !request.mkvThread)
         return Demux(request, events, makeMkv).run();
-    CaughtUpEvents scanSide(events);
+    OrderedEvents scanSide(events);
     return Demux(request, scanSide, writerBesidePass(makeMkv, scanSide)).run();
 }
 

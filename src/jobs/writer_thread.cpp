@@ -36,7 +36,7 @@ struct WriterThread::Batch {
 // the pass's events between them (empty events) where the writer passed them.
 class WriterThread::HeldEvents : public JobEvents {
   public:
-    using Event = CaughtUpEvents::Event;
+    using Event = OrderedEvents::Event;
 
     void logged(const std::string& line) override {
         hold([line](JobEvents& to) { to.logged(line); });
@@ -76,50 +76,50 @@ class WriterThread::HeldEvents : public JobEvents {
     std::vector<Event> events_;
 };
 
-void CaughtUpEvents::tell(Event event) {
+void OrderedEvents::tell(Event event) {
     if (writer_ != nullptr)
         writer_->tell(std::move(event));
     else
         event(caller_);
 }
 
-void CaughtUpEvents::logged(const std::string& line) {
+void OrderedEvents::logged(const std::string& line) {
     tell([line](JobEvents& to) { to.logged(line); });
 }
 
-void CaughtUpEvents::phase(const std::string& word) {
+void OrderedEvents::phase(const std::string& word) {
     tell([word](JobEvents& to) { to.phase(word); });
 }
 
-void CaughtUpEvents::progress(const Progress& progress) {
+void OrderedEvents::progress(const Progress& progress) {
     tell([progress](JobEvents& to) { to.progress(progress); });
 }
 
-void CaughtUpEvents::trackFound(const Track& track, const std::string& line) {
+void OrderedEvents::trackFound(const Track& track, const std::string& line) {
     tell([&track, line](JobEvents& to) { to.trackFound(track, line); });
 }
 
-void CaughtUpEvents::outputCreated(const std::string& path) {
+void OrderedEvents::outputCreated(const std::string& path) {
     tell([path](JobEvents& to) { to.outputCreated(path); });
 }
 
-void CaughtUpEvents::warning(const std::string& line) {
+void OrderedEvents::warning(const std::string& line) {
     tell([line](JobEvents& to) { to.warning(line); });
 }
 
-void CaughtUpEvents::passStarted(const SourceFile& source, bool writesOutput) {
+void OrderedEvents::passStarted(const SourceFile& source, bool writesOutput) {
     if (writer_ != nullptr) writer_->catchUp();
     caller_.passStarted(source, writesOutput);
 }
 
-void CaughtUpEvents::passEnded(StopReason reason) {
+void OrderedEvents::passEnded(StopReason reason) {
     // Told by the pass as it goes, also on a failure's way out.
     if (writer_ != nullptr) writer_->catchUp(false);
     caller_.passEnded(reason);
 }
 
 WriterThread::WriterThread(const MkvSetup& setup, const PassWriterMaker& make,
-                           CaughtUpEvents& scanSide)
+                           OrderedEvents& scanSide)
     : scanSide_(scanSide), held_(std::make_unique<HeldEvents>()),
       filling_(std::make_unique<Batch>()) {
     writer_ =
@@ -175,7 +175,7 @@ void WriterThread::scanEnded(StopReason reason) {
         catchUp();
 }
 
-void WriterThread::tell(CaughtUpEvents::Event event) {
+void WriterThread::tell(OrderedEvents::Event event) {
     // On one thread the writer's failure would have ended the pass before this event.
     throwFailure(std::uncaught_exceptions() == 0);
     bool idle = false;
@@ -251,7 +251,7 @@ void WriterThread::release() {
         if (event) {
             event(scanSide_.caller());
         } else if (!scanEvents_.empty()) {
-            const CaughtUpEvents::Event marked = std::move(scanEvents_.front());
+            const OrderedEvents::Event marked = std::move(scanEvents_.front());
             scanEvents_.pop_front();
             marked(scanSide_.caller());
         }
@@ -340,7 +340,7 @@ void WriterThread::runBatch(const Batch& batch) {
     }
 }
 
-PassWriterMaker writerBesidePass(const PassWriterMaker& make, CaughtUpEvents& scanSide) {
+PassWriterMaker writerBesidePass(const PassWriterMaker& make, OrderedEvents& scanSide) {
     return [make, &scanSide](const MkvSetup& setup) {
         return std::unique_ptr<PassWriter>(std::make_unique<WriterThread>(setup, make, scanSide));
     };

@@ -18,9 +18,9 @@ class WriterThread;
 // of its own: each goes into the writer's queue as a mark, and goes out when the writer has
 // passed the mark, after the writer's own events before it. So the caller hears them all on its
 // thread, in the order one thread would have told them, and the pass does not wait for them.
-class CaughtUpEvents : public JobEvents {
+class OrderedEvents : public JobEvents {
   public:
-    explicit CaughtUpEvents(JobEvents& caller) : caller_(caller) {}
+    explicit OrderedEvents(JobEvents& caller) : caller_(caller) {}
     JobEvents& caller() const { return caller_; }
     // The writer whose queue the events go through; nullptr for none.
     void writeBeside(WriterThread* writer) { writer_ = writer; }
@@ -64,8 +64,8 @@ class WriterThread : public PassWriter {
     // batch the writer works on and the one being filled.
     static constexpr size_t ReadAhead = QueueLimit + 2 * BatchBytes;
 
-    // Makes the writer as `make` does, its events held until the scan's side catches up.
-    WriterThread(const MkvSetup& setup, const PassWriterMaker& make, CaughtUpEvents& scanSide);
+    // Makes the writer as `make` does, its events held until the caller's thread tells them.
+    WriterThread(const MkvSetup& setup, const PassWriterMaker& make, OrderedEvents& scanSide);
     ~WriterThread() override;
     WriterThread(const WriterThread&) = delete;
     WriterThread& operator=(const WriterThread&) = delete;
@@ -81,7 +81,7 @@ class WriterThread : public PassWriter {
 
     // An event of the pass's side: told at once when the writer has nothing waiting, else once
     // it has passed its mark.
-    void tell(CaughtUpEvents::Event event);
+    void tell(OrderedEvents::Event event);
     // Hands over the batch being filled, waits until the writer has taken all it was handed
     // and tells the events so far. Throws the writer's failure, once; with mayThrow false
     // (in a pass's end, which may be a failure's way out) it never throws.
@@ -103,11 +103,11 @@ class WriterThread : public PassWriter {
     void direct(const std::function<void()>& call);
     void throwFailure(bool mayThrow);
 
-    CaughtUpEvents& scanSide_;
+    OrderedEvents& scanSide_;
     std::unique_ptr<HeldEvents> held_;
     std::unique_ptr<PassWriter> writer_;
     std::unique_ptr<Batch> filling_;
-    std::deque<CaughtUpEvents::Event> scanEvents_; // the pass's events, each behind its mark
+    std::deque<OrderedEvents::Event> scanEvents_; // the pass's events, each behind its mark
 
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -123,6 +123,6 @@ class WriterThread : public PassWriter {
 
 // The maker of a demux's writer on a thread of its own beside its pass, which tells its events
 // through scanSide.
-PassWriterMaker writerBesidePass(const PassWriterMaker& make, CaughtUpEvents& scanSide);
+PassWriterMaker writerBesidePass(const PassWriterMaker& make, OrderedEvents& scanSide);
 
 } // namespace splitwick
