@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "engine/sizes.h"
+
 namespace splitwick {
 
 // A payload run or an LPCM header as the pass handed it, its bytes in the batch, or the mark of
@@ -205,6 +207,8 @@ void WriterThread::handOver() {
         if (failure_) {
             filling_->clear();
         } else {
+            // The parsers may read past the last run, as past a pass's chunk.
+            filling_->bytes.insert(filling_->bytes.end(), ReadPadding, 0);
             queuedBytes_ += filling_->bytes.size();
             queue_.push_back(std::move(filling_));
             if (!spare_.empty()) {
