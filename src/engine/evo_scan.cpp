@@ -26,6 +26,7 @@ StopReason scanEvo(JobEvents& events, std::unique_ptr<SourceFile> source, ScanSi
             pass.stop(StopReason::FastCheckLimit);
         scan.feed(pass, chunk);
     }
+    sink.scanEnded(pass.stopReason());
     return pass.stopReason();
 }
 

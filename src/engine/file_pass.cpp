@@ -6,7 +6,7 @@ namespace splitwick {
 
 FilePass::FilePass(JobEvents& events, std::unique_ptr<SourceFile> source, bool writesOutput,
                    PassLine line)
-    : events_(events), source_(std::move(source)), line_(line), buffer_(BufferSize),
+    : events_(events), source_(std::move(source)), line_(line), buffer_(BufferSize + ReadPadding),
       failuresBefore_(std::uncaught_exceptions()) {
     if (line_.job != nullptr) line_.job->fileStarted(source_->size());
     events_.passStarted(*source_, writesOutput);
@@ -22,7 +22,7 @@ std::span<uint8_t> FilePass::next() {
     if (events_.stopRequested()) stop_ = StopReason::Cancelled;
     if (!stop_ && source_->position() >= source_->size()) stop_ = StopReason::EndOfFile;
     if (stop_) return {};
-    const size_t n = source_->read(buffer_.data(), buffer_.size());
+    const size_t n = source_->read(buffer_.data(), BufferSize);
     const int64_t position = source_->position();
     if (position % ProgressStep == 0 && (line_.verb != nullptr || line_.target != nullptr))
         events_.progress(progress(position));

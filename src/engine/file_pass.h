@@ -38,7 +38,8 @@ class FilePass {
     FilePass& operator=(const FilePass&) = delete;
 
     // The next chunk, up to BufferSize bytes, in the pass's buffer, where the caller may change
-    // it; empty once the file has ended or the pass stopped.
+    // it; empty once the file has ended or the pass stopped. ReadPadding zero bytes follow the
+    // buffer's BufferSize.
     std::span<uint8_t> next();
     // Ends the pass after the chunk in hand.
     void stop(StopReason reason) { stop_ = reason; }

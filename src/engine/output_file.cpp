@@ -83,6 +83,14 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::write(const uint8_t* data, size_t length) {
+    // Whole buffers' worth, with nothing buffered before them, go to the file as they are: the
+    // Matroska writer hands its bytes on in such blocks, which saves copying all of them.
+    if (buffered_ == 0 && length >= BufferSize) {
+        const size_t whole = length - length % BufferSize;
+        if (const int error = writeAll(data, whole)) throw streamWriteError(path_, error);
+        data += whole;
+        length -= whole;
+    }
     // The buffer goes out whole, so that every write but the last covers whole pages of the file.
     while (length > 0) {
         const size_t taken = std::min(length, BufferSize - buffered_);

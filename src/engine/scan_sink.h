@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lpcm_format.h"
+#include "stop_reason.h"
 #include "track.h"
 
 namespace splitwick {
@@ -54,6 +55,9 @@ class ScanSink {
     virtual void systemHeader(int /*videoBound*/, int /*audioBound*/) {}
     // A 2048-byte pack was scanned; scrambled: its media packet is marked encrypted.
     virtual void packScanned(bool /*scrambled*/) {}
+    // The scan has handed on the findings of its last chunk and ends for this reason; what a
+    // sink left for later is to be done (or, for a stop, dropped) now, before the pass ends.
+    virtual void scanEnded(StopReason) {}
 };
 
 // Hands each finding of a scan to each of its sinks in turn.
@@ -79,6 +83,10 @@ class ScanSinks : public ScanSink {
     void packScanned(bool scrambled) override {
         for (ScanSink* sink : sinks_)
             sink->packScanned(scrambled);
+    }
+    void scanEnded(StopReason reason) override {
+        for (ScanSink* sink : sinks_)
+            sink->scanEnded(reason);
     }
 
   private:

@@ -16,6 +16,7 @@
 #include "title_mismatch.h"
 #include "title_playlist.h"
 #include "track_outputs.h"
+#include "writer_thread.h"
 
 namespace splitwick {
 
@@ -53,6 +54,9 @@ class ToMkv : public ScanSink {
     }
     void lpcmHeader(const Track& track, const LpcmHeader& header) override {
         if (mkv_ != nullptr) mkv_->lpcmHeader(track, header);
+    }
+    void scanEnded(StopReason reason) override {
+        if (mkv_ != nullptr) mkv_->scanEnded(reason);
     }
 
   private:
@@ -332,7 +336,10 @@ void Demux::finish() {
 } // namespace
 
 DemuxResult demux(const JobRequest& request, JobEvents& events, const PassWriterMaker& makeMkv) {
-    return Demux(request, events, makeMkv).run();
+    if (!request.mkv || !makeMkv || !request.mkvThread)
+        return Demux(request, events, makeMkv).run();
+    OrderedEvents scanSide(events);
+    return Demux(request, scanSide, writerBesidePass(makeMkv, scanSide)).run();
 }
 
 } // namespace splitwick

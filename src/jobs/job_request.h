@@ -70,6 +70,7 @@ struct JobRequest {
     bool mkv = false;         // the streams go into OUTPUTPREFIX.mkv
     bool keepStreams = false; // with the .mkv, every stream gets its file too
     bool clusterCrc = false;  // the .mkv's clusters each carry a CRC-32 of their content
+    bool mkvThread = true;    // the .mkv's frames are cut and written on a thread of their own
     bool lpcmFlac = false;    // the .mkv takes LPCM as FLAC
     int flacLevel = DefaultFlacLevel;
     bool dtsCore = false; // the .mkv takes each DTS-HD track's core as a track of its own

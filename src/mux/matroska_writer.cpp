@@ -15,7 +15,8 @@ namespace splitwick {
 namespace {
 
 constexpr AVRational Ticks{1, 90000};
-constexpr size_t IoBufferSize = 64 * 1024;
+// The output file's own: each block the muxer hands on goes to the disk without another copy.
+constexpr size_t IoBufferSize = OutputFile::BufferSize;
 
 struct CodecId {
     MuxCodec codec;

@@ -1,0 +1,73 @@
+// An output file holds what was written, in order, however the writes were cut: through its
+// buffer, or straight to the file for whole buffers' worth with nothing buffered before them.
+#include <filesystem>
+#include <numeric>
+
+#include <gtest/gtest.h>
+
+#include "engine/job_error.h"
+#include "engine/output_file.h"
+#include "support/test_files.h"
+
+namespace splitwick {
+namespace {
+
+using testing::Bytes;
+using testing::TempFolder;
+
+constexpr size_t Buffer = OutputFile::BufferSize;
+
+struct Cuts {
+    const char* name;
+    std::vector<size_t> lengths; // of the writes, one after another
+};
+
+const Cuts WriteCuts[] = {
+    {"SmallPieces", {1, 2, 3, 4096, 7}},
+    {"OneBuffer", {Buffer}},
+    {"BuffersAndABit", {3 * Buffer + 5}},
+    {"ABitThenBuffers", {5, 3 * Buffer}},
+    {"BuffersAfterAFullBuffer", {Buffer - 5, 5, 2 * Buffer, 17}},
+    {"BufferThenPieces", {Buffer, 1, Buffer + 1, 3}},
+};
+
+class OutputFileWrites : public ::testing::TestWithParam<Cuts> {};
+
+TEST_P(OutputFileWrites, HoldWhatWasWrittenInOrder) {
+    TempFolder folder;
+    const std::vector<size_t>& lengths = GetParam().lengths;
+    Bytes bytes(std::accumulate(lengths.begin(), lengths.end(), size_t(0)));
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = uint8_t(i * 7 + i / 251);
+    OpenFiles files;
+    OutputFile file(folder / "out.bin", files);
+    size_t at = 0;
+    for (const size_t length : lengths) {
+        file.write(bytes.data() + at, length);
+        at += length;
+    }
+    file.close();
+    EXPECT_EQ(file.stored(), bytes.size());
+    EXPECT_TRUE(testing::readBytes(folder / "out.bin") == bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cuts, OutputFileWrites, ::testing::ValuesIn(WriteCuts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(OutputFileWrites, WholeBuffersOnAFullDeviceFailAsTheyAreWritten) {
+    TempFolder folder;
+    std::filesystem::create_symlink("/dev/full", folder / "full.mkv");
+    const Bytes bytes(2 * Buffer);
+    OpenFiles files;
+    OutputFile full(folder / "full.mkv", files);
+    try {
+        full.write(bytes.data(), bytes.size());
+        ADD_FAILURE() << "writing whole buffers to a full device succeeded";
+    } catch (const JobError& e) {
+        EXPECT_STREQ(e.what(), "Stream write error");
+    }
+    EXPECT_EQ(full.stored(), 0u);
+}
+
+} // namespace
+} // namespace splitwick
