@@ -109,6 +109,10 @@ void OrderedEvents::warning(const std::string& line) {
     tell([line](JobEvents& to) { to.warning(line); });
 }
 
+void OrderedEvents::outputsPlaced(const std::string& line) {
+    tell([line](JobEvents& to) { to.outputsPlaced(line); });
+}
+
 void OrderedEvents::passStarted(const SourceFile& source, bool writesOutput) {
     if (writer_ != nullptr) writer_->catchUp();
     caller_.passStarted(source, writesOutput);

@@ -31,6 +31,7 @@ class OrderedEvents : public JobEvents {
     void trackFound(const Track& track, const std::string& line) override;
     void outputCreated(const std::string& path) override;
     void warning(const std::string& line) override;
+    void outputsPlaced(const std::string& line) override;
     // A pass's start and end wait for the writer to catch up: the caller may look at the
     // source meanwhile.
     void passStarted(const SourceFile& source, bool writesOutput) override;
@@ -74,6 +75,7 @@ class WriterThread : public PassWriter {
     void partEnded() override;
     void finish(const TitleChapters& chapters) override;
     std::vector<TrackPlan> tracks() const override { return writer_->tracks(); }
+    std::vector<TrackPlan> leftOut() const override { return writer_->leftOut(); }
 
     void payload(PayloadRun& run) override;
     void lpcmHeader(const Track& track, const LpcmHeader& header) override;
