@@ -1,0 +1,179 @@
+// The mkv pass over a made EVO that damage changed: Demux with its Matroska writer, as `mkv` and
+// the window's mkv run it. A run that ends normally leaves one .mkv that libavformat reads, whose
+// every track's blocks go forward in decoding order and end no later than the source's span of
+// timestamps, a packet's and a block; a run that fails (JobError) leaves no .mkv and no temporary
+// file.
+//
+// Input: a flags byte, then the EVO.
+//   bit 0   a split title: the EVO's first half is FEATURE_1.EVO, the rest FEATURE_2.EVO
+//   bit 1   LPCM as FLAC
+//   bit 2   each DTS-HD track's core as a track of its own
+//   bit 3   every stream kept as a file of its own too
+//   bit 4   clusters with a CRC-32
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <map>
+#include <optional>
+
+#include "engine/job_error.h"
+#include "fuzz_check.h"
+#include "jobs/demux_job.h"
+#include "mux/matroska_sink.h"
+#include "support/recording_events.h"
+#include "support/test_files.h"
+
+namespace fs = std::filesystem;
+using namespace splitwick;
+using splitwick::fuzz::require;
+using splitwick::testing::Bytes;
+
+namespace {
+
+constexpr size_t PackBytes = 2048;
+
+// The span of the PTS that the PES packets of a file carry, read pack by pack as a demuxer would,
+// apart from the code under test: from the earliest to the latest, each taken as the nearest way
+// round the 33-bit clock from the first.
+struct PtsSpan {
+    std::optional<int64_t> first;
+    int64_t earliest = 0, latest = 0; // from the first
+    void add(int64_t pts) {
+        if (!first) first = pts;
+        constexpr int64_t Wrap = int64_t(1) << 33;
+        int64_t from = ((pts - *first) % Wrap + Wrap) % Wrap;
+        if (from >= Wrap / 2) from -= Wrap;
+        earliest = std::min(earliest, from);
+        latest = std::max(latest, from);
+    }
+    int64_t ticks() const { return latest - earliest; }
+};
+
+int64_t ptsAt(const uint8_t* b) {
+    return int64_t(b[0] >> 1 & 7) << 30 | int64_t(b[1]) << 22 | int64_t(b[2] >> 1) << 15 |
+           int64_t(b[3]) << 7 | int64_t(b[4] >> 1);
+}
+
+PtsSpan ptsSpanOf(const Bytes& evo) {
+    PtsSpan span;
+    for (size_t pack = 0; pack + PackBytes <= evo.size(); pack += PackBytes) {
+        const uint8_t* p = evo.data() + pack;
+        if (p[0] != 0 || p[1] != 0 || p[2] != 1 || p[3] != 0xBA) continue;
+        size_t at = 14 + (p[13] & 7);
+        while (at + 14 <= PackBytes && p[at] == 0 && p[at + 1] == 0 && p[at + 2] == 1) {
+            const uint8_t id = p[at + 3];
+            const size_t length = size_t(p[at + 4]) << 8 | p[at + 5];
+            const bool timed = id == 0xBD || id == 0xFD || (id >= 0xC0 && id <= 0xEF);
+            if (timed && (p[at + 7] & 0x80)) span.add(ptsAt(p + at + 9));
+            at += 6 + length;
+        }
+    }
+    return span;
+}
+
+std::map<std::string, Bytes> writeSources(uint8_t flags, const Bytes& evo, const fs::path& disc) {
+    std::map<std::string, Bytes> sources;
+    if (flags & 1) {
+        const auto half = evo.begin() + long(evo.size() / PackBytes / 2 * PackBytes);
+        sources[disc / "FEATURE_1.EVO"] = Bytes(evo.begin(), half);
+        sources[disc / "FEATURE_2.EVO"] = Bytes(half, evo.end());
+    } else {
+        sources[disc / "FEATURE_1.EVO"] = evo;
+    }
+    for (const auto& [path, bytes] : sources)
+        testing::writeBytes(path, bytes);
+    return sources;
+}
+
+// A packet's PTS is that of the first frame beginning in it; those after it in the packet add up
+// to at most the time a pack's payload takes at the slowest rate disc audio has (64 kbit/s).
+constexpr double PackPayloadMs = 2048 * 8 / 64.0;
+
+// Each track's blocks go forward in decoding order, and the last ends within the source's span,
+// a pack's payload and a block (the longest of the file).
+void checkMkv(const std::string& mkv, double lengthMs) {
+    AVFormatContext* format = nullptr;
+    require(avformat_open_input(&format, mkv.c_str(), nullptr, nullptr) == 0, "an .mkv read");
+    std::vector<int64_t> lastDts(format->nb_streams, std::numeric_limits<int64_t>::min());
+    std::vector<double> endMs(format->nb_streams, 0);
+    double longestMs = 0;
+    AVPacket* packet = av_packet_alloc();
+    int read = 0;
+    while ((read = av_read_frame(format, packet)) == 0) {
+        const auto track = size_t(packet->stream_index);
+        const double tickMs = av_q2d(format->streams[track]->time_base) * 1000;
+        if (packet->dts != AV_NOPTS_VALUE) {
+            require(packet->dts >= lastDts[track], "blocks that go forward in decoding order");
+            lastDts[track] = packet->dts;
+        }
+        if (packet->pts != AV_NOPTS_VALUE) {
+            longestMs = std::max(longestMs, double(packet->duration) * tickMs);
+            endMs[track] = std::max(endMs[track], double(packet->pts + packet->duration) * tickMs);
+        }
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    avformat_close_input(&format);
+    require(read == AVERROR_EOF, "an .mkv read to its end");
+    const double allowedMs = lengthMs + PackPayloadMs + longestMs + 1;
+    for (size_t i = 0; i < endMs.size(); ++i)
+        require(endMs[i] <= allowedMs, "track " + std::to_string(i) + " ends at " +
+                                           std::to_string(endMs[i]) + " ms, past the source's " +
+                                           std::to_string(lengthMs) + " ms and a block");
+}
+
+// The outputs whose names end so.
+std::vector<fs::path> outputsEnding(const fs::path& out, const std::string& ending) {
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(out))
+        if (entry.path().string().ends_with(ending)) found.push_back(entry.path());
+    return found;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const testing::TempFolder root;
+    av_log_set_level(AV_LOG_QUIET);
+    const fs::path work = fs::path(root.path()) / "work";
+    fs::remove_all(work);
+    fs::create_directories(work / "disc");
+    fs::create_directories(work / "out");
+    const uint8_t flags = size > 0 ? data[0] : 0;
+    const Bytes evo(data + std::min<size_t>(size, 1), data + size);
+    const std::map<std::string, Bytes> sources = writeSources(flags, evo, work / "disc");
+
+    JobRequest request;
+    request.evoPath = sources.begin()->first;
+    request.outputFolder = (work / "out").string();
+    request.mkv = true;
+    request.lpcmFlac = flags & 2;
+    request.dtsCore = flags & 4;
+    request.keepStreams = flags & 8;
+    request.clusterCrc = flags & 16;
+    testing::RecordingEvents events;
+    bool failed = false;
+    DemuxResult result;
+    try {
+        result = demux(request, events,
+                       [](const MkvSetup& setup) { return std::make_unique<MatroskaSink>(setup); });
+    } catch (const JobError&) {
+        failed = true;
+    }
+
+    require(outputsEnding(work / "out", ".part").empty(), "a temporary file left");
+    const std::vector<fs::path> mkvs = outputsEnding(work / "out", ".mkv");
+    if (failed) {
+        require(mkvs.empty(), "a failed run left an .mkv");
+        return 0;
+    }
+    require(result.stop == StopReason::EndOfFile, "a pass that ran to its end");
+    require(mkvs.size() == 1, "one .mkv");
+    // The parts of a split title are the halves of one EVO: its span is the title's.
+    checkMkv(mkvs.front().string(), double(ptsSpanOf(evo).ticks()) / 90);
+    return 0;
+}
