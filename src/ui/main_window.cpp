@@ -112,6 +112,7 @@ MainWindow::~MainWindow() {
     if (worker_ != nullptr) {
         stopRequested_ = true;
         worker_->wait();
+        delete worker_;
     }
 }
 
@@ -145,13 +146,14 @@ void MainWindow::slog(const std::string& text, uint8_t panel) {
         w_.statusBar->slog(QString::fromStdString(shown), panel);
         return;
     }
-    const auto show = [this, shown, panel] {
-        w_.statusBar->slog(QString::fromStdString(shown), panel);
-        if (panel == 1 && !shown.empty())
-            if (auto action = std::exchange(progressAction_, {})) action();
-    };
     // The job waits while an action looks at its progress.
-    const bool watched = progressAction_ != nullptr && panel == 1 && !shown.empty();
+    const bool watched = progressWatched_ && panel == 1 && !shown.empty();
+    const auto show = [this, shown, panel, watched] {
+        w_.statusBar->slog(QString::fromStdString(shown), panel);
+        if (!watched) return;
+        progressWatched_ = false;
+        if (auto action = std::exchange(progressAction_, {})) action();
+    };
     QMetaObject::invokeMethod(this, show,
                               watched ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
 }

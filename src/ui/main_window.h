@@ -61,7 +61,10 @@ class MainWindow : public QWidget {
     bool busy() const { return busy_; }
     // Runs once on the window's thread as a job's next progress line is shown, while the job
     // waits: where a user reading it might press Cancel.
-    void whenProgressShown(std::function<void()> action) { progressAction_ = std::move(action); }
+    void whenProgressShown(std::function<void()> action) {
+        progressAction_ = std::move(action);
+        progressWatched_ = progressAction_ != nullptr;
+    }
 
     // A file named on the command line, taken like a drop once the window has started.
     void takeFileAtStart(const QString& path);
@@ -172,7 +175,9 @@ class MainWindow : public QWidget {
     std::atomic<bool> writingPass_ = false;
     // The job's thread while one runs.
     QThread* worker_ = nullptr;
+    // Only the window's thread touches the action; the job's asks the flag.
     std::function<void()> progressAction_;
+    std::atomic<bool> progressWatched_ = false;
     std::optional<std::pair<Page, Job>> jobAfterCommand_;
     bool passRunning_ = false;
     FileDialog odEVOfile_;
