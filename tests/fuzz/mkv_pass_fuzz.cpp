@@ -58,13 +58,19 @@ int64_t ptsAt(const uint8_t* b) {
            int64_t(b[3]) << 7 | int64_t(b[4] >> 1);
 }
 
+// Packs are looked for at every byte, as damage may shift them off their 2048-byte places.
 PtsSpan ptsSpanOf(const Bytes& evo) {
     PtsSpan span;
-    for (size_t pack = 0; pack + PackBytes <= evo.size(); pack += PackBytes) {
-        const uint8_t* p = evo.data() + pack;
-        if (p[0] != 0 || p[1] != 0 || p[2] != 1 || p[3] != 0xBA) continue;
-        size_t at = 14 + (p[13] & 7);
-        while (at + 14 <= PackBytes && p[at] == 0 && p[at + 1] == 0 && p[at + 2] == 1) {
+    static constexpr uint8_t PackStart[] = {0, 0, 1, 0xBA};
+    for (auto found = evo.begin(); (found = std::search(found, evo.end(), std::begin(PackStart),
+                                                        std::end(PackStart))) != evo.end();
+         ++found) {
+        const size_t pack = size_t(found - evo.begin());
+        const size_t end = std::min(evo.size(), pack + PackBytes);
+        const uint8_t* p = evo.data();
+        if (pack + 14 > end) break;
+        size_t at = pack + 14 + (p[pack + 13] & 7);
+        while (at + 14 <= end && p[at] == 0 && p[at + 1] == 0 && p[at + 2] == 1) {
             const uint8_t id = p[at + 3];
             const size_t length = size_t(p[at + 4]) << 8 | p[at + 5];
             const bool timed = id == 0xBD || id == 0xFD || (id >= 0xC0 && id <= 0xEF);
@@ -93,25 +99,43 @@ std::map<std::string, Bytes> writeSources(uint8_t flags, const Bytes& evo, const
 // to at most the time a pack's payload takes at the slowest rate disc audio has (64 kbit/s).
 constexpr double PackPayloadMs = 2048 * 8 / 64.0;
 
-// Each track's blocks go forward in decoding order, and the last ends within the source's span,
-// a pack's payload and a block (the longest of the file).
+// Matroska stores no decoding times: a block is decoded in the order stored. Sound and
+// subpictures are shown in that order; a picture may be shown after pictures stored up to the
+// most a decoder reorders (16, H.264's largest picture buffer) after it, never before those
+// stored earlier.
+constexpr size_t MostReordered = 16;
+
+// Each track's blocks go forward in decoding order, and the last ends within the source's span
+// (or its own frames end to end, when longer), a pack's payload and a block (the longest of the
+// file).
 void checkMkv(const std::string& mkv, double lengthMs) {
     AVFormatContext* format = nullptr;
     require(avformat_open_input(&format, mkv.c_str(), nullptr, nullptr) == 0, "an .mkv read");
-    std::vector<int64_t> lastDts(format->nb_streams, std::numeric_limits<int64_t>::min());
-    std::vector<double> endMs(format->nb_streams, 0);
+    std::vector<std::vector<int64_t>> stored(format->nb_streams); // each track's PTS so far
+    std::vector<double> endMs(format->nb_streams, 0), trackLongestMs(format->nb_streams, 0);
     double longestMs = 0;
     AVPacket* packet = av_packet_alloc();
     int read = 0;
     while ((read = av_read_frame(format, packet)) == 0) {
         const auto track = size_t(packet->stream_index);
         const double tickMs = av_q2d(format->streams[track]->time_base) * 1000;
-        if (packet->dts != AV_NOPTS_VALUE) {
-            require(packet->dts >= lastDts[track], "blocks that go forward in decoding order");
-            lastDts[track] = packet->dts;
+        const bool video = format->streams[track]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+        std::vector<int64_t>& before = stored[track];
+        if (packet->pts != AV_NOPTS_VALUE) {
+            const size_t reordered = video ? MostReordered : 0;
+            if (before.size() > reordered) {
+                const int64_t latest =
+                    *std::max_element(before.begin(), before.end() - long(reordered));
+                require(packet->pts >= latest,
+                        "track " + std::to_string(track) + " goes back in time to " +
+                            std::to_string(packet->pts) + " after " + std::to_string(latest));
+            }
+            before.push_back(packet->pts);
         }
         if (packet->pts != AV_NOPTS_VALUE) {
             longestMs = std::max(longestMs, double(packet->duration) * tickMs);
+            trackLongestMs[track] =
+                std::max(trackLongestMs[track], double(packet->duration) * tickMs);
             endMs[track] = std::max(endMs[track], double(packet->pts + packet->duration) * tickMs);
         }
         av_packet_unref(packet);
@@ -119,11 +143,16 @@ void checkMkv(const std::string& mkv, double lengthMs) {
     av_packet_free(&packet);
     avformat_close_input(&format);
     require(read == AVERROR_EOF, "an .mkv read to its end");
-    const double allowedMs = lengthMs + PackPayloadMs + longestMs + 1;
-    for (size_t i = 0; i < endMs.size(); ++i)
+    for (size_t i = 0; i < endMs.size(); ++i) {
+        // Damage may leave more frames than the timestamps have room for: end to end they are
+        // the track's own length.
+        const double framesMs = double(stored[i].size()) * trackLongestMs[i];
+        const double allowedMs = std::max(lengthMs, framesMs) + PackPayloadMs + longestMs + 1;
         require(endMs[i] <= allowedMs, "track " + std::to_string(i) + " ends at " +
                                            std::to_string(endMs[i]) + " ms, past the source's " +
-                                           std::to_string(lengthMs) + " ms and a block");
+                                           std::to_string(lengthMs) + " ms, its frames' " +
+                                           std::to_string(framesMs) + " ms and a block");
+    }
 }
 
 // The outputs whose names end so.
