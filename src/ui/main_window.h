@@ -1,10 +1,10 @@
 #pragma once
 #include <QAbstractButton>
-#include <QThread>
 #include <QWidget>
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <thread>
 
 #include "dialogs.h"
 #include "engine/job_events.h"
@@ -15,6 +15,7 @@
 #include "stream_boxes.h"
 #include "widget_controls.h"
 #include "window_layout.h"
+#include "window_thread_queue.h"
 
 namespace splitwick {
 
@@ -173,8 +174,10 @@ class MainWindow : public QWidget {
     std::atomic<bool> stopRequested_ = false;
     // The running (or last) pass writes output: Cancel asks first.
     std::atomic<bool> writingPass_ = false;
-    // The job's thread while one runs.
-    QThread* worker_ = nullptr;
+    // The job's thread while one runs, and what it hands the window's.
+    std::thread worker_;
+    const std::thread::id windowThread_ = std::this_thread::get_id();
+    WindowThreadQueue queue_;
     // Only the window's thread touches the action; the job's asks the flag.
     std::function<void()> progressAction_;
     std::atomic<bool> progressWatched_ = false;
