@@ -1,8 +1,8 @@
 // The mkv pass over a made EVO that damage changed: Demux with its Matroska writer, as `mkv` and
 // the window's mkv run it. A run that ends normally leaves one .mkv that libavformat reads, whose
 // every track's blocks go forward in decoding order and end no later than the source's span of
-// timestamps, a packet's and a block; a run that fails (JobError) leaves no .mkv and no temporary
-// file.
+// timestamps and the track's own frames; a run that fails (JobError) leaves no .mkv and no
+// temporary file.
 //
 // Input: a flags byte, then the EVO.
 //   bit 0   a split title: the EVO's first half is FEATURE_1.EVO, the rest FEATURE_2.EVO
@@ -105,9 +105,9 @@ constexpr double PackPayloadMs = 2048 * 8 / 64.0;
 // stored earlier.
 constexpr size_t MostReordered = 16;
 
-// Each track's blocks go forward in decoding order, and the last ends within the source's span
-// (or its own frames end to end, when longer), a pack's payload and a block (the longest of the
-// file).
+// Each track's blocks go forward in decoding order, and the last ends within the source's span,
+// the track's own frames end to end (damaged timestamps retimed), a pack's payload and a block
+// (the longest of the file): far less than a timestamp's wrap or a subpicture's stray end.
 void checkMkv(const std::string& mkv, double lengthMs) {
     AVFormatContext* format = nullptr;
     require(avformat_open_input(&format, mkv.c_str(), nullptr, nullptr) == 0, "an .mkv read");
@@ -144,10 +144,10 @@ void checkMkv(const std::string& mkv, double lengthMs) {
     avformat_close_input(&format);
     require(read == AVERROR_EOF, "an .mkv read to its end");
     for (size_t i = 0; i < endMs.size(); ++i) {
-        // Damage may leave more frames than the timestamps have room for: end to end they are
-        // the track's own length.
+        // Frames whose timestamps damage took are retimed one after another from the last
+        // timestamp that held: the most they add is all of them end to end.
         const double framesMs = double(stored[i].size()) * trackLongestMs[i];
-        const double allowedMs = std::max(lengthMs, framesMs) + PackPayloadMs + longestMs + 1;
+        const double allowedMs = lengthMs + framesMs + PackPayloadMs + longestMs + 1;
         require(endMs[i] <= allowedMs, "track " + std::to_string(i) + " ends at " +
                                            std::to_string(endMs[i]) + " ms, past the source's " +
                                            std::to_string(lengthMs) + " ms, its frames' " +
