@@ -106,13 +106,16 @@ constexpr double PackPayloadMs = 2048 * 8 / 64.0;
 constexpr size_t MostReordered = 16;
 
 // Each track's blocks go forward in decoding order, and the last ends within the source's span,
-// the track's own frames end to end (damaged timestamps retimed), a pack's payload and a block
-// (the longest of the file): far less than a timestamp's wrap or a subpicture's stray end.
+// its own frames end to end (damaged timestamps retimed), a pack's payload and a block (the
+// longest of the file): far less than a timestamp's wrap or a subpicture's stray end.
 void checkMkv(const std::string& mkv, double lengthMs) {
     AVFormatContext* format = nullptr;
     require(avformat_open_input(&format, mkv.c_str(), nullptr, nullptr) == 0, "an .mkv read");
     std::vector<std::vector<int64_t>> stored(format->nb_streams); // each track's PTS so far
     std::vector<double> endMs(format->nb_streams, 0), trackLongestMs(format->nb_streams, 0);
+    std::vector<bool> subtitles;
+    for (unsigned i = 0; i < format->nb_streams; ++i)
+        subtitles.push_back(format->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE);
     double longestMs = 0;
     AVPacket* packet = av_packet_alloc();
     int read = 0;
@@ -143,16 +146,25 @@ void checkMkv(const std::string& mkv, double lengthMs) {
     av_packet_free(&packet);
     avformat_close_input(&format);
     require(read == AVERROR_EOF, "an .mkv read to its end");
+    // Frames whose timestamps damage took are retimed one after another from the last timestamp
+    // that held: the most they add is the track's frames end to end. Subpictures end with the
+    // other tracks, or with the source's timestamps.
+    double othersEndMs = 0;
     for (size_t i = 0; i < endMs.size(); ++i) {
-        // Frames whose timestamps damage took are retimed one after another from the last
-        // timestamp that held: the most they add is all of them end to end.
+        if (subtitles[i]) continue;
         const double framesMs = double(stored[i].size()) * trackLongestMs[i];
         const double allowedMs = lengthMs + framesMs + PackPayloadMs + longestMs + 1;
         require(endMs[i] <= allowedMs, "track " + std::to_string(i) + " ends at " +
                                            std::to_string(endMs[i]) + " ms, past the source's " +
                                            std::to_string(lengthMs) + " ms, its frames' " +
                                            std::to_string(framesMs) + " ms and a block");
+        othersEndMs = std::max(othersEndMs, endMs[i]);
     }
+    for (size_t i = 0; i < endMs.size(); ++i)
+        require(!subtitles[i] || endMs[i] <= std::max(othersEndMs, lengthMs) + longestMs + 1,
+                "subpicture track " + std::to_string(i) + " ends at " + std::to_string(endMs[i]) +
+                    " ms, after the others' " + std::to_string(othersEndMs) +
+                    " ms and the source's " + std::to_string(lengthMs) + " ms");
 }
 
 // The outputs whose names end so.
