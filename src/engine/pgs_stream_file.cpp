@@ -72,8 +72,8 @@ void PgsStreamFile::leftOut(int64_t pts, const std::string& reason) {
                      " left out: " + reason + ".");
 }
 
-void PgsStreamFile::store(int64_t titleEnd) {
-    writer_.finish(titleEnd);
+void PgsStreamFile::store() {
+    writer_.finish();
     target_.store();
 }
 

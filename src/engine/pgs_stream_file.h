@@ -28,9 +28,7 @@ class PgsStreamFile : public StreamOutput {
 
     // Raw bytes have no place here: a PGS stream takes whole runs through payload().
     void write(const uint8_t*, size_t) override {}
-    void store() override { store(INT64_MAX); }
-    // Stores the stream ending with the title at these ticks (see PgsWriter::finish).
-    void store(int64_t titleEnd);
+    void store() override;
     void moveIntoPlace() override { target_.moveIntoPlace(); }
     const std::string& path() const { return file_->path(); }
     const std::string& writtenPath() const { return file_->writtenPath(); }

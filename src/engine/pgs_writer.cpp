@@ -182,18 +182,9 @@ void PgsWriter::writeTail(int64_t before) {
     tail_.clear();
 }
 
-void PgsWriter::finish(int64_t titleEnd) {
-    const int64_t end = std::max(titleEnd, start_);
-    std::erase_if(tail_, [&](const Update& u) { return !u.palette.empty() && u.time >= titleEnd; });
-    for (Update& u : tail_)
-        u.time = std::min(u.time, end);
-    writeTail(INT64_MAX);
-}
-
 void PgsWriter::add(const Subpicture& p, int64_t at) {
     const int64_t start = at + p.start;
     writeTail(start);
-    start_ = start;
     // The subpicture plane of HD DVD; DVD-form units keep their own picture size.
     const bool tall = p.y + p.height > DvdShortPlaneHeight;
     canvasWidth_ = p.dvdForm ? DvdPlaneWidth : HdPlaneWidth;

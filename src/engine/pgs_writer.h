@@ -19,10 +19,8 @@ class PgsWriter {
     // The subpicture of a unit whose PTS lies `at` ticks into the title; its start is not
     // before the last one's.
     void add(const Subpicture& picture, int64_t at);
-    // Writes what the last subpicture has still to do: its fade steps and its end. With the
-    // title's end, those after it are left out and an end after it is moved to it (to the
-    // subpicture's start, when that is later): a damaged unit's end may lie minutes after.
-    void finish(int64_t titleEnd = INT64_MAX);
+    // Writes what the last subpicture has still to do: its fade steps and its end.
+    void finish() { writeTail(INT64_MAX); }
 
   private:
     struct Update {
@@ -40,7 +38,6 @@ class PgsWriter {
     uint8_t paletteVersion_ = 0;
     // What the shown subpicture's composition needs again in its later sets.
     int canvasWidth_ = 0, canvasHeight_ = 0, x_ = 0, y_ = 0, width_ = 0, height_ = 0;
-    int64_t start_ = 0;
     bool forced_ = false;
     std::deque<Update> tail_;
     std::vector<uint8_t> rle_; // the object's pixels, room kept from set to set

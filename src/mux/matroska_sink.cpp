@@ -490,17 +490,12 @@ void MatroskaSink::finish(const TitleChapters& chapters) {
     finishing_ = true;
     for (const auto& track : tracks_) {
         if (track->cutter) track->cutter->finish();
+        if (track->units) track->units->store();
         if (track->flac) track->flac->finish();
     }
     if (!writer_) start();
     for (const auto& track : tracks_)
         drain(*track);
-    // The subpictures end with the other tracks, whose blocks are all out now.
-    for (const auto& track : tracks_) {
-        if (!track->units) continue;
-        track->units->store(endTicks_);
-        drain(*track);
-    }
     for (const MuxedTrack* track : written_)
         for (const std::string& line :
              {track->clock->damageLine(track->plan.track.track.scanName()),

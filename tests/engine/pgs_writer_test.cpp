@@ -151,32 +151,5 @@ TEST(PgsWriter, ALaterSubpictureCutsTheOneBeforeShort) {
     EXPECT_EQ(compositions, (std::vector<uint32_t>{1024, 6 * 1024, 15 * 1024}));
 }
 
-// A title that ends while the last subpicture shows: its end moves to the title's, its fade
-// steps after it go; one that starts after the title's end ends as it starts.
-TEST(PgsWriter, TheLastSubpictureEndsWithTheTitle) {
-    struct Case {
-        int64_t titleEnd;
-        std::vector<std::pair<uint32_t, int>> compositions;
-    };
-    const Case cases[] = {
-        {INT64_MAX, {{1024, PCS}, {4 * 1024, PCS}, {10 * 1024, PCS}}},
-        {6 * 1024, {{1024, PCS}, {4 * 1024, PCS}, {6 * 1024, PCS}}},
-        {3 * 1024, {{1024, PCS}, {3 * 1024, PCS}}},
-        {0, {{1024, PCS}, {1024, PCS}}},
-    };
-    for (const Case& c : cases) {
-        Bytes out;
-        PgsWriter writer(out);
-        Subpicture p = picture(4, 2, 9);
-        p.fades.push_back({4 * 1024, {}});
-        writer.add(p, 0);
-        writer.finish(c.titleEnd);
-        std::vector<std::pair<uint32_t, int>> compositions;
-        for (const Segment& s : segmentsOf(out.bytes))
-            if (s.type == PCS) compositions.emplace_back(s.pts, s.type);
-        EXPECT_EQ(compositions, c.compositions) << c.titleEnd;
-    }
-}
-
 } // namespace
 } // namespace splitwick

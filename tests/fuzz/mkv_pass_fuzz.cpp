@@ -105,6 +105,9 @@ constexpr double PackPayloadMs = 2048 * 8 / 64.0;
 // stored earlier.
 constexpr size_t MostReordered = 16;
 
+// The longest a subpicture unit shows: its stop's delay, 16 bits of 1024 ticks.
+constexpr double LongestShownMs = 65535 * 1024 / 90.0;
+
 // Each track's blocks go forward in decoding order, and the last ends within the source's span,
 // its own frames end to end (damaged timestamps retimed), a pack's payload and a block (the
 // longest of the file): far less than a timestamp's wrap or a subpicture's stray end.
@@ -147,8 +150,8 @@ void checkMkv(const std::string& mkv, double lengthMs) {
     avformat_close_input(&format);
     require(read == AVERROR_EOF, "an .mkv read to its end");
     // Frames whose timestamps damage took are retimed one after another from the last timestamp
-    // that held: the most they add is the track's frames end to end. Subpictures end with the
-    // other tracks, or with the source's timestamps.
+    // that held: the most they add is the track's frames end to end. A subpicture ends where
+    // its unit says, at most a 16-bit delay after its timestamp.
     double othersEndMs = 0;
     for (size_t i = 0; i < endMs.size(); ++i) {
         if (subtitles[i]) continue;
@@ -161,10 +164,12 @@ void checkMkv(const std::string& mkv, double lengthMs) {
         othersEndMs = std::max(othersEndMs, endMs[i]);
     }
     for (size_t i = 0; i < endMs.size(); ++i)
-        require(!subtitles[i] || endMs[i] <= std::max(othersEndMs, lengthMs) + longestMs + 1,
+        require(!subtitles[i] ||
+                    endMs[i] <= std::max(othersEndMs, lengthMs) + LongestShownMs + longestMs + 1,
                 "subpicture track " + std::to_string(i) + " ends at " + std::to_string(endMs[i]) +
                     " ms, after the others' " + std::to_string(othersEndMs) +
-                    " ms and the source's " + std::to_string(lengthMs) + " ms");
+                    " ms and the source's " + std::to_string(lengthMs) +
+                    " ms and a unit's longest showing");
 }
 
 // The outputs whose names end so.
@@ -214,7 +219,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     require(result.stop == StopReason::EndOfFile, "a pass that ran to its end");
     require(mkvs.size() == 1, "one .mkv");
-    // The parts of a split title are the halves of one EVO: its span is the title's.
-    checkMkv(mkvs.front().string(), double(ptsSpanOf(evo).ticks()) / 90);
+    // The parts of a split title are the halves of one EVO, whose span is the title's; where
+    // damage sends a part's timestamps back, the part goes on after the one before instead.
+    int64_t partsTicks = 0;
+    for (const auto& [path, bytes] : sources)
+        partsTicks += ptsSpanOf(bytes).ticks();
+    checkMkv(mkvs.front().string(), double(std::max(ptsSpanOf(evo).ticks(), partsTicks)) / 90);
     return 0;
 }
