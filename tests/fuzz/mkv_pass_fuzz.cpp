@@ -36,21 +36,42 @@ namespace {
 
 constexpr size_t PackBytes = 2048;
 
-// The span of the PTS that the PES packets of a file carry, read pack by pack as a demuxer would,
-// apart from the code under test: from the earliest to the latest, each taken as the nearest way
-// round the 33-bit clock from the first.
-struct PtsSpan {
-    std::optional<int64_t> first;
-    int64_t earliest = 0, latest = 0; // from the first
-    void add(int64_t pts) {
-        if (!first) first = pts;
-        constexpr int64_t Wrap = int64_t(1) << 33;
-        int64_t from = ((pts - *first) % Wrap + Wrap) % Wrap;
-        if (from >= Wrap / 2) from -= Wrap;
-        earliest = std::min(earliest, from);
-        latest = std::max(latest, from);
+// How long a file's timestamps run, read from its PES packets pack by pack as a demuxer would,
+// apart from the code under test: for each stream, in file order, the spans of its pieces
+// between jumps back of more than a second added up (a track goes on after such a jump where it
+// was); the longest stream's. Each step is the nearest way round the 33-bit clock.
+class PtsLength {
+  public:
+    void add(int stream, int64_t pts) {
+        Stream& s = streams_[stream];
+        if (s.last) {
+            constexpr int64_t Wrap = int64_t(1) << 33;
+            int64_t step = ((pts - *s.last) % Wrap + Wrap) % Wrap;
+            if (step >= Wrap / 2) step -= Wrap;
+            s.at += step;
+            if (step < -JumpBack) {
+                s.done += s.high - s.low;
+                s.low = s.high = s.at;
+            }
+            s.low = std::min(s.low, s.at);
+            s.high = std::max(s.high, s.at);
+        }
+        s.last = pts;
     }
-    int64_t ticks() const { return latest - earliest; }
+    int64_t ticks() const {
+        int64_t longest = 0;
+        for (const auto& [id, s] : streams_)
+            longest = std::max(longest, s.done + s.high - s.low);
+        return longest;
+    }
+
+  private:
+    static constexpr int64_t JumpBack = 90000;
+    struct Stream {
+        std::optional<int64_t> last;
+        int64_t at = 0, low = 0, high = 0, done = 0; // ticks from the stream's first
+    };
+    std::map<int, Stream> streams_;
 };
 
 int64_t ptsAt(const uint8_t* b) {
@@ -59,8 +80,8 @@ int64_t ptsAt(const uint8_t* b) {
 }
 
 // Packs are looked for at every byte, as damage may shift them off their 2048-byte places.
-PtsSpan ptsSpanOf(const Bytes& evo) {
-    PtsSpan span;
+PtsLength ptsLengthOf(const Bytes& evo) {
+    PtsLength length;
     static constexpr uint8_t PackStart[] = {0, 0, 1, 0xBA};
     for (auto found = evo.begin(); (found = std::search(found, evo.end(), std::begin(PackStart),
                                                         std::end(PackStart))) != evo.end();
@@ -72,13 +93,16 @@ PtsSpan ptsSpanOf(const Bytes& evo) {
         size_t at = pack + 14 + (p[pack + 13] & 7);
         while (at + 14 <= end && p[at] == 0 && p[at + 1] == 0 && p[at + 2] == 1) {
             const uint8_t id = p[at + 3];
-            const size_t length = size_t(p[at + 4]) << 8 | p[at + 5];
+            const size_t size = size_t(p[at + 4]) << 8 | p[at + 5];
             const bool timed = id == 0xBD || id == 0xFD || (id >= 0xC0 && id <= 0xEF);
-            if (timed && (p[at + 7] & 0x80)) span.add(ptsAt(p + at + 9));
-            at += 6 + length;
+            // Private streams carry many: the sub-stream's id follows the header.
+            const size_t subId = at + 9 + p[at + 8];
+            const int stream = id == 0xBD && subId < end ? id << 8 | p[subId] : id << 8;
+            if (timed && (p[at + 7] & 0x80)) length.add(stream, ptsAt(p + at + 9));
+            at += 6 + size;
         }
     }
-    return span;
+    return length;
 }
 
 std::map<std::string, Bytes> writeSources(uint8_t flags, const Bytes& evo, const fs::path& disc) {
@@ -219,11 +243,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     require(result.stop == StopReason::EndOfFile, "a pass that ran to its end");
     require(mkvs.size() == 1, "one .mkv");
-    // The parts of a split title are the halves of one EVO, whose span is the title's; where
-    // damage sends a part's timestamps back, the part goes on after the one before instead.
-    int64_t partsTicks = 0;
-    for (const auto& [path, bytes] : sources)
-        partsTicks += ptsSpanOf(bytes).ticks();
-    checkMkv(mkvs.front().string(), double(std::max(ptsSpanOf(evo).ticks(), partsTicks)) / 90);
+    // The parts of a split title are the halves of one EVO, read as one.
+    checkMkv(mkvs.front().string(), double(ptsLengthOf(evo).ticks()) / 90);
     return 0;
 }
