@@ -37,17 +37,20 @@ namespace {
 constexpr size_t PackBytes = 2048;
 
 // How long a file's timestamps run, read from its PES packets pack by pack as a demuxer would,
-// apart from the code under test: for each stream, in file order, the spans of its pieces
-// between jumps back of more than a second added up (a track goes on after such a jump where it
-// was); the longest stream's. Each step is the nearest way round the 33-bit clock.
+// apart from the code under test: from the earliest to the latest of all, or, when longer, for
+// one stream in file order the spans of its pieces between jumps back of more than a second added
+// up (a track goes on after such a jump where it was). Each timestamp is taken the nearest way
+// round the 33-bit clock.
 class PtsLength {
   public:
     void add(int stream, int64_t pts) {
+        if (!first_) first_ = pts;
+        const int64_t fromFirst = nearest(pts - *first_);
+        earliest_ = std::min(earliest_, fromFirst);
+        latest_ = std::max(latest_, fromFirst);
         Stream& s = streams_[stream];
         if (s.last) {
-            constexpr int64_t Wrap = int64_t(1) << 33;
-            int64_t step = ((pts - *s.last) % Wrap + Wrap) % Wrap;
-            if (step >= Wrap / 2) step -= Wrap;
+            const int64_t step = nearest(pts - *s.last);
             s.at += step;
             if (step < -JumpBack) {
                 s.done += s.high - s.low;
@@ -59,14 +62,22 @@ class PtsLength {
         s.last = pts;
     }
     int64_t ticks() const {
-        int64_t longest = 0;
+        int64_t longest = latest_ - earliest_;
         for (const auto& [id, s] : streams_)
             longest = std::max(longest, s.done + s.high - s.low);
         return longest;
     }
 
   private:
+    static int64_t nearest(int64_t difference) {
+        constexpr int64_t Wrap = int64_t(1) << 33;
+        const int64_t ahead = (difference % Wrap + Wrap) % Wrap;
+        return ahead >= Wrap / 2 ? ahead - Wrap : ahead;
+    }
+
     static constexpr int64_t JumpBack = 90000;
+    std::optional<int64_t> first_;
+    int64_t earliest_ = 0, latest_ = 0;
     struct Stream {
         std::optional<int64_t> last;
         int64_t at = 0, low = 0, high = 0, done = 0; // ticks from the stream's first
