@@ -172,8 +172,6 @@ void checkMkv(const std::string& mkv, double lengthMs) {
                             std::to_string(packet->pts) + " after " + std::to_string(latest));
             }
             before.push_back(packet->pts);
-        }
-        if (packet->pts != AV_NOPTS_VALUE) {
             longestMs = std::max(longestMs, double(packet->duration) * tickMs);
             trackLongestMs[track] =
                 std::max(trackLongestMs[track], double(packet->duration) * tickMs);
