@@ -1,6 +1,7 @@
 # Wraps CMake. `make run` and `make test` set everything up on a fresh Debian 12 machine.
 BUILD        ?= build
 ASAN_BUILD   ?= build-asan
+TSAN_BUILD   ?= build-tsan
 DEB_BUILD    ?= build-deb
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
@@ -10,7 +11,11 @@ PREFIX       ?= /usr/local
 # What make run starts: the window, the command line, and the makers of its sample disc.
 RUN_PROGRAMS = splitwick splitwick-cli splitwick-make-evo splitwick-make-xpl
 
-.PHONY: all deps configure build test test-asan fuzz run bench install deb deb-test clean
+# The window's tests, whose jobs run on its worker thread.
+UI_TESTS = test_main_window test_file_selection test_settings test_settings_store \
+           test_window_jobs test_window_xpl_rebuild test_window_mkv test_window_disc
+
+.PHONY: all deps configure build test test-asan test-tsan fuzz run bench install deb deb-test clean
 
 all: build
 
@@ -30,6 +35,14 @@ test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSPLITWICK_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Any race ThreadSanitizer reports fails the test it happens in.
+test-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSPLITWICK_TSAN=ON
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(UI_TESTS)
+	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen \
+	  TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/ui/tsan.supp" \
+	  ctest --output-on-failure -j $(JOBS) -R '^test_'
 
 fuzz:
 	@scripts/install-deps fuzz
@@ -63,4 +76,4 @@ deb-test: deb
 	@scripts/deb-test $(DEB_BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(DEB_BUILD) $(FUZZ_BUILD) sample
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(DEB_BUILD) $(FUZZ_BUILD) sample

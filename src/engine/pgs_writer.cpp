@@ -186,9 +186,9 @@ void PgsWriter::add(const Subpicture& p, int64_t at) {
     const int64_t start = at + p.start;
     writeTail(start);
     // The subpicture plane of HD DVD; DVD-form units keep their own picture size.
-    const bool tall = p.y + p.height > 480;
-    canvasWidth_ = p.dvdForm ? 720 : 1920;
-    canvasHeight_ = p.dvdForm ? (tall ? 576 : 480) : 1080;
+    const bool tall = p.y + p.height > DvdShortPlaneHeight;
+    canvasWidth_ = p.dvdForm ? DvdPlaneWidth : HdPlaneWidth;
+    canvasHeight_ = p.dvdForm ? (tall ? DvdPlaneHeight : DvdShortPlaneHeight) : HdPlaneHeight;
     x_ = p.x;
     y_ = p.y;
     width_ = p.width;

@@ -196,11 +196,16 @@ void parseSubpicture(std::span<const uint8_t> unit, Subpicture& out) {
     out.dvdForm = !form.hd;
     const DisplayControls c = runControlTable(in, form, table, out);
     if (!c.start) throw SubpictureError("it is never shown");
+    // Sequences need not come in time order: a stop may lie before the start.
+    if (c.end && *c.end <= *c.start) throw SubpictureError("it ends before it is shown");
     if (!c.area || !c.fields) throw SubpictureError("it has no area or no fields");
     if (form.hd && (!c.palette || !c.eightBit))
         throw SubpictureError("it has no palette or no 8-bit area");
     const auto [x1, x2, y1, y2] = *c.area;
     if (x2 < x1 || y2 < y1) throw SubpictureError("its area is empty");
+    if (x2 >= (form.hd ? HdPlaneWidth : DvdPlaneWidth) ||
+        y2 >= (form.hd ? HdPlaneHeight : DvdPlaneHeight))
+        throw SubpictureError("its area lies outside the picture");
     out.start = *c.start;
     out.end = c.end;
     out.forced = c.forced;

@@ -8,6 +8,10 @@
 
 namespace splitwick {
 
+// The planes subpictures are shown on: HD DVD's, and the DVD's at its taller (625-line) size.
+inline constexpr int HdPlaneWidth = 1920, HdPlaneHeight = 1080;
+inline constexpr int DvdPlaneWidth = 720, DvdPlaneHeight = 576, DvdShortPlaneHeight = 480;
+
 // One colour of a subpicture's palette: Y, Cr, Cb as the unit gives them, alpha = 255 - contrast.
 struct SubpictureColour {
     uint8_t y = 16, cr = 128, cb = 128, alpha = 0;
@@ -52,7 +56,8 @@ class SubpictureError : public std::runtime_error {
 // Parses one whole unit, in HD DVD form (00 00, 32-bit size and offsets, 8-bit RLE, its own
 // 256-colour palette) or in DVD form (16-bit size and offsets, 2-bit RLE, colours from a palette
 // outside the stream, shown in greys). Throws SubpictureError for a unit that breaks its own
-// sizes, offsets or fields, has a control table that loops, or has nothing to show.
+// sizes, offsets or fields, has a control table that loops, has nothing to show, or shows it
+// outside its plane.
 Subpicture parseSubpicture(std::span<const uint8_t> unit);
 // The same into `out`, whose room for the bitmap is used again.
 void parseSubpicture(std::span<const uint8_t> unit, Subpicture& out);

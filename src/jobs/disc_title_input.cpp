@@ -26,9 +26,12 @@ void chooseDiscTitle(JobRequest& request, const DiscTitle& title, bool leaveOutM
         }
         input.clips.push_back({clip.path, info.clips[i].beginNs});
     }
+    // Named with its playlist: the lines before named each EVO left out, this line the file to
+    // look into.
     if (input.clips.empty())
-        throw JobError(JobErrorKind::Input,
-                       "Title " + std::to_string(info.number) + " plays no EVO that is there");
+        throw JobError(JobErrorKind::Input, "Title " + std::to_string(info.number) + " of \"" +
+                                                fullPath(title.playlistPath) +
+                                                "\" plays no EVO that is there");
     input.name = info.name.empty() ? "Title " + std::to_string(info.number) : info.name;
     request.evoPath = input.clips.front().path;
     request.playlistPath = title.playlistPath;

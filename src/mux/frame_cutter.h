@@ -68,6 +68,9 @@ class FrameCutter {
     StreamParameters parameters_;
     std::optional<CutFrame> held_; // the last frame cut, until the next shows it is not alone
     bool framesCut_ = false;
+    // The run in hand with the zeroed room after it that the parsers read into; its own room
+    // kept from run to run.
+    std::vector<uint8_t> padded_;
 };
 
 // The sample rate and channels of an audio frame as the codec's decoder gives them; 0 each when

@@ -128,9 +128,10 @@ MainWindow::MainWindow(Dialogs& dialogs)
 
 MainWindow::~MainWindow() {
     // A window closed by its owner while a job runs: the job stops at its next chunk.
-    if (worker_ != nullptr) {
+    if (worker_.joinable()) {
         stopRequested_ = true;
-        worker_->wait();
+        queue_.close();
+        worker_.join();
     }
 }
 
@@ -148,11 +149,11 @@ void MainWindow::bindKeys() {
 }
 
 void MainWindow::onWindowThread(std::function<void()> call) {
-    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    queue_.post(std::move(call));
 }
 
 void MainWindow::log(const std::string& text) {
-    if (QThread::currentThread() != thread()) {
+    if (std::this_thread::get_id() != windowThread_) {
         onWindowThread([this, text] { log(text); });
         return;
     }
@@ -163,19 +164,22 @@ void MainWindow::log(const std::string& text) {
 
 void MainWindow::slog(const std::string& text, uint8_t panel) {
     const std::string& shown = text;
-    if (QThread::currentThread() == thread()) {
+    if (std::this_thread::get_id() == windowThread_) {
         w_.statusBar->slog(QString::fromStdString(shown), panel);
         return;
     }
-    const auto show = [this, shown, panel] {
-        w_.statusBar->slog(QString::fromStdString(shown), panel);
-        if (panel == 1 && !shown.empty())
-            if (auto action = std::exchange(progressAction_, {})) action();
-    };
     // The job waits while an action looks at its progress.
-    const bool watched = progressAction_ != nullptr && panel == 1 && !shown.empty();
-    QMetaObject::invokeMethod(this, show,
-                              watched ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+    const bool watched = progressWatched_ && panel == 1 && !shown.empty();
+    const auto show = [this, shown, panel, watched] {
+        w_.statusBar->slog(QString::fromStdString(shown), panel);
+        if (!watched) return;
+        progressWatched_ = false;
+        if (auto action = std::exchange(progressAction_, {})) action();
+    };
+    if (watched)
+        queue_.postAndWait(show);
+    else
+        queue_.post(show);
 }
 
 bool MainWindow::runCommand(const std::function<void()>& command) {
@@ -206,7 +210,7 @@ bool MainWindow::runCommand(const std::function<void()>& command) {
 }
 
 void MainWindow::runJob(Page page, Job job) {
-    if (worker_ != nullptr) return;
+    if (worker_.joinable()) return;
     // A command that ends in a job (a disc's title chosen, then read) starts it once it is done.
     if (busy_) {
         jobAfterCommand_.emplace(page, std::move(job));
@@ -221,22 +225,19 @@ void MainWindow::runJob(Page page, Job job) {
     updateCommands();
     auto failure = std::make_shared<QString>();
     auto showResult = std::make_shared<std::function<void()>>();
-    worker_ = QThread::create([this, job = std::move(job), failure, showResult] {
+    worker_ = std::thread([this, job = std::move(job), failure, showResult] {
         Events events(*this);
         try {
             *showResult = job(events);
         } catch (const std::exception& error) {
             *failure = QString::fromStdString(errorBoxText(error.what()));
         }
+        onWindowThread([this, failure, showResult] { jobEnded(*showResult, *failure); });
     });
-    connect(worker_, &QThread::finished, this,
-            [this, failure, showResult] { jobEnded(*showResult, *failure); });
-    worker_->start();
 }
 
 void MainWindow::jobEnded(const std::function<void()>& showResult, const QString& failure) {
-    worker_->wait();
-    delete std::exchange(worker_, nullptr);
+    worker_.join();
     if (showResult) showResult();
     controls_.showStreams(streams_);
     busy_ = false;
@@ -389,7 +390,7 @@ void MainWindow::showScan(const TrackList& tracks) {
 void MainWindow::readPlaylistClicked() {
     boxesFromPlaylist_ = true;
     runJob(Page::XPL, [request = controls_.request(), this](JobEvents& events) {
-        QueuedPlaylistView view(*w_.xpl);
+        QueuedPlaylistView view(*w_.xpl, queue_);
         PlaylistRead read =
             readPlaylist(request.playlistPath, evoStem(request.evoPath), view, events);
         return std::function<void()>([this, read = std::move(read)] {

@@ -1,10 +1,10 @@
 #pragma once
 #include <QAbstractButton>
-#include <QThread>
 #include <QWidget>
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <thread>
 
 #include "dialogs.h"
 #include "engine/job_events.h"
@@ -15,6 +15,7 @@
 #include "stream_boxes.h"
 #include "widget_controls.h"
 #include "window_layout.h"
+#include "window_thread_queue.h"
 
 namespace splitwick {
 
@@ -61,7 +62,10 @@ class MainWindow : public QWidget {
     bool busy() const { return busy_; }
     // Runs once on the window's thread as a job's next progress line is shown, while the job
     // waits: where a user reading it might press Cancel.
-    void whenProgressShown(std::function<void()> action) { progressAction_ = std::move(action); }
+    void whenProgressShown(std::function<void()> action) {
+        progressAction_ = std::move(action);
+        progressWatched_ = progressAction_ != nullptr;
+    }
 
     // A file named on the command line, taken like a drop once the window has started.
     void takeFileAtStart(const QString& path);
@@ -185,9 +189,13 @@ class MainWindow : public QWidget {
     std::atomic<bool> stopRequested_ = false;
     // The running (or last) pass writes output: Cancel asks first.
     std::atomic<bool> writingPass_ = false;
-    // The job's thread while one runs.
-    QThread* worker_ = nullptr;
+    // The job's thread while one runs, and what it hands the window's.
+    std::thread worker_;
+    const std::thread::id windowThread_ = std::this_thread::get_id();
+    WindowThreadQueue queue_;
+    // Only the window's thread touches the action; the job's asks the flag.
     std::function<void()> progressAction_;
+    std::atomic<bool> progressWatched_ = false;
     // What Cancel asks while a pass that writes runs; whether the job makes a .mkv only.
     QString stopQuestion_;
     bool mkvOnly_ = false;

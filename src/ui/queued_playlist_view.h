@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "playlist/playlist_view.h"
+#include "window_thread_queue.h"
 #include "xpl_page.h"
 
 namespace splitwick {
@@ -10,23 +11,22 @@ namespace splitwick {
 // the window's thread, in order.
 class QueuedPlaylistView : public PlaylistView {
   public:
-    explicit QueuedPlaylistView(XplPage& page) : page_(page) {}
+    QueuedPlaylistView(XplPage& page, WindowThreadQueue& queue) : page_(page), queue_(queue) {}
     void clearAndHideMemo() override {
-        QMetaObject::invokeMethod(&page_, [&page = page_] { page.clearAndHideMemo(); });
+        queue_.post([&page = page_] { page.clearAndHideMemo(); });
     }
     void showMemo(MemoLines lines) override {
         auto shared = std::make_shared<MemoLines>(std::move(lines));
-        QMetaObject::invokeMethod(&page_,
-                                  [&page = page_, shared] { page.showMemo(std::move(*shared)); });
+        queue_.post([&page = page_, shared] { page.showMemo(std::move(*shared)); });
     }
     void replaceTree(PlaylistTree tree) override {
-        QMetaObject::invokeMethod(&page_, [&page = page_, tree = std::move(tree)]() mutable {
-            page.replaceTree(std::move(tree));
-        });
+        auto shared = std::make_shared<PlaylistTree>(std::move(tree));
+        queue_.post([&page = page_, shared] { page.replaceTree(std::move(*shared)); });
     }
 
   private:
     XplPage& page_;
+    WindowThreadQueue& queue_;
 };
 
 } // namespace splitwick

@@ -105,6 +105,40 @@ TEST(Subpicture, BrokenUnitsAreRefusedWithTheirReason) {
     }
 }
 
+// What damage can make of a unit's times and area, which its own checks pass: shown for no time,
+// or outside the plane a player shows.
+TEST(Subpicture, UnitsThatCannotBeShownAreRefusedWithTheirReason) {
+    struct Case {
+        const char* reason;
+        void (*change)(SpuUnitRecipe&);
+    };
+    const Case cases[] = {
+        {"it ends before it is shown", [](SpuUnitRecipe& u) { u.startStm = 90; }},
+        {"it ends before it is shown",
+         [](SpuUnitRecipe& u) {
+             u.startStm = 50;
+             u.endStm = 20;
+         }},
+        {"its area lies outside the picture", [](SpuUnitRecipe& u) { u.bitmap.x = 1916; }},
+        {"its area lies outside the picture", [](SpuUnitRecipe& u) { u.bitmap.y = 1078; }},
+    };
+    for (const Case& c : cases) {
+        SpuUnitRecipe recipe = smallUnit();
+        c.change(recipe);
+        try {
+            parseSubpicture(maker::spuUnit(recipe));
+            ADD_FAILURE() << "taken: " << c.reason;
+        } catch (const SubpictureError& error) {
+            EXPECT_STREQ(error.what(), c.reason);
+        }
+    }
+    // At the plane's edge it is still shown.
+    SpuUnitRecipe edge = smallUnit();
+    edge.bitmap.x = 1915;
+    edge.bitmap.y = 1077;
+    EXPECT_NO_THROW(parseSubpicture(maker::spuUnit(edge)));
+}
+
 TEST(Subpicture, EveryCutOfAUnitIsRefusedOrShown) {
     // Each prefix with its size set to it: refused with a reason, never read past.
     const std::vector<uint8_t> whole = maker::spuUnit(smallUnit());

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
+#include <memory>
 
 #include "small_evo.h"
 #include "ui/manual.h"
@@ -328,6 +329,27 @@ class TestWindowJobs : public QObject {
                  SmallEvo::videoPayload().repeated(1024));
         QCOMPARE(fileBytes(out_ + "/FEATURE_1.DD+.stream.00.mpa"),
                  SmallEvo::audioPayload().repeated(1023));
+    }
+
+    // A window destroyed while Demux runs, as when the program quits, stops the job at its next
+    // chunk and waits for it: the output stays as far as it came and nothing runs on.
+    void aWindowDestroyedDuringDemuxStopsItsJob() {
+        SettingsFolder settings;
+        SmallEvo::write(evo("FEATURE_1.EVO"), 32 * PairsPastFourMiB); // 128 MiB
+        auto s = std::make_unique<Window>();
+        choose(*s, evo("FEATURE_1.EVO"));
+        QTest::mouseClick(s->w().bCheck, Qt::LeftButton);
+        waitForJobs();
+        // Not within the action, which the job waits for: right after it.
+        s->duringJob([&] { QTimer::singleShot(0, qApp, [&] { s.reset(); }); });
+        QTest::mouseClick(s->w().bDemux, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!s, 60000);
+
+        const QString output = out_ + "/FEATURE_1.MPEG-2.stream.0.mpv";
+        const qint64 size = QFileInfo(output).size();
+        QVERIFY(size > 0 && size < 32 * PairsPastFourMiB * SmallEvo::VideoPayloadSize);
+        QTest::qWait(50);
+        QCOMPARE(QFileInfo(output).size(), size);
     }
 
     // While Demux runs, clicks and keys on the other commands and the stream boxes, drops and
