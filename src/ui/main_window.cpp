@@ -127,6 +127,10 @@ MainWindow::MainWindow(Dialogs& dialogs)
 }
 
 MainWindow::~MainWindow() {
+    // The fields lose their focus as the widgets go, which would take their text as a typed
+    // path in a window already half gone.
+    for (QLineEdit* field : {w_.eEVOfile, w_.eXPLfile})
+        field->disconnect(this);
     // A window closed by its owner while a job runs: the job stops at its next chunk.
     if (worker_.joinable()) {
         stopRequested_ = true;
