@@ -96,8 +96,22 @@ int64_t TrackClock::shownAt(const ClockFrame& frame, int64_t dts) const {
     return anchor_ + ticksOf(counts_ + 1);
 }
 
+bool TrackClock::beforeTitle(const ClockFrame& frame) const {
+    // The title begins at 0 and a part no earlier: a track's first stamp more than a second
+    // before that is damage, with no clock yet to set it against.
+    const std::optional<int64_t> at = stamp(frame);
+    return kind_ != Kind::Subtitle && (!anchored_ || fresh_) && at && *at < -StrayTicks;
+}
+
 std::optional<BlockTime> TrackClock::next(const ClockFrame& frame,
                                           std::span<const ClockFrame> later) {
+    if (beforeTitle(frame)) {
+        // Taken, it would time the whole track from there; the frame goes as one without.
+        const std::optional<BlockTime> time =
+            next({std::nullopt, std::nullopt, frame.counts, frame.framesShownAfter}, later);
+        if (time) note(damaged_, time->dts, 0);
+        return time;
+    }
     if (stampStrays(frame)) {
         if (judge(frame, later, true) == Verdict::Damage) {
             note(damaged_, expected(), 0);
