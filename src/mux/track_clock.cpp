@@ -15,6 +15,9 @@ namespace {
 constexpr int64_t StrayTicks = TicksPerSecond;
 // Stamped frames behind a stray one that, all following its new time, make it a jump.
 constexpr size_t Followers = 3;
+// The earliest time a block can have: Matroska stores one at most 32.767 s before its cluster,
+// and the first cluster starts at the title's start, 0, or later.
+constexpr int64_t EarliestBlock = -32767 * TicksPerSecond / 1000;
 
 int64_t distance(int64_t a, int64_t b) {
     return std::abs(a - b);
@@ -97,10 +100,10 @@ int64_t TrackClock::shownAt(const ClockFrame& frame, int64_t dts) const {
 }
 
 bool TrackClock::beforeTitle(const ClockFrame& frame) const {
-    // The title begins at 0 and a part no earlier: a track's first stamp more than a second
-    // before that is damage, with no clock yet to set it against.
+    // A track may begin a little before the title's picture, but not before any time the file
+    // can hold: such a first stamp is damage, with no clock yet to set it against.
     const std::optional<int64_t> at = stamp(frame);
-    return kind_ != Kind::Subtitle && (!anchored_ || fresh_) && at && *at < -StrayTicks;
+    return kind_ != Kind::Subtitle && (!anchored_ || fresh_) && at && *at < EarliestBlock;
 }
 
 std::optional<BlockTime> TrackClock::next(const ClockFrame& frame,

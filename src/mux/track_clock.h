@@ -92,7 +92,7 @@ class TrackClock {
     std::optional<int64_t> shifted(std::optional<int64_t> stamp) const;
     bool stampStrays(const ClockFrame& frame) const;
     bool ptsStrays(const ClockFrame& frame) const;
-    // A track's or part's first stamp that lies well before the title's start.
+    // A track's or part's first stamp that lies before any time the file can hold.
     bool beforeTitle(const ClockFrame& frame) const;
     // Times the frame decoded at dts and moves the clock past it; `mended`: counted already.
     BlockTime advance(const ClockFrame& frame, std::span<const ClockFrame> later, int64_t dts,
