@@ -45,7 +45,32 @@ std::optional<int64_t> TrackClock::stamp(const ClockFrame& frame) const {
 }
 
 bool TrackClock::strays(const ClockFrame& frame) const {
-    return stampStrays(frame) || ptsStrays(frame);
+    return stampStrays(frame) || ptsStrays(frame) || firstStamp(frame);
+}
+
+bool TrackClock::firstStamp(const ClockFrame& frame) const {
+    return kind_ != Kind::Subtitle && (!anchored_ || fresh_) && stamp(frame).has_value();
+}
+
+TrackClock::Verdict TrackClock::judgeFirst(const ClockFrame& frame,
+                                           std::span<const ClockFrame> later, bool ended) const {
+    const int64_t from = *stamp(frame);
+    int64_t counts = frame.counts;
+    std::optional<int64_t> elsewhere; // where the first stamp behind that does not follow it
+                                      // puts the first frame
+    size_t followers = 0;
+    for (const ClockFrame& behind : later) {
+        if (const std::optional<int64_t> at = stamp(behind)) {
+            if (distance(*at, from + ticksOf(counts)) <= StrayTicks) return Verdict::Holds;
+            if (!elsewhere) elsewhere = *at - ticksOf(counts);
+            // Stamps that do not follow each other either are no guide.
+            if (distance(*at, *elsewhere + ticksOf(counts)) > StrayTicks) return Verdict::Holds;
+            if (++followers == Followers) return Verdict::Damage;
+        }
+        counts += behind.counts;
+    }
+    if (ended || later.size() >= LookAhead) return Verdict::Holds;
+    return Verdict::Undecided;
 }
 
 bool TrackClock::ptsStrays(const ClockFrame& frame) const {
@@ -82,6 +107,7 @@ TrackClock::Verdict TrackClock::judge(const ClockFrame& frame, std::span<const C
 
 bool TrackClock::undecided(const ClockFrame& frame, std::span<const ClockFrame> later,
                            bool ended) const {
+    if (firstStamp(frame) && judgeFirst(frame, later, ended) == Verdict::Undecided) return true;
     if (stampStrays(frame)) return judge(frame, later, ended) == Verdict::Undecided;
     return ptsStrays(frame) && !ended && later.size() < ReorderSpan;
 }
@@ -103,13 +129,15 @@ bool TrackClock::beforeTitle(const ClockFrame& frame) const {
     // A track may begin a little before the title's picture, but not before any time the file
     // can hold: such a first stamp is damage, with no clock yet to set it against.
     const std::optional<int64_t> at = stamp(frame);
-    return kind_ != Kind::Subtitle && (!anchored_ || fresh_) && at && *at < EarliestBlock;
+    return at && *at < EarliestBlock;
 }
 
 std::optional<BlockTime> TrackClock::next(const ClockFrame& frame,
                                           std::span<const ClockFrame> later) {
-    if (beforeTitle(frame)) {
-        // Taken, it would time the whole track from there; the frame goes as one without.
+    if (firstStamp(frame) &&
+        (beforeTitle(frame) || judgeFirst(frame, later, true) == Verdict::Damage)) {
+        // Taken, it would time the whole track or part from there; the frame goes as one
+        // without.
         const std::optional<BlockTime> time =
             next({std::nullopt, std::nullopt, frame.counts, frame.framesShownAfter}, later);
         if (time) note(damaged_, time->dts, 0);
