@@ -62,6 +62,9 @@ TrackClock::Verdict TrackClock::judgeFirst(const ClockFrame& frame,
     for (const ClockFrame& behind : later) {
         if (const std::optional<int64_t> at = stamp(behind)) {
             if (distance(*at, from + ticksOf(counts)) <= StrayTicks) return Verdict::Holds;
+            // A picture shown before its decoding, or long after, has no time to trust: one
+            // stamp behind it that goes elsewhere is enough.
+            if (ptsStrays(frame)) return Verdict::Damage;
             if (!elsewhere) elsewhere = *at - ticksOf(counts);
             // Stamps that do not follow each other either are no guide.
             if (distance(*at, *elsewhere + ticksOf(counts)) > StrayTicks) return Verdict::Holds;
@@ -69,7 +72,9 @@ TrackClock::Verdict TrackClock::judgeFirst(const ClockFrame& frame,
         }
         counts += behind.counts;
     }
-    if (ended || later.size() >= LookAhead) return Verdict::Holds;
+    // With no stamp behind it to follow, a picture's stamps hold when they agree.
+    if (ended || later.size() >= LookAhead)
+        return ptsStrays(frame) ? Verdict::Damage : Verdict::Holds;
     return Verdict::Undecided;
 }
 
