@@ -125,7 +125,10 @@ void TrackClock::note(Mend& mend, int64_t at, int64_t by) {
 
 int64_t TrackClock::shownAt(const ClockFrame& frame, int64_t dts) const {
     if (kind_ != Kind::Video) return dts;
-    if (frame.framesShownAfter) return anchor_ + ticksOf(counts_ + *frame.framesShownAfter);
+    // A picture is shown at most a picture buffer's worth after its decoding: a farther order
+    // is damage.
+    if (frame.framesShownAfter && *frame.framesShownAfter <= int64_t(ReorderSpan))
+        return anchor_ + ticksOf(counts_ + *frame.framesShownAfter);
     if (last_) return dts + last_->pts - last_->dts;
     return anchor_ + ticksOf(counts_ + 1);
 }
