@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace splitwick {
 
@@ -45,9 +46,10 @@ void TimingRecorder::videoTimestamps(int64_t pts, int64_t dts) {
     const int64_t offset = ptsDifference(pts, videoPts_);
     latest_ = std::max(latest_, offset);
     // Decoding order is file order: once a packet is decoded a second after the first, so are
-    // all behind it.
+    // all behind it. One decoded a second before it is damage or a jump back, which the mux
+    // goes on from where the track was: its pictures are no earlier than the first.
     if (!inFirstSecond_) return;
-    inFirstSecond_ = ptsDifference(dts, videoDts_) < TicksPerSecond;
+    inFirstSecond_ = std::abs(ptsDifference(dts, videoDts_)) < TicksPerSecond;
     if (inFirstSecond_ && firstSecond_.size() < FirstSecondLimit) firstSecond_.push_back(offset);
 }
 

@@ -369,17 +369,17 @@ void MatroskaSink::drain(MuxedTrack& track) {
                 continue;
             }
         }
-        std::vector<ClockFrame> later;
-        if (track.index && frame.part <= track.part && track.clock->strays(*timed)) {
-            later = laterFrames(track);
-            if (track.clock->undecided(*timed, later, finishing_)) return;
-        }
-        waitingBytes_ -= size_t(frame.packet->size);
         if (track.index && frame.part > track.part) {
             track.part = frame.part;
             sayWhatSeamLeftOut(track);
             track.clock->newPart();
         }
+        std::vector<ClockFrame> later;
+        if (track.index && track.clock->strays(*timed)) {
+            later = laterFrames(track);
+            if (track.clock->undecided(*timed, later, finishing_)) return;
+        }
+        waitingBytes_ -= size_t(frame.packet->size);
         const std::optional<BlockTime> time =
             track.index ? track.clock->next(*timed, later) : std::nullopt;
         // Sound before the picture's start is left out whole, as is all of a track left out.

@@ -15,6 +15,9 @@ namespace {
 constexpr int64_t StrayTicks = TicksPerSecond;
 // Stamped frames behind a stray one that, all following its new time, make it a jump.
 constexpr size_t Followers = 3;
+// The earliest time a block can have: Matroska stores one at most 32.767 s before its cluster,
+// and the first cluster starts at the title's start, 0, or later.
+constexpr int64_t EarliestBlock = -32767 * TicksPerSecond / 1000;
 
 int64_t distance(int64_t a, int64_t b) {
     return std::abs(a - b);
@@ -42,7 +45,37 @@ std::optional<int64_t> TrackClock::stamp(const ClockFrame& frame) const {
 }
 
 bool TrackClock::strays(const ClockFrame& frame) const {
-    return stampStrays(frame) || ptsStrays(frame);
+    return stampStrays(frame) || ptsStrays(frame) || firstStamp(frame);
+}
+
+bool TrackClock::firstStamp(const ClockFrame& frame) const {
+    return kind_ != Kind::Subtitle && (!anchored_ || fresh_) && stamp(frame).has_value();
+}
+
+TrackClock::Verdict TrackClock::judgeFirst(const ClockFrame& frame,
+                                           std::span<const ClockFrame> later, bool ended) const {
+    const int64_t from = *stamp(frame);
+    int64_t counts = frame.counts;
+    std::optional<int64_t> elsewhere; // where the first stamp behind that does not follow it
+                                      // puts the first frame
+    size_t followers = 0;
+    for (const ClockFrame& behind : later) {
+        if (const std::optional<int64_t> at = stamp(behind)) {
+            if (distance(*at, from + ticksOf(counts)) <= StrayTicks) return Verdict::Holds;
+            // A picture shown before its decoding, or long after, has no time to trust: one
+            // stamp behind it that goes elsewhere is enough.
+            if (ptsStrays(frame)) return Verdict::Damage;
+            if (!elsewhere) elsewhere = *at - ticksOf(counts);
+            // Stamps that do not follow each other either are no guide.
+            if (distance(*at, *elsewhere + ticksOf(counts)) > StrayTicks) return Verdict::Holds;
+            if (++followers == Followers) return Verdict::Damage;
+        }
+        counts += behind.counts;
+    }
+    // With no stamp behind it to follow, a picture's stamps hold when they agree.
+    if (ended || later.size() >= LookAhead)
+        return ptsStrays(frame) ? Verdict::Damage : Verdict::Holds;
+    return Verdict::Undecided;
 }
 
 bool TrackClock::ptsStrays(const ClockFrame& frame) const {
@@ -79,6 +112,7 @@ TrackClock::Verdict TrackClock::judge(const ClockFrame& frame, std::span<const C
 
 bool TrackClock::undecided(const ClockFrame& frame, std::span<const ClockFrame> later,
                            bool ended) const {
+    if (firstStamp(frame) && judgeFirst(frame, later, ended) == Verdict::Undecided) return true;
     if (stampStrays(frame)) return judge(frame, later, ended) == Verdict::Undecided;
     return ptsStrays(frame) && !ended && later.size() < ReorderSpan;
 }
@@ -91,13 +125,32 @@ void TrackClock::note(Mend& mend, int64_t at, int64_t by) {
 
 int64_t TrackClock::shownAt(const ClockFrame& frame, int64_t dts) const {
     if (kind_ != Kind::Video) return dts;
-    if (frame.framesShownAfter) return anchor_ + ticksOf(counts_ + *frame.framesShownAfter);
+    // A picture is shown at most a picture buffer's worth after its decoding: a farther order
+    // is damage.
+    if (frame.framesShownAfter && *frame.framesShownAfter <= int64_t(ReorderSpan))
+        return anchor_ + ticksOf(counts_ + *frame.framesShownAfter);
     if (last_) return dts + last_->pts - last_->dts;
     return anchor_ + ticksOf(counts_ + 1);
 }
 
+bool TrackClock::beforeTitle(const ClockFrame& frame) const {
+    // A track may begin a little before the title's picture, but not before any time the file
+    // can hold: such a first stamp is damage, with no clock yet to set it against.
+    const std::optional<int64_t> at = stamp(frame);
+    return at && *at < EarliestBlock;
+}
+
 std::optional<BlockTime> TrackClock::next(const ClockFrame& frame,
                                           std::span<const ClockFrame> later) {
+    if (firstStamp(frame) &&
+        (beforeTitle(frame) || judgeFirst(frame, later, true) == Verdict::Damage)) {
+        // Taken, it would time the whole track or part from there; the frame goes as one
+        // without.
+        const std::optional<BlockTime> time =
+            next({std::nullopt, std::nullopt, frame.counts, frame.framesShownAfter}, later);
+        if (time) note(damaged_, time->dts, 0);
+        return time;
+    }
     if (stampStrays(frame)) {
         if (judge(frame, later, true) == Verdict::Damage) {
             note(damaged_, expected(), 0);

@@ -35,7 +35,8 @@ struct CountLength {
 // One track's clock, from its first frame to the file's end. Frames are counted in exact
 // fractions from the last timestamp taken, so a title of any length does not drift. A frame
 // takes its timestamps when they agree with the clock; one without goes on from the frame
-// before. A timestamp more than a second off the clock is damage when a frame behind it agrees
+// before. A track's or part's first timestamp is damage when the stamped frames behind it go
+// elsewhere. A timestamp more than a second off the clock is damage when a frame behind it agrees
 // with the clock again (that frame takes the clock's time), a jump when those behind it follow
 // the new time (the clock goes on where it was and takes the stamps shifted by the jump).
 // Subtitles take their timestamps as they come.
@@ -78,7 +79,7 @@ class TrackClock {
     std::string jumpLine(const std::string& track) const;
 
   private:
-    enum class Verdict { Damage, Jump, Undecided };
+    enum class Verdict { Damage, Jump, Holds, Undecided };
     struct Mend {
         int count = 0;
         int64_t firstAt = 0; // title ticks
@@ -92,6 +93,15 @@ class TrackClock {
     std::optional<int64_t> shifted(std::optional<int64_t> stamp) const;
     bool stampStrays(const ClockFrame& frame) const;
     bool ptsStrays(const ClockFrame& frame) const;
+    // The frame carries the first stamp of the track or of its part: nothing to set it
+    // against but the frames behind it.
+    bool firstStamp(const ClockFrame& frame) const;
+    // A first stamp holds when a stamped frame behind it follows it, and is damage when the
+    // first few stamped behind it all go elsewhere, together.
+    Verdict judgeFirst(const ClockFrame& frame, std::span<const ClockFrame> later,
+                       bool ended) const;
+    // A stamp before any time the file can hold.
+    bool beforeTitle(const ClockFrame& frame) const;
     // Times the frame decoded at dts and moves the clock past it; `mended`: counted already.
     BlockTime advance(const ClockFrame& frame, std::span<const ClockFrame> later, int64_t dts,
                       bool mended);

@@ -21,6 +21,8 @@ extern "C" {
 #include <optional>
 
 #include "engine/job_error.h"
+#include "engine/pack_layout.h"
+#include "engine/stream_codecs.h"
 #include "fuzz_check.h"
 #include "jobs/demux_job.h"
 #include "mux/matroska_sink.h"
@@ -90,28 +92,37 @@ int64_t ptsAt(const uint8_t* b) {
            int64_t(b[3]) << 7 | int64_t(b[4] >> 1);
 }
 
-// Packs are looked for at every byte, as damage may shift them off their 2048-byte places.
+// Whether 00 00 01 id begins a packet to the scanner: a stream's or one it skips (program stream
+// map, padding, navigation). Pack and system headers are bytes between packets to it.
+bool beginsPacket(uint8_t id) {
+    if (id == PrivateStream1 || id == ExtendedStream || (id >= 0xBC && id <= 0xBF)) return true;
+    return std::any_of(StreamCodecs.begin(), StreamCodecs.end(), [id](const StreamCodec& codec) {
+        return codec.field == IdField::StreamId && id >= codec.scanned.first &&
+               id <= codec.scanned.last;
+    });
+}
+
+// Packets are read as the scanner reads them, pack boundaries aside: at the start codes between
+// packets, each packet then passed over by its length, so that damage that shifts or drops a
+// pack header hides none of the timestamps the mux sees.
 PtsLength ptsLengthOf(const Bytes& evo) {
     PtsLength length;
-    static constexpr uint8_t PackStart[] = {0, 0, 1, 0xBA};
-    for (auto found = evo.begin(); (found = std::search(found, evo.end(), std::begin(PackStart),
-                                                        std::end(PackStart))) != evo.end();
-         ++found) {
-        const size_t pack = size_t(found - evo.begin());
-        const size_t end = std::min(evo.size(), pack + PackBytes);
-        const uint8_t* p = evo.data();
-        if (pack + 14 > end) break;
-        size_t at = pack + 14 + (p[pack + 13] & 7);
-        while (at + 14 <= end && p[at] == 0 && p[at + 1] == 0 && p[at + 2] == 1) {
-            const uint8_t id = p[at + 3];
-            const size_t size = size_t(p[at + 4]) << 8 | p[at + 5];
-            const bool timed = id == 0xBD || id == 0xFD || (id >= 0xC0 && id <= 0xEF);
-            // Private streams carry many: the sub-stream's id follows the header.
-            const size_t subId = at + 9 + p[at + 8];
-            const int stream = id == 0xBD && subId < end ? id << 8 | p[subId] : id << 8;
-            if (timed && (p[at + 7] & 0x80)) length.add(stream, ptsAt(p + at + 9));
-            at += 6 + size;
+    const uint8_t* p = evo.data();
+    size_t at = 0;
+    while (at + 14 <= evo.size()) {
+        if (p[at] != 0 || p[at + 1] != 0 || p[at + 2] != 1 || !beginsPacket(p[at + 3])) {
+            ++at;
+            continue;
         }
+        const uint8_t id = p[at + 3];
+        const size_t size = size_t(p[at + 4]) << 8 | p[at + 5];
+        const bool timed = id == PrivateStream1 || id == ExtendedStream || id >= 0xC0;
+        // Private streams carry many: the sub-stream's id follows the header.
+        const size_t subId = at + 9 + p[at + 8];
+        const int stream =
+            id == PrivateStream1 && subId < evo.size() ? id << 8 | p[subId] : id << 8;
+        if (timed && (p[at + 7] & 0x80)) length.add(stream, ptsAt(p + at + 9));
+        at += 6 + size;
     }
     return length;
 }
