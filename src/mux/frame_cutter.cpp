@@ -112,14 +112,10 @@ bool FrameCutter::ready() const {
 }
 
 void FrameCutter::feed(const uint8_t* data, size_t length, int64_t pts, int64_t dts) {
-    // The parser takes an int's worth at a time; runs are at most a pack long. It reads up to
-    // AV_INPUT_BUFFER_PADDING_SIZE bytes past what it is given: a run that ends its chunk has
-    // none there, so each goes in with zeroed room after it.
+    // The parser takes an int's worth at a time; runs are at most a pack long.
     while (length > 0) {
         const int piece = int(std::min<size_t>(length, 1 << 20));
-        padded_.assign(data, data + piece);
-        padded_.resize(size_t(piece) + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-        parse(padded_.data(), piece, toAv(pts), toAv(dts));
+        parse(data, piece, toAv(pts), toAv(dts));
         data += piece;
         length -= size_t(piece);
         pts = dts = NoTimestamp;

@@ -44,6 +44,8 @@ class FrameCutter {
     FrameCutter(const FrameCutter&) = delete;
     FrameCutter& operator=(const FrameCutter&) = delete;
 
+    // The parsers read up to AV_INPUT_BUFFER_PADDING_SIZE bytes past the run: they must be
+    // there to read (the pass's chunks and the writer's batches carry zeroed room after them).
     void feed(const uint8_t* data, size_t length, int64_t pts, int64_t dts);
     // The stream has ended: the frame the parser still holds comes out.
     void finish();
@@ -68,9 +70,6 @@ class FrameCutter {
     StreamParameters parameters_;
     std::optional<CutFrame> held_; // the last frame cut, until the next shows it is not alone
     bool framesCut_ = false;
-    // The run in hand with the zeroed room after it that the parsers read into; its own room
-    // kept from run to run.
-    std::vector<uint8_t> padded_;
 };
 
 // The sample rate and channels of an audio frame as the codec's decoder gives them; 0 each when

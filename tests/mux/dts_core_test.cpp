@@ -32,8 +32,10 @@ struct CoreFrames {
             AVPacket* cut = frame.packet;
             av_packet_free(&cut);
         });
-        const Bytes bytes = readBytes(es);
-        cutter.feed(bytes.data(), bytes.size(), 0, 0);
+        Bytes bytes = readBytes(es);
+        const size_t size = bytes.size();
+        bytes.resize(size + AV_INPUT_BUFFER_PADDING_SIZE); // read by the parser, as allowed
+        cutter.feed(bytes.data(), size, 0, 0);
         cutter.finish();
         parameters = core.parameters();
     }

@@ -21,10 +21,12 @@ struct Ac3Frames {
     std::vector<AVPacket*> packets;
     StreamParameters parameters;
     Ac3Frames() {
-        const Bytes es = readBytes(encoded(Encoded::Ac3).es);
+        Bytes es = readBytes(encoded(Encoded::Ac3).es);
+        const size_t size = es.size();
+        es.resize(size + AV_INPUT_BUFFER_PADDING_SIZE); // read by the parser, as allowed
         FrameCutter cutter(AV_CODEC_ID_AC3,
                            [&](const CutFrame& frame) { packets.push_back(frame.packet); });
-        cutter.feed(es.data(), es.size(), 0, 0);
+        cutter.feed(es.data(), size, 0, 0);
         cutter.finish();
         parameters = cutter.parameters();
     }
