@@ -53,16 +53,6 @@ bool onlyEndCodes(AVCodecID codec, const AVPacket& frame) {
 
 } // namespace
 
-AVPacket* packetOf(const uint8_t* data, size_t length) {
-    AVPacket* packet = av_packet_alloc();
-    if (packet == nullptr || av_new_packet(packet, int(length)) < 0) {
-        av_packet_free(&packet);
-        throw std::bad_alloc();
-    }
-    std::memcpy(packet->data, data, length);
-    return packet;
-}
-
 StreamParameters decodedFormat(AVCodecID codec, const AVPacket& frame) {
     const AVCodec* decoder = avcodec_find_decoder(codec);
     AVCodecContext* context = decoder != nullptr ? avcodec_alloc_context3(decoder) : nullptr;
@@ -88,6 +78,10 @@ FrameCutter::FrameCutter(AVCodecID codec, Receiver receiver) : receiver_(std::mo
     context_->codec_type = avcodec_get_type(codec);
     // The H.264 parser dates frames without a timestamp from the stream's timing SEI.
     context_->pkt_timebase = {1, 90000};
+    if (codec == AV_CODEC_ID_DTS) {
+        dtsFrames_ = std::make_unique<DtsFrames>(AV_NOPTS_VALUE);
+        parser_->flags |= PARSER_FLAG_COMPLETE_FRAMES;
+    }
     if (context_->codec_type != AVMEDIA_TYPE_VIDEO) return;
     const AVBitStreamFilter* filter = av_bsf_get_by_name("extract_extradata");
     if (filter == nullptr || av_bsf_alloc(filter, &extradataFilter_) < 0)
@@ -115,7 +109,10 @@ void FrameCutter::feed(const uint8_t* data, size_t length, int64_t pts, int64_t 
     // The parser takes an int's worth at a time; runs are at most a pack long.
     while (length > 0) {
         const int piece = int(std::min<size_t>(length, 1 << 20));
-        parse(data, piece, toAv(pts), toAv(dts));
+        if (dtsFrames_)
+            cutDts(data, piece, toAv(pts), toAv(dts));
+        else
+            parse(data, piece, toAv(pts), toAv(dts));
         data += piece;
         length -= size_t(piece);
         pts = dts = NoTimestamp;
@@ -123,6 +120,10 @@ void FrameCutter::feed(const uint8_t* data, size_t length, int64_t pts, int64_t 
 }
 
 void FrameCutter::finish() {
+    if (dtsFrames_)
+        dtsFrames_->finish([this](const uint8_t* data, size_t length, int64_t pts, int64_t dts) {
+            cutWhole(data, length, pts, dts);
+        });
     parse(nullptr, 0, AV_NOPTS_VALUE, AV_NOPTS_VALUE);
     if (!held_) return;
     const CutFrame last = *held_;
@@ -156,7 +157,7 @@ void FrameCutter::parse(const uint8_t* data, int length, int64_t pts, int64_t dt
         int frameLength = 0;
         const int used =
             av_parser_parse2(parser_, context_, &frame, &frameLength, data, length, pts, dts, 0);
-        if (frameLength > 0) cut(frame, frameLength);
+        if (frameLength > 0) cut(packets_.packetOf(frame, size_t(frameLength)));
         if (length == 0) return;
         idle = used > 0 || frameLength > 0 ? 0 : idle + 1;
         data += used;
@@ -166,8 +167,32 @@ void FrameCutter::parse(const uint8_t* data, int length, int64_t pts, int64_t dt
     }
 }
 
-void FrameCutter::cut(const uint8_t* data, int length) {
-    AVPacket* packet = packetOf(data, size_t(length));
+void FrameCutter::cutDts(const uint8_t* data, int length, int64_t pts, int64_t dts) {
+    const auto whole = [this](const uint8_t* frame, size_t size, int64_t framePts,
+                              int64_t frameDts) { cutWhole(frame, size, framePts, frameDts); };
+    if (dtsFrames_->feed(data, size_t(length), pts, dts, whole)) return;
+    // From the frame that left the layout on, the parser searches as it would have.
+    std::vector<DtsFrames::Run> rest = dtsFrames_->rest();
+    dtsFrames_.reset();
+    parser_->flags &= ~PARSER_FLAG_COMPLETE_FRAMES;
+    for (DtsFrames::Run& run : rest) {
+        const int size = int(run.bytes.size());
+        run.bytes.resize(run.bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE);
+        parse(run.bytes.data(), size, run.pts, run.dts);
+    }
+}
+
+void FrameCutter::cutWhole(const uint8_t* data, size_t length, int64_t pts, int64_t dts) {
+    AVPacket* packet = packets_.packetOf(data, length);
+    // A whole frame comes back out at once, with the stamps given and the frame's length.
+    uint8_t* frame = nullptr;
+    int frameLength = 0;
+    av_parser_parse2(parser_, context_, &frame, &frameLength, packet->data, packet->size, pts, dts,
+                     0);
+    cut(packet);
+}
+
+void FrameCutter::cut(AVPacket* packet) {
     framesCut_ = true;
     const bool video = context_->codec_type == AVMEDIA_TYPE_VIDEO;
     if (video) {

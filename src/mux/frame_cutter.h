@@ -2,8 +2,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
+
+#include "dts_frames.h"
+#include "packet_pool.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -56,17 +60,23 @@ class FrameCutter {
 
   private:
     void parse(const uint8_t* data, int length, int64_t pts, int64_t dts);
-    void cut(const uint8_t* data, int length);
+    // A DTS run goes to the cutter by frame sizes while the stream keeps its layout.
+    void cutDts(const uint8_t* data, int length, int64_t pts, int64_t dts);
+    // A whole frame: the parser only reads its header.
+    void cutWhole(const uint8_t* data, size_t length, int64_t pts, int64_t dts);
+    void cut(AVPacket* packet);
     // Hands on the frame held back and holds this one; an end-of-sequence code the parser cut
     // as a frame of its own goes with the frame before instead.
     void pass(const CutFrame& frame);
     void lookForExtradata(const AVPacket& frame);
 
     Receiver receiver_;
+    PacketPool packets_;
     AVCodecContext* context_ = nullptr;
     AVCodecParserContext* parser_ = nullptr;
     AVBSFContext* extradataFilter_ = nullptr; // video only, until the setup is found
     AVPacket* probe_ = nullptr;
+    std::unique_ptr<DtsFrames> dtsFrames_;
     StreamParameters parameters_;
     std::optional<CutFrame> held_; // the last frame cut, until the next shows it is not alone
     bool framesCut_ = false;
@@ -75,8 +85,5 @@ class FrameCutter {
 // The sample rate and channels of an audio frame as the codec's decoder gives them; 0 each when
 // it does not decode.
 StreamParameters decodedFormat(AVCodecID codec, const AVPacket& frame);
-
-// A packet of its own holding a copy of these bytes; throws std::bad_alloc.
-AVPacket* packetOf(const uint8_t* data, size_t length);
 
 } // namespace splitwick

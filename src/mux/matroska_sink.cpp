@@ -134,10 +134,11 @@ bool MatroskaSink::addTrack(const TrackPlan& plan) {
     tracks_.push_back(std::make_unique<MuxedTrack>(plan));
     MuxedTrack& made = *tracks_.back();
     if (made.codec == MuxCodec::Pgs) {
-        made.sets = std::make_unique<PgsDisplaySets>(
-            [this, &made](int64_t pts, std::span<const uint8_t> set) {
-                add(made, {packetOf(set.data(), set.size()), -1, pts, pts, 0, true, std::nullopt});
-            });
+        made.sets = std::make_unique<PgsDisplaySets>([this, &made](int64_t pts,
+                                                                   std::span<const uint8_t> set) {
+            add(made,
+                {packets_.packetOf(set.data(), set.size()), -1, pts, pts, 0, true, std::nullopt});
+        });
         made.units = std::make_unique<PgsStreamFile>(*made.sets, plan.track.label);
     } else if (!made.fromLpcm()) {
         made.cutter = std::make_unique<FrameCutter>(avCodecOf(made.codec, 0),
@@ -238,8 +239,8 @@ void MatroskaSink::lpcmSamples(MuxedTrack& track, const PayloadRun& run) {
     const std::optional<int64_t> pts =
         run.continuesPacket || run.pts == NoTimestamp ? std::nullopt : std::optional(run.pts);
     if (track.flac) return track.flac->samples(samples, int(clocks_.size()) - 1, pts);
-    add(track, {packetOf(samples.data(), samples.size()), int(clocks_.size()) - 1, pts, pts, frames,
-                true, std::nullopt});
+    add(track, {packets_.packetOf(samples.data(), samples.size()), int(clocks_.size()) - 1, pts,
+                pts, frames, true, std::nullopt});
 }
 
 void MatroskaSink::subpicture(MuxedTrack& track, PayloadRun& run) {

@@ -16,6 +16,7 @@
 #include "jobs/pass_writer.h"
 #include "matroska_writer.h"
 #include "mpeg2_order.h"
+#include "packet_pool.h"
 #include "pgs_display_sets.h"
 #include "seam.h"
 #include "track_clock.h"
@@ -108,6 +109,7 @@ class MatroskaSink : public PassWriter {
     std::vector<TrackPlan> leftOut_;                  // chosen, but no frame came in time
     std::array<int16_t, 3 * 256> byKey_;              // each track's place in tracks_
     TimingRecorder timing_;
+    PacketPool packets_;   // subpictures' display sets and LPCM's samples
     PartTiming firstPart_; // its streams' delays are the tracks' in the file
     // One per part, the last the one being read; the PGS converter holds on to it meanwhile.
     std::deque<TitleClock> clocks_{1};

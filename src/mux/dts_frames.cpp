@@ -1,0 +1,127 @@
+#include "dts_frames.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace splitwick {
+
+namespace {
+
+constexpr uint8_t CoreSync[4] = {0x7F, 0xFE, 0x80, 0x01};
+constexpr uint8_t SubstreamSync[4] = {0x64, 0x58, 0x20, 0x25};
+// A core frame is at least 96 bytes; a substream's header alone a dozen.
+constexpr size_t SmallestCore = 96;
+constexpr size_t SmallestSubstream = 16;
+
+// The parser's sync for a 16-bit big-endian core: the sync word, then a normal frame (FTYPE)
+// of 31 samples a block (SHORT), bits of the frame header's first byte.
+bool coreSyncAt(const uint8_t* bytes) {
+    return std::memcmp(bytes, CoreSync, 4) == 0 && (bytes[4] & 0xFC) == 0xFC;
+}
+
+// FSIZE: the core frame's length less one, 14 bits after NBLKS.
+size_t coreLength(const uint8_t* bytes) {
+    return (size_t(bytes[5] & 3) << 12 | size_t(bytes[6]) << 4 | bytes[7] >> 4) + 1;
+}
+
+// nuExtSSFsize: the substream's length less one, 16 or 20 bits (bHeaderSizeType) after
+// UserDefinedBits, nExtSSIndex and nuExtSSHeaderSize.
+size_t substreamLength(const uint8_t* bytes) {
+    uint64_t header = 0;
+    for (int i = 4; i < 10; ++i)
+        header = header << 8 | bytes[i];
+    const bool longHeader = bytes[5] & 0x20;
+    return (longHeader ? (header >> 5 & 0xFFFFF) : (header >> 13 & 0xFFFF)) + 1;
+}
+
+} // namespace
+
+bool DtsFrames::feed(const uint8_t* data, size_t length, int64_t pts, int64_t dts,
+                     const Receiver& frame) {
+    if (left_) return false;
+    if (length == 0) return true;
+    const Stamps stamps{pts, dts};
+    newest_ = (newest_ + 1) % entries_.size();
+    entries_[newest_] = {received_, received_ + int64_t(length), stamps};
+    if (received_ == 0) frameStamps_ = stampsAt(0, 0, true);
+    runs_.push_back({received_, length, stamps});
+    held_.insert(held_.end(), data, data + length);
+    received_ += int64_t(length);
+    size_t frameBytes = 0;
+    Length known;
+    while ((known = frameLength(frameBytes)) == Length::Known) {
+        frame(held_.data(), frameBytes, frameStamps_.pts, frameStamps_.dts);
+        const int64_t before = frameStart_;
+        frameStart_ += int64_t(frameBytes);
+        held_.erase(held_.begin(), held_.begin() + long(frameBytes));
+        // The parser sees a frame end once the next core sync's sixth byte is in: it then
+        // looks its stamps up from there, or from the start of the run that byte came in.
+        frameStamps_ =
+            stampsAt(std::max(frameStart_, runStartHolding(frameStart_ + 5)), before, false);
+        while (runs_.size() > 1 && runs_[1].offset <= frameStart_)
+            runs_.pop_front();
+    }
+    left_ = known == Length::Left;
+    return !left_;
+}
+
+DtsFrames::Length DtsFrames::frameLength(size_t& length) const {
+    const uint8_t* bytes = held_.data();
+    const size_t held = held_.size();
+    if (held < 8) return Length::Wanting;
+    if (!coreSyncAt(bytes)) return Length::Left;
+    const size_t core = coreLength(bytes);
+    if (core < SmallestCore) return Length::Left;
+    // Each frame is cut as soon as the next one's sync is in, as the parser cuts it.
+    if (held < core + 4) return Length::Wanting;
+    length = core;
+    if (std::memcmp(bytes + core, SubstreamSync, 4) == 0) {
+        if (held < core + 10) return Length::Wanting;
+        const size_t substream = substreamLength(bytes + core);
+        if (substream < SmallestSubstream) return Length::Left;
+        length += substream;
+    }
+    if (held < length + 6) return Length::Wanting;
+    return coreSyncAt(bytes + length) ? Length::Known : Length::Left;
+}
+
+void DtsFrames::finish(const Receiver& frame) {
+    if (left_ || held_.empty()) return;
+    frame(held_.data(), held_.size(), frameStamps_.pts, frameStamps_.dts);
+    held_.clear();
+}
+
+std::vector<DtsFrames::Run> DtsFrames::rest() const {
+    std::vector<Run> runs;
+    int64_t at = frameStart_;
+    for (const Held& run : runs_) {
+        const int64_t end = run.offset + int64_t(run.length);
+        if (end <= at) continue;
+        const auto from = held_.begin() + (at - frameStart_);
+        const Stamps stamps = runs.empty() ? frameStamps_ : run.stamps;
+        runs.push_back({std::vector<uint8_t>(from, from + (end - at)), stamps.pts, stamps.dts});
+        at = end;
+    }
+    return runs;
+}
+
+DtsFrames::Stamps DtsFrames::stampsAt(int64_t at, int64_t before, bool first) const {
+    // As libavcodec's lookup: the table in its own order, each run that began after the frame
+    // before (or any, for the first frame) and not after `at` taken in turn, up to the one
+    // holding `at`.
+    Stamps found{none_, none_};
+    for (const Entry& entry : entries_) {
+        if (entry.end == 0 || at < entry.offset || !(before < entry.offset || first)) continue;
+        found = entry.stamps;
+        if (at < entry.end) break;
+    }
+    return found;
+}
+
+int64_t DtsFrames::runStartHolding(int64_t offset) const {
+    for (auto run = runs_.rbegin(); run != runs_.rend(); ++run)
+        if (run->offset <= offset) return run->offset;
+    return frameStart_;
+}
+
+} // namespace splitwick

@@ -1,0 +1,43 @@
+#include "packet_pool.h"
+
+#include <cstring>
+#include <new>
+
+extern "C" {
+#include <libavcodec/defs.h>
+}
+
+namespace splitwick {
+
+PacketPool::~PacketPool() {
+    for (AVBufferPool*& pool : pools_)
+        av_buffer_pool_uninit(&pool);
+}
+
+AVPacket* PacketPool::packetOf(const uint8_t* data, size_t length) {
+    AVPacket* packet = av_packet_alloc();
+    if (packet == nullptr) throw std::bad_alloc();
+    const size_t needed = length + AV_INPUT_BUFFER_PADDING_SIZE;
+    size_t size = SmallestSize, at = 0;
+    while (at < Sizes && size < needed) {
+        size *= 2;
+        ++at;
+    }
+    if (at < Sizes) {
+        if (pools_[at] == nullptr) pools_[at] = av_buffer_pool_init(size, nullptr);
+        if (pools_[at] != nullptr) packet->buf = av_buffer_pool_get(pools_[at]);
+    } else {
+        packet->buf = av_buffer_alloc(needed);
+    }
+    if (packet->buf == nullptr) {
+        av_packet_free(&packet);
+        throw std::bad_alloc();
+    }
+    packet->data = packet->buf->data;
+    packet->size = int(length);
+    std::memcpy(packet->data, data, length);
+    std::memset(packet->data + length, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+    return packet;
+}
+
+} // namespace splitwick
