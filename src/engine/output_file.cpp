@@ -83,8 +83,17 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::write(const uint8_t* data, size_t length) {
-    // Whole buffers' worth, with nothing buffered before them, go to the file as they are: the
-    // Matroska writer hands its bytes on in such blocks, which saves copying all of them.
+    // Whole buffers' worth go to the file as they are, once what is buffered before them has
+    // been made a whole buffer: the Matroska writer hands on each cluster in one piece, after
+    // a few bytes of its header, which saves copying all of them.
+    if (buffered_ > 0 && buffered_ + length >= 2 * BufferSize) {
+        const size_t taken = BufferSize - buffered_;
+        std::memcpy(buffer_.get() + buffered_, data, taken);
+        buffered_ = BufferSize;
+        data += taken;
+        length -= taken;
+        flush();
+    }
     if (buffered_ == 0 && length >= BufferSize) {
         const size_t whole = length - length % BufferSize;
         if (const int error = writeAll(data, whole)) throw streamWriteError(path_, error);

@@ -45,15 +45,22 @@ bool DtsFrames::feed(const uint8_t* data, size_t length, int64_t pts, int64_t dt
     entries_[newest_] = {received_, received_ + int64_t(length), stamps};
     if (received_ == 0) frameStamps_ = stampsAt(0, 0, true);
     runs_.push_back({received_, length, stamps});
-    held_.insert(held_.end(), data, data + length);
     received_ += int64_t(length);
-    size_t frameBytes = 0;
+    // Frames wholly in the run are cut from it; only what is left waits, copied.
+    const uint8_t* bytes = data;
+    size_t size = length;
+    if (!held_.empty()) {
+        held_.insert(held_.end(), data, data + length);
+        bytes = held_.data();
+        size = held_.size();
+    }
+    size_t at = 0, frameBytes = 0;
     Length known;
-    while ((known = frameLength(frameBytes)) == Length::Known) {
-        frame(held_.data(), frameBytes, frameStamps_.pts, frameStamps_.dts);
+    while ((known = frameLength(bytes + at, size - at, frameBytes)) == Length::Known) {
+        frame(bytes + at, frameBytes, frameStamps_.pts, frameStamps_.dts);
         const int64_t before = frameStart_;
         frameStart_ += int64_t(frameBytes);
-        held_.erase(held_.begin(), held_.begin() + long(frameBytes));
+        at += frameBytes;
         // The parser sees a frame end once the next core sync's sixth byte is in: it then
         // looks its stamps up from there, or from the start of the run that byte came in.
         frameStamps_ =
@@ -61,13 +68,15 @@ bool DtsFrames::feed(const uint8_t* data, size_t length, int64_t pts, int64_t dt
         while (runs_.size() > 1 && runs_[1].offset <= frameStart_)
             runs_.pop_front();
     }
+    if (bytes == data)
+        held_.assign(data + at, data + length);
+    else
+        held_.erase(held_.begin(), held_.begin() + long(at));
     left_ = known == Length::Left;
     return !left_;
 }
 
-DtsFrames::Length DtsFrames::frameLength(size_t& length) const {
-    const uint8_t* bytes = held_.data();
-    const size_t held = held_.size();
+DtsFrames::Length DtsFrames::frameLength(const uint8_t* bytes, size_t held, size_t& length) {
     if (held < 8) return Length::Wanting;
     if (!coreSyncAt(bytes)) return Length::Left;
     const size_t core = coreLength(bytes);

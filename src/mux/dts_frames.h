@@ -48,8 +48,8 @@ class DtsFrames {
     };
     enum class Length { Wanting, Left, Known };
 
-    // The length of the frame at the front, once its bytes and the next sync are in.
-    Length frameLength(size_t& length) const;
+    // The length of the frame at the front of these bytes, once it and the next sync are in.
+    static Length frameLength(const uint8_t* bytes, size_t held, size_t& length);
     // The stamps the parser gives a frame it looks up at `at` after one that began at `before`.
     Stamps stampsAt(int64_t at, int64_t before, bool first) const;
     int64_t runStartHolding(int64_t offset) const;

@@ -73,6 +73,8 @@ MatroskaWriter::MatroskaWriter(OutputFile& out) : out_(out) {
         avformat_free_context(format_);
         throw std::bad_alloc();
     }
+    // Each cluster goes to the file in one write, not copied through the buffer first.
+    io_->direct = 1;
     format_->pb = io_;
     format_->flags |= AVFMT_FLAG_CUSTOM_IO;
 }

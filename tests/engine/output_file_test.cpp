@@ -1,5 +1,6 @@
 // An output file holds what was written, in order, however the writes were cut: through its
-// buffer, or straight to the file for whole buffers' worth with nothing buffered before them.
+// buffer, or straight to the file for whole buffers' worth once what was buffered before them
+// has been made a whole buffer.
 #include <filesystem>
 #include <numeric>
 
@@ -29,6 +30,8 @@ const Cuts WriteCuts[] = {
     {"ABitThenBuffers", {5, 3 * Buffer}},
     {"BuffersAfterAFullBuffer", {Buffer - 5, 5, 2 * Buffer, 17}},
     {"BufferThenPieces", {Buffer, 1, Buffer + 1, 3}},
+    {"AClusterAfterItsHeader", {12, 5 * Buffer + 77, 3}},
+    {"ABitThenJustUnderTwoBuffers", {5, 2 * Buffer - 6, 1}},
 };
 
 class OutputFileWrites : public ::testing::TestWithParam<Cuts> {};
