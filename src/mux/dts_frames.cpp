@@ -46,51 +46,72 @@ bool DtsFrames::feed(const uint8_t* data, size_t length, int64_t pts, int64_t dt
     if (received_ == 0) frameStamps_ = stampsAt(0, 0, true);
     runs_.push_back({received_, length, stamps});
     received_ += int64_t(length);
-    // Frames wholly in the run are cut from it; only what is left waits, copied.
-    const uint8_t* bytes = data;
-    size_t size = length;
-    if (!held_.empty()) {
-        held_.insert(held_.end(), data, data + length);
-        bytes = held_.data();
-        size = held_.size();
+    // A frame begun in earlier runs takes from this one only the bytes it still wants; the
+    // frames after it are cut from the run itself, and only an unfinished one is copied.
+    size_t from = 0, frameBytes = 0;
+    while (!held_.empty()) {
+        const Length known = frameLength(held_.data(), held_.size(), frameBytes);
+        if (known == Length::Left || (known == Length::Wanting && from == length)) {
+            held_.insert(held_.end(), data + from, data + length);
+            left_ = known == Length::Left;
+            return !left_;
+        }
+        if (known == Length::Wanting) {
+            const size_t taken = std::min(length - from, frameBytes - held_.size());
+            held_.insert(held_.end(), data + from, data + from + taken);
+            from += taken;
+            continue;
+        }
+        cutFront(held_.data(), frameBytes, frame);
+        const size_t after = held_.size() - frameBytes;
+        if (after <= from) {
+            from -= after;
+            held_.clear();
+        } else {
+            held_.erase(held_.begin(), held_.begin() + long(frameBytes));
+        }
     }
-    size_t at = 0, frameBytes = 0;
     Length known;
-    while ((known = frameLength(bytes + at, size - at, frameBytes)) == Length::Known) {
-        frame(bytes + at, frameBytes, frameStamps_.pts, frameStamps_.dts);
-        const int64_t before = frameStart_;
-        frameStart_ += int64_t(frameBytes);
-        at += frameBytes;
-        // The parser sees a frame end once the next core sync's sixth byte is in: it then
-        // looks its stamps up from there, or from the start of the run that byte came in.
-        frameStamps_ =
-            stampsAt(std::max(frameStart_, runStartHolding(frameStart_ + 5)), before, false);
-        while (runs_.size() > 1 && runs_[1].offset <= frameStart_)
-            runs_.pop_front();
+    while ((known = frameLength(data + from, length - from, frameBytes)) == Length::Known) {
+        cutFront(data + from, frameBytes, frame);
+        from += frameBytes;
     }
-    if (bytes == data)
-        held_.assign(data + at, data + length);
-    else
-        held_.erase(held_.begin(), held_.begin() + long(at));
+    held_.assign(data + from, data + length);
     left_ = known == Length::Left;
     return !left_;
 }
 
+void DtsFrames::cutFront(const uint8_t* bytes, size_t length, const Receiver& frame) {
+    frame(bytes, length, frameStamps_.pts, frameStamps_.dts);
+    const int64_t before = frameStart_;
+    frameStart_ += int64_t(length);
+    // The parser sees a frame end once the next core sync's sixth byte is in: it then looks
+    // its stamps up from there, or from the start of the run that byte came in.
+    frameStamps_ = stampsAt(std::max(frameStart_, runStartHolding(frameStart_ + 5)), before, false);
+    while (runs_.size() > 1 && runs_[1].offset <= frameStart_)
+        runs_.pop_front();
+}
+
 DtsFrames::Length DtsFrames::frameLength(const uint8_t* bytes, size_t held, size_t& length) {
-    if (held < 8) return Length::Wanting;
+    // Wanting: `length` is how many bytes it takes to tell.
+    const auto wanting = [&length](size_t bytes) {
+        length = bytes;
+        return Length::Wanting;
+    };
+    if (held < 8) return wanting(8);
     if (!coreSyncAt(bytes)) return Length::Left;
     const size_t core = coreLength(bytes);
     if (core < SmallestCore) return Length::Left;
     // Each frame is cut as soon as the next one's sync is in, as the parser cuts it.
-    if (held < core + 4) return Length::Wanting;
-    length = core;
+    if (held < core + 4) return wanting(core + 4);
+    size_t substream = 0;
     if (std::memcmp(bytes + core, SubstreamSync, 4) == 0) {
-        if (held < core + 10) return Length::Wanting;
-        const size_t substream = substreamLength(bytes + core);
+        if (held < core + 10) return wanting(core + 10);
+        substream = substreamLength(bytes + core);
         if (substream < SmallestSubstream) return Length::Left;
-        length += substream;
     }
-    if (held < length + 6) return Length::Wanting;
+    if (held < core + substream + 6) return wanting(core + substream + 6);
+    length = core + substream;
     return coreSyncAt(bytes + length) ? Length::Known : Length::Left;
 }
 

@@ -48,8 +48,11 @@ class DtsFrames {
     };
     enum class Length { Wanting, Left, Known };
 
-    // The length of the frame at the front of these bytes, once it and the next sync are in.
+    // The length of the frame at the front of these bytes, once it and the next sync are in;
+    // while Wanting, how many bytes it takes to tell.
     static Length frameLength(const uint8_t* bytes, size_t held, size_t& length);
+    // Hands the frame at the front on; the next one's stamps follow.
+    void cutFront(const uint8_t* bytes, size_t length, const Receiver& frame);
     // The stamps the parser gives a frame it looks up at `at` after one that began at `before`.
     Stamps stampsAt(int64_t at, int64_t before, bool first) const;
     int64_t runStartHolding(int64_t offset) const;

@@ -28,14 +28,14 @@ struct StampedRun {
     int64_t pts;
 };
 
-// Runs of 1 to 600 bytes, each seventh up to 4,000, two in three stamped.
-std::vector<StampedRun> runsOf(size_t size) {
+// Runs of 1 to `most` bytes, each seventh up to 4,000, two in three stamped.
+std::vector<StampedRun> runsOf(size_t size, size_t most) {
     std::vector<StampedRun> runs;
     uint32_t random = 12345;
     for (size_t at = 0; at < size;) {
         random = random * 1103515245 + 12345;
-        const size_t most = runs.size() % 7 == 0 ? 4000 : 600;
-        const size_t length = std::min(size - at, size_t(random >> 8) % most + 1);
+        const size_t longest = runs.size() % 7 == 0 ? 4000 : most;
+        const size_t length = std::min(size - at, size_t(random >> 8) % longest + 1);
         const int64_t pts = runs.size() % 3 == 2 ? NoTimestamp : int64_t(runs.size()) * 100;
         runs.push_back({at, length, pts});
         at += length;
@@ -86,8 +86,12 @@ std::vector<Frame> cut(const Bytes& padded, const std::vector<StampedRun>& runs)
         AVPacket* packet = frame.packet;
         av_packet_free(&packet);
     });
-    for (const StampedRun& run : runs)
-        cutter.feed(padded.data() + run.at, run.length, run.pts, run.pts);
+    for (const StampedRun& run : runs) {
+        // Each run in a buffer of its own, as the pass's chunks are: nothing is read before it.
+        Bytes own(padded.begin() + long(run.at),
+                  padded.begin() + long(run.at + run.length + AV_INPUT_BUFFER_PADDING_SIZE));
+        cutter.feed(own.data(), run.length, run.pts, run.pts);
+    }
     cutter.finish();
     return frames;
 }
@@ -136,12 +140,15 @@ TEST(DtsFrames, CutAsTheParserCutsCleanAndDamagedStreams) {
         Bytes es = readBytes(encoded(row.input).es);
         row.damage(es);
         const size_t size = es.size();
-        const std::vector<StampedRun> runs = runsOf(size);
-        EXPECT_EQ(cutBySizesAlone(es, runs), row.bySizesAlone);
         es.resize(size + AV_INPUT_BUFFER_PADDING_SIZE);
-        const std::vector<Frame> expected = parsed(es, runs);
-        ASSERT_GT(expected.size(), 10u);
-        EXPECT_TRUE(cut(es, runs) == expected);
+        // Runs of a pack's payload, give or take, and runs shorter than a sync word.
+        for (const size_t most : {600, 7}) {
+            const std::vector<StampedRun> runs = runsOf(size, most);
+            EXPECT_EQ(cutBySizesAlone(es, runs), row.bySizesAlone);
+            const std::vector<Frame> expected = parsed(es, runs);
+            ASSERT_GT(expected.size(), 10u);
+            EXPECT_TRUE(cut(es, runs) == expected);
+        }
     }
 }
 
