@@ -60,7 +60,7 @@ AVCodecID avCodecOf(MuxCodec codec, int bitsPerSample) {
     return AV_CODEC_ID_NONE;
 }
 
-MatroskaWriter::MatroskaWriter(OutputFile& out) : out_(out) {
+MatroskaWriter::MatroskaWriter(OutputFile& out) : out_(out), writes_(out) {
     if (avformat_alloc_output_context2(&format_, nullptr, "matroska", nullptr) < 0)
         throw std::bad_alloc();
     auto* buffer = static_cast<unsigned char*>(av_malloc(IoBufferSize));
@@ -91,8 +91,8 @@ int MatroskaWriter::writePacket(void* opaque, uint8_t* data, int length) {
         // The muxer goes back to fill in sizes: those bytes are stored over the ones before.
         const size_t over =
             size_t(std::min<uint64_t>(self.end_ - self.position_, uint64_t(length)));
-        if (over > 0) self.out_.writeAt(self.position_, data, over);
-        self.out_.write(data + over, size_t(length) - over);
+        if (over > 0) self.writes_.writeAt(self.position_, data, over);
+        self.writes_.write(data + over, size_t(length) - over);
         self.position_ += uint64_t(length);
         self.end_ = std::max(self.end_, self.position_);
         return length;
@@ -236,6 +236,7 @@ void MatroskaWriter::finish(const TitleChapters& chapters, int64_t endTicks) {
     check(av_write_trailer(format_));
     avio_flush(io_);
     if (failure_) std::rethrow_exception(failure_);
+    writes_.finish();
 }
 
 } // namespace splitwick

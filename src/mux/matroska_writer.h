@@ -9,6 +9,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "engine/background_writes.h"
 #include "engine/output_file.h"
 #include "engine/stream_timing.h"
 #include "frame_cutter.h"
@@ -53,8 +54,7 @@ class MatroskaWriter {
 
     // With clusterCrc each cluster carries a CRC-32 of its content, which costs a third of the
     // muxer's time.
-    void start(const std::vector<MatroskaTrack>& tracks, const std::string& title,
-               bool clusterCrc);
+    void start(const std::vector<MatroskaTrack>& tracks, const std::string& title, bool clusterCrc);
     bool started() const { return started_; }
     void write(const MatroskaBlock& block);
     // Chapters end where the next begins, the last at `endTicks`.
@@ -69,6 +69,7 @@ class MatroskaWriter {
     void check(int result);
 
     OutputFile& out_;
+    BackgroundWrites writes_; // the file's bytes, stored on a thread of their own
     AVFormatContext* format_ = nullptr;
     AVIOContext* io_ = nullptr;
     uint64_t position_ = 0, end_ = 0;

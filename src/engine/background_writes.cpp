@@ -1,0 +1,99 @@
+#include "background_writes.h"
+
+#include <utility>
+
+namespace splitwick {
+
+BackgroundWrites::BackgroundWrites(OutputFile& file) : file_(file), thread_([this] { run(); }) {}
+
+BackgroundWrites::~BackgroundWrites() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        queue_.clear();
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
+void BackgroundWrites::write(const uint8_t* data, size_t length) {
+    if (filling_.offset) handOver();
+    filling_.bytes.insert(filling_.bytes.end(), data, data + length);
+    if (filling_.bytes.size() >= BlockBytes) handOver();
+}
+
+void BackgroundWrites::writeAt(uint64_t offset, const uint8_t* data, size_t length) {
+    handOver();
+    filling_.offset = offset;
+    filling_.bytes.assign(data, data + length);
+    handOver();
+}
+
+void BackgroundWrites::handOver() {
+    if (filling_.bytes.empty()) return;
+    std::unique_lock lock(mutex_);
+    // A block larger than the limit goes alone.
+    changed_.wait(lock, [this] {
+        return failure_ || queue_.empty() || queuedBytes_ + filling_.bytes.size() <= QueueLimit;
+    });
+    if (failure_) std::rethrow_exception(failure_);
+    queuedBytes_ += filling_.bytes.size();
+    queue_.push_back(std::move(filling_));
+    filling_ = Block{};
+    if (!spare_.empty()) {
+        filling_.bytes = std::move(spare_.back());
+        spare_.pop_back();
+    }
+    lock.unlock();
+    changed_.notify_all();
+}
+
+void BackgroundWrites::finish() {
+    handOver();
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return failure_ || (queue_.empty() && !storing_); });
+    }
+    throwFailure();
+}
+
+void BackgroundWrites::throwFailure() {
+    std::lock_guard lock(mutex_);
+    if (failure_) std::rethrow_exception(failure_);
+}
+
+void BackgroundWrites::run() {
+    Block block;
+    for (;;) {
+        {
+            std::unique_lock lock(mutex_);
+            if (storing_) {
+                queuedBytes_ -= block.bytes.size();
+                block.bytes.clear();
+                spare_.push_back(std::move(block.bytes));
+                storing_ = false;
+                changed_.notify_all();
+            }
+            changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (stopping_) return;
+            block = std::move(queue_.front());
+            queue_.pop_front();
+            storing_ = true;
+        }
+        try {
+            if (block.offset)
+                file_.writeAt(*block.offset, block.bytes.data(), block.bytes.size());
+            else
+                file_.write(block.bytes.data(), block.bytes.size());
+        } catch (...) {
+            std::lock_guard lock(mutex_);
+            failure_ = std::current_exception();
+            queue_.clear();
+            storing_ = false;
+            changed_.notify_all();
+            return;
+        }
+    }
+}
+
+} // namespace splitwick

@@ -1,0 +1,64 @@
+#pragma once
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "output_file.h"
+
+namespace splitwick {
+
+// Stores an output file's bytes on a thread of its own, so that the thread making them goes on
+// while the kernel copies them into the page cache (a third of a mux's time, where writing
+// costs the machine more than reading). The bytes are copied into blocks that the thread
+// stores in order, through the file's own write and writeAt: the file ends up as written
+// directly. At most QueueLimit bytes wait. A failure to store comes back at the next write or
+// at finish(); what waits when the owner goes is dropped.
+class BackgroundWrites {
+  public:
+    static constexpr size_t QueueLimit = 8 * 1024 * 1024;
+    // Appended bytes go over in blocks of at least this much.
+    static constexpr size_t BlockBytes = 1024 * 1024;
+
+    // Until finish() only this thread touches the file.
+    explicit BackgroundWrites(OutputFile& file);
+    ~BackgroundWrites();
+    BackgroundWrites(const BackgroundWrites&) = delete;
+    BackgroundWrites& operator=(const BackgroundWrites&) = delete;
+
+    void write(const uint8_t* data, size_t length);
+    // Over bytes written before, at a position counted from the file's start.
+    void writeAt(uint64_t offset, const uint8_t* data, size_t length);
+    // Waits until every byte is stored and ends the thread; throws the failure, if any.
+    void finish();
+
+  private:
+    struct Block {
+        std::optional<uint64_t> offset; // none: appended
+        std::vector<uint8_t> bytes;
+    };
+
+    void handOver();
+    void run();
+    void throwFailure();
+
+    OutputFile& file_;
+    Block filling_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Block> queue_;
+    std::vector<std::vector<uint8_t>> spare_; // stored blocks' room, to be filled again
+    size_t queuedBytes_ = 0;
+    bool storing_ = false;  // the thread holds a block it has not stored yet
+    bool stopping_ = false; // no block comes any more
+    std::exception_ptr failure_;
+    std::thread thread_;
+};
+
+} // namespace splitwick
