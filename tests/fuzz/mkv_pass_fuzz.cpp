@@ -40,9 +40,10 @@ constexpr size_t PackBytes = 2048;
 
 // How long a file's timestamps run, read from its PES packets pack by pack as a demuxer would,
 // apart from the code under test: from the earliest to the latest of all, or, when longer, for
-// one stream in file order the spans of its pieces between jumps back of more than a second added
-// up (a track goes on after such a jump where it was). Each timestamp is taken the nearest way
-// round the 33-bit clock.
+// one stream in file order from the earliest to its first stamp and then the spans of its pieces
+// between jumps back of more than a second added up (a track begins at its first stamp and goes
+// on after such a jump where it was). Each timestamp is taken the nearest way round the 33-bit
+// clock.
 class PtsLength {
   public:
     void add(int stream, int64_t pts) {
@@ -51,6 +52,7 @@ class PtsLength {
         earliest_ = std::min(earliest_, fromFirst);
         latest_ = std::max(latest_, fromFirst);
         Stream& s = streams_[stream];
+        if (!s.last) s.first = fromFirst;
         if (s.last) {
             const int64_t step = nearest(pts - *s.last);
             s.at += step;
@@ -66,7 +68,7 @@ class PtsLength {
     int64_t ticks() const {
         int64_t longest = latest_ - earliest_;
         for (const auto& [id, s] : streams_)
-            longest = std::max(longest, s.done + s.high - s.low);
+            longest = std::max(longest, s.first - earliest_ + s.done + s.high - s.low);
         return longest;
     }
 
@@ -82,6 +84,7 @@ class PtsLength {
     int64_t earliest_ = 0, latest_ = 0;
     struct Stream {
         std::optional<int64_t> last;
+        int64_t first = 0;                           // ticks from the file's first
         int64_t at = 0, low = 0, high = 0, done = 0; // ticks from the stream's first
     };
     std::map<int, Stream> streams_;
