@@ -49,15 +49,16 @@ constexpr size_t PackBytes = 2048;
 // after its decoding. Each timestamp is taken the nearest way round the 33-bit clock.
 class PtsLength {
   public:
-    void add(int stream, bool video, int64_t pts, std::optional<int64_t> dts) {
+    // A packet without a DTS is decoded at its PTS.
+    void add(int stream, bool video, int64_t pts, int64_t dts) {
         if (!first_) first_ = pts;
         const int64_t fromFirst = nearest(pts - *first_);
         earliest_ = std::min(earliest_, fromFirst);
         latest_ = std::max(latest_, fromFirst);
         Stream& s = streams_[stream];
         if (video) {
-            const int64_t decoding = dts.value_or(pts), shownAfter = nearest(pts - decoding);
-            if (s.reach) *s.reach += std::clamp<int64_t>(nearest(decoding - *s.last), 0, OneSecond);
+            const int64_t shownAfter = nearest(pts - dts);
+            if (s.reach) *s.reach += std::clamp<int64_t>(nearest(dts - *s.last), 0, OneSecond);
             // A picture shown before its decoding or long after is damage, its stamps no
             // place to be.
             if (shownAfter >= 0 && shownAfter <= OneSecond) {
@@ -65,7 +66,7 @@ class PtsLength {
                                    fromFirst - shownAfter);
                 s.shownAfter = std::max(s.shownAfter, shownAfter);
             }
-            s.last = decoding;
+            s.last = dts;
             return;
         }
         if (!s.last) s.first = fromFirst;
@@ -146,10 +147,11 @@ PtsLength ptsLengthOf(const Bytes& evo) {
         const int stream =
             id == PrivateStream1 && subId < evo.size() ? id << 8 | p[subId] : id << 8;
         const bool video = (id >= 0xE0 && id <= 0xEF) || id == ExtendedStream;
-        const std::optional<int64_t> dts = (p[at + 7] & 0xC0) == 0xC0 && at + 19 <= evo.size()
-                                               ? std::optional(ptsAt(p + at + 14))
-                                               : std::nullopt;
-        if (timed && (p[at + 7] & 0x80)) length.add(stream, video, ptsAt(p + at + 9), dts);
+        if (timed && (p[at + 7] & 0x80)) {
+            const int64_t pts = ptsAt(p + at + 9);
+            const bool dts = (p[at + 7] & 0xC0) == 0xC0 && at + 19 <= evo.size();
+            length.add(stream, video, pts, dts ? ptsAt(p + at + 14) : pts);
+        }
         at += 6 + size;
     }
     return length;
