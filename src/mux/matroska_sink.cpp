@@ -84,7 +84,8 @@ struct MatroskaSink::MuxedTrack {
 
     std::deque<Frame> waiting;
     std::optional<TrackClock> clock;
-    int part = 0; // of the last frame timed
+    int part = 0;               // of the last frame timed
+    std::optional<int> cutPart; // of the last frame cut
     // Frames of the part before left out where they run into this part, and their samples.
     int leftOut = 0;
     int64_t leftOutCounts = 0;
@@ -202,10 +203,11 @@ void MatroskaSink::settleWithoutPicture() {
 
 void MatroskaSink::cutFrame(MuxedTrack& track, const CutFrame& frame) {
     const int64_t counts = track.name.kind == TrackKind::Video ? 1 : frame.samples;
-    // A frame without timestamps is timed by the part of the one before.
+    // A frame without timestamps is timed by the part of the one before, which may have been
+    // written already: the parser hands over a part's last frames after the part has ended.
     const int part = frame.pts != NoTimestamp ? partOf(frame.pts)
-                     : track.waiting.empty()  ? int(clocks_.size()) - 1
-                                              : track.waiting.back().part;
+                                              : track.cutPart.value_or(int(clocks_.size()) - 1);
+    track.cutPart = part;
     const std::optional<int64_t> shownAfter =
         track.codec == MuxCodec::Mpeg2
             ? track.order.framesShownAfter(frame.packet->data, size_t(frame.packet->size))

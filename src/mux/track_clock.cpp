@@ -44,6 +44,13 @@ std::optional<int64_t> TrackClock::stamp(const ClockFrame& frame) const {
     return shifted(kind_ == Kind::Video && frame.dts ? frame.dts : frame.pts);
 }
 
+std::optional<int64_t> TrackClock::guide(const ClockFrame& behind) const {
+    // A picture shown before its decoding, or long after, has no time to go by: copies of one
+    // would follow each other.
+    if (ptsStrays(behind)) return std::nullopt;
+    return stamp(behind);
+}
+
 bool TrackClock::strays(const ClockFrame& frame) const {
     return stampStrays(frame) || ptsStrays(frame) || firstStamp(frame);
 }
@@ -60,7 +67,7 @@ TrackClock::Verdict TrackClock::judgeFirst(const ClockFrame& frame,
                                       // puts the first frame
     size_t followers = 0;
     for (const ClockFrame& behind : later) {
-        if (const std::optional<int64_t> at = stamp(behind)) {
+        if (const std::optional<int64_t> at = guide(behind)) {
             if (distance(*at, from + ticksOf(counts)) <= StrayTicks) return Verdict::Holds;
             // A picture shown before its decoding, or long after, has no time to trust: one
             // stamp behind it that goes elsewhere is enough.
@@ -97,7 +104,7 @@ TrackClock::Verdict TrackClock::judge(const ClockFrame& frame, std::span<const C
     int64_t counts = frame.counts;
     size_t followers = 0;
     for (const ClockFrame& behind : later) {
-        if (const std::optional<int64_t> at = stamp(behind)) {
+        if (const std::optional<int64_t> at = guide(behind)) {
             if (distance(*at, anchor_ + ticksOf(counts_ + counts)) <= StrayTicks)
                 return Verdict::Damage;
             // Neither the clock nor the new time: the stray stamp is no guide.

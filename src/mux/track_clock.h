@@ -38,7 +38,8 @@ struct CountLength {
 // before. A track's or part's first timestamp is damage when the stamped frames behind it go
 // elsewhere. A timestamp more than a second off the clock is damage when a frame behind it agrees
 // with the clock again (that frame takes the clock's time), a jump when those behind it follow
-// the new time (the clock goes on where it was and takes the stamps shifted by the jump).
+// the new time (the clock goes on where it was and takes the stamps shifted by the jump); a
+// picture behind it shown before its decoding, or long after, tells neither.
 // Subtitles take their timestamps as they come.
 class TrackClock {
   public:
@@ -87,6 +88,8 @@ class TrackClock {
     };
 
     std::optional<int64_t> stamp(const ClockFrame& frame) const; // its decoding time
+    // The decoding time of a frame behind a stray one, when it tells damage from a jump.
+    std::optional<int64_t> guide(const ClockFrame& behind) const;
     int64_t ticksOf(int64_t counts) const;
     int64_t expected() const { return anchor_ + ticksOf(counts_); }
     Verdict judge(const ClockFrame& frame, std::span<const ClockFrame> later, bool ended) const;
