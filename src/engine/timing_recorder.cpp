@@ -12,6 +12,10 @@ namespace {
 // in it, which are not kept.
 constexpr size_t FirstSecondLimit = 1024;
 
+// The longest picture of disc video, 24000/1001's: a longer step between the first second's
+// stamps spans pictures whose packets carried no PTS.
+constexpr double LongestPictureTicks = TicksPerSecond * 1001 / 24000.0;
+
 } // namespace
 
 void TimingRecorder::clear() {
@@ -92,7 +96,8 @@ PartTiming TimingRecorder::endPart(const std::string& file) {
         part.referencePts = earliestPresented();
         const double frame = frameTicks();
         if (frame > 0) part.videoFrameRate = frameRateOf(frame);
-        part.videoEndPts = ptsPlus(videoPts_, latest_ + std::llround(frame));
+        part.videoEndPts =
+            ptsPlus(videoPts_, latest_ + std::llround(std::min(frame, LongestPictureTicks)));
     }
     std::stable_sort(firstPts_.begin(), firstPts_.end(),
                      [](const auto& a, const auto& b) { return inTrackOrder(a.first, b.first); });

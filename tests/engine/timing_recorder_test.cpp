@@ -1,6 +1,6 @@
 // Which picture of video stream 0 a part's timeline starts from: the earliest presented among
 // the packets decoded in its first second, B-frames before the first packet's included, a jump
-// back of the stamps not.
+// back of the stamps not; and where it ends: a picture after its latest.
 #include "engine/timing_recorder.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +17,18 @@ constexpr int64_t Wrap = int64_t(1) << 33;
 struct Stamps {
     int64_t pts, dts;
 };
+
+PartTiming timingOf(const std::vector<Stamps>& packets) {
+    const Track video{{IdField::StreamId, 0xE2}, &StreamCodecs[1]};
+    TimingRecorder recorder;
+    uint32_t pending = 0;
+    for (const Stamps& stamps : packets) {
+        PayloadRun run{PacketKind::Video, nullptr,    0,          &video,
+                       pending,           stamps.pts, stamps.dts, false};
+        recorder.payload(run);
+    }
+    return recorder.endPart("A.EVO");
+}
 
 TEST(TimingRecorder, ThePartStartsAtTheEarliestPictureOfItsFirstSecond) {
     const struct {
@@ -37,17 +49,27 @@ TEST(TimingRecorder, ThePartStartsAtTheEarliestPictureOfItsFirstSecond) {
          {{S, S - F}, {S + F, S}, {Wrap - S, Wrap - S - F}, {Wrap - S + F, Wrap - S}},
          S},
     };
-    const Track video{{IdField::StreamId, 0xE2}, &StreamCodecs[1]};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        TimingRecorder recorder;
-        uint32_t pending = 0;
-        for (const Stamps& stamps : row.packets) {
-            PayloadRun run{PacketKind::Video, nullptr,    0,          &video,
-                           pending,           stamps.pts, stamps.dts, false};
-            recorder.payload(run);
-        }
-        EXPECT_EQ(recorder.endPart("A.EVO").referencePts, row.reference);
+        EXPECT_EQ(timingOf(row.packets).referencePts, row.reference);
+    }
+}
+
+TEST(TimingRecorder, ThePartEndsAPictureAfterItsLatest) {
+    const struct {
+        const char* what;
+        std::vector<Stamps> packets;
+        int64_t end;
+    } rows[] = {
+        {"film", {{S, S}, {S + F, S + F}, {S + 2 * F, S + 2 * F}}, S + 3 * F},
+        {"50 pictures a second", {{S, S}, {S + 1800, S + 1800}, {S + 3600, S + 3600}}, S + 5400},
+        {"two stamped pictures far apart in the first second: the step spans unstamped ones",
+         {{S, S - F}, {S + 20 * F, S + 19 * F}},
+         S + 21 * F},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(timingOf(row.packets).videoEndPts, row.end);
     }
 }
 
