@@ -11,6 +11,9 @@ namespace splitwick {
 // PTS and DTS count a 90 kHz clock in 33 bits, which wrap round after some 26.5 hours.
 constexpr int64_t TicksPerSecond = 90000;
 constexpr int64_t PtsModulus = int64_t(1) << 33;
+// The longest picture of disc video, 24000/1001's: a longer step between stamped pictures spans
+// pictures whose packets carried no PTS.
+constexpr double LongestPictureTicks = TicksPerSecond * 1001 / 24000.0;
 
 // a - b for two timestamps, taken the short way round the wrap.
 int64_t ptsDifference(int64_t a, int64_t b);

@@ -12,10 +12,6 @@ namespace {
 // in it, which are not kept.
 constexpr size_t FirstSecondLimit = 1024;
 
-// The longest picture of disc video, 24000/1001's: a longer step between the first second's
-// stamps spans pictures whose packets carried no PTS.
-constexpr double LongestPictureTicks = TicksPerSecond * 1001 / 24000.0;
-
 } // namespace
 
 void TimingRecorder::clear() {

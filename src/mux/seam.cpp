@@ -32,9 +32,11 @@ std::string seamLine(int64_t ticks, const std::string& file, const std::string& 
 
 SeamStart seamStart(const SeamFacts& seam, int64_t referencePts) {
     const int64_t end = seam.beforeEnded.value_or(seam.beforeBegan);
+    // A picture measured longer spans pictures whose packets carried no PTS.
+    const int64_t picture = std::min(seam.pictureTicks, int64_t(LongestPictureTicks));
     if (seam.beforeEndPts) {
         const int64_t on = ptsDifference(referencePts, *seam.beforeEndPts);
-        if (std::abs(on) <= RunsOnPictures * seam.pictureTicks) return {end + on, ""};
+        if (std::abs(on) <= RunsOnPictures * picture) return {end + on, ""};
     }
     if (!seam.placed) return {end, ""};
     const int64_t placed = *seam.placed;
@@ -45,7 +47,7 @@ SeamStart seamStart(const SeamFacts& seam, int64_t referencePts) {
         return {end, seamLine(end, seam.file,
                               "its place " + timeText(placed) + " is " + wrong +
                                   ", passed over: it goes on where the clip before ended")};
-    if (std::abs(placed - end) <= seam.pictureTicks) return {end, ""};
+    if (std::abs(placed - end) <= picture) return {end, ""};
     if (placed < end) return {placed, ""};
     char gap[32];
     std::snprintf(gap, sizeof gap, "%.3f s", double(placed - end) / TicksPerSecond);

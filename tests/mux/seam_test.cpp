@@ -19,12 +19,18 @@ TEST(Seam, LaterPartBeginsWhereItsClockOrItsPlaceSays) {
         std::optional<int64_t> placed;
         int64_t referencePts;
         SeamStart start;
+        int64_t pictureTicks = Picture; // as the part before's first second measured it
     } rows[] = {
         {"PTS that run on a picture later, whatever the place",
          50 * S,
          1'000'000 + Picture,
          {70 * S + Picture, ""}},
         {"PTS that start again without a place", std::nullopt, 5000, {70 * S, ""}},
+        {"PTS a second before the end, after a first second of stamps 0.8 s apart",
+         std::nullopt,
+         1'000'000 - S,
+         {70 * S, ""},
+         72000},
         {"a place within a picture of the end: on from it",
          70 * S + Picture - 10,
          5000,
@@ -49,6 +55,7 @@ TEST(Seam, LaterPartBeginsWhereItsClockOrItsPlaceSays) {
         SCOPED_TRACE(row.name);
         SeamFacts seam = before;
         seam.placed = row.placed;
+        seam.pictureTicks = row.pictureTicks;
         const SeamStart start = seamStart(seam, row.referencePts);
         EXPECT_EQ(start.ticks, row.start.ticks);
         EXPECT_EQ(start.line, row.start.line);
