@@ -66,6 +66,12 @@ TEST(TimingRecorder, ThePartEndsAPictureAfterItsLatest) {
         {"two stamped pictures far apart in the first second: the step spans unstamped ones",
          {{S, S - F}, {S + 20 * F, S + 19 * F}},
          S + 21 * F},
+        {"a picture shown before its decoding is damage, no end",
+         {{S, S}, {S + F, S + F}, {600 * S, 9000 * S}},
+         S + 2 * F},
+        {"a picture shown minutes after its decoding is damage, no end",
+         {{S, S}, {S + F, S + F}, {600 * S, 3 * S}},
+         S + 2 * F},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
