@@ -385,8 +385,10 @@ void MatroskaSink::drain(MuxedTrack& track) {
         waitingBytes_ -= size_t(frame.packet->size);
         const std::optional<BlockTime> time =
             track.index ? track.clock->next(*timed, later) : std::nullopt;
-        // Sound before the picture's start is left out whole, as is all of a track left out.
-        if (!time || (track.name.kind == TrackKind::Audio && time->pts < 0)) {
+        // What comes before the picture's start is left out whole, as is all of a track left
+        // out: a Matroska cluster begins at no negative time (a second video stream, a
+        // subpicture shown before the picture, sound).
+        if (!time || time->pts < 0) {
             av_packet_free(&frame.packet);
             track.waiting.pop_front();
             continue;

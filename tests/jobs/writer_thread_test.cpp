@@ -82,14 +82,30 @@ std::vector<std::string> withoutTimes(std::vector<std::string> lines) {
     return lines;
 }
 
-// Both runs alike, event by event, and the files they left; the pass beside the writer may have
-// read on up to endLimit before it heard of the writer's failure.
+// The lines but the progress lines.
+std::vector<std::string> withoutProgress(const RecordingEvents& events) {
+    std::vector<std::string> lines;
+    for (const std::string& line : events.lines)
+        if (std::find(events.progressLines.begin(), events.progressLines.end(), line) ==
+            events.progressLines.end())
+            lines.push_back(line);
+    return lines;
+}
+
+// Both runs alike, event by event, and the files they left. With endLimit, the writer failed:
+// its failure to store comes from the thread that stores the .mkv's bytes, some blocks after
+// them, so each pass may have read on up to endLimit, its progress lines with it.
 void expectAlike(const MkvRun& one, const MkvRun& beside, int64_t endLimit = 0) {
-    EXPECT_EQ(withoutTimes(beside.events.lines), withoutTimes(one.events.lines));
-    EXPECT_EQ(withoutTimes(beside.events.progressLines), withoutTimes(one.events.progressLines));
+    if (endLimit == 0) {
+        EXPECT_EQ(withoutTimes(beside.events.lines), withoutTimes(one.events.lines));
+        EXPECT_EQ(withoutTimes(beside.events.progressLines),
+                  withoutTimes(one.events.progressLines));
+        EXPECT_GE(beside.events.endPosition, one.events.endPosition);
+    } else {
+        EXPECT_EQ(withoutProgress(beside.events), withoutProgress(one.events));
+    }
     EXPECT_EQ(beside.events.passes, one.events.passes);
     EXPECT_EQ(beside.events.ends, one.events.ends);
-    EXPECT_GE(beside.events.endPosition, one.events.endPosition);
     EXPECT_LE(beside.events.endPosition, std::max(endLimit, one.events.endPosition));
     EXPECT_EQ(beside.error, one.error);
     EXPECT_EQ(beside.files, one.files);
