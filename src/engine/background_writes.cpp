@@ -50,15 +50,8 @@ void BackgroundWrites::handOver() {
 
 void BackgroundWrites::finish() {
     handOver();
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return failure_ || (queue_.empty() && !storing_); });
-    }
-    throwFailure();
-}
-
-void BackgroundWrites::throwFailure() {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return failure_ || (queue_.empty() && !storing_); });
     if (failure_) std::rethrow_exception(failure_);
 }
 

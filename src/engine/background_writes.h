@@ -46,7 +46,6 @@ class BackgroundWrites {
 
     void handOver();
     void run();
-    void throwFailure();
 
     OutputFile& file_;
     Block filling_;

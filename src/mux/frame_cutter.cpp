@@ -120,10 +120,7 @@ void FrameCutter::feed(const uint8_t* data, size_t length, int64_t pts, int64_t 
 }
 
 void FrameCutter::finish() {
-    if (dtsFrames_)
-        dtsFrames_->finish([this](const uint8_t* data, size_t length, int64_t pts, int64_t dts) {
-            cutWhole(data, length, pts, dts);
-        });
+    if (dtsFrames_) dtsFrames_->finish(wholeFrames());
     parse(nullptr, 0, AV_NOPTS_VALUE, AV_NOPTS_VALUE);
     if (!held_) return;
     const CutFrame last = *held_;
@@ -168,9 +165,7 @@ void FrameCutter::parse(const uint8_t* data, int length, int64_t pts, int64_t dt
 }
 
 void FrameCutter::cutDts(const uint8_t* data, int length, int64_t pts, int64_t dts) {
-    const auto whole = [this](const uint8_t* frame, size_t size, int64_t framePts,
-                              int64_t frameDts) { cutWhole(frame, size, framePts, frameDts); };
-    if (dtsFrames_->feed(data, size_t(length), pts, dts, whole)) return;
+    if (dtsFrames_->feed(data, size_t(length), pts, dts, wholeFrames())) return;
     // From the frame that left the layout on, the parser searches as it would have.
     std::vector<DtsFrames::Run> rest = dtsFrames_->rest();
     dtsFrames_.reset();
@@ -180,6 +175,12 @@ void FrameCutter::cutDts(const uint8_t* data, int length, int64_t pts, int64_t d
         run.bytes.resize(run.bytes.size() + AV_INPUT_BUFFER_PADDING_SIZE);
         parse(run.bytes.data(), size, run.pts, run.dts);
     }
+}
+
+DtsFrames::Receiver FrameCutter::wholeFrames() {
+    return [this](const uint8_t* frame, size_t size, int64_t pts, int64_t dts) {
+        cutWhole(frame, size, pts, dts);
+    };
 }
 
 void FrameCutter::cutWhole(const uint8_t* data, size_t length, int64_t pts, int64_t dts) {

@@ -62,6 +62,8 @@ class FrameCutter {
     void parse(const uint8_t* data, int length, int64_t pts, int64_t dts);
     // A DTS run goes to the cutter by frame sizes while the stream keeps its layout.
     void cutDts(const uint8_t* data, int length, int64_t pts, int64_t dts);
+    // Where the DTS cutter's whole frames go.
+    DtsFrames::Receiver wholeFrames();
     // A whole frame: the parser only reads its header.
     void cutWhole(const uint8_t* data, size_t length, int64_t pts, int64_t dts);
     void cut(AVPacket* packet);

@@ -81,6 +81,7 @@ TEST(BackgroundWrites, AFullDeviceFailsAtALaterWriteOrTheEnd) {
     }
 }
 
+// What fails it is a hang (the thread waited for) or, under ASan, blocks never let go of.
 TEST(BackgroundWrites, AnOwnerGoneBeforeTheEndDropsWhatWaits) {
     TempFolder folder;
     OpenFiles files;
@@ -91,7 +92,6 @@ TEST(BackgroundWrites, AnOwnerGoneBeforeTheEndDropsWhatWaits) {
         for (int i = 0; i < 5; ++i)
             background.write(bytes.data(), bytes.size());
     }
-    EXPECT_LE(file.stored(), 5 * bytes.size());
 }
 
 } // namespace
