@@ -499,12 +499,14 @@ std::optional<int64_t> MatroskaSink::placedPart(size_t part) const {
 void MatroskaSink::finish(const TitleChapters& chapters) {
     // The part that ended last times what its streams still hold.
     clocks_.pop_back();
-    finishing_ = true;
     for (const auto& track : tracks_) {
         if (track->cutter) track->cutter->finish();
         if (track->units) track->units->store();
         if (track->flac) track->flac->finish();
     }
+    // Only now has every frame come: a frame judged by those behind it before would miss the
+    // last ones the parsers held.
+    finishing_ = true;
     if (!writer_) start();
     for (const auto& track : tracks_)
         drain(*track);

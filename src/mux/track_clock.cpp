@@ -52,7 +52,17 @@ std::optional<int64_t> TrackClock::guide(const ClockFrame& behind) const {
 }
 
 bool TrackClock::strays(const ClockFrame& frame) const {
-    return stampStrays(frame) || ptsStrays(frame) || firstStamp(frame);
+    return stampStrays(frame) || ptsStrays(frame) || firstStamp(frame) || shownAhead(frame);
+}
+
+bool TrackClock::shownAhead(const ClockFrame& frame) const {
+    return kind_ == Kind::Video && !frame.pts && frame.framesShownAfter &&
+           *frame.framesShownAfter > 1;
+}
+
+size_t TrackClock::picturesShownBefore(const ClockFrame& frame) const {
+    // The pictures decoded after it that its order shows first, as far as it can be followed.
+    return size_t(std::min<int64_t>(*frame.framesShownAfter - 1, ReorderSpan));
 }
 
 bool TrackClock::firstStamp(const ClockFrame& frame) const {
@@ -121,6 +131,7 @@ bool TrackClock::undecided(const ClockFrame& frame, std::span<const ClockFrame> 
                            bool ended) const {
     if (firstStamp(frame) && judgeFirst(frame, later, ended) == Verdict::Undecided) return true;
     if (stampStrays(frame)) return judge(frame, later, ended) == Verdict::Undecided;
+    if (shownAhead(frame)) return !ended && later.size() < picturesShownBefore(frame);
     return ptsStrays(frame) && !ended && later.size() < ReorderSpan;
 }
 
@@ -130,12 +141,16 @@ void TrackClock::note(Mend& mend, int64_t at, int64_t by) {
     mend.firstBy = by;
 }
 
-int64_t TrackClock::shownAt(const ClockFrame& frame, int64_t dts) const {
+int64_t TrackClock::shownAt(const ClockFrame& frame, int64_t dts,
+                            std::span<const ClockFrame> later) const {
     if (kind_ != Kind::Video) return dts;
-    // A picture is shown at most a picture buffer's worth after its decoding: a farther order
-    // is damage.
-    if (frame.framesShownAfter && *frame.framesShownAfter <= int64_t(ReorderSpan))
-        return anchor_ + ticksOf(counts_ + *frame.framesShownAfter);
+    // A picture is shown after the pictures decoded behind it that its order shows first: at
+    // most a picture buffer's worth, and no more than there are. A farther order is damage.
+    if (const std::optional<int64_t> ahead = frame.framesShownAfter) {
+        if (*ahead <= 1 || (*ahead <= int64_t(ReorderSpan) && size_t(*ahead - 1) <= later.size()))
+            return anchor_ + ticksOf(counts_ + *ahead);
+        return freeSlot(dts, later);
+    }
     if (last_) return dts + last_->pts - last_->dts;
     return anchor_ + ticksOf(counts_ + 1);
 }
@@ -218,7 +233,7 @@ BlockTime TrackClock::advance(const ClockFrame& frame, std::span<const ClockFram
         if (!mended) note(damaged_, dts, 0);
         pts = freeSlot(dts, later);
     }
-    BlockTime time{pts.value_or(shownAt(frame, dts)), dts, 0};
+    BlockTime time{pts ? *pts : shownAt(frame, dts, later), dts, 0};
     // A track goes forward.
     if (last_) time.dts = std::max(time.dts, last_->dts + 1);
     time.pts = std::max(time.pts, time.dts);

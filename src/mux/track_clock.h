@@ -51,8 +51,8 @@ class TrackClock {
 
     TrackClock(Kind kind, CountLength length) : kind_(kind), length_(length) {}
 
-    // True when the frame's timestamps are too far off the clock to take without the frames
-    // behind it.
+    // True when the frame cannot be timed without the frames behind it: its timestamps are too
+    // far off the clock, or its order shows it after pictures still to come.
     bool strays(const ClockFrame& frame) const;
     // True when a frame that strays has too few frames behind it to tell damage from a jump;
     // `ended`: no more will come.
@@ -111,7 +111,11 @@ class TrackClock {
     // For a picture whose PTS is damaged: the first picture's time from dts on that none of the
     // pictures around it takes.
     int64_t freeSlot(int64_t dts, std::span<const ClockFrame> later) const;
-    int64_t shownAt(const ClockFrame& frame, int64_t dts) const;
+    int64_t shownAt(const ClockFrame& frame, int64_t dts, std::span<const ClockFrame> later) const;
+    // An MPEG-2 picture without timestamps whose order shows it after pictures decoded behind
+    // it: those pictures tell whether the order holds.
+    bool shownAhead(const ClockFrame& frame) const;
+    size_t picturesShownBefore(const ClockFrame& frame) const;
     static void note(Mend& mend, int64_t at, int64_t by);
 
     Kind kind_;
