@@ -1,5 +1,6 @@
 #include "background_writes.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace splitwick {
@@ -18,8 +19,17 @@ BackgroundWrites::~BackgroundWrites() {
 
 void BackgroundWrites::write(const uint8_t* data, size_t length) {
     if (filling_.offset) handOver();
-    filling_.bytes.insert(filling_.bytes.end(), data, data + length);
-    if (filling_.bytes.size() >= BlockBytes) handOver();
+    // A cluster of megabytes goes in blocks: one block of its size, grown by doubling and kept
+    // for refilling, would hold twice its room for the rest of the run.
+    while (length > 0) {
+        filling_.bytes.reserve(BlockBytes);
+        const size_t piece =
+            std::min(length, BlockBytes - std::min(BlockBytes, filling_.bytes.size()));
+        filling_.bytes.insert(filling_.bytes.end(), data, data + piece);
+        data += piece;
+        length -= piece;
+        if (filling_.bytes.size() >= BlockBytes) handOver();
+    }
 }
 
 void BackgroundWrites::writeAt(uint64_t offset, const uint8_t* data, size_t length) {

@@ -22,7 +22,7 @@ namespace splitwick {
 // at finish(); what waits when the owner goes is dropped.
 class BackgroundWrites {
   public:
-    static constexpr size_t QueueLimit = 8 * 1024 * 1024;
+    static constexpr size_t QueueLimit = 4 * 1024 * 1024;
     // Appended bytes go over in blocks of at least this much.
     static constexpr size_t BlockBytes = 1024 * 1024;
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/pack_layout.h"
 #include "engine/sizes.h"
 
 namespace splitwick {
@@ -20,6 +21,10 @@ struct WriterThread::Item {
 };
 
 struct WriterThread::Batch {
+    // Room for a full batch, the run that fills it (at most a pack's) and the padding: grown
+    // by doubling instead, every batch would hold twice that.
+    Batch() { bytes.reserve(BatchBytes + PackSize + ReadPadding); }
+
     std::vector<uint8_t> bytes;
     std::vector<Item> items;
 
