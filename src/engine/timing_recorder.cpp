@@ -38,16 +38,18 @@ void TimingRecorder::payload(PayloadRun& run) {
 }
 
 void TimingRecorder::videoTimestamps(int64_t pts, int64_t dts) {
+    // A picture shown before its decoding, or over a second after, has a damaged stamp the
+    // mux's clock retimes: its PTS neither starts nor ends the picture, and a part that began
+    // with it would be placed hours from its pictures.
+    const int64_t shownAfter = ptsDifference(pts, dts);
+    if (shownAfter < 0 || shownAfter > TicksPerSecond) return;
     if (videoPts_ == NoTimestamp) {
         videoPts_ = pts;
         videoDts_ = dts;
         inFirstSecond_ = true;
     }
     const int64_t offset = ptsDifference(pts, videoPts_);
-    // A picture shown before its decoding, or over a second after, has a damaged stamp the
-    // mux's clock retimes: its PTS is no end of the picture.
-    const int64_t shownAfter = ptsDifference(pts, dts);
-    if (shownAfter >= 0 && shownAfter <= TicksPerSecond) latest_ = std::max(latest_, offset);
+    latest_ = std::max(latest_, offset);
     // Decoding order is file order: once a packet is decoded a second after the first, so are
     // all behind it. One decoded a second before it is damage or a jump back, which the mux
     // goes on from where the track was: its pictures are no earlier than the first.
