@@ -24,6 +24,9 @@ constexpr int64_t NoPictureAfter = 2 * TicksPerSecond;
 
 // A picture's length before the stream tells it: 24000/1001 frames a second, as most discs.
 constexpr CountLength GuessedPictureLength{1001, 24000};
+// No disc's pictures come faster: a stream's own rate above it is a damaged header's, and
+// pictures without timestamps counted by it would crowd into a fraction of their time.
+constexpr int FastestPictures = 60;
 
 // The parser hands a frame the timestamps of the packet it began in, which may be a part before
 // the one read now (it holds the frame until the next begins): each timestamp goes in tagged
@@ -311,7 +314,7 @@ void MatroskaSink::start() {
                 setup_.events.warning(line);
             if (measuredHere && takesMeasuredRate(track.codec) && isDiscRate(*measured))
                 made.defaultRate = measured;
-            else if (own.num > 0 && own.den > 0)
+            else if (own.num > 0 && own.den > 0 && own.num <= int64_t(FastestPictures) * own.den)
                 made.defaultRate = FrameRate{own.num, own.den};
         }
         track.clock.emplace(clockOf(track, made));

@@ -133,6 +133,31 @@ TEST(MkvTimingRegression, VideoWithoutAnyPtsIsCountedInExactPictures) {
     EXPECT_NEAR(packetTimesMs(both.mkv, "a:0").at(0), 0, 1.0);
 }
 
+// A copy of an MPEG-2 stream whose sequence extensions all have frame_rate_extension_n 3: four
+// times its rate, faster than any disc's.
+std::string withRateFourfold(const std::string& es, const std::string& copy) {
+    Bytes bytes = readBytes(es);
+    const uint8_t extension[] = {0, 0, 1, 0xB5};
+    for (auto at = bytes.begin(); (at = std::search(at, bytes.end(), std::begin(extension),
+                                                    std::end(extension))) != bytes.end();
+         at += 4)
+        if (bytes.end() - at > 9 && at[4] >> 4 == 1) at[9] |= 0x60;
+    writeBytes(copy, bytes);
+    return copy;
+}
+
+// A damaged sequence extension said 96 pictures a second: the pictures without timestamps
+// were counted 10 ms apart, and a part's stamps taken against them went back in time.
+TEST(MkvTimingRegression, AStreamsRateFasterThanAnyDiscsCountsNoPicture) {
+    TempFolder dir;
+    maker::EsRecipe fast = recipeOf({{{Encoded::Mpeg2Long, 0}}});
+    fast.streams[0].timestamps = false;
+    fast.streams[0].es = withRateFourfold(fast.streams[0].es, dir / "fast.m2v");
+    const Muxed picture = muxed(fast, dir, "FAST");
+    ASSERT_EQ(picture.run.exitCode, 0) << picture.run.err;
+    expectOnePictureApart(packetTimesMs(picture.mkv, "v:0"), 4000);
+}
+
 // Real encoders' sound beside the picture: every frame decodes as the source's, each track
 // starts where the EVO puts it, within 1 ms, and the pictures are shown one apart.
 TEST(MkvRealStreams, DecodeAsTheSourcesAndStartWhereTheEvoPutsThem) {
