@@ -23,8 +23,7 @@ void BackgroundWrites::write(const uint8_t* data, size_t length) {
     // for refilling, would hold twice its room for the rest of the run.
     while (length > 0) {
         filling_.bytes.reserve(BlockBytes);
-        const size_t piece =
-            std::min(length, BlockBytes - std::min(BlockBytes, filling_.bytes.size()));
+        const size_t piece = std::min(length, BlockBytes - filling_.bytes.size());
         filling_.bytes.insert(filling_.bytes.end(), data, data + piece);
         data += piece;
         length -= piece;

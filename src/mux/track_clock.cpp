@@ -147,7 +147,8 @@ int64_t TrackClock::shownAt(const ClockFrame& frame, int64_t dts,
     // A picture is shown after the pictures decoded behind it that its order shows first: at
     // most a picture buffer's worth, and no more than there are. A farther order is damage.
     if (const std::optional<int64_t> ahead = frame.framesShownAfter) {
-        if (*ahead <= 1 || (*ahead <= int64_t(ReorderSpan) && size_t(*ahead - 1) <= later.size()))
+        if (*ahead <= 1 ||
+            (*ahead <= int64_t(ReorderSpan) && picturesShownBefore(frame) <= later.size()))
             return anchor_ + ticksOf(counts_ + *ahead);
         return freeSlot(dts, later);
     }
