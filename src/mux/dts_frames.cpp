@@ -41,8 +41,7 @@ bool DtsFrames::feed(const uint8_t* data, size_t length, int64_t pts, int64_t dt
     if (left_) return false;
     if (length == 0) return true;
     const Stamps stamps{pts, dts};
-    newest_ = (newest_ + 1) % entries_.size();
-    entries_[newest_] = {received_, received_ + int64_t(length), stamps};
+    stamps_.add(received_, received_ + int64_t(length), stamps);
     if (received_ == 0) frameStamps_ = stampsAt(0, 0, true);
     runs_.push_back({received_, length, stamps});
     received_ += int64_t(length);
@@ -135,16 +134,9 @@ std::vector<DtsFrames::Run> DtsFrames::rest() const {
     return runs;
 }
 
-DtsFrames::Stamps DtsFrames::stampsAt(int64_t at, int64_t before, bool first) const {
-    // As libavcodec's lookup: the table in its own order, each run that began after the frame
-    // before (or any, for the first frame) and not after `at` taken in turn, up to the one
-    // holding `at`.
-    Stamps found{none_, none_};
-    for (const Entry& entry : entries_) {
-        if (entry.end == 0 || at < entry.offset || !(before < entry.offset || first)) continue;
-        found = entry.stamps;
-        if (at < entry.end) break;
-    }
+DtsFrames::Stamps DtsFrames::stampsAt(int64_t at, int64_t before, bool first) {
+    Stamps found{};
+    stamps_.lookUp(at, before, first, ParserStamps::Lookup::Plain, found);
     return found;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <vector>
+
+#include "parser_stamps.h"
 
 namespace splitwick {
 
@@ -28,7 +29,7 @@ class DtsFrames {
     };
 
     // `none` is the stamp of a run that carries none.
-    explicit DtsFrames(int64_t none) : none_(none) {}
+    explicit DtsFrames(int64_t none) : stamps_(none) {}
 
     // Takes the next run; hands on each frame it completes. False once the layout is left:
     // rest() then holds what is not cut yet.
@@ -39,13 +40,7 @@ class DtsFrames {
     std::vector<Run> rest() const;
 
   private:
-    struct Stamps {
-        int64_t pts, dts;
-    };
-    struct Entry {
-        int64_t offset = 0, end = 0;
-        Stamps stamps{};
-    };
+    using Stamps = ParserStamps::Stamps;
     enum class Length { Wanting, Left, Known };
 
     // The length of the frame at the front of these bytes, once it and the next sync are in;
@@ -54,13 +49,10 @@ class DtsFrames {
     // Hands the frame at the front on; the next one's stamps follow.
     void cutFront(const uint8_t* bytes, size_t length, const Receiver& frame);
     // The stamps the parser gives a frame it looks up at `at` after one that began at `before`.
-    Stamps stampsAt(int64_t at, int64_t before, bool first) const;
+    Stamps stampsAt(int64_t at, int64_t before, bool first);
     int64_t runStartHolding(int64_t offset) const;
 
-    int64_t none_;
-    // The parser's last 16 runs, its lookup table for stamps.
-    std::array<Entry, 16> entries_{};
-    size_t newest_ = 0;
+    ParserStamps stamps_;
     struct Held {
         int64_t offset;
         size_t length;

@@ -82,6 +82,10 @@ FrameCutter::FrameCutter(AVCodecID codec, Receiver receiver) : receiver_(std::mo
         dtsFrames_ = std::make_unique<DtsFrames>(AV_NOPTS_VALUE);
         parser_->flags |= PARSER_FLAG_COMPLETE_FRAMES;
     }
+    if (codec == AV_CODEC_ID_MPEG2VIDEO) {
+        mpeg2Frames_ = std::make_unique<Mpeg2Frames>(AV_NOPTS_VALUE);
+        parser_->flags |= PARSER_FLAG_COMPLETE_FRAMES;
+    }
     if (context_->codec_type != AVMEDIA_TYPE_VIDEO) return;
     const AVBitStreamFilter* filter = av_bsf_get_by_name("extract_extradata");
     if (filter == nullptr || av_bsf_alloc(filter, &extradataFilter_) < 0)
@@ -111,6 +115,8 @@ void FrameCutter::feed(const uint8_t* data, size_t length, int64_t pts, int64_t 
         const int piece = int(std::min<size_t>(length, 1 << 20));
         if (dtsFrames_)
             cutDts(data, piece, toAv(pts), toAv(dts));
+        else if (mpeg2Frames_)
+            mpeg2Frames_->feed(data, size_t(piece), toAv(pts), toAv(dts), wholeFrames());
         else
             parse(data, piece, toAv(pts), toAv(dts));
         data += piece;
@@ -121,6 +127,7 @@ void FrameCutter::feed(const uint8_t* data, size_t length, int64_t pts, int64_t 
 
 void FrameCutter::finish() {
     if (dtsFrames_) dtsFrames_->finish(wholeFrames());
+    if (mpeg2Frames_) mpeg2Frames_->finish(wholeFrames());
     parse(nullptr, 0, AV_NOPTS_VALUE, AV_NOPTS_VALUE);
     if (!held_) return;
     const CutFrame last = *held_;

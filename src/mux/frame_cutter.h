@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dts_frames.h"
+#include "mpeg2_frames.h"
 #include "packet_pool.h"
 
 extern "C" {
@@ -62,7 +63,7 @@ class FrameCutter {
     void parse(const uint8_t* data, int length, int64_t pts, int64_t dts);
     // A DTS run goes to the cutter by frame sizes while the stream keeps its layout.
     void cutDts(const uint8_t* data, int length, int64_t pts, int64_t dts);
-    // Where the DTS cutter's whole frames go.
+    // Where the DTS and MPEG-2 cutters' whole frames go.
     DtsFrames::Receiver wholeFrames();
     // A whole frame: the parser only reads its header.
     void cutWhole(const uint8_t* data, size_t length, int64_t pts, int64_t dts);
@@ -79,6 +80,7 @@ class FrameCutter {
     AVBSFContext* extradataFilter_ = nullptr; // video only, until the setup is found
     AVPacket* probe_ = nullptr;
     std::unique_ptr<DtsFrames> dtsFrames_;
+    std::unique_ptr<Mpeg2Frames> mpeg2Frames_;
     StreamParameters parameters_;
     std::optional<CutFrame> held_; // the last frame cut, until the next shows it is not alone
     bool framesCut_ = false;

@@ -11,97 +11,19 @@
 #include "engine/scan_sink.h"
 #include "mux/dts_frames.h"
 #include "mux/frame_cutter.h"
+#include "parser_runs.h"
 #include "support/encoded_streams.h"
 #include "support/test_files.h"
 
 namespace splitwick::testing {
 namespace {
 
-struct Frame {
-    Bytes bytes;
-    int64_t pts, dts, samples;
-    bool operator==(const Frame&) const = default;
-};
-
-struct StampedRun {
-    size_t at, length;
-    int64_t pts;
-};
-
-// Runs of 1 to `most` bytes, each seventh up to 4,000, two in three stamped.
-std::vector<StampedRun> runsOf(size_t size, size_t most) {
-    std::vector<StampedRun> runs;
-    uint32_t random = 12345;
-    for (size_t at = 0; at < size;) {
-        random = random * 1103515245 + 12345;
-        const size_t longest = runs.size() % 7 == 0 ? 4000 : most;
-        const size_t length = std::min(size - at, size_t(random >> 8) % longest + 1);
-        const int64_t pts = runs.size() % 3 == 2 ? NoTimestamp : int64_t(runs.size()) * 100;
-        runs.push_back({at, length, pts});
-        at += length;
-    }
-    return runs;
-}
-
-int64_t fromAv(int64_t stamp) {
-    return stamp == AV_NOPTS_VALUE ? NoTimestamp : stamp;
-}
-
-// The parser alone, searching every byte, as the frame cutter ran it before.
-std::vector<Frame> parsed(const Bytes& padded, const std::vector<StampedRun>& runs) {
-    AVCodecParserContext* parser = av_parser_init(AV_CODEC_ID_DTS);
-    AVCodecContext* context = avcodec_alloc_context3(nullptr);
-    context->codec_id = AV_CODEC_ID_DTS;
-    context->codec_type = AVMEDIA_TYPE_AUDIO;
-    std::vector<Frame> frames;
-    const auto parse = [&](const uint8_t* data, int length, int64_t pts) {
-        for (int calls = 0; calls < 100; ++calls) {
-            uint8_t* out = nullptr;
-            int outLength = 0;
-            const int used =
-                av_parser_parse2(parser, context, &out, &outLength, data, length, pts, pts, 0);
-            if (outLength > 0)
-                frames.push_back({Bytes(out, out + outLength), fromAv(parser->pts),
-                                  fromAv(parser->dts), parser->duration});
-            data += used;
-            length -= used;
-            pts = AV_NOPTS_VALUE;
-            if (length == 0) return;
-        }
-    };
-    for (const StampedRun& run : runs)
-        parse(padded.data() + run.at, int(run.length),
-              run.pts == NoTimestamp ? AV_NOPTS_VALUE : run.pts);
-    parse(nullptr, 0, AV_NOPTS_VALUE);
-    av_parser_close(parser);
-    avcodec_free_context(&context);
-    return frames;
-}
-
-std::vector<Frame> cut(const Bytes& padded, const std::vector<StampedRun>& runs) {
-    std::vector<Frame> frames;
-    FrameCutter cutter(AV_CODEC_ID_DTS, [&](const CutFrame& frame) {
-        frames.push_back({Bytes(frame.packet->data, frame.packet->data + frame.packet->size),
-                          frame.pts, frame.dts, frame.samples});
-        AVPacket* packet = frame.packet;
-        av_packet_free(&packet);
-    });
-    for (const StampedRun& run : runs) {
-        // Each run in a buffer of its own, as the pass's chunks are: nothing is read before it.
-        Bytes own(padded.begin() + long(run.at),
-                  padded.begin() + long(run.at + run.length + AV_INPUT_BUFFER_PADDING_SIZE));
-        cutter.feed(own.data(), run.length, run.pts, run.pts);
-    }
-    cutter.finish();
-    return frames;
-}
-
 // Whether the sizes alone cut the whole stream.
 bool cutBySizesAlone(const Bytes& es, const std::vector<StampedRun>& runs) {
     DtsFrames frames(NoTimestamp);
     const auto ignore = [](const uint8_t*, size_t, int64_t, int64_t) {};
     for (const StampedRun& run : runs)
-        if (!frames.feed(es.data() + run.at, run.length, run.pts, run.pts, ignore)) return false;
+        if (!frames.feed(es.data() + run.at, run.length, run.pts, run.dts, ignore)) return false;
     return true;
 }
 
@@ -145,9 +67,9 @@ TEST(DtsFrames, CutAsTheParserCutsCleanAndDamagedStreams) {
         for (const size_t most : {600, 7}) {
             const std::vector<StampedRun> runs = runsOf(size, most);
             EXPECT_EQ(cutBySizesAlone(es, runs), row.bySizesAlone);
-            const std::vector<Frame> expected = parsed(es, runs);
+            const std::vector<ParsedFrame> expected = parsedAlone(AV_CODEC_ID_DTS, es, runs);
             ASSERT_GT(expected.size(), 10u);
-            EXPECT_TRUE(cut(es, runs) == expected);
+            EXPECT_TRUE(cutByCutter(AV_CODEC_ID_DTS, es, runs) == expected);
         }
     }
 }
