@@ -2,7 +2,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <vector>
 
 #include "parser_stamps.h"
@@ -20,9 +19,7 @@ namespace splitwick {
 // came in, to the parser, which takes over from there alike.
 class DtsFrames {
   public:
-    // A frame's bytes (valid during the call) and stamps, as given with the runs.
-    using Receiver =
-        std::function<void(const uint8_t* data, size_t length, int64_t pts, int64_t dts)>;
+    using Receiver = WholeFrameReceiver;
     struct Run {
         std::vector<uint8_t> bytes;
         int64_t pts, dts;

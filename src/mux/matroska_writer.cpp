@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/job_error.h"
+#include "packet_pool.h"
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -202,7 +203,7 @@ void MatroskaWriter::write(const MatroskaBlock& block) {
     packet->flags = block.key ? AV_PKT_FLAG_KEY : 0;
     av_packet_rescale_ts(packet, Ticks, format_->streams[block.track]->time_base);
     const int result = av_interleaved_write_frame(format_, packet);
-    av_packet_free(&packet);
+    releasePacket(packet);
     check(result);
 }
 

@@ -2,7 +2,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "parser_stamps.h"
@@ -18,9 +17,7 @@ namespace splitwick {
 // its picture start code begins in, by the parser's rules for which run that is.
 class Mpeg2Frames {
   public:
-    // A frame's bytes (valid during the call) and stamps, as given with the runs.
-    using Receiver =
-        std::function<void(const uint8_t* data, size_t length, int64_t pts, int64_t dts)>;
+    using Receiver = WholeFrameReceiver;
 
     // `none` is the stamp of a run that carries none.
     explicit Mpeg2Frames(int64_t none);

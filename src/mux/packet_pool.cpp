@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/defs.h>
@@ -9,13 +10,52 @@ extern "C" {
 
 namespace splitwick {
 
+namespace {
+
+// Packets let go of on this thread, without a reference, to be filled again.
+class SparePackets {
+  public:
+    ~SparePackets() {
+        for (AVPacket*& packet : packets_)
+            av_packet_free(&packet);
+    }
+    AVPacket* take() {
+        if (packets_.empty()) return av_packet_alloc();
+        AVPacket* packet = packets_.back();
+        packets_.pop_back();
+        return packet;
+    }
+    void keep(AVPacket*& packet) {
+        av_packet_unref(packet);
+        if (packets_.size() < Most) {
+            packets_.push_back(packet);
+            packet = nullptr;
+        } else {
+            av_packet_free(&packet);
+        }
+    }
+
+  private:
+    // More than the frames a mux holds at once only take memory.
+    static constexpr size_t Most = 1024;
+    std::vector<AVPacket*> packets_;
+};
+
+thread_local SparePackets spare;
+
+} // namespace
+
+void releasePacket(AVPacket*& packet) {
+    if (packet != nullptr) spare.keep(packet);
+}
+
 PacketPool::~PacketPool() {
     for (AVBufferPool*& pool : pools_)
         av_buffer_pool_uninit(&pool);
 }
 
 AVPacket* PacketPool::packetOf(const uint8_t* data, size_t length) {
-    AVPacket* packet = av_packet_alloc();
+    AVPacket* packet = spare.take();
     if (packet == nullptr) throw std::bad_alloc();
     const size_t needed = length + AV_INPUT_BUFFER_PADDING_SIZE;
     size_t size = SmallestSize, at = 0;
