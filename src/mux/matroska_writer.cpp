@@ -142,12 +142,21 @@ void MatroskaWriter::addStream(const MatroskaTrack& track) {
     parameters.codec_id = avCodecOf(track.codec, track.bitsPerSample);
     parameters.codec_type = avcodec_get_type(parameters.codec_id);
     const StreamParameters& found = track.stream;
-    if (!found.extradata.empty()) {
-        parameters.extradata = static_cast<uint8_t*>(
-            av_mallocz(found.extradata.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+    std::vector<uint8_t> extradata = found.extradata;
+    if (parameters.codec_id == AV_CODEC_ID_H264) {
+        // Given the record, the muxer takes the frames as they come: they are converted here.
+        std::vector<uint8_t> record = AvcUnits::configuration(extradata.data(), extradata.size());
+        lengthPrefixed_.push_back(!record.empty());
+        if (!record.empty()) extradata = std::move(record);
+    } else {
+        lengthPrefixed_.push_back(false);
+    }
+    if (!extradata.empty()) {
+        parameters.extradata =
+            static_cast<uint8_t*>(av_mallocz(extradata.size() + AV_INPUT_BUFFER_PADDING_SIZE));
         if (parameters.extradata == nullptr) throw std::bad_alloc();
-        std::memcpy(parameters.extradata, found.extradata.data(), found.extradata.size());
-        parameters.extradata_size = int(found.extradata.size());
+        std::memcpy(parameters.extradata, extradata.data(), extradata.size());
+        parameters.extradata_size = int(extradata.size());
     }
     if (parameters.codec_type == AVMEDIA_TYPE_VIDEO) {
         parameters.width = found.width;
@@ -196,6 +205,17 @@ void MatroskaWriter::start(const std::vector<MatroskaTrack>& tracks, const std::
 
 void MatroskaWriter::write(const MatroskaBlock& block) {
     AVPacket* packet = block.packet;
+    if (lengthPrefixed_[block.track]) {
+        AVPacket* units = nullptr;
+        try {
+            units = avcUnits_.lengthPrefixed(*packet);
+        } catch (...) {
+            releasePacket(packet);
+            throw;
+        }
+        releasePacket(packet);
+        packet = units;
+    }
     packet->stream_index = int(block.track);
     packet->pts = block.pts;
     packet->dts = block.dts;

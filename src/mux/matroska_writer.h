@@ -9,6 +9,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "avc_units.h"
 #include "engine/background_writes.h"
 #include "engine/output_file.h"
 #include "engine/stream_timing.h"
@@ -75,6 +76,9 @@ class MatroskaWriter {
     uint64_t position_ = 0, end_ = 0;
     std::exception_ptr failure_;
     bool started_ = false;
+    // H.264 tracks whose frames go to the muxer as length-prefixed units, by stream
+    std::vector<bool> lengthPrefixed_;
+    AvcUnits avcUnits_;
 };
 
 } // namespace splitwick

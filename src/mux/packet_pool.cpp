@@ -55,6 +55,12 @@ PacketPool::~PacketPool() {
 }
 
 AVPacket* PacketPool::packetOf(const uint8_t* data, size_t length) {
+    AVPacket* packet = packetOfLength(length);
+    std::memcpy(packet->data, data, length);
+    return packet;
+}
+
+AVPacket* PacketPool::packetOfLength(size_t length) {
     AVPacket* packet = spare.take();
     if (packet == nullptr) throw std::bad_alloc();
     const size_t needed = length + AV_INPUT_BUFFER_PADDING_SIZE;
@@ -75,7 +81,6 @@ AVPacket* PacketPool::packetOf(const uint8_t* data, size_t length) {
     }
     packet->data = packet->buf->data;
     packet->size = int(length);
-    std::memcpy(packet->data, data, length);
     std::memset(packet->data + length, 0, AV_INPUT_BUFFER_PADDING_SIZE);
     return packet;
 }

@@ -24,6 +24,9 @@ class PacketPool {
     // A packet of its own holding a copy of these bytes, zeroed padding after them; throws
     // std::bad_alloc.
     AVPacket* packetOf(const uint8_t* data, size_t length);
+    // A packet of its own with room for `length` bytes, for the caller to fill, zeroed padding
+    // after them; throws std::bad_alloc.
+    AVPacket* packetOfLength(size_t length);
 
   private:
     // Buffers of 1 KiB to 4 MiB, each size twice the one before; longer frames get their own.
