@@ -19,9 +19,10 @@ size_t startCodeFrom(const uint8_t* data, size_t from, size_t end) {
     return at > from && data[at - 1] == 0 ? at - 1 : at;
 }
 
-void putLength(uint8_t* to, size_t length, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        to[i] = uint8_t(length >> (8 * (bytes - 1 - i)));
+// A unit's length, in the four big-endian bytes before it.
+void putLength(uint8_t* to, size_t length) {
+    for (int i = 0; i < 4; ++i)
+        to[i] = uint8_t(length >> (8 * (3 - i)));
 }
 
 // Reads an SPS's bits, its emulation prevention bytes (the 03 of 00 00 03) taken out.
@@ -111,7 +112,7 @@ AVPacket* AvcUnits::lengthPrefixed(const AVPacket& frame) {
     AVPacket* packet = packets_.packetOfLength(total);
     uint8_t* to = packet->data;
     for (const Unit& unit : units_) {
-        putLength(to, unit.length, 4);
+        putLength(to, unit.length);
         std::copy_n(frame.data + unit.at, unit.length, to + 4);
         to += 4 + unit.length;
     }
