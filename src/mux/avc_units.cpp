@@ -120,6 +120,10 @@ AVPacket* AvcUnits::lengthPrefixed(const AVPacket& frame) {
 }
 
 std::vector<uint8_t> AvcUnits::configuration(const uint8_t* annexB, size_t size) {
+    // The muxer takes a setup that does not begin with a start code as it is, frames too.
+    const bool startCode = size > 6 && annexB[0] == 0 && annexB[1] == 0 &&
+                           (annexB[2] == 1 || (annexB[2] == 0 && annexB[3] == 1));
+    if (!startCode) return {};
     std::vector<Unit> units;
     findUnits(annexB, size, units);
     // Each set behind its length in two bytes, in the order they come.

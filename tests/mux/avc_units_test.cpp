@@ -105,5 +105,53 @@ TEST(AvcUnits, UnitsBeginAndEndAsTheMuxerCutsThem) {
     }
 }
 
+// Set-ups the muxer would refuse, or take as they are, are left to it (empty); High profile
+// records tell the SPS's chroma format and bit depths, read past emulation prevention bytes.
+TEST(AvcUnits, RecordsOfSetups) {
+    const Bytes pps = {0, 0, 0, 1, 0x68, 0xEE, 0x3C, 0x80};
+    const auto setup = [&](Bytes sps) {
+        sps.insert(sps.begin(), {0, 0, 0, 1});
+        sps.insert(sps.end(), pps.begin(), pps.end());
+        return sps;
+    };
+    const Bytes ppsRecord = {1, 0, 4, 0x68, 0xEE, 0x3C, 0x80};
+    const auto record = [&](Bytes head, Bytes sps, Bytes tail) {
+        head.push_back(0);
+        head.push_back(uint8_t(sps.size()));
+        head.insert(head.end(), sps.begin(), sps.end());
+        head.insert(head.end(), ppsRecord.begin(), ppsRecord.end());
+        head.insert(head.end(), tail.begin(), tail.end());
+        return head;
+    };
+    // ue(v) 0, 2, 2, 2: the SPS's id, 4:2:2, 10-bit luma and chroma.
+    const Bytes high422 = {0x67, 0x64, 0x00, 0x1F, 0xB6, 0xC0};
+    const Bytes main = {0x67, 0x4D, 0x40, 0x1E, 0xEC, 0xA0};
+    const Bytes escaped = {0x67, 0x64, 0x00, 0x00, 0x03, 0xB6, 0xC0};
+    const struct {
+        const char* what;
+        Bytes setup, record;
+    } rows[] = {
+        {"High 4:2:2 10-bit", setup(high422),
+         record({1, 0x64, 0x00, 0x1F, 0xFF, 0xE1}, high422, {0xFE, 0xFA, 0xFA, 0})},
+        {"Main: no chroma fields", setup(main),
+         record({1, 0x4D, 0x40, 0x1E, 0xFF, 0xE1}, main, {})},
+        {"an emulation prevention byte before the fields", setup(escaped),
+         record({1, 0x64, 0x00, 0x00, 0xFF, 0xE1}, escaped, {0xFE, 0xFA, 0xFA, 0})},
+        {"no PPS", Bytes{0, 0, 0, 1, 0x67, 0x64, 0x00, 0x1F, 0xB6, 0xC0}, {}},
+        {"not beginning with a start code",
+         [&] {
+             Bytes late = setup(high422);
+             late.insert(late.begin(), {0x09, 0x10});
+             return late;
+         }(),
+         {}},
+        {"a chroma format past 4:4:4", setup({0x67, 0x64, 0x00, 0x1F, 0x84, 0x00}), {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(AvcUnits::configuration(row.setup.data(), row.setup.size()), row.record);
+    }
+}
+
 } // namespace
 } // namespace splitwick::testing
