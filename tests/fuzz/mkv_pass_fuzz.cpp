@@ -129,8 +129,9 @@ bool beginsPacket(uint8_t id) {
 }
 
 // Packets are read as the scanner reads them, pack boundaries aside: at the start codes between
-// packets, each packet then passed over by its length, so that damage that shifts or drops a
-// pack header hides none of the timestamps the mux sees.
+// packets, each packet then passed over by its length (a start code may begin in its last three
+// bytes), so that damage that shifts or drops a pack header hides none of the timestamps the mux
+// sees.
 PtsLength ptsLengthOf(const Bytes& evo) {
     PtsLength length;
     const uint8_t* p = evo.data();
@@ -153,7 +154,9 @@ PtsLength ptsLengthOf(const Bytes& evo) {
             const bool dts = (p[at + 7] & 0xC0) == 0xC0 && at + 19 <= evo.size();
             length.add(stream, video, pts, dts ? ptsAt(p + at + 14) : pts);
         }
-        at += 6 + size;
+        // As the scanner, which keeps the last bytes of what it passed over, a start code whose
+        // prefix ends the packet begins the next.
+        at += 6 + size - 3;
     }
     return length;
 }
