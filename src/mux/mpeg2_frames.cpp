@@ -25,6 +25,9 @@ enum Phase : int {
     InSlices = 4,    // the next start code that is not a slice's ends the frame
 };
 
+// Many times the largest picture a decoder's buffer holds (MP@HL: 9.8 Mbit).
+constexpr size_t MostHeldBytes = 16 * 1024 * 1024;
+
 } // namespace
 
 Mpeg2Frames::Mpeg2Frames(int64_t none) : stamps_(none), frameStamps_(stamps_.none()) {
@@ -50,8 +53,14 @@ void Mpeg2Frames::feed(const uint8_t* data, size_t length, int64_t pts, int64_t 
         takeCode(run, code, frame);
         at = code + 1;
     }
-    const int64_t keepFrom = std::max(frameStart_, run.start);
+    const int64_t keepFrom = std::max({frameStart_, heldFrom_, run.start});
     held_.insert(held_.end(), data + (keepFrom - run.start), data + length);
+    // Damage that hides every frame's end would hold the rest of the title; the parser lets go
+    // of what it holds when it cannot hold more, and so does this, far sooner.
+    if (held_.size() > MostHeldBytes) {
+        held_.clear();
+        heldFrom_ = run.start + int64_t(length);
+    }
     for (size_t i = 0; i < recent_.size(); ++i)
         recent_[i] = byteAt(run, run.start + int64_t(length) - int64_t(recent_.size() - i));
     received_ += int64_t(length);
@@ -132,19 +141,21 @@ void Mpeg2Frames::takeExtensionByte(uint8_t byte, int64_t at) {
 
 void Mpeg2Frames::cut(const Run& run, int64_t end, const Receiver& frame) {
     const ParserStamps::Stamps stamps = frameStamps_;
+    // The frame's bytes are kept from its start, or from where an overlong one was let go of.
+    const int64_t from = std::max(frameStart_, heldFrom_);
     if (end <= run.start) {
         // The code that ends the frame began in an earlier run: its first bytes stay.
-        const size_t length = size_t(end - frameStart_);
-        frame(held_.data(), length, stamps.pts, stamps.dts);
+        const size_t length = size_t(std::max<int64_t>(end - from, 0));
+        if (length > 0) frame(held_.data(), length, stamps.pts, stamps.dts);
         held_.erase(held_.begin(), held_.begin() + long(length));
     } else if (held_.empty()) {
-        frame(run.data + (frameStart_ - run.start), size_t(end - frameStart_), stamps.pts,
-              stamps.dts);
+        frame(run.data + (from - run.start), size_t(end - from), stamps.pts, stamps.dts);
     } else {
         held_.insert(held_.end(), run.data, run.data + (end - run.start));
         frame(held_.data(), held_.size(), stamps.pts, stamps.dts);
         held_.clear();
     }
+    heldFrom_ = std::max(heldFrom_, end);
     frameBefore_ = frameStart_;
     first_ = false;
     frameStart_ = end;

@@ -50,6 +50,7 @@ class Mpeg2Frames {
     std::array<uint8_t, 3> recent_{}; // the last bytes before the run, for codes that span two
     int64_t received_ = 0;
     int64_t frameStart_ = 0;
+    int64_t heldFrom_ = 0;    // where held_ begins: the frame's start unless it grew too long
     int64_t frameBefore_ = 0; // where the frame before the front one began
     bool first_ = true;       // no frame has come out yet
     int64_t callStart_ = 0;   // where the parser's call that looks at the bytes now began

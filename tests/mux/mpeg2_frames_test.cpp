@@ -3,10 +3,12 @@
 // codes in any order (field pictures, sequence ends, codes split over runs), in runs of many sizes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
+#include "engine/scan_sink.h"
 #include "parser_runs.h"
 #include "support/encoded_streams.h"
 #include "support/test_files.h"
@@ -100,6 +102,24 @@ TEST(Mpeg2Frames, CutAsTheParserCutsAnyOrderOfStartCodes) {
         SCOPED_TRACE(seed);
         expectCutAsTheParserCuts(madeOfStartCodes(seed), seed, cutByStartCodes);
     }
+}
+
+// Damage that hides a frame's end for 20 MiB does not make the cutter hold the rest of the title:
+// it lets go of the bytes past 16 MiB, and the frames after come out whole.
+TEST(Mpeg2Frames, AFrameWhoseEndDamageHidLetsGoOfWhatItHeld) {
+    // A picture and its first slice, then no start code for 20 MiB, then the next picture.
+    const Bytes last = {0, 0, 1, 0x00, 0x00, 0x0F, 0, 0, 1, 0x01, 0x22, 0x33};
+    const size_t size = 20 * 1024 * 1024 + last.size();
+    Bytes es(size + AV_INPUT_BUFFER_PADDING_SIZE, 0xFF);
+    std::copy(last.begin(), last.end(), es.begin());
+    std::copy(last.begin(), last.end(), es.begin() + long(size - last.size()));
+    std::vector<StampedRun> runs;
+    for (size_t at = 0; at < size; at += 2048)
+        runs.push_back({at, std::min<size_t>(2048, size - at), NoTimestamp, NoTimestamp});
+    const std::vector<ParsedFrame> frames = cutByStartCodes(es, runs);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_LE(frames[0].bytes.size(), 16u * 1024 * 1024 + 2048);
+    EXPECT_EQ(frames[1].bytes, last);
 }
 
 } // namespace
