@@ -1,6 +1,7 @@
 #include "packet_pool.h"
 
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -12,7 +13,9 @@ namespace splitwick {
 
 namespace {
 
-// Packets let go of on this thread, without a reference, to be filled again.
+// Packets let go of, without a reference, to be filled again. One list for the process, not one
+// a thread: its lock is never contended (a mux makes and lets go of its packets on one thread),
+// and the module's thread-local storage would be allocated and freed behind the threads' backs.
 class SparePackets {
   public:
     ~SparePackets() {
@@ -20,13 +23,19 @@ class SparePackets {
             av_packet_free(&packet);
     }
     AVPacket* take() {
-        if (packets_.empty()) return av_packet_alloc();
-        AVPacket* packet = packets_.back();
-        packets_.pop_back();
-        return packet;
+        {
+            std::lock_guard lock(mutex_);
+            if (!packets_.empty()) {
+                AVPacket* packet = packets_.back();
+                packets_.pop_back();
+                return packet;
+            }
+        }
+        return av_packet_alloc();
     }
     void keep(AVPacket*& packet) {
         av_packet_unref(packet);
+        std::lock_guard lock(mutex_);
         if (packets_.size() < Most) {
             packets_.push_back(packet);
             packet = nullptr;
@@ -38,10 +47,11 @@ class SparePackets {
   private:
     // More than the frames a mux holds at once only take memory.
     static constexpr size_t Most = 1024;
+    std::mutex mutex_;
     std::vector<AVPacket*> packets_;
 };
 
-thread_local SparePackets spare;
+SparePackets spare;
 
 } // namespace
 

@@ -35,8 +35,8 @@ class PacketPool {
     std::array<AVBufferPool*, Sizes> pools_{};
 };
 
-// Lets go of a packet made by a PacketPool on this thread: its reference goes, and the packet
-// itself is kept for the next frame cut on the thread. An AVPacket allocated and freed for every
+// Lets go of a packet made by a PacketPool: its reference goes, and the packet itself is kept
+// for the next frame cut. An AVPacket allocated and freed for every
 // frame was a quarter of the muxing thread's allocations, each aligned and so slow.
 void releasePacket(AVPacket*& packet);
 

@@ -1,4 +1,4 @@
-// A packet let go of and made again on the same thread is as a fresh one: the frame's bytes, no
+// A packet let go of and made again is as a fresh one: the frame's bytes, no
 // stamps, flags, side data or reference of the frame it held before.
 #include <gtest/gtest.h>
 
