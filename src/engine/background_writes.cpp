@@ -5,7 +5,9 @@
 
 namespace splitwick {
 
-BackgroundWrites::BackgroundWrites(OutputFile& file) : file_(file), thread_([this] { run(); }) {}
+BackgroundWrites::BackgroundWrites(OutputFile& file) : file_(file), thread_([this] { run(); }) {
+    file_.appendDirectly();
+}
 
 BackgroundWrites::~BackgroundWrites() {
     {

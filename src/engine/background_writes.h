@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -18,8 +19,9 @@ namespace splitwick {
 // while the kernel copies them into the page cache (a third of a mux's time, where writing
 // costs the machine more than reading). The bytes are copied into blocks that the thread
 // stores in order, through the file's own write and writeAt: the file ends up as written
-// directly. At most QueueLimit bytes wait. A failure to store comes back at the next write or
-// at finish(); what waits when the owner goes is dropped.
+// directly. Whole blocks go to the disk past the page cache where the file allows it. At most
+// QueueLimit bytes wait. A failure to store comes back at the next write or at finish(); what waits
+// when the owner goes is dropped.
 class BackgroundWrites {
   public:
     static constexpr size_t QueueLimit = 4 * 1024 * 1024;
@@ -39,9 +41,20 @@ class BackgroundWrites {
     void finish();
 
   private:
+    // Memory that begins on a page, so that a whole block can go to the disk directly.
+    template <class T> struct PageAligned {
+        using value_type = T;
+        PageAligned() = default;
+        template <class U> PageAligned(const PageAligned<U>&) {}
+        T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), Alignment)); }
+        void deallocate(T* p, size_t) { ::operator delete(p, Alignment); }
+        bool operator==(const PageAligned&) const { return true; }
+        static constexpr std::align_val_t Alignment{OutputFile::PageBytes};
+    };
+    using Bytes = std::vector<uint8_t, PageAligned<uint8_t>>;
     struct Block {
         std::optional<uint64_t> offset; // none: appended
-        std::vector<uint8_t> bytes;
+        Bytes bytes;
     };
 
     void handOver();
@@ -52,7 +65,7 @@ class BackgroundWrites {
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Block> queue_;
-    std::vector<std::vector<uint8_t>> spare_; // stored blocks' room, to be filled again
+    std::vector<Bytes> spare_; // stored blocks' room, to be filled again
     size_t queuedBytes_ = 0;
     bool storing_ = false;  // the thread holds a block it has not stored yet
     bool stopping_ = false; // no block comes any more

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +16,15 @@
 namespace splitwick {
 
 namespace {
+
+// Filesystems on a local disk that write past the page cache as they are asked: ext2 to ext4,
+// XFS, Btrfs and F2FS. A network one would wait on the network for each block instead.
+constexpr long LocalFilesystems[] = {0xEF53, 0x58465342, 0x9123683E, 0xF2F52010};
+
+bool wholePages(const uint8_t* data, size_t length, uint64_t at) {
+    constexpr size_t Page = OutputFile::PageBytes;
+    return reinterpret_cast<uintptr_t>(data) % Page == 0 && length % Page == 0 && at % Page == 0;
+}
 
 // A temporary name adds ".XXXXXX.part" to the output's: the output's is cut where the sum would
 // pass the longest name a folder entry takes.
@@ -76,6 +86,7 @@ OutputFile::HeldFolder::~HeldFolder() {
 }
 
 OutputFile::~OutputFile() {
+    closeDirect();
     if (fd_ >= 0) ::close(fd_);
     if (!temporary_.empty() && !inPlace_) ::unlinkat(folder_.fd, temporaryName_.c_str(), 0);
     if (identity_) held_.closed(*identity_);
@@ -125,6 +136,7 @@ void OutputFile::writeAt(uint64_t offset, const uint8_t* data, size_t length) {
 void OutputFile::store() {
     if (fd_ < 0) return;
     int error = flushBuffer();
+    closeDirect();
     if (::close(fd_) != 0 && error == 0) error = errno;
     fd_ = -1;
     if (error != 0) throw streamWriteError(path_, error);
@@ -153,20 +165,48 @@ int OutputFile::flushBuffer() {
 
 int OutputFile::writeAll(const uint8_t* data, size_t length, std::optional<uint64_t> offset) {
     while (length > 0) {
-        const ssize_t n = offset ? ::pwrite(fd_, data, length, static_cast<off_t>(*offset))
-                                 : ::write(fd_, data, length);
+        const bool direct = !offset && directFd_ >= 0 && wholePages(data, length, stored_);
+        ssize_t n = 0;
+        if (direct)
+            n = ::pwrite(directFd_, data, length, static_cast<off_t>(stored_));
+        else
+            n = offset ? ::pwrite(fd_, data, length, static_cast<off_t>(*offset))
+                       : ::write(fd_, data, length);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && direct && errno == EINVAL) {
+            // The filesystem takes no such write after all: the cache takes this and the rest.
+            closeDirect();
+            continue;
+        }
         if (n < 0) return errno;
         // A write that stores nothing without saying why: no room is the likely reason.
         if (n == 0) return ENOSPC;
         data += n;
         length -= static_cast<size_t>(n);
-        if (offset)
+        if (offset) {
             *offset += static_cast<uint64_t>(n);
-        else
+        } else {
             stored_ += static_cast<uint64_t>(n);
+            // Appends through the cache go on after the bytes written past it.
+            if (direct && ::lseek(fd_, static_cast<off_t>(stored_), SEEK_SET) < 0) return errno;
+        }
     }
     return 0;
+}
+
+void OutputFile::appendDirectly() {
+    if (temporary_.empty() || directFd_ >= 0) return;
+    struct statfs filesystem {};
+    if (::fstatfs(fd_, &filesystem) != 0 ||
+        std::find(std::begin(LocalFilesystems), std::end(LocalFilesystems),
+                  long(filesystem.f_type)) == std::end(LocalFilesystems))
+        return;
+    directFd_ = ::openat(folder_.fd, temporaryName_.c_str(), O_WRONLY | O_DIRECT | O_CLOEXEC);
+}
+
+void OutputFile::closeDirect() {
+    if (directFd_ >= 0) ::close(directFd_);
+    directFd_ = -1;
 }
 
 } // namespace splitwick

@@ -56,6 +56,12 @@ class OutputFile : public StreamOutput {
     void writeAt(uint64_t offset, const uint8_t* data, size_t length);
     void store() override;
     void moveIntoPlace() override;
+    // From now on, appends of whole pages from page-aligned memory go to the disk directly, past
+    // the page cache, where the file lies on a local filesystem that takes such writes: copying
+    // a title's gigabytes into the cache cost the machine more than making them, and more each
+    // time. Other writes, and any the filesystem refuses so, go through the cache as before.
+    void appendDirectly();
+    static constexpr size_t PageBytes = 4096;
 
     const std::string& path() const { return path_; }
     // Where the bytes are until the file is in place.
@@ -70,6 +76,7 @@ class OutputFile : public StreamOutput {
     int flushBuffer();
     // Stores all the bytes at the file's position, or at `offset` when it is given.
     int writeAll(const uint8_t* data, size_t length, std::optional<uint64_t> offset = {});
+    void closeDirect();
 
     std::string path_;
     OpenFiles& held_;
@@ -87,6 +94,7 @@ class OutputFile : public StreamOutput {
     HeldFolder folder_;
     std::string name_, temporaryName_;
     int fd_ = -1;
+    int directFd_ = -1;                    // the same file, opened to write past the page cache
     std::optional<FileIdentity> identity_; // of the file at PATH, when there is one
     std::optional<OutputName> claimed_;
     bool inPlace_ = false;

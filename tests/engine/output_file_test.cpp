@@ -1,7 +1,10 @@
 // An output file holds what was written, in order, however the writes were cut: through its
 // buffer, or straight to the file for whole buffers' worth once what was buffered before them
-// has been made a whole buffer.
+// has been made a whole buffer, and whole pages past the page cache where it is asked to.
+#include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <new>
 #include <numeric>
 
 #include <gtest/gtest.h>
@@ -37,21 +40,35 @@ const Cuts WriteCuts[] = {
 class OutputFileWrites : public ::testing::TestWithParam<Cuts> {};
 
 TEST_P(OutputFileWrites, HoldWhatWasWrittenInOrder) {
-    TempFolder folder;
     const std::vector<size_t>& lengths = GetParam().lengths;
-    Bytes bytes(std::accumulate(lengths.begin(), lengths.end(), size_t(0)));
-    for (size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = uint8_t(i * 7 + i / 251);
-    OpenFiles files;
-    OutputFile file(folder / "out.bin", files);
-    size_t at = 0;
-    for (const size_t length : lengths) {
-        file.write(bytes.data() + at, length);
-        at += length;
+    const size_t size = std::accumulate(lengths.begin(), lengths.end(), size_t(0));
+    // From memory that begins on a page, through the page cache and, where the filesystem
+    // takes them, past it for whole pages; then bytes over the first page's.
+    const std::unique_ptr<uint8_t[]> source(new (std::align_val_t(OutputFile::PageBytes))
+                                                uint8_t[size]);
+    for (size_t i = 0; i < size; ++i)
+        source[i] = uint8_t(i * 7 + i / 251);
+    const Bytes over(50, 0xEE);
+    for (const bool direct : {false, true}) {
+        SCOPED_TRACE(direct ? "past the page cache" : "through the page cache");
+        TempFolder folder;
+        OpenFiles files;
+        OutputFile file(folder / "out.bin", files);
+        if (direct) file.appendDirectly();
+        size_t at = 0;
+        for (const size_t length : lengths) {
+            file.write(source.get() + at, length);
+            at += length;
+        }
+        Bytes bytes(source.get(), source.get() + size);
+        if (size >= 150) {
+            file.writeAt(100, over.data(), over.size());
+            std::copy(over.begin(), over.end(), bytes.begin() + 100);
+        }
+        file.close();
+        EXPECT_EQ(file.stored(), size);
+        EXPECT_TRUE(testing::readBytes(folder / "out.bin") == bytes);
     }
-    file.close();
-    EXPECT_EQ(file.stored(), bytes.size());
-    EXPECT_TRUE(testing::readBytes(folder / "out.bin") == bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cuts, OutputFileWrites, ::testing::ValuesIn(WriteCuts),
