@@ -3,8 +3,6 @@
 // has been made a whole buffer, and whole pages past the page cache where it is asked to.
 #include <algorithm>
 #include <filesystem>
-#include <memory>
-#include <new>
 #include <numeric>
 
 #include <gtest/gtest.h>
@@ -44,8 +42,10 @@ TEST_P(OutputFileWrites, HoldWhatWasWrittenInOrder) {
     const size_t size = std::accumulate(lengths.begin(), lengths.end(), size_t(0));
     // From memory that begins on a page, through the page cache and, where the filesystem
     // takes them, past it for whole pages; then bytes over the first page's.
-    const std::unique_ptr<uint8_t[]> source(new (std::align_val_t(OutputFile::PageBytes))
-                                                uint8_t[size]);
+    constexpr size_t Page = OutputFile::PageBytes;
+    Bytes storage(size + Page);
+    uint8_t* const source =
+        storage.data() + (Page - reinterpret_cast<uintptr_t>(storage.data()) % Page) % Page;
     for (size_t i = 0; i < size; ++i)
         source[i] = uint8_t(i * 7 + i / 251);
     const Bytes over(50, 0xEE);
@@ -57,10 +57,10 @@ TEST_P(OutputFileWrites, HoldWhatWasWrittenInOrder) {
         if (direct) file.appendDirectly();
         size_t at = 0;
         for (const size_t length : lengths) {
-            file.write(source.get() + at, length);
+            file.write(source + at, length);
             at += length;
         }
-        Bytes bytes(source.get(), source.get() + size);
+        Bytes bytes(source, source + size);
         if (size >= 150) {
             file.writeAt(100, over.data(), over.size());
             std::copy(over.begin(), over.end(), bytes.begin() + 100);
