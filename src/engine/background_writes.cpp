@@ -1,6 +1,7 @@
 #include "background_writes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace splitwick {
@@ -25,8 +26,12 @@ void BackgroundWrites::write(const uint8_t* data, size_t length) {
     // for refilling, would hold twice its room for the rest of the run.
     while (length > 0) {
         filling_.bytes.reserve(BlockBytes);
-        const size_t piece = std::min(length, BlockBytes - filling_.bytes.size());
-        filling_.bytes.insert(filling_.bytes.end(), data, data + piece);
+        const size_t held = filling_.bytes.size();
+        const size_t piece = std::min(length, BlockBytes - held);
+        // Grown uninitialised, then copied by memcpy: an insert through the aligned allocator
+        // copied 16 bytes a step, a sixth of the muxing thread's time.
+        filling_.bytes.resize(held + piece);
+        std::memcpy(filling_.bytes.data() + held, data, piece);
         data += piece;
         length -= piece;
         if (filling_.bytes.size() >= BlockBytes) handOver();
@@ -36,7 +41,8 @@ void BackgroundWrites::write(const uint8_t* data, size_t length) {
 void BackgroundWrites::writeAt(uint64_t offset, const uint8_t* data, size_t length) {
     handOver();
     filling_.offset = offset;
-    filling_.bytes.assign(data, data + length);
+    filling_.bytes.resize(length);
+    std::memcpy(filling_.bytes.data(), data, length);
     handOver();
 }
 

@@ -9,6 +9,7 @@
 #include <new>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "output_file.h"
@@ -48,6 +49,11 @@ class BackgroundWrites {
         template <class U> PageAligned(const PageAligned<U>&) {}
         T* allocate(size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), Alignment)); }
         void deallocate(T* p, size_t) { ::operator delete(p, Alignment); }
+        // Room grown is left as it is: it is copied over at once.
+        template <class U> void construct(U* p) { ::new (static_cast<void*>(p)) U; }
+        template <class U, class... Args> void construct(U* p, Args&&... args) {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
         bool operator==(const PageAligned&) const { return true; }
         static constexpr std::align_val_t Alignment{OutputFile::PageBytes};
     };
