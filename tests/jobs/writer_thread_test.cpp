@@ -241,8 +241,9 @@ TEST(WriterFailure, StopsThePassWithTheWritersError) {
     ASSERT_TRUE(one.error.starts_with("Stream write error")) << one.error;
     ASSERT_EQ(one.events.ends, std::vector<StopReason>{StopReason::Error});
     ASSERT_LT(one.events.endPosition, std::filesystem::file_size(evo) / 2);
-    // The title's small packets leave the read-ahead's bound in file bytes loose: before the end.
-    expectAlike(one, beside, int64_t(std::filesystem::file_size(evo)) - 1);
+    // The failure comes back a cluster or two after the block that failed, as the storing
+    // thread gets to it: on a title this small the pass beside may have read to its end.
+    expectAlike(one, beside, int64_t(std::filesystem::file_size(evo)));
 }
 
 // The scan's side fails (its source's pack is scrambled) while the writer holds what it was
