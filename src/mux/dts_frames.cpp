@@ -51,39 +51,40 @@ bool DtsFrames::feed(const uint8_t* data, size_t length, int64_t pts, int64_t dt
     while (!held_.empty()) {
         const Length known = frameLength(held_.data(), held_.size(), frameBytes);
         if (known == Length::Left || (known == Length::Wanting && from == length)) {
-            held_.insert(held_.end(), data + from, data + length);
+            held_.append(data + from, length - from);
             left_ = known == Length::Left;
             return !left_;
         }
         if (known == Length::Wanting) {
             const size_t taken = std::min(length - from, frameBytes - held_.size());
-            held_.insert(held_.end(), data + from, data + from + taken);
+            held_.append(data + from, taken);
             from += taken;
             continue;
         }
-        cutFront(held_.data(), frameBytes, frame);
-        const size_t after = held_.size() - frameBytes;
+        cutFront(held_.takeFront(frameBytes), frame);
+        // The bytes held after the frame that came from this run are cut from the run itself.
+        const size_t after = held_.size();
         if (after <= from) {
             from -= after;
             held_.clear();
-        } else {
-            held_.erase(held_.begin(), held_.begin() + long(frameBytes));
         }
     }
     Length known;
     while ((known = frameLength(data + from, length - from, frameBytes)) == Length::Known) {
-        cutFront(data + from, frameBytes, frame);
+        cutFront(packets_.packetOf(data + from, frameBytes), frame);
         from += frameBytes;
     }
-    held_.assign(data + from, data + length);
+    held_.clear();
+    held_.append(data + from, length - from);
     left_ = known == Length::Left;
     return !left_;
 }
 
-void DtsFrames::cutFront(const uint8_t* bytes, size_t length, const Receiver& frame) {
-    frame(bytes, length, frameStamps_.pts, frameStamps_.dts);
+void DtsFrames::cutFront(AVPacket* packet, const Receiver& frame) {
+    const int64_t length = packet->size;
+    frame(packet, frameStamps_.pts, frameStamps_.dts);
     const int64_t before = frameStart_;
-    frameStart_ += int64_t(length);
+    frameStart_ += length;
     // The parser sees a frame end once the next core sync's sixth byte is in: it then looks
     // its stamps up from there, or from the start of the run that byte came in.
     frameStamps_ = stampsAt(std::max(frameStart_, runStartHolding(frameStart_ + 5)), before, false);
@@ -116,8 +117,7 @@ DtsFrames::Length DtsFrames::frameLength(const uint8_t* bytes, size_t held, size
 
 void DtsFrames::finish(const Receiver& frame) {
     if (left_ || held_.empty()) return;
-    frame(held_.data(), held_.size(), frameStamps_.pts, frameStamps_.dts);
-    held_.clear();
+    frame(held_.takeFront(held_.size()), frameStamps_.pts, frameStamps_.dts);
 }
 
 std::vector<DtsFrames::Run> DtsFrames::rest() const {
@@ -126,7 +126,7 @@ std::vector<DtsFrames::Run> DtsFrames::rest() const {
     for (const Held& run : runs_) {
         const int64_t end = run.offset + int64_t(run.length);
         if (end <= at) continue;
-        const auto from = held_.begin() + (at - frameStart_);
+        const uint8_t* from = held_.data() + (at - frameStart_);
         const Stamps stamps = runs.empty() ? frameStamps_ : run.stamps;
         runs.push_back({std::vector<uint8_t>(from, from + (end - at)), stamps.pts, stamps.dts});
         at = end;

@@ -4,6 +4,8 @@
 #include <deque>
 #include <vector>
 
+#include "frame_bytes.h"
+#include "packet_pool.h"
 #include "parser_stamps.h"
 
 namespace splitwick {
@@ -25,8 +27,10 @@ class DtsFrames {
         int64_t pts, dts;
     };
 
-    // `none` is the stamp of a run that carries none.
-    explicit DtsFrames(int64_t none) : stamps_(none) {}
+    // `none` is the stamp of a run that carries none; a frame within one run is copied into a
+    // packet of `packets`.
+    DtsFrames(int64_t none, PacketPool& packets)
+        : packets_(packets), stamps_(none), held_(packets) {}
 
     // Takes the next run; hands on each frame it completes. False once the layout is left:
     // rest() then holds what is not cut yet.
@@ -44,22 +48,23 @@ class DtsFrames {
     // while Wanting, how many bytes it takes to tell.
     static Length frameLength(const uint8_t* bytes, size_t held, size_t& length);
     // Hands the frame at the front on; the next one's stamps follow.
-    void cutFront(const uint8_t* bytes, size_t length, const Receiver& frame);
+    void cutFront(AVPacket* packet, const Receiver& frame);
     // The stamps the parser gives a frame it looks up at `at` after one that began at `before`.
     Stamps stampsAt(int64_t at, int64_t before, bool first);
     int64_t runStartHolding(int64_t offset) const;
 
+    PacketPool& packets_;
     ParserStamps stamps_;
     struct Held {
         int64_t offset;
         size_t length;
         Stamps stamps;
     };
-    std::deque<Held> runs_;     // those the held bytes came in
-    std::vector<uint8_t> held_; // from the front frame's first byte on
-    int64_t frameStart_ = 0;    // the front frame's offset in the stream
-    int64_t received_ = 0;      // bytes taken so far
-    Stamps frameStamps_{};      // the front frame's
+    std::deque<Held> runs_;  // those the held bytes came in
+    FrameBytes held_;        // from the front frame's first byte on
+    int64_t frameStart_ = 0; // the front frame's offset in the stream
+    int64_t received_ = 0;   // bytes taken so far
+    Stamps frameStamps_{};   // the front frame's
     bool left_ = false;
 };
 

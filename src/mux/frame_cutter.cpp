@@ -79,11 +79,11 @@ FrameCutter::FrameCutter(AVCodecID codec, Receiver receiver) : receiver_(std::mo
     // The H.264 parser dates frames without a timestamp from the stream's timing SEI.
     context_->pkt_timebase = {1, 90000};
     if (codec == AV_CODEC_ID_DTS) {
-        dtsFrames_ = std::make_unique<DtsFrames>(AV_NOPTS_VALUE);
+        dtsFrames_ = std::make_unique<DtsFrames>(AV_NOPTS_VALUE, packets_);
         parser_->flags |= PARSER_FLAG_COMPLETE_FRAMES;
     }
     if (codec == AV_CODEC_ID_MPEG2VIDEO) {
-        mpeg2Frames_ = std::make_unique<Mpeg2Frames>(AV_NOPTS_VALUE);
+        mpeg2Frames_ = std::make_unique<Mpeg2Frames>(AV_NOPTS_VALUE, packets_);
         parser_->flags |= PARSER_FLAG_COMPLETE_FRAMES;
     }
     if (context_->codec_type != AVMEDIA_TYPE_VIDEO) return;
@@ -185,13 +185,10 @@ void FrameCutter::cutDts(const uint8_t* data, int length, int64_t pts, int64_t d
 }
 
 DtsFrames::Receiver FrameCutter::wholeFrames() {
-    return [this](const uint8_t* frame, size_t size, int64_t pts, int64_t dts) {
-        cutWhole(frame, size, pts, dts);
-    };
+    return [this](AVPacket* packet, int64_t pts, int64_t dts) { cutWhole(packet, pts, dts); };
 }
 
-void FrameCutter::cutWhole(const uint8_t* data, size_t length, int64_t pts, int64_t dts) {
-    AVPacket* packet = packets_.packetOf(data, length);
+void FrameCutter::cutWhole(AVPacket* packet, int64_t pts, int64_t dts) {
     // A whole frame comes back out at once, with the stamps given and the frame's length.
     uint8_t* frame = nullptr;
     int frameLength = 0;

@@ -66,7 +66,7 @@ class FrameCutter {
     // Where the DTS and MPEG-2 cutters' whole frames go.
     DtsFrames::Receiver wholeFrames();
     // A whole frame: the parser only reads its header.
-    void cutWhole(const uint8_t* data, size_t length, int64_t pts, int64_t dts);
+    void cutWhole(AVPacket* packet, int64_t pts, int64_t dts);
     void cut(AVPacket* packet);
     // Hands on the frame held back and holds this one; an end-of-sequence code the parser cut
     // as a frame of its own goes with the frame before instead.

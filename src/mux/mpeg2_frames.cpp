@@ -30,7 +30,8 @@ constexpr size_t MostHeldBytes = 16 * 1024 * 1024;
 
 } // namespace
 
-Mpeg2Frames::Mpeg2Frames(int64_t none) : stamps_(none), frameStamps_(stamps_.none()) {
+Mpeg2Frames::Mpeg2Frames(int64_t none, PacketPool& packets)
+    : packets_(packets), stamps_(none), frameStamps_(stamps_.none()), held_(packets) {
     // The parser begins as if zeros came before the stream.
     prefixesFrom_ = -int64_t(recent_.size());
 }
@@ -54,7 +55,7 @@ void Mpeg2Frames::feed(const uint8_t* data, size_t length, int64_t pts, int64_t 
         at = code + 1;
     }
     const int64_t keepFrom = std::max({frameStart_, heldFrom_, run.start});
-    held_.insert(held_.end(), data + (keepFrom - run.start), data + length);
+    held_.append(data + (keepFrom - run.start), size_t(run.start + int64_t(length) - keepFrom));
     // Damage that hides every frame's end would hold the rest of the title; the parser lets go
     // of what it holds when it cannot hold more, and so does this, far sooner.
     if (held_.size() > MostHeldBytes) {
@@ -68,8 +69,7 @@ void Mpeg2Frames::feed(const uint8_t* data, size_t length, int64_t pts, int64_t 
 
 void Mpeg2Frames::finish(const Receiver& frame) {
     if (held_.empty()) return;
-    frame(held_.data(), held_.size(), frameStamps_.pts, frameStamps_.dts);
-    held_.clear();
+    frame(held_.takeFront(held_.size()), frameStamps_.pts, frameStamps_.dts);
 }
 
 uint8_t Mpeg2Frames::byteAt(const Run& run, int64_t at) const {
@@ -146,14 +146,13 @@ void Mpeg2Frames::cut(const Run& run, int64_t end, const Receiver& frame) {
     if (end <= run.start) {
         // The code that ends the frame began in an earlier run: its first bytes stay.
         const size_t length = size_t(std::max<int64_t>(end - from, 0));
-        if (length > 0) frame(held_.data(), length, stamps.pts, stamps.dts);
-        held_.erase(held_.begin(), held_.begin() + long(length));
+        if (length > 0) frame(held_.takeFront(length), stamps.pts, stamps.dts);
     } else if (held_.empty()) {
-        frame(run.data + (from - run.start), size_t(end - from), stamps.pts, stamps.dts);
+        frame(packets_.packetOf(run.data + (from - run.start), size_t(end - from)), stamps.pts,
+              stamps.dts);
     } else {
-        held_.insert(held_.end(), run.data, run.data + (end - run.start));
-        frame(held_.data(), held_.size(), stamps.pts, stamps.dts);
-        held_.clear();
+        held_.append(run.data, size_t(end - run.start));
+        frame(held_.takeFront(held_.size()), stamps.pts, stamps.dts);
     }
     heldFrom_ = std::max(heldFrom_, end);
     frameBefore_ = frameStart_;

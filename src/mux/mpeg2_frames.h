@@ -2,8 +2,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
+#include "frame_bytes.h"
+#include "packet_pool.h"
 #include "parser_stamps.h"
 
 namespace splitwick {
@@ -19,8 +20,9 @@ class Mpeg2Frames {
   public:
     using Receiver = WholeFrameReceiver;
 
-    // `none` is the stamp of a run that carries none.
-    explicit Mpeg2Frames(int64_t none);
+    // `none` is the stamp of a run that carries none; a frame within one run is copied into a
+    // packet of `packets`.
+    Mpeg2Frames(int64_t none, PacketPool& packets);
 
     void feed(const uint8_t* data, size_t length, int64_t pts, int64_t dts, const Receiver& frame);
     // The stream has ended: the bytes still held are its last frame.
@@ -44,9 +46,10 @@ class Mpeg2Frames {
     // The parser looks the stamps up anew where a call begins after a frame came out.
     void beginCall(int64_t at);
 
+    PacketPool& packets_;
     ParserStamps stamps_;
     ParserStamps::Stamps frameStamps_;
-    std::vector<uint8_t> held_;       // the front frame's bytes from earlier runs
+    FrameBytes held_;                 // the front frame's bytes from earlier runs
     std::array<uint8_t, 3> recent_{}; // the last bytes before the run, for codes that span two
     int64_t received_ = 0;
     int64_t frameStart_ = 0;

@@ -1,5 +1,6 @@
 #include "packet_pool.h"
 
+#include <climits>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -55,6 +56,12 @@ SparePackets spare;
 
 } // namespace
 
+AVPacket* sparePacket() {
+    AVPacket* packet = spare.take();
+    if (packet == nullptr) throw std::bad_alloc();
+    return packet;
+}
+
 void releasePacket(AVPacket*& packet) {
     if (packet != nullptr) spare.keep(packet);
 }
@@ -64,6 +71,23 @@ PacketPool::~PacketPool() {
         av_buffer_pool_uninit(&pool);
 }
 
+AVBufferRef* PacketPool::buffer(size_t needed) {
+    size_t size = SmallestSize, at = 0;
+    while (at < Sizes && size < needed) {
+        size *= 2;
+        ++at;
+    }
+    AVBufferRef* buffer = nullptr;
+    if (at < Sizes) {
+        if (pools_[at] == nullptr) pools_[at] = av_buffer_pool_init(size, nullptr);
+        if (pools_[at] != nullptr) buffer = av_buffer_pool_get(pools_[at]);
+    } else if (needed <= size_t(INT_MAX)) {
+        buffer = av_buffer_alloc(needed);
+    }
+    if (buffer == nullptr) throw std::bad_alloc();
+    return buffer;
+}
+
 AVPacket* PacketPool::packetOf(const uint8_t* data, size_t length) {
     AVPacket* packet = packetOfLength(length);
     std::memcpy(packet->data, data, length);
@@ -71,23 +95,12 @@ AVPacket* PacketPool::packetOf(const uint8_t* data, size_t length) {
 }
 
 AVPacket* PacketPool::packetOfLength(size_t length) {
-    AVPacket* packet = spare.take();
-    if (packet == nullptr) throw std::bad_alloc();
-    const size_t needed = length + AV_INPUT_BUFFER_PADDING_SIZE;
-    size_t size = SmallestSize, at = 0;
-    while (at < Sizes && size < needed) {
-        size *= 2;
-        ++at;
-    }
-    if (at < Sizes) {
-        if (pools_[at] == nullptr) pools_[at] = av_buffer_pool_init(size, nullptr);
-        if (pools_[at] != nullptr) packet->buf = av_buffer_pool_get(pools_[at]);
-    } else {
-        packet->buf = av_buffer_alloc(needed);
-    }
-    if (packet->buf == nullptr) {
+    AVPacket* packet = sparePacket();
+    try {
+        packet->buf = buffer(length + AV_INPUT_BUFFER_PADDING_SIZE);
+    } catch (...) {
         av_packet_free(&packet);
-        throw std::bad_alloc();
+        throw;
     }
     packet->data = packet->buf->data;
     packet->size = int(length);

@@ -27,6 +27,8 @@ class PacketPool {
     // A packet of its own with room for `length` bytes, for the caller to fill, zeroed padding
     // after them; throws std::bad_alloc.
     AVPacket* packetOfLength(size_t length);
+    // A buffer of its own of at least `size` bytes; throws std::bad_alloc.
+    AVBufferRef* buffer(size_t size);
 
   private:
     // Buffers of 1 KiB to 4 MiB, each size twice the one before; longer frames get their own.
@@ -34,6 +36,9 @@ class PacketPool {
     static constexpr size_t Sizes = 13;
     std::array<AVBufferPool*, Sizes> pools_{};
 };
+
+// A blank packet, one let go of before where there is one; throws std::bad_alloc.
+AVPacket* sparePacket();
 
 // Lets go of a packet made by a PacketPool: its reference goes, and the packet itself is kept
 // for the next frame cut. An AVPacket allocated and freed for every

@@ -10,10 +10,9 @@ extern "C" {
 
 namespace splitwick {
 
-// Where a cutter of whole frames hands each: its bytes (valid during the call) and the stamps the
-// parser would have given it.
-using WholeFrameReceiver =
-    std::function<void(const uint8_t* data, size_t length, int64_t pts, int64_t dts)>;
+// Where a cutter of whole frames hands each: a packet of its own holding the frame's bytes, which
+// the receiver lets go of, and the stamps the parser would have given it.
+using WholeFrameReceiver = std::function<void(AVPacket* frame, int64_t pts, int64_t dts)>;
 
 // The timestamps libavcodec's parsers give the frames they cut, kept as they keep them, so that a
 // frame cut here without the parser's search gets the stamps the parser would have given it: a

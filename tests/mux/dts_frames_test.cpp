@@ -20,8 +20,9 @@ namespace {
 
 // Whether the sizes alone cut the whole stream.
 bool cutBySizesAlone(const Bytes& es, const std::vector<StampedRun>& runs) {
-    DtsFrames frames(NoTimestamp);
-    const auto ignore = [](const uint8_t*, size_t, int64_t, int64_t) {};
+    PacketPool packets;
+    DtsFrames frames(NoTimestamp, packets);
+    const auto ignore = [](AVPacket* frame, int64_t, int64_t) { releasePacket(frame); };
     for (const StampedRun& run : runs)
         if (!frames.feed(es.data() + run.at, run.length, run.pts, run.dts, ignore)) return false;
     return true;

@@ -87,9 +87,11 @@ std::vector<ParsedFrame> cutByCutter(AVCodecID codec, const Bytes& padded,
 
 std::vector<ParsedFrame> cutByStartCodes(const Bytes& padded, const std::vector<StampedRun>& runs) {
     std::vector<ParsedFrame> frames;
-    Mpeg2Frames cutter(NoTimestamp);
-    const auto keep = [&](const uint8_t* data, size_t length, int64_t pts, int64_t dts) {
-        frames.push_back({Bytes(data, data + length), pts, dts, 0});
+    PacketPool packets;
+    Mpeg2Frames cutter(NoTimestamp, packets);
+    const auto keep = [&](AVPacket* frame, int64_t pts, int64_t dts) {
+        frames.push_back({Bytes(frame->data, frame->data + frame->size), pts, dts, 0});
+        releasePacket(frame);
     };
     for (const StampedRun& run : runs)
         cutter.feed(padded.data() + run.at, run.length, run.pts, run.dts, keep);
