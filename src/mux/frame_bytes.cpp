@@ -38,7 +38,6 @@ void FrameBytes::append(const uint8_t* data, size_t length) {
     reserve(size_ + length);
     std::memcpy(buffer_->data + size_, data, length);
     size_ += length;
-    std::memset(buffer_->data + size_, 0, Padding);
 }
 
 AVPacket* FrameBytes::takeFront(size_t length) {

@@ -13,8 +13,8 @@ namespace splitwick {
 
 // The bytes a frame cutter holds over from one run to the next, gathered in a buffer that
 // becomes the packet of the frame they begin: a frame that spans runs is copied once, into its
-// packet, not once into the held bytes and again out of them. There is always zeroed room for
-// a packet's padding behind the bytes.
+// packet, not once into the held bytes and again out of them. There is always room for a
+// packet's padding behind the bytes, zeroed as a frame is taken.
 class FrameBytes {
   public:
     explicit FrameBytes(PacketPool& pool) : pool_(pool) {}
