@@ -209,6 +209,7 @@ void Demux::openMkv() {
 void Demux::firstPart() {
     std::unique_ptr<SourceFile> source =
         openEvo(events_, files_, parts_.first, ownReads() ? "Reading" : "Writing stream(s)");
+    requireLaterParts(parts_);
     const int64_t size = source->size();
     openMkv();
     // The window's Read EVO knew the streams: their outputs are made before the pass.

@@ -61,6 +61,7 @@ RebuildResult rebuild(const JobRequest& request, JobEvents& events) {
     RebuildResult result{StopReason::EndOfFile, {}, {}, planner.titleFiles()};
     std::unique_ptr<SourceFile> source =
         openEvo(events, files, parts.first, ownReads ? "Reading" : "Writing EVO...");
+    requireLaterParts(parts);
     const int64_t size = source->size();
     OutputSet outputs;
     OutputFile& output = outputs.add(createOutput(files, parts, result.plan.rebuilt));

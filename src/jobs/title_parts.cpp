@@ -60,12 +60,21 @@ std::unique_ptr<OutputFile> createOutput(OpenFiles& files, const TitleParts& par
     return std::make_unique<OutputFile>(name, files);
 }
 
+void requireLaterParts(const TitleParts& parts) {
+    for (const std::string& part : parts.later) {
+        // Held apart from the job's open files: a title may name a clip twice, and the first
+        // part is open now.
+        OpenFiles checking;
+        const SourceFile opened(part, checking);
+        requireProgramStream(part);
+    }
+}
+
 std::unique_ptr<SourceFile> openLaterPart(JobEvents& events, OpenFiles& files,
                                           const TitleParts& parts, size_t index,
                                           StopReason partBefore) {
     if (index >= parts.later.size() || partBefore != StopReason::EndOfFile) return nullptr;
     auto source = std::make_unique<SourceFile>(parts.later[index], files);
-    requireProgramStream(parts.later[index]);
     events.logged("Continue on " + fileNameOf(parts.later[index]));
     return source;
 }

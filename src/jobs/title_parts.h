@@ -48,6 +48,11 @@ std::unique_ptr<OutputFile> createOutput(OpenFiles& files, const TitleParts& par
 // That refusal alone, for an output that creates its file itself: "Cannot create file ...".
 void refuseLaterParts(const TitleParts& parts, const std::string& name);
 
+// Throws the error its pass would meet for the first later part that cannot be opened or is no
+// EVO: a job checks them before it creates anything, not after its first part's outputs were
+// made and then taken back.
+void requireLaterParts(const TitleParts& parts);
+
 // After the pass over the part before: when the job goes on into later part `index` (the pass
 // ran to its end), that part, opened, and the line "Continue on NAME"; nullptr when it does not.
 std::unique_ptr<SourceFile> openLaterPart(JobEvents& events, OpenFiles& files,

@@ -112,14 +112,19 @@ TEST(CliNotAnEvo, EveryJobRefusesAFileWithoutAPackHeaderAndWritesNothing) {
             EXPECT_TRUE(fileNamesIn(out).empty());
         }
     }
-    // A second part that is not an EVO fails the title before anything of it is written.
+    // A second part that is not an EVO fails the title before anything of it is written: the
+    // first part's outputs were created, and taken back once the second part was met.
     MadeFeature made;
     writeBytes(made.dir / "FEATURE_2.EVO", noise);
-    const auto split = cli({"demux", made.evo, "--out", out, "-q"});
-    EXPECT_EQ(split.exitCode, 1);
-    EXPECT_NE(split.err.find("FEATURE_2.EVO\" is not an HD DVD video file"), std::string::npos)
-        << split.err;
-    EXPECT_TRUE(fileNamesIn(out).empty());
+    for (const char* command : {"demux", "rebuild", "mkv"}) {
+        SCOPED_TRACE(command);
+        const auto split = cli({command, made.evo, "--out", out, "-q"});
+        EXPECT_EQ(split.exitCode, 1);
+        EXPECT_NE(split.err.find("FEATURE_2.EVO\" is not an HD DVD video file"), std::string::npos)
+            << split.err;
+        EXPECT_EQ(split.out.find("Creating"), std::string::npos) << split.out;
+        EXPECT_TRUE(fileNamesIn(out).empty());
+    }
 }
 
 } // namespace

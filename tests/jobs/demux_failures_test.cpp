@@ -141,7 +141,8 @@ TEST_F(DemuxFailures, SecondPartThatCannotBeOpenedLeavesTheOutputsOfAnEarlierRun
 
     const Lines lines = demuxFails(out.path(), "Cannot open file \"" + disc / "FEATURE_2.EVO" +
                                                    "\". Permission denied");
-    EXPECT_EQ(lines.back(), contains);
+    // Before the first part's pass, which found its streams and created their files.
+    EXPECT_EQ(lines.back(), "File size: 1 Mbytes.");
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Continue on FEATURE_2.EVO"), 0);
     // The earlier run's outputs of both parts, untouched; no temporary file left.
     EXPECT_EQ(readBytes(out / "FEATURE_1_2.MPEG-2.stream.0.mpv"), video);
