@@ -1,7 +1,7 @@
 // Read XPL on any bytes, as the window runs it on a disc's playlist for the EVO MAIN.EVO.
-// Beside "no crash" it checks that the memo holds one line per ">" (fewer only once cut to
-// the title), that the tree's branches stay bounded, and that the labels, the tree and the log
-// agree on which streams the title names.
+// Beside "no crash" it checks that the memo holds one line per ">" of the text as read (fewer
+// only once cut to the title), that the tree's branches stay bounded, and that the labels, the
+// tree and the log agree on which streams the title names.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <span>
 #include <string>
 
 #include "engine/job_error.h"
+#include "playlist/playlist_encoding.h"
 #include "playlist/read_xpl.h"
 
 namespace {
@@ -38,6 +40,20 @@ const std::string& playlistPath() {
         return folder + "/VPLST000.XPL";
     }();
     return path;
+}
+
+// The playlist's text as the read takes it: the ">" of one in UTF-16 are its characters, not
+// its bytes.
+std::string decoded(const std::string& bytes) {
+    PlaylistEncoding encoding;
+    std::string text;
+    for (std::span<const uint8_t> chunk :
+         {std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
+          std::span<const uint8_t>()}) {
+        const std::span<const uint8_t> utf8 = encoding.toUtf8(chunk);
+        text.append(utf8.begin(), utf8.end());
+    }
+    return text;
 }
 
 size_t labelsOf(const PlaylistRead& read, TrackKind kind) {
@@ -86,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
 
-    const size_t brackets = size_t(std::count(text.begin(), text.end(), '>'));
+    const std::string taken = decoded(text);
+    const size_t brackets = size_t(std::count(taken.begin(), taken.end(), '>'));
     require(read.titleFound ? view.memo.size() <= brackets : view.memo.size() == brackets,
             "the memo holds one line per \">\"");
     checkLabels(read);
