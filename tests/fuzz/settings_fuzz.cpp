@@ -54,10 +54,11 @@ class InputReader {
     size_t size_;
 };
 
-constexpr std::array<const char*, 20> Names = {
-    "WindowState", "Top",     "Left",       "Width",  "Height", "TreeWidth",  "AudioExt",
-    "VideoExt",    "SubExt",  "Workdir",    "EVOdir", "XPLdir", "Continue",   "FastCheck",
-    "CountFrames", "LpcmWav", "ExtByCodec", "SubPgs", "MuxMkv", "KeepStreams"};
+constexpr std::array<const char*, 23> Names = {
+    "WindowState", "Top",         "Left",        "Width",   "Height",     "TreeWidth",
+    "AudioExt",    "VideoExt",    "SubExt",      "Workdir", "EVOdir",     "XPLdir",
+    "Continue",    "FastCheck",   "CountFrames", "LpcmWav", "ExtByCodec", "SubPgs",
+    "MuxMkv",      "KeepStreams", "LpcmFlac",    "DtsCore", "ClusterCrc"};
 constexpr std::array<const char*, 4> Placement = {"Top", "Left", "Width", "Height"};
 
 void require(bool property, const char* what) {
@@ -103,7 +104,8 @@ SavedSettings valuesFrom(InputReader& in) {
     for (auto member :
          {&SavedSettings::continueWith, &SavedSettings::fastCheck, &SavedSettings::countFrames,
           &SavedSettings::lpcmWav, &SavedSettings::extByCodec, &SavedSettings::subPgs,
-          &SavedSettings::muxMkv, &SavedSettings::keepStreams})
+          &SavedSettings::muxMkv, &SavedSettings::keepStreams, &SavedSettings::lpcmFlac,
+          &SavedSettings::dtsCore, &SavedSettings::clusterCrc})
         s.*member = in.tick();
     return s;
 }
@@ -143,6 +145,9 @@ void checkReadBack(const SettingsStore& saved, const SavedSettings& s) {
     require(saved.readBool("SubPgs") == *s.subPgs, "a tick reads back");
     require(saved.readBool("MuxMkv") == *s.muxMkv, "a tick reads back");
     require(saved.readBool("KeepStreams") == *s.keepStreams, "a tick reads back");
+    require(saved.readBool("LpcmFlac") == *s.lpcmFlac, "a tick reads back");
+    require(saved.readBool("DtsCore") == *s.dtsCore, "a tick reads back");
+    require(saved.readBool("ClusterCrc") == *s.clusterCrc, "a tick reads back");
 }
 
 } // namespace
