@@ -1,7 +1,7 @@
 // Read EVO and Demux on a file made from the input, in a folder of their own. Whatever the bytes
 // and the caption, the jobs end normally or with a JobError, leave nothing open, leave the source
 // as it was, and make nothing but files directly in the output folder, under names that are safe
-// and fit; the names they log are the names on disk.
+// and fit; the names they tell as created are the names on disk.
 //
 // Input: a flags byte, a length byte and that many caption bytes, then the EVO.
 //   bit 0      a split title: the EVO's first half is NAME_1.EVO, the rest NAME_2.EVO
@@ -28,6 +28,16 @@ using namespace splitwick::testing;
 using splitwick::fuzz::require;
 
 namespace {
+
+// The files the jobs told as created, apart from their log: a caption that reads "Creating ..."
+// may begin a warning's line.
+struct CreationEvents : RecordingEvents {
+    void outputCreated(const std::string& path) override {
+        created.push_back(path);
+        RecordingEvents::outputCreated(path);
+    }
+    std::vector<std::string> created;
+};
 
 struct FuzzedRun {
     uint8_t flags = 0;
@@ -73,7 +83,7 @@ std::vector<TrackName> allNames() {
 
 // The window's way: Read EVO, then a Demux of every stream found, one of them labelled with the
 // caption as a playlist's title would label it.
-void runJobs(RecordingEvents& events, const FuzzedRun& run, const std::string& evo,
+void runJobs(CreationEvents& events, const FuzzedRun& run, const std::string& evo,
              const std::string& out) {
     JobRequest request;
     request.countFrames = run.flags & 2;
@@ -130,14 +140,13 @@ void expectOnlyOutputsInTheOutputFolder(const fs::path& work,
     }
 }
 
-void expectLoggedNamesOnDisk(const std::vector<std::string>& lines, const fs::path& out) {
-    const std::string creating = "Creating " + out.string() + "/";
-    for (const std::string& line : lines) {
-        if (line.rfind("Creating ", 0) != 0) continue;
-        require(line.rfind(creating, 0) == 0, "logged outside the output folder: " + line);
-        const std::string name = line.substr(creating.size());
+void expectToldNamesOnDisk(const std::vector<std::string>& created, const fs::path& out) {
+    const std::string folder = out.string() + "/";
+    for (const std::string& path : created) {
+        require(path.rfind(folder, 0) == 0, "told outside the output folder: " + path);
+        const std::string name = path.substr(folder.size());
         require(name.find('/') == std::string::npos && fs::is_regular_file(out / name),
-                "logged but not on disk: " + line);
+                "told but not on disk: " + path);
     }
 }
 
@@ -152,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const FuzzedRun run = parse(data, size);
     const std::map<std::string, Bytes> sources = writeSources(run, work / "disc");
 
-    RecordingEvents events;
+    CreationEvents events;
     const size_t filesOpen = openFileDescriptors();
     runJobs(events, run, sources.begin()->first, (work / "out").string());
 
@@ -160,6 +169,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& [path, bytes] : sources)
         require(readBytes(path) == bytes, "source changed: " + path);
     expectOnlyOutputsInTheOutputFolder(work, sources);
-    expectLoggedNamesOnDisk(events.lines, work / "out");
+    expectToldNamesOnDisk(events.created, work / "out");
     return 0;
 }
