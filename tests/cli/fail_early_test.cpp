@@ -112,8 +112,8 @@ TEST(CliNotAnEvo, EveryJobRefusesAFileWithoutAPackHeaderAndWritesNothing) {
             EXPECT_TRUE(fileNamesIn(out).empty());
         }
     }
-    // A second part that is not an EVO fails the title before anything of it is written: the
-    // first part's outputs were created, and taken back once the second part was met.
+    // A second part that is not an EVO fails the title before any output is created (the first
+    // part's were, and were taken back when the second part was met).
     MadeFeature made;
     writeBytes(made.dir / "FEATURE_2.EVO", noise);
     for (const char* command : {"demux", "rebuild", "mkv"}) {
